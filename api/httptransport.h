@@ -1,0 +1,51 @@
+#pragma once
+// HTTP transfers over libcurl's easy interface. Answers are collected into the caller's 8-bit
+// string; an answer larger than kMaxAnswerBytes fails the transfer (CURLE_WRITE_ERROR), so a
+// hostile server cannot exhaust memory.
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace api {
+
+inline constexpr std::size_t kMaxAnswerBytes = 64u << 20;
+
+// Result codes are libcurl's (0 = CURLE_OK, 28 = CURLE_OPERATION_TIMEDOUT).
+inline constexpr int kCurlOk = 0;
+inline constexpr int kCurlBadFunctionArgument = 43;
+inline constexpr int kCurlTimedOut = 28;
+
+// One easy handle, created once and reset before every request; never shared between
+// threads without the owner's lock.
+class TransferHandle {
+ public:
+  // nullptr when libcurl cannot make a handle.
+  static std::unique_ptr<TransferHandle> create();
+  ~TransferHandle();
+  TransferHandle(const TransferHandle&) = delete;
+  TransferHandle& operator=(const TransferHandle&) = delete;
+
+  // The REST call's form POST: reset; overall and connect time-outs = timeoutSeconds; URL;
+  // POST with `body` (application/x-www-form-urlencoded); collect into `answer`; perform.
+  int formPost(const std::string& url, const std::string& body, long timeoutSeconds,
+               std::string& answer);
+  // The upload's multipart POST: reset; URL; `headers`; POST with the body delimited by its
+  // length (it holds picture bytes); collect; perform. No time-outs.
+  int multipartPost(const std::string& url, const std::vector<std::string>& headers,
+                    const std::string& body, std::string& answer);
+
+ private:
+  explicit TransferHandle(void* curl) : curl_(curl) {}
+  void* curl_ = nullptr;
+};
+
+// Plain fetch on a fresh handle: appends the answer to `answer`. No time-outs; the result of
+// the transfer is not looked at, so a failed fetch leaves `answer` as it was (whatever part
+// had arrived is removed again). Always reports success (1).
+int HttpFetch(const std::string& url, std::string& answer);
+
+// libcurl's result of the last HttpFetch on this thread, for diagnostics and tests only.
+int lastFetchResult();
+
+}  // namespace api

@@ -1,0 +1,56 @@
+#pragma once
+// Named auto-reset events shared between processes, as named FIFOs in the runtime folder.
+// The creator holds the FIFO open for reading and writing; setting opens it write-only and
+// non-blocking and writes one byte unless one is pending; waiting polls and drains. A FIFO's
+// bytes vanish with its last holder, so a signal of an earlier run never reaches a new waiter.
+#include <memory>
+#include <string>
+
+namespace platform {
+
+enum class WaitResult { Signalled, TimedOut, Failed };
+
+class NamedEvent {
+ public:
+  // Creates the event, or opens it when another holder already has it (then *alreadyExisted
+  // is true). Not signalled unless another holder had set it. nullptr on failure.
+  static std::unique_ptr<NamedEvent> create(const std::string& name, bool* alreadyExisted = nullptr);
+  // Sets the event by name without keeping it (what Orbisview does). False when no holder
+  // exists, and then nothing is set.
+  static bool setByName(const std::string& name);
+
+  ~NamedEvent();
+  NamedEvent(const NamedEvent&) = delete;
+  NamedEvent& operator=(const NamedEvent&) = delete;
+
+  bool set();
+  WaitResult wait(int timeoutMs);
+  // Waits for either event. Returns 0 for `first`, 1 for `second` (the first listed wins
+  // when both are set), -1 on time-out, -2 when the wait fails. Only the winner is reset.
+  static int waitEither(NamedEvent& first, NamedEvent& second, int timeoutMs);
+
+  const std::string& name() const { return name_; }
+
+ private:
+  NamedEvent(std::string name, int fd) : name_(std::move(name)), fd_(fd) {}
+  std::string name_;
+  int fd_ = -1;
+};
+
+// The single-instance event "Veltrana": a file held with flock. A lock already held by
+// another process means "already exists".
+class InstanceLock {
+ public:
+  // nullptr when the lock file cannot be created; *alreadyExists when another holds it
+  // (the returned object then holds nothing and can be dropped).
+  static std::unique_ptr<InstanceLock> acquire(const std::string& name, bool* alreadyExists);
+  ~InstanceLock();
+  InstanceLock(const InstanceLock&) = delete;
+  InstanceLock& operator=(const InstanceLock&) = delete;
+
+ private:
+  explicit InstanceLock(int fd) : fd_(fd) {}
+  int fd_ = -1;
+};
+
+}  // namespace platform

@@ -1,0 +1,79 @@
+#pragma once
+// The settings store: a registry of keys and typed values kept in one SQLite database.
+// Keys are addressed by their full path ("SOFTWARE\Corvanta\Facebook"); every write is its
+// own transaction, and Transaction groups several writes so that a crash leaves all or none.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+struct sqlite3;
+
+namespace platform {
+
+class SettingsStore;
+
+// A handle to an existing key. Cheap to copy; it does not keep anything open.
+class SettingsKey {
+ public:
+  const std::string& path() const { return path_; }
+
+ private:
+  friend class SettingsStore;
+  explicit SettingsKey(std::string path) : path_(std::move(path)) {}
+  std::string path_;
+};
+
+enum class KeyDisposition { CreatedNewKey = 1, OpenedExistingKey = 2 };
+
+class SettingsStore {
+ public:
+  // Opens (creating when missing) the database at `dbPath`, creating its folder.
+  // Check ok() before use: a store that could not be opened fails every operation.
+  explicit SettingsStore(const std::string& dbPath);
+  ~SettingsStore();
+  SettingsStore(const SettingsStore&) = delete;
+  SettingsStore& operator=(const SettingsStore&) = delete;
+
+  // $XDG_CONFIG_HOME/Veltrana/registry.db (default ~/.config).
+  static std::string defaultPath();
+
+  bool ok() const { return db_ != nullptr; }
+
+  // Opens an existing key; nullopt when it does not exist.
+  std::optional<SettingsKey> openKey(const std::string& path);
+  // Creates the key (and its missing parents) or opens it; nullopt on failure.
+  std::optional<SettingsKey> createKey(const std::string& path, KeyDisposition* disposition = nullptr);
+
+  // Results are 0 on success, non-zero otherwise (as the platform's own calls return).
+  int writeString(const SettingsKey& key, const std::string& name, const std::u16string& value);
+  int writeNumber(const SettingsKey& key, const std::string& name, uint32_t value);
+  // A number value only (type number, 4 bytes); nullopt otherwise.
+  std::optional<uint32_t> readNumber(const SettingsKey& key, const std::string& name);
+  // A string value that fits the 256-byte buffer (at most 127 characters); a longer one,
+  // a missing one or one of another type is nullopt.
+  std::optional<std::u16string> readString(const SettingsKey& key, const std::string& name);
+  // Deletes the key with all its subkeys and values. 0 on success (also when missing: 2).
+  int deleteTree(const std::string& path);
+
+  // Groups writes: everything between begin and commit lands together or not at all.
+  class Transaction {
+   public:
+    explicit Transaction(SettingsStore& store);
+    ~Transaction();  // rolls back unless committed
+    bool commit();
+
+   private:
+    SettingsStore& store_;
+    bool active_ = false;
+  };
+
+ private:
+  sqlite3* db_ = nullptr;
+};
+
+// UTF-8 <-> UTF-16, the Linux stand-in for the ANSI code-page conversions.
+std::u16string toUtf16(const std::string& utf8);
+std::string toUtf8(const std::u16string& utf16);
+
+}  // namespace platform

@@ -1,0 +1,31 @@
+#pragma once
+// A named shared block: a file of fixed size in the runtime folder, mapped with mmap.
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace platform {
+
+class SharedBlock {
+ public:
+  // Creates the block with `size` zero bytes, or opens it when this process or another
+  // already made it in this run (then *alreadyExisted is true). nullptr on failure.
+  static std::unique_ptr<SharedBlock> createOrOpen(const std::string& name, std::size_t size,
+                                                   bool* alreadyExisted = nullptr);
+  // Opens an existing block and maps its first `size` bytes; nullptr when it does not exist.
+  static std::unique_ptr<SharedBlock> open(const std::string& name, std::size_t size);
+
+  ~SharedBlock();
+  SharedBlock(const SharedBlock&) = delete;
+  SharedBlock& operator=(const SharedBlock&) = delete;
+
+  unsigned char* data() { return data_; }
+  std::size_t size() const { return size_; }
+
+ private:
+  SharedBlock(unsigned char* data, std::size_t size) : data_(data), size_(size) {}
+  unsigned char* data_ = nullptr;
+  std::size_t size_ = 0;
+};
+
+}  // namespace platform
