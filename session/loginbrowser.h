@@ -1,0 +1,69 @@
+#pragma once
+// The hand-off to the companion browser: the address goes into the shared block "MMF_FB",
+// the browser is started and told to navigate, and for a login we wait until it reports the
+// login page done ("DESKSTOP") or the user leaving ("GOODBYE").
+#include <functional>
+#include <memory>
+#include <string>
+#include <sys/types.h>
+
+#include "session/loginwaits.h"
+
+namespace platform {
+class MessageBoxes;
+class NamedEvent;
+class SharedBlock;
+}  // namespace platform
+
+namespace session {
+
+inline constexpr const char* kBrowserWindowClass = "VoraRUR.MainWindow";
+inline constexpr const char* kSharedBlockName = "MMF_FB";
+inline constexpr const char* kReadyEvent = "IE_READY";
+inline constexpr const char* kLoginDoneEvent = "DESKSTOP";
+inline constexpr const char* kBrowserExitEvent = "GOODBYE";
+inline constexpr std::size_t kSharedBlockSize = 4096;
+inline constexpr std::size_t kAddressField = 1024;  // at most 1,023 bytes and a zero
+
+// openInLoginBrowser's results; every other outcome ends the program.
+inline constexpr int kOpened = 0;
+inline constexpr int kBrowserNotStarted = -1;
+inline constexpr int kOffline = -5;
+
+// Exit codes of the hand-off.
+inline constexpr int kExitOfflineAtLogin = 3;
+inline constexpr int kExitBrowserNotReady = 36;
+inline constexpr int kExitBrowserClosed = 37;
+inline constexpr int kExitNoLogin = 38;
+
+class LoginBrowser {
+ public:
+  // 0 when a network path to the mobile site exists (CheckNetworkPath).
+  using PathCheck = std::function<long()>;
+
+  // `browserPath` is the DataFolder's orbisview. The default path check tests the mobile
+  // site's root address.
+  LoginBrowser(std::string browserPath, platform::MessageBoxes& boxes, LoginWaits waits = {},
+               PathCheck pathCheck = {});
+  ~LoginBrowser();
+  LoginBrowser(const LoginBrowser&) = delete;
+  LoginBrowser& operator=(const LoginBrowser&) = delete;
+
+  int openInLoginBrowser(const std::string& address, bool fatalIfOffline, bool waitForLogin);
+  // The destroy message to the window (when there is one), a pause, then the kill.
+  void closeLoginBrowser(bool haveWindow, pid_t pid);
+
+ private:
+  void handOverAddress(const std::string& address);
+  [[noreturn]] void fail(const char* text, int exitCode);
+
+  std::string browserPath_;
+  platform::MessageBoxes& boxes_;
+  LoginWaits waits_;
+  PathCheck pathCheck_;
+  // Held for the life of the program, as the browser only opens what we made.
+  std::unique_ptr<platform::NamedEvent> ready_, loginDone_, browserExit_;
+  std::unique_ptr<platform::SharedBlock> block_;
+};
+
+}  // namespace session

@@ -1,0 +1,176 @@
+#include "session/sessionmanager.h"
+
+#include <cstdio>
+
+#include "api/apiclient.h"
+#include "api/authoperations.h"
+#include "api/endpoints.h"
+#include "app/debuglog.h"
+#include "platform/endprocess.h"
+#include "platform/messageboxes.h"
+#include "platform/settingskeys.h"
+#include "platform/settingsstore.h"
+#include "session/loginbrowser.h"
+
+namespace session {
+namespace {
+
+constexpr const char* kBrowserMissingText =
+    "Internal Browser Orbisview.exe either missing or corrupted. Please re-install Veltrana";
+constexpr const char* kUnexpectedErrorText = "Unexpected Error. Please try Veltrana later";
+
+}  // namespace
+
+SessionManager::SessionManager(platform::SettingsStore& store, const app::DebugLog& log,
+                               platform::MessageBoxes& boxes, LoginBrowser& browser,
+                               RenewalTimer timer, ClientFactory factory,
+                               std::function<uint64_t()> now)
+    : store_(store),
+      log_(log),
+      boxes_(boxes),
+      browser_(browser),
+      timer_(std::move(timer)),
+      factory_(std::move(factory)),
+      now_(std::move(now)) {
+  if (!factory_) factory_ = [] { return api::ApiClient::createDefault(); };
+}
+
+SessionManager::~SessionManager() = default;
+
+std::shared_ptr<api::ApiClient> SessionManager::client() const {
+  std::lock_guard lock(mutex_);
+  return client_;
+}
+
+std::string SessionManager::loginAddress() const {
+  std::lock_guard lock(mutex_);
+  return loginAddress_;
+}
+
+void SessionManager::fail(const char* text, int exitCode) {
+  boxes_.show({.caption = "Error", .text = text, .icon = platform::MbIcon::Stop});
+  platform::endProcess(exitCode);
+}
+
+void SessionManager::setRenewalTimer(uint64_t remainingMs) {
+  // A lifetime longer than a timer period is waited for in capped steps.
+  const uint64_t period = remainingMs + 1000;
+  timerCapped_ = period > kMaxTimerPeriodMs;
+  if (timer_) timer_(static_cast<uint32_t>(timerCapped_ ? kMaxTimerPeriodMs : period));
+}
+
+void SessionManager::decideAtStartup() {
+  uint64_t ms = 0;
+  SessionTimeResult r = checkSessionTime(store_, ms, now_);
+  bool decisionLogin = false;
+  if (r == kSessionValid && ms != 0) {
+    setRenewalTimer(ms);
+  } else {
+    ms = 0;
+    r = checkSessionTime(store_, ms, now_);
+    decisionLogin = r != kSessionValid || ms != 0;
+  }
+
+  bool needLogin = decisionLogin;
+  loadOrStartSession(needLogin);
+  if (needLogin || decisionLogin) {
+    openLogin();
+    obtainSession();
+  } else {
+    std::printf("Session in registry. Browser not opened.\n");
+  }
+}
+
+void SessionManager::loadOrStartSession(bool& needLogin) {
+  std::shared_ptr<api::ApiClient> client = factory_();
+  {
+    std::lock_guard lock(mutex_);
+    client_ = client;
+  }
+
+  namespace keys = platform::keys;
+  if (const auto key = store_.openKey(keys::kFacebook)) {
+    const auto uid = store_.readNumber(*key, keys::kUid);
+    std::optional<std::u16string> sessionKey, sessionSecret;
+    if (uid) {
+      sessionKey = store_.readString(*key, keys::kSessionKey);
+      if (!sessionKey) std::printf("Problem with reading Session_Key from Registry \n ");
+    }
+    if (sessionKey) {
+      sessionSecret = store_.readString(*key, keys::kSessionSecret);
+      if (!sessionSecret) std::printf("Problem with reading Session_Secret from Registry \n ");
+    }
+    if (uid && sessionKey && sessionSecret && !needLogin) {
+      client->setSession(platform::toUtf8(*sessionKey), platform::toUtf8(*sessionSecret));
+      currentUserId_ = *uid;
+      needLogin = false;
+      return;
+    }
+  } else {
+    std::printf("Facebook info missing in Registry \n ");
+  }
+
+  std::printf("Getting token\n");
+  if (api::createHandleAndRequestToken(*client) != api::kTokenStored) {
+    fail("Your Internet connection very weak or down. Please restart Veltrana when you have "
+         "stronger connection",
+         kExitNoToken);
+  }
+  std::printf("Launching login, please type something and hit enter after login\n");
+  {
+    std::lock_guard lock(mutex_);
+    loginAddress_ = api::loginUrl() + client->loginToken();
+  }
+  needLogin = true;
+}
+
+void SessionManager::openLogin() {
+  if (browser_.openInLoginBrowser(loginAddress(), true, true) == kBrowserNotStarted) {
+    fail(kBrowserMissingText, kExitBrowserMissing);
+  }
+}
+
+void SessionManager::obtainSession() {
+  std::printf("Getting session key\n");
+  const int32_t uid = api::authGetSession(*client(), store_, log_);
+  currentUserId_ = static_cast<uint32_t>(uid);
+  if (uid == 0) {
+    std::printf("Session failed.  Exiting.\n");
+    fail("We cannot get your session info. Please try Veltrana later", kExitNoSession);
+  }
+}
+
+void SessionManager::onRenewalTimer() {
+  if (timerCapped_) {
+    uint64_t ms = 0;
+    if (checkSessionTime(store_, ms, now_) == kSessionValid && ms != 0) {
+      setRenewalTimer(ms);
+      return;
+    }
+  }
+  renew();
+}
+
+void SessionManager::renew() {
+  bool needLogin = true;
+  loadOrStartSession(needLogin);
+  openLogin();
+  obtainSession();
+}
+
+void SessionManager::reset() {
+  std::shared_ptr<api::ApiClient> current = client();
+  current->dropSession();
+  if (api::authCreateToken(*current) != api::kTokenStored) {
+    fail(kUnexpectedErrorText, kExitSessionReset);
+  }
+  {
+    std::lock_guard lock(mutex_);
+    loginAddress_ = api::loginUrl() + current->loginToken();
+  }
+  openLogin();
+  obtainSession();
+  fail(kUnexpectedErrorText, kExitSessionReset);
+}
+
+}  // namespace session

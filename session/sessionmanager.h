@@ -1,0 +1,91 @@
+#pragma once
+// The session: reused from the settings store while it is valid, otherwise obtained through
+// a login in the companion browser; renewed by timer 2 and reset when the server rejects it.
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "session/sessiontime.h"
+
+namespace api {
+class ApiClient;
+}
+namespace app {
+class DebugLog;
+}
+namespace platform {
+class MessageBoxes;
+class SettingsStore;
+}  // namespace platform
+
+namespace session {
+
+class LoginBrowser;
+
+// Exit codes of the session's failures.
+inline constexpr int kExitBrowserMissing = 7;
+inline constexpr int kExitNoToken = 35;
+inline constexpr int kExitSessionReset = 65;
+inline constexpr int kExitNoSession = 66;
+
+// The longest period a window timer takes (a signed 32-bit count of milliseconds).
+inline constexpr uint64_t kMaxTimerPeriodMs = 0x7fff'ffff;
+
+class SessionManager {
+ public:
+  // Sets (or replaces) timer 2 with the given period.
+  using RenewalTimer = std::function<void(uint32_t periodMs)>;
+  // Makes the client of every new session (the built-in key, secret and REST endpoint).
+  using ClientFactory = std::function<std::unique_ptr<api::ApiClient>()>;
+
+  SessionManager(platform::SettingsStore& store, const app::DebugLog& log,
+                 platform::MessageBoxes& boxes, LoginBrowser& browser, RenewalTimer timer,
+                 ClientFactory factory = {}, std::function<uint64_t()> now = fileTimeNow);
+  ~SessionManager();
+
+  // The start-up decision: reuse the stored session, or log in. Ends the program when no
+  // session can be had.
+  void decideAtStartup();
+  // Installs the stored session (needLogin stays false) or creates a token and the login
+  // address (needLogin becomes true). Ends the program when no token can be had.
+  void loadOrStartSession(bool& needLogin);
+  // Turns the logged-in token into a stored, installed session; ends the program on failure.
+  void obtainSession();
+  // Timer 2: a capped timer whose session still has time left is only set again for the
+  // rest; otherwise a new token, a login and a new session.
+  void onRenewalTimer();
+  void renew();
+  // The server rejected the session at start-up: log in again, store the new session and
+  // end the program (65); the next start uses it.
+  [[noreturn]] void reset();
+
+  // The current client; a renewal replaces it, while work that started on the old one may
+  // go on using it.
+  std::shared_ptr<api::ApiClient> client() const;
+  uint32_t currentUserId() const { return currentUserId_.load(); }
+  std::string loginAddress() const;
+
+ private:
+  void openLogin();
+  void setRenewalTimer(uint64_t remainingMs);
+  [[noreturn]] void fail(const char* text, int exitCode);
+
+  platform::SettingsStore& store_;
+  const app::DebugLog& log_;
+  platform::MessageBoxes& boxes_;
+  LoginBrowser& browser_;
+  RenewalTimer timer_;
+  ClientFactory factory_;
+  std::function<uint64_t()> now_;
+
+  mutable std::mutex mutex_;  // guards client_ and loginAddress_
+  std::shared_ptr<api::ApiClient> client_;
+  std::string loginAddress_;
+  std::atomic<uint32_t> currentUserId_{0};
+  bool timerCapped_ = false;
+};
+
+}  // namespace session

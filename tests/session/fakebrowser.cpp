@@ -1,0 +1,90 @@
+// A stand-in for the companion browser in the hand-off tests: it registers the browser's
+// window class, reports readiness, and answers the navigate and destroy messages the way the
+// test asks through FAKE_BROWSER_MODE:
+//   login     fetch the handed-over address (a real login at the simulator), then "DESKSTOP"
+//   deskstop  "DESKSTOP" without fetching anything
+//   goodbye   "GOODBYE", as when the user chooses Exit
+//   silent    nothing: the login never arrives
+//   notready  never reports readiness
+// A second copy hands over to the first (which then reports readiness again) and ends.
+// Every message received is appended to FAKE_BROWSER_RECORD, one line each.
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "api/httptransport.h"
+#include "platform/namedevent.h"
+#include "platform/sharedblock.h"
+#include "platform/windowdirectory.h"
+
+namespace {
+
+std::string env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+void record(const std::string& line) {
+  const std::string path = env("FAKE_BROWSER_RECORD");
+  if (path.empty()) return;
+  std::ofstream(path, std::ios::app) << line << '\n';
+}
+
+std::string readAddress() {
+  auto block = platform::SharedBlock::open("MMF_FB", 1024);
+  if (!block) return {};
+  const char* text = reinterpret_cast<const char*>(block->data());
+  return std::string(text, strnlen(text, 1024));
+}
+
+}  // namespace
+
+int main() {
+  const std::string mode = env("FAKE_BROWSER_MODE");
+  // Never outlive the test that started us, whatever happens to it.
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (getppid() == 1) return 4;
+  if (platform::findWindow("VoraRUR.MainWindow")) {
+    platform::activateWindow("VoraRUR.MainWindow");
+    return 0;
+  }
+  auto endpoint = platform::WindowEndpoint::registerClass("VoraRUR.MainWindow");
+  if (!endpoint) return 3;
+  if (mode != "notready") platform::NamedEvent::setByName("IE_READY");
+
+  bool running = true;
+  const auto handle = [&](const platform::WindowMessage& message) -> int64_t {
+    if (message.id == platform::kMsgNavigate) {
+      const std::string address = readAddress();
+      record("navigate " + address);
+      if (mode == "login") {
+        std::string page;
+        api::HttpFetch(address, page);
+        platform::NamedEvent::setByName("DESKSTOP");
+      } else if (mode == "deskstop") {
+        platform::NamedEvent::setByName("DESKSTOP");
+      } else if (mode == "goodbye") {
+        platform::NamedEvent::setByName("GOODBYE");
+      }
+    } else if (message.id == platform::kMsgActivate) {
+      record("activate");
+      platform::NamedEvent::setByName("IE_READY");
+    } else if (message.id == platform::kMsgDestroy) {
+      record("destroy");
+      running = false;
+    }
+    return 0;
+  };
+  while (running) {
+    pollfd fd{endpoint->fd(), POLLIN, 0};
+    if (poll(&fd, 1, 1000) > 0) endpoint->dispatchPending(handle);
+  }
+  return 0;
+}

@@ -1,0 +1,147 @@
+#include "session/loginbrowser.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "platform/messageboxes.h"
+#include "platform/windowdirectory.h"
+
+namespace {
+
+using session::LoginBrowser;
+using session::LoginWaits;
+
+const LoginWaits kQuickWaits{.readyMs = 5000, .navigatePauseMs = 10, .loginMs = 5000,
+                             .closePauseMs = 50};
+
+class LoginBrowserTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    recordPath_ = ::testing::TempDir() + "/fakebrowser." +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
+    std::remove(recordPath_.c_str());
+    setenv("FAKE_BROWSER_RECORD", recordPath_.c_str(), 1);
+  }
+  void TearDown() override {
+    // Whatever a case left open must not answer the next case's messages.
+    for (int i = 0; i < 50 && platform::findWindow(session::kBrowserWindowClass); ++i) {
+      platform::sendMessage(session::kBrowserWindowClass, {platform::kMsgDestroy, 0, 0}, 1000);
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  }
+
+  static void mode(const char* value) { setenv("FAKE_BROWSER_MODE", value, 1); }
+
+  std::string recorded() const {
+    std::ifstream in(recordPath_);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  std::string recordPath_;
+  platform::LogMessageBoxes boxes_{std::vector<int>{}};
+};
+
+long online() { return 0; }
+long offline() { return 1; }
+
+TEST_F(LoginBrowserTest, OfflineEndsTheLoginWithCode3) {
+  LoginBrowser browser(FAKE_BROWSER, boxes_, kQuickWaits, offline);
+  EXPECT_EXIT(browser.openInLoginBrowser("http://127.0.0.1:9/login", true, true),
+              ::testing::ExitedWithCode(3),
+              "Error: Your Internet connection down at this time. Please restore connection "
+              "and re-start Veltrana");
+}
+
+TEST_F(LoginBrowserTest, OfflinePageWarnsAndReturnsMinus5WithoutStartingTheBrowser) {
+  mode("deskstop");
+  LoginBrowser browser(FAKE_BROWSER, boxes_, kQuickWaits, offline);
+  EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/home.php", false, false),
+            session::kOffline);
+  ASSERT_EQ(boxes_.shown().size(), 1u);
+  EXPECT_EQ(boxes_.shown()[0],
+            "Warning: Your Internet connection down at this time. Please re-submit request "
+            "when your Internet connection ready");
+  EXPECT_EQ(recorded(), "");
+}
+
+TEST_F(LoginBrowserTest, LocalFileOpensWithoutConnectionCheck) {
+  mode("silent");
+  LoginBrowser browser(FAKE_BROWSER, boxes_, kQuickWaits, offline);
+  EXPECT_EQ(browser.openInLoginBrowser("file:///opt/Veltrana/help.html", false, false),
+            session::kOpened);
+  EXPECT_TRUE(boxes_.shown().empty());
+  EXPECT_EQ(recorded(), "navigate file:///opt/Veltrana/help.html\n");
+}
+
+TEST_F(LoginBrowserTest, MissingBrowserReturnsMinus1) {
+  LoginBrowser browser("/nonexistent/orbisview", boxes_, kQuickWaits, online);
+  EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/x", true, true),
+            session::kBrowserNotStarted);
+}
+
+TEST_F(LoginBrowserTest, EndsOfTheLogin) {
+  struct Case {
+    const char* mode;
+    int readyMs, loginMs;
+    int exitCode;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"notready", 300, 5000, 36,
+       "Error: Your Internet connection very weak or down. Please restart Veltrana when you "
+       "have stronger connection"},
+      {"goodbye", 5000, 5000, 37,
+       "Error: Internet Browser was closed without login, please try Veltrana later"},
+      {"silent", 5000, 300, 38,
+       "Error: We did not receive your login for 3 min. Please try Veltrana again later."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.mode);
+    mode(c.mode);
+    LoginWaits waits = kQuickWaits;
+    waits.readyMs = c.readyMs;
+    waits.loginMs = c.loginMs;
+    LoginBrowser browser(FAKE_BROWSER, boxes_, waits, online);
+    EXPECT_EXIT(browser.openInLoginBrowser("http://127.0.0.1:9/login?auth_token=t", true, true),
+                ::testing::ExitedWithCode(c.exitCode), c.message);
+  }
+  // The login that never came closed the browser before the program ended.
+  EXPECT_NE(recorded().find("navigate http://127.0.0.1:9/login?auth_token=t\ndestroy\n"),
+            std::string::npos);
+}
+
+TEST_F(LoginBrowserTest, CompletedLoginClosesTheBrowser) {
+  mode("deskstop");
+  LoginBrowser browser(FAKE_BROWSER, boxes_, kQuickWaits, online);
+  EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/login?auth_token=abc", true, true),
+            session::kOpened);
+  EXPECT_EQ(recorded(), "navigate http://127.0.0.1:9/login?auth_token=abc\ndestroy\n");
+  EXPECT_FALSE(platform::findWindow(session::kBrowserWindowClass));
+}
+
+TEST_F(LoginBrowserTest, AddressesReplaceEachOtherWhole) {
+  mode("silent");
+  LoginBrowser browser(FAKE_BROWSER, boxes_, kQuickWaits, online);
+  const std::string longest = "http://127.0.0.1:9/" + std::string(1023 - 19, 'a');
+  ASSERT_EQ(longest.size(), 1023u);
+  EXPECT_EQ(browser.openInLoginBrowser(longest, false, false), session::kOpened);
+  // The second hand-off goes to the open browser: the new copy hands over and ends.
+  EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/b", false, false), session::kOpened);
+  // Longer than the field: cut so that its terminating zero remains.
+  EXPECT_EQ(browser.openInLoginBrowser(longest + "tail", false, false), session::kOpened);
+  EXPECT_EQ(recorded(), "navigate " + longest + "\nactivate\nnavigate http://127.0.0.1:9/b\n" +
+                            "activate\nnavigate " + longest + "\n");
+}
+
+}  // namespace
