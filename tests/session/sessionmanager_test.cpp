@@ -1,0 +1,255 @@
+#include "session/sessionmanager.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "api/apiclient.h"
+#include "app/debuglog.h"
+#include "platform/messageboxes.h"
+#include "platform/settingskeys.h"
+#include "platform/settingsstore.h"
+#include "platform/windowdirectory.h"
+#include "session/loginbrowser.h"
+#include "support/simserver.h"
+
+namespace {
+
+namespace keys = platform::keys;
+using session::SessionManager;
+
+constexpr uint64_t kMinute = 60ULL * 10'000'000;
+const session::LoginWaits kQuickWaits{.readyMs = 5000, .navigatePauseMs = 10, .loginMs = 5000,
+                                      .closePauseMs = 50};
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class SessionManagerTest : public ::testing::Test {
+ public:
+  void SetUp() override {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    ASSERT_TRUE(sim_.start({"--friends", "5", "--auto-login"})) << sim_.error();
+    sim_.exportEndpoints();
+    const std::string dir = ::testing::TempDir();
+    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    dbPath_ = dir + "/session." + name + ".db";
+    recordPath_ = dir + "/fakebrowser." + name + ".txt";
+    // A death test's child runs this again: it must find the settings the parent left.
+    if (!::testing::internal::InDeathTestChild()) {
+      for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+        std::remove((dbPath_ + suffix).c_str());
+      }
+      std::remove(recordPath_.c_str());
+    }
+    setenv("FAKE_BROWSER_RECORD", recordPath_.c_str(), 1);
+    setenv("FAKE_BROWSER_MODE", "login", 1);
+    store_ = std::make_unique<platform::SettingsStore>(dbPath_);
+    log_ = std::make_unique<app::DebugLog>(dir);
+    browser_ = std::make_unique<session::LoginBrowser>(FAKE_BROWSER, boxes_, kQuickWaits,
+                                                       [] { return 0L; });
+  }
+
+  std::unique_ptr<SessionManager> manager() {
+    return std::make_unique<SessionManager>(
+        *store_, *log_, boxes_, *browser_, [this](uint32_t ms) { timers_.push_back(ms); },
+        SessionManager::ClientFactory{}, [this] { return now_; });
+  }
+
+  void storeSession(std::optional<uint32_t> high, std::optional<uint32_t> low,
+                    bool withSecret = true) {
+    auto key = store_->createKey(keys::kFacebook);
+    ASSERT_TRUE(key);
+    store_->writeString(*key, keys::kSessionKey, u"stored-key");
+    if (withSecret) store_->writeString(*key, keys::kSessionSecret, u"stored-secret");
+    store_->writeNumber(*key, keys::kUid, 4242);
+    if (high) store_->writeNumber(*key, keys::kSessionTimeHigh, *high);
+    if (low) store_->writeNumber(*key, keys::kSessionTimeLow, *low);
+  }
+  void storeExpiry(uint64_t expiry) {
+    storeSession(static_cast<uint32_t>(expiry >> 32), static_cast<uint32_t>(expiry));
+  }
+
+  std::string storedString(const char* keyPath, const char* name) {
+    auto key = store_->openKey(keyPath);
+    if (!key) return "<no key>";
+    auto value = store_->readString(*key, name);
+    return value ? platform::toUtf8(*value) : "<missing>";
+  }
+
+  int navigations() const {
+    const std::string text = readFile(recordPath_);
+    int count = 0;
+    for (size_t at = text.find("navigate "); at != std::string::npos;
+         at = text.find("navigate ", at + 1)) {
+      ++count;
+    }
+    return count;
+  }
+
+  testsupport::SimServer sim_;
+  std::string dbPath_, recordPath_;
+  std::unique_ptr<platform::SettingsStore> store_;
+  std::unique_ptr<app::DebugLog> log_;
+  platform::LogMessageBoxes boxes_{std::vector<int>{}};
+  std::unique_ptr<session::LoginBrowser> browser_;
+  std::vector<uint32_t> timers_;
+  uint64_t now_ = session::fileTimeNow();
+};
+
+TEST_F(SessionManagerTest, FirstStartLogsInAndTheNextReusesTheStoredSession) {
+  auto first = manager();
+  ::testing::internal::CaptureStdout();
+  first->decideAtStartup();
+  const std::string output = ::testing::internal::GetCapturedStdout();
+  size_t at = 0;
+  for (const char* line :
+       {"Missing all registry info about\nMissing all registry info about\n"
+        "Facebook info missing in Registry \n Getting token\n",
+        "Launching login, please type something and hit enter after login\n",
+        "Getting session key\n"}) {
+    at = output.find(line, at);
+    EXPECT_NE(at, std::string::npos) << line << "\nnot in order in:\n" << output;
+  }
+  EXPECT_NE(first->currentUserId(), 0u);
+  EXPECT_EQ(navigations(), 1);
+  EXPECT_EQ(readFile(recordPath_), "navigate " + first->loginAddress() + "\ndestroy\n");
+  EXPECT_EQ(first->loginAddress().rfind(sim_.loginUrl(), 0), 0u);
+  EXPECT_EQ(storedString(keys::kVersion, keys::kRelease), "1.0");
+  EXPECT_EQ(storedString(keys::kFacebook, keys::kSessionKey), first->client()->sessionKey());
+  EXPECT_TRUE(timers_.empty());
+
+  auto second = manager();
+  ::testing::internal::CaptureStdout();
+  second->decideAtStartup();
+  EXPECT_NE(::testing::internal::GetCapturedStdout().find(
+                "Session in registry. Browser not opened.\n"),
+            std::string::npos);
+  EXPECT_EQ(navigations(), 1);
+  EXPECT_EQ(second->currentUserId(), first->currentUserId());
+  EXPECT_TRUE(second->client()->hasSession());
+  EXPECT_EQ(second->client()->sessionKey(), first->client()->sessionKey());
+  // The simulator's sessions last a day: timer 2 waits for the rest of it.
+  ASSERT_EQ(timers_.size(), 1u);
+  EXPECT_GT(timers_[0], 86'300'000u);
+  EXPECT_LE(timers_[0], 86'401'000u + 5'000u);  // our clock was read before the login
+}
+
+TEST_F(SessionManagerTest, StoredSessionDecisions) {
+  struct Case {
+    const char* name;
+    std::function<void(SessionManagerTest&)> store;
+    bool login;
+    std::vector<uint32_t> timers;
+  };
+  const Case cases[] = {
+      {"one minute left", [](SessionManagerTest& t) { t.storeExpiry(t.now_ + kMinute); }, false,
+       {61'000}},
+      {"never expires", [](SessionManagerTest& t) { t.storeSession(0, 0); }, false, {}},
+      {"expired", [](SessionManagerTest& t) { t.storeExpiry(t.now_ - kMinute); }, true, {}},
+      {"low half only", [](SessionManagerTest& t) { t.storeSession({}, 5); }, true, {}},
+      {"valid time, secret missing",
+       [](SessionManagerTest& t) { t.storeSession(0, 0, /*withSecret=*/false); }, true, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    store_->deleteTree(keys::kCorvanta);
+    std::remove(recordPath_.c_str());
+    timers_.clear();
+    c.store(*this);
+    auto m = manager();
+    m->decideAtStartup();
+    EXPECT_EQ(navigations(), c.login ? 1 : 0);
+    EXPECT_EQ(timers_, c.timers);
+    if (!c.login) {
+      EXPECT_EQ(m->currentUserId(), 4242u);
+      EXPECT_EQ(m->client()->sessionKey(), "stored-key");
+    }
+  }
+}
+
+TEST_F(SessionManagerTest, LongLifetimeWaitsInCappedStepsThenRenews) {
+  storeExpiry(now_ + 60ULL * 24 * 60 * kMinute);  // sixty days
+  auto m = manager();
+  m->decideAtStartup();
+  ASSERT_EQ(timers_, std::vector<uint32_t>{session::kMaxTimerPeriodMs});
+
+  now_ += session::kMaxTimerPeriodMs * 10'000ULL;  // the capped timer fired
+  m->onRenewalTimer();
+  EXPECT_EQ(navigations(), 0) << "renewed while the session still had time left";
+  ASSERT_EQ(timers_.size(), 2u);
+  EXPECT_EQ(timers_[1], session::kMaxTimerPeriodMs);
+
+  now_ += 2 * session::kMaxTimerPeriodMs * 10'000ULL;  // past the expiry
+  const std::string oldKey = m->client()->sessionKey();
+  m->onRenewalTimer();
+  EXPECT_EQ(navigations(), 1);
+  EXPECT_NE(m->client()->sessionKey(), oldKey);
+  EXPECT_EQ(storedString(keys::kFacebook, keys::kSessionKey), m->client()->sessionKey());
+}
+
+TEST_F(SessionManagerTest, RenewalBuildsTheAddressFromTheNewTokenOnly) {
+  auto m = manager();
+  m->decideAtStartup();
+  const std::string firstAddress = m->loginAddress();
+  m->renew();
+  EXPECT_EQ(navigations(), 2);
+  EXPECT_NE(m->loginAddress(), firstAddress);
+  EXPECT_EQ(m->loginAddress(), sim_.loginUrl() + m->client()->loginToken());
+}
+
+TEST_F(SessionManagerTest, FailuresEndTheProgram) {
+  {
+    SCOPED_TRACE("no token");
+    setenv("VELTRANA_REST_URL", "http://127.0.0.1:9/restserver.php", 1);
+    auto m = manager();
+    EXPECT_EXIT(m->decideAtStartup(), ::testing::ExitedWithCode(35),
+                "Error: Your Internet connection very weak or down. Please restart Veltrana "
+                "when you have stronger connection");
+    sim_.exportEndpoints();
+  }
+  {
+    SCOPED_TRACE("login browser missing");
+    session::LoginBrowser missing("/nonexistent/orbisview", boxes_, kQuickWaits,
+                                  [] { return 0L; });
+    SessionManager m(*store_, *log_, boxes_, missing, [](uint32_t) {});
+    EXPECT_EXIT(m.decideAtStartup(), ::testing::ExitedWithCode(7),
+                "Error: Internal Browser Orbisview.exe either missing or corrupted. Please "
+                "re-install Veltrana");
+  }
+  {
+    SCOPED_TRACE("login not done at the server");
+    setenv("FAKE_BROWSER_MODE", "deskstop", 1);
+    auto m = manager();
+    EXPECT_EXIT(m->decideAtStartup(), ::testing::ExitedWithCode(66),
+                "Error: We cannot get your session info. Please try Veltrana later");
+    setenv("FAKE_BROWSER_MODE", "login", 1);
+  }
+}
+
+TEST_F(SessionManagerTest, ResetLogsInAgainStoresTheSessionAndEnds) {
+  auto m = manager();
+  m->decideAtStartup();
+  const std::string oldKey = m->client()->sessionKey();
+  ASSERT_EQ(sim_.control("/sessions/invalidate").status, 200);
+  EXPECT_EXIT(m->reset(), ::testing::ExitedWithCode(65),
+              "Error: Unexpected Error. Please try Veltrana later");
+  // The child stored its new session in the same settings file: the next start uses it.
+  platform::SettingsStore reopened(dbPath_);
+  auto key = reopened.openKey(keys::kFacebook);
+  ASSERT_TRUE(key);
+  auto stored = reopened.readString(*key, keys::kSessionKey);
+  ASSERT_TRUE(stored);
+  EXPECT_NE(platform::toUtf8(*stored), oldKey);
+}
+
+}  // namespace
