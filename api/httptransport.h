@@ -48,4 +48,8 @@ int HttpFetch(const std::string& url, std::string& answer);
 // libcurl's result of the last HttpFetch on this thread, for diagnostics and tests only.
 int lastFetchResult();
 
+// Test only: replaces kMaxAnswerBytes (0 restores it) so that a test server need not send
+// 64 MiB to reach the cap.
+void setMaxAnswerBytesForTest(std::size_t bytes);
+
 }  // namespace api

@@ -66,10 +66,14 @@ class SettingsStore {
    private:
     SettingsStore& store_;
     bool active_ = false;
+    bool outermost_ = false;  // began the database transaction (else a savepoint in one)
+    bool broken_ = false;     // could not begin: the store refuses writes until it ends
   };
 
  private:
   sqlite3* db_ = nullptr;
+  // Open groups that could not begin; writes fail meanwhile rather than land ungrouped.
+  int brokenGroups_ = 0;
 };
 
 // UTF-8 <-> UTF-16, the Linux stand-in for the ANSI code-page conversions.

@@ -1,0 +1,133 @@
+#include "httptransport.h"
+
+#include <curl/curl.h>
+
+#include <atomic>
+#include <mutex>
+
+namespace api {
+namespace {
+
+std::atomic<std::size_t> g_answerCapOverride{0};
+thread_local int t_lastFetchResult = kCurlOk;
+
+std::size_t answerCap() {
+  const std::size_t override = g_answerCapOverride.load(std::memory_order_relaxed);
+  return override ? override : kMaxAnswerBytes;
+}
+
+// libcurl's global set-up is not thread-safe; the first handle made on any thread does it.
+CURL* newEasyHandle() {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+  return curl_easy_init();
+}
+
+// Collects one transfer's answer; the cap counts only what this transfer appended.
+struct AnswerSink {
+  explicit AnswerSink(std::string& target) : answer(&target) {}
+  std::string* answer;
+  std::size_t received = 0;
+  std::size_t cap = answerCap();
+};
+
+std::size_t appendAnswer(char* data, std::size_t size, std::size_t count, void* userdata) {
+  auto* sink = static_cast<AnswerSink*>(userdata);
+  const std::size_t bytes = size * count;
+  if (bytes > sink->cap - sink->received) return 0;  // fails the transfer: CURLE_WRITE_ERROR
+  sink->answer->append(data, bytes);
+  sink->received += bytes;
+  return bytes;
+}
+
+void collectInto(CURL* curl, AnswerSink& sink) {
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendAnswer);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+}
+
+// Worker threads transfer too; libcurl must not use signals for its time-outs then.
+void resetForRequest(CURL* curl) {
+  curl_easy_reset(curl);
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+}
+
+}  // namespace
+
+std::unique_ptr<TransferHandle> TransferHandle::create() {
+  CURL* curl = newEasyHandle();
+  if (!curl) return nullptr;
+  return std::unique_ptr<TransferHandle>(new TransferHandle(curl));
+}
+
+TransferHandle::~TransferHandle() { curl_easy_cleanup(static_cast<CURL*>(curl_)); }
+
+int TransferHandle::formPost(const std::string& url, const std::string& body,
+                             long timeoutSeconds, std::string& answer) {
+  CURL* curl = static_cast<CURL*>(curl_);
+  resetForRequest(curl);
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT, timeoutSeconds);
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, timeoutSeconds);
+  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl, CURLOPT_POST, 1L);
+  // The size is given, not taken from a terminator, so a body never reads past its end.
+  curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+  curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
+  AnswerSink sink(answer);
+  collectInto(curl, sink);
+  return curl_easy_perform(curl);
+}
+
+int TransferHandle::multipartPost(const std::string& url, const std::vector<std::string>& headers,
+                                  const std::string& body, std::string& answer) {
+  CURL* curl = static_cast<CURL*>(curl_);
+  resetForRequest(curl);
+  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_slist* headerList = nullptr;
+  for (const auto& header : headers) {
+    curl_slist* grown = curl_slist_append(headerList, header.c_str());
+    if (!grown) {
+      curl_slist_free_all(headerList);
+      return CURLE_OUT_OF_MEMORY;
+    }
+    headerList = grown;
+  }
+  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headerList);
+  curl_easy_setopt(curl, CURLOPT_POST, 1L);
+  curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+  curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
+  AnswerSink sink(answer);
+  collectInto(curl, sink);
+  const CURLcode result = curl_easy_perform(curl);
+  // Detached before it is freed, so the handle never points at freed memory.
+  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
+  curl_slist_free_all(headerList);
+  return result;
+}
+
+int HttpFetch(const std::string& url, std::string& answer) {
+  CURL* curl = newEasyHandle();
+  if (!curl) {
+    t_lastFetchResult = CURLE_FAILED_INIT;
+    return 1;
+  }
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl, CURLOPT_HEADER, 0L);
+  const std::size_t before = answer.size();
+  AnswerSink sink(answer);
+  collectInto(curl, sink);
+  const CURLcode result = curl_easy_perform(curl);
+  // A broken download must not leave half a picture behind for the caller to store.
+  if (result != CURLE_OK) answer.resize(before);
+  curl_easy_cleanup(curl);
+  t_lastFetchResult = result;
+  return 1;
+}
+
+int lastFetchResult() { return t_lastFetchResult; }
+
+void setMaxAnswerBytesForTest(std::size_t bytes) {
+  g_answerCapOverride.store(bytes, std::memory_order_relaxed);
+}
+
+}  // namespace api

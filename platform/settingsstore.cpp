@@ -1,0 +1,355 @@
+#include "settingsstore.h"
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <vector>
+
+namespace platform {
+namespace {
+
+// Value types and results as the phone's registry reports them, so callers keep their checks.
+constexpr int kTypeString = 1;  // REG_SZ
+constexpr int kTypeNumber = 4;  // REG_DWORD
+constexpr int kErrorSuccess = 0;
+constexpr int kErrorFileNotFound = 2;
+constexpr int kErrorInvalidHandle = 6;
+constexpr int kErrorWriteFault = 29;
+constexpr int kErrorInvalidParameter = 87;
+constexpr int kErrorKeyDeleted = 1018;
+
+// Callers read strings into a 256-byte buffer: 127 characters and the terminator.
+constexpr std::size_t kStringBufferBytes = 256;
+// Another process (the companion program, a second copy) may hold the write lock briefly.
+constexpr int kBusyTimeoutMs = 5000;
+
+// Paths and names compare with SQLite's NOCASE, which folds ASCII only, as the registry does
+// for the names this program uses; the first written case is the one kept.
+constexpr const char* kSchema =
+    "CREATE TABLE IF NOT EXISTS keys("
+    "  path TEXT PRIMARY KEY COLLATE NOCASE);"
+    "CREATE TABLE IF NOT EXISTS vals("
+    "  key TEXT NOT NULL COLLATE NOCASE,"
+    "  name TEXT NOT NULL COLLATE NOCASE,"
+    "  type INTEGER NOT NULL,"
+    "  data BLOB NOT NULL,"
+    "  PRIMARY KEY(key, name));";
+
+bool exec(sqlite3* db, const char* sql) {
+  return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+class Statement {
+ public:
+  Statement(sqlite3* db, const char* sql) {
+    if (sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK) stmt_ = nullptr;
+  }
+  ~Statement() { sqlite3_finalize(stmt_); }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  Statement& bind(int index, const std::string& text) {
+    if (stmt_) sqlite3_bind_text(stmt_, index, text.data(), int(text.size()), SQLITE_TRANSIENT);
+    return *this;
+  }
+  Statement& bind(int index, int number) {
+    if (stmt_) sqlite3_bind_int(stmt_, index, number);
+    return *this;
+  }
+  Statement& bindBlob(int index, const std::string& bytes) {
+    if (stmt_) sqlite3_bind_blob(stmt_, index, bytes.data(), int(bytes.size()), SQLITE_TRANSIENT);
+    return *this;
+  }
+  // SQLITE_ROW, SQLITE_DONE or an error code.
+  int step() { return stmt_ ? sqlite3_step(stmt_) : SQLITE_ERROR; }
+  std::string text(int column) const {
+    const auto* p = sqlite3_column_text(stmt_, column);
+    return p ? std::string(reinterpret_cast<const char*>(p), sqlite3_column_bytes(stmt_, column))
+             : std::string();
+  }
+  std::string blob(int column) const {
+    const auto* p = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
+    return p ? std::string(p, sqlite3_column_bytes(stmt_, column)) : std::string();
+  }
+  int integer(int column) const { return sqlite3_column_int(stmt_, column); }
+
+ private:
+  sqlite3_stmt* stmt_ = nullptr;
+};
+
+// One write: its own transaction, or a savepoint inside an open group, so that a write that
+// fails halfway (createKey's parents) leaves nothing behind either way.
+class WriteScope {
+ public:
+  explicit WriteScope(sqlite3* db) : db_(db), outermost_(sqlite3_get_autocommit(db) != 0) {
+    begun_ = exec(db_, outermost_ ? "BEGIN IMMEDIATE" : "SAVEPOINT vt_write");
+  }
+  ~WriteScope() {
+    if (!begun_ || committed_) return;
+    if (outermost_) {
+      exec(db_, "ROLLBACK");
+    } else {
+      exec(db_, "ROLLBACK TO vt_write");
+      exec(db_, "RELEASE vt_write");
+    }
+  }
+  WriteScope(const WriteScope&) = delete;
+  WriteScope& operator=(const WriteScope&) = delete;
+
+  bool begun() const { return begun_; }
+  bool commit() {
+    committed_ = exec(db_, outermost_ ? "COMMIT" : "RELEASE vt_write");
+    return committed_;
+  }
+
+ private:
+  sqlite3* db_;
+  bool outermost_;
+  bool begun_ = false;
+  bool committed_ = false;
+};
+
+// "A\B\C" -> {"A", "A\B", "A\B\C"}; empty for a path the registry would refuse.
+std::vector<std::string> keyPrefixes(std::string path) {
+  while (!path.empty() && path.back() == '\\') path.pop_back();
+  std::vector<std::string> prefixes;
+  if (path.empty()) return prefixes;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t end = path.find('\\', start);
+    if (end == start) return {};  // leading or doubled backslash
+    if (end == std::string::npos) break;
+    prefixes.push_back(path.substr(0, end));
+    start = end + 1;
+  }
+  prefixes.push_back(path);
+  return prefixes;
+}
+
+std::optional<std::string> storedKeyPath(sqlite3* db, const std::string& path) {
+  Statement find(db, "SELECT path FROM keys WHERE path = ?1");
+  find.bind(1, path);
+  if (find.step() != SQLITE_ROW) return std::nullopt;
+  return find.text(0);
+}
+
+// Creates the folders of `dbPath` (private: the store holds the session secret) and the file
+// itself with owner-only access; SQLite gives its -wal and -shm files the same mode.
+bool prepareFile(const std::string& dbPath) {
+  for (std::size_t pos = dbPath.find('/', 1); pos != std::string::npos;
+       pos = dbPath.find('/', pos + 1)) {
+    const std::string dir = dbPath.substr(0, pos);
+    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  }
+  const int fd = ::open(dbPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+std::string utf16Blob(const std::u16string& value) {
+  std::string bytes;
+  bytes.reserve((value.size() + 1) * 2);
+  for (char16_t unit : value) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  bytes.append(2, '\0');  // stored with its terminator, as the platform counts string lengths
+  return bytes;
+}
+
+}  // namespace
+
+SettingsStore::SettingsStore(const std::string& dbPath) {
+  if (dbPath.empty() || !prepareFile(dbPath)) return;
+  sqlite3* db = nullptr;
+  const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
+  if (sqlite3_open_v2(dbPath.c_str(), &db, flags, nullptr) != SQLITE_OK) {
+    sqlite3_close(db);
+    return;
+  }
+  sqlite3_busy_timeout(db, kBusyTimeoutMs);
+  // WAL keeps every committed group whole across a crash and lets readers run beside a
+  // writer; NORMAL sync may lose the last group on power loss, never split one.
+  exec(db, "PRAGMA journal_mode=WAL");
+  exec(db, "PRAGMA synchronous=NORMAL");
+  if (!exec(db, "BEGIN IMMEDIATE") || !exec(db, kSchema) || !exec(db, "COMMIT")) {
+    sqlite3_close(db);
+    return;
+  }
+  db_ = db;
+}
+
+SettingsStore::~SettingsStore() { sqlite3_close(db_); }
+
+std::string SettingsStore::defaultPath() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  std::string base;
+  if (config && config[0] == '/') {
+    base = config;
+  } else {
+    const char* home = std::getenv("HOME");
+    base = std::string(home ? home : "") + "/.config";
+  }
+  return base + "/Veltrana/registry.db";
+}
+
+std::optional<SettingsKey> SettingsStore::openKey(const std::string& path) {
+  const auto prefixes = keyPrefixes(path);
+  if (!db_ || prefixes.empty()) return std::nullopt;
+  auto stored = storedKeyPath(db_, prefixes.back());
+  if (!stored) return std::nullopt;
+  return SettingsKey(std::move(*stored));
+}
+
+std::optional<SettingsKey> SettingsStore::createKey(const std::string& path,
+                                                    KeyDisposition* disposition) {
+  const auto prefixes = keyPrefixes(path);
+  if (!db_ || prefixes.empty()) return std::nullopt;
+  if (auto stored = storedKeyPath(db_, prefixes.back())) {
+    if (disposition) *disposition = KeyDisposition::OpenedExistingKey;
+    return SettingsKey(std::move(*stored));
+  }
+  if (brokenGroups_ > 0) return std::nullopt;
+
+  WriteScope scope(db_);
+  if (!scope.begun()) return std::nullopt;
+  // Looked up again under the write lock: another process may have made it meanwhile.
+  const bool existed = storedKeyPath(db_, prefixes.back()).has_value();
+  for (const auto& prefix : prefixes) {
+    Statement insert(db_, "INSERT OR IGNORE INTO keys(path) VALUES(?1)");
+    if (insert.bind(1, prefix).step() != SQLITE_DONE) return std::nullopt;
+  }
+  auto stored = storedKeyPath(db_, prefixes.back());
+  if (!stored || !scope.commit()) return std::nullopt;
+  if (disposition) {
+    *disposition = existed ? KeyDisposition::OpenedExistingKey : KeyDisposition::CreatedNewKey;
+  }
+  return SettingsKey(std::move(*stored));
+}
+
+namespace {
+
+int writeValue(sqlite3* db, const std::string& key, const std::string& name, int type,
+               const std::string& data) {
+  WriteScope scope(db);
+  if (!scope.begun()) return kErrorWriteFault;
+  // A handle outlives its key when someone deletes the tree in between.
+  if (!storedKeyPath(db, key)) return kErrorKeyDeleted;
+  Statement upsert(db,
+                   "INSERT INTO vals(key, name, type, data) VALUES(?1, ?2, ?3, ?4) "
+                   "ON CONFLICT(key, name) DO UPDATE SET type = excluded.type, "
+                   "data = excluded.data");
+  upsert.bind(1, key).bind(2, name).bind(3, type).bindBlob(4, data);
+  if (upsert.step() != SQLITE_DONE || !scope.commit()) return kErrorWriteFault;
+  return kErrorSuccess;
+}
+
+std::optional<std::pair<int, std::string>> readValue(sqlite3* db, const std::string& key,
+                                                     const std::string& name) {
+  Statement select(db, "SELECT type, data FROM vals WHERE key = ?1 AND name = ?2");
+  select.bind(1, key).bind(2, name);
+  if (select.step() != SQLITE_ROW) return std::nullopt;
+  return std::make_pair(select.integer(0), select.blob(1));
+}
+
+}  // namespace
+
+int SettingsStore::writeString(const SettingsKey& key, const std::string& name,
+                               const std::u16string& value) {
+  if (!db_) return kErrorInvalidHandle;
+  if (brokenGroups_ > 0) return kErrorWriteFault;
+  return writeValue(db_, key.path(), name, kTypeString, utf16Blob(value));
+}
+
+int SettingsStore::writeNumber(const SettingsKey& key, const std::string& name, uint32_t value) {
+  if (!db_) return kErrorInvalidHandle;
+  if (brokenGroups_ > 0) return kErrorWriteFault;
+  std::string bytes(4, '\0');
+  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  return writeValue(db_, key.path(), name, kTypeNumber, bytes);
+}
+
+std::optional<uint32_t> SettingsStore::readNumber(const SettingsKey& key, const std::string& name) {
+  if (!db_) return std::nullopt;
+  const auto value = readValue(db_, key.path(), name);
+  if (!value || value->first != kTypeNumber || value->second.size() != 4) return std::nullopt;
+  uint32_t number = 0;
+  for (int i = 3; i >= 0; --i) number = (number << 8) | static_cast<unsigned char>(value->second[i]);
+  return number;
+}
+
+std::optional<std::u16string> SettingsStore::readString(const SettingsKey& key,
+                                                        const std::string& name) {
+  if (!db_) return std::nullopt;
+  const auto value = readValue(db_, key.path(), name);
+  if (!value || value->first != kTypeString || value->second.size() > kStringBufferBytes) {
+    return std::nullopt;
+  }
+  const std::string& bytes = value->second;
+  std::u16string text;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const auto unit = static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                            (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    if (unit == 0) break;  // the reader sees the text up to its terminator
+    text += unit;
+  }
+  return text;
+}
+
+int SettingsStore::deleteTree(const std::string& path) {
+  const auto prefixes = keyPrefixes(path);
+  if (!db_) return kErrorInvalidHandle;
+  if (prefixes.empty()) return kErrorInvalidParameter;
+  if (brokenGroups_ > 0) return kErrorWriteFault;
+  WriteScope scope(db_);
+  if (!scope.begun()) return kErrorWriteFault;
+  if (!storedKeyPath(db_, prefixes.back())) return kErrorFileNotFound;
+  // The key itself and everything below it; "A\B" must not take its sibling "A\BC" along.
+  Statement deleteValues(db_,
+                         "DELETE FROM vals WHERE key = ?1 OR "
+                         "substr(key, 1, length(?1) + 1) = (?1 || '\\') COLLATE NOCASE");
+  Statement deleteKeys(db_,
+                       "DELETE FROM keys WHERE path = ?1 OR "
+                       "substr(path, 1, length(?1) + 1) = (?1 || '\\') COLLATE NOCASE");
+  if (deleteValues.bind(1, prefixes.back()).step() != SQLITE_DONE ||
+      deleteKeys.bind(1, prefixes.back()).step() != SQLITE_DONE || !scope.commit()) {
+    return kErrorWriteFault;
+  }
+  return kErrorSuccess;
+}
+
+SettingsStore::Transaction::Transaction(SettingsStore& store) : store_(store) {
+  if (!store_.db_) return;
+  outermost_ = sqlite3_get_autocommit(store_.db_) != 0;
+  active_ = exec(store_.db_, outermost_ ? "BEGIN IMMEDIATE" : "SAVEPOINT vt_group");
+  if (!active_) {
+    broken_ = true;
+    ++store_.brokenGroups_;
+  }
+}
+
+SettingsStore::Transaction::~Transaction() {
+  if (broken_) --store_.brokenGroups_;
+  if (!active_) return;
+  if (outermost_) {
+    exec(store_.db_, "ROLLBACK");
+  } else {
+    exec(store_.db_, "ROLLBACK TO vt_group");
+    exec(store_.db_, "RELEASE vt_group");
+  }
+}
+
+bool SettingsStore::Transaction::commit() {
+  if (!active_) return false;
+  // A failed COMMIT (the disk is full) leaves the group open for the destructor to undo.
+  if (!exec(store_.db_, outermost_ ? "COMMIT" : "RELEASE vt_group")) return false;
+  active_ = false;
+  return true;
+}
+
+}  // namespace platform
