@@ -1,0 +1,71 @@
+#include "loginbrowser/browseroptions.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace orbisview {
+namespace {
+
+constexpr int kMinSide = 64;
+constexpr int kMaxSide = 8192;
+
+bool parseSide(const std::string& digits, int* side) {
+  if (digits.empty() || digits.size() > 5) return false;
+  for (char c : digits)
+    if (c < '0' || c > '9') return false;
+  *side = std::atoi(digits.c_str());
+  return *side >= kMinSide && *side <= kMaxSide;
+}
+
+// "WxH", e.g. 240x320 or 480x640.
+bool parseScreen(const std::string& text, int* width, int* height) {
+  const auto x = text.find('x');
+  if (x == std::string::npos) return false;
+  return parseSide(text.substr(0, x), width) && parseSide(text.substr(x + 1), height);
+}
+
+}  // namespace
+
+const char* browserUsage() {
+  return "Usage: orbisview [options]\n"
+         "The companion browser of Veltrana. Veltrana starts it without arguments and hands it\n"
+         "the address to open.\n"
+         "\n"
+         "  --screen WxH               window size in pixels (default 240x320)\n"
+         "  --screenshot-on-load FILE  test support: save a PNG of the window once the first\n"
+         "                             page has loaded\n"
+         "  --help                     show this text\n"
+         "  --version                  show the version\n"
+         "\n"
+         "Menu > Home opens $VELTRANA_MOBILE_URL (the mobile site's root), else a blank page.\n";
+}
+
+bool parseBrowserOptions(int argc, const char* const* argv, BrowserOptions* options,
+                         std::string* error) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (arg == "--help" || arg == "-h") {
+      options->help = true;
+    } else if (arg == "--version") {
+      options->version = true;
+    } else if (arg == "--screen" && hasValue) {
+      if (!parseScreen(argv[++i], &options->screenWidth, &options->screenHeight)) {
+        *error = std::string("bad screen size \"") + argv[i] + "\" (expected WxH, e.g. 240x320)";
+        return false;
+      }
+    } else if (arg == "--screenshot-on-load" && hasValue) {
+      options->screenshotFile = argv[++i];
+      if (options->screenshotFile.empty()) {
+        *error = "--screenshot-on-load needs a file name";
+        return false;
+      }
+    } else {
+      *error = "unknown or incomplete option \"" + arg + "\"";
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace orbisview

@@ -1,0 +1,286 @@
+#include "loginbrowser/browserwindow.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineView>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "loginbrowser/browserpage.h"
+#include "loginbrowser/commandids.h"
+#include "loginbrowser/eventtext.h"
+#include "loginbrowser/openurldialog.h"
+#include "loginbrowser/sharedaddress.h"
+#include "loginbrowser/softkeybar.h"
+#include "platform/namedevent.h"
+#include "platform/qtwindowendpoint.h"
+
+namespace orbisview {
+namespace {
+
+struct MenuItem {
+  int id;
+  const char* text;
+};
+
+constexpr MenuItem kMenuItems[] = {
+    {kCmdBack, "Back"},       {kCmdForward, "Forward"}, {kCmdHome, "Home"},
+    {kCmdOpenUrl, "Open URL..."}, {kCmdRefresh, "Refresh"}, {kCmdStop, "Stop"},
+};
+
+// Time for the page to be painted before a test screenshot is taken.
+constexpr int kScreenshotDelayMs = 600;
+
+// Home is the mobile site's root when one is configured, else a blank page.
+QUrl homeUrl() {
+  const char* mobile = std::getenv("VELTRANA_MOBILE_URL");
+  return mobile && *mobile ? QUrl::fromUserInput(QString::fromUtf8(mobile))
+                           : QUrl("about:blank");
+}
+
+std::string addressText(const QUrl& url) { return url.toEncoded().toStdString(); }
+
+void debugLine(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
+
+}  // namespace
+
+BrowserWindow::BrowserWindow(const BrowserOptions& options, QWidget* parent)
+    : QWidget(parent), options_(options) {
+  setObjectName("browserWindow");
+  setWindowTitle(QString::fromLatin1(kInitialTitle));
+  resize(options.screenWidth, options.screenHeight);
+  screenshotPending_ = !options.screenshotFile.empty();
+
+  titleStrip_ = new QLabel(windowTitle(), this);
+  titleStrip_->setObjectName("titleStrip");
+  titleStrip_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);  // long titles clip
+  titleStrip_->setContentsMargins(4, 2, 4, 2);
+  titleStrip_->setStyleSheet("background: #2b3a55; color: white; font-weight: bold;");
+
+  view_ = new QWebEngineView(this);
+  page_ = new BrowserPage(view_);  // goes with the view, never before it
+  view_->setPage(page_);
+  view_->setContextMenuPolicy(Qt::NoContextMenu);
+
+  softKeys_ = new SoftKeyBar("Exit", kCmdExit, "Menu", kCmdMenu, this);
+  connect(softKeys_, &SoftKeyBar::commandTriggered, this, &BrowserWindow::runCommand);
+  buildMenu();
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(titleStrip_);
+  layout->addWidget(view_, 1);
+  layout->addWidget(softKeys_);
+
+  connect(page_, &BrowserPage::navigationRequested, this, &BrowserWindow::onNavigationRequested);
+  connect(page_, &QWebEnginePage::titleChanged, this, &BrowserWindow::onTitleChanged);
+  connect(page_, &QWebEnginePage::urlChanged, this, &BrowserWindow::onUrlChanged);
+  connect(page_, &QWebEnginePage::loadingChanged, this, &BrowserWindow::onLoadingChanged);
+  // The page's own Back and Forward actions follow its history.
+  for (auto [action, id] : {std::pair{QWebEnginePage::Back, kCmdBack},
+                            std::pair{QWebEnginePage::Forward, kCmdForward}}) {
+    QAction* pageAction = page_->action(action);
+    setCommandEnabled(id, pageAction->isEnabled());
+    connect(pageAction, &QAction::changed, this,
+            [this, pageAction, id = id] { setCommandEnabled(id, pageAction->isEnabled()); });
+  }
+  setCommandEnabled(kCmdStop, false);
+
+  endpoint_ = QtWindowEndpoint::create(
+      kWindowClass, [this](const platform::WindowMessage& m) { return handleMessage(m); },
+      &registrationError_);
+}
+
+BrowserWindow::~BrowserWindow() {
+  endpoint_.reset();
+  // The view and its page go while this window is still whole: their last signals may
+  // still reach our slots.
+  delete view_;
+}
+
+void BrowserWindow::buildMenu() {
+  menu_ = new QMenu(this);
+  menu_->setObjectName("browserMenu");
+  for (const MenuItem& item : kMenuItems) {
+    QAction* action = menu_->addAction(item.text);
+    const int id = item.id;
+    connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
+    menuActions_.insert(id, action);
+  }
+}
+
+void BrowserWindow::setCommandEnabled(int commandId, bool enabled) {
+  if (QAction* action = menuActions_.value(commandId)) action->setEnabled(enabled);
+}
+
+bool BrowserWindow::isCommandEnabled(int commandId) const {
+  if (commandId == kCmdExit || commandId == kCmdMenu) return true;
+  const QAction* action = menuActions_.value(commandId);
+  return action && action->isEnabled();
+}
+
+bool BrowserWindow::runCommand(int commandId) {
+  switch (commandId) {
+    case kCmdExit:
+      // Veltrana must learn of the exit before the window goes away.
+      platform::NamedEvent::setByName(kEventGoodbye);
+      QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+      return true;
+    case kCmdMenu:
+      showMenu();
+      return true;
+    case kCmdBack:
+      view_->back();
+      return true;
+    case kCmdForward:
+      view_->forward();
+      return true;
+    case kCmdHome:
+      view_->load(homeUrl());
+      return true;
+    case kCmdOpenUrl:
+      openUrl();
+      return true;
+    case kCmdRefresh:
+      view_->reload();
+      return true;
+    case kCmdStop:
+      view_->stop();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void BrowserWindow::showMenu() {
+  const QSize size = menu_->sizeHint();
+  menu_->popup(softKeys_->rightKeyTopRight() - QPoint(size.width(), size.height()));
+}
+
+void BrowserWindow::openUrl() {
+  OpenUrlDialog dialog(this);
+  if (dialog.exec() == kCmdOk) navigate(dialog.address());
+}
+
+void BrowserWindow::navigate(const QString& address) {
+  view_->load(QUrl::fromUserInput(address));
+}
+
+int64_t BrowserWindow::handleMessage(const platform::WindowMessage& message) {
+  switch (message.id) {
+    case platform::kMsgNavigate:
+      // The sender waits for this reply, so the navigation has started when it returns.
+      if (const auto address = readSharedAddress(); address && !address->empty())
+        navigate(QString::fromUtf8(address->data(), static_cast<int>(address->size())));
+      return 0;
+    case platform::kMsgDestroy:
+      endProgram();
+      return 0;
+    case platform::kMsgActivate:
+      show();
+      raise();
+      activateWindow();
+      // A second start hands over to this window; the new starter waits for readiness, and
+      // no size change may come to give it.
+      platform::NamedEvent::setByName(kEventReady);
+      return 0;
+    case platform::kMsgClose:
+      QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+      return 0;
+    case platform::kMsgCommand: {
+      const int id = static_cast<int>(message.wParam);
+      const bool known = id >= kCmdExit && id <= kCmdStop;
+      // Run from the event loop, as a menu choice would be: the Open URL dialog must not
+      // hold up the messages that arrive while it is open.
+      if (known) QTimer::singleShot(0, this, [this, id] { runCommand(id); });
+      return known ? 1 : 0;
+    }
+    default:
+      return 0;
+  }
+}
+
+void BrowserWindow::endProgram() {
+  // No page event may reach Veltrana once it has asked us to go.
+  page_->disconnect(this);
+  QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+}
+
+void BrowserWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  platform::NamedEvent::setByName(kEventReady);
+}
+
+void BrowserWindow::closeEvent(QCloseEvent* event) {
+  // Closed from the desktop's title bar: the user left the browser as by Exit, and a login
+  // waiting for us must hear so rather than wait out its time.
+  if (event->spontaneous()) platform::NamedEvent::setByName(kEventGoodbye);
+  endpoint_.reset();  // a closed window no longer takes messages
+  QWidget::closeEvent(event);
+}
+
+uint32_t BrowserWindow::frameId() const {
+  // Qt names no frames; the page's address, cut to 32 bits, is stable while the page lives.
+  return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(page_));
+}
+
+void BrowserWindow::onNavigationRequested(const QUrl& url, bool) {
+  // Chromium does not tell the target frame's name, so it is always reported absent.
+  debugLine(beforeNavigateText(frameId(), addressText(url), nullptr));
+}
+
+void BrowserWindow::onTitleChanged(const QString& title) {
+  debugLine(title.toStdString());
+  setWindowTitle(title);
+  titleStrip_->setText(title);
+}
+
+void BrowserWindow::onUrlChanged(const QUrl& url) {
+  debugLine(navigateCompleteText(frameId(), addressText(url)));
+}
+
+void BrowserWindow::onLoadingChanged(const QWebEngineLoadingInfo& info) {
+  switch (info.status()) {
+    case QWebEngineLoadingInfo::LoadStartedStatus:
+      setCommandEnabled(kCmdStop, true);
+      break;
+    case QWebEngineLoadingInfo::LoadSucceededStatus:
+    case QWebEngineLoadingInfo::LoadFailedStatus:
+      onDocumentComplete(info.url(), info.status() == QWebEngineLoadingInfo::LoadSucceededStatus);
+      break;
+    case QWebEngineLoadingInfo::LoadStoppedStatus:
+      setCommandEnabled(kCmdStop, false);
+      break;
+  }
+}
+
+void BrowserWindow::onDocumentComplete(const QUrl& url, bool succeeded) {
+  const std::string text = documentCompleteText(frameId(), addressText(url));
+  debugLine(text);
+  setCommandEnabled(kCmdStop, false);
+  if (isLoginCompleteText(text)) platform::NamedEvent::setByName(kEventLoginDone);
+
+  if (screenshotPending_ && succeeded) {
+    screenshotPending_ = false;
+    QTimer::singleShot(kScreenshotDelayMs, this, &BrowserWindow::saveScreenshot);
+  }
+}
+
+void BrowserWindow::saveScreenshot() {
+  const QString file = QString::fromStdString(options_.screenshotFile);
+  if (grab().save(file, "PNG"))
+    std::fprintf(stderr, "orbisview: screenshot saved to %s\n", options_.screenshotFile.c_str());
+  else
+    std::fprintf(stderr, "orbisview: cannot save screenshot to %s\n",
+                 options_.screenshotFile.c_str());
+}
+
+}  // namespace orbisview

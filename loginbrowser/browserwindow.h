@@ -1,0 +1,80 @@
+#pragma once
+// Orbisview's one window: the page fills it between a title strip and the "Exit" / "Menu"
+// soft keys. It is registered as the window class Veltrana looks for, navigates on its
+// navigate message and reports readiness, login and exit through the named events.
+#include <QHash>
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "loginbrowser/browseroptions.h"
+#include "platform/windowdirectory.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QWebEngineLoadingInfo;
+class QWebEngineView;
+class QtWindowEndpoint;
+
+namespace orbisview {
+
+class BrowserPage;
+class SoftKeyBar;
+
+class BrowserWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit BrowserWindow(const BrowserOptions& options, QWidget* parent = nullptr);
+  ~BrowserWindow() override;
+
+  // False when the window class could not be registered (see registrationError()).
+  bool isRegistered() const { return endpoint_ != nullptr; }
+  const std::string& registrationError() const { return registrationError_; }
+
+  // Runs a soft-key or menu command; false for an id that is none of ours.
+  bool runCommand(int commandId);
+  bool isCommandEnabled(int commandId) const;
+  void navigate(const QString& address);
+
+  QWebEngineView* view() const { return view_; }
+  QMenu* menu() const { return menu_; }
+  SoftKeyBar* softKeys() const { return softKeys_; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  int64_t handleMessage(const platform::WindowMessage& message);
+  void buildMenu();
+  void showMenu();
+  void openUrl();
+  void endProgram();
+  void setCommandEnabled(int commandId, bool enabled);
+
+  void onNavigationRequested(const QUrl& url, bool isMainFrame);
+  void onTitleChanged(const QString& title);
+  void onUrlChanged(const QUrl& url);
+  void onLoadingChanged(const QWebEngineLoadingInfo& info);
+  void onDocumentComplete(const QUrl& url, bool succeeded);
+  void saveScreenshot();
+
+  uint32_t frameId() const;
+
+  BrowserOptions options_;
+  BrowserPage* page_ = nullptr;
+  QWebEngineView* view_ = nullptr;
+  QLabel* titleStrip_ = nullptr;
+  SoftKeyBar* softKeys_ = nullptr;
+  QMenu* menu_ = nullptr;
+  QHash<int, QAction*> menuActions_;
+  std::unique_ptr<QtWindowEndpoint> endpoint_;
+  std::string registrationError_;
+  bool screenshotPending_ = false;
+};
+
+}  // namespace orbisview

@@ -1,0 +1,51 @@
+// orbisview: the companion browser that Veltrana opens its web pages and its login in.
+#include <QApplication>
+
+#include <cstdio>
+
+#include "loginbrowser/browseroptions.h"
+#include "loginbrowser/browserwindow.h"
+#include "loginbrowser/chromiumflags.h"
+#include "loginbrowser/commandids.h"
+#include "platform/windowdirectory.h"
+
+int main(int argc, char** argv) {
+  orbisview::BrowserOptions options;
+  std::string error;
+  if (!orbisview::parseBrowserOptions(argc, argv, &options, &error)) {
+    std::fprintf(stderr, "orbisview: %s\n%s", error.c_str(), orbisview::browserUsage());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(orbisview::browserUsage(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("orbisview %s\n", VELTRANA_VERSION);
+    return 0;
+  }
+
+  // One browser per user: a second start hands over to the first and ends at once.
+  if (platform::findWindow(orbisview::kWindowClass)) {
+    platform::activateWindow(orbisview::kWindowClass);
+    return 0;
+  }
+
+  orbisview::prepareChromiumFlags();
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  // Our options are not Qt's: Qt sees only the program name.
+  int qtArgc = 1;
+  QApplication app(qtArgc, argv);
+  orbisview::BrowserWindow window(options);
+  if (!window.isRegistered()) {
+    // Another start won the race for the window class after our look above.
+    if (platform::findWindow(orbisview::kWindowClass)) {
+      platform::activateWindow(orbisview::kWindowClass);
+      return 0;
+    }
+    std::fprintf(stderr, "orbisview: %s\n", window.registrationError().c_str());
+    return 1;
+  }
+  window.show();
+  return app.exec();
+}

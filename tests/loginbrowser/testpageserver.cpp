@@ -1,0 +1,54 @@
+#include "testpageserver.h"
+
+#include <httplib.h>
+
+#include <chrono>
+
+namespace {
+
+constexpr auto kSlowAnswer = std::chrono::milliseconds(2500);
+
+const char kLoginPage[] =
+    "<html><head><title>Log In</title>"
+    "<meta name='viewport' content='width=device-width'></head>"
+    "<body style='font-family:sans-serif;margin:6px'>"
+    "<h3 style='background:#3b5998;color:white;padding:4px'>Log in</h3>"
+    "<form method='post' action='/login.php'>"
+    "Email:<br><input name='email' size='18'><br>"
+    "Password:<br><input name='pass' type='password' size='18'><br><br>"
+    "<input type='submit' value='Log In'></form></body></html>";
+
+}  // namespace
+
+TestPageServer::TestPageServer() : server_(std::make_unique<httplib::Server>()) {
+  // One request per connection: a browser's idle keep-alive would hold up stop().
+  server_->set_keep_alive_max_count(1);
+  server_->Get("/login.php", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content(kLoginPage, "text/html");
+  });
+  server_->Get("/slow/.*", [this](const httplib::Request& req, httplib::Response& res) {
+    const auto until = std::chrono::steady_clock::now() + kSlowAnswer;
+    while (!stopping_ && std::chrono::steady_clock::now() < until)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    res.set_content("<html><head><title>" + titleOf(req.path) + "</title></head></html>",
+                    "text/html");
+  });
+  server_->Get(".*", [](const httplib::Request& req, httplib::Response& res) {
+    res.set_content("<html><head><title>" + titleOf(req.path) +
+                        "</title></head><body><a id='next' href='/linked'>next</a></body></html>",
+                    "text/html");
+  });
+  port_ = server_->bind_to_any_port("127.0.0.1");
+  // The socket already listens: requests made before the thread runs wait in its backlog.
+  thread_ = std::thread([this] { server_->listen_after_bind(); });
+}
+
+TestPageServer::~TestPageServer() {
+  stopping_ = true;
+  server_->stop();
+  thread_.join();
+}
+
+std::string TestPageServer::url(const std::string& pathAndQuery) const {
+  return "http://127.0.0.1:" + std::to_string(port_) + pathAndQuery;
+}
