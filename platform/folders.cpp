@@ -105,7 +105,8 @@ std::vector<StorageCard> storageCards() {
   if (!user.empty() && user.find('/') == std::string::npos) {
     const auto points = mountPoints();
     // Only volumes mounted directly in the user's media folder count as cards.
-    for (const std::string& parent : {"/media/" + user, "/run/media/" + user}) {
+    const std::string parents[] = {"/media/" + user, "/run/media/" + user};
+    for (const std::string& parent : parents) {
       for (const auto& point : points) {
         if (point.size() > parent.size() + 1 && point.compare(0, parent.size(), parent) == 0 &&
             point[parent.size()] == '/' &&
