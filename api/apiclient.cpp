@@ -1,0 +1,182 @@
+#include "apiclient.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include "api/endpoints.h"
+#include "api/formbody.h"
+#include "api/httptransport.h"
+#include "api/md5hex.h"
+#include "api/multipartbody.h"
+
+namespace api {
+
+ApiClient::ApiClient(std::string apiKey, std::string applicationSecret, std::string restEndpoint)
+    : apiKey_(std::move(apiKey)),
+      applicationSecret_(std::move(applicationSecret)),
+      restEndpoint_(std::move(restEndpoint)) {}
+
+ApiClient::~ApiClient() = default;
+
+std::unique_ptr<ApiClient> ApiClient::createDefault() {
+  return std::make_unique<ApiClient>(kApiKey, kApplicationSecret, restUrl());
+}
+
+void ApiClient::setSession(const std::string& sessionKey, const std::string& sessionSecret) {
+  std::lock_guard<std::mutex> guard(lock_);
+  handle_ = TransferHandle::create();
+  sessionSecret_ = sessionSecret;
+  sessionKey_ = sessionKey;
+  hasSession_ = true;
+}
+
+void ApiClient::dropSession() {
+  std::lock_guard<std::mutex> guard(lock_);
+  sessionSecret_ = applicationSecret_;
+  sessionKey_.clear();
+  hasSession_ = false;
+}
+
+std::string ApiClient::loginToken() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return loginToken_;
+}
+
+bool ApiClient::createHandle() {
+  std::lock_guard<std::mutex> guard(lock_);
+  handle_ = TransferHandle::create();
+  return handle_ != nullptr;
+}
+
+int ApiClient::ApiCall(const std::string& method, ParamList params, std::string& answer,
+                       long seconds, CallStatus* status) {
+  std::lock_guard<std::mutex> guard(lock_);
+  return apiCallLocked(method, std::move(params), answer, seconds, status);
+}
+
+std::string ApiClient::SignParams(const ParamList& params) const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return signLocked(params);
+}
+
+int ApiClient::fqlQuery(const std::string& fql, ParamList params, std::string& answer, long seconds,
+                        CallStatus* status) {
+  params.add("query=" + fql);
+  int transferred;
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    transferred = apiCallLocked(kMethodFqlQuery, std::move(params), answer, seconds, status);
+  }
+  return (transferred == kCallDone && !answer.empty()) ? kCallDone : kCallFailed;
+}
+
+int ApiClient::apiCallLocked(const std::string& method, ParamList params, std::string& answer,
+                             long seconds, CallStatus* status) {
+  timedOut_ = false;
+  appendCallEntries(method, params);
+  params.add("sig=" + signLocked(params));
+
+  const std::string body = formBody(params.sortedEntries());
+  std::printf("POST Data: %s\n", body.c_str());
+
+  // Without a handle every call fails as libcurl fails a call on a missing handle; the
+  // call still uses up its number.
+  const int result =
+      handle_ ? handle_->formPost(restEndpoint_, body, seconds, answer) : kCurlBadFunctionArgument;
+  lastResult_ = result;
+  ++callCounter_;
+  if (result == kCurlTimedOut) timedOut_ = true;
+  if (status) *status = CallStatus{result, timedOut_};
+  return result == kCurlOk ? kCallDone : kCallFailed;
+}
+
+void ApiClient::appendCallEntries(const std::string& method, ParamList& params) const {
+  params.add("api_key=" + apiKey_);
+  params.add("v=1.0");
+  params.add("method=" + method);
+  if (hasSession_) params.add("session_key=" + sessionKey_);
+  params.add("call_id=" + std::to_string(callCounter_));
+}
+
+std::string ApiClient::signLocked(const ParamList& params) const {
+  std::string text;
+  for (const std::string& entry : params.sortedEntries()) text.append(entry);
+  text.append(hasSession_ ? sessionSecret_ : applicationSecret_);
+  return md5Hex(text);
+}
+
+int ApiClient::photosUpload(std::string_view picture, const std::string& picturePath,
+                            std::string& answer) {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  const std::string boundary = uploadBoundary(local);
+
+  std::lock_guard<std::mutex> guard(lock_);
+  ParamList params;
+  appendCallEntries(kMethodPhotosUpload, params);
+  params.add("sig=" + signLocked(params));
+
+  const std::optional<std::string> fileName = uploadFileName(picturePath);
+  if (!fileName) return kCallFailed;
+
+  const MultipartRequest request =
+      buildMultipartRequest(params.entries(), boundary, *fileName, picture);
+  const int result =
+      handle_ ? handle_->multipartPost(restEndpoint_, request.headers, request.body, answer)
+              : kCurlBadFunctionArgument;
+  lastResult_ = result;
+  ++callCounter_;
+  return result == kCurlOk ? kCallDone : kCallFailed;
+}
+
+void ApiClient::setLoginToken(std::string token) {
+  std::lock_guard<std::mutex> guard(lock_);
+  loginToken_ = std::move(token);
+}
+
+void ApiClient::adoptSession(std::string sessionKey, std::string sessionSecret,
+                             std::string userId) {
+  std::lock_guard<std::mutex> guard(lock_);
+  sessionKey_ = std::move(sessionKey);
+  sessionSecret_ = std::move(sessionSecret);
+  userId_ = std::move(userId);
+  hasSession_ = true;
+}
+
+bool ApiClient::hasSession() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return hasSession_;
+}
+
+std::string ApiClient::sessionKey() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return sessionKey_;
+}
+
+std::string ApiClient::sessionSecret() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return sessionSecret_;
+}
+
+std::string ApiClient::userId() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return userId_;
+}
+
+bool ApiClient::timedOut() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return timedOut_;
+}
+
+int ApiClient::lastResult() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return lastResult_;
+}
+
+uint32_t ApiClient::callCounter() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return callCounter_;
+}
+
+}  // namespace api

@@ -1,0 +1,203 @@
+#include "authoperations.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+
+#include "api/apiclient.h"
+#include "api/responsedocument.h"
+#include "api/timeouts.h"
+#include "app/debuglog.h"
+#include "platform/settingskeys.h"
+#include "platform/settingsstore.h"
+
+namespace api {
+namespace {
+
+// The settings store keeps session strings of at most 256 characters.
+constexpr std::size_t kMaxStoredChars = 256;
+constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000ULL;
+
+std::u16string storedText(const std::string& text) {
+  std::u16string wide = platform::toUtf16(text);
+  if (wide.size() > kMaxStoredChars) wide.resize(kMaxStoredChars);
+  return wide;
+}
+
+// Leading blanks, an optional sign and the leading digits, clamped to [lo, hi].
+int64_t leadingNumber(const std::string& text, int64_t lo, int64_t hi) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  int64_t value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    if (value < std::numeric_limits<int64_t>::max() / 10 - 10) value = value * 10 + (text[i] - '0');
+  }
+  if (negative) value = -value;
+  return std::clamp(value, lo, hi);
+}
+
+void writeSession(platform::SettingsStore& settings, const SessionAnswer& session, int32_t uid,
+                  uint64_t expiry) {
+  // One transaction per key, so a crash never leaves half a session in the store.
+  {
+    platform::SettingsStore::Transaction transaction(settings);
+    const std::optional<platform::SettingsKey> key = settings.createKey(platform::keys::kFacebook);
+    if (!key) {
+      std::printf("Problem with creating Corvanta reg. key \n");
+    } else {
+      settings.writeString(*key, platform::keys::kSessionKey, storedText(session.sessionKey));
+      settings.writeString(*key, platform::keys::kSessionSecret, storedText(session.secret));
+      settings.writeNumber(*key, platform::keys::kUid, static_cast<uint32_t>(uid));
+      settings.writeNumber(*key, platform::keys::kSessionTimeHigh,
+                           static_cast<uint32_t>(expiry >> 32));
+      settings.writeNumber(*key, platform::keys::kSessionTimeLow,
+                           static_cast<uint32_t>(expiry & 0xffffffffu));
+      transaction.commit();
+    }
+  }
+  {
+    platform::SettingsStore::Transaction transaction(settings);
+    const std::optional<platform::SettingsKey> key = settings.createKey(platform::keys::kVersion);
+    if (!key) {
+      std::printf("Problem with creating Corvanta reg. key \n");
+    } else {
+      settings.writeString(*key, platform::keys::kRelease, u"1.0");
+      transaction.commit();
+    }
+  }
+}
+
+}  // namespace
+
+int createHandleAndRequestToken(ApiClient& client) {
+  if (!client.createHandle()) {
+    std::printf("Could not initialise curl.  Quitting.\n");
+    return kTokenFailed;
+  }
+  return authCreateToken(client);
+}
+
+std::optional<std::string> readTokenAnswer(const std::string& answer) {
+  const ResponseDocument document = ResponseDocument::parse(answer);
+  return document.child("auth_createToken_response").text();
+}
+
+int authCreateToken(ApiClient& client) {
+  std::string answer;
+  if (client.ApiCall(kMethodCreateToken, ParamList(), answer, kCreateTokenSeconds) != kCallDone ||
+      answer.empty()) {
+    return kTokenFailed;
+  }
+  std::optional<std::string> token = readTokenAnswer(answer);
+  if (!token) return kTokenFailed;
+  client.setLoginToken(std::move(*token));
+  return kTokenStored;
+}
+
+std::optional<SessionAnswer> readSessionAnswer(const std::string& buffer,
+                                               const std::function<void(const std::string&)>& log) {
+  const std::string bufferLine = "buffer is " + buffer;
+  auto failedCheck = [&](const char* message) {
+    log(message);
+    log(bufferLine);
+  };
+
+  const ResponseDocument document = ResponseDocument::parse(buffer);
+  if (document.isEmpty()) failedCheck("head is empty");
+  const XmlNode result = document.child("auth_getSession_response");
+  if (result.isEmpty()) failedCheck("result is empty");
+
+  const XmlNode sessionKey = result.child("session_key");
+  const XmlNode expires = result.child("expires");
+  SessionAnswer session;
+
+  if (sessionKey.isEmpty()) {
+    failedCheck("session_key node is empty");
+    return std::nullopt;
+  }
+  session.sessionKey = sessionKey.text().value_or(std::string());
+  if (session.sessionKey.empty()) {
+    failedCheck("session_key length is 0");
+    return std::nullopt;
+  }
+
+  const XmlNode secret = result.child("secret");
+  if (secret.isEmpty()) {
+    failedCheck("secret node is empty");
+    return std::nullopt;
+  }
+  session.secret = secret.text().value_or(std::string());
+  if (session.secret.empty()) {
+    failedCheck("secret length is 0");
+    return std::nullopt;
+  }
+
+  const XmlNode uid = result.child("uid");
+  if (uid.isEmpty()) {
+    failedCheck("uid node is empty");
+    return std::nullopt;
+  }
+  session.uid = uid.text().value_or(std::string());
+  if (session.uid.empty()) {
+    failedCheck("uid length is 0");
+    return std::nullopt;
+  }
+
+  // A missing or empty "expires" reads as 0, as converting an empty text does.
+  session.expires =
+      leadingNumber(expires.text().value_or(std::string()), std::numeric_limits<int64_t>::min() / 2,
+                    std::numeric_limits<int64_t>::max() / 2);
+  return session;
+}
+
+uint64_t sessionExpiryFileTime(int64_t expiresUnixSeconds) {
+  if (expiresUnixSeconds == 0) return 0;
+  // Unsigned arithmetic: a nonsense value wraps instead of overflowing.
+  return static_cast<uint64_t>(expiresUnixSeconds) * 10000000ULL + kUnixEpochAsFileTime;
+}
+
+int32_t uidNumber(const std::string& uidText) {
+  return static_cast<int32_t>(leadingNumber(uidText, std::numeric_limits<int32_t>::min(),
+                                            std::numeric_limits<int32_t>::max()));
+}
+
+int32_t authGetSession(ApiClient& client, platform::SettingsStore& settings,
+                       const app::DebugLog& log) {
+  const std::string token = client.loginToken();
+  log.log("auth_token=" + token);
+
+  std::string answer;
+  ParamList params;
+  params.add("auth_token=" + token);
+  if (client.ApiCall(kMethodGetSession, std::move(params), answer, kGetSessionSeconds) !=
+      kCallDone) {
+    log.log("facebook.auth.getSession request returns 0");
+    return 0;
+  }
+  if (answer.empty()) {
+    log.log("xml length is 0");
+    return 0;
+  }
+
+  // Kept whole, however long the answer is.
+  answer.erase(std::remove(answer.begin(), answer.end(), '\n'), answer.end());
+  log.log("buffer is " + answer);
+
+  const std::optional<SessionAnswer> session =
+      readSessionAnswer(answer, [&log](const std::string& line) { log.log(line); });
+  if (!session) return 0;
+
+  const uint64_t expiry = sessionExpiryFileTime(session->expires);
+  if (session->expires == 0) std::printf("Session does not expire - Infinite Session!\n");
+
+  const int32_t uid = uidNumber(session->uid);
+  client.adoptSession(session->sessionKey, session->secret, session->uid);
+  writeSession(settings, *session, uid, expiry);
+
+  if (uid == 0) log.log("UID equals 0!!! Wierd!!!");
+  return uid;
+}
+
+}  // namespace api

@@ -1,0 +1,99 @@
+#include "statusoperations.h"
+
+#include <algorithm>
+
+#include "api/apiclient.h"
+#include "api/responsedocument.h"
+
+namespace api {
+namespace {
+
+bool allDigits(const std::string& text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The decimal number at the start of a text; error codes are small.
+long leadingDigits(const std::string& text) {
+  long value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9' || value > 100000000) break;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+OneFriendResult oneFriendQuery(ApiClient& client, const char* query, const char* secondField,
+                               std::string& uidInStatusOut, std::string& secondOut) {
+  // A uid goes into an FQL text only when it is all digits.
+  if (!allDigits(uidInStatusOut)) return kOneFriendNothing;
+  std::string answer;
+  CallStatus status;
+  const int ok =
+      client.fqlQuery(query + uidInStatusOut, ParamList(), answer, kOneFriendSeconds, &status);
+  if (status.timedOut) return kOneFriendTimedOut;
+  if (ok != kCallDone) return kOneFriendNothing;
+  return readOneFriendAnswer(answer, secondField, uidInStatusOut, secondOut);
+}
+
+}  // namespace
+
+SetStatusResult readSetStatusAnswer(const std::string& answer) {
+  const ResponseDocument document = ResponseDocument::parse(answer);
+  const XmlNode error = document.child("error_response");
+  if (error.isEmpty()) return kSetStatusDone;
+  const std::optional<std::string> code = error.child("error_code").text();
+  if (code && leadingDigits(*code) == kPermissionMissingErrorCode) return kSetStatusNoPermission;
+  // An error answer is a failure even when its code is missing.
+  return kSetStatusOtherError;
+}
+
+SetStatusResult usersSetStatus(ApiClient& client, const std::string& status, bool clear) {
+  ParamList params;
+  if (clear) {
+    params.add("clear=1");
+  } else {
+    params.add("status=" + status);
+    params.add("status_includes_verb=1");
+  }
+  std::string answer;
+  CallStatus call;
+  const int ok =
+      client.ApiCall(kMethodSetStatus, std::move(params), answer, kSetStatusSeconds, &call);
+  if (call.timedOut) return kSetStatusTimedOut;
+  if (ok != kCallDone || answer.empty()) return kSetStatusFailed;
+  return readSetStatusAnswer(answer);
+}
+
+OneFriendResult readOneFriendAnswer(const std::string& answer, const char* secondField,
+                                    std::string& statusOut, std::string& secondOut) {
+  const ResponseDocument document = ResponseDocument::parse(answer);
+  const XmlNode user = document.child("fql_query_response").child("user");
+  bool haveStatus = false;
+  bool haveSecond = false;
+  if (std::optional<std::string> message = user.child("status").child("message").text()) {
+    statusOut = std::move(*message);
+    haveStatus = true;
+  }
+  if (std::optional<std::string> second = user.child(secondField).text()) {
+    secondOut = std::move(*second);
+    haveSecond = true;
+  }
+  if (haveStatus && haveSecond) return kOneFriendBoth;
+  if (haveStatus) return kOneFriendStatusOnly;
+  return haveSecond ? kOneFriendSecondOnly : kOneFriendNothing;
+}
+
+OneFriendResult statusWithPicture(ApiClient& client, std::string& uidInStatusOut,
+                                  std::string& pictureAddress) {
+  return oneFriendQuery(client, "select status,pic_square from user where uid =", "pic_square",
+                        uidInStatusOut, pictureAddress);
+}
+
+OneFriendResult statusWithFirstName(ApiClient& client, std::string& uidInStatusOut,
+                                    std::string& firstName) {
+  return oneFriendQuery(client, "select status,first_name from user where uid =", "first_name",
+                        uidInStatusOut, firstName);
+}
+
+}  // namespace api

@@ -1,0 +1,122 @@
+#include "xmltext.h"
+
+#include <cstdint>
+#include <utility>
+
+namespace api {
+namespace {
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::string_view trim(std::string_view text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && isSpace(text[begin])) ++begin;
+  while (end > begin && isSpace(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+void appendUtf8(std::string& out, uint32_t c) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+char predefinedEntity(std::string_view name) {
+  static constexpr std::pair<std::string_view, char> kEntities[] = {
+      {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
+  for (const auto& [entity, character] : kEntities) {
+    if (name == entity) return character;
+  }
+  return 0;
+}
+
+// The code point of "#233" / "#xE9" (the text between "&" and ";"), 0 when it names none.
+uint32_t numericReference(std::string_view name) {
+  if (name.size() < 2 || name[0] != '#') return 0;
+  const bool hex = name[1] == 'x';
+  const std::string_view digits = name.substr(hex ? 2 : 1);
+  if (digits.empty() || digits.size() > 8) return 0;
+  uint32_t value = 0;
+  for (char c : digits) {
+    uint32_t digit;
+    if (c >= '0' && c <= '9') {
+      digit = static_cast<uint32_t>(c - '0');
+    } else if (hex && c >= 'a' && c <= 'f') {
+      digit = static_cast<uint32_t>(c - 'a' + 10);
+    } else if (hex && c >= 'A' && c <= 'F') {
+      digit = static_cast<uint32_t>(c - 'A' + 10);
+    } else {
+      return 0;
+    }
+    value = value * (hex ? 16 : 10) + digit;
+  }
+  const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
+  return (surrogate || value > 0x10FFFF) ? 0 : value;
+}
+
+}  // namespace
+
+std::string decodeReferences(std::string_view raw) {
+  std::string out;
+  out.reserve(raw.size());
+  std::size_t i = 0;
+  while (i < raw.size()) {
+    const std::size_t amp = raw.find('&', i);
+    if (amp == std::string_view::npos) {
+      out.append(raw.substr(i));
+      break;
+    }
+    out.append(raw.substr(i, amp - i));
+    const std::size_t semicolon = raw.find(';', amp + 1);
+    // Entity names are short; a far ";" belongs to something else.
+    if (semicolon == std::string_view::npos || semicolon - amp > 12) {
+      out.push_back('&');
+      i = amp + 1;
+      continue;
+    }
+    const std::string_view name = raw.substr(amp + 1, semicolon - amp - 1);
+    if (const char single = predefinedEntity(name)) {
+      out.push_back(single);
+    } else if (const uint32_t c = numericReference(name)) {
+      appendUtf8(out, c);
+    } else {
+      out.push_back('&');
+      i = amp + 1;
+      continue;
+    }
+    i = semicolon + 1;
+  }
+  return out;
+}
+
+std::optional<std::string> textPiece(std::string_view raw) {
+  const std::string_view trimmed = trim(raw);
+  if (trimmed.empty()) return std::nullopt;
+  if (trimmed.find('&') == std::string_view::npos) return std::string(trimmed);
+  const std::string decoded = decodeReferences(trimmed);
+  const std::string_view text = trim(decoded);
+  if (text.empty()) return std::nullopt;
+  return std::string(text);
+}
+
+bool isTextPiece(std::string_view raw) {
+  const std::string_view trimmed = trim(raw);
+  if (trimmed.empty()) return false;
+  if (trimmed.find('&') == std::string_view::npos) return true;
+  return textPiece(trimmed).has_value();
+}
+
+}  // namespace api

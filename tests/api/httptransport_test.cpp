@@ -1,0 +1,293 @@
+#include "api/httptransport.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// CURLE_COULDNT_CONNECT, CURLE_PARTIAL_FILE, CURLE_WRITE_ERROR.
+constexpr int kCurlCouldntConnect = 7;
+constexpr int kCurlPartialFile = 18;
+constexpr int kCurlWriteError = 23;
+
+const std::string kPicture("\xFF\xD8\xFF\xE0\0\x10JFIF\0\x01\xFF\xD9", 14);
+
+// A port on 127.0.0.1 that nobody listens on (bound once, then closed again).
+int closedPort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ::bind(fd, reinterpret_cast<sockaddr*>(&address), length);
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  ::close(fd);
+  return ntohs(address.sin_port);
+}
+
+// Answers every connection with fixed bytes and closes it, after reading the whole request:
+// for exact request bodies and for answers cut short, which a server library would not send.
+class CannedReplyServer {
+ public:
+  explicit CannedReplyServer(std::string reply) : reply_(std::move(reply)) {
+    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length);
+    ::listen(listener_, 4);
+    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] { serve(); });
+  }
+  ~CannedReplyServer() {
+    ::shutdown(listener_, SHUT_RDWR);  // wakes accept()
+    thread_.join();
+    ::close(listener_);
+  }
+
+  std::string url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
+  }
+  // The request as received: head up to the blank line, then the body.
+  std::string head() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return head_;
+  }
+  std::string body() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return body_;
+  }
+
+ private:
+  void serve() {
+    for (int client; (client = ::accept(listener_, nullptr, nullptr)) >= 0; ::close(client)) {
+      std::string data;
+      char buffer[4096];
+      std::size_t headEnd = std::string::npos, wanted = 0;
+      while (headEnd == std::string::npos || data.size() < wanted) {
+        const ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
+        if (n <= 0) break;
+        data.append(buffer, std::size_t(n));
+        if (headEnd == std::string::npos && (headEnd = data.find("\r\n\r\n")) != std::string::npos) {
+          const std::size_t at = data.find("Content-Length: ");
+          wanted = headEnd + 4 + (at < headEnd ? std::stoul(data.substr(at + 16)) : 0);
+        }
+      }
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        head_ = data.substr(0, headEnd);
+        body_ = headEnd == std::string::npos ? "" : data.substr(headEnd + 4);
+      }
+      ::send(client, reply_.data(), reply_.size(), MSG_NOSIGNAL);
+    }
+  }
+
+  std::string reply_;
+  int listener_ = -1;
+  int port_ = 0;
+  std::thread thread_;
+  mutable std::mutex mutex_;
+  std::string head_, body_;
+};
+
+class Transport : public testing::Test {
+ protected:
+  void SetUp() override {
+    server_.Post("/form", [this](const httplib::Request& request, httplib::Response& response) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      formBody_ = request.body;
+      formType_ = request.get_header_value("Content-Type");
+      response.set_content("answer:" + request.body, "text/plain");
+    });
+    server_.Post("/slow", [this](const httplib::Request&, httplib::Response& response) {
+      std::unique_lock<std::mutex> lock(mutex_);
+      stopped_.wait_for(lock, 3s, [this] { return stopping_; });
+      response.set_content("late", "text/plain");
+    });
+    const auto big = [](const httplib::Request&, httplib::Response& response) {
+      response.set_content(std::string(4096, 'x'), "text/plain");
+    };
+    server_.Get("/big", big);
+    server_.Post("/big", big);
+    server_.Get("/picture", [](const httplib::Request&, httplib::Response& response) {
+      response.set_content(kPicture, "image/jpeg");
+    });
+    port_ = server_.bind_to_any_port("127.0.0.1");
+    ASSERT_GT(port_, 0);
+    thread_ = std::thread([this] { server_.listen_after_bind(); });
+    // stop() before the accept loop runs would be lost and leave the loop waiting forever.
+    while (!server_.is_running()) std::this_thread::sleep_for(1ms);
+  }
+  void TearDown() override {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stopping_ = true;
+    }
+    stopped_.notify_all();
+    server_.stop();
+    if (thread_.joinable()) thread_.join();
+    api::setMaxAnswerBytesForTest(0);
+  }
+
+  std::string url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
+  }
+
+  httplib::Server server_;
+  int port_ = 0;
+  std::thread thread_;
+  std::mutex mutex_;
+  std::condition_variable stopped_;
+  bool stopping_ = false;
+  std::string formBody_, formType_;
+};
+
+TEST_F(Transport, FormPostDeliversBodyAndAppendsAnswer) {
+  auto handle = api::TransferHandle::create();
+  ASSERT_TRUE(handle);
+  const std::string body = "method=facebook.users.setStatus&status=a%26b%2Bc%25d&sig=0f";
+  std::string answer = "kept:";
+  ASSERT_EQ(handle->formPost(url("/form"), body, 5, answer), api::kCurlOk);
+  EXPECT_EQ(answer, "kept:answer:" + body);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    EXPECT_EQ(formBody_, body);
+    EXPECT_EQ(formType_, "application/x-www-form-urlencoded");
+  }
+  // The handle is reset between requests: the second call carries nothing of the first.
+  std::string second;
+  ASSERT_EQ(handle->formPost(url("/form"), "x=1", 5, second), api::kCurlOk);
+  EXPECT_EQ(second, "answer:x=1");
+}
+
+TEST_F(Transport, FormPostTimesOutWith28) {
+  auto handle = api::TransferHandle::create();
+  std::string answer;
+  const auto begin = std::chrono::steady_clock::now();
+  EXPECT_EQ(handle->formPost(url("/slow"), "a=1", 1, answer), api::kCurlTimedOut);
+  EXPECT_LT(std::chrono::steady_clock::now() - begin, 2500ms);
+  // The same handle works again after a time-out.
+  EXPECT_EQ(handle->formPost(url("/form"), "a=2", 5, answer), api::kCurlOk);
+}
+
+TEST_F(Transport, RefusedConnectionFails) {
+  auto handle = api::TransferHandle::create();
+  std::string answer;
+  const std::string refused = "http://127.0.0.1:" + std::to_string(closedPort()) + "/x";
+  EXPECT_EQ(handle->formPost(refused, "a=1", 5, answer), kCurlCouldntConnect);
+  EXPECT_EQ(handle->multipartPost(refused, {}, "body", answer), kCurlCouldntConnect);
+  EXPECT_EQ(answer, "");
+}
+
+struct CapCase {
+  std::size_t cap;
+  int result;
+};
+
+class AnswerCap : public Transport, public testing::WithParamInterface<CapCase> {};
+
+TEST_P(AnswerCap, LargerAnswerFailsTheTransfer) {
+  api::setMaxAnswerBytesForTest(GetParam().cap);
+  auto handle = api::TransferHandle::create();
+  std::string answer;
+  EXPECT_EQ(handle->formPost(url("/big"), "a=1", 5, answer), GetParam().result);
+  std::string fetched = "old";
+  EXPECT_EQ(api::HttpFetch(url("/big"), fetched), 1);
+  EXPECT_EQ(api::lastFetchResult(), GetParam().result);
+  EXPECT_EQ(fetched, GetParam().result == api::kCurlOk ? "old" + std::string(4096, 'x') : "old");
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, AnswerCap,
+                         testing::Values(CapCase{4095, kCurlWriteError}, CapCase{4096, api::kCurlOk},
+                                         CapCase{1, kCurlWriteError}));
+
+TEST(MultipartPost, BodyWithNulBytesArrivesExactlyWithTheHeaders) {
+  CannedReplyServer server("HTTP/1.1 200 OK\r\nContent-Length: 6\r\nConnection: close\r\n\r\n"
+                           "<ok/>\n");
+  const std::string boundary = "5d41402abc4b2a76b9719d911017c592";
+  const std::string body = "--" + boundary +
+                           "\r\nContent-Disposition: form-data; filename=\"p.jpg\"\r\n\r\n" +
+                           kPicture + std::string("\0\0\r\n", 4) + "--" + boundary + "--\r\n";
+  const std::vector<std::string> headers = {
+      "User-Agent: Veltrana",
+      "Content-Type: multipart/form-data; boundary=" + boundary,
+      "MIME-version: 1.0",
+      "Content-Length: " + std::to_string(body.size()),
+      "Keep-Alive: 300",
+      "Connection: keep-alive",
+  };
+  auto handle = api::TransferHandle::create();
+  std::string answer;
+  ASSERT_EQ(handle->multipartPost(server.url("/restserver.php"), headers, body, answer),
+            api::kCurlOk);
+  EXPECT_EQ(answer, "<ok/>\n");
+  EXPECT_EQ(server.body(), body);
+  const std::string head = server.head() + "\r\n";
+  EXPECT_EQ(head.rfind("POST /restserver.php HTTP/1.1\r\n", 0), 0u) << head;
+  for (const auto& header : headers) {
+    EXPECT_NE(head.find("\r\n" + header + "\r\n"), std::string::npos) << header << "\n" << head;
+  }
+  EXPECT_EQ(head.find("Content-Length:"), head.rfind("Content-Length:")) << "sent once";
+}
+
+TEST_F(Transport, FetchAppendsTheAnswer) {
+  std::string answer = "prefix";
+  EXPECT_EQ(api::HttpFetch(url("/picture"), answer), 1);
+  EXPECT_EQ(api::lastFetchResult(), api::kCurlOk);
+  EXPECT_EQ(answer, "prefix" + kPicture);
+}
+
+TEST(HttpFetch, UnreachableAddressLeavesStringUnchanged) {
+  std::string answer = "unchanged";
+  const std::string url = "http://127.0.0.1:" + std::to_string(closedPort()) + "/pic.jpg";
+  EXPECT_EQ(api::HttpFetch(url, answer), 1);
+  EXPECT_EQ(answer, "unchanged");
+  EXPECT_EQ(api::lastFetchResult(), kCurlCouldntConnect);
+}
+
+TEST(HttpFetch, AnswerCutShortLeavesStringUnchanged) {
+  CannedReplyServer server("HTTP/1.1 200 OK\r\nContent-Type: image/jpeg\r\n"
+                           "Content-Length: 1000\r\n\r\n" +
+                           std::string(100, 'p'));
+  std::string answer = "before";
+  EXPECT_EQ(api::HttpFetch(server.url("/pic_big/1.jpg"), answer), 1);
+  EXPECT_EQ(answer, "before");
+  EXPECT_EQ(api::lastFetchResult(), kCurlPartialFile);
+}
+
+TEST_F(Transport, FetchResultIsKeptPerThread) {
+  std::string answer;
+  api::HttpFetch(url("/picture"), answer);
+  int otherThreadResult = -1;
+  std::thread([&] {
+    std::string lost;
+    api::HttpFetch("http://127.0.0.1:" + std::to_string(closedPort()) + "/", lost);
+    otherThreadResult = api::lastFetchResult();
+  }).join();
+  EXPECT_EQ(otherThreadResult, kCurlCouldntConnect);
+  EXPECT_EQ(api::lastFetchResult(), api::kCurlOk);
+}
+
+TEST_F(Transport, ConcurrentFetchesOnFreshHandles) {
+  std::vector<std::thread> threads;
+  std::vector<std::string> answers(4);
+  for (auto& answer : answers) {
+    threads.emplace_back([&] { api::HttpFetch(url("/picture"), answer); });
+  }
+  for (auto& thread : threads) thread.join();
+  for (const auto& answer : answers) EXPECT_EQ(answer, kPicture);
+}
+
+}  // namespace

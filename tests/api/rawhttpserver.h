@@ -1,0 +1,58 @@
+#pragma once
+// A small HTTP server on 127.0.0.1 (port chosen by the system) for the API tests: it records
+// every request and answers as the test's handler says (reply, close, or hang).
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace testing_support {
+
+class RawHttpServer {
+ public:
+  struct Request {
+    std::string method;
+    std::string target;
+    std::vector<std::pair<std::string, std::string>> headers;
+    std::string body;
+    // The first header of that name (case-insensitive), empty when missing.
+    std::string header(const std::string& name) const;
+  };
+
+  enum class Action { Reply, Close, Hang };
+
+  struct Response {
+    Action action = Action::Reply;
+    std::string body;
+  };
+
+  using Handler = std::function<Response(const Request&)>;
+
+  explicit RawHttpServer(Handler handler);
+  ~RawHttpServer();
+  RawHttpServer(const RawHttpServer&) = delete;
+  RawHttpServer& operator=(const RawHttpServer&) = delete;
+
+  int port() const { return port_; }
+  std::string restUrl() const;
+  std::vector<Request> requests() const;
+
+ private:
+  void run();
+  void serve(int client);
+
+  Handler handler_;
+  int listener_ = -1;
+  int wakePipe_[2] = {-1, -1};
+  int port_ = 0;
+  std::thread thread_;
+  mutable std::mutex mutex_;
+  std::vector<Request> requests_;
+};
+
+// Splits an application/x-www-form-urlencoded body into decoded name/value pairs.
+std::vector<std::pair<std::string, std::string>> decodeForm(const std::string& body);
+
+}  // namespace testing_support

@@ -1,0 +1,220 @@
+// The XML reader over real answer shapes: each row walks a fixture by a path and checks one
+// lookup. Path segments: "name" or "name[i]" (child by name and index), "@i" (child at).
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "api/responsedocument.h"
+#include "api/xmltext.h"
+
+namespace {
+
+std::string fixture(const std::string& name) {
+  std::ifstream in(std::string(VELTRANA_TEST_DATA_DIR) + "/" + name, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+api::XmlNode walk(const api::XmlNode& from, const std::string& path) {
+  api::XmlNode node = from;
+  std::istringstream segments(path);
+  std::string segment;
+  while (std::getline(segments, segment, '/')) {
+    if (segment.empty()) continue;
+    if (segment[0] == '@') {
+      node = node.childAt(std::stoul(segment.substr(1)));
+      continue;
+    }
+    std::size_t index = 0;
+    const std::size_t bracket = segment.find('[');
+    if (bracket != std::string::npos) {
+      index = std::stoul(segment.substr(bracket + 1));
+      segment.resize(bracket);
+    }
+    node = node.child(segment, index);
+  }
+  return node;
+}
+
+constexpr const char* kAbsent = "<absent>";
+
+// What one lookup gives, as text: "text", "text:N", "count:NAME", "size", "empty", "name".
+std::string lookup(const api::XmlNode& node, const std::string& op) {
+  if (op == "empty") return node.isEmpty() ? "yes" : "no";
+  if (op == "size") return std::to_string(node.size());
+  if (op == "name") return node.name();
+  if (op.rfind("count:", 0) == 0) return std::to_string(node.count(op.substr(6)));
+  std::size_t index = 0;
+  if (op.rfind("text:", 0) == 0) index = std::stoul(op.substr(5));
+  return node.text(index).value_or(kAbsent);
+}
+
+struct Row {
+  const char* file;
+  const char* path;
+  const char* op;
+  const char* expected;
+};
+
+const Row kRows[] = {
+    // Texts trimmed at the ends, inner white space kept; the top element found by its plain
+    // name although it carries namespace declarations.
+    {"fql_one_friend_status_and_picture.xml", "fql_query_response/user/status/message", "text",
+     "is  reading\ttwo  books"},
+    {"fql_one_friend_status_and_picture.xml", "fql_query_response/user/pic_square", "text",
+     "http://127.0.0.1/pics/s100234.jpg"},
+    {"fql_one_friend_status_and_picture.xml", "fql_query_response/user/status/message", "text:1",
+     kAbsent},
+    {"fql_one_friend_status_and_picture.xml", "fql_query_response", "size", "5"},
+    {"fql_one_friend_status_and_picture.xml", "", "size", "1"},
+    {"fql_one_friend_status_and_picture.xml", "fql_query_response/user/birthday", "empty", "yes"},
+    {"fql_one_friend_status_and_picture.xml", "fql_query_response/user/birthday/x", "text",
+     kAbsent},
+    // Empty content is an absent text, not an empty one.
+    {"fql_status_message_empty.xml", "fql_query_response/user/status/message", "text", kAbsent},
+    {"fql_status_message_empty.xml", "fql_query_response/user/status/message", "empty", "no"},
+    {"fql_status_message_empty.xml", "fql_query_response/user[1]/status/message", "text", kAbsent},
+    {"fql_status_message_empty.xml", "fql_query_response/user[1]/first_name", "text", kAbsent},
+    {"fql_status_message_empty.xml", "fql_query_response/user[1]/first_name", "size", "0"},
+    {"fql_status_message_empty.xml", "fql_query_response/user/first_name", "text", "Ann"},
+    // Names match without regard to case.
+    {"fql_uppercase_names.xml", "fql_query_response", "count:user", "2"},
+    {"fql_uppercase_names.xml", "fql_query_response/user/uid", "text", "11"},
+    {"fql_uppercase_names.xml", "FQL_QUERY_RESPONSE/User[1]/UID", "text", "12"},
+    {"fql_uppercase_names.xml", "fql_query_response/user/name", "name", "Name"},
+    // Open elements at the end of the answer are accepted.
+    {"fql_missing_end_tag_at_end.xml", "fql_query_response", "count:user", "2"},
+    {"fql_missing_end_tag_at_end.xml", "fql_query_response/user[1]/name", "text", "Second"},
+    {"fql_cut_inside_last_text.xml", "fql_query_response/user/name", "text", "Cut Ri"},
+    {"fql_cut_inside_last_text.xml", "fql_query_response/user/uid", "text", "31"},
+    // References decoded; a numeric reference above 127 becomes its UTF-8 character.
+    {"fql_references.xml", "fql_query_response/user/name", "text", "Tom & Jerry"},
+    {"fql_references.xml", "fql_query_response/user/status/message", "text",
+     "<b> \"quoted\" 'single'"},
+    {"fql_references.xml", "fql_query_response/user/political", "text",
+     "ABC \xc3\xa9t\xc3\xa9 caf\xc3\xa9"},
+    {"fql_references.xml", "fql_query_response/user/hometown_location", "text",
+     "padded by references"},
+    {"fql_references.xml", "fql_query_response/user/timezone", "text", kAbsent},
+    // References that name no character stay as written rather than cutting the text.
+    {"fql_references.xml", "fql_query_response/user/about_me", "text",
+     "x&#0;y &#xD800; &#x110000; &#99999999999; &bogus; &#x41 &"},
+    // Text pieces around child elements; CDATA, comments, instructions and attributes are
+    // never text. Size: 1 element + 3 pieces + 1 CDATA + 2 attributes.
+    {"fql_mixed_content.xml", "fql_query_response/user/status", "text", "first"},
+    {"fql_mixed_content.xml", "fql_query_response/user/status", "text:1", "second"},
+    {"fql_mixed_content.xml", "fql_query_response/user/status", "text:2", "third"},
+    {"fql_mixed_content.xml", "fql_query_response/user/status", "text:3", kAbsent},
+    {"fql_mixed_content.xml", "fql_query_response/user/status", "size", "7"},
+    {"fql_mixed_content.xml", "fql_query_response/user/status/b", "text", "bold"},
+    // Syntax errors give the empty handle.
+    {"syntax_error_mismatched_tag.xml", "", "empty", "yes"},
+    {"syntax_error_mismatched_tag.xml", "fql_query_response", "count:user", "0"},
+    {"syntax_error_cut_inside_end_tag.xml", "", "empty", "yes"},
+    {"syntax_error_empty_end_tag.xml", "", "empty", "yes"},
+    {"proxy_error_page.html", "", "empty", "yes"},
+    {"getsession_syntax_error.xml", "auth_getSession_response/session_key", "text", kAbsent},
+    // Error answers.
+    {"error_response_permission_250.xml", "error_response/error_code", "text", "250"},
+    {"error_response_permission_250.xml", "fql_query_response", "empty", "yes"},
+    {"error_response_permission_250.xml", "error_response/request_args/arg/value", "text",
+     "facebook.users.setStatus"},
+    // A prefixed name is found by its local part.
+    {"fql_prefixed_names.xml", "fql_query_response/user/uid", "text", "61"},
+    {"fql_prefixed_names.xml", "fb:fql_query_response/fb:user/fb:uid", "text", "61"},
+    // Rows by index skip other elements; child at counts every element.
+    {"fql_three_users.xml", "fql_query_response", "count:user", "3"},
+    {"fql_three_users.xml", "fql_query_response/user[2]/uid", "text", "73"},
+    {"fql_three_users.xml", "fql_query_response/user[3]", "empty", "yes"},
+    {"fql_three_users.xml", "fql_query_response/@1", "name", "friend_info"},
+    {"fql_three_users.xml", "fql_query_response/@3/uid", "text", "73"},
+    {"fql_three_users.xml", "fql_query_response/@4", "empty", "yes"},
+    // No declaration: the top element is still a child of the document.
+    {"createtoken_without_declaration.xml", "auth_createToken_response", "text",
+     "3e4f1a2b9c8d7e6f5a4b3c2d1e0f9a8b"},
+    {"getsession_ok.xml", "auth_getSession_response/expires", "text", "1262304000"},
+};
+
+class ResponseDocumentTable : public ::testing::TestWithParam<Row> {};
+
+TEST_P(ResponseDocumentTable, Lookup) {
+  const Row& row = GetParam();
+  const api::ResponseDocument document = api::ResponseDocument::parse(fixture(row.file));
+  EXPECT_EQ(lookup(walk(document, row.path), row.op), row.expected)
+      << row.file << " " << row.path << " " << row.op;
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, ResponseDocumentTable, ::testing::ValuesIn(kRows));
+
+TEST(ResponseDocumentTest, EmptyAndWhitespaceTextsGiveTheEmptyHandle) {
+  for (const char* text : {"", "   \n", "<?xml version=\"1.0\"?>\n"}) {
+    const api::ResponseDocument document = api::ResponseDocument::parse(text);
+    EXPECT_TRUE(document.isEmpty()) << '"' << text << '"';
+    EXPECT_EQ(document.size(), 0u);
+    EXPECT_FALSE(document.text().has_value());
+  }
+}
+
+TEST(ResponseDocumentTest, HandlesKeepTheTreeAlive) {
+  api::XmlNode message;
+  {
+    std::string answer = fixture("fql_one_friend_status_and_picture.xml");
+    const api::ResponseDocument document = api::ResponseDocument::parse(answer);
+    message = document.child("fql_query_response").child("user").child("status").child("message");
+    answer.assign(answer.size(), 'x');  // the tree holds its own copy
+  }
+  EXPECT_EQ(message.text().value_or(kAbsent), "is  reading\ttwo  books");
+  const api::XmlNode copy = message;
+  message = api::XmlNode();
+  EXPECT_EQ(copy.name(), "message");
+}
+
+TEST(ResponseDocumentTest, IndexedWalksInEitherDirectionFindEveryRow) {
+  std::string answer = "<fql_query_response>";
+  for (int i = 0; i < 50; ++i) {
+    answer += "<user><uid>" + std::to_string(i) + "</uid></user><other/>";
+  }
+  answer += "</fql_query_response>";
+  const api::XmlNode top = api::ResponseDocument::parse(answer).child("fql_query_response");
+  ASSERT_EQ(top.count("user"), 50u);
+  for (int i = 49; i >= 0; --i) {
+    EXPECT_EQ(top.child("user", i).child("uid").text().value_or(kAbsent), std::to_string(i));
+  }
+  for (int i : {0, 10, 11, 3, 49, 48, 2}) {
+    EXPECT_EQ(top.child("USER", i).child("uid").text().value_or(kAbsent), std::to_string(i));
+  }
+  EXPECT_TRUE(top.child("user", 50).isEmpty());
+  EXPECT_EQ(top.child("user", 7).child("uid").text().value_or(kAbsent), "7");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(XmlTextTest, DecodesThenTrims) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"a &amp; b", "a & b"},
+      {"&lt;&gt;&quot;&apos;", "<>\"'"},
+      {"&#65;&#x42;&#x0043;&#68;", "ABCD"},
+      {"&#233;&#xe9;&#x20AC;&#x1F600;", "\xc3\xa9\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80"},
+      {"&#255;", "\xc3\xbf"},
+      {"&#x10FFFF;", "\xf4\x8f\xbf\xbf"},
+      {"&#0;&#x0;&#xDFFF;&#x110000;&#xG;&#;&#x;", "&#0;&#x0;&#xDFFF;&#x110000;&#xG;&#;&#x;"},
+      {"AT&T; & a;b", "AT&T; & a;b"},
+      {"&amp", "&amp"},
+      {"  &#32;inner  space&#9;  ", "inner  space"},
+      {"&#10;&#13;", nullptr},
+      {" \t\r\n", nullptr},
+      {"", nullptr},
+      {"&amp;amp;", "&amp;"},
+  };
+  for (const auto& [raw, expected] : cases) {
+    const std::optional<std::string> piece = api::textPiece(raw);
+    EXPECT_EQ(piece.value_or("<absent>"), expected ? expected : "<absent>") << raw;
+    EXPECT_EQ(api::isTextPiece(raw), expected != nullptr) << raw;
+  }
+}
+
+}  // namespace
