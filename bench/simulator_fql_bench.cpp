@@ -1,0 +1,137 @@
+// socialsim: the all-friends FQL answer for 5,000 friends, built alone and built and served
+// over loopback to a keep-alive client (goal: under 100 ms).
+#include <benchmark/benchmark.h>
+#include <httplib.h>
+
+#include <cctype>
+#include <cstdio>
+#include <regex>
+#include <string>
+
+#include "simulator/appcredentials.h"
+#include "simulator/callsignature.h"
+#include "simulator/formdecoder.h"
+#include "simulator/fqlevaluator.h"
+#include "simulator/simclock.h"
+#include "simulator/simulator.h"
+#include "simulator/worldgenerator.h"
+
+namespace {
+
+constexpr int kFriends = 5000;
+
+std::string allFriendsQuery(int64_t uid, int which) {
+  static const char* const kColumns[] = {
+      "uid, name, timezone, affiliations ",
+      "uid, relationship_status, hometown_location, political, birthday",
+      "uid, status",
+  };
+  return std::string("select ") + kColumns[which] +
+         " from user where uid in (SELECT uid2 FROM friend WHERE uid1=" + std::to_string(uid) + ")";
+}
+
+std::string encode(const sim::FormFields& fields) {
+  std::string body;
+  for (const sim::FormField& f : fields) {
+    if (!body.empty()) body += '&';
+    body += f.name + "=";
+    for (const unsigned char c : f.value) {
+      if (std::isalnum(c)) {
+        body += static_cast<char>(c);
+      } else {
+        char three[4];
+        std::snprintf(three, sizeof three, "%%%02X", c);
+        body += three;
+      }
+    }
+  }
+  return body;
+}
+
+std::string signedBody(sim::FormFields fields, const std::string& secret) {
+  fields.push_back({"sig", sim::CallSignature::compute(fields, secret)});
+  return encode(fields);
+}
+
+std::string textOf(const std::string& xml, const std::string& element) {
+  std::smatch m;
+  if (std::regex_search(xml, m, std::regex("<" + element + "[^>]*>([^<]*)<"))) return m[1];
+  return {};
+}
+
+void BM_AllFriendsAnswerBuilt(benchmark::State& state) {
+  const sim::World world = sim::WorldGenerator::generate({20080701, kFriends, sim::unixNow()});
+  const sim::FqlEvaluator evaluator(world, "http://127.0.0.1:8080", sim::unixNow());
+  const std::string query = allFriendsQuery(world.user().uid, static_cast<int>(state.range(0)));
+  size_t bytes = 0;
+  for (auto _ : state) {
+    std::string error;
+    auto answer = evaluator.run(query, error);
+    bytes = answer->size();
+    benchmark::DoNotOptimize(answer);
+  }
+  state.counters["answer_bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_AllFriendsAnswerBuilt)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+void BM_AllFriendsAnswerServedOverLoopback(benchmark::State& state) {
+  sim::SimOptions options;
+  options.friends = kFriends;
+  options.autoLogin = true;
+  sim::Simulator simulator(options);
+  if (!simulator.start()) {
+    state.SkipWithError("cannot start the server");
+    return;
+  }
+  httplib::Client client("127.0.0.1", simulator.port());
+  client.set_keep_alive(true);
+  // As the client's libcurl: no Accept-Encoding, so the answer is not compressed, and
+  // TCP_NODELAY, so the request body does not wait for the acknowledgement of its headers.
+  client.set_decompress(false);
+  client.set_tcp_nodelay(true);
+  const std::string key(sim::kApiKey), appSecret(sim::kApplicationSecret);
+
+  sim::FormFields token = {
+      {"api_key", key}, {"v", "1.0"}, {"method", "facebook.auth.createToken"}, {"call_id", "0"}};
+  const auto tokenAnswer = client.Post("/restserver.php", signedBody(token, appSecret),
+                                       "application/x-www-form-urlencoded");
+  const std::string authToken = textOf(tokenAnswer->body, "auth_createToken_response");
+  client.Get(("/login.php?api_key=" + key + "&v=1.0&auth_token=" + authToken).c_str());
+  sim::FormFields get = {{"auth_token", authToken},
+                         {"api_key", key},
+                         {"v", "1.0"},
+                         {"method", "facebook.auth.getSession"},
+                         {"call_id", "1"}};
+  const auto session = client.Post("/restserver.php", signedBody(get, appSecret),
+                                   "application/x-www-form-urlencoded");
+  const std::string sessionKey = textOf(session->body, "session_key");
+  const std::string secret = textOf(session->body, "secret");
+  const int64_t uid = std::stoll(textOf(session->body, "uid"));
+
+  sim::FormFields call = {{"query", allFriendsQuery(uid, static_cast<int>(state.range(0)))},
+                          {"api_key", key},
+                          {"v", "1.0"},
+                          {"method", "facebook.fql.query"},
+                          {"session_key", sessionKey},
+                          {"call_id", "2"}};
+  const std::string body = signedBody(call, secret);
+  size_t bytes = 0;
+  for (auto _ : state) {
+    auto answer = client.Post("/restserver.php", body, "application/x-www-form-urlencoded");
+    if (!answer || answer->body.find("<uid>") == std::string::npos) {
+      state.SkipWithError("no answer");
+      break;
+    }
+    bytes = answer->body.size();
+  }
+  state.counters["answer_bytes"] = static_cast<double>(bytes);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+}
+BENCHMARK(BM_AllFriendsAnswerServedOverLoopback)
+    ->DenseRange(0, 2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,89 @@
+#include "commandline.h"
+
+#include <charconv>
+#include <cstdint>
+#include <string_view>
+
+namespace sim {
+namespace {
+
+template <typename T>
+bool parseNumber(std::string_view text, T& out, T min, T max) {
+  T value{};
+  const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || ptr != text.data() + text.size() || value < min || value > max)
+    return false;
+  out = value;
+  return true;
+}
+
+}  // namespace
+
+std::string CommandLine::usage() {
+  return "Usage: socialsim [--port N] [--friends N] [--seed S] [--session-lifetime SECONDS]\n"
+         "                 [--auto-login]\n"
+         "A local social network server for the Veltrana demo and tests, on 127.0.0.1 only.\n"
+         "\n"
+         "  --port N                   port to listen on; 0 (the default) picks a free one\n"
+         "  --friends N                number of the user's friends (default 120)\n"
+         "  --seed S                   seed of the generated world (default 20080701)\n"
+         "  --session-lifetime SECONDS lifetime of new sessions (default 86400; 0 = never\n"
+         "                             expire)\n"
+         "  --auto-login               the login page logs in at once and redirects\n"
+         "  --help                     show this text\n"
+         "  --version                  show the version\n"
+         "\n"
+         "The first line on standard output is \"socialsim listening on http://127.0.0.1:PORT\".\n"
+         "The server runs until SIGINT or SIGTERM. Tests steer it through /_sim/.\n";
+}
+
+CommandLine CommandLine::parse(int argc, const char* const* argv) {
+  CommandLine result;
+  SimOptions& o = result.options;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    std::string_view value;
+    bool hasValue = false;
+    if (const size_t eq = arg.find('='); arg.substr(0, 2) == "--" && eq != std::string_view::npos) {
+      value = arg.substr(eq + 1);
+      arg = arg.substr(0, eq);
+      hasValue = true;
+    }
+    const auto needValue = [&]() -> bool {
+      if (hasValue) return true;
+      if (i + 1 >= argc) return false;
+      value = argv[++i];
+      return true;
+    };
+    bool ok = true;
+    if (arg == "--help" || arg == "-h") {
+      result.action = Action::Help;
+      return result;
+    } else if (arg == "--version") {
+      result.action = Action::Version;
+      return result;
+    } else if (arg == "--auto-login") {
+      o.autoLogin = true;
+    } else if (arg == "--port") {
+      ok = needValue() && parseNumber(value, o.port, 0, 65535);
+    } else if (arg == "--friends") {
+      ok = needValue() && parseNumber(value, o.friends, 0, 1000000);
+    } else if (arg == "--seed") {
+      ok = needValue() && parseNumber<uint64_t>(value, o.seed, 0, UINT64_MAX);
+    } else if (arg == "--session-lifetime") {
+      ok = needValue() && parseNumber<int64_t>(value, o.sessionLifetime, 0, INT64_MAX / 2);
+    } else {
+      result.action = Action::Error;
+      result.error = "unknown option " + std::string(arg);
+      return result;
+    }
+    if (!ok) {
+      result.action = Action::Error;
+      result.error = "option " + std::string(arg) + " needs a valid number";
+      return result;
+    }
+  }
+  return result;
+}
+
+}  // namespace sim

@@ -1,0 +1,72 @@
+#include "faultinjector.h"
+
+namespace sim {
+
+int FaultInjector::add(FaultRule rule) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  rule.id = nextId_++;
+  rules_.push_back(rule);
+  return rule.id;
+}
+
+void FaultInjector::clear() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  rules_.clear();
+}
+
+std::optional<FaultRule> FaultInjector::take(const std::string& restMethod,
+                                             const std::string& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (auto it = rules_.begin(); it != rules_.end(); ++it) {
+    const bool matches =
+        it->match == "*" || it->match == path || (!restMethod.empty() && it->match == restMethod);
+    if (!matches) continue;
+    FaultRule hit = *it;
+    if (it->remaining > 0 && --it->remaining == 0) rules_.erase(it);
+    return hit;
+  }
+  return std::nullopt;
+}
+
+JsonValue FaultInjector::toJson() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  JsonValue list = JsonValue::array();
+  for (const FaultRule& r : rules_) {
+    JsonValue rule = JsonValue::object();
+    rule.set("id", r.id);
+    rule.set("match", r.match);
+    rule.set("count", r.remaining);
+    rule.set("delay_ms", r.delayMs);
+    rule.set("action", actionName(r.action));
+    rule.set("error_code", r.errorCode);
+    list.push(std::move(rule));
+  }
+  return list;
+}
+
+std::optional<FaultAction> FaultInjector::actionFromName(const std::string& name) {
+  if (name.empty() || name == "none" || name == "delay") return FaultAction::None;
+  if (name == "http500" || name == "500") return FaultAction::Http500;
+  if (name == "close") return FaultAction::Close;
+  if (name == "cut") return FaultAction::Cut;
+  if (name == "error") return FaultAction::Error;
+  return std::nullopt;
+}
+
+const char* FaultInjector::actionName(FaultAction action) {
+  switch (action) {
+    case FaultAction::None:
+      return "none";
+    case FaultAction::Http500:
+      return "http500";
+    case FaultAction::Close:
+      return "close";
+    case FaultAction::Cut:
+      return "cut";
+    case FaultAction::Error:
+      return "error";
+  }
+  return "none";
+}
+
+}  // namespace sim

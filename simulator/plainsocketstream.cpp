@@ -1,0 +1,104 @@
+#include "plainsocketstream.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "wirefault.h"
+
+namespace sim {
+namespace {
+
+bool waitFor(int sock, short events, int timeoutMs) {
+  pollfd fd{sock, events, 0};
+  for (;;) {
+    const int r = ::poll(&fd, 1, timeoutMs);
+    if (r < 0 && errno == EINTR) continue;
+    return r > 0;
+  }
+}
+
+void describe(const sockaddr_storage& addr, std::string& ip, int& port) {
+  char text[INET6_ADDRSTRLEN] = {};
+  if (addr.ss_family == AF_INET) {
+    const auto* a = reinterpret_cast<const sockaddr_in*>(&addr);
+    inet_ntop(AF_INET, &a->sin_addr, text, sizeof text);
+    port = ntohs(a->sin_port);
+  } else if (addr.ss_family == AF_INET6) {
+    const auto* a = reinterpret_cast<const sockaddr_in6*>(&addr);
+    inet_ntop(AF_INET6, &a->sin6_addr, text, sizeof text);
+    port = ntohs(a->sin6_port);
+  }
+  ip = text;
+}
+
+}  // namespace
+
+bool PlainSocketStream::is_readable() const { return waitFor(sock_, POLLIN, readTimeoutMs_); }
+
+bool PlainSocketStream::is_writable() const { return waitFor(sock_, POLLOUT, writeTimeoutMs_); }
+
+ssize_t PlainSocketStream::read(char* ptr, size_t size) {
+  if (!is_readable()) return -1;
+  for (;;) {
+    const ssize_t n = ::recv(sock_, ptr, size, 0);
+    if (n < 0 && errno == EINTR) continue;
+    return n;
+  }
+}
+
+ssize_t PlainSocketStream::write(const char* ptr, size_t size) {
+  if (WireFault::current().kind != WireFault::Kind::None) {
+    held_.append(ptr, size);
+    return static_cast<ssize_t>(size);
+  }
+  if (!is_writable()) return -1;
+  for (;;) {
+    const ssize_t n = ::send(sock_, ptr, size, MSG_NOSIGNAL);
+    if (n < 0 && errno == EINTR) continue;
+    return n;
+  }
+}
+
+bool PlainSocketStream::sendAll(const char* data, size_t size) {
+  while (size > 0) {
+    if (!is_writable()) return false;
+    const ssize_t n = ::send(sock_, data, size, MSG_NOSIGNAL);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+void PlainSocketStream::finishFault() {
+  const WireFault fault = WireFault::take();
+  if (fault.kind != WireFault::Kind::CutBody) {
+    held_.clear();
+    return;
+  }
+  const size_t headerEnd = held_.find("\r\n\r\n");
+  const size_t bodyStart = headerEnd == std::string::npos ? held_.size() : headerEnd + 4;
+  const size_t keep = std::min(held_.size(), bodyStart + fault.bodyBytesKept);
+  sendAll(held_.data(), keep);
+  held_.clear();
+}
+
+void PlainSocketStream::get_remote_ip_and_port(std::string& ip, int& port) const {
+  sockaddr_storage addr{};
+  socklen_t len = sizeof addr;
+  if (::getpeername(sock_, reinterpret_cast<sockaddr*>(&addr), &len) == 0) describe(addr, ip, port);
+}
+
+void PlainSocketStream::get_local_ip_and_port(std::string& ip, int& port) const {
+  sockaddr_storage addr{};
+  socklen_t len = sizeof addr;
+  if (::getsockname(sock_, reinterpret_cast<sockaddr*>(&addr), &len) == 0) describe(addr, ip, port);
+}
+
+}  // namespace sim

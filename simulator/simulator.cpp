@@ -1,0 +1,276 @@
+#include "simulator.h"
+
+#include <charconv>
+#include <chrono>
+
+#include "adserver.h"
+#include "callsignature.h"
+#include "controlapi.h"
+#include "faultinjector.h"
+#include "incomingrequest.h"
+#include "loginpages.h"
+#include "mobilesite.h"
+#include "picturecache.h"
+#include "requestlog.h"
+#include "resterror.h"
+#include "restservice.h"
+#include "simclock.h"
+#include "simhttpserver.h"
+#include "simstate.h"
+#include "stopsignal.h"
+#include "textcase.h"
+#include "usertable.h"
+#include "wirefault.h"
+#include "worldgenerator.h"
+
+namespace sim {
+namespace {
+
+constexpr const char* kXmlType = "text/xml; charset=utf-8";
+// A thread keeps an answer buffer up to this size for its next answer.
+constexpr size_t kMaxKeptAnswer = 16 * 1024 * 1024;
+
+void apply(const PageReply& page, httplib::Response& res) {
+  res.status = page.status;
+  if (!page.location.empty()) res.set_header("Location", page.location);
+  res.set_content(page.body, page.contentType.c_str());
+}
+
+// The number of a path made of `prefix`, decimal digits and ".jpg" or ".php":
+// "/photos/42.jpg" with the prefix "/photos/" gives 42.
+bool parseNumberedPath(std::string_view path, std::string_view prefix, int64_t& number) {
+  if (!startsWith(path, prefix) || path.size() < prefix.size() + 5) return false;
+  std::string_view digits = path.substr(prefix.size());
+  if (digits.substr(digits.size() - 4) != ".jpg" && digits.substr(digits.size() - 4) != ".php")
+    return false;
+  digits.remove_suffix(4);
+  const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+  return ec == std::errc() && ptr == digits.data() + digits.size() && number >= 0;
+}
+
+}  // namespace
+
+class Simulator::Impl {
+ public:
+  explicit Impl(const SimOptions& options)
+      : options_(options),
+        state_(options),
+        pictures_(options.seed),
+        rest_(state_),
+        mobile_(state_),
+        login_(state_),
+        control_(state_, faults_, log_, options.seed, [this](bool sessions) { reset(sessions); }) {
+    state_.world = WorldGenerator::generate({options.seed, options.friends, unixNow()});
+    server_.Get(".*",
+                [this](const httplib::Request& req, httplib::Response& res) { handle(req, res); });
+    server_.Post(".*",
+                 [this](const httplib::Request& req, httplib::Response& res) { handle(req, res); });
+  }
+
+  SimHttpServer& server() { return server_; }
+  const SimOptions& options() const { return options_; }
+  void setBaseUrl(const std::string& url) { state_.baseUrl = url; }
+  void stopping() { stopSignal_.stop(); }
+
+ private:
+  void reset(bool dropSessions) {
+    faults_.clear();
+    log_.clear();
+    std::lock_guard<std::mutex> lock(state_.mutex);
+    state_.world = WorldGenerator::generate({options_.seed, options_.friends, unixNow()});
+    state_.uploads.clear();
+    state_.autoLogin = options_.autoLogin;
+    if (dropSessions) {
+      state_.sessions = SessionStore(options_.sessionLifetime);
+    } else {
+      state_.sessions.setLifetime(options_.sessionLifetime);
+    }
+  }
+
+  void handle(const httplib::Request& req, httplib::Response& res) {
+    IncomingRequest in = IncomingRequest::from(req);
+    if (startsWith(in.path, "/_sim/")) {
+      apply(control_.handle(in), res);
+      return;
+    }
+    LoggedRequest entry;
+    entry.time = unixNow();
+    entry.httpMethod = in.httpMethod;
+    entry.path = in.path;
+    entry.query = in.query;
+    entry.contentType = in.contentType;
+    entry.remoteAddr = in.remoteAddr;
+    entry.params = in.fields();
+    entry.bodySize = req.body.size();
+    if (!in.multipart && !in.isJson) entry.body = req.body.substr(0, 65536);
+    for (const MultipartPart& f : in.files)
+      entry.files.push_back(
+          {f.name, f.filename, f.contentType, f.data.size(), CallSignature::md5Hex(f.data)});
+    const bool isRest = in.path == "/restserver.php";
+    if (isRest) {
+      if (const std::string* method = findField(in.bodyFields, "method"))
+        entry.restMethod = *method;
+    }
+
+    const auto fault = faults_.take(entry.restMethod, in.path);
+    if (fault) {
+      entry.fault = FaultInjector::actionName(fault->action);
+      if (fault->delayMs > 0) stopSignal_.waitFor(std::chrono::milliseconds(fault->delayMs));
+    }
+    if (fault && fault->action == FaultAction::Close) {
+      WireFault::request({WireFault::Kind::CloseWithoutAnswer, 0});
+      res.set_content("", "text/plain");
+    } else if (fault && fault->action == FaultAction::Http500) {
+      res.status = 500;
+      res.set_content("<html><body><h1>500 Internal Server Error</h1></body></html>\n",
+                      "text/html");
+    } else if (fault && fault->action == FaultAction::Error) {
+      entry.errorCode = fault->errorCode;
+      res.set_content(RestError::document(fault->errorCode, in.fields()), kXmlType);
+    } else {
+      dispatch(in, req, res, entry, isRest);
+      if (fault && fault->action == FaultAction::Cut) {
+        const size_t length = res.body.empty() ? res.content_length_ : res.body.size();
+        WireFault::request({WireFault::Kind::CutBody, length / 2});
+      }
+    }
+    // A connection closed on purpose carries no status at all.
+    const bool closed = fault && fault->action == FaultAction::Close;
+    entry.status = closed ? 0 : (res.status < 0 ? 200 : res.status);
+    log_.add(std::move(entry));
+  }
+
+  void dispatch(const IncomingRequest& in, const httplib::Request& req, httplib::Response& res,
+                LoggedRequest& entry, bool isRest) {
+    const std::string& path = in.path;
+    const bool post = in.httpMethod == "POST";
+    if (isRest && post) {
+      if (!in.malformed.empty()) {
+        entry.errorCode = kErrorInvalidParameter;
+        entry.detail = in.malformed;
+        res.set_content(RestError::document(kErrorInvalidParameter, in.bodyFields), kXmlType);
+        return;
+      }
+      // One answer buffer per thread, kept between requests so that its pages stay mapped
+      // (see RestService::handle); the answer is written to the client straight from it.
+      thread_local std::string t_answer;
+      const RestReply reply = rest_.handle(RestCall{in.bodyFields, in.files}, unixNow(), t_answer);
+      entry.signatureValid = reply.signatureValid;
+      entry.errorCode = reply.errorCode;
+      entry.detail = reply.detail;
+      const size_t length = t_answer.size();
+      res.set_content_provider(
+          length, kXmlType, [length](size_t offset, size_t size, httplib::DataSink& sink) {
+            const bool written = sink.write(t_answer.data() + offset, size);
+            if (offset + size >= length && t_answer.capacity() > kMaxKeptAnswer)
+              std::string().swap(t_answer);
+            return written;
+          });
+      return;
+    }
+    if (path == "/login.php") {
+      apply(post ? login_.post(in.fields()) : login_.get(in.queryFields), res);
+      return;
+    }
+    if (path == "/ad_source.php") {
+      res.set_content(ads_.nextAd(state_.baseUrl), "text/html; charset=utf-8");
+      return;
+    }
+    if (path == "/verify/ip.php") {
+      res.set_content(req.remote_addr, "text/plain");
+      return;
+    }
+    int64_t number = 0;
+    if (startsWith(path, "/pics/") && path.size() > 7) {
+      PictureKind kind;
+      if (PictureCache::kindFromLetter(path[6], kind) &&
+          parseNumberedPath(path, path.substr(0, 7), number)) {
+        servePicture(kind, number, res);
+        return;
+      }
+    }
+    if (parseNumberedPath(path, "/photos/", number)) {
+      std::lock_guard<std::mutex> lock(state_.mutex);
+      if (const Upload* upload = state_.uploads.find(number)) {
+        res.set_content(upload->bytes, "image/jpeg");
+        return;
+      }
+    }
+    if (parseNumberedPath(path, "/ads/", number) && number < AdServer::adCount()) {
+      if (auto page = AdServer::landingPage(static_cast<int>(number))) {
+        res.set_content(*page, "text/html; charset=utf-8");
+        return;
+      }
+    }
+    if (auto page = mobile_.page(path, in.queryFields)) {
+      apply(*page, res);
+      return;
+    }
+    res.status = 404;
+    res.set_content("<html><body><h1>404 Not Found</h1></body></html>\n", "text/html");
+  }
+
+  void servePicture(PictureKind kind, int64_t uid, httplib::Response& res) {
+    int height = 0;
+    {
+      std::lock_guard<std::mutex> lock(state_.mutex);
+      const Person* person = state_.world.findPerson(uid);
+      if (!person) {
+        res.status = 404;
+        res.set_content("no such picture\n", "text/plain");
+        return;
+      }
+      height = kind == PictureKind::Big ? person->bigPicHeight : person->picHeight;
+    }
+    const auto picture = pictures_.get(kind, uid, height);
+    res.set_content(*picture, "image/jpeg");
+  }
+
+  SimOptions options_;
+  SimState state_;
+  FaultInjector faults_;
+  RequestLog log_;
+  PictureCache pictures_;
+  AdServer ads_;
+  RestService rest_;
+  MobileSite mobile_;
+  LoginPages login_;
+  ControlApi control_;
+  StopSignal stopSignal_;
+  SimHttpServer server_;
+};
+
+Simulator::Simulator(const SimOptions& options) : impl_(std::make_unique<Impl>(options)) {}
+
+Simulator::~Simulator() { stop(); }
+
+bool Simulator::start() {
+  if (thread_.joinable()) return true;
+  SimHttpServer& server = impl_->server();
+  const int wanted = impl_->options().port;
+  // Only the loopback interface: the server has no business on a real network.
+  if (wanted == 0) {
+    port_ = server.bind_to_any_port("127.0.0.1");
+    if (port_ <= 0) return false;
+  } else {
+    if (!server.bind_to_port("127.0.0.1", wanted)) return false;
+    port_ = wanted;
+  }
+  impl_->setBaseUrl(baseUrl());
+  thread_ = std::thread([&server] { server.listen_after_bind(); });
+  // stop() only reaches a server that is running, so wait until it does.
+  for (int i = 0; i < 5000 && !server.is_running(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return true;
+}
+
+void Simulator::stop() {
+  if (!thread_.joinable()) return;
+  impl_->stopping();
+  impl_->server().stop();
+  thread_.join();
+}
+
+std::string Simulator::baseUrl() const { return "http://127.0.0.1:" + std::to_string(port_); }
+
+}  // namespace sim

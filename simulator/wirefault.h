@@ -1,0 +1,20 @@
+#pragma once
+// A fault on the wire for the answer the current thread is writing: the handler asks for it,
+// the connection loop of SimHttpServer carries it out after the answer has been produced.
+#include <cstddef>
+
+namespace sim {
+
+struct WireFault {
+  enum class Kind { None, CloseWithoutAnswer, CutBody };
+  Kind kind = Kind::None;
+  size_t bodyBytesKept = 0;  // for CutBody
+
+  // Asks for a fault on the answer being written on this thread.
+  static void request(WireFault fault);
+  // The fault asked for on this thread, if any.
+  static const WireFault& current();
+  static WireFault take();
+};
+
+}  // namespace sim

@@ -1,0 +1,235 @@
+// The control API changes what later calls answer.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "simharness.h"
+
+namespace simtest {
+namespace {
+
+std::string fqlFirst(SimHarness& h, const std::string& query, const std::string& path) {
+  const Answer answer = h.call("facebook.fql.query", {{"query", query}});
+  pugi::xml_document doc;
+  pugi::xml_node node = topElement(doc, answer.body);
+  size_t start = 0;
+  while (start <= path.size()) {
+    const size_t slash = path.find('/', start);
+    node = node.child(path.substr(start, slash - start).c_str());
+    if (slash == std::string::npos) break;
+    start = slash + 1;
+  }
+  return node.text().get();
+}
+
+TEST(ControlApi, ChangesShowInLaterAnswers) {
+  SimHarness h;
+  ASSERT_TRUE(h.login());
+  const std::vector<int64_t> friends = h.friendUids();
+  const std::string f = std::to_string(friends[4]);
+  const std::string me = std::to_string(h.userUid());
+  const std::string all = " from user where uid in (SELECT uid2 FROM friend WHERE uid1=" + me + ")";
+  auto countRows = [&](const std::string& query) {
+    pugi::xml_document doc;
+    const Answer answer = h.call("facebook.fql.query", {{"query", query}});
+    const pugi::xml_node top = topElement(doc, answer.body);
+    return std::distance(top.children().begin(), top.children().end());
+  };
+  // The text of an element of the notifications answer, or of the last entry of a list.
+  auto notification = [&](const std::string& path) -> std::string {
+    const Answer answer = h.call("facebook.notifications.get");
+    pugi::xml_document doc;
+    const pugi::xml_node node = topElement(doc, answer.body).first_element_by_path(path.c_str());
+    return node.attribute("list") ? node.last_child().text().get() : node.text().get();
+  };
+
+  struct Case {
+    const char* what;
+    std::string path, json;
+    std::function<void()> check;
+  };
+  const std::vector<Case> cases = {
+      {"status", "/status", R"({"uid": )" + f + R"(, "message": "is testing", "time": 1200000000})",
+       [&] {
+         EXPECT_EQ(fqlFirst(h, "select status from user where uid =" + f, "user/status/message"),
+                   "is testing");
+         EXPECT_EQ(fqlFirst(h, "select status from user where uid =" + f, "user/status/time"),
+                   "1200000000");
+       }},
+      {"status cleared", "/status", R"({"uid": )" + f + R"(, "message": ""})",
+       [&] {
+         EXPECT_EQ(fqlFirst(h, "select status from user where uid =" + f, "user/status/message"),
+                   "");
+         EXPECT_EQ(fqlFirst(h, "select status from user where uid =" + f, "user/status/time"), "0");
+       }},
+      {"relationship", "/relationship",
+       R"({"uid": )" + f + R"(, "relationship_status": "It's Complicated"})",
+       [&] {
+         EXPECT_EQ(fqlFirst(h, "select uid, relationship_status from user where uid =" + f,
+                            "user/relationship_status"),
+                   "It's Complicated");
+       }},
+      {"person fields as a form", "/person?uid=" + f + "&birthday=March%2014&timezone=", "",
+       [&] {
+         EXPECT_EQ(fqlFirst(h, "select birthday from user where uid =" + f, "user/birthday"),
+                   "March 14");
+         EXPECT_EQ(fqlFirst(h, "select timezone from user where uid =" + f, "user/timezone"), "");
+       }},
+      {"friend added", "/friends/add", R"({"uid": 424242, "name": "New Friend"})",
+       [&] {
+         EXPECT_EQ(countRows("select \" \" " + all), 31);
+         EXPECT_EQ(fqlFirst(h, "select name from user where uid =424242", "user/name"),
+                   "New Friend");
+       }},
+      {"friend removed", "/friends/remove", R"({"uid": )" + f + "}",
+       [&] {
+         EXPECT_EQ(countRows("select \" \" " + all), 30);
+         EXPECT_EQ(countRows("select uid from user where uid =" + f), 0);
+       }},
+      {"wall count", "/wall_count", R"({"count": 99})",
+       [&] {
+         EXPECT_EQ(fqlFirst(h, "select wall_count from user where uid =" + me, "user/wall_count"),
+                   "99");
+       }},
+      {"messages", "/messages", R"({"unread": 3, "most_recent": 1300000000})",
+       [&] {
+         EXPECT_EQ(notification("messages/unread"), "3");
+         EXPECT_EQ(notification("messages/most_recent"), "1300000000");
+       }},
+      {"friend request", "/friend_requests", R"({"uid": 777777, "name": "Req Uester"})",
+       [&] {
+         EXPECT_EQ(notification("friend_requests"), "777777");
+         EXPECT_EQ(fqlFirst(h, "select name,uid from user where uid in (777777)", "user/name"),
+                   "Req Uester");
+       }},
+      {"group invite", "/group_invites", R"({"gid": 888888, "name": "A Group With A Long Name"})",
+       [&] {
+         EXPECT_EQ(notification("group_invites"), "888888");
+         EXPECT_EQ(fqlFirst(h, "select substr(name,0,14),gid from group where gid in (888888)",
+                            "group/anon"),
+                   "A Group With A");
+       }},
+      {"event invite", "/event_invites", R"({"name": "Picnic"})",
+       [&] {
+         const std::string eid = notification("event_invites");
+         EXPECT_EQ(
+             fqlFirst(h, "select substr(name,0,14), eid from event where eid in (" + eid + ")",
+                      "event/anon"),
+             "Picnic");
+       }},
+      {"status permission off", "/permission", R"({"status_update": false})",
+       [&] {
+         const Answer a =
+             h.call("facebook.users.setStatus", {{"status", "x"}, {"status_includes_verb", "1"}});
+         EXPECT_EQ(errorCode(a.body), 250);
+         EXPECT_NE(a.body.find("Updating status requires the extended permission status_update"),
+                   std::string::npos);
+       }},
+      {"status permission on", "/permission", R"({"status_update": true})",
+       [&] {
+         EXPECT_EQ(errorCode(h.call("facebook.users.setStatus", {{"clear", "1"}}).body), 0);
+       }},
+      {"notifications cleared", "/notifications/clear", "{}",
+       [&] {
+         EXPECT_EQ(notification("friend_requests"), "");
+         EXPECT_EQ(notification("messages/unread"), "0");
+       }},
+      {"sessions invalidated", "/sessions/invalidate", "{}",
+       [&] {
+         const Answer a =
+             h.call("facebook.fql.query", {{"query", "select uid from user where uid =" + me}});
+         EXPECT_EQ(errorCode(a.body), 102);
+         EXPECT_NE(a.body.find("Session key invalid or no longer valid"), std::string::npos);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const sim::JsonValue reply = h.control(c.path, c.json);
+    ASSERT_TRUE(reply["ok"].asBool()) << reply.dump();
+    c.check();
+  }
+}
+
+TEST(ControlApi, SessionLifetimeAndReset) {
+  SimHarness h;
+  ASSERT_TRUE(h.control("/session_lifetime", R"({"seconds": 0})")["ok"].asBool());
+  EXPECT_EQ(h.controlGet("/state")["session_lifetime"].asInt(), 0);
+
+  // Sessions made from now on live two seconds.
+  ASSERT_TRUE(h.control("/session_lifetime", R"({"seconds": 2})")["ok"].asBool());
+  ASSERT_TRUE(h.login());
+  const std::string me = std::to_string(h.userUid());
+  const std::string query = "select uid from user where uid =" + me;
+  EXPECT_EQ(errorCode(h.call("facebook.fql.query", {{"query", query}}).body), 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+  EXPECT_EQ(errorCode(h.call("facebook.fql.query", {{"query", query}}).body), 102);
+
+  ASSERT_TRUE(
+      h.control("/friends/remove", R"({"uid": )" + std::to_string(h.friendUids()[0]) + "}")["ok"]
+          .asBool());
+  EXPECT_EQ(h.controlGet("/state")["friend_count"].asInt(), 29);
+  ASSERT_TRUE(h.control("/reset")["ok"].asBool());
+  EXPECT_EQ(h.controlGet("/state")["friend_count"].asInt(), 30);
+  EXPECT_EQ(h.controlGet("/state")["session_lifetime"].asInt(), 86400);
+  EXPECT_EQ(h.controlGet("/requests")["requests"].size(), 0u);
+}
+
+TEST(ControlApi, GetSessionWithNeverExpiringSessionAnswersExpiresZero) {
+  sim::SimOptions options = SimHarness::defaultOptions();
+  options.sessionLifetime = 0;
+  SimHarness h(options);
+  const Answer token = h.call("facebook.auth.createToken");
+  pugi::xml_document doc;
+  const std::string t = topElement(doc, token.body).text().get();
+  // Not logged in yet: the token cannot give a session.
+  EXPECT_EQ(errorCode(h.call("facebook.auth.getSession", {{"auth_token", t}}).body), 100);
+  ASSERT_TRUE(h.control("/authorize", R"({"auth_token": ")" + t + R"("})")["ok"].asBool());
+  const Answer session = h.call("facebook.auth.getSession", {{"auth_token", t}});
+  EXPECT_STREQ(topElement(doc, session.body).child("expires").text().get(), "0");
+}
+
+TEST(ControlApi, RefusesBadArguments) {
+  SimHarness h;
+  const std::pair<std::string, std::string> cases[] = {
+      {"/faults", R"({"action": "close"})"},
+      {"/faults", R"({"match": "*", "action": "explode"})"},
+      {"/faults", R"({"match": "*", "action": "error"})"},
+      {"/status", R"({"uid": 1, "message": "x"})"},
+      {"/friends/remove", R"({"uid": 1})"},
+      {"/permission", R"({"status_update": "maybe"})"},
+      {"/status", R"({"uid": )"},
+      {"/nowhere", "{}"},
+  };
+  for (const auto& [path, json] : cases) {
+    const Answer answer = h.post("/_sim" + path, json, "application/json");
+    EXPECT_GE(answer.status, 400) << path << " " << json;
+    EXPECT_TRUE(sim::JsonValue::parse(answer.body).has_value());
+  }
+}
+
+TEST(RequestLog, RecordsExactlyWhatWasSent) {
+  SimHarness h;
+  h.call("facebook.auth.createToken");
+  h.post("/ad_source.php", "s=a7305518264c9de&e=UTF-8&d%5Bgender%5D=m");
+  h.get("/pics/q1.jpg");
+  const sim::JsonValue log = h.controlGet("/requests")["requests"];
+  ASSERT_EQ(log.size(), 3u);
+  EXPECT_EQ(log[0]["method"].asString(), "facebook.auth.createToken");
+  const Params sent = h.lastParams();
+  ASSERT_EQ(log[0]["params"].size(), sent.size());
+  for (size_t i = 0; i < sent.size(); ++i) {
+    EXPECT_EQ(log[0]["params"][i]["name"].asString(), sent[i].first);
+    EXPECT_EQ(log[0]["params"][i]["value"].asString(), sent[i].second);
+  }
+  EXPECT_EQ(log[1]["path"].asString(), "/ad_source.php");
+  EXPECT_EQ(log[1]["params"][2]["name"].asString(), "d[gender]");
+  EXPECT_EQ(log[1]["body_size"].asInt(), 41);
+  EXPECT_EQ(log[2]["status"].asInt(), 404);
+  const uint64_t last = static_cast<uint64_t>(log[1]["seq"].asInt());
+  EXPECT_EQ(h.controlGet("/requests?after=" + std::to_string(last))["requests"].size(), 1u);
+}
+
+}  // namespace
+}  // namespace simtest

@@ -1,0 +1,130 @@
+// Injected faults do what they say, for the requests they match and no others.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "simharness.h"
+
+namespace simtest {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string fault(const std::string& match, const std::string& action, int count = 1,
+                  int delayMs = 0, int errorCode = 0) {
+  return R"({"match": ")" + match + R"(", "action": ")" + action + R"(", "count": )" +
+         std::to_string(count) + R"(, "delay_ms": )" + std::to_string(delayMs) +
+         R"(, "error_code": )" + std::to_string(errorCode) + "}";
+}
+
+size_t contentLength(const std::string& raw) {
+  const size_t at = raw.find("Content-Length: ");
+  return at == std::string::npos ? 0 : std::stoul(raw.substr(at + 16));
+}
+
+class Faults : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(h.login());
+    friendUid = h.friendUids()[0];
+  }
+  std::string pictureRequest() const {
+    return "GET /pics/q" + std::to_string(friendUid) +
+           ".jpg HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
+  }
+  Answer query() {
+    return h.call("facebook.fql.query",
+                  {{"query", "select uid from user where uid =" + std::to_string(h.userUid())}});
+  }
+
+  SimHarness h;
+  int64_t friendUid = 0;
+};
+
+TEST_F(Faults, DelayHoldsTheAnswerBack) {
+  ASSERT_TRUE(h.control("/faults", fault("facebook.fql.query", "none", 1, 400))["ok"].asBool());
+  const auto start = Clock::now();
+  const Answer delayed = query();
+  EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(400));
+  EXPECT_EQ(errorCode(delayed.body), 0);
+  EXPECT_NE(delayed.body.find("fql_query_response"), std::string::npos);
+
+  // A client that gives up sooner gets nothing; the call after it is answered again.
+  ASSERT_TRUE(h.control("/faults", fault("/verify/ip.php", "none", 1, 1500))["ok"].asBool());
+  httplib::Client impatient("127.0.0.1", h.port());
+  impatient.set_read_timeout(0, 200000);
+  EXPECT_FALSE(impatient.Get("/verify/ip.php"));
+  EXPECT_EQ(h.get("/verify/ip.php").body, "127.0.0.1");
+}
+
+TEST_F(Faults, Http500CloseAndCutAffectOnlyTheirCount) {
+  ASSERT_TRUE(h.control("/faults", fault("/ad_source.php", "http500", 2))["ok"].asBool());
+  EXPECT_EQ(h.post("/ad_source.php", "s=1").status, 500);
+  EXPECT_EQ(h.post("/ad_source.php", "s=1").status, 500);
+  EXPECT_EQ(h.post("/ad_source.php", "s=1").status, 200);
+
+  // Closed without an answer: not a byte comes back.
+  ASSERT_TRUE(
+      h.control("/faults", fault("/pics/q" + std::to_string(friendUid) + ".jpg", "close"))["ok"]
+          .asBool());
+  EXPECT_EQ(rawExchange(h.port(), pictureRequest()), "");
+  const std::string whole = rawExchange(h.port(), pictureRequest());
+  const size_t length = contentLength(whole);
+  ASSERT_GT(length, 100u);
+  EXPECT_EQ(whole.size() - (whole.find("\r\n\r\n") + 4), length);
+
+  // Cut: the headers promise the whole picture, half of it arrives, then the connection ends.
+  ASSERT_TRUE(h.control("/faults", fault("*", "cut"))["ok"].asBool());
+  const std::string cut = rawExchange(h.port(), pictureRequest());
+  EXPECT_EQ(contentLength(cut), length);
+  const size_t bodyStart = cut.find("\r\n\r\n") + 4;
+  EXPECT_EQ(cut.size() - bodyStart, length / 2);
+  EXPECT_EQ(cut.substr(bodyStart), whole.substr(whole.find("\r\n\r\n") + 4, length / 2));
+
+  // The same faults on REST calls: the client sees a failed transfer, then normal answers.
+  ASSERT_TRUE(h.control("/faults", fault("facebook.fql.query", "close"))["ok"].asBool());
+  EXPECT_FALSE(query().transferred);
+  ASSERT_TRUE(h.control("/faults", fault("facebook.fql.query", "cut"))["ok"].asBool());
+  EXPECT_FALSE(query().transferred);
+  EXPECT_EQ(errorCode(query().body), 0);
+  EXPECT_TRUE(query().transferred);
+
+  const sim::JsonValue log = h.controlGet("/requests")["requests"];
+  std::vector<std::string> faults;
+  for (const auto& entry : log.items())
+    if (!entry["fault"].asString().empty()) faults.push_back(entry["fault"].asString());
+  EXPECT_EQ(faults,
+            (std::vector<std::string>{"http500", "http500", "close", "cut", "close", "cut"}));
+}
+
+TEST_F(Faults, ErrorCodeAnswersTheRealErrorDocument) {
+  ASSERT_TRUE(h.control("/faults", fault("facebook.fql.query", "error", 2, 0, 102))["ok"].asBool());
+  ASSERT_TRUE(
+      h.control("/faults", fault("facebook.notifications.get", "error", 1, 0, 2))["ok"].asBool());
+  // A fault for another method leaves this one alone, and the other way round.
+  EXPECT_EQ(errorCode(h.call("facebook.notifications.get").body), 2);
+  EXPECT_EQ(errorCode(h.call("facebook.notifications.get").body), 0);
+  for (int i = 0; i < 2; ++i) {
+    const Answer answer = query();
+    EXPECT_EQ(errorCode(answer.body), 102);
+    EXPECT_NE(answer.body.find("<error_msg>Session key invalid or no longer valid</error_msg>"),
+              std::string::npos);
+  }
+  EXPECT_EQ(errorCode(query().body), 0);
+  EXPECT_EQ(h.controlGet("/faults")["faults"].size(), 0u);
+}
+
+TEST_F(Faults, ListedAndCleared) {
+  ASSERT_TRUE(h.control("/faults", fault("*", "http500", -1))["ok"].asBool());
+  EXPECT_EQ(h.get("/home.php").status, 500);
+  EXPECT_EQ(h.get("/home.php").status, 500);
+  const sim::JsonValue listed = h.controlGet("/faults")["faults"];
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_EQ(listed[0]["action"].asString(), "http500");
+  // The control API itself is never faulted.
+  ASSERT_TRUE(h.control("/faults/clear")["ok"].asBool());
+  EXPECT_EQ(h.get("/home.php").status, 200);
+}
+
+}  // namespace
+}  // namespace simtest

@@ -1,0 +1,179 @@
+#include "simserver.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+extern char** environ;
+
+namespace testsupport {
+namespace {
+
+constexpr const char* kPrefix = "socialsim listening on http://127.0.0.1:";
+
+// Reads one line from `fd`, waiting at most `timeoutMs` in all.
+bool readLine(int fd, std::string& line, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    pollfd p{fd, POLLIN, 0};
+    const int r = ::poll(&p, 1, static_cast<int>(left.count()));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) return false;
+    char c;
+    const ssize_t n = ::read(fd, &c, 1);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    if (c == '\n') return true;
+    line += c;
+  }
+}
+
+}  // namespace
+
+SimServer::~SimServer() { stop(); }
+
+std::string SimServer::binaryPath() {
+#ifdef SOCIALSIM_PATH
+  return SOCIALSIM_PATH;
+#else
+  return "socialsim";
+#endif
+}
+
+std::string SimServer::url() const { return "http://127.0.0.1:" + std::to_string(port_); }
+
+std::string SimServer::loginUrl() const {
+  return url() + "/login.php?api_key=8c2e5b1f07d94a3e96b0c4d2a7f13e68&v=1.0&auth_token=";
+}
+
+void SimServer::exportEndpoints() const {
+  ::setenv("VELTRANA_REST_URL", restUrl().c_str(), 1);
+  ::setenv("VELTRANA_MOBILE_URL", url().c_str(), 1);
+  ::setenv("VELTRANA_LOGIN_URL", loginUrl().c_str(), 1);
+  ::setenv("VELTRANA_AD_URL", url().c_str(), 1);
+  ::setenv("VELTRANA_SITE_URL", url().c_str(), 1);
+}
+
+bool SimServer::start(const std::vector<std::string>& args) {
+  stop();
+  error_.clear();
+  firstLine_.clear();
+  int out[2];
+  if (::pipe(out) != 0) {
+    error_ = "pipe failed";
+    return false;
+  }
+  std::vector<std::string> words = {binaryPath(), "--port", "0"};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+  // Nothing else of ours reaches the server: a death test's status pipe held open by it
+  // would keep the test waiting until the server ends.
+  posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+  pid_t child = -1;
+  const int rc = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(out[1]);
+  if (rc != 0) {
+    ::close(out[0]);
+    error_ = "cannot start " + words[0];
+    return false;
+  }
+  pid_ = child;
+  const bool gotLine = readLine(out[0], firstLine_, 10000);
+  // socialsim writes nothing after its first line and ignores SIGPIPE, so the pipe can go.
+  ::close(out[0]);
+  const std::string prefix = kPrefix;
+  if (!gotLine || firstLine_.compare(0, prefix.size(), prefix) != 0) {
+    error_ = "socialsim did not announce its port; first line: \"" + firstLine_ + "\"";
+    stop();
+    return false;
+  }
+  port_ = std::atoi(firstLine_.c_str() + prefix.size());
+  return port_ > 0;
+}
+
+int SimServer::stop() {
+  if (pid_ <= 0) return -1;
+  ::kill(pid_, SIGTERM);
+  int status = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  for (;;) {
+    const pid_t r = ::waitpid(pid_, &status, WNOHANG);
+    if (r == pid_ || (r < 0 && errno != EINTR)) break;
+    if (std::chrono::steady_clock::now() > deadline) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, &status, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  pid_ = -1;
+  return status;
+}
+
+HttpResult SimServer::request(const std::string& method, const std::string& path,
+                              const std::string& body, const std::string& contentType) const {
+  HttpResult result;
+  const int sock = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (sock < 0) return result;
+  timeval timeout{10, 0};
+  ::setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+  ::setsockopt(sock, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(static_cast<uint16_t>(port_));
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (::connect(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    ::close(sock);
+    return result;
+  }
+  std::string text = method + " " + path + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port_) +
+                     "\r\nConnection: close\r\n";
+  if (!body.empty() || method == "POST") {
+    text += "Content-Type: " + contentType + "\r\nContent-Length: " + std::to_string(body.size()) +
+            "\r\n";
+  }
+  text += "\r\n" + body;
+  size_t sent = 0;
+  while (sent < text.size()) {
+    const ssize_t n = ::send(sock, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
+    if (n <= 0) break;
+    sent += static_cast<size_t>(n);
+  }
+  std::string answer;
+  char buffer[16384];
+  for (;;) {
+    const ssize_t n = ::recv(sock, buffer, sizeof buffer, 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    answer.append(buffer, static_cast<size_t>(n));
+  }
+  ::close(sock);
+  const size_t headerEnd = answer.find("\r\n\r\n");
+  if (answer.compare(0, 9, "HTTP/1.1 ") != 0 || headerEnd == std::string::npos) return result;
+  result.status = std::atoi(answer.c_str() + 9);
+  result.headers = answer.substr(0, headerEnd);
+  result.body = answer.substr(headerEnd + 4);
+  return result;
+}
+
+}  // namespace testsupport

@@ -1,0 +1,70 @@
+#pragma once
+// Runs the real socialsim program for a test: on a free port of 127.0.0.1, found from the
+// first line it prints, and stopped with SIGTERM when the test is done.
+//
+//   testsupport::SimServer sim;
+//   ASSERT_TRUE(sim.start({"--friends", "25", "--auto-login"})) << sim.error();
+//   sim.exportEndpoints();                 // VELTRANA_REST_URL and the four others
+//   sim.control("/wall_count", R"({"count": 7})");
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+struct HttpResult {
+  int status = 0;  // 0: no answer
+  std::string headers;
+  std::string body;
+};
+
+class SimServer {
+ public:
+  SimServer() = default;
+  ~SimServer();
+  SimServer(const SimServer&) = delete;
+  SimServer& operator=(const SimServer&) = delete;
+
+  // The socialsim executable this build made.
+  static std::string binaryPath();
+
+  // Starts socialsim with "--port 0" and the extra arguments, and waits up to 10 s for its
+  // first line. False, with the reason in error(), when it does not come up.
+  bool start(const std::vector<std::string>& args = {});
+  // SIGTERM, then up to 5 s for the program to end (SIGKILL after that). The wait status as
+  // waitpid gives it, or -1 when nothing was running.
+  int stop();
+  bool running() const { return pid_ > 0; }
+
+  int port() const { return port_; }
+  pid_t pid() const { return pid_; }
+  // "http://127.0.0.1:PORT"
+  std::string url() const;
+  const std::string& firstLine() const { return firstLine_; }
+  const std::string& error() const { return error_; }
+
+  // The addresses Veltrana's endpoint variables take for this server.
+  std::string restUrl() const { return url() + "/restserver.php"; }
+  std::string loginUrl() const;
+  // Sets VELTRANA_REST_URL, VELTRANA_MOBILE_URL, VELTRANA_LOGIN_URL, VELTRANA_AD_URL and
+  // VELTRANA_SITE_URL in this process's environment.
+  void exportEndpoints() const;
+
+  // One HTTP/1.1 request to the server with "Connection: close"; status 0 when no answer came.
+  HttpResult request(const std::string& method, const std::string& path,
+                     const std::string& body = {},
+                     const std::string& contentType = "application/json") const;
+  // A POST to the control API: control("/status", R"({"uid": 5, "message": "hi"})").
+  HttpResult control(const std::string& path, const std::string& json = "{}") const {
+    return request("POST", "/_sim" + path, json);
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int port_ = 0;
+  std::string firstLine_;
+  std::string error_;
+};
+
+}  // namespace testsupport
