@@ -1,0 +1,91 @@
+// A full friend synchronisation of 5,000 friends against socialsim on loopback: from the
+// friend count to the last cache file written (count, all friends, static facts), and the
+// all-friends status refresh on its own. Diagnostics go to /dev/null while timed, as when
+// the program runs without a console.
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <cstdio>
+
+#include "friends/friendstore.h"
+#include "friends/friendsync.h"
+#include "friendstestkit.h"
+#include "support/simserver.h"
+
+namespace {
+
+constexpr int kFriends = 5000;
+
+struct World {
+  testsupport::SimServer sim;
+  friendstest::TempFolder dir;
+  friends::FriendStore store{dir.cachePaths()};
+  platform::SettingsStore settings{dir.path() + "registry.db"};
+  friendstest::SimSession session;
+  bool ready = false;
+
+  World() {
+    ready = sim.start({"--friends", std::to_string(kFriends)}) &&
+            friendstest::logIn(sim, settings, dir.path(), session);
+  }
+  static World& get() {
+    static World world;
+    return world;
+  }
+};
+
+// Standard output to /dev/null for the lifetime of the object.
+class QuietOutput {
+ public:
+  QuietOutput() {
+    std::fflush(stdout);
+    saved_ = ::dup(STDOUT_FILENO);
+    const int null = ::open("/dev/null", O_WRONLY);
+    ::dup2(null, STDOUT_FILENO);
+    ::close(null);
+  }
+  ~QuietOutput() {
+    std::fflush(stdout);
+    ::dup2(saved_, STDOUT_FILENO);
+    ::close(saved_);
+  }
+
+ private:
+  int saved_ = -1;
+};
+
+void BM_FullSync5000(benchmark::State& state) {
+  World& w = World::get();
+  if (!w.ready) {
+    state.SkipWithError("socialsim did not start or the login failed");
+    return;
+  }
+  int count = 0, fetched = 0;
+  for (auto _ : state) {
+    QuietOutput quiet;
+    friends::FriendSync sync(*w.session.client, w.session.userId, w.store);
+    count = sync.getFriendCount();
+    fetched = sync.getAllFriendsFirstTime();
+    sync.getStaticInfo();
+  }
+  if (count != kFriends || fetched != kFriends) state.SkipWithError("wrong friend count");
+}
+BENCHMARK(BM_FullSync5000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+
+void BM_AllStatuses5000(benchmark::State& state) {
+  World& w = World::get();
+  if (!w.ready) {
+    state.SkipWithError("socialsim did not start or the login failed");
+    return;
+  }
+  for (auto _ : state) {
+    QuietOutput quiet;
+    friends::FriendSync(*w.session.client, w.session.userId, w.store).checkFriendsStatus();
+  }
+}
+BENCHMARK(BM_AllStatuses5000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+
+}  // namespace
+
+BENCHMARK_MAIN();

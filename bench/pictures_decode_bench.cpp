@@ -1,0 +1,91 @@
+// Decoding 25 square pictures, as one paint of a full board does (one file read and decoded
+// per cell into the one image object), beside libjpeg's own djpeg decoding the same 25 files
+// in the same run (one djpeg process per file, output to /dev/null). The pictures are the
+// ones socialsim serves.
+#include <benchmark/benchmark.h>
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <string>
+#include <vector>
+
+#include "api/httptransport.h"
+#include "friendstestkit.h"
+#include "pictures/image.h"
+#include "support/simserver.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr int kPictures = 25;
+
+struct Squares {
+  friendstest::TempFolder dir;
+  std::vector<std::string> files;
+
+  Squares() {
+    testsupport::SimServer sim;
+    if (!sim.start({"--friends", std::to_string(kPictures)})) return;
+    const std::vector<std::string> uids = friendstest::friendUids(sim);
+    for (const std::string& uid : uids) {
+      std::string body;
+      api::HttpFetch(sim.url() + "/pics/q" + uid + ".jpg", body);
+      if (body.empty()) continue;
+      files.push_back(dir.path() + uid + ".jpg");
+      friendstest::writeWhole(files.back(), body);
+    }
+  }
+  static Squares& get() {
+    static Squares squares;
+    return squares;
+  }
+};
+
+void BM_Decode25Squares(benchmark::State& state) {
+  const Squares& s = Squares::get();
+  if (s.files.size() != kPictures) {
+    state.SkipWithError("could not fetch 25 pictures from socialsim");
+    return;
+  }
+  pictures::Image image;
+  int64_t pixels = 0;
+  for (auto _ : state) {
+    for (const std::string& file : s.files) {
+      if (!image.load(file)) state.SkipWithError("a picture did not load");
+      pixels += int64_t{image.width()} * image.height();
+    }
+  }
+  state.counters["px/board"] = static_cast<double>(pixels) / state.iterations();
+}
+BENCHMARK(BM_Decode25Squares)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+void BM_Djpeg25Squares(benchmark::State& state) {
+  const Squares& s = Squares::get();
+  if (s.files.size() != kPictures) {
+    state.SkipWithError("could not fetch 25 pictures from socialsim");
+    return;
+  }
+  for (auto _ : state) {
+    for (const std::string& file : s.files) {
+      std::vector<std::string> words = {"djpeg", "-outfile", "/dev/null", file};
+      std::vector<char*> argv;
+      for (std::string& w : words) argv.push_back(w.data());
+      argv.push_back(nullptr);
+      pid_t pid = 0;
+      if (::posix_spawnp(&pid, "djpeg", nullptr, nullptr, argv.data(), environ) != 0) {
+        state.SkipWithError("djpeg (libjpeg-turbo-progs) is not installed");
+        return;
+      }
+      int status = 0;
+      ::waitpid(pid, &status, 0);
+      if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) state.SkipWithError("djpeg failed");
+    }
+  }
+}
+BENCHMARK(BM_Djpeg25Squares)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,142 @@
+#include "friends/birthdaywatch.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "friends/friendstore.h"
+#include "friends/recordtext.h"
+#include "platform/messageboxes.h"
+
+namespace friends {
+namespace {
+
+constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+constexpr const char* kComingUpText =
+    "Birthday(s) are coming up for some of your friends. If you want to look at them go to "
+    "\"Birthdays\" menu.";
+constexpr long long kWindowHours = 72;
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool isLeap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int daysIn(int month, int year) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && isLeap(year) ? 29 : kDays[month - 1];
+}
+
+// 1 to 12 from the first three characters; 0 when none matches.
+int monthOf(std::string_view text) {
+  for (int m = 0; m < 12; ++m) {
+    if (text.substr(0, 3) == kMonths[m]) return m + 1;
+  }
+  return 0;
+}
+
+// The one or two characters after the first blank; 0 when there is no day.
+int dayOf(std::string_view text) {
+  const std::size_t blank = text.find(' ');
+  if (blank == std::string_view::npos || blank == 0 || blank + 1 >= text.size()) return 0;
+  std::string_view digits = text.substr(blank + 1, 2);
+  if (digits.size() == 2 && !isDigit(digits[1])) digits = digits.substr(0, 1);
+  if (!isDigit(digits[0])) return 0;
+  return static_cast<int>(leadingNumber(digits));
+}
+
+// Wall-clock seconds of a calendar time, as if it were UTC: local times are compared as
+// they read, so a daylight-saving change in between does not shift the hours.
+long long wallSeconds(std::tm calendar) {
+  calendar.tm_isdst = 0;
+  return static_cast<long long>(timegm(&calendar));
+}
+
+}  // namespace
+
+std::tm localTimeNow() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return local;
+}
+
+std::string UpcomingBirthday::whenText() const {
+  if (today) return "TODAY !!!";
+  return "In " + std::to_string(hours) + " hours";
+}
+
+std::optional<UpcomingBirthday> BirthdayWatch::classify(std::string_view birthday,
+                                                        const std::tm& now) {
+  const int month = monthOf(birthday);
+  const int day = dayOf(birthday);
+  const int year = now.tm_year + 1900;
+  // A day the calendar does not have this year (0, 30 February) cannot be placed.
+  if (month == 0 || day < 1 || day > daysIn(month, year)) return std::nullopt;
+
+  std::tm moment{};
+  moment.tm_year = now.tm_year;
+  moment.tm_mon = month - 1;
+  moment.tm_mday = day;
+  moment.tm_hour = 1;
+  const long long hours = (wallSeconds(moment) - wallSeconds(now)) / 3600;
+
+  UpcomingBirthday result;
+  result.hours = hours;
+  if (hours < -23) return std::nullopt;
+  if (hours <= -1) {
+    if (now.tm_mday != day) return std::nullopt;
+    result.today = true;
+  } else if (hours == 0 || (now.tm_mday == day && now.tm_mon + 1 == month)) {
+    result.today = true;
+  } else if (hours >= kWindowHours) {
+    return std::nullopt;
+  }
+  return result;
+}
+
+BirthdayWatch::BirthdayWatch(const FriendStore& store, platform::MessageBoxes& boxes,
+                             LocalClock clock)
+    : store_(store), boxes_(boxes), clock_(std::move(clock)) {}
+
+void BirthdayWatch::run() {
+  {
+    std::lock_guard lock(mutex_);
+    entries_.clear();
+  }
+  std::vector<std::string> lines = store_.load(CacheFile::Birthdays);
+  std::sort(lines.begin(), lines.end());
+  const std::tm now = clock_();
+
+  std::vector<std::string> found;
+  std::vector<std::string> fields;
+  for (const std::string& line : lines) {
+    if (!splitRecord(line, 2, fields) || fields[1].empty()) continue;
+    const auto upcoming = classify(fields[1], now);
+    if (!upcoming) continue;
+    if (upcoming->today) {
+      std::printf("birthday is TODAY !!! \n");
+    } else {
+      std::printf("birthday = %s is sooner than in %d hours \n", fields[1].c_str(),
+                  static_cast<int>(upcoming->hours));
+    }
+    found.push_back(fields[0] + kFieldEnd + upcoming->whenText() + kFieldEnd);
+  }
+
+  const bool any = !found.empty();
+  {
+    std::lock_guard lock(mutex_);
+    entries_ = std::move(found);
+  }
+  if (any) {
+    boxes_.show(
+        {.caption = "Veltrana", .text = kComingUpText, .icon = platform::MbIcon::Information});
+  }
+  completed_.store(true);
+}
+
+std::vector<std::string> BirthdayWatch::entries() const {
+  std::lock_guard lock(mutex_);
+  return entries_;
+}
+
+}  // namespace friends

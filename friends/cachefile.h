@@ -1,0 +1,24 @@
+#pragma once
+// Reading and replacing the cache files. A file is replaced whole: the new text goes to a
+// temporary file in the same folder, which is then renamed over the old one, so a reader on
+// another thread, or a process killed in the middle, sees the old file or the new one and
+// never a part of either.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace friends {
+
+// The lines of the file at `path` in file order, each ending with a line feed (added to a
+// last line without one). Empty lines are left out; a missing file gives no lines.
+std::vector<std::string> loadLines(const std::string& path);
+
+// Replaces the file at `path` by `content`. False when the temporary file cannot be made or
+// written or the rename fails; the old file is then untouched.
+bool replaceFile(const std::string& path, std::string_view content);
+
+// Deletes the temporary files that writers of `path` killed in the middle left behind. Only
+// while no writer runs (at start-up).
+void removeStaleTemporaries(const std::string& path);
+
+}  // namespace friends

@@ -1,0 +1,50 @@
+#include "friends/friendstore.h"
+
+#include <algorithm>
+
+#include "friends/cachefile.h"
+#include "friends/recordtext.h"
+
+namespace friends {
+
+const std::string& FriendStore::pathOf(CacheFile file) const {
+  switch (file) {
+    case CacheFile::AllFriends:
+      return paths_.bf;
+    case CacheFile::BestFriends:
+      return paths_.bf1;
+    case CacheFile::StaticInfo:
+      return paths_.vtS;
+    case CacheFile::Relations:
+      return paths_.rel;
+    case CacheFile::Birthdays:
+      return paths_.bdate;
+    case CacheFile::Statuses:
+      break;
+  }
+  return paths_.status;
+}
+
+std::vector<std::string> FriendStore::load(CacheFile file) const { return loadLines(pathOf(file)); }
+
+bool FriendStore::replace(CacheFile file, std::string_view content) const {
+  return replaceFile(pathOf(file), content);
+}
+
+void FriendStore::removeStaleTemporaries() const {
+  for (const std::string* path :
+       {&paths_.bf, &paths_.bf1, &paths_.vtS, &paths_.rel, &paths_.bdate, &paths_.status})
+    friends::removeStaleTemporaries(*path);
+}
+
+std::vector<std::string> FriendStore::bestFriendUids() const {
+  std::vector<std::string> uids;
+  for (const std::string& line : load(CacheFile::BestFriends)) {
+    if (line.find(kFieldEnd) == std::string::npos) continue;
+    uids.emplace_back(uidOf(line));
+  }
+  std::sort(uids.begin(), uids.end());
+  return uids;
+}
+
+}  // namespace friends

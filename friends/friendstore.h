@@ -1,0 +1,37 @@
+#pragma once
+// The cache files of the friends: where they are, reading them as lines, and replacing one
+// whole. The object only holds paths, so threads may share it.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "friends/cachepaths.h"
+
+namespace friends {
+
+enum class CacheFile { AllFriends, BestFriends, StaticInfo, Relations, Birthdays, Statuses };
+
+class FriendStore {
+ public:
+  explicit FriendStore(CachePaths paths) : paths_(std::move(paths)) {}
+
+  const CachePaths& paths() const { return paths_; }
+  const std::string& pathOf(CacheFile file) const;
+
+  // The file's lines, each with its line feed; none for a missing file.
+  std::vector<std::string> load(CacheFile file) const;
+  // Replaces the file whole (see replaceFile).
+  bool replace(CacheFile file, std::string_view content) const;
+
+  // Deletes what writers killed in the middle left beside the six files (at start-up).
+  void removeStaleTemporaries() const;
+
+  // The uids of the best-friend lines (the text before the first "*"; lines without one
+  // are skipped), in ascending byte order.
+  std::vector<std::string> bestFriendUids() const;
+
+ private:
+  CachePaths paths_;
+};
+
+}  // namespace friends

@@ -1,0 +1,314 @@
+#include "friends/friendsync.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <optional>
+
+#include "api/apiclient.h"
+#include "api/responsedocument.h"
+#include "api/timeouts.h"
+#include "friends/friend.h"
+#include "friends/friendqueries.h"
+#include "friends/friendstore.h"
+#include "friends/recordtext.h"
+#include "friends/statustime.h"
+
+namespace friends {
+namespace {
+
+constexpr const char* kNoBestFriendsLine =
+    "Well, this does no good for 0 best friends.  Exiting.\n";
+
+std::optional<std::string> textOf(const api::XmlNode& node, const char* name) {
+  return node.child(name).text();
+}
+
+// A user's uid when it has one that may be used as an id.
+std::optional<std::string> uidOfUser(const api::XmlNode& user) {
+  auto uid = textOf(user, "uid");
+  if (!uid || !isDecimalId(*uid)) return std::nullopt;
+  return uid;
+}
+
+// The status message and, only with a message, its time.
+void readStatus(const api::XmlNode& user, Friend& f) {
+  const api::XmlNode status = user.child("status");
+  const auto message = textOf(status, "message");
+  if (!message) return;
+  f.statusMessage = *message;
+  std::printf("Status message: %s\n", message->c_str());
+  const auto time = textOf(status, "time");
+  if (!time) return;
+  f.statusTime = *time;
+  const std::tm c = utcCalendar(leadingNumber(*time));
+  std::printf("Status time: date = %d.%d, time = %d:%d:%d\n", c.tm_mon + 1, c.tm_mday, c.tm_hour,
+              c.tm_min, c.tm_sec);
+}
+
+// Logs `value` with `format` when the element has text, and keeps it.
+void take(const api::XmlNode& node, const char* name, const char* format, std::string& value) {
+  if (const auto text = textOf(node, name)) {
+    value = *text;
+    std::printf(format, value.c_str());
+  }
+}
+
+}  // namespace
+
+int FriendSync::readFriendCount(const std::string& answer) {
+  const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
+  const api::XmlNode error = doc.child("error_response");
+  if (!error.isEmpty()) {
+    const long long code = leadingNumber(textOf(error, "error_code").value_or(""));
+    return code == kInvalidSessionErrorCode ? kCountSessionInvalid : kCountServerError;
+  }
+  const api::XmlNode response = doc.child("fql_query_response");
+  // Neither an answer nor an error (a proxy's page, a cut body): nothing was counted.
+  if (response.isEmpty()) return kCountFailed;
+  return static_cast<int>(response.count("user"));
+}
+
+int FriendSync::getFriendCount() {
+  std::string answer;
+  if (client_.fqlQuery(friendCountQuery(userId_), {}, answer, api::kShortFqlSeconds) !=
+      api::kCallDone) {
+    std::printf("Could not get friends.\n");
+    return kCountFailed;
+  }
+  const int count = readFriendCount(answer);
+  if (count == kCountFailed) std::printf("Could not get friends.\n");
+  return count;
+}
+
+int FriendSync::getAllFriendsFirstTime() {
+  if (userId_ == 0) {
+    std::printf("getBestFriends(): Current UID = 0.  Exiting.\n");
+    return kFetchFailed;
+  }
+  std::string answer;
+  if (client_.fqlQuery(allFriendsQuery(userId_), {}, answer, api::kFullFetchSeconds) !=
+      api::kCallDone) {
+    std::printf(
+        "getAllFriendsFirstTime(): Could not get friends name, timezone, affiliations "
+        "and birthday.\n");
+    return kFetchFailed;
+  }
+  return storeAllFriends(answer);
+}
+
+int FriendSync::storeAllFriends(const std::string& answer) {
+  const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
+  const api::XmlNode response = doc.child("fql_query_response");
+  if (response.isEmpty()) {
+    std::printf(
+        "getAllFriendsFirstTime(): Could not get friends name, timezone, affiliations "
+        "and birthday.\n");
+    return kFetchFailed;
+  }
+  std::printf("Getting friend list\n");
+  const std::size_t n = response.count("user");
+  std::string bf;
+  if (n == 0) std::fputs(kNoBestFriendsLine, stdout);
+  for (std::size_t i = n; i-- > 0;) {
+    const api::XmlNode user = response.child("user", i);
+    const auto uid = uidOfUser(user);
+    const auto name = textOf(user, "name");
+    if (!uid || !name) continue;
+    Friend f;
+    f.uid = *uid;
+    f.name = *name;
+    std::printf("Best friend UID: %s\n", f.uid.c_str());
+    std::printf("Name: %s\n", f.name.c_str());
+    if (const auto timezone = textOf(user, "timezone")) f.timezone = *timezone;
+    std::printf("Timezone: %s\n", f.timezone.c_str());
+    const api::XmlNode affiliation = user.child("affiliations").child("affiliation");
+    take(affiliation, "name", "Affiliation name: %s\n", f.affiliationName);
+    take(affiliation, "type", "Affiliation type: %s\n", f.affiliationType);
+    take(affiliation, "status", "Affiliation status: %s\n", f.affiliationStatus);
+    take(affiliation, "year", "Affiliation status: %s\n", f.affiliationYear);
+    bf += f.allFriendsLine();
+  }
+  store_.replace(CacheFile::AllFriends, bf);
+  return static_cast<int>(n);
+}
+
+int FriendSync::getStaticInfo() {
+  if (userId_ == 0) {
+    std::printf("getStaticInfo(): Current UID = 0.  Exiting.\n");
+    return kFetchFailed;
+  }
+  std::string answer;
+  if (client_.fqlQuery(staticInfoQuery(userId_), {}, answer, api::kFullFetchSeconds) !=
+      api::kCallDone) {
+    std::printf(
+        "getStaticInfo(): Could not get friends relationship_status, hometown_location, "
+        "political.\n");
+    return kFetchFailed;
+  }
+  return storeStaticInfo(answer);
+}
+
+int FriendSync::storeStaticInfo(const std::string& answer) {
+  const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
+  const api::XmlNode response = doc.child("fql_query_response");
+  if (response.isEmpty()) {
+    std::printf(
+        "getStaticInfo(): Could not get friends relationship_status, hometown_location, "
+        "political.\n");
+    return kFetchFailed;
+  }
+  std::printf("Getting friend list\n");
+  const std::size_t n = response.count("user");
+  std::string vtS, rel, bdate;
+  if (n == 0) std::fputs(kNoBestFriendsLine, stdout);
+  for (std::size_t i = n; i-- > 0;) {
+    const api::XmlNode user = response.child("user", i);
+    const auto uid = uidOfUser(user);
+    if (!uid) continue;
+    Friend f;
+    f.uid = *uid;
+    std::printf("Best friend UID: %s\n", f.uid.c_str());
+    take(user, "birthday", "Birthday: %s\n", f.birthday);
+    const api::XmlNode hometown = user.child("hometown_location");
+    take(hometown, "City", "Hometown: City %s\n", f.hometownCity);
+    take(hometown, "State", "Hometown: %s\n", f.hometownState);
+    take(hometown, "Country", "Hometown: %s\n", f.hometownCountry);
+    take(user, "political", "Political: %s\n", f.political);
+    take(user, "relationship_status", "Relationship: %s\n", f.relationshipStatus);
+    vtS += f.staticInfoLine();
+    rel += f.relationLine();
+    bdate += f.birthdayLine();
+  }
+  store_.replace(CacheFile::StaticInfo, vtS);
+  store_.replace(CacheFile::Relations, rel);
+  store_.replace(CacheFile::Birthdays, bdate);
+  return static_cast<int>(n);
+}
+
+void FriendSync::checkFriendsStatus() {
+  if (userId_ == 0) {
+    std::printf("checkFriendsStatus(): Current UID = 0.  Exiting.\n");
+    return;
+  }
+  std::string answer;
+  if (client_.fqlQuery(allStatusesQuery(userId_), {}, answer, api::kAllStatusesSeconds) !=
+      api::kCallDone) {
+    std::printf("checkFriendsStatus(): Could not get friends.\n");
+    return;
+  }
+  storeStatuses(answer);
+}
+
+int FriendSync::storeStatuses(const std::string& answer) {
+  const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
+  const api::XmlNode response = doc.child("fql_query_response");
+  if (response.isEmpty()) {
+    std::printf("checkFriendsStatus(): Could not get friends.\n");
+    return kFetchFailed;
+  }
+  std::printf("Getting status messages from all friends list\n");
+  const std::size_t n = response.count("user");
+  if (n == 0) {
+    std::printf("Well, this does no good for 0 friends.  Exiting.\n");
+  } else {
+    std::printf("These are the Friends' statuses (NOT best friends)\n");
+  }
+  std::string status;
+  for (std::size_t i = n; i-- > 0;) {
+    const api::XmlNode user = response.child("user", i);
+    const auto uid = uidOfUser(user);
+    if (!uid) continue;
+    Friend f;
+    f.uid = *uid;
+    std::printf("Friend UID: %s\n", f.uid.c_str());
+    readStatus(user, f);
+    status += f.statusLine();
+  }
+  store_.replace(CacheFile::Statuses, status);
+  return static_cast<int>(n);
+}
+
+int FriendSync::checkBestFriendsStatus() {
+  std::vector<std::string> lines = store_.load(CacheFile::BestFriends);
+  if (lines.empty()) return kNoBestFriends;
+  std::sort(lines.begin(), lines.end());
+
+  // Only all-digit uids go into the query; any other line is kept as it stands.
+  std::string uidList;
+  std::size_t asked = 0;
+  for (const std::string& line : lines) {
+    const std::string_view uid = uidOf(line);
+    if (!isDecimalId(uid)) continue;
+    if (asked++ > 0) uidList += ',';
+    uidList += uid;
+  }
+  if (asked == 0) return kNoBestFriends;
+
+  if (userId_ == 0) {
+    std::printf("checkBestFriendsStatus(): Current UID = 0.  Exiting.\n");
+    return kBestFriendsFailed;
+  }
+  std::string answer;
+  if (client_.fqlQuery(bestFriendStatusesQuery(uidList), {}, answer, api::kShortFqlSeconds) !=
+      api::kCallDone) {
+    std::printf("checkBestFriendsStatus(): Could not get friends.\n");
+    return kBestFriendsFailed;
+  }
+  return storeBestFriendStatuses(lines, asked, answer);
+}
+
+int FriendSync::storeBestFriendStatuses(const std::vector<std::string>& sortedLines,
+                                        std::size_t asked, const std::string& answer) {
+  const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
+  const api::XmlNode response = doc.child("fql_query_response");
+  if (response.isEmpty()) {
+    std::printf("checkBestFriendsStatus(): Could not get friends.\n");
+    return kBestFriendsFailed;
+  }
+  std::printf("Getting messages from best friends list\n");
+  const std::size_t n = response.count("user");
+  if (n == 0) {
+    std::fputs(kNoBestFriendsLine, stdout);
+    return kBestFriendsDone;
+  }
+  if (n != asked) {
+    std::printf(
+        "We are in trouble: number of requested best friends does not much the number "
+        "from FB\n ");
+    return kBestFriendsMismatch;
+  }
+
+  // The server does not promise the order of its users: pair them with the lines by uid.
+  std::map<std::string, api::XmlNode> users;
+  for (std::size_t i = 0; i < n; ++i) {
+    const api::XmlNode user = response.child("user", i);
+    if (const auto uid = uidOfUser(user)) users.emplace(*uid, user);
+  }
+
+  std::string bf1;
+  std::vector<std::string> fields;
+  for (const std::string& line : sortedLines) {
+    splitRecord(line, 4, fields);
+    fields.resize(4);
+    const auto user = users.find(fields[0]);
+    if (!isDecimalId(fields[0]) || user == users.end()) {
+      // Not asked for, or not answered: the friend stays as he was rather than being lost.
+      bf1 += line;
+      continue;
+    }
+    Friend f;
+    f.uid = user->first;
+    f.name = fields[1];
+    std::printf("Best friend UID: %s\n", f.uid.c_str());
+    readStatus(user->second, f);
+    const std::string newTime = cleanValue(f.statusTime);
+    const std::string& oldTime = fields[3];
+    const bool isNew = !newTime.empty() && (oldTime.empty() || oldTime < newTime);
+    bf1 += f.bestFriendLine(isNew ? kFlagNew : kFlagSeen);
+  }
+  store_.replace(CacheFile::BestFriends, bf1);
+  return kBestFriendsDone;
+}
+
+}  // namespace friends

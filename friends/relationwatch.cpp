@@ -1,0 +1,109 @@
+#include "friends/relationwatch.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+#include "api/apiclient.h"
+#include "api/responsedocument.h"
+#include "api/timeouts.h"
+#include "friends/friend.h"
+#include "friends/friendqueries.h"
+#include "friends/friendstore.h"
+#include "friends/recordtext.h"
+#include "platform/messageboxes.h"
+
+namespace friends {
+namespace {
+
+constexpr const char* kChangedText =
+    "Your friends changed their relationship status. If you want to look at the change go to "
+    "\"Relation Change\" menu.";
+
+// uid -> stored status, the first line of each uid winning.
+std::map<std::string, std::string, std::less<>> storedStatuses(std::vector<std::string> lines) {
+  std::sort(lines.begin(), lines.end());
+  std::map<std::string, std::string, std::less<>> stored;
+  std::vector<std::string> fields;
+  for (const std::string& line : lines) {
+    if (line.find(kFieldEnd) == std::string::npos) continue;
+    const bool complete = splitRecord(line, 2, fields);
+    stored.emplace(std::string(uidOf(line)), complete ? fields[1] : std::string());
+  }
+  return stored;
+}
+
+}  // namespace
+
+void RelationWatch::clearChanges() {
+  std::lock_guard lock(mutex_);
+  changes_.clear();
+}
+
+std::vector<std::string> RelationWatch::changes() const {
+  std::lock_guard lock(mutex_);
+  return changes_;
+}
+
+void RelationWatch::checkRelationChange(api::ApiClient& client, uint32_t userId) {
+  run(client, userId);
+  completed_.store(true);
+}
+
+void RelationWatch::run(api::ApiClient& client, uint32_t userId) {
+  const auto stored = storedStatuses(store_.load(CacheFile::Relations));
+  const bool firstRun = stored.empty();
+  if (userId == 0) {
+    std::printf("checkRelationChange(): Current UID = 0.  Exiting.\n");
+    return;
+  }
+  std::string answer;
+  const bool sent = client.fqlQuery(relationshipQuery(userId), {}, answer,
+                                    api::kFullFetchSeconds) == api::kCallDone;
+  const api::ResponseDocument doc =
+      sent ? api::ResponseDocument::parse(answer) : api::ResponseDocument();
+  const api::XmlNode response = doc.child("fql_query_response");
+  // An error answer keeps rel.txt too: emptied, it would make the next run a first one.
+  if (response.isEmpty()) {
+    std::printf("checkRelationChange(): Could not get friends relationship_status.\n");
+    return;
+  }
+
+  std::printf("Getting friends' relations list\n");
+  const std::size_t n = response.count("user");
+  if (n == 0) std::printf("Well, this does no good for 0 best friends.  Exiting.\n");
+  std::string rel;
+  std::vector<std::string> found;
+  for (std::size_t i = n; i-- > 0;) {
+    const api::XmlNode user = response.child("user", i);
+    const auto uid = user.child("uid").text();
+    if (!uid) continue;
+    std::printf("Friend UID: %s\n", uid->c_str());
+    const auto status = user.child("relationship_status").text();
+    if (!status) continue;
+    std::printf("Relationship: %s\n", status->c_str());
+    if (!isDecimalId(*uid)) continue;
+
+    Friend f;
+    f.uid = *uid;
+    f.relationshipStatus = *status;
+    rel += f.relationLine();
+    if (firstRun) continue;
+    // Compared as stored, so a value that had to be cleaned is not a change every run.
+    const std::string now = cleanValue(*status);
+    const auto old = stored.find(f.uid);
+    if (old != stored.end() && old->second != now) {
+      found.push_back(f.uid + kFieldEnd + old->second + kFieldEnd + now + kFieldEnd + '\n');
+    }
+  }
+  store_.replace(CacheFile::Relations, rel);
+
+  if (found.empty()) return;
+  {
+    std::lock_guard lock(mutex_);
+    changes_.insert(changes_.end(), found.begin(), found.end());
+  }
+  boxes_.show({.caption = "Veltrana", .text = kChangedText, .icon = platform::MbIcon::Information});
+}
+
+}  // namespace friends

@@ -1,0 +1,50 @@
+#pragma once
+// The relationship watch: fetches every friend's relationship status, compares it with the
+// one stored in rel.txt at the previous run, keeps the changes for the "Relationship Status
+// Changes" window and tells the user about them. A run goes on a worker thread while the
+// user interface reads the list, so the list is guarded and the flag atomic.
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace api {
+class ApiClient;
+}
+namespace platform {
+class MessageBoxes;
+}
+
+namespace friends {
+
+class FriendStore;
+
+class RelationWatch {
+ public:
+  // `boxes` must take messages from a worker thread (the program's marshals them to the
+  // user-interface thread).
+  RelationWatch(const FriendStore& store, platform::MessageBoxes& boxes)
+      : store_(store), boxes_(boxes) {}
+
+  // Called by the main window just before it starts a run.
+  void clearChanges();
+  // One run (the worker thread's entry): rel.txt is rewritten, changes are appended.
+  void checkRelationChange(api::ApiClient& client, uint32_t userId);
+
+  // The change entries: uid "*" old status "*" new status "*" line feed.
+  std::vector<std::string> changes() const;
+  bool completed() const { return completed_.load(); }
+  void clearCompleted() { completed_.store(false); }
+
+ private:
+  void run(api::ApiClient& client, uint32_t userId);
+
+  const FriendStore& store_;
+  platform::MessageBoxes& boxes_;
+  mutable std::mutex mutex_;  // guards changes_
+  std::vector<std::string> changes_;
+  std::atomic<bool> completed_{false};
+};
+
+}  // namespace friends

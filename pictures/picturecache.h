@@ -1,0 +1,52 @@
+#pragma once
+// The picture folders of the DataFolder: a friend's picture is the file uid ".jpg" holding
+// the downloaded bytes unchanged. A zero-length file is a broken download: the next look at
+// it deletes it, and the look after that downloads the picture again.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "friends/cachepaths.h"
+
+namespace api {
+class ApiClient;
+}
+
+namespace pictures {
+
+enum class PictureKind { Square, Standard, Big };
+
+class PictureCache {
+ public:
+  // Shows (true) and hides (false) the wait cursor around queries and downloads.
+  using BusyIndicator = std::function<void(bool)>;
+
+  explicit PictureCache(friends::CachePaths paths, BusyIndicator busy = {})
+      : paths_(std::move(paths)), busy_(std::move(busy)) {}
+
+  const std::string& folderOf(PictureKind kind) const;
+  // folder + uid + ".jpg".
+  std::string pathOf(PictureKind kind, const std::string& uid) const;
+
+  // Downloads `url` into folder + uid + ".jpg" unless that file opens already; returns the
+  // file's path. A failed download leaves an empty file. `uid` must be all digits (else
+  // nothing is done and the path is empty).
+  std::string fetchPicture(const std::string& uid, const std::string& url,
+                           const std::string& folder);
+
+  // The look at a friend's picture of one kind: an empty file is deleted; a missing one is
+  // asked for (its address by FQL) and downloaded. True when a non-empty file is there
+  // afterwards.
+  bool ensurePicture(PictureKind kind, api::ApiClient& client, uint32_t userId,
+                     const std::string& uid);
+  // The look when a friend becomes a best friend.
+  bool ensureSquarePicture(api::ApiClient& client, uint32_t userId, const std::string& uid) {
+    return ensurePicture(PictureKind::Square, client, userId, uid);
+  }
+
+ private:
+  friends::CachePaths paths_;
+  BusyIndicator busy_;
+};
+
+}  // namespace pictures

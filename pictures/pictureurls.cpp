@@ -1,0 +1,62 @@
+#include "pictures/pictureurls.h"
+
+#include <cstdio>
+
+#include "api/apiclient.h"
+#include "api/responsedocument.h"
+#include "api/timeouts.h"
+#include "friends/recordtext.h"
+
+namespace pictures {
+namespace {
+
+struct UrlQuery {
+  const char* field;
+  const char* noUserLine;
+  const char* failedLine;
+};
+
+constexpr UrlQuery kBig{"pic_big", "getBigPictureUrl(): Current UID = 0.  Exiting.\n",
+                        "getBigPictureUrl(): Query failed.\n"};
+constexpr UrlQuery kSquare{"pic_square", "getSquarePicture(): Current UID = 0. \n",
+                           "getSquarePicture(): Query failed.\n"};
+constexpr UrlQuery kStandard{"pic", "getPicture(): Current UID = 0. \n",
+                             "getPicture(): Query failed.\n"};
+
+int askUrl(const UrlQuery& q, api::ApiClient& client, uint32_t userId, const std::string& uid,
+           std::string& url) {
+  if (userId == 0) {
+    std::fputs(q.noUserLine, stdout);
+    return kUrlFailed;
+  }
+  std::string answer;
+  const std::string fql = std::string("select ") + q.field + " from user where uid =" + uid;
+  if (!friends::isDecimalId(uid) ||
+      client.fqlQuery(fql, {}, answer, api::kShortFqlSeconds) != api::kCallDone) {
+    std::fputs(q.failedLine, stdout);
+    return kUrlFailed;
+  }
+  const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
+  const auto text = doc.child("fql_query_response").child("user").child(q.field).text();
+  if (!text) return kUrlFailed;
+  url = *text;
+  return kUrlFound;
+}
+
+}  // namespace
+
+int getBigPictureUrl(api::ApiClient& client, uint32_t userId, const std::string& uid,
+                     std::string& url) {
+  return askUrl(kBig, client, userId, uid, url);
+}
+
+int getSquarePicture(api::ApiClient& client, uint32_t userId, const std::string& uid,
+                     std::string& url) {
+  return askUrl(kSquare, client, userId, uid, url);
+}
+
+int getPicture(api::ApiClient& client, uint32_t userId, const std::string& uid, std::string& url) {
+  return askUrl(kStandard, client, userId, uid, url);
+}
+
+}  // namespace pictures

@@ -1,0 +1,86 @@
+// The relationship watch against socialsim: three runs around a change made through the
+// control API, the exact query, and failures that must keep rel.txt.
+#include <gtest/gtest.h>
+
+#include "friends/relationwatch.h"
+#include "syncfixture.h"
+
+namespace {
+
+using friendstest::readWhole;
+using friendstest::splitLines;
+
+constexpr const char* kChangedMessage =
+    "Veltrana: Your friends changed their relationship status. If you want to look at the "
+    "change go to \"Relation Change\" menu.";
+
+class Relations : public friendstest::SimFixture {
+ protected:
+  void run() {
+    watch.clearChanges();
+    watch.checkRelationChange(*session.client, session.userId);
+  }
+  friends::RelationWatch watch{store, boxes};
+};
+
+TEST_F(Relations, ThreeRunsAroundAChange) {
+  startSim();
+  run();  // first run: nothing to compare with
+  EXPECT_TRUE(watch.completed());
+  EXPECT_TRUE(watch.changes().empty());
+  EXPECT_TRUE(boxes.shown().empty());
+  const auto first = splitLines(readWhole(store.paths().rel));
+  ASSERT_FALSE(first.empty());
+  const std::string line = first.front();
+  const std::string uid = line.substr(0, line.find('*'));
+  const std::string old = line.substr(uid.size() + 1, line.size() - uid.size() - 2);
+  const std::string now = old == "Engaged" ? "Married" : "Engaged";
+  EXPECT_EQ(friendstest::occurrences(
+                log(),
+                "\"select uid, relationship_status from user where uid in (SELECT uid2 "
+                "FROM friend WHERE uid1=" +
+                    std::to_string(session.userId) + ") order by uid\""),
+            1);
+
+  ASSERT_EQ(sim.control("/relationship",
+                        R"({"uid": )" + uid + R"(, "relationship_status": ")" + now + R"("})")
+                .status,
+            200);
+  watch.clearCompleted();
+  run();
+  EXPECT_TRUE(watch.completed());
+  EXPECT_EQ(watch.changes(), std::vector<std::string>{uid + "*" + old + "*" + now + "*\n"});
+  EXPECT_EQ(boxes.shown(), std::vector<std::string>{kChangedMessage});
+  EXPECT_NE(readWhole(store.paths().rel).find(uid + "*" + now + "*\n"), std::string::npos);
+
+  run();
+  EXPECT_TRUE(watch.changes().empty());
+  EXPECT_EQ(boxes.shown().size(), 1u);
+}
+
+TEST_F(Relations, AFailedOrRefusedQueryKeepsTheStoredStatuses) {
+  startSim();
+  run();
+  const std::string stored = readWhole(store.paths().rel);
+  ASSERT_FALSE(stored.empty());
+  for (const char* fault :
+       {R"({"match": "facebook.fql.query", "action": "cut"})",
+        R"({"match": "facebook.fql.query", "action": "error", "error_code": 1})"}) {
+    ASSERT_EQ(sim.control("/faults", fault).status, 200);
+    watch.clearCompleted();
+    run();
+    EXPECT_TRUE(watch.completed());
+    EXPECT_EQ(readWhole(store.paths().rel), stored) << fault;
+  }
+  // The next good run still compares against the last known statuses.
+  const std::string line = splitLines(stored).front();
+  const std::string uid = line.substr(0, line.find('*'));
+  ASSERT_EQ(
+      sim.control("/relationship", R"({"uid": )" + uid + R"(, "relationship_status": "Widowed"})")
+          .status,
+      200);
+  run();
+  EXPECT_EQ(watch.changes().size(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,115 @@
+// The picture cache against socialsim: the three address queries, the download into the
+// folders, and a broken download that the next look deletes and the look after repairs.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <cstdio>
+
+#include "pictures/image.h"
+#include "pictures/picturecache.h"
+#include "pictures/pictureurls.h"
+#include "syncfixture.h"
+
+namespace {
+
+using friendstest::fileExists;
+using friendstest::readWhole;
+
+class Pictures : public friendstest::SimFixture {
+ protected:
+  void SetUp() override {
+    startSim();
+    uid = friendstest::friendUids(sim).at(0);
+    for (const std::string* folder : {&paths.picSquare, &paths.pic, &paths.picBig})
+      ::mkdir(folder->c_str(), 0755);
+  }
+  int picturesFetched() { return friendstest::occurrences(log(), "\"path\":\"/pics/"); }
+  friends::CachePaths paths = dir.cachePaths();
+  std::vector<bool> busy;
+  pictures::PictureCache cache{paths, [this](bool on) { busy.push_back(on); }};
+  std::string uid;
+};
+
+TEST_F(Pictures, AddressQueries) {
+  using Query = int (*)(api::ApiClient&, uint32_t, const std::string&, std::string&);
+  struct Row {
+    Query query;
+    const char* field;
+    const char* kind;
+    const char* noUser;
+    const char* failed;
+  };
+  const Row rows[] = {
+      {pictures::getSquarePicture, "pic_square", "q", "getSquarePicture(): Current UID = 0. \n",
+       "getSquarePicture(): Query failed.\n"},
+      {pictures::getPicture, "pic", "s", "getPicture(): Current UID = 0. \n",
+       "getPicture(): Query failed.\n"},
+      {pictures::getBigPictureUrl, "pic_big", "n",
+       "getBigPictureUrl(): Current UID = 0.  Exiting.\n", "getBigPictureUrl(): Query failed.\n"},
+  };
+  for (const Row& row : rows) {
+    friendstest::clearRequestLog(sim);
+    std::string url;
+    EXPECT_EQ(row.query(*session.client, session.userId, uid, url), pictures::kUrlFound);
+    EXPECT_EQ(url, sim.url() + "/pics/" + row.kind + uid + ".jpg");
+    EXPECT_EQ(friendstest::occurrences(log(), std::string("\"select ") + row.field +
+                                                  " from user where uid =" + uid + "\""),
+              1);
+
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(row.query(*session.client, 0, uid, url), pictures::kUrlFailed);
+    ASSERT_EQ(sim.control("/faults", R"({"match": "facebook.fql.query", "action": "cut"})").status,
+              200);
+    EXPECT_EQ(row.query(*session.client, session.userId, uid, url), pictures::kUrlFailed);
+    EXPECT_EQ(row.query(*session.client, session.userId, "1 or 1=1", url), pictures::kUrlFailed);
+    std::fflush(stdout);
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out.find(row.noUser), 0u) << out;
+    EXPECT_EQ(friendstest::occurrences(out, row.failed), 2);
+    // A user without the picture field: no address.
+    EXPECT_EQ(row.query(*session.client, session.userId, "999999999", url), pictures::kUrlFailed);
+  }
+}
+
+TEST_F(Pictures, EachKindIsDownloadedOnceIntoItsFolder) {
+  using pictures::PictureKind;
+  for (const PictureKind kind : {PictureKind::Square, PictureKind::Standard, PictureKind::Big}) {
+    friendstest::clearRequestLog(sim);
+    busy.clear();
+    EXPECT_TRUE(cache.ensurePicture(kind, *session.client, session.userId, uid));
+    EXPECT_EQ(busy, (std::vector<bool>{true, false}));
+    pictures::Image image;
+    EXPECT_TRUE(image.load(cache.pathOf(kind, uid)));
+    EXPECT_EQ(picturesFetched(), 1);
+    // A picture that is there is neither asked for nor fetched again.
+    EXPECT_TRUE(cache.ensurePicture(kind, *session.client, session.userId, uid));
+    EXPECT_EQ(picturesFetched(), 1);
+    EXPECT_EQ(friendstest::occurrences(log(), "\"name\":\"query\""), 1);
+  }
+  EXPECT_EQ(cache.fetchPicture(uid, "http://127.0.0.1:1/never.jpg", paths.pic),
+            paths.pic + uid + ".jpg");
+  EXPECT_EQ(cache.fetchPicture("../" + uid, sim.url() + "/pics/q" + uid + ".jpg", paths.pic), "");
+}
+
+TEST_F(Pictures, ABrokenDownloadIsDeletedAtTheNextLookAndFetchedAtTheOneAfter) {
+  const std::string file = cache.pathOf(pictures::PictureKind::Square, uid);
+  ASSERT_EQ(
+      sim.control("/faults", R"({"match": "/pics/q)" + uid + R"(.jpg", "action": "cut"})").status,
+      200);
+  EXPECT_FALSE(cache.ensureSquarePicture(*session.client, session.userId, uid));
+  ASSERT_TRUE(fileExists(file));
+  EXPECT_EQ(readWhole(file), "");
+  pictures::Image image;
+  EXPECT_FALSE(image.load(file));
+
+  friendstest::clearRequestLog(sim);
+  EXPECT_FALSE(cache.ensureSquarePicture(*session.client, session.userId, uid));
+  EXPECT_FALSE(fileExists(file));
+  EXPECT_EQ(log().find("\"path\":\"/"), std::string::npos) << "nothing is asked for";
+
+  EXPECT_TRUE(cache.ensureSquarePicture(*session.client, session.userId, uid));
+  EXPECT_EQ(picturesFetched(), 1);
+  EXPECT_TRUE(image.load(file));
+}
+
+}  // namespace
