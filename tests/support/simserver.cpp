@@ -4,7 +4,8 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
+#include <linux/close_range.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -82,17 +83,22 @@ bool SimServer::start(const std::vector<std::string>& args) {
   for (std::string& w : words) argv.push_back(w.data());
   argv.push_back(nullptr);
 
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-  // Nothing else of ours reaches the server: a death test's status pipe held open by it
-  // would keep the test waiting until the server ends.
-  posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-  pid_t child = -1;
-  const int rc = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
+  // fork + exec rather than posix_spawn, so that the server can be tied to this process:
+  // a test that ends abruptly (a death test's child, a crash) takes its server with it.
+  const pid_t parent = ::getpid();
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent) ::_exit(127);
+    ::dup2(out[1], STDOUT_FILENO);
+    // Nothing else of ours reaches the server: a death test's status pipe held open by it
+    // would keep the test waiting until the server ends.
+    ::close_range(3, ~0U, 0);
+    ::execve(argv[0], argv.data(), environ);
+    ::_exit(127);
+  }
   ::close(out[1]);
-  if (rc != 0) {
+  if (child < 0) {
     ::close(out[0]);
     error_ = "cannot start " + words[0];
     return false;
