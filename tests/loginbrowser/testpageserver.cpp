@@ -41,6 +41,9 @@ TestPageServer::TestPageServer() : server_(std::make_unique<httplib::Server>()) 
   port_ = server_->bind_to_any_port("127.0.0.1");
   // The socket already listens: requests made before the thread runs wait in its backlog.
   thread_ = std::thread([this] { server_->listen_after_bind(); });
+  // cpp-httplib forgets a stop() that comes before its accept loop runs, and the join in
+  // the destructor would then wait for ever.
+  while (!server_->is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 TestPageServer::~TestPageServer() {

@@ -66,7 +66,7 @@ const KeeperCase kKeeperCases[] = {
      true,
      true,
      true,
-     "Success",
+     "Success\n",
      {"destinations", "establish 20000"},
      "",
      {"connected", "interactive", "idle", "release"}},
@@ -75,31 +75,31 @@ const KeeperCase kKeeperCases[] = {
      true,
      false,
      true,
-     "Success",
+     "Success\n",
      {"destinations", "establish 20000"},
-     "Success",
+     "Success\n",
      {"connected", "establish 15000", "interactive", "idle", "release"}},
     {"FailedEstablishStillManaged",
      {"The Internet"},
      false,
      false,
      true,
-     "Failure",
+     "Failure\n",
      {"destinations", "establish 20000"},
-     "Failure",
+     "Failure\n",
      {"connected", "establish 15000", "interactive", "idle", "release"}},
     {"NoInternetDestinationTouchesNothing",
      {"Work", "WAP Network"},
      true,
      false,
      false,
-     "Failure",
+     "Failure\n",
      {"destinations"},
      "",
      {}},
-    {"DestinationMatchIsCaseSensitive", {"the internet"}, true, false, false, "Failure",
+    {"DestinationMatchIsCaseSensitive", {"the internet"}, true, false, false, "Failure\n",
      {"destinations"}, "", {}},
-    {"NoDestinationsAtAll", {}, true, false, false, "Failure", {"destinations"}, "", {}},
+    {"NoDestinationsAtAll", {}, true, false, false, "Failure\n", {"destinations"}, "", {}},
 };
 
 class Keeper : public testing::TestWithParam<KeeperCase> {};
@@ -205,7 +205,7 @@ TEST(LinuxBackend, KeeperWithoutConnectionManagerManagesNothing) {
   ConnectionKeeper keeper;
   testing::internal::CaptureStdout();
   keeper.start();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Failure");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Failure\n");
   EXPECT_FALSE(keeper.managed());
   unsetenv("VELTRANA_NO_CONNMGR");
 }

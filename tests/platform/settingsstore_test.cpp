@@ -25,7 +25,7 @@ std::string freshDbPath(const std::string& name) {
   return dir + "/sub/registry.db";
 }
 
-// Each case arranges the store and checks one rule; the table is the specification of the
+// Each case arranges the store and checks one rule; the table is the contract of the
 // store's behaviour that the rest of the program relies on.
 struct StoreCase {
   const char* name;

@@ -1,0 +1,41 @@
+#pragma once
+// The DataFolder: where the program is installed and keeps its cache files and pictures.
+// It is installation root + "/Veltrana/" (ending with "/"); every path the program derives
+// from it is made here once.
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/folders.h"
+
+namespace app {
+
+struct DataFolder {
+  std::string installRoot;  // a storage card + "/Program Files", or the program-files folder
+  std::string folder;       // installRoot + "/Veltrana/"
+
+  std::string picSquare, pic, picBig;            // picture folders, each ending with "/"
+  std::string bf, bf1, vtS, rel, bdate, status;  // the cache files
+  std::string orbisview, helpPage;
+
+  // The folder for `installRoot`, or nullopt when a derived path would not fit a path
+  // (PATH_MAX bytes).
+  static std::optional<DataFolder> at(const std::string& installRoot);
+};
+
+// Cards whose free space is above this are searched first.
+inline constexpr uint64_t kMinCardFreeBytes = 10'000'000;
+
+// The installation root: on the first card with more than kMinCardFreeBytes free when the
+// program is installed there, else the program-files folder when it is installed there;
+// nullopt when neither holds "Veltrana/orbisview". `exists` tells whether a file exists.
+std::optional<std::string> findInstallRoot(const std::vector<platform::StorageCard>& cards,
+                                           const std::string& programFiles,
+                                           const std::function<bool(const std::string&)>& exists);
+
+enum class LocateProblem { None, NotInstalled, PathTooLong };
+// Looks on the machine's storage cards and program-files folder.
+std::optional<DataFolder> locateDataFolder(LocateProblem* problem);
+
+}  // namespace app

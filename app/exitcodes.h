@@ -1,0 +1,15 @@
+#pragma once
+// The process exit codes of the start-up path, and the one way out for a fatal problem.
+namespace app {
+
+inline constexpr int kExitAnotherCopy = -1;  // another copy runs (status 255)
+inline constexpr int kExitWindowCreation = 1;
+inline constexpr int kExitBadCommandLine = 2;
+inline constexpr int kExitNoNetworkPath = 37;
+inline constexpr int kExitNoInstallation = 56;
+
+// Ends the process with `code` from any thread: standard output and error are flushed
+// first, so the diagnostics printed so far are not lost.
+[[noreturn]] void endProcess(int code);
+
+}  // namespace app

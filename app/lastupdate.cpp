@@ -1,0 +1,38 @@
+#include "lastupdate.h"
+
+#include <cstdio>
+
+#include "platform/settingskeys.h"
+
+namespace app {
+
+platform::MessageBoxRequest startupNotice(const char* text) {
+  platform::MessageBoxRequest request;
+  request.caption = "Veltrana";
+  request.text = text;
+  request.icon = platform::MbIcon::None;
+  request.buttons = platform::MbButtons::Ok;
+  request.topmost = true;
+  request.foreground = true;
+  return request;
+}
+
+std::optional<std::u16string> welcomeOrLastUpdate(platform::SettingsStore& store,
+                                                  platform::MessageBoxes& boxes) {
+  const auto facebook = store.openKey(platform::keys::kFacebook);
+  if (!facebook) {
+    boxes.show(startupNotice(
+        "Welcome to the new edition of Veltrana. You will need to have a data plan to work "
+        "with this application."));
+    return std::nullopt;
+  }
+  const auto text = store.readString(*facebook, platform::keys::kLastUpdate);
+  if (!text) {
+    std::printf("No reg. entry for LastUpdate\n");
+    return std::u16string();
+  }
+  std::printf("LastUpdate was read successfully from reg.%s\n", platform::toUtf8(*text).c_str());
+  return text;
+}
+
+}  // namespace app

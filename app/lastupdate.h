@@ -1,0 +1,20 @@
+#pragma once
+// At start: greet a user of this edition who has no settings yet, or read the
+// time of the last full friends update that the main window shows.
+#include <optional>
+#include <string>
+
+#include "platform/messageboxes.h"
+#include "platform/settingsstore.h"
+
+namespace app {
+
+// The start-up notices: caption "Veltrana", OK, no icon, topmost, in the foreground.
+platform::MessageBoxRequest startupNotice(const char* text);
+
+// Shows the welcome when the Facebook key is missing (nullopt); else reads "LastUpdate"
+// with its diagnostics and returns it (empty when the value is missing).
+std::optional<std::u16string> welcomeOrLastUpdate(platform::SettingsStore& store,
+                                                  platform::MessageBoxes& boxes);
+
+}  // namespace app

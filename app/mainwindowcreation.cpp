@@ -1,0 +1,46 @@
+#include "mainwindowcreation.h"
+
+#include <cstdio>
+
+#include "platform/connectionkeeper.h"
+#include "platform/settingskeys.h"
+#include "platform/settingsstore.h"
+#include "platform/timetext.h"
+#include "schedule.h"
+#include "ui/globals.h"
+#include "ui/mainwindow.h"
+#include "ui/progressbox.h"
+#include "ui/workerrun.h"
+
+namespace app {
+
+bool writeLastUpdate(platform::SettingsStore& store) {
+  const auto facebook = store.openKey(platform::keys::kFacebook);
+  if (!facebook) return false;
+  const std::string now = platform::formatTimeTextNow();
+  if (store.writeString(*facebook, platform::keys::kLastUpdate, platform::toUtf16(now)) != 0)
+    return false;
+  ui::g_lastUpdateText.set(QStringLiteral("List Last Updated: ") + QString::fromUtf8(now));
+  std::printf("LastUpdate was written to registry => %s\n", now.c_str());
+  return true;
+}
+
+bool createMainWindow(ui::MainWindow& window, CreationContext& context) {
+  auto* progress = new ui::ProgressBox(&window);
+  progress->show(QString::fromUtf8(kFirstPhaseText));
+
+  if (context.startupSync) {
+    const int result = ui::runOnWorker([&] { return context.startupSync(*progress); });
+    if (result >= 0) writeLastUpdate(context.store);
+  }
+
+  context.schedule.startCreationTimer3();
+  context.connection.setIdle();
+  progress->close(ui::ProgressBox::CloseWait::HalfSecond);
+
+  if (!window.buildControls()) return false;
+  context.schedule.startTimer4();
+  return true;
+}
+
+}  // namespace app

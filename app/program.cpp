@@ -1,0 +1,186 @@
+#include "app/program.h"
+
+#include <QApplication>
+#include <QMetaObject>
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <thread>
+
+#include "api/apiclient.h"
+#include "app/appcontext.h"
+#include "app/datafolder.h"
+#include "app/debuglog.h"
+#include "app/schedule.h"
+#include "friends/birthdaywatch.h"
+#include "friends/friendcountcheck.h"
+#include "friends/friendstore.h"
+#include "friends/friendsync.h"
+#include "friends/progressnotice.h"
+#include "friends/relationwatch.h"
+#include "friends/startupsync.h"
+#include "pictures/picturecache.h"
+#include "pictures/pictureexpiry.h"
+#include "platform/connectionkeeper.h"
+#include "platform/timetext.h"
+#include "session/loginbrowser.h"
+#include "session/sessionmanager.h"
+#include "ui/mainwindow.h"
+#include "ui/pictureboard.h"
+#include "ui/progressbox.h"
+#include "ui/waitcursor.h"
+#include "ui/windowtimers.h"
+
+namespace app {
+namespace {
+
+// The progress box as the synchronisation's notice: each phase replaces the box whole.
+class ProgressBoxNotice : public friends::ProgressNotice {
+ public:
+  explicit ProgressBoxNotice(ui::ProgressBox& box) : box_(box) {}
+  void showPhase(const std::string& text) override {
+    box_.close(ui::ProgressBox::CloseWait::UntilEnded);
+    box_.show(QString::fromStdString(text));
+  }
+  void dismiss() override { box_.close(ui::ProgressBox::CloseWait::UntilEnded); }
+
+ private:
+  ui::ProgressBox& box_;
+};
+
+int64_t secondsNow() { return static_cast<int64_t>(std::time(nullptr)); }
+
+// Everything made once the main window exists; never freed, as worker threads may still
+// hold on to it when the program ends.
+struct Services {
+  Services(AppContext& context, const std::optional<session::LoginWaits>& waits)
+      : paths(friends::CachePaths::inFolder(context.dataFolder.folder)),
+        store(paths),
+        browser(context.dataFolder.orbisview, context.boxes, waits.value_or(session::LoginWaits{})),
+        session(context.store, log, context.boxes, browser,
+                [&timers = context.mainWindow.timers()](uint32_t periodMs) {
+                  // The session decision runs on the synchronisation's worker thread.
+                  QMetaObject::invokeMethod(
+                      &timers, [&timers, periodMs] { timers.setTimer(2, int(periodMs)); },
+                      Qt::QueuedConnection);
+                }),
+        pictures(paths,
+                 [](bool busy) {
+                   static std::optional<ui::WaitCursor> wait;
+                   if (busy) wait.emplace(); else wait.reset();
+                 }),
+        relations(store, context.boxes),
+        birthdays(store, context.boxes) {}
+
+  // A worker thread that runs `work` once with the current client and user, and ends.
+  template <typename Work>
+  void startWorker(Work work) {
+    std::shared_ptr<api::ApiClient> client = session.client();
+    const uint32_t uid = session.currentUserId();
+    if (!client) return;
+    std::thread([client, uid, work] { work(*client, uid); }).detach();
+  }
+
+  friends::CachePaths paths;
+  friends::FriendStore store;
+  DebugLog log;
+  session::LoginBrowser browser;
+  session::SessionManager session;
+  pictures::PictureCache pictures;
+  friends::RelationWatch relations;
+  friends::BirthdayWatch birthdays;
+};
+
+void giveTimersWork(AppContext& context, Services& s) {
+  Schedule& schedule = context.schedule;
+  schedule.setWork(1, [&context, &s] {
+    ui::WaitCursor wait;
+    context.connection.ensure();
+    if (auto client = s.session.client()) {
+      friends::FriendSync(*client, s.session.currentUserId(), s.store).checkBestFriendsStatus();
+    }
+    context.connection.setIdle();
+  });
+  schedule.setWork(2, [&s] { s.session.onRenewalTimer(); });
+  schedule.setWork(3, [&context, &s] {
+    if (auto client = s.session.client()) {
+      friends::FriendSync sync(*client, s.session.currentUserId(), s.store);
+      friends::friendCountCheck(sync, context.store, platform::formatTimeTextNow);
+    }
+  });
+  const auto friendsStatus = [&s] {
+    s.startWorker([&store = s.store](api::ApiClient& client, uint32_t uid) {
+      friends::FriendSync(client, uid, store).checkFriendsStatus();
+    });
+  };
+  schedule.setWork(4, friendsStatus);
+  schedule.setWork(10, friendsStatus);
+  const auto relations = [&s] {
+    s.relations.clearChanges();
+    s.startWorker([&watch = s.relations](api::ApiClient& client, uint32_t uid) {
+      watch.checkRelationChange(client, uid);
+    });
+  };
+  schedule.setWork(5, relations);
+  schedule.setWork(6, relations);
+  schedule.setWork(7, [&s] { s.birthdays.run(); });
+  schedule.setWork(8, [&s] { s.birthdays.run(); });
+  schedule.setWork(9, [&s] { pictures::expirePictures(s.paths, secondsNow); });
+}
+
+}  // namespace
+
+StartupHooks programHooks(std::optional<session::LoginWaits> waits) {
+  auto services = std::make_shared<Services*>(nullptr);
+  StartupHooks hooks;
+  hooks.scheduleWork = [services, waits](AppContext& context) {
+    *services = new Services(context, waits);
+    giveTimersWork(context, **services);
+  };
+  hooks.startupSync = [services](AppContext& context, ui::ProgressBox& progress) {
+    Services& s = **services;
+    ProgressBoxNotice notice(progress);
+    friends::StartupSession session{
+        .decide = [&s] { s.session.decideAtStartup(); },
+        .client = [&s] { return s.session.client(); },
+        .userId = [&s] { return s.session.currentUserId(); },
+        .reset = [&s] { s.session.reset(); },
+    };
+    friends::StartupSync sync(s.store, context.store, context.boxes, notice, session,
+                              platform::formatTimeTextNow);
+    return sync.run();
+  };
+  hooks.buildBoard = [services](AppContext& context) {
+    Services& s = **services;
+    auto* board = new ui::PictureBoard(
+        s.paths, context.fonts, context.boxes,
+        [&s](const std::string& address) { s.browser.openInLoginBrowser(address, false, false); },
+        [&s](const std::string& uid) {
+          if (auto client = s.session.client()) {
+            s.pictures.ensureSquarePicture(*client, s.session.currentUserId(), uid);
+          }
+        });
+    context.mainWindow.setBoard(board);
+  };
+  hooks.pictureMaintenance = [services](AppContext&) {
+    pictures::expirePictures((*services)->paths, secondsNow);
+  };
+  return hooks;
+}
+
+std::optional<session::LoginWaits> testLoginWaits(int argc, const char* const* argv) {
+  constexpr const char* kOption = "--test-login-waits=";
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], kOption, std::strlen(kOption)) != 0) continue;
+    session::LoginWaits waits;
+    if (std::sscanf(argv[i] + std::strlen(kOption), "%d,%d,%d,%d", &waits.readyMs,
+                    &waits.navigatePauseMs, &waits.loginMs, &waits.closePauseMs) == 4) {
+      return waits;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace app

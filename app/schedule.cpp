@@ -1,0 +1,72 @@
+#include "schedule.h"
+
+#include "ui/windowtimers.h"
+
+namespace app {
+namespace {
+
+constexpr int kMinute = 60 * 1000;
+constexpr int kHour = 60 * kMinute;
+
+struct TimerEntry {
+  int id;
+  int periodMs;
+  bool oneShot;
+};
+
+// Timer 2 (session renewal) is set by the session with the session's remaining lifetime.
+constexpr TimerEntry kTimers[] = {
+    {1, 30 * kMinute, false},  // best friends' statuses and notifications
+    {3, 12 * kHour, false},    // friends-count check
+    {4, 3 * kMinute, true},    // first status check of all friends
+    {5, 10 * kMinute, true},   // first relationship check, then timer 6
+    {6, 12 * kHour, false},    // relationship check
+    {7, 5 * kMinute, true},    // first birthday check
+    {8, 12 * kHour, false},    // birthday check
+    {9, 3 * kHour, false},     // picture-cache maintenance
+    {10, 3 * kHour, false},    // status check of all friends
+};
+
+const TimerEntry* find(int id) {
+  for (const auto& entry : kTimers)
+    if (entry.id == id) return &entry;
+  return nullptr;
+}
+
+constexpr int kCreationTimer3Ms = 3 * kMinute;
+
+}  // namespace
+
+Schedule::Schedule(ui::WindowTimers& timers) : timers_(timers) {
+  timers_.setHandler([this](int id) { onTimer(id); });
+}
+
+void Schedule::setWork(int id, Work work) { work_[id] = std::move(work); }
+
+void Schedule::startCreationTimer3() { timers_.setTimer(3, kCreationTimer3Ms); }
+
+void Schedule::startTimer4() { timers_.setTimer(4, period(4)); }
+
+void Schedule::startMainTimers() {
+  // Timer 3 again: its first firing moves from 3 minutes to 12 hours after start.
+  for (int id : {1, 3, 10, 5, 7, 8, 9}) timers_.setTimer(id, period(id));
+}
+
+void Schedule::onTimer(int id) {
+  if (id < 1 || id > 10) return;
+  if (oneShot(id)) timers_.killTimer(id);
+  if (const auto work = work_.find(id); work != work_.end() && work->second) work->second();
+  if (id == 5) timers_.setTimer(6, period(6));
+}
+
+int Schedule::period(int id) {
+  const TimerEntry* entry = find(id);
+  return entry ? entry->periodMs : 0;
+}
+
+bool Schedule::oneShot(int id) {
+  const TimerEntry* entry = find(id);
+  return entry && entry->oneShot;
+}
+
+}  // namespace app

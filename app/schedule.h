@@ -1,0 +1,41 @@
+#pragma once
+// The background schedule: the main window's timers 1 to 10, when each is started and with
+// which period, and the dispatch of their firings. One-shot timers are killed before their
+// work runs, so a slow run cannot fire twice. The work of each timer is handed in.
+#include <functional>
+#include <map>
+
+namespace ui {
+class WindowTimers;
+}
+
+namespace app {
+
+class Schedule {
+ public:
+  using Work = std::function<void()>;
+
+  // Takes over the firings of `timers`.
+  explicit Schedule(ui::WindowTimers& timers);
+
+  void setWork(int id, Work work);
+
+  // During the main window's creation: timer 3 at 3 minutes (replaced before it can fire).
+  void startCreationTimer3();
+  // At the end of the main window's creation.
+  void startTimer4();
+  // Once the main window exists: timers 1, 3, 10, 5, 7, 8 and 9, in that order.
+  void startMainTimers();
+
+  void onTimer(int id);
+
+  // The period a timer runs with after start-up, in ms (0 for timer 2 and unknown ids).
+  static int period(int id);
+  static bool oneShot(int id);
+
+ private:
+  ui::WindowTimers& timers_;
+  std::map<int, Work> work_;
+};
+
+}  // namespace app

@@ -1,0 +1,26 @@
+#pragma once
+// Only one copy runs: the instance event "Veltrana" and, when it already exists, two looks
+// 250 ms apart for the window class "Veltrana". A copy found there is brought to the front
+// and this one ends. Nothing here touches the network or the settings.
+#include <functional>
+#include <memory>
+
+#include "platform/namedevent.h"
+
+namespace app {
+
+struct SingleInstance {
+  enum class Outcome {
+    OnlyCopy,       // go on (holding the event unless an earlier copy is still starting)
+    OtherCopyRuns,  // the running copy was activated; end with -1
+    EventFailed,    // the event cannot be made; end with -1
+  };
+  Outcome outcome = Outcome::OnlyCopy;
+  std::unique_ptr<platform::InstanceLock> lock;  // held until the message loop ends
+
+  using Sleep = std::function<void(int ms)>;
+  // `sleep` waits between the two looks (a real sleep when empty).
+  static SingleInstance claim(const Sleep& sleep = {});
+};
+
+}  // namespace app

@@ -1,0 +1,142 @@
+#include "startup.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+#include "api/endpoints.h"
+#include "appcontext.h"
+#include "commandline.h"
+#include "datafolder.h"
+#include "editioncheck.h"
+#include "exitcodes.h"
+#include "lastupdate.h"
+#include "mainwindowcreation.h"
+#include "platform/connectionkeeper.h"
+#include "platform/qtmessageboxes.h"
+#include "platform/settingsstore.h"
+#include "schedule.h"
+#include "singleinstance.h"
+#include "ui/firstpaintwatch.h"
+#include "ui/fonts.h"
+#include "ui/globals.h"
+#include "ui/mainwindow.h"
+#include "ui/threadsafemessageboxes.h"
+
+namespace app {
+namespace {
+
+constexpr const char* kVersion = "1.0";
+
+void applyScreen(const CommandLine& line) {
+  if (line.screen) {
+    ui::g_screen.width = line.screen->width();
+    ui::g_screen.height = line.screen->height();
+  }
+  if (line.dpi) ui::g_screen.dpi = *line.dpi;
+}
+
+// The phone's system font: 12 pixels at 96 dpi, scaled with the dpi.
+void applySystemFont() {
+  QFont font = QApplication::font();
+  font.setPixelSize(ui::g_screen.systemFontPixels());
+  QApplication::setFont(font);
+}
+
+[[noreturn]] void failInstallation(platform::MessageBoxes& boxes) {
+  platform::MessageBoxRequest request;
+  request.caption = "Error";
+  request.text =
+      "We cannot find Veltrana installation in memory. If you installed it on a memory card, "
+      "insert the memory card";
+  request.icon = platform::MbIcon::Stop;
+  boxes.show(request);
+  endProcess(kExitNoInstallation);
+}
+
+// The second half of the start: fonts, the main window, the timers and the message loop.
+int runMainWindow(platform::ConnectionKeeper& connection, platform::SettingsStore& store,
+                  platform::MessageBoxes& boxes, const DataFolder& dataFolder,
+                  const StartupHooks& hooks) {
+  applySystemFont();
+  const ui::Fonts fonts = ui::Fonts::fromSystemFont(QApplication::font());
+
+  ui::MainWindow window(connection, fonts);
+  new ui::FirstPaintWatch(&window);
+  Schedule schedule(window.timers());
+  AppContext context{connection, store, boxes, dataFolder, fonts, window, schedule};
+  if (hooks.scheduleWork) hooks.scheduleWork(context);
+
+  std::function<int(ui::ProgressBox&)> sync;
+  if (hooks.startupSync)
+    sync = [&](ui::ProgressBox& progress) { return hooks.startupSync(context, progress); };
+  CreationContext creation{connection, store, schedule, sync};
+  if (!createMainWindow(window, creation)) return kExitWindowCreation;
+  if (hooks.buildBoard) hooks.buildBoard(context);
+  window.show();
+  window.activate();
+  window.finishCreation();
+
+  schedule.startMainTimers();
+  if (hooks.pictureMaintenance) hooks.pictureMaintenance(context);
+  return QApplication::exec();
+}
+
+}  // namespace
+
+int runVeltrana(int argc, char** argv, const StartupHooks& hooks) {
+  const CommandLine line = CommandLine::parse(argc, argv);
+  if (!line.error.empty()) {
+    std::fprintf(stderr, "veltrana: %s\n%s", line.error.c_str(), CommandLine::usage());
+    return kExitBadCommandLine;
+  }
+  if (line.help) {
+    std::fputs(CommandLine::usage(), stdout);
+    return 0;
+  }
+  if (line.version) {
+    std::printf("veltrana %s\n", kVersion);
+    return 0;
+  }
+  applyScreen(line);
+
+  // Before Qt, the network and the settings: a second copy ends here quickly.
+  SingleInstance instance = SingleInstance::claim();
+  if (instance.outcome != SingleInstance::Outcome::OnlyCopy) return kExitAnotherCopy;
+
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Veltrana"));
+  QApplication::setApplicationVersion(QString::fromUtf8(kVersion));
+  ui::ThreadSafeMessageBoxes boxes(platform::makeMessageBoxes());
+
+  platform::ConnectionKeeper connection;
+  connection.start();
+
+  if (platform::CheckNetworkPath(api::mobileUrl()) != 0) {
+    boxes.show(startupNotice("Please check your Internet connection and try Veltrana again!"));
+    connection.release();
+    endProcess(kExitNoNetworkPath);
+  }
+
+  LocateProblem problem = LocateProblem::None;
+  const auto dataFolder = locateDataFolder(&problem);
+  if (!dataFolder) {
+    if (problem == LocateProblem::PathTooLong)
+      std::printf("The DataFolder path is too long for the derived paths.\n");
+    failInstallation(boxes);
+  }
+
+  platform::SettingsStore store(platform::SettingsStore::defaultPath());
+  runEditionCheck(store, dataFolder->folder);
+  if (const auto lastUpdate = welcomeOrLastUpdate(store, boxes))
+    ui::g_lastUpdateText.set(QString::fromStdU16String(*lastUpdate));
+
+  // The window (and its class in the window directory) goes before the instance event, so
+  // a copy started meanwhile never finds the event free and the class still taken.
+  const int exitCode = runMainWindow(connection, store, boxes, *dataFolder, hooks);
+  instance.lock.reset();
+  std::fflush(stdout);
+  return exitCode;
+}
+
+}  // namespace app

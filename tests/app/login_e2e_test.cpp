@@ -1,0 +1,84 @@
+// The whole login with the real programs: the simulator with its automatic login, the real
+// companion browser, and veltrana's session decision from empty settings; then a second
+// start that reuses the stored session without opening the browser.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+
+#include "platform/settingskeys.h"
+#include "platform/settingsstore.h"
+#include "platform/windowdirectory.h"
+#include "support/simserver.h"
+#include "veltranasandbox.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace keys = platform::keys;
+
+constexpr int kExitCommand = 32853;
+
+std::string storedString(const std::string& db, const char* key, const char* name) {
+  platform::SettingsStore store(db);
+  const auto k = store.openKey(key);
+  if (!k) return "<no key>";
+  const auto value = store.readString(*k, name);
+  return value ? platform::toUtf8(*value) : "<missing>";
+}
+
+void expectInOrder(const std::string& text, std::initializer_list<const char*> lines) {
+  size_t at = 0;
+  for (const char* line : lines) {
+    at = text.find(line, at);
+    ASSERT_NE(at, std::string::npos) << "\"" << line << "\" missing or out of order in:\n" << text;
+  }
+}
+
+TEST(LoginEndToEnd, FirstStartLogsInThroughTheBrowserAndTheNextReusesTheSession) {
+  testsupport::SimServer sim;
+  ASSERT_TRUE(sim.start({"--friends", "12", "--auto-login"})) << sim.error();
+  VeltranaSandbox sandbox;
+  const std::string folder = sandbox.install();
+  fs::remove(folder + "orbisview");
+  fs::create_symlink(ORBISVIEW_PROGRAM, folder + "orbisview");
+  sandbox.setEnv("VELTRANA_REST_URL", sim.restUrl());
+  sandbox.setEnv("VELTRANA_MOBILE_URL", sim.url());
+  sandbox.setEnv("VELTRANA_LOGIN_URL", sim.loginUrl());
+  sandbox.setEnv("VELTRANA_AD_URL", sim.url());
+  sandbox.setEnv("VELTRANA_SITE_URL", sim.url());
+
+  const auto started = std::chrono::steady_clock::now();
+  {
+    VeltranaProcess veltrana(sandbox);
+    ASSERT_TRUE(veltrana.waitForOutput("PrepareMainWindowPictures()", 120'000))
+        << veltrana.out() << veltrana.err();
+    const auto seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::printf("login to the first board: %.1f s\n", seconds);
+    expectInOrder(veltrana.out(), {"Getting token\n",
+                                   "Launching login, please type something and hit enter "
+                                   "after login\n",
+                                   "client_url in MMF in example = ", "Getting session key\n",
+                                   "Getting friend list", "LastUpdate was written to registry"});
+    // The browser went to the login address and was closed after the login.
+    EXPECT_NE(veltrana.out().find("my_login_url = " + sim.loginUrl()), std::string::npos);
+    EXPECT_FALSE(platform::findWindow("VoraRUR.MainWindow"));
+    EXPECT_EQ(storedString(sandbox.settingsPath(), keys::kVersion, keys::kRelease), "1.0");
+    EXPECT_EQ(storedString(sandbox.settingsPath(), keys::kFacebook, keys::kSessionKey).size(), 32u);
+    ASSERT_TRUE(postCommand(kExitCommand));
+    EXPECT_EQ(veltrana.waitForExit(), 0);
+  }
+  {
+    VeltranaProcess veltrana(sandbox);
+    ASSERT_TRUE(veltrana.waitForOutput("PrepareMainWindowPictures()", 60'000))
+        << veltrana.out() << veltrana.err();
+    EXPECT_NE(veltrana.out().find("Session in registry. Browser not opened.\n"), std::string::npos);
+    EXPECT_EQ(veltrana.out().find("Getting token"), std::string::npos);
+    ASSERT_TRUE(postCommand(kExitCommand));
+    EXPECT_EQ(veltrana.waitForExit(), 0);
+  }
+}
+
+}  // namespace

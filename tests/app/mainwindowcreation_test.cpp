@@ -1,0 +1,119 @@
+// The main window's creation: the synchronisation runs on a worker behind the progress box,
+// its result decides "LastUpdate", and the creation timers and the idle connection follow.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "app/mainwindowcreation.h"
+#include "app/schedule.h"
+#include "platform/connectionkeeper.h"
+#include "platform/settingskeys.h"
+#include "platform/settingsstore.h"
+#include "ui/fonts.h"
+#include "ui/globals.h"
+#include "ui/mainwindow.h"
+#include "ui/progressbox.h"
+#include "ui/softkeybar.h"
+#include "ui/uithread.h"
+#include "ui/windowtimers.h"
+
+namespace {
+
+class PriorityBackend : public platform::ConnectionBackend {
+ public:
+  explicit PriorityBackend(std::vector<platform::ConnectionPriority>* log) : log_(log) {}
+  std::vector<std::string> destinations() override { return {"The Internet"}; }
+  bool connected() override { return true; }
+  bool establish(int) override { return true; }
+  void setPriority(platform::ConnectionPriority priority) override { log_->push_back(priority); }
+  void release() override {}
+
+ private:
+  std::vector<platform::ConnectionPriority>* log_;
+};
+
+struct Creation : ::testing::Test {
+  QTemporaryDir dir;
+  platform::SettingsStore store{dir.path().toStdString() + "/registry.db"};
+  std::vector<platform::ConnectionPriority> priorities;
+  platform::ConnectionKeeper connection{std::make_unique<PriorityBackend>(&priorities)};
+  ui::Fonts fonts = ui::Fonts::fromSystemFont(QApplication::font());
+
+  Creation() {
+    testing::internal::CaptureStdout();
+    connection.start();
+    testing::internal::GetCapturedStdout();
+    store.createKey(platform::keys::kFacebook);
+    ui::g_lastUpdateText.set("4/3/2009  9:5");
+  }
+
+  // Creates a window with `sync`; what it printed.
+  std::string create(ui::MainWindow& window, app::Schedule& schedule,
+                     std::function<int(ui::ProgressBox&)> sync) {
+    app::CreationContext context{connection, store, schedule, std::move(sync)};
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(app::createMainWindow(window, context));
+    return testing::internal::GetCapturedStdout();
+  }
+};
+
+std::optional<std::u16string> lastUpdate(platform::SettingsStore& store) {
+  auto key = store.openKey(platform::keys::kFacebook);
+  return key ? store.readString(*key, platform::keys::kLastUpdate) : std::nullopt;
+}
+
+}  // namespace
+
+TEST_F(Creation, ASuccessfulSyncWritesLastUpdateBehindTheProgressBox) {
+  ui::MainWindow window(connection, fonts);
+  app::Schedule schedule(window.timers());
+  QThread* syncThread = nullptr;
+  bool boxUp = false;
+  QElapsedTimer clock;
+  clock.start();
+  const std::string out = create(window, schedule, [&](ui::ProgressBox& progress) {
+    syncThread = QThread::currentThread();
+    boxUp = ui::callOnThreadOf(&progress, [&] {
+      return progress.box() && progress.box()->isVisible() &&
+             progress.box()->text() == app::kFirstPhaseText;
+    });
+    return 0;
+  });
+  EXPECT_GE(clock.elapsed(), 500);  // the close waits half a second
+  EXPECT_NE(syncThread, QThread::currentThread());
+  EXPECT_TRUE(boxUp);
+
+  const auto stored = lastUpdate(store);
+  ASSERT_TRUE(stored);
+  const std::string time = platform::toUtf8(*stored);
+  EXPECT_EQ(out, "LastUpdate was written to registry => " + time + "\n");
+  EXPECT_EQ(ui::g_lastUpdateText.get().toStdString(), "List Last Updated: " + time);
+
+  EXPECT_EQ(window.timers().period(3), 180'000);
+  EXPECT_EQ(window.timers().period(4), 180'000);
+  EXPECT_EQ(priorities, (std::vector{platform::ConnectionPriority::UserIdle}));
+  ASSERT_TRUE(window.chrome()->softKeyBar());
+  EXPECT_EQ(window.chrome()->softKeyBar()->menuId(), 102);
+}
+
+TEST_F(Creation, AFailedSyncLeavesLastUpdateAlone) {
+  ui::MainWindow window(connection, fonts);
+  app::Schedule schedule(window.timers());
+  const std::string out = create(window, schedule, [](ui::ProgressBox&) { return -1; });
+  EXPECT_EQ(out, "");
+  EXPECT_FALSE(lastUpdate(store));
+  EXPECT_EQ(ui::g_lastUpdateText.get(), "4/3/2009  9:5");
+  EXPECT_EQ(window.timers().period(4), 180'000);
+}
+
+TEST_F(Creation, WithoutTheFacebookKeyLastUpdateIsNotWritten) {
+  store.deleteTree(platform::keys::kCorvanta);
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(app::writeLastUpdate(store));
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(ui::g_lastUpdateText.get(), "4/3/2009  9:5");
+}

@@ -1,0 +1,202 @@
+// The start-up path in real processes, in the message-box log mode: what it shows, what it
+// prints, what it deletes and how it ends. Runs that must reach the main window use the
+// start-up path without the program's hooks (no social network behind it).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/settingskeys.h"
+#include "platform/settingsstore.h"
+#include "veltranasandbox.h"
+
+namespace fs = std::filesystem;
+using platform::toUtf16;
+
+namespace {
+
+constexpr int kExit = 32853;
+const char* kWelcome =
+    "Veltrana: Welcome to the new edition of Veltrana. You will need to have a data plan to "
+    "work with this application.\n";
+const char* kNoNetwork =
+    "Veltrana: Please check your Internet connection and try Veltrana again!\n";
+const char* kNotInstalled =
+    "Error: We cannot find Veltrana installation in memory. If you installed it on a memory "
+    "card, insert the memory card\n";
+
+void touch(const std::string& path) {
+  fs::create_directories(fs::path(path).parent_path());
+  std::ofstream(path) << "x*\n";
+}
+
+bool has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// Runs the program until its window exists, then leaves it by "Exit"; its exit code.
+int runAndExit(VeltranaProcess& run) {
+  if (!run.waitForWindow()) return VeltranaProcess::kTimedOut;
+  EXPECT_TRUE(postCommand(kExit));
+  return run.waitForExit();
+}
+
+void writeSession(const std::string& dbPath, bool withVersion, const char* lastUpdate) {
+  platform::SettingsStore store(dbPath);
+  ASSERT_TRUE(store.ok());
+  auto facebook = store.createKey(platform::keys::kFacebook);
+  ASSERT_TRUE(facebook);
+  store.writeString(*facebook, platform::keys::kSessionKey, toUtf16("key"));
+  store.writeNumber(*facebook, platform::keys::kFcount, 12);
+  if (lastUpdate) store.writeString(*facebook, platform::keys::kLastUpdate, toUtf16(lastUpdate));
+  if (withVersion) {
+    auto version = store.createKey(platform::keys::kVersion);
+    ASSERT_TRUE(version);
+    store.writeString(*version, platform::keys::kRelease, toUtf16("1.0"));
+  }
+}
+
+}  // namespace
+
+TEST(Startup, NoNetworkPathShowsItsMessageAndEndsWith37) {
+  VeltranaSandbox sandbox;
+  sandbox.install();
+  sandbox.setEnv("VELTRANA_MOBILE_URL", "http://no-such-host.invalid");
+  VeltranaProcess run(sandbox, {}, {}, kProgram);
+  EXPECT_EQ(run.waitForExit(), 37);
+  EXPECT_TRUE(has(run.err(), kNoNetwork)) << run.err();
+  // The check comes before the settings are opened.
+  EXPECT_FALSE(fs::exists(sandbox.settingsPath()));
+}
+
+TEST(Startup, NoInstallationShowsItsMessageAndEndsWith56) {
+  VeltranaSandbox sandbox;
+  fs::create_directories(sandbox.dataFolder());  // the folder alone is no installation
+  VeltranaProcess run(sandbox, {}, {}, kProgram);
+  EXPECT_EQ(run.waitForExit(), 56);
+  EXPECT_TRUE(has(run.err(), kNotInstalled)) << run.err();
+  EXPECT_FALSE(has(run.err(), "Veltrana: Welcome"));
+}
+
+TEST(Startup, EmptySettingsShowTheWelcomeAndExitEndsWith0) {
+  VeltranaSandbox sandbox;
+  sandbox.install();
+  VeltranaProcess run(sandbox, {}, {}, kStartupOnly);
+  EXPECT_EQ(runAndExit(run), 0);
+  EXPECT_TRUE(has(run.err(), kWelcome)) << run.err();
+  EXPECT_FALSE(has(run.out(), "LastUpdate"));
+}
+
+TEST(Startup, EditionWipeDropsSettingsAndTextFilesOfTheDataFolderOnly) {
+  VeltranaSandbox sandbox;
+  const std::string data = sandbox.install();
+  writeSession(sandbox.settingsPath(), /*withVersion=*/false, "4/3/2009  9:5");
+  const std::vector<std::string> gone = {"bf.txt", "bf1.txt", "status.txt", "NOTES.TXT"};
+  const std::vector<std::string> kept = {
+      "pic_square/123.txt", "pic_square/123.jpg", "pic/9.txt", "pic_big/9.jpg",
+      "bf.txt.bak",         "help.html",          "txt"};
+  for (const auto& name : gone) touch(data + name);
+  for (const auto& name : kept) touch(data + name);
+  fs::create_directories(data + "folder.txt");
+
+  VeltranaProcess run(sandbox, {}, {}, kStartupOnly);
+  EXPECT_EQ(runAndExit(run), 0);
+
+  for (const auto& name : gone) EXPECT_FALSE(fs::exists(data + name)) << name;
+  for (const auto& name : kept) EXPECT_TRUE(fs::exists(data + name)) << name;
+  EXPECT_TRUE(fs::is_directory(data + "folder.txt"));
+  EXPECT_TRUE(fs::exists(data + "orbisview"));
+  platform::SettingsStore store(sandbox.settingsPath());
+  EXPECT_FALSE(store.openKey(platform::keys::kCorvanta));
+  EXPECT_FALSE(store.openKey(platform::keys::kFacebook));
+  // With the session gone the user is greeted as new.
+  EXPECT_TRUE(has(run.err(), kWelcome)) << run.err();
+}
+
+TEST(Startup, LastUpdateIsReadBackAndNothingIsWiped) {
+  struct Case {
+    const char* stored;  // nullptr: no value
+    const char* line;
+  } cases[] = {
+      {"4/3/2009  9:5", "LastUpdate was read successfully from reg.4/3/2009  9:5\n"},
+      {"12/25/2009  0:7", "LastUpdate was read successfully from reg.12/25/2009  0:7\n"},
+      {nullptr, "No reg. entry for LastUpdate\n"},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.line);
+    VeltranaSandbox sandbox;
+    const std::string data = sandbox.install();
+    writeSession(sandbox.settingsPath(), /*withVersion=*/true, test.stored);
+    touch(data + "bf1.txt");
+
+    VeltranaProcess run(sandbox, {}, {}, kStartupOnly);
+    EXPECT_EQ(runAndExit(run), 0);
+    EXPECT_TRUE(has(run.out(), test.line)) << run.out();
+    EXPECT_FALSE(has(run.err(), "Veltrana: Welcome"));
+    EXPECT_TRUE(fs::exists(data + "bf1.txt"));
+    platform::SettingsStore store(sandbox.settingsPath());
+    EXPECT_TRUE(store.openKey(platform::keys::kFacebook));
+  }
+}
+
+// Where the program is looked for: the first storage card with room, then main memory.
+TEST(Startup, InstallationOnACardComesFirstAndMainMemoryIsTheFallback) {
+  struct Case {
+    const char* name;
+    bool onCard;
+    bool inMainMemory;
+    int exitCode;
+    bool cardUsed;
+  } cases[] = {
+      {"card and main memory", true, true, 0, true},
+      {"card without the program", false, true, 0, false},
+      {"card only", true, false, 0, true},
+      {"neither", false, false, 56, false},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.name);
+    VeltranaSandbox sandbox;
+    const std::string card = sandbox.root() + "/card";
+    fs::create_directories(card);
+    sandbox.setEnv("VELTRANA_STORAGE_CARDS", card);
+    const std::string cardData = card + "/Program Files/Veltrana/";
+    const std::string mainData = sandbox.dataFolder();
+    if (test.onCard) VeltranaSandbox::install(card + "/Program Files");
+    if (test.inMainMemory) sandbox.install();
+    // The edition wipe shows which DataFolder was taken.
+    touch(cardData + "bf.txt");
+    touch(mainData + "bf.txt");
+
+    VeltranaProcess run(sandbox, {}, {}, kStartupOnly);
+    const int code = test.exitCode == 0 ? runAndExit(run) : run.waitForExit();
+    EXPECT_EQ(code, test.exitCode);
+    if (test.exitCode == 0) {
+      EXPECT_EQ(fs::exists(cardData + "bf.txt"), !test.cardUsed);
+      EXPECT_EQ(fs::exists(mainData + "bf.txt"), test.cardUsed);
+    }
+  }
+}
+
+TEST(Startup, CommandLine) {
+  VeltranaSandbox sandbox;
+  struct Case {
+    QStringList args;
+    int exitCode;
+    const char* out;
+    const char* err;
+  } cases[] = {
+      {{"--version"}, 0, "veltrana 1.0\n", ""},
+      {{"--help"}, 0, "--screen WxH", ""},
+      {{"--screen", "480"}, 2, "", "--screen needs WIDTHxHEIGHT"},
+      {{"--dpi", "x"}, 2, "", "--dpi needs a number"},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.args.join(' ').toStdString());
+    VeltranaProcess run(sandbox, test.args, {}, kProgram);
+    EXPECT_EQ(run.waitForExit(), test.exitCode);
+    EXPECT_TRUE(has(run.out(), test.out)) << run.out();
+    EXPECT_TRUE(has(run.err(), test.err)) << run.err();
+  }
+  // None of them started the program.
+  EXPECT_FALSE(fs::exists(sandbox.settingsPath()));
+}

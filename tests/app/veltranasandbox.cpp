@@ -1,0 +1,134 @@
+#include "veltranasandbox.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+VeltranaSandbox::VeltranaSandbox() {
+  const std::string runtime = root() + "/runtime";
+  if (const char* old = std::getenv("VELTRANA_RUNTIME_DIR")) oldRuntimeDir_ = old;
+  ::setenv("VELTRANA_RUNTIME_DIR", runtime.c_str(), 1);
+  fs::create_directories(configHome());
+  env_ = {
+      {"QT_QPA_PLATFORM", "offscreen"},
+      {"VELTRANA_MESSAGEBOX", "log"},
+      {"VELTRANA_MESSAGEBOX_ANSWERS", std::nullopt},
+      {"VELTRANA_PROGRAM_FILES", programFiles()},
+      {"VELTRANA_STORAGE_CARDS", std::nullopt},
+      {"XDG_CONFIG_HOME", configHome()},
+      {"VELTRANA_RUNTIME_DIR", runtime},
+      {"VELTRANA_MOBILE_URL", "http://127.0.0.1:9"},
+      {"VELTRANA_NO_CONNMGR", "1"},
+      {"VELTRANA_TRACE", "1"},
+      {"VELTRANA_QUIT_AFTER_FIRST_PAINT", std::nullopt},
+  };
+}
+
+VeltranaSandbox::~VeltranaSandbox() {
+  if (oldRuntimeDir_)
+    ::setenv("VELTRANA_RUNTIME_DIR", oldRuntimeDir_->c_str(), 1);
+  else
+    ::unsetenv("VELTRANA_RUNTIME_DIR");
+}
+
+std::string VeltranaSandbox::install(const std::string& installRoot) {
+  const std::string folder = installRoot + "/Veltrana/";
+  fs::create_directories(folder);
+  fs::copy_file("/bin/true", folder + "orbisview", fs::copy_options::overwrite_existing);
+  return folder;
+}
+
+void VeltranaSandbox::setEnv(const std::string& name, const std::optional<std::string>& value) {
+  env_[name] = value;
+}
+
+QProcessEnvironment VeltranaSandbox::environment() const {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  for (const auto& [name, value] : env_) {
+    if (value)
+      env.insert(QString::fromStdString(name), QString::fromStdString(*value));
+    else
+      env.remove(QString::fromStdString(name));
+  }
+  return env;
+}
+
+VeltranaProcess::VeltranaProcess(const VeltranaSandbox& sandbox, const QStringList& args,
+                                 const std::map<std::string, std::string>& extraEnv,
+                                 Binary binary) {
+  QProcessEnvironment env = sandbox.environment();
+  for (const auto& [name, value] : extraEnv)
+    env.insert(QString::fromStdString(name), QString::fromStdString(value));
+  process_.setProcessEnvironment(env);
+#ifdef VELTRANA_STARTUP_PROBE
+  const QString startupOnly = QStringLiteral(VELTRANA_STARTUP_PROBE);
+#else
+  const QString startupOnly;  // this test runs the real program only
+#endif
+  process_.start(binary == Binary::Program ? QStringLiteral(VELTRANA_PROGRAM) : startupOnly, args);
+  process_.waitForStarted(10000);
+}
+
+VeltranaProcess::~VeltranaProcess() {
+  if (running()) {
+    process_.kill();
+    process_.waitForFinished(5000);
+  }
+}
+
+void VeltranaProcess::collect(int waitMs) {
+  if (running()) process_.waitForReadyRead(waitMs);
+  out_ += process_.readAllStandardOutput().toStdString();
+  err_ += process_.readAllStandardError().toStdString();
+}
+
+int VeltranaProcess::waitForExit(int timeoutMs) {
+  QDeadlineTimer deadline(timeoutMs);
+  while (running() && !deadline.hasExpired()) {
+    collect(50);
+    process_.waitForFinished(50);
+  }
+  collect(0);
+  if (running()) return kTimedOut;
+  return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : kTimedOut;
+}
+
+bool VeltranaProcess::waitForWindow(int timeoutMs) {
+  QDeadlineTimer deadline(timeoutMs);
+  while (!deadline.hasExpired()) {
+    if (platform::findWindow("Veltrana")) return true;
+    if (!running()) return false;
+    collect(20);
+  }
+  return false;
+}
+
+bool VeltranaProcess::waitForOutput(const std::string& text, int timeoutMs) {
+  QDeadlineTimer deadline(timeoutMs);
+  for (;;) {
+    collect(20);
+    if (out_.find(text) != std::string::npos) return true;
+    if (!running() || deadline.hasExpired()) return false;
+  }
+}
+
+std::string VeltranaProcess::out() {
+  collect(0);
+  return out_;
+}
+
+std::string VeltranaProcess::err() {
+  collect(0);
+  return err_;
+}
+
+bool postCommand(int id) {
+  return platform::postMessage(
+      "Veltrana", platform::WindowMessage{platform::kMsgCommand, static_cast<uint64_t>(id), 0});
+}

@@ -1,0 +1,138 @@
+// The All Friends window: picking and removing best friends in its modes, the limit of 25,
+// the questions, and screenshots in each mode.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QTableView>
+#include <QTest>
+
+#include "boardfixture.h"
+#include "platform/messageboxes.h"
+#include "ui/allfriendsmodel.h"
+#include "ui/allfriendswindow.h"
+#include "ui/bestfriends.h"
+#include "ui/commandids.h"
+#include "ui/globals.h"
+#include "ui/softkeybar.h"
+
+namespace {
+
+using Mode = ui::AllFriendsWindow::Mode;
+using platform::kIdNo;
+using platform::kIdYes;
+
+struct Window {
+  Window(const BoardFixture& fixture, std::vector<int> answers)
+      : boxes(std::move(answers)),
+        best(fixture.paths(), [this](const std::string& uid) { fetched.push_back(uid); }) {
+    best.load();
+    window = std::make_unique<ui::AllFriendsWindow>(
+        best, boxes, [this](const std::string& address) { help = address; }, nullptr);
+    QObject::connect(window.get(), &ui::AllFriendsWindow::modeLeft, [this] { ++modesLeft; });
+    window->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  }
+  std::string lastMessage() const { return boxes.shown().empty() ? "" : boxes.shown().back(); }
+
+  platform::LogMessageBoxes boxes;
+  std::vector<std::string> fetched;
+  ui::BestFriends best;
+  std::unique_ptr<ui::AllFriendsWindow> window;
+  std::string help;
+  int modesLeft = 0;
+};
+
+TEST(AllFriendsWindow, TheLimitRefusesEveryAddAndLeavesTheFileAlone) {
+  BoardFixture fixture(30, 25);
+  const std::string before = fixture.readBestFriends();
+  Window w(fixture, {kIdYes});
+  w.window->runCommand(ui::cmd::kChooseBestFriends);
+  ASSERT_EQ(w.window->mode(), Mode::PickUp);
+  for (int row : {0, 27}) {  // a best friend and another friend
+    w.window->activateRow(row);
+    EXPECT_EQ(w.lastMessage(), "Veltrana: You have reached the maximum number of best friends!");
+  }
+  EXPECT_EQ(fixture.readBestFriends(), before);
+  EXPECT_TRUE(w.fetched.empty());
+}
+
+TEST(AllFriendsWindow, AddingTwiceWritesOneLine) {
+  BoardFixture fixture(30, 2);
+  Window w(fixture, {kIdYes});
+  w.window->runCommand(ui::cmd::kChooseBestFriends);
+  EXPECT_EQ(w.window->chrome()->softKeyBar()->menuId(), 167);
+  w.window->selectRow(7);
+  EXPECT_EQ(w.window->info()->text().toStdString(),
+            BoardFixture::name(7) + ",    Vel College college, Alumnus, 2001");
+  w.window->activateRow(7);
+  EXPECT_EQ(w.lastMessage(), "Veltrana: " + BoardFixture::name(7) + " was added to your best friends");
+  w.window->activateRow(7);
+  EXPECT_EQ(w.lastMessage(), "Veltrana: " + BoardFixture::name(7) + " is already your best friend.");
+  EXPECT_EQ(fixture.readBestFriends(),
+            "1001*Friend 00***#1\n1002*Friend 01***#1\n1008*Friend 07***#1\n");
+  EXPECT_EQ(w.best.count(), 3);
+  EXPECT_EQ(w.fetched, std::vector<std::string>{BoardFixture::uid(7)});
+  EXPECT_EQ(w.window->model()->row(7).mark, "#1");
+  EXPECT_TRUE(w.window->grab().toImage().save(BoardFixture::screenshotPath("allfriends_pickup.png")));
+}
+
+TEST(AllFriendsWindow, RemovingKeepsTheOrderAndTheLastRemovalLeavesAnEmptyFile) {
+  BoardFixture fixture(10, 3);
+  Window w(fixture, {kIdYes, kIdYes});
+  w.window->runCommand(ui::cmd::kRemoveBestFriends);
+  ASSERT_EQ(w.window->mode(), Mode::Remove);
+  EXPECT_EQ(w.window->chrome()->softKeyBar()->menuId(), 148);
+  EXPECT_EQ(w.window->model()->background(), QColor(219, 147, 112));
+  EXPECT_TRUE(w.window->grab().toImage().save(BoardFixture::screenshotPath("allfriends_remove.png")));
+  w.window->activateRow(1);
+  EXPECT_EQ(w.lastMessage(), "Veltrana: " + BoardFixture::name(1) + " was removed from your best friends");
+  EXPECT_EQ(fixture.readBestFriends(), "1001*Friend 00***#1\n1003*Friend 02***#1\n");
+  w.window->activateRow(5);
+  EXPECT_EQ(w.lastMessage(), "Veltrana: " + BoardFixture::name(5) + " was not your best friend.");
+  w.window->activateRow(0);
+  w.window->activateRow(2);
+  EXPECT_EQ(fixture.readBestFriends(), "");
+  EXPECT_EQ(w.best.count(), 0);
+  // "Done" asks whether the removing is finished and rebuilds the board.
+  w.window->runCommand(ui::cmd::kDone);
+  EXPECT_EQ(w.lastMessage(), "Veltrana: Did you finish removing best friends?");
+  EXPECT_EQ(w.modesLeft, 1);
+  EXPECT_EQ(w.window->result(), ui::cmd::kDone);
+}
+
+TEST(AllFriendsWindow, NoToThePickQuestionKeepsBrowsing) {
+  BoardFixture fixture(10, 1);
+  Window w(fixture, {kIdNo});
+  w.window->runCommand(ui::cmd::kChooseBestFriends);
+  EXPECT_EQ(w.lastMessage(), "Veltrana: Do you want to pick new best friends?");
+  EXPECT_EQ(w.window->mode(), Mode::Browse);
+  EXPECT_FALSE(w.window->model()->background().isValid());
+  EXPECT_EQ(w.window->chrome()->softKeyBar()->menuId(), 147);
+  ui::g_selectedFriend = {};
+  w.window->activateRow(4);
+  EXPECT_EQ(ui::g_selectedFriend.uid, BoardFixture::uid(4));
+  EXPECT_EQ(fixture.readBestFriends(), "1001*Friend 00***#1\n");
+  w.window->selectRow(0);
+  EXPECT_TRUE(w.window->grab().toImage().save(BoardFixture::screenshotPath("allfriends_browse.png")));
+  w.window->runCommand(ui::cmd::kHelp);
+  EXPECT_EQ(w.help, "file://" + fixture.paths().folder + "help.html");
+  // Without a mode "Done" asks nothing and leaves the board alone.
+  const std::size_t asked = w.boxes.shown().size();
+  w.window->runCommand(ui::cmd::kDone);
+  EXPECT_EQ(w.boxes.shown().size(), asked);
+  EXPECT_EQ(w.modesLeft, 0);
+}
+
+TEST(AllFriendsModel, SortsByNameWithNamelessRowsLast) {
+  const ui::AllFriendsModel model({"3*N*Cy*A*t*s*y*\n", "1*N*\n", "2*N*Ab*B*t*s*y*\n"},
+                                  {"2*Ab***#2\n"}, nullptr);
+  ASSERT_EQ(model.rowCount(), 3);
+  EXPECT_EQ(model.row(0).field(2), "Ab");
+  EXPECT_EQ(model.row(0).mark, "#2");
+  EXPECT_EQ(model.row(1).field(2), "Cy");
+  EXPECT_EQ(model.row(1).mark, "#0");
+  EXPECT_EQ(model.row(2).field(0), "1");
+}
+
+}  // namespace

@@ -1,0 +1,71 @@
+// The small pieces of the kit: screen sizes, side margin, fonts and dialog units.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCursor>
+#include <QFontMetrics>
+
+#include "ui/dialogunits.h"
+#include "ui/fonts.h"
+#include "ui/phonescreen.h"
+#include "ui/waitcursor.h"
+
+TEST(PhoneScreen, SideMarginFollowsTheDpi) {
+  const struct {
+    int dpi;
+    int margin;
+  } cases[] = {{96, 7}, {128, 9}, {131, 10}, {192, 14}, {48, 4}};
+  for (const auto& test : cases) {
+    ui::PhoneScreen screen;
+    screen.dpi = test.dpi;
+    EXPECT_EQ(screen.sideMargin(), test.margin) << test.dpi;
+  }
+}
+
+TEST(PhoneScreen, ParseSize) {
+  EXPECT_EQ(ui::PhoneScreen::parseSize("480x640"), QSize(480, 640));
+  EXPECT_EQ(ui::PhoneScreen::parseSize("320X240"), QSize(320, 240));
+  for (const char* bad : {"", "480", "x640", "480x", "480x640x2", "-480x640", "480x5000", "a x b"})
+    EXPECT_FALSE(ui::PhoneScreen::parseSize(bad)) << bad;
+}
+
+TEST(Fonts, ItalicBoldAndSmallFromTheSystemFont) {
+  const struct {
+    int pixels;
+    int small;
+  } cases[] = {{12, 9}, {15, 12}, {24, 19}, {1, 1}};
+  for (const auto& test : cases) {
+    QFont system;
+    system.setPixelSize(test.pixels);
+    const ui::Fonts fonts = ui::Fonts::fromSystemFont(system);
+    EXPECT_TRUE(fonts.italic.italic());
+    EXPECT_EQ(fonts.italic.weight(), system.weight());
+    EXPECT_EQ(fonts.bold.weight(), 700);
+    EXPECT_FALSE(fonts.bold.italic());
+    EXPECT_EQ(fonts.small.pixelSize(), test.small) << test.pixels;
+    EXPECT_EQ(fonts.small.weight(), system.weight());
+    EXPECT_EQ(fonts.italic.pixelSize(), test.pixels);
+  }
+}
+
+TEST(DialogUnits, FourUnitsAcrossAreOneAverageCharacterAndEightDownOneLine) {
+  QFont font;
+  font.setPixelSize(12);
+  const ui::DialogUnits units(font);
+  EXPECT_GT(units.averageCharWidth(), 0);
+  EXPECT_EQ(units.x(4), units.averageCharWidth());
+  EXPECT_EQ(units.y(8), QFontMetrics(font).height());
+  EXPECT_EQ(units.rect(0, 0, 8, 16),
+            QRect(0, 0, 2 * units.averageCharWidth(), 2 * units.charHeight()));
+  EXPECT_EQ(units.x(0), 0);
+}
+
+TEST(WaitCursor, ShownWhileTheWorkRunsAndGoneAfter) {
+  ASSERT_EQ(QApplication::overrideCursor(), nullptr);
+  {
+    ui::WaitCursor wait;
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  }
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}

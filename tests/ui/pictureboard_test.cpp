@@ -1,0 +1,139 @@
+// The picture board in the main window, offscreen: cell positions, pictures on the pages,
+// "Next" through a further page, opening a friend, and screenshots for a look by eye.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QTest>
+
+#include "boardfixture.h"
+#include "platform/connectionkeeper.h"
+#include "platform/messageboxes.h"
+#include "ui/boardview.h"
+#include "ui/cellbutton.h"
+#include "ui/commandids.h"
+#include "ui/fonts.h"
+#include "ui/furtherpage.h"
+#include "ui/globals.h"
+#include "ui/mainwindow.h"
+#include "ui/pictureboard.h"
+
+namespace {
+
+struct Screen {
+  int width, height, dpi;
+};
+
+class PictureBoardTest : public ::testing::TestWithParam<Screen> {
+ protected:
+  void open(int best) {
+    const Screen screen = GetParam();
+    ui::g_screen = ui::PhoneScreen{screen.width, screen.height, screen.dpi};
+    QFont font = QApplication::font();
+    font.setPixelSize(ui::g_screen.systemFontPixels());
+    QApplication::setFont(font);
+    fonts_ = ui::Fonts::fromSystemFont(font);
+    fixture_ = std::make_unique<BoardFixture>(30, best);
+    window_ = std::make_unique<ui::MainWindow>(connection_, fonts_);
+    ASSERT_TRUE(window_->buildControls());
+    board_ = new ui::PictureBoard(fixture_->paths(), fonts_, boxes_, {});
+    window_->setBoard(board_);
+    window_->show();
+    window_->finishCreation();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    ui::g_selectedFriend = {};
+  }
+  QString size() const {
+    return QString("%1x%2").arg(GetParam().width).arg(GetParam().height);
+  }
+
+  platform::ConnectionKeeper connection_;
+  platform::LogMessageBoxes boxes_{std::vector<int>{}};
+  ui::Fonts fonts_;
+  std::unique_ptr<BoardFixture> fixture_;
+  std::unique_ptr<ui::MainWindow> window_;
+  ui::PictureBoard* board_ = nullptr;
+};
+
+TEST_P(PictureBoardTest, ShowsTheBestFriendsAndTheEmptyCells) {
+  for (int best : {0, 5, 25}) {
+    open(best);
+    const auto& grid = board_->view()->grid();
+    EXPECT_EQ(ui::g_sw, grid.columns);
+    if (GetParam().width == 240) {
+      EXPECT_EQ(grid.columns, 4);
+      EXPECT_EQ(grid.x0, 12);
+      EXPECT_EQ(board_->view()->cell(3)->x(), 177);
+    }
+    EXPECT_EQ(board_->view()->title()->text(), "My Best Friends");
+    EXPECT_TRUE(board_->view()->title()->font().bold());
+    EXPECT_EQ(board_->view()->cell(35)->width() == 0, grid.rows < 6 || grid.columns < 6);
+    const QImage shot = window_->grab().toImage();
+    EXPECT_TRUE(shot.save(BoardFixture::screenshotPath(
+        QString("board_%1_%2.png").arg(size()).arg(best))));
+    // The selection bar sits above the first cell.
+    const QPoint bar = board_->view()->mapTo(window_.get(), board_->view()->barRect().center());
+    const QColor colour = shot.pixelColor(bar * shot.devicePixelRatio());
+    EXPECT_EQ(colour, QColor(59, 89, 152));
+    // The first cell shows its friend's picture, or the empty-cell placeholder.
+    const auto& laid = board_->state().pictureSlots;
+    EXPECT_EQ(laid.paths.front(), fixture_->paths().picSquare +
+                                       (best ? BoardFixture::uid(0) + ".jpg" : "body.jpg"));
+    window_.reset();
+  }
+}
+
+TEST_P(PictureBoardTest, NextWrapsOnOnePageAndOpensTheSelectedFriend) {
+  open(5);
+  for (int i = 0; i < 4; ++i) board_->runCommand(ui::cmd::kNext);
+  EXPECT_EQ(board_->state().selected, 5);
+  board_->runCommand(ui::cmd::kFocusButton);
+  EXPECT_EQ(ui::g_selectedFriend.uid, BoardFixture::uid(4));
+  EXPECT_EQ(ui::g_selectedFriend.name.toStdString(), BoardFixture::name(4));
+  board_->runCommand(ui::cmd::kNext);
+  EXPECT_EQ(board_->state().selected, 1);
+  // An arrow key moves like "Next"; a tap on another cell selects it, a second tap opens it.
+  QTest::keyClick(board_->view()->focusButton(), Qt::Key_Right);
+  EXPECT_EQ(board_->state().selected, 2);
+  QTest::mouseClick(board_->view()->cell(2), Qt::LeftButton);
+  EXPECT_EQ(board_->state().selected, 3);
+  EXPECT_EQ(ui::g_selectedFriend.uid, BoardFixture::uid(4));
+  QTest::mouseClick(board_->view()->cell(2), Qt::LeftButton);
+  EXPECT_EQ(ui::g_selectedFriend.uid, BoardFixture::uid(2));
+}
+
+TEST_P(PictureBoardTest, NextLeadsThroughTheFurtherPageBackToTheFirstCell) {
+  open(25);
+  const int cells = board_->view()->grid().cellsPerPage();
+  const int pages = (25 + cells - 1) / cells;
+  ASSERT_EQ(board_->state().pictureSlots.totalPages, pages);
+  std::vector<int> shown;
+  board_->setDialogRunner([&](QDialog& dialog) {
+    auto& page = dynamic_cast<ui::FurtherPage&>(dialog);
+    dialog.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    shown.push_back(board_->state().currentPage);
+    if (shown.size() == 1) {
+      EXPECT_TRUE(dialog.grab().toImage().save(
+          BoardFixture::screenshotPath(QString("board_%1_page2.png").arg(size()))));
+    }
+    // Open the first friend of this page, then "Next" to past its last friend.
+    page.view()->focusButton()->click();
+    EXPECT_EQ(ui::g_selectedFriend.uid, BoardFixture::uid(cells * board_->state().currentPage));
+    while (page.end() == ui::board::PageEnd::Other) page.runCommand(ui::cmd::kNext);
+    return 0;
+  });
+  // On one page the last friend wraps to the first cell instead.
+  for (int i = 0; i < (pages > 1 ? cells : 25); ++i) board_->runCommand(ui::cmd::kNext);
+  std::vector<int> expected;
+  for (int p = 1; p < pages; ++p) expected.push_back(p);
+  EXPECT_EQ(shown, expected);
+  EXPECT_EQ(board_->state().currentPage, 0);
+  EXPECT_EQ(board_->state().selected, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, PictureBoardTest,
+                         ::testing::Values(Screen{240, 320, 96}, Screen{480, 640, 192}));
+
+}  // namespace

@@ -1,0 +1,76 @@
+// Screenshots of the main window with its soft-key bar, written under the build folder
+// (screenshots/) for a look by eye: closed and with the menu open, at 240 x 320 / 96 dpi and
+// at 480 x 640 / 192 dpi.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QPainter>
+#include <QTest>
+
+#include "platform/connectionkeeper.h"
+#include "ui/fonts.h"
+#include "ui/globals.h"
+#include "ui/mainwindow.h"
+#include "ui/softkeybar.h"
+
+namespace {
+
+QString screenshotPath(const QString& name) {
+  const QString folder = QStringLiteral(VELTRANA_BINARY_DIR "/screenshots");
+  QDir().mkpath(folder);
+  return folder + "/" + name;
+}
+
+// The window and, when open, its popup where it sits over the window.
+QImage shoot(ui::MainWindow& window) {
+  QImage image = window.grab().toImage();
+  if (QMenu* popup = window.chrome()->softKeyBar()->openPopup()) {
+    QPainter painter(&image);
+    painter.drawPixmap(window.mapFromGlobal(popup->pos()), popup->grab());
+  }
+  return image;
+}
+
+void shootAt(int width, int height, int dpi) {
+  ui::g_screen = ui::PhoneScreen{width, height, dpi};
+  const QFont oldFont = QApplication::font();
+  QFont font = oldFont;
+  font.setPixelSize(ui::g_screen.systemFontPixels());
+  QApplication::setFont(font);
+
+  platform::ConnectionKeeper connection;
+  const ui::Fonts fonts = ui::Fonts::fromSystemFont(font);
+  {
+    ui::MainWindow window(connection, fonts);
+    ASSERT_TRUE(window.buildControls());
+    window.show();
+    window.finishCreation();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_EQ(window.size(), QSize(width, height));
+
+    const QString size = QString("%1x%2").arg(width).arg(height);
+    const QImage closed = shoot(window);
+    EXPECT_EQ(closed.size(), QSize(width, height) * closed.devicePixelRatio());
+    // The bar's dark band fills the bottom row, the title strip's blue the top one.
+    EXPECT_LT(closed.pixelColor(width / 2, height - 2).lightness(), 100);
+    EXPECT_EQ(closed.pixelColor(width / 2, 2).blue() > closed.pixelColor(width / 2, 2).red(), true);
+    EXPECT_TRUE(closed.save(screenshotPath("mainwindow_" + size + ".png")));
+
+    window.chrome()->softKeyBar()->pressKey(0);
+    QMenu* popup = window.chrome()->softKeyBar()->openPopup();
+    ASSERT_TRUE(popup);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(popup));
+    EXPECT_TRUE(shoot(window).save(screenshotPath("mainwindow_menu_" + size + ".png")));
+    popup->close();
+  }
+  QApplication::setFont(oldFont);
+  ui::g_screen = ui::PhoneScreen{};
+}
+
+}  // namespace
+
+TEST(Screenshot, MainWindow240x320) { shootAt(240, 320, 96); }
+
+TEST(Screenshot, MainWindow480x640) { shootAt(480, 640, 192); }

@@ -1,0 +1,113 @@
+// Soft keys: F1/F2 and taps press them; a command key sends its id, a popup key opens its
+// menu above the bar, and the items send theirs.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include "ui/phonedialog.h"
+#include "ui/phoneframe.h"
+#include "ui/softkeybar.h"
+#include "ui/titlestrip.h"
+
+namespace {
+
+QAction* findAction(QMenu* menu, const QString& text) {
+  for (QAction* action : menu->actions()) {
+    if (action->text() == text) return action;
+    if (action->menu())
+      if (QAction* inner = findAction(action->menu(), text)) return inner;
+  }
+  return nullptr;
+}
+
+struct ShownFrame {
+  ui::PhoneFrame frame;
+  explicit ShownFrame(int menuId) {
+    frame.setSoftKeys(menuId);
+    frame.show();
+    frame.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&frame));
+  }
+};
+
+}  // namespace
+
+TEST(SoftKeyBar, KeysAndTapsOfATwoKeyBar) {
+  ShownFrame shown(154);  // "Done" 32823; "Menu" popup
+  QSignalSpy commands(&shown.frame, &ui::PhoneFrame::command);
+  ui::SoftKeyBar* bar = shown.frame.chrome()->softKeyBar();
+
+  QTest::keyClick(&shown.frame, Qt::Key_F1);
+  ASSERT_EQ(commands.count(), 1);
+  EXPECT_EQ(commands.takeFirst().at(0).toInt(), 32823);
+
+  QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() * 3 / 4, bar->height() / 2));
+  ASSERT_TRUE(bar->openPopup());
+  EXPECT_TRUE(bar->openPopup()->isVisible());
+  // It opens above the bar.
+  EXPECT_LE(bar->openPopup()->geometry().bottom(), bar->mapToGlobal(QPoint(0, 0)).y());
+  findAction(bar->openPopup(), "Big Picture")->trigger();
+  ASSERT_EQ(commands.count(), 1);
+  EXPECT_EQ(commands.takeFirst().at(0).toInt(), 32828);
+
+  QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() / 4, bar->height() / 2));
+  ASSERT_EQ(commands.count(), 1);
+  EXPECT_EQ(commands.takeFirst().at(0).toInt(), 32823);
+}
+
+TEST(SoftKeyBar, TheMainMenuOpensFromItsOnlyKey) {
+  ShownFrame shown(102);
+  QSignalSpy commands(&shown.frame, &ui::PhoneFrame::command);
+  ui::SoftKeyBar* bar = shown.frame.chrome()->softKeyBar();
+
+  QTest::keyClick(&shown.frame, Qt::Key_F2);  // no right key: nothing
+  EXPECT_EQ(bar->openPopup(), nullptr);
+  EXPECT_EQ(commands.count(), 0);
+
+  QTest::keyClick(&shown.frame, Qt::Key_F1);
+  QMenu* popup = bar->openPopup();
+  ASSERT_TRUE(popup);
+  for (const char* text : {"Find a Friend", "Notifications", "Home", "My Profile", "Hide", "Exit"})
+    EXPECT_TRUE(findAction(popup, text)) << text;
+  findAction(popup, "Exit")->trigger();
+  ASSERT_EQ(commands.count(), 1);
+  EXPECT_EQ(commands.takeFirst().at(0).toInt(), 32853);
+}
+
+TEST(PhoneFrame, TitleOnTopSoftKeysAtTheBottomAndABarReplacedWhole) {
+  ui::PhoneFrame frame;
+  frame.setWindowTitle("Veltrana");
+  ASSERT_TRUE(frame.setSoftKeys(104));
+  frame.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+  EXPECT_EQ(frame.size(), QSize(240, 320));
+  EXPECT_EQ(frame.chrome()->titleStrip()->geometry().top(), 0);
+  EXPECT_EQ(frame.chrome()->softKeyBar()->geometry().bottom(), 319);
+  EXPECT_LT(frame.chrome()->titleStrip()->geometry().bottom(), frame.client()->geometry().top());
+
+  EXPECT_FALSE(frame.setSoftKeys(999));
+  EXPECT_EQ(frame.chrome()->softKeyBar()->menuId(), 104);
+  ASSERT_TRUE(frame.setSoftKeys(169));
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(frame.chrome()->softKeyBar()->menuId(), 169);
+  EXPECT_EQ(frame.findChildren<ui::SoftKeyBar*>().size(), 1);
+}
+
+TEST(PhoneDialog, AFullScreenModalDialogEndsByItsSoftKey) {
+  ui::PhoneFrame owner;
+  owner.show();
+  ui::PhoneDialog dialog("About", &owner);
+  ASSERT_TRUE(dialog.setSoftKeys(104));  // "Done", id 1
+  QObject::connect(&dialog, &ui::PhoneDialog::command, &dialog, [&](int id) {
+    if (id == 1) dialog.accept();
+  });
+  QTimer::singleShot(0, &dialog, [&] { dialog.chrome()->softKeyBar()->pressKey(0); });
+  EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+  EXPECT_EQ(dialog.size(), owner.size());
+  EXPECT_TRUE(dialog.isModal());
+  EXPECT_EQ(dialog.windowTitle(), "About");
+}

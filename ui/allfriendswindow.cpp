@@ -1,0 +1,240 @@
+#include "allfriendswindow.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTableView>
+
+#include "allfriendsmodel.h"
+#include "bestfriends.h"
+#include "commandids.h"
+#include "friendpage.h"
+#include "globals.h"
+#include "menutable.h"
+#include "platform/messageboxes.h"
+
+namespace ui {
+namespace {
+
+const QColor kPickUpColour(152, 251, 152);
+const QColor kRemoveColour(219, 147, 112);
+constexpr const char* kCaption = "Veltrana";
+
+const char* finishQuestion(AllFriendsWindow::Mode mode) {
+  return mode == AllFriendsWindow::Mode::PickUp ? "Did you finish picking your new best friends?"
+                                                : "Did you finish removing best friends?";
+}
+
+}  // namespace
+
+AllFriendsWindow::AllFriendsWindow(BestFriends& bestFriends, platform::MessageBoxes& boxes,
+                                   std::function<void(const std::string&)> openHelp,
+                                   QWidget* owner)
+    : PhoneDialog(QStringLiteral("All Friends"), owner),
+      bestFriends_(bestFriends),
+      boxes_(boxes),
+      openHelp_(std::move(openHelp)),
+      model_(new AllFriendsModel(bestFriends.store().load(friends::CacheFile::AllFriends),
+                                 bestFriends.store().load(friends::CacheFile::BestFriends),
+                                 this)),
+      list_(new QTableView(client())),
+      pictureBox_(new QLabel(client())),
+      info_(new QLabel(client())) {
+  list_->setModel(model_);
+  list_->horizontalHeader()->hide();
+  list_->verticalHeader()->hide();
+  list_->setShowGrid(false);
+  list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  list_->setTextElideMode(Qt::ElideRight);
+  list_->setWordWrap(false);
+  list_->verticalHeader()->setDefaultSectionSize(18);
+  list_->installEventFilter(this);
+  connect(list_, &QTableView::activated, this,
+          [this](const QModelIndex& index) { activateRow(index.row()); });
+  connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) {
+            if (current.isValid()) selectRow(current.row());
+          });
+  pictureBox_->setObjectName(QStringLiteral("36279"));
+  pictureBox_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  info_->setObjectName(QStringLiteral("36278"));
+  info_->setWordWrap(true);
+  info_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  info_->setTextFormat(Qt::PlainText);
+  setSoftKeys(menu::kAllFriends);
+  connect(this, &PhoneDialog::command, this, &AllFriendsWindow::runCommand);
+  list_->setFocus();
+}
+
+AllFriendsWindow::~AllFriendsWindow() = default;
+
+void AllFriendsWindow::resizeEvent(QResizeEvent* event) {
+  PhoneDialog::resizeEvent(event);
+  const int w = client()->width();
+  const int h = client()->height();
+  const int m = g_screen.sideMargin();
+  const int top = h * 3 / 4;
+  list_->setGeometry(m, 0, w - 2 * m, top - 5);
+  pictureBox_->setGeometry(5, top, 55, h / 4);
+  info_->setGeometry(60, top, w - 60, h / 4);
+  const int scrollBar = list_->verticalScrollBar()->sizeHint().width();
+  list_->setColumnWidth(1, 100);
+  list_->setColumnWidth(0, std::max(list_->viewport()->width(), w - 2 * m - scrollBar) - 100);
+  showPicture();
+}
+
+int AllFriendsWindow::ask(const char* question) {
+  platform::MessageBoxRequest request;
+  request.caption = kCaption;
+  request.text = question;
+  request.icon = platform::MbIcon::Question;
+  request.buttons = platform::MbButtons::YesNo;
+  return boxes_.show(request);
+}
+
+void AllFriendsWindow::tell(const std::string& text) {
+  platform::MessageBoxRequest request;
+  request.caption = kCaption;
+  request.text = text;
+  boxes_.show(request);
+}
+
+void AllFriendsWindow::setMode(Mode mode) {
+  mode_ = mode;
+  model_->setBackground(mode == Mode::PickUp   ? kPickUpColour
+                        : mode == Mode::Remove ? kRemoveColour
+                                               : QColor());
+}
+
+void AllFriendsWindow::enterMode(Mode mode) {
+  setMode(mode);
+  const bool pickUp = mode == Mode::PickUp;
+  if (ask(pickUp ? "Do you want to pick new best friends?"
+                 : "Do you want to remove some people from best friends?") == platform::kIdYes)
+    setSoftKeys(pickUp ? menu::kPickMode : menu::kRemoveMode);
+  else
+    setMode(Mode::Browse);
+}
+
+// Asks whether the mode's work is finished; true when no mode is left set.
+bool AllFriendsWindow::leaveMode() {
+  if (mode_ == Mode::Browse) return true;
+  if (ask(finishQuestion(mode_)) != platform::kIdYes) return false;
+  setSoftKeys(menu::kAllFriends);
+  setMode(Mode::Browse);
+  emit modeLeft();
+  return true;
+}
+
+void AllFriendsWindow::runCommand(int id) {
+  switch (id) {
+    case cmd::kChooseBestFriends:
+      enterMode(Mode::PickUp);
+      break;
+    case cmd::kRemoveBestFriends:
+      enterMode(Mode::Remove);
+      break;
+    case cmd::kAllFriends:
+      leaveMode();
+      break;
+    case cmd::kDone:
+      if (leaveMode()) done(cmd::kDone);
+      break;
+    case cmd::kHelp:
+      if (openHelp_) openHelp_("file://" + bestFriends_.store().paths().folder + "help.html");
+      break;
+    default:
+      break;
+  }
+}
+
+void AllFriendsWindow::reject() { runCommand(cmd::kDone); }
+
+bool AllFriendsWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == list_ && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && list_->currentIndex().isValid()) {
+      activateRow(list_->currentIndex().row());
+      return true;
+    }
+  }
+  return PhoneDialog::eventFilter(watched, event);
+}
+
+void AllFriendsWindow::selectRow(int row) {
+  const auto& r = model_->row(row);
+  info_->setText(QString::fromStdString(r.field(2) + ",    " + r.field(3) + " " + r.field(4) +
+                                        ", " + r.field(5) + ", " + r.field(6)));
+  g_selectedFriend.uid = r.field(0);
+  g_selectedFriend.name = QString::fromStdString(r.field(2));
+  g_selectedFriend.picturePath =
+      QString::fromStdString(bestFriends_.store().paths().picSquare + r.field(0) + ".jpg");
+  if (list_->currentIndex().row() != row) list_->selectRow(row);
+  showPicture();
+}
+
+void AllFriendsWindow::showPicture() {
+  // White first; the picture, when it loads, stretched to 55 x 50 beside the margin.
+  QPixmap box(57, std::max(pictureBox_->height(), 50));
+  box.fill(Qt::white);
+  const std::string path = g_selectedFriend.picturePath.toStdString();
+  if (!g_selectedFriend.uid.empty() && image_.load(path, 55, 50)) {
+    const QImage picture(reinterpret_cast<const uchar*>(image_.pixels()), image_.width(),
+                         image_.height(), image_.bytesPerLine(), QImage::Format_RGB32);
+    QPainter painter(&box);
+    painter.drawImage(QRect(5, 0, 55, 50), picture);
+  }
+  pictureBox_->setPixmap(box);
+}
+
+void AllFriendsWindow::activateRow(int row) {
+  if (row < 0 || row >= model_->rowCount()) return;
+  const auto& r = model_->row(row);
+  const std::string uid = r.field(0);
+  const std::string name = r.field(2);
+  if (mode_ == Mode::PickUp) {
+    g_selectedFriend.name = QString::fromStdString(name);
+    switch (bestFriends_.add(uid, name)) {
+      case BestFriends::kAdded:
+        model_->setMark(row, "#1");
+        tell(name + " was added to your best friends");
+        break;
+      case BestFriends::kAlready:
+        tell(name + " is already your best friend.");
+        break;
+      case BestFriends::kLimit: {
+        platform::MessageBoxRequest request;
+        request.caption = kCaption;
+        request.text = "You have reached the maximum number of best friends!";
+        request.icon = platform::MbIcon::Stop;
+        boxes_.show(request);
+        break;
+      }
+      default:
+        break;
+    }
+  } else if (mode_ == Mode::Remove) {
+    switch (bestFriends_.remove(uid)) {
+      case BestFriends::kRemoved:
+        model_->setMark(row, "#0");
+        tell(name + " was removed from your best friends");
+        break;
+      case BestFriends::kNotBestFriend:
+        tell(name + " was not your best friend.");
+        break;
+      default:
+        break;  // bf1.txt could not be replaced: it and the list stay as they were
+    }
+  } else {
+    g_selectedFriend.uid = uid;
+    g_selectedFriend.name = QString::fromStdString(name);
+    openFriendPage();
+    showPicture();
+  }
+}
+
+}  // namespace ui

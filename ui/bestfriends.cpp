@@ -1,0 +1,48 @@
+#include "bestfriends.h"
+
+#include <cstdio>
+
+#include "boardlayout.h"
+#include "friends/friend.h"
+
+namespace ui {
+
+BestFriends::BestFriends(friends::CachePaths paths,
+                         std::function<void(const std::string&)> fetchSquare)
+    : store_(std::move(paths)), fetchSquare_(std::move(fetchSquare)) {}
+
+void BestFriends::load() { lines_ = store_.load(friends::CacheFile::BestFriends); }
+
+const std::string* BestFriends::find(const std::string& uid) const {
+  for (const auto& line : lines_)
+    if (board::uidOf(line) == uid) return &line;
+  return nullptr;
+}
+
+BestFriends::Result BestFriends::add(const std::string& uid, const std::string& name) {
+  if (count() >= kMaximum) return kLimit;
+  if (find(uid)) return kAlready;
+  const std::string line = friends::newBestFriendLine(uid, name);
+  std::FILE* file = std::fopen(store_.paths().bf1.c_str(), "ab");
+  if (!file) return kWriteFailed;
+  const bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size();
+  if (std::fclose(file) != 0 || !written) return kWriteFailed;
+  if (fetchSquare_) fetchSquare_(uid);
+  lines_.push_back(line);
+  return kAdded;
+}
+
+BestFriends::Result BestFriends::remove(const std::string& uid) {
+  std::vector<std::string> kept;
+  for (const auto& line : lines_)
+    if (board::uidOf(line) != uid) kept.push_back(line);
+  if (kept.size() == lines_.size()) return kNotBestFriend;
+  std::string content;
+  for (const auto& line : kept) content += line;
+  // Replaced whole, so that a failure leaves the old file rather than a half-written one.
+  if (!store_.replace(friends::CacheFile::BestFriends, content)) return kWriteFailed;
+  lines_ = std::move(kept);
+  return kRemoved;
+}
+
+}  // namespace ui

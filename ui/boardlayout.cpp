@@ -1,0 +1,108 @@
+#include "boardlayout.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace ui::board {
+namespace {
+
+Grid layout(int width, int rows, int top) {
+  Grid grid;
+  grid.columns = columnsFor(width);
+  grid.rows = std::clamp(rows, 0, kMaxCells);
+  grid.x0 = (width - kCellPitch * grid.columns + 5) / 2;
+  for (int r = 0; r < grid.rows; ++r)
+    for (int c = 0; c < grid.columns; ++c)
+      grid.cells.push_back({grid.x0 + kCellPitch * c, top + kCellPitch * r - 4, r, c});
+  return grid;
+}
+
+bool canOpen(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return false;
+  std::fclose(file);
+  return true;
+}
+
+}  // namespace
+
+int columnsFor(int width) { return std::clamp(width / kColumnWidth, 0, kMaxCells); }
+
+int pictureRows(int height) {
+  return std::clamp((height - 2 * (kFixedFrame + 10)) / kCellPitch, 0, kMaxCells);
+}
+
+Grid mainGrid(int width, int height) {
+  const int rows = std::clamp((height - 25) / kCellPitch, 0, kMaxCells);
+  std::printf("g_sh = %d\n", rows);
+  return layout(width, rows, 35);
+}
+
+Grid pageGrid(int width, int height) { return layout(width, pictureRows(height), 20); }
+
+Slots prepareSlots(const std::vector<std::string>& entries, const std::string& folder,
+                   int columns, int rows) {
+  Slots slots;
+  // The slot table has a fixed size; entries past it are not shown.
+  const int n = std::min(static_cast<int>(entries.size()), kMaxSlots);
+  for (int i = 0; i < n; ++i) {
+    const std::string own = folder + uidOf(entries[static_cast<std::size_t>(i)]) + ".jpg";
+    slots.paths.push_back(canOpen(own) ? own : folder + "body_bf.jpg");
+  }
+  // A window too small for one cell still has one page (and no division by zero).
+  const int k = std::max(columns * rows, 1);
+  if (n <= k) {
+    slots.paths.resize(static_cast<std::size_t>(k), folder + "body.jpg");
+    slots.totalPages = 1;
+  } else {
+    slots.totalPages = n / k + (n % k != 0 ? 1 : 0);
+    const int end = std::min(slots.totalPages * k, kMaxSlots + k);
+    for (int i = n; i < end; ++i) {
+      std::printf("%d\n", i);
+      std::printf("g_sw =%d, g_sh =%d, total=%d\n", columns, rows, slots.totalPages);
+      slots.paths.push_back(folder + "body.jpg");
+    }
+  }
+  return slots;
+}
+
+std::string uidOf(const std::string& line) { return line.substr(0, line.find('*')); }
+
+std::string nameOf(const std::string& line) {
+  const auto star = line.find('*');
+  if (star == std::string::npos) return {};
+  const auto end = line.find('*', star + 1);
+  std::string name = line.substr(star + 1, end == std::string::npos ? std::string::npos
+                                                                     : end - star - 1);
+  while (!name.empty() && (name.back() == '\n' || name.back() == '\r')) name.pop_back();
+  return name;
+}
+
+int advanceSelection(int& s, int cellCount, int entries, int offset, bool mainWindow) {
+  if (mainWindow && s + offset >= entries) s = 0;
+  if (s >= cellCount) return kPastPage;
+  if (!mainWindow && s + offset >= entries) return kPastLastFriend;
+  ++s;
+  return kMoved;
+}
+
+void walkFurtherPages(int totalPages, int& currentPage, int& s,
+                      const std::function<PageEnd(int)>& show) {
+  currentPage = 1;
+  while (currentPage < totalPages) {
+    s = 1;
+    const PageEnd end = show(currentPage);
+    if (end == PageEnd::Next && currentPage + 1 >= totalPages) {
+      s = 1;
+      break;
+    }
+    if (end == PageEnd::Previous) {
+      if (currentPage - 1 < 1) break;
+      currentPage -= 2;
+    }
+    ++currentPage;
+  }
+  currentPage = 0;
+}
+
+}  // namespace ui::board

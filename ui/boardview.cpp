@@ -1,0 +1,125 @@
+#include "boardview.h"
+
+#include <algorithm>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+
+#include "cellbutton.h"
+#include "globals.h"
+
+namespace ui {
+namespace {
+const QColor kBarColour(59, 89, 152);
+}
+
+BoardView::BoardView(BoardState& state, bool mainWindow, const QFont* titleFont, QWidget* parent)
+    : QWidget(parent), state_(state), main_(mainWindow), focus_(new QPushButton(this)) {
+  setAutoFillBackground(true);
+  QPalette colours = palette();
+  colours.setColor(QPalette::Window, Qt::white);
+  setPalette(colours);
+  if (main_) {
+    title_ = new QLabel(QStringLiteral("My Best Friends"), this);
+    title_->setAlignment(Qt::AlignCenter);
+    if (titleFont) title_->setFont(*titleFont);
+    title_->setGeometry(5, 5, 200, 20);
+  }
+  for (int i = 0; i < 36; ++i) {
+    auto* cell = new CellButton(
+        state_.image,
+        [this, i]() -> std::string {
+          const int index = gridIndex(i);
+          if (index < 0) return {};
+          const auto slot = static_cast<std::size_t>(firstSlot() + index);
+          return slot < state_.pictureSlots.paths.size() ? state_.pictureSlots.paths[slot] : std::string();
+        },
+        this);
+    cell->setObjectName(QString::number((main_ ? 37001 : 37037) + i));
+    cell->setGeometry(0, 0, 0, 0);
+    connect(cell, &QPushButton::clicked, this, [this, i] { cellClicked(i); });
+    cells_[static_cast<std::size_t>(i)] = cell;
+  }
+  // Holds the keyboard focus so that the action key clicks it.
+  focus_->setObjectName(QStringLiteral("37106"));
+  focus_->setGeometry(0, 0, 0, 0);
+  focus_->installEventFilter(this);
+  connect(focus_, &QPushButton::clicked, this, &BoardView::openRequested);
+  setFocusProxy(focus_);
+}
+
+int BoardView::firstSlot() const {
+  return main_ ? 0 : grid_.cellsPerPage() * state_.currentPage;
+}
+
+QRect BoardView::barRect() const {
+  const int s = state_.selected;
+  if (s < 1 || s > static_cast<int>(grid_.cells.size())) return {};
+  const auto& record = grid_.cells[static_cast<std::size_t>(s - 1)];
+  return {record.x, record.barTop, board::kBarWidth, board::kBarHeight};
+}
+
+void BoardView::repaintCells() {
+  for (auto* cell : cells_) cell->update();
+  update();
+}
+
+void BoardView::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  grid_ = main_ ? board::mainGrid(width(), height()) : board::pageGrid(width(), height());
+  if (main_) {
+    g_sw = grid_.columns;
+    g_sh = grid_.rows;
+    // 20 pixels high, or the bold font's height on a dense screen so that it is not cut.
+    title_->setGeometry(5, 5, width(), std::max(20, title_->fontMetrics().height()));
+  }
+  for (auto* cell : cells_) cell->setGeometry(0, 0, 0, 0);
+  for (const auto& record : grid_.cells)
+    cells_[static_cast<std::size_t>(record.row * 6 + record.column)]->setGeometry(
+        record.x, record.top(), board::kCellSize, board::kCellSize);
+}
+
+void BoardView::paintEvent(QPaintEvent* event) {
+  QWidget::paintEvent(event);
+  const QRect bar = barRect();
+  if (bar.isEmpty()) return;
+  QPainter painter(this);
+  painter.fillRect(bar, kBarColour);
+}
+
+bool BoardView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == focus_ && event->type() == QEvent::KeyPress) {
+    switch (static_cast<QKeyEvent*>(event)->key()) {
+      case Qt::Key_Left:
+      case Qt::Key_Right:
+      case Qt::Key_Up:
+      case Qt::Key_Down:
+        emit nextRequested();
+        return true;
+      default:
+        break;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+int BoardView::gridIndex(int cell) const {
+  const int row = cell / 6, column = cell % 6;
+  if (row >= grid_.rows || column >= grid_.columns) return -1;
+  return row * grid_.columns + column;
+}
+
+void BoardView::cellClicked(int cell) {
+  focus_->setFocus();
+  const int index = gridIndex(cell);
+  if (index < 0) return;
+  if (index + 1 == state_.selected) {
+    emit openRequested();
+    return;
+  }
+  state_.selected = index + 1;
+  update();
+}
+
+}  // namespace ui

@@ -1,0 +1,43 @@
+#include "furtherpage.h"
+
+#include <QVBoxLayout>
+
+#include "boardview.h"
+#include "commandids.h"
+#include "menutable.h"
+
+namespace ui {
+
+FurtherPage::FurtherPage(BoardState& state, QWidget* owner)
+    : PhoneDialog(QStringLiteral("Veltrana"), owner),
+      state_(state),
+      view_(new BoardView(state, false, nullptr, client())) {
+  auto* layout = new QVBoxLayout(client());
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(view_);
+  setSoftKeys(menu::kFurtherPage);
+  connect(this, &PhoneDialog::command, this, &FurtherPage::runCommand);
+  connect(view_, &BoardView::nextRequested, this, [this] { runCommand(cmd::kNext); });
+  connect(view_, &BoardView::openRequested, this, &FurtherPage::openRequested);
+  view_->setFocus();
+}
+
+void FurtherPage::runCommand(int id) {
+  if (id == cmd::kNext) {
+    const int offset = view_->grid().cellsPerPage() * state_.currentPage;
+    const int result =
+        board::advanceSelection(state_.selected, static_cast<int>(view_->grid().cells.size()),
+                                static_cast<int>(state_.entries.size()), offset, false);
+    view_->update();
+    if (result != board::kMoved) {
+      end_ = board::PageEnd::Next;
+      done(cmd::kNext);
+    }
+  } else if (id == cmd::kPrevious) {
+    state_.selected = 1;
+    end_ = board::PageEnd::Previous;
+    done(cmd::kPrevious);
+  }
+}
+
+}  // namespace ui

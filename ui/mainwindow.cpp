@@ -1,0 +1,132 @@
+#include "mainwindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QIcon>
+#include <QVBoxLayout>
+
+#include "commandids.h"
+#include "globals.h"
+#include "menutable.h"
+#include "platform/connectionkeeper.h"
+#include "pictureboard.h"
+#include "platform/qtwindowendpoint.h"
+#include "trace.h"
+#include "windowtimers.h"
+
+namespace ui {
+
+MainWindow::MainWindow(platform::ConnectionKeeper& connection, const Fonts& fonts, QWidget* parent)
+    : PhoneFrame(parent), connection_(connection), fonts_(fonts), timers_(new WindowTimers(this)) {
+  setWindowTitle(QString::fromUtf8(kTitle));
+  connect(this, &PhoneFrame::command, this, &MainWindow::runCommand);
+  // A copy that runs alongside an earlier one (which holds the class) stays unregistered.
+  endpoint_ = QtWindowEndpoint::create(
+      kClassName, [this](const platform::WindowMessage& message) { return handleMessage(message); },
+      nullptr, this);
+}
+
+MainWindow::~MainWindow() = default;
+
+bool MainWindow::buildControls() {
+  if (!setSoftKeys(menu::kMain)) return false;
+  setWindowIcon(QIcon(QStringLiteral(":/icons/142.png")));
+  return true;
+}
+
+void MainWindow::finishCreation() {
+  created_ = true;
+  // From the message loop, as the phone's loop would retrieve them: a quit handled before
+  // the loop runs would be lost.
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        const auto waiting = std::move(waiting_);
+        waiting_.clear();
+        for (const auto& message : waiting) handleMessage(message);
+      },
+      Qt::QueuedConnection);
+}
+
+int64_t MainWindow::handleMessage(const platform::WindowMessage& message) {
+  if (!created_) {
+    waiting_.push_back(message);
+    return 0;
+  }
+  switch (message.id) {
+    case platform::kMsgActivate:
+      activate();
+      break;
+    case platform::kMsgCommand:
+      runCommand(static_cast<int>(message.wParam & 0xffff));  // the low word is the id
+      break;
+    case platform::kMsgClose:
+      break;  // left only by "Exit"
+    case platform::kMsgQuit:
+      // A quit request carrying 1 is dispatched like any message and the loop goes on.
+      if (message.lParam != 1) quit(static_cast<int>(message.wParam));
+      break;
+    case platform::kMsgDestroy:
+      quit(0);
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+void MainWindow::setBoard(PictureBoard* board) {
+  board_ = board;
+  auto* layout = new QVBoxLayout(client());
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(board);
+  board->setFocus();
+}
+
+void MainWindow::runCommand(int id) {
+  if (board_ && board_->runCommand(id)) return;
+  switch (id) {
+    case cmd::kExit:
+    case cmd::kExitQuiet:
+      connection_.release();
+      quit(0);
+      break;
+    case cmd::kHide:
+      g_hidden = true;
+      hide();
+      break;
+    default:
+      break;  // the other commands arrive with their windows
+  }
+}
+
+void MainWindow::activate() {
+  if (g_hidden) {
+    show();
+    g_hidden = false;
+  }
+  if (!isVisible()) return;  // still starting: it shows itself when ready
+  raise();
+  activateWindow();
+  // Owned dialogs come along, as the phone brings a window's pop-ups with it.
+  if (QWidget* modal = QApplication::activeModalWidget()) {
+    modal->raise();
+    modal->activateWindow();
+  }
+}
+
+void MainWindow::quit(int exitCode) { QCoreApplication::exit(exitCode); }
+
+void MainWindow::closeEvent(QCloseEvent* event) { event->ignore(); }
+
+void MainWindow::showEvent(QShowEvent* event) {
+  PhoneFrame::showEvent(event);
+  trace("main window shown\n");
+}
+
+void MainWindow::hideEvent(QHideEvent* event) {
+  PhoneFrame::hideEvent(event);
+  trace("main window hidden\n");
+}
+
+}  // namespace ui

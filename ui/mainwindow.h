@@ -1,0 +1,74 @@
+#pragma once
+// The main window: a phone frame titled "Veltrana" with the "Menu" soft key of menu 102,
+// registered in the window directory as class "Veltrana" so that a second copy of the program
+// and the companion programs can reach it. It owns the numbered timers. It is left only by
+// "Exit": the close request is ignored.
+#include <memory>
+#include <vector>
+
+#include "fonts.h"
+#include "phoneframe.h"
+#include "platform/windowdirectory.h"
+
+class QtWindowEndpoint;
+
+namespace platform {
+class ConnectionKeeper;
+}
+
+namespace ui {
+
+class WindowTimers;
+class PictureBoard;
+
+class MainWindow : public PhoneFrame {
+  Q_OBJECT
+
+ public:
+  static constexpr const char* kClassName = "Veltrana";
+  static constexpr const char* kTitle = "Veltrana";
+
+  // Registers the window class at once, so that a second copy finds the window while it is
+  // still being created; messages that arrive before finishCreation() wait until then.
+  MainWindow(platform::ConnectionKeeper& connection, const Fonts& fonts, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // Builds the controls and the soft-key bar; false when the bar cannot be made.
+  bool buildControls();
+  // Creation is complete: messages that waited are handled once the message loop runs, in
+  // their order of arrival.
+  void finishCreation();
+
+  bool registered() const { return endpoint_ != nullptr; }
+  const Fonts& fonts() const { return fonts_; }
+  WindowTimers& timers() { return *timers_; }
+
+  // A message from the window directory (also how tests drive the window).
+  int64_t handleMessage(const platform::WindowMessage& message);
+  // Runs a command of the menu or the window.
+  void runCommand(int id);
+  // Activation: shows a window that "Hide" hid, and brings it to the front.
+  void activate();
+  // The picture board fills the client area; it takes "Next", 32851, the focus button and
+  // "Friends". The window takes ownership.
+  void setBoard(PictureBoard* board);
+  PictureBoard* board() const { return board_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+
+ private:
+  void quit(int exitCode);
+
+  platform::ConnectionKeeper& connection_;
+  const Fonts& fonts_;
+  WindowTimers* timers_;
+  std::unique_ptr<QtWindowEndpoint> endpoint_;
+  bool created_ = false;
+  std::vector<platform::WindowMessage> waiting_;
+  PictureBoard* board_ = nullptr;
+};
+
+}  // namespace ui

@@ -1,0 +1,76 @@
+#include "menutable.h"
+
+#include "commandids.h"
+
+namespace ui {
+namespace {
+
+MenuItem item(const char* text, int id) { return MenuItem{QString::fromUtf8(text), id, {}}; }
+MenuItem popup(const char* text, std::vector<MenuItem> items) {
+  return MenuItem{QString::fromUtf8(text), 0, std::move(items)};
+}
+MenuItem separator() { return MenuItem{}; }
+
+std::vector<MenuResource> buildTable() {
+  using namespace cmd;
+  return {
+      {menu::kMain,
+       {popup("Menu",
+              {item("Find a Friend", kFindFriend), item("Status", kStatus),
+               item("Friends", kFriends), item("About", kAbout), item("Upload Photo", kUploadPhoto),
+               item("Help", kHelp), separator(), item("Notifications", kNotifications),
+               item("Birthdays", kBirthdays), item("Relation Change", kRelationChange), separator(),
+               popup("View", {item("Home", kViewHome), item("Inbox", kViewInbox),
+                              item("My Profile", kViewProfile)}),
+               item("Hide", kHide), item("Exit", kExit)})}},
+      {menu::kDoneSelectFriend, {item("Done", kDone), item("Select Friend", 32788)}},
+      {menu::kDone, {item("Done", kDone)}},
+      {menu::kFriendPage,
+       {item("Done", 32823),
+        popup("Menu", {item("All About Friend", 32826), item("Refresh Status", 32825),
+                       item("Big Picture", 32828), item("Go Facebook", 32877)})}},
+      {menu::kBigPicture, {item("Done", 32823)}},
+      {menu::kFriendInfo, {item("Done", 32862)}},
+      {menu::kAllAboutFriend, {item("Cancel", 32874), item("Submit", 32875)}},
+      {menu::kRelationChanges, {item("Done", 32882)}},
+      {menu::kBirthdays, {item("Done", 32884)}},
+      {menu::kAllFriends,
+       {item("Done", kDone),
+        popup("Menu", {item("Choose Best Friends", kChooseBestFriends),
+                       item("Remove From Best Friends", kRemoveBestFriends),
+                       item("All Friends", kAllFriends), item("Help", kHelp)})}},
+      {menu::kRemoveMode,
+       {item("Done", kDone), popup("Menu", {item("Remove From Best Friends", kRemoveBestFriends),
+                                            item("All Friends", kAllFriends)})}},
+      {menu::kFurtherPage, {item("Previous", kPrevious), item("Next", kNext)}},
+      {menu::kPickMode,
+       {item("Done", kDone), popup("Menu", {item("Choose Best Friends", kChooseBestFriends),
+                                            item("All Friends", kAllFriends)})}},
+  };
+}
+
+void collect(const std::vector<MenuItem>& items, std::vector<int>& ids) {
+  for (const auto& entry : items) {
+    if (entry.isPopup())
+      collect(entry.popup, ids);
+    else if (!entry.isSeparator())
+      ids.push_back(entry.id);
+  }
+}
+
+}  // namespace
+
+const MenuResource* findMenu(int id) {
+  static const std::vector<MenuResource> table = buildTable();
+  for (const auto& resource : table)
+    if (resource.id == id) return &resource;
+  return nullptr;
+}
+
+std::vector<int> commandIds(const MenuResource& menu) {
+  std::vector<int> ids;
+  collect(menu.keys, ids);
+  return ids;
+}
+
+}  // namespace ui

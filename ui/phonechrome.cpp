@@ -1,0 +1,45 @@
+#include "phonechrome.h"
+
+#include <QVBoxLayout>
+
+#include "globals.h"
+#include "menutable.h"
+#include "softkeybar.h"
+#include "titlestrip.h"
+
+namespace ui {
+
+PhoneChrome::PhoneChrome(QWidget* host) : QObject(host), host_(host) {
+  host->setFixedSize(g_screen.size());
+  layout_ = new QVBoxLayout(host);
+  layout_->setContentsMargins(0, 0, 0, 0);
+  layout_->setSpacing(0);
+  title_ = new TitleStrip(host);
+  client_ = new QWidget(host);
+  client_->setAutoFillBackground(true);
+  QPalette palette = client_->palette();
+  palette.setColor(QPalette::Window, Qt::white);
+  client_->setPalette(palette);
+  layout_->addWidget(title_);
+  layout_->addWidget(client_, 1);
+}
+
+SoftKeyBar* PhoneChrome::softKeyBar() const { return bar_; }
+
+bool PhoneChrome::setSoftKeys(int menuId) {
+  const MenuResource* menu = findMenu(menuId);
+  if (!menu) return false;
+  // The old bar may be the sender of the command that changes the state: let it finish.
+  if (bar_) {
+    layout_->removeWidget(bar_);
+    bar_->hide();
+    bar_->deleteLater();
+  }
+  bar_ = new SoftKeyBar(*menu, host_);
+  connect(bar_, &SoftKeyBar::commandTriggered, this, &PhoneChrome::command);
+  layout_->addWidget(bar_);
+  bar_->show();
+  return true;
+}
+
+}  // namespace ui

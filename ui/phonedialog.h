@@ -1,0 +1,27 @@
+#pragma once
+// A modal full-screen dialog: the phone frame's geometry with its own title strip and
+// soft-key bar. Open it with exec(); its soft keys arrive as command().
+#include <QDialog>
+
+#include "phonechrome.h"
+
+namespace ui {
+
+class PhoneDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  PhoneDialog(const QString& title, QWidget* owner);
+
+  QWidget* client() const { return chrome_->client(); }
+  PhoneChrome* chrome() const { return chrome_; }
+  bool setSoftKeys(int menuId) { return chrome_->setSoftKeys(menuId); }
+
+ signals:
+  void command(int id);
+
+ private:
+  PhoneChrome* chrome_;
+};
+
+}  // namespace ui

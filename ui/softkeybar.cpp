@@ -1,0 +1,107 @@
+#include "softkeybar.h"
+
+#include <QLinearGradient>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QShortcut>
+
+#include "globals.h"
+
+namespace ui {
+
+SoftKeyBar::SoftKeyBar(const MenuResource& menu, QWidget* parent) : QWidget(parent), menu_(menu) {
+  setFixedHeight(g_screen.scaled(26));
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  // Window shortcuts: each window has its own bar, and a replaced bar takes its keys along.
+  const Qt::Key keys[] = {Qt::Key_F1, Qt::Key_F2};
+  for (int index = 0; index < 2; ++index) {
+    auto* shortcut = new QShortcut(QKeySequence(keys[index]), this);
+    shortcut->setContext(Qt::WindowShortcut);
+    connect(shortcut, &QShortcut::activated, this, [this, index] { pressKey(index); });
+  }
+}
+
+QMenu* SoftKeyBar::openPopup() const { return popup_; }
+
+QSize SoftKeyBar::sizeHint() const { return {g_screen.width, g_screen.scaled(26)}; }
+
+void SoftKeyBar::pressKey(int index) {
+  if (index < 0 || index >= static_cast<int>(menu_.keys.size())) return;
+  const SoftKey& key = menu_.keys[index];
+  if (!key.isPopup()) {
+    emit commandTriggered(key.id);
+    return;
+  }
+  if (popup_) popup_->close();
+  QMenu* popup = buildPopup(key.popup, this);
+  popup->setAttribute(Qt::WA_DeleteOnClose);
+  popup_ = popup;
+  // Opens upward from the key, as the phone's menus do; left key menus align left.
+  const QSize size = popup->sizeHint();
+  const QRect rect = keyRect(index);
+  const int x = index == 0 ? rect.left() : rect.right() + 1 - size.width();
+  popup->popup(mapToGlobal(QPoint(std::max(0, x), -size.height())));
+}
+
+QMenu* SoftKeyBar::buildPopup(const std::vector<MenuItem>& items, QWidget* parent) {
+  auto* popup = new QMenu(parent);
+  for (const MenuItem& entry : items) {
+    if (entry.isSeparator()) {
+      popup->addSeparator();
+    } else if (entry.isPopup()) {
+      QMenu* sub = buildPopup(entry.popup, popup);
+      sub->setTitle(entry.text);
+      popup->addMenu(sub);
+    } else {
+      const int id = entry.id;
+      popup->addAction(entry.text, this, [this, id] { emit commandTriggered(id); });
+    }
+  }
+  return popup;
+}
+
+QRect SoftKeyBar::keyRect(int index) const {
+  const int half = width() / 2;
+  return index == 0 ? QRect(0, 0, half, height()) : QRect(half, 0, width() - half, height());
+}
+
+int SoftKeyBar::keyAt(const QPoint& position) const {
+  const int index = position.x() < width() / 2 ? 0 : 1;
+  return index < static_cast<int>(menu_.keys.size()) ? index : -1;
+}
+
+void SoftKeyBar::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  QLinearGradient background(0, 0, 0, height());
+  background.setColorAt(0, QColor(74, 84, 104));
+  background.setColorAt(1, QColor(24, 30, 44));
+  painter.fillRect(rect(), background);
+  painter.setPen(QColor(110, 120, 140));
+  painter.drawLine(width() / 2, 4, width() / 2, height() - 5);
+
+  QFont font = this->font();
+  font.setWeight(QFont::Bold);
+  painter.setFont(font);
+  for (int index = 0; index < static_cast<int>(menu_.keys.size()) && index < 2; ++index) {
+    const QRect key = keyRect(index);
+    if (index == pressed_) painter.fillRect(key.adjusted(1, 1, -1, -1), QColor(59, 89, 152));
+    painter.setPen(Qt::white);
+    painter.drawText(key, Qt::AlignCenter, menu_.keys[index].text);
+  }
+}
+
+void SoftKeyBar::mousePressEvent(QMouseEvent* event) {
+  pressed_ = keyAt(event->position().toPoint());
+  update();
+}
+
+void SoftKeyBar::mouseReleaseEvent(QMouseEvent* event) {
+  const int pressed = pressed_;
+  pressed_ = -1;
+  update();
+  if (pressed >= 0 && keyAt(event->position().toPoint()) == pressed) pressKey(pressed);
+}
+
+}  // namespace ui

@@ -1,0 +1,33 @@
+#pragma once
+// A window's numbered timers: one QTimer per id. Setting an id again replaces its period and
+// starts it afresh; every firing reaches the one handler with the id.
+#include <functional>
+#include <map>
+
+#include <QObject>
+
+class QTimer;
+
+namespace ui {
+
+class WindowTimers : public QObject {
+  Q_OBJECT
+
+ public:
+  using Handler = std::function<void(int id)>;
+
+  explicit WindowTimers(QObject* owner);
+
+  void setHandler(Handler handler) { handler_ = std::move(handler); }
+  void setTimer(int id, int periodMs);
+  void killTimer(int id);
+  bool isActive(int id) const;
+  // The period of a set timer, else 0.
+  int period(int id) const;
+
+ private:
+  std::map<int, QTimer*> timers_;
+  Handler handler_;
+};
+
+}  // namespace ui
