@@ -1,16 +1,9 @@
 #include "exitcodes.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include "platform/endprocess.h"
 
 namespace app {
 
-void endProcess(int code) {
-  std::fflush(stdout);
-  std::fflush(stderr);
-  // No static destructors: a worker thread may still be running. Every settings write is
-  // committed when it returns, so nothing is left half-written.
-  std::_Exit(code);
-}
+void endProcess(int code) { platform::endProcess(code); }
 
 }  // namespace app
