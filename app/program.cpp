@@ -66,13 +66,18 @@ struct Services {
                       &timers, [&timers, periodMs] { timers.setTimer(2, int(periodMs)); },
                       Qt::QueuedConnection);
                 }),
-        pictures(paths,
-                 [](bool busy) {
-                   static std::optional<ui::WaitCursor> wait;
-                   if (busy) wait.emplace(); else wait.reset();
-                 }),
+        pictures(paths, [this](bool busy) { showBusy(busy); }),
         relations(store, context.boxes),
         birthdays(store, context.boxes) {}
+
+  // The wait cursor while a picture is asked for and downloaded (UI thread only).
+  void showBusy(bool busy) {
+    if (busy) {
+      busyCursor.emplace();
+    } else {
+      busyCursor.reset();
+    }
+  }
 
   // A worker thread that runs `work` once with the current client and user, and ends.
   template <typename Work>
@@ -91,6 +96,7 @@ struct Services {
   pictures::PictureCache pictures;
   friends::RelationWatch relations;
   friends::BirthdayWatch birthdays;
+  std::optional<ui::WaitCursor> busyCursor;
 };
 
 void giveTimersWork(AppContext& context, Services& s) {
