@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "ui/phonescreen.h"
+#include "ui/kit/phonescreen.h"
 
 namespace app {
 namespace {

@@ -7,10 +7,10 @@
 #include "platform/settingsstore.h"
 #include "platform/timetext.h"
 #include "schedule.h"
-#include "ui/globals.h"
-#include "ui/mainwindow.h"
-#include "ui/progressbox.h"
-#include "ui/workerrun.h"
+#include "ui/kit/globals.h"
+#include "ui/board/mainwindow.h"
+#include "ui/kit/progressbox.h"
+#include "ui/kit/workerrun.h"
 
 namespace app {
 

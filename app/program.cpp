@@ -27,11 +27,11 @@
 #include "platform/timetext.h"
 #include "session/loginbrowser.h"
 #include "session/sessionmanager.h"
-#include "ui/mainwindow.h"
-#include "ui/pictureboard.h"
-#include "ui/progressbox.h"
-#include "ui/waitcursor.h"
-#include "ui/windowtimers.h"
+#include "ui/board/mainwindow.h"
+#include "ui/board/pictureboard.h"
+#include "ui/kit/progressbox.h"
+#include "ui/kit/waitcursor.h"
+#include "ui/kit/windowtimers.h"
 
 namespace app {
 namespace {

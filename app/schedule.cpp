@@ -1,6 +1,6 @@
 #include "schedule.h"
 
-#include "ui/windowtimers.h"
+#include "ui/kit/windowtimers.h"
 
 namespace app {
 namespace {

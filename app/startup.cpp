@@ -17,11 +17,11 @@
 #include "platform/settingsstore.h"
 #include "schedule.h"
 #include "singleinstance.h"
-#include "ui/firstpaintwatch.h"
-#include "ui/fonts.h"
-#include "ui/globals.h"
-#include "ui/mainwindow.h"
-#include "ui/threadsafemessageboxes.h"
+#include "ui/kit/firstpaintwatch.h"
+#include "ui/kit/fonts.h"
+#include "ui/kit/globals.h"
+#include "ui/board/mainwindow.h"
+#include "ui/kit/threadsafemessageboxes.h"
 
 namespace app {
 namespace {

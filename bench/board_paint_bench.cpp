@@ -12,8 +12,8 @@
 
 #include "friends/friend.h"
 #include "platform/messageboxes.h"
-#include "ui/fonts.h"
-#include "ui/pictureboard.h"
+#include "ui/kit/fonts.h"
+#include "ui/board/pictureboard.h"
 
 namespace {
 

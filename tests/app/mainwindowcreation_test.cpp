@@ -13,13 +13,13 @@
 #include "platform/connectionkeeper.h"
 #include "platform/settingskeys.h"
 #include "platform/settingsstore.h"
-#include "ui/fonts.h"
-#include "ui/globals.h"
-#include "ui/mainwindow.h"
-#include "ui/progressbox.h"
-#include "ui/softkeybar.h"
-#include "ui/uithread.h"
-#include "ui/windowtimers.h"
+#include "ui/kit/fonts.h"
+#include "ui/kit/globals.h"
+#include "ui/board/mainwindow.h"
+#include "ui/kit/progressbox.h"
+#include "ui/kit/softkeybar.h"
+#include "ui/kit/uithread.h"
+#include "ui/kit/windowtimers.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/schedule.h"
-#include "ui/windowtimers.h"
+#include "ui/kit/windowtimers.h"
 
 namespace {
 

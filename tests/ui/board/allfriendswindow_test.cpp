@@ -9,12 +9,12 @@
 
 #include "boardfixture.h"
 #include "platform/messageboxes.h"
-#include "ui/allfriendsmodel.h"
-#include "ui/allfriendswindow.h"
-#include "ui/bestfriends.h"
-#include "ui/commandids.h"
-#include "ui/globals.h"
-#include "ui/softkeybar.h"
+#include "ui/board/allfriendsmodel.h"
+#include "ui/board/allfriendswindow.h"
+#include "ui/board/bestfriends.h"
+#include "ui/kit/commandids.h"
+#include "ui/kit/globals.h"
+#include "ui/kit/softkeybar.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/menutable.h"
+#include "ui/kit/menutable.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 
 #include "platform/connectionkeeper.h"
 #include "platform/windowdirectory.h"
-#include "ui/fonts.h"
-#include "ui/globals.h"
-#include "ui/mainwindow.h"
+#include "ui/kit/fonts.h"
+#include "ui/kit/globals.h"
+#include "ui/board/mainwindow.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "boardfixture.h"
-#include "ui/boardlayout.h"
+#include "ui/board/boardlayout.h"
 
 namespace board = ui::board;
 

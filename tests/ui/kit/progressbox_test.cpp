@@ -13,9 +13,9 @@
 #include <chrono>
 #include <thread>
 
-#include "ui/progressbox.h"
-#include "ui/uithread.h"
-#include "ui/workerrun.h"
+#include "ui/kit/progressbox.h"
+#include "ui/kit/uithread.h"
+#include "ui/kit/workerrun.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <QVBoxLayout>
 
 #include "boardview.h"
-#include "commandids.h"
-#include "menutable.h"
+#include "ui/kit/commandids.h"
+#include "ui/kit/menutable.h"
 
 namespace ui {
 

@@ -7,7 +7,7 @@
 #include <QPushButton>
 
 #include "cellbutton.h"
-#include "globals.h"
+#include "ui/kit/globals.h"
 
 namespace ui {
 namespace {

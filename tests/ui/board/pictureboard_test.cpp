@@ -10,14 +10,14 @@
 #include "boardfixture.h"
 #include "platform/connectionkeeper.h"
 #include "platform/messageboxes.h"
-#include "ui/boardview.h"
-#include "ui/cellbutton.h"
-#include "ui/commandids.h"
-#include "ui/fonts.h"
-#include "ui/furtherpage.h"
-#include "ui/globals.h"
-#include "ui/mainwindow.h"
-#include "ui/pictureboard.h"
+#include "ui/board/boardview.h"
+#include "ui/board/cellbutton.h"
+#include "ui/kit/commandids.h"
+#include "ui/kit/fonts.h"
+#include "ui/board/furtherpage.h"
+#include "ui/kit/globals.h"
+#include "ui/board/mainwindow.h"
+#include "ui/board/pictureboard.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <QCursor>
 #include <QFontMetrics>
 
-#include "ui/dialogunits.h"
-#include "ui/fonts.h"
-#include "ui/phonescreen.h"
-#include "ui/waitcursor.h"
+#include "ui/kit/dialogunits.h"
+#include "ui/kit/fonts.h"
+#include "ui/kit/phonescreen.h"
+#include "ui/kit/waitcursor.h"
 
 TEST(PhoneScreen, SideMarginFollowsTheDpi) {
   const struct {

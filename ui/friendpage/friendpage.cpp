@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "globals.h"
+#include "ui/kit/globals.h"
 
 namespace ui {
 

@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "fonts.h"
-#include "phoneframe.h"
+#include "ui/kit/fonts.h"
+#include "ui/kit/phoneframe.h"
 #include "platform/windowdirectory.h"
 
 class QtWindowEndpoint;

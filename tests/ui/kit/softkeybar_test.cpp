@@ -8,10 +8,10 @@
 #include <QTest>
 #include <QTimer>
 
-#include "ui/phonedialog.h"
-#include "ui/phoneframe.h"
-#include "ui/softkeybar.h"
-#include "ui/titlestrip.h"
+#include "ui/kit/phonedialog.h"
+#include "ui/kit/phoneframe.h"
+#include "ui/kit/softkeybar.h"
+#include "ui/kit/titlestrip.h"
 
 namespace {
 

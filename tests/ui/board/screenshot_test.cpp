@@ -10,10 +10,10 @@
 #include <QTest>
 
 #include "platform/connectionkeeper.h"
-#include "ui/fonts.h"
-#include "ui/globals.h"
-#include "ui/mainwindow.h"
-#include "ui/softkeybar.h"
+#include "ui/kit/fonts.h"
+#include "ui/kit/globals.h"
+#include "ui/board/mainwindow.h"
+#include "ui/kit/softkeybar.h"
 
 namespace {
 

@@ -5,12 +5,12 @@
 #include <QVBoxLayout>
 
 #include "allfriendswindow.h"
-#include "commandids.h"
-#include "fonts.h"
-#include "friendpage.h"
+#include "ui/kit/commandids.h"
+#include "ui/kit/fonts.h"
+#include "ui/friendpage/friendpage.h"
 #include "friends/friendstore.h"
 #include "furtherpage.h"
-#include "globals.h"
+#include "ui/kit/globals.h"
 
 namespace ui {
 

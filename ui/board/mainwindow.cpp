@@ -5,14 +5,14 @@
 #include <QIcon>
 #include <QVBoxLayout>
 
-#include "commandids.h"
-#include "globals.h"
-#include "menutable.h"
+#include "ui/kit/commandids.h"
+#include "ui/kit/globals.h"
+#include "ui/kit/menutable.h"
 #include "platform/connectionkeeper.h"
 #include "pictureboard.h"
 #include "platform/qtwindowendpoint.h"
-#include "trace.h"
-#include "windowtimers.h"
+#include "ui/kit/trace.h"
+#include "ui/kit/windowtimers.h"
 
 namespace ui {
 

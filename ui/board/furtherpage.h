@@ -2,8 +2,8 @@
 // A further page of the picture board: a modal full-screen window with the same grid of
 // pictures (from the first slot of its page) and the soft keys "Previous" and "Next".
 #include "boardlayout.h"
-#include "commandids.h"
-#include "phonedialog.h"
+#include "ui/kit/commandids.h"
+#include "ui/kit/phonedialog.h"
 
 namespace ui {
 

@@ -9,10 +9,10 @@
 
 #include "allfriendsmodel.h"
 #include "bestfriends.h"
-#include "commandids.h"
-#include "friendpage.h"
-#include "globals.h"
-#include "menutable.h"
+#include "ui/kit/commandids.h"
+#include "ui/friendpage/friendpage.h"
+#include "ui/kit/globals.h"
+#include "ui/kit/menutable.h"
 #include "platform/messageboxes.h"
 
 namespace ui {

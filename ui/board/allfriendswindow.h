@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "phonedialog.h"
+#include "ui/kit/phonedialog.h"
 #include "pictures/image.h"
 
 class QLabel;

@@ -6,8 +6,8 @@
 
 #include <thread>
 
-#include "ui/threadsafemessageboxes.h"
-#include "ui/workerrun.h"
+#include "ui/kit/threadsafemessageboxes.h"
+#include "ui/kit/workerrun.h"
 
 namespace {
 
