@@ -7,28 +7,23 @@
 #include <cstring>
 #include <ctime>
 #include <string>
-#include <thread>
 
 #include "api/apiclient.h"
 #include "app/appcontext.h"
 #include "app/datafolder.h"
-#include "app/debuglog.h"
 #include "app/schedule.h"
-#include "friends/birthdaywatch.h"
+#include "app/services.h"
 #include "friends/friendcountcheck.h"
 #include "friends/friendstore.h"
 #include "friends/friendsync.h"
 #include "friends/progressnotice.h"
-#include "friends/relationwatch.h"
 #include "friends/startupsync.h"
-#include "pictures/picturecache.h"
 #include "pictures/pictureexpiry.h"
 #include "platform/connectionkeeper.h"
 #include "platform/timetext.h"
-#include "session/loginbrowser.h"
-#include "session/sessionmanager.h"
 #include "ui/board/mainwindow.h"
 #include "ui/board/pictureboard.h"
+#include "ui/friendpage/friendpage.h"
 #include "ui/kit/progressbox.h"
 #include "ui/kit/waitcursor.h"
 #include "ui/kit/windowtimers.h"
@@ -51,53 +46,6 @@ class ProgressBoxNotice : public friends::ProgressNotice {
 };
 
 int64_t secondsNow() { return static_cast<int64_t>(std::time(nullptr)); }
-
-// Everything made once the main window exists; never freed, as worker threads may still
-// hold on to it when the program ends.
-struct Services {
-  Services(AppContext& context, const std::optional<session::LoginWaits>& waits)
-      : paths(friends::CachePaths::inFolder(context.dataFolder.folder)),
-        store(paths),
-        browser(context.dataFolder.orbisview, context.boxes, waits.value_or(session::LoginWaits{})),
-        session(context.store, log, context.boxes, browser,
-                [&timers = context.mainWindow.timers()](uint32_t periodMs) {
-                  // The session decision runs on the synchronisation's worker thread.
-                  QMetaObject::invokeMethod(
-                      &timers, [&timers, periodMs] { timers.setTimer(2, int(periodMs)); },
-                      Qt::QueuedConnection);
-                }),
-        pictures(paths, [this](bool busy) { showBusy(busy); }),
-        relations(store, context.boxes),
-        birthdays(store, context.boxes) {}
-
-  // The wait cursor while a picture is asked for and downloaded (UI thread only).
-  void showBusy(bool busy) {
-    if (busy) {
-      busyCursor.emplace();
-    } else {
-      busyCursor.reset();
-    }
-  }
-
-  // A worker thread that runs `work` once with the current client and user, and ends.
-  template <typename Work>
-  void startWorker(Work work) {
-    std::shared_ptr<api::ApiClient> client = session.client();
-    const uint32_t uid = session.currentUserId();
-    if (!client) return;
-    std::thread([client, uid, work] { work(*client, uid); }).detach();
-  }
-
-  friends::CachePaths paths;
-  friends::FriendStore store;
-  DebugLog log;
-  session::LoginBrowser browser;
-  session::SessionManager session;
-  pictures::PictureCache pictures;
-  friends::RelationWatch relations;
-  friends::BirthdayWatch birthdays;
-  std::optional<ui::WaitCursor> busyCursor;
-};
 
 void giveTimersWork(AppContext& context, Services& s) {
   Schedule& schedule = context.schedule;
@@ -168,6 +116,7 @@ StartupHooks programHooks(std::optional<session::LoginWaits> waits) {
             s.pictures.ensureSquarePicture(*client, s.session.currentUserId(), uid);
           }
         });
+    board->setFriendOpener(ui::openFriendPage);
     context.mainWindow.setBoard(board);
   };
   hooks.pictureMaintenance = [services](AppContext&) {

@@ -10,7 +10,6 @@
 #include "allfriendsmodel.h"
 #include "bestfriends.h"
 #include "ui/kit/commandids.h"
-#include "ui/friendpage/friendpage.h"
 #include "ui/kit/globals.h"
 #include "ui/kit/menutable.h"
 #include "platform/messageboxes.h"
@@ -232,7 +231,7 @@ void AllFriendsWindow::activateRow(int row) {
   } else {
     g_selectedFriend.uid = uid;
     g_selectedFriend.name = QString::fromStdString(name);
-    openFriendPage();
+    if (openFriend_) openFriend_(uid, g_selectedFriend.name, this);
     showPicture();
   }
 }

@@ -8,6 +8,7 @@
 
 #include "ui/kit/phonedialog.h"
 #include "pictures/image.h"
+#include "ui/kit/friendopener.h"
 
 class QLabel;
 class QTableView;
@@ -34,6 +35,7 @@ class AllFriendsWindow : public PhoneDialog {
   // What the list's activation does for row `row`.
   void activateRow(int row);
   void selectRow(int row);
+  void setFriendOpener(FriendOpener open) { openFriend_ = std::move(open); }
   QTableView* list() const { return list_; }
   QLabel* info() const { return info_; }
   QLabel* pictureBox() const { return pictureBox_; }
@@ -59,6 +61,7 @@ class AllFriendsWindow : public PhoneDialog {
   BestFriends& bestFriends_;
   platform::MessageBoxes& boxes_;
   std::function<void(const std::string&)> openHelp_;
+  FriendOpener openFriend_;
   Mode mode_ = Mode::Browse;
   AllFriendsModel* model_;
   QTableView* list_;

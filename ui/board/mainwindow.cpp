@@ -83,8 +83,16 @@ void MainWindow::setBoard(PictureBoard* board) {
   board->setFocus();
 }
 
+void MainWindow::setCommandHandler(int id, std::function<void()> handler) {
+  handlers_[id] = std::move(handler);
+}
+
 void MainWindow::runCommand(int id) {
   if (board_ && board_->runCommand(id)) return;
+  if (const auto handler = handlers_.find(id); handler != handlers_.end() && handler->second) {
+    handler->second();
+    return;
+  }
   switch (id) {
     case cmd::kExit:
     case cmd::kExitQuiet:
@@ -96,7 +104,7 @@ void MainWindow::runCommand(int id) {
       hide();
       break;
     default:
-      break;  // the other commands arrive with their windows
+      break;
   }
 }
 

@@ -3,6 +3,8 @@
 // registered in the window directory as class "Veltrana" so that a second copy of the program
 // and the companion programs can reach it. It owns the numbered timers. It is left only by
 // "Exit": the close request is ignored.
+#include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -45,8 +47,11 @@ class MainWindow : public PhoneFrame {
 
   // A message from the window directory (also how tests drive the window).
   int64_t handleMessage(const platform::WindowMessage& message);
-  // Runs a command of the menu or the window.
+  // Runs a command of the menu or the window: the board's first, then the handlers given
+  // here, then the window's own ("Exit", "Hide").
   void runCommand(int id);
+  // The work of menu command `id` (the windows the program opens from the menu).
+  void setCommandHandler(int id, std::function<void()> handler);
   // Activation: shows a window that "Hide" hid, and brings it to the front.
   void activate();
   // The picture board fills the client area; it takes "Next", 32851, the focus button and
@@ -69,6 +74,7 @@ class MainWindow : public PhoneFrame {
   bool created_ = false;
   std::vector<platform::WindowMessage> waiting_;
   PictureBoard* board_ = nullptr;
+  std::map<int, std::function<void()>> handlers_;
 };
 
 }  // namespace ui

@@ -7,7 +7,6 @@
 #include "allfriendswindow.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/fonts.h"
-#include "ui/friendpage/friendpage.h"
 #include "friends/friendstore.h"
 #include "furtherpage.h"
 #include "ui/kit/globals.h"
@@ -116,7 +115,7 @@ void PictureBoard::openSelected(BoardView* page) {
   g_selectedFriend.uid = uid;
   g_selectedFriend.name = QString::fromStdString(board::nameOf(entry));
   g_selectedFriend.picturePath = QString::fromStdString(paths_.picSquare + uid + ".jpg");
-  openFriendPage();
+  if (openFriend_) openFriend_(uid, g_selectedFriend.name, page->window());
   if (page != view_) page->window()->raise();
 }
 
@@ -126,6 +125,7 @@ void PictureBoard::openAllFriends() {
     bestFriends_.load();
   }
   AllFriendsWindow friendsWindow(bestFriends_, boxes_, openHelp_, window());
+  friendsWindow.setFriendOpener(openFriend_);
   connect(&friendsWindow, &AllFriendsWindow::modeLeft, this,
           &PictureBoard::prepareMainWindowPictures);
   runDialog_(friendsWindow);

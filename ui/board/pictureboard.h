@@ -11,6 +11,7 @@
 #include "bestfriends.h"
 #include "boardview.h"
 #include "friends/cachepaths.h"
+#include "ui/kit/friendopener.h"
 
 class QDialog;
 namespace platform {
@@ -44,6 +45,8 @@ class PictureBoard : public QWidget {
   const friends::CachePaths& paths() const { return paths_; }
   // Runs a modal window; tests replace it to drive the window without a nested loop.
   void setDialogRunner(std::function<int(QDialog&)> run) { runDialog_ = std::move(run); }
+  // Opens the friend page of a picked friend (here and in the All Friends window).
+  void setFriendOpener(FriendOpener open) { openFriend_ = std::move(open); }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -62,6 +65,7 @@ class PictureBoard : public QWidget {
   BestFriends bestFriends_;
   bool reloadBestFriends_ = true;
   std::function<int(QDialog&)> runDialog_;
+  FriendOpener openFriend_;
 };
 
 }  // namespace ui

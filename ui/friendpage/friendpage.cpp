@@ -2,13 +2,11 @@
 
 #include <cstdio>
 
-#include "ui/kit/globals.h"
-
 namespace ui {
 
-void openFriendPage() {
+void openFriendPage(const std::string& uid, const QString&, QWidget*) {
   // The page itself is not built yet: say which friend it would show.
-  std::printf("openFriendPage(): %s\n", g_selectedFriend.uid.c_str());
+  std::printf("openFriendPage(): %s\n", uid.c_str());
   std::fflush(stdout);
 }
 

@@ -1,7 +1,13 @@
 #pragma once
-// Opens the page of the selected friend (g_selectedFriend) over the active window.
+// Opens the page of one friend over `over`.
+#include <string>
+
+#include <QString>
+
+class QWidget;
+
 namespace ui {
 
-void openFriendPage();
+void openFriendPage(const std::string& uid, const QString& name, QWidget* over);
 
 }  // namespace ui

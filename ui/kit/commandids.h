@@ -1,5 +1,6 @@
 #pragma once
-// Command ids of the main menu (menu 102) and the main window's own commands.
+// Command ids: the main menu (menu 102), the main window's own commands, and the soft keys of
+// every window's menus.
 namespace ui::cmd {
 
 inline constexpr int kFindFriend = 32783;
@@ -30,7 +31,47 @@ inline constexpr int kChooseBestFriends = 32866;
 inline constexpr int kRemoveBestFriends = 32867;
 inline constexpr int kAllFriends = 32868;
 
-// The "Done" key of the simple dialogs (menus 103 and 104).
+// The "Done" key of the simple dialogs (menus 103, 104 and 110); also the action key.
 inline constexpr int kDone = 1;
+// The main window's command of the ad button: opens the ad link.
+inline constexpr int kOpenAd = 7;
+
+// The friends search (menu 103).
+inline constexpr int kSelectFriend = 32788;
+
+// The status dialog (menus 108, 109, 110).
+inline constexpr int kSelectPreset = 32797;
+inline constexpr int kCancelPreset = 32798;
+inline constexpr int kUpdateStatus = 32799;
+inline constexpr int kCancelUpdate = 32800;
+inline constexpr int kClearStatus = 32802;
+
+// The friend page (menu 154), its Big Picture window (156), "All About Friend" (169) and the
+// info window (163).
+inline constexpr int kPageDone = 32823;
+inline constexpr int kRefreshStatus = 32825;
+inline constexpr int kAllAboutFriend = 32826;
+inline constexpr int kBigPicture = 32828;
+inline constexpr int kGoFacebook = 32877;
+inline constexpr int kCancelCategories = 32874;
+inline constexpr int kSubmitCategories = 32875;
+inline constexpr int kInfoDone = 32862;
+
+// The notifications window (menus 105-107, 111, 112, 160).
+inline constexpr int kAccept = 32791;
+inline constexpr int kIgnoreRequest = 32792;
+inline constexpr int kViewEvent = 32793;
+inline constexpr int kIgnoreEvent = 32794;
+inline constexpr int kViewGroup = 32795;
+inline constexpr int kIgnoreGroup = 32796;
+inline constexpr int kViewInboxRow = 32805;
+inline constexpr int kCancelInbox = 32806;
+inline constexpr int kViewWall = 32808;
+inline constexpr int kCancelWall = 32809;
+inline constexpr int kNotificationsDone = 32843;
+
+// The change lists (menus 171 and 172).
+inline constexpr int kBirthdaysDone = 32882;
+inline constexpr int kRelationsDone = 32884;
 
 }  // namespace ui::cmd

@@ -29,12 +29,23 @@ namespace menu {
 inline constexpr int kMain = 102;
 inline constexpr int kDoneSelectFriend = 103;
 inline constexpr int kDone = 104;
+// The notifications window's lists (105-107) and rows (111, 112), and its idle bar (160).
+inline constexpr int kFriendRequest = 105;
+inline constexpr int kEventInvite = 106;
+inline constexpr int kGroupInvite = 107;
+inline constexpr int kWallPending = 111;
+inline constexpr int kInboxPending = 112;
+inline constexpr int kNotifications = 160;
+// The status dialog: a preset highlighted (108), a text to send (109), idle with a status (110).
+inline constexpr int kStatusPreset = 108;
+inline constexpr int kStatusUpdate = 109;
+inline constexpr int kStatusIdle = 110;
 inline constexpr int kFriendPage = 154;
 inline constexpr int kBigPicture = 156;
 inline constexpr int kFriendInfo = 163;
 inline constexpr int kAllAboutFriend = 169;
-inline constexpr int kRelationChanges = 171;
-inline constexpr int kBirthdays = 172;
+inline constexpr int kBirthdays = 171;
+inline constexpr int kRelationChanges = 172;
 inline constexpr int kAllFriends = 147;
 inline constexpr int kRemoveMode = 148;
 inline constexpr int kFurtherPage = 158;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QFontMetrics>
+#include <QPixmap>
 
 #include "ui/kit/dialogunits.h"
 #include "ui/kit/fonts.h"
@@ -68,4 +69,13 @@ TEST(WaitCursor, ShownWhileTheWorkRunsAndGoneAfter) {
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
   }
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// The icons are linked into every program of the kit, static library or not.
+TEST(KitResources, EveryIconLoadsAt16Or32Pixels) {
+  for (int number : {136, 137, 138, 139, 140, 142, 143}) {
+    const QPixmap icon(QStringLiteral(":/icons/%1.png").arg(number));
+    ASSERT_FALSE(icon.isNull()) << number;
+    EXPECT_EQ(icon.width(), number == 142 ? 32 : 16) << number;
+  }
 }

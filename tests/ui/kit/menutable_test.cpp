@@ -42,7 +42,8 @@ TEST(MenuTable, MainMenu102) {
 }
 
 TEST(MenuTable, EveryMenuIsASoftKeyBar) {
-  for (int id : {102, 103, 104, 154, 156, 163, 169, 171, 172}) {
+  for (int id : {102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112, 154, 156, 160, 163, 169,
+                 171, 172}) {
     SCOPED_TRACE(id);
     const ui::MenuResource* menu = ui::findMenu(id);
     ASSERT_TRUE(menu);

@@ -1,0 +1,40 @@
+#include "app/services.h"
+
+#include <QMetaObject>
+
+#include "api/endpoints.h"
+#include "app/appcontext.h"
+#include "app/datafolder.h"
+#include "ui/board/mainwindow.h"
+#include "ui/kit/windowtimers.h"
+
+namespace app {
+
+Services::Services(AppContext& context, const std::optional<session::LoginWaits>& waits)
+    : paths(friends::CachePaths::inFolder(context.dataFolder.folder)),
+      store(paths),
+      browser(context.dataFolder.orbisview, context.boxes, waits.value_or(session::LoginWaits{})),
+      session(context.store, log, context.boxes, browser,
+              [&timers = context.mainWindow.timers()](uint32_t periodMs) {
+                // The session decision runs on the synchronisation's worker thread.
+                QMetaObject::invokeMethod(
+                    &timers, [&timers, periodMs] { timers.setTimer(2, int(periodMs)); },
+                    Qt::QueuedConnection);
+              }),
+      pictures(paths, [this](bool busy) { showBusy(busy); }),
+      relations(store, context.boxes),
+      birthdays(store, context.boxes) {}
+
+void Services::showBusy(bool busy) {
+  if (busy) {
+    busyCursor.emplace();
+  } else {
+    busyCursor.reset();
+  }
+}
+
+void Services::openMobilePage(const std::string& path) {
+  browser.openInLoginBrowser(api::mobileUrl() + path, false, false);
+}
+
+}  // namespace app

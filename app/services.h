@@ -1,0 +1,57 @@
+#pragma once
+// Everything the program makes once the main window exists: the cache paths and files, the
+// debug log, the login browser, the session, the picture cache and the two watches. Made once
+// and never freed, as worker threads may still hold on to it when the program ends; the
+// timers' work and the windows opened from the menu take what they need from here.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <thread>
+
+#include "api/apiclient.h"
+#include "app/debuglog.h"
+#include "friends/birthdaywatch.h"
+#include "friends/cachepaths.h"
+#include "friends/friendstore.h"
+#include "friends/relationwatch.h"
+#include "pictures/picturecache.h"
+#include "session/loginbrowser.h"
+#include "session/loginwaits.h"
+#include "session/sessionmanager.h"
+#include "ui/kit/waitcursor.h"
+
+namespace app {
+
+struct AppContext;
+
+struct Services {
+  Services(AppContext& context, const std::optional<session::LoginWaits>& waits);
+
+  // The wait cursor while a picture is asked for and downloaded (UI thread only).
+  void showBusy(bool busy);
+
+  // A worker thread that runs `work` once with the current client and user, and ends.
+  template <typename Work>
+  void startWorker(Work work) {
+    std::shared_ptr<api::ApiClient> client = session.client();
+    const uint32_t uid = session.currentUserId();
+    if (!client) return;
+    std::thread([client, uid, work] { work(*client, uid); }).detach();
+  }
+
+  // Opens a page of the mobile site (root + `path`) in the companion browser, as every menu
+  // and window link does: no login wait, a warning when offline.
+  void openMobilePage(const std::string& path);
+
+  friends::CachePaths paths;
+  friends::FriendStore store;
+  DebugLog log;
+  session::LoginBrowser browser;
+  session::SessionManager session;
+  pictures::PictureCache pictures;
+  friends::RelationWatch relations;
+  friends::BirthdayWatch birthdays;
+  std::optional<ui::WaitCursor> busyCursor;
+};
+
+}  // namespace app
