@@ -11,6 +11,7 @@
 #include "api/apiclient.h"
 #include "app/appcontext.h"
 #include "app/datafolder.h"
+#include "app/friendpagewiring.h"
 #include "app/schedule.h"
 #include "app/services.h"
 #include "friends/friendcountcheck.h"
@@ -23,7 +24,6 @@
 #include "platform/timetext.h"
 #include "ui/board/mainwindow.h"
 #include "ui/board/pictureboard.h"
-#include "ui/friendpage/friendpage.h"
 #include "ui/kit/progressbox.h"
 #include "ui/kit/waitcursor.h"
 #include "ui/kit/windowtimers.h"
@@ -116,7 +116,8 @@ StartupHooks programHooks(std::optional<session::LoginWaits> waits) {
             s.pictures.ensureSquarePicture(*client, s.session.currentUserId(), uid);
           }
         });
-    board->setFriendOpener(ui::openFriendPage);
+    // The friend details dialog ("Go Facebook") is not plugged in yet.
+    board->setFriendOpener(makeFriendPageOpener(context, s, {}));
     context.mainWindow.setBoard(board);
   };
   hooks.pictureMaintenance = [services](AppContext&) {

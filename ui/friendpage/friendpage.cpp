@@ -1,13 +1,246 @@
 #include "friendpage.h"
 
-#include <cstdio>
+#include <algorithm>
+
+#include <QEvent>
+#include <QFile>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPlainTextEdit>
+
+#include "api/apiclient.h"
+#include "bigpicturewindow.h"
+#include "categorylist.h"
+#include "friends/friendsync.h"
+#include "friends/recordtext.h"
+#include "friends/statustime.h"
+#include "infowindow.h"
+#include "pagetexts.h"
+#include "picturebox.h"
+#include "pictures/picturecache.h"
+#include "ui/kit/commandids.h"
+#include "ui/kit/fonts.h"
+#include "ui/kit/globals.h"
+#include "ui/kit/menutable.h"
+#include "ui/kit/waitcursor.h"
 
 namespace ui {
+namespace {
 
-void openFriendPage(const std::string& uid, const QString&, QWidget*) {
-  // The page itself is not built yet: say which friend it would show.
-  std::printf("openFriendPage(): %s\n", uid.c_str());
-  std::fflush(stdout);
+using pictures::PictureKind;
+
+// "Refresh Status" hands this time limit to the query.
+constexpr long kRefreshTimeLimit = 30;
+// The large picture file settles for this long after it was asked for.
+constexpr int kBigPictureWaitMs = 500;
+// The standard picture is shown at most this high.
+constexpr int kPictureMaxHeight = 150;
+
+}  // namespace
+
+void openFriendPage(FriendPageContext& context, const std::string& uid, const QString& name,
+                    QWidget* over) {
+  g_selectedFriend.uid = uid;
+  g_selectedFriend.name = name;
+  g_selectedFriend.picturePath =
+      QString::fromStdString(context.pictures.pathOf(PictureKind::Square, uid));
+  FriendPage page(context, uid, name, over);
+  context.runDialog(page);
+}
+
+FriendPage::FriendPage(FriendPageContext& context, std::string uid, QString name, QWidget* owner)
+    : PhoneDialog(QStringLiteral("Veltrana"), owner),
+      context_(context),
+      uid_(std::move(uid)),
+      nameText_(std::move(name)),
+      picture_(new PictureBox(image_, QSize(100, 150), client())),
+      status_(new QPlainTextEdit(client())),
+      name_(new QLabel(client())),
+      facts_(new QLabel(client())) {
+  picture_->setObjectName(QStringLiteral("36302"));
+  picture_->onLoaded([this](QSize size) { context_.pictureSize = size; });
+  status_->setObjectName(QStringLiteral("36301"));
+  status_->setReadOnly(true);
+  status_->setFont(context_.fonts.italic);
+  status_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  status_->setTextInteractionFlags(Qt::TextSelectableByKeyboard);
+  name_->setObjectName(QStringLiteral("36305"));
+  name_->setFont(context_.fonts.bold);
+  name_->setTextFormat(Qt::PlainText);
+  facts_->setObjectName(QStringLiteral("36304"));
+  facts_->setTextFormat(Qt::PlainText);
+  facts_->setWordWrap(true);
+  facts_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  client()->installEventFilter(this);
+
+  const bool validUid = friends::isDecimalId(uid_);
+  const std::shared_ptr<api::ApiClient> api = currentClient();
+  const uint32_t userId = currentUser();
+  if (api && validUid) {
+    context_.pictures.ensurePicture(PictureKind::Square, *api, userId, uid_);
+    context_.pictures.ensurePicture(PictureKind::Standard, *api, userId, uid_);
+  }
+  if (validUid) {
+    picture_->setPath(context_.pictures.pathOf(PictureKind::Standard, uid_));
+    // The first layout comes before the first paint: it needs the size now.
+    if (image_.load(picture_->path())) context_.pictureSize = {image_.width(), image_.height()};
+  }
+
+  const friends::FriendStore& store = context_.store;
+  showStatus(page::statusText(store.load(friends::CacheFile::BestFriends),
+                              store.load(friends::CacheFile::Statuses), uid_, context_.clock()));
+  std::vector<std::string> staticLines = store.load(friends::CacheFile::StaticInfo);
+  if (staticLines.empty() && api) {
+    WaitCursor wait;
+    friends::FriendSync(*api, userId, store).getStaticInfo();
+    staticLines = store.load(friends::CacheFile::StaticInfo);
+  }
+  facts_->setText(QString::fromStdString(page::factsText(staticLines, uid_)));
+  name_->setText(nameText_);
+
+  setSoftKeys(menu::kFriendPage);
+  connect(this, &PhoneDialog::command, this, &FriendPage::runCommand);
+  status_->setFocus();
+}
+
+FriendPage::~FriendPage() = default;
+
+CategoryList* FriendPage::categoryList() const { return categories_.data(); }
+
+std::shared_ptr<api::ApiClient> FriendPage::currentClient() const {
+  return context_.client ? context_.client() : nullptr;
+}
+
+uint32_t FriendPage::currentUser() const { return context_.userId ? context_.userId() : 0; }
+
+bool FriendPage::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == client() && event->type() == QEvent::Resize) layOut();
+  return PhoneDialog::eventFilter(watched, event);
+}
+
+void FriendPage::layOut() {
+  const int pw = std::max(0, context_.pictureSize.width());
+  const int ph = std::clamp(context_.pictureSize.height(), 0, kPictureMaxHeight);
+  const int cw = client()->width();
+  const int ch = client()->height();
+  const int t = context_.lineHeight ? context_.lineHeight() : mainLineHeight();
+  // 20 pixels, or the bold font's height on a dense screen so that the name is not cut.
+  const int nameHeight = std::max(20, QFontMetrics(context_.fonts.bold).height());
+  const int textWidth = std::max(0, cw - pw - 10);
+  picture_->setGeometry(0, 0, pw, ph);
+  name_->setGeometry(pw + 5, 5, textWidth, nameHeight);
+  facts_->setGeometry(pw + 5, 5 + nameHeight, textWidth, 6 * t);
+  const int y = std::max(ph, 6 * t + 5 + nameHeight) + 5;
+  const int m = g_screen.sideMargin();
+  status_->setGeometry(m, y, std::max(0, cw - 2 * m), std::max(0, ch - y));
+  if (categories_) {
+    categories_->setGeometry(0, 0, cw, ch);
+  } else {
+    status_->setFocus();
+  }
+}
+
+void FriendPage::showStatus(const std::string& text) {
+  status_->setPlainText(page::cutToCharacters(QString::fromStdString(text), page::kStatusLimit));
+}
+
+void FriendPage::runCommand(int id) {
+  switch (id) {
+    case cmd::kPageDone:
+      done(cmd::kPageDone);
+      break;
+    case cmd::kRefreshStatus:
+      refreshStatus();
+      break;
+    case cmd::kAllAboutFriend:
+      showCategories();
+      break;
+    case cmd::kCancelCategories:
+      dropCategories();
+      setSoftKeys(menu::kFriendPage);
+      break;
+    case cmd::kSubmitCategories:
+      submitCategories();
+      break;
+    case cmd::kBigPicture:
+      showBigPicture();
+      break;
+    case cmd::kGoFacebook:
+      if (context_.openDetails) context_.openDetails(uid_, nameText_, this);
+      break;
+    default:
+      break;
+  }
+}
+
+void FriendPage::reject() { runCommand(cmd::kPageDone); }
+
+void FriendPage::refreshStatus() {
+  if (const auto api = currentClient()) {
+    WaitCursor wait;
+    std::string message, time, hours;
+    const int result = friends::GetStatusNTime(*api, uid_, message, time, hours,
+                                               kRefreshTimeLimit, context_.clock);
+    // A query that failed or timed out says nothing about the status: the shown one stays.
+    if (result == friends::kStatusDone) showStatus(friends::statusLineText(message, hours));
+  }
+  bringToFront();
+  status_->setFocus();
+}
+
+void FriendPage::showCategories() {
+  dropCategories();
+  categories_ = new CategoryList(client());
+  categories_->setGeometry(0, 0, client()->width(), client()->height());
+  categories_->show();
+  categories_->setFocus();
+  setSoftKeys(menu::kAllAboutFriend);
+}
+
+void FriendPage::dropCategories() {
+  if (!categories_) return;
+  delete categories_.data();
+  status_->setFocus();
+}
+
+void FriendPage::submitCategories() {
+  if (!categories_) return;
+  {
+    WaitCursor wait;
+    const auto api = currentClient();
+    friends::AdHocRequest(api.get(), currentUser(), uid_,
+                          categories_->chosen(), results_);
+  }
+  InfoWindow info(nameText_, page::infoText(results_), context_.fonts, this);
+  const int end = context_.runDialog(info);
+  // Either way out takes the list down: left under the page's own bar, the next "All About
+  // Friend" would pile another one on it.
+  dropCategories();
+  results_ = {};
+  setSoftKeys(menu::kFriendPage);
+  if (end == cmd::kDone) bringToFront();
+  status_->setFocus();
+}
+
+void FriendPage::showBigPicture() {
+  std::string path;
+  if (friends::isDecimalId(uid_)) {
+    path = context_.pictures.pathOf(PictureKind::Big, uid_);
+    if (const auto api = currentClient()) {
+      const bool missing = !QFile::exists(QString::fromStdString(path));
+      context_.pictures.ensurePicture(PictureKind::Big, *api, currentUser(),
+                                      uid_);
+      if (missing) context_.pause(kBigPictureWaitMs);
+    }
+  }
+  BigPictureWindow window(path, this);
+  context_.runDialog(window);
+  bringToFront();
+}
+
+void FriendPage::bringToFront() {
+  raise();
+  activateWindow();
 }
 
 }  // namespace ui

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 
+#include <QSize>
 #include <QString>
 
 #include "phonescreen.h"
@@ -35,6 +36,11 @@ extern std::atomic<int> g_windowOpen;
 extern std::atomic<bool> g_hidden;
 // Set while the user has a status of his own (the status dialog keeps it).
 extern std::atomic<bool> g_hasStatus;
+
+// The size of the text "In an Open Relationship" in the main window's font, measured at its
+// last paint: W sizes the columns of the change lists, T (the height) the friend page's facts.
+// Empty until the first paint. UI thread only.
+extern QSize g_mainTextSize;
 
 // The screen every window is laid out for; set once from the command line at start.
 extern PhoneScreen g_screen;

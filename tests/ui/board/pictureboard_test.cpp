@@ -70,6 +70,10 @@ TEST_P(PictureBoardTest, ShowsTheBestFriendsAndTheEmptyCells) {
     EXPECT_TRUE(board_->view()->title()->font().bold());
     EXPECT_EQ(board_->view()->cell(35)->width() == 0, grid.rows < 6 || grid.columns < 6);
     const QImage shot = window_->grab().toImage();
+    // The paint measured the line that sizes the change lists' columns and the page's facts.
+    const QFontMetrics metrics(board_->view()->font());
+    EXPECT_EQ(ui::g_mainTextSize,
+              QSize(metrics.horizontalAdvance("In an Open Relationship"), metrics.height()));
     EXPECT_TRUE(shot.save(BoardFixture::screenshotPath(
         QString("board_%1_%2.png").arg(size()).arg(best))));
     // The selection bar sits above the first cell.

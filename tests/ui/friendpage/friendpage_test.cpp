@@ -1,0 +1,159 @@
+// The friend page as it opens: its layout with and without a picture on two screens, the
+// status and facts from the cache files, and how it is opened and left.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include "pagefixture.h"
+#include "ui/friendpage/picturebox.h"
+#include "ui/kit/commandids.h"
+#include "ui/kit/globals.h"
+#include "ui/kit/softkeybar.h"
+
+namespace {
+
+using pagetest::PageFixture;
+
+struct LayoutCase {
+  pagetest::Screen screen;
+  QSize picture;  // placed in pic/; empty: socialsim's 100 x 150 is fetched
+  const char* shot;
+};
+
+class FriendPageLayout : public ::testing::TestWithParam<LayoutCase> {};
+
+TEST_P(FriendPageLayout, FollowsThePictureAndTheLineHeight) {
+  const LayoutCase c = GetParam();
+  PageFixture f(c.screen);
+  ASSERT_TRUE(f.start());
+  const std::string uid = f.uid();
+  if (!c.picture.isEmpty())
+    pagetest::writePicture(f.paths().pic + uid + ".jpg", c.picture.width(), c.picture.height(), Qt::red);
+  ui::g_mainTextSize = {};
+  auto page = f.open(uid, QStringLiteral("Sample Name"));
+
+  const QSize picture = c.picture.isEmpty() ? QSize(100, 150) : c.picture;
+  const int shown = std::min(picture.height(), 150);
+  const int cw = page->client()->width(), ch = page->client()->height();
+  const int t = QFontMetrics(QApplication::font()).height();  // no main window painted yet
+  const int nameHeight = std::max(20, QFontMetrics(f.fonts.bold).height());
+  const int m = ui::g_screen.sideMargin();
+  const int y = std::max(shown, 6 * t + 5 + nameHeight) + 5;
+  if (c.screen.width == 240) {
+    EXPECT_EQ(y, 155);  // max(150, 6T + 25) + 5
+  }
+  EXPECT_EQ(page->pictureBox()->geometry(), QRect(0, 0, picture.width(), shown));
+  EXPECT_EQ(page->nameLabel()->geometry(), QRect(picture.width() + 5, 5, cw - picture.width() - 10, nameHeight));
+  EXPECT_EQ(page->factsLabel()->geometry(),
+            QRect(picture.width() + 5, 5 + nameHeight, cw - picture.width() - 10, 6 * t));
+  EXPECT_EQ(page->statusBox()->geometry(), QRect(m, y, cw - 2 * m, ch - y));
+  EXPECT_TRUE(page->statusBox()->hasFocus());
+  EXPECT_TRUE(page->statusBox()->font().italic() && page->nameLabel()->font().bold());
+  EXPECT_EQ(page->chrome()->softKeyBar()->menuId(), 154);
+  // White behind the picture, which is drawn from (5, 5) in its own size.
+  const QImage shot = page->pictureBox()->grab().toImage();
+  EXPECT_EQ(shot.pixelColor(2, 2), QColor(Qt::white));
+  EXPECT_NE(shot.pixelColor(50, 100), QColor(Qt::white));
+  EXPECT_TRUE(pagetest::saveScreenshot(*page, c.shot));
+
+  if (c.picture.isEmpty()) {
+    // A friend whose picture cannot be had keeps the last size and shows nothing.
+    ASSERT_TRUE(f.fault(R"({"match": "facebook.fql.query", "count": 2, "action": "cut"})"));
+    auto other = f.open(f.uid(2), QStringLiteral("No Picture"));
+    EXPECT_EQ(other->pictureBox()->geometry(), QRect(0, 0, 100, 150));
+    EXPECT_EQ(other->pictureBox()->grab().toImage().pixelColor(50, 100), QColor(Qt::white));
+  }
+  // Once the main window has painted, its measure is T.
+  ui::g_mainTextSize = {150, 30};
+  EXPECT_EQ(f.open(uid, QStringLiteral("Sample Name"))->factsLabel()->height(), 180);
+  ui::g_mainTextSize = {};
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, FriendPageLayout,
+                         ::testing::Values(LayoutCase{{240, 320, 96}, {100, 200}, "240x320_100x200"},
+                                           LayoutCase{{480, 640, 192}, {100, 200}, "480x640_100x200"},
+                                           LayoutCase{{240, 320, 96}, {}, "240x320_fetched"}));
+
+TEST(FriendPage, StatusAndFactsComeFromTheCacheFiles) {
+  PageFixture f;
+  ASSERT_TRUE(f.start());
+  const std::string uid = f.uid();
+  ASSERT_EQ(f.sim.control("/person", R"({"uid": )" + uid + R"(, "hometown_city": "Lyon",
+      "hometown_state": "Rhone", "hometown_country": "France", "political": "", "relationship_status":
+      "Married", "birthday": "May 2"})").status, 200);
+  const std::string hoursAgo2 = std::to_string(pagetest::kNow - 2 * 3600 - 59);
+  std::string longStatus;
+  for (int i = 0; i < 399; ++i) longStatus += "é";
+  longStatus += "😀 and more";  // the 400th character lies outside the basic plane
+  const std::string atWork = uid + "**at work*" + hoursAgo2 + "*\n";
+  const char* none = nullptr;  // no vt_s.txt
+  const std::string fromServer =
+      "Political:  \nRelationship status: Married\nHomeland: Lyon, Rhone, France, Birthday: May 2\n";
+  const struct {
+    std::string bf1, status;
+    const char* vtS;
+    std::string shownStatus, shownFacts;
+  } cases[] = {
+      {"", "", "", "Status was not set.", fromServer},
+      {uid + "*S*at the beach*" + hoursAgo2 + "*#1\n", atWork, none, "at the beach( 2 hour(s) ago)",
+       fromServer},
+      {"", atWork, "*Boston*MA*United States*Green*Single*June 1*\n", "at work( 2 hour(s) ago)",
+       "Political:  Green\nRelationship status: Single\nHomeland: Boston, MA, US, Birthday: June 1\n"},
+      {uid + "*S***#1\n", atWork, "*Oslo**Norway****\n", "Status was not set.",
+       "Political:  \nRelationship status: \nHomeland: Oslo, , Norway, Birthday: \n"},
+      {uid + "*S*reading**#2\n", "", "*Oslo**Norway*\n", "reading", ""},  // a line cut short
+      {"", uid + "**" + longStatus + "*1*\n", "", longStatus.substr(0, 399 * 2 + 4), fromServer},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.shownStatus);
+    friendstest::writeWhole(f.paths().bf1, "1*Other*elsewhere*1*#1\n" + c.bf1);
+    friendstest::writeWhole(f.paths().status, "2**elsewhere*1*\n" + c.status);
+    std::remove(f.paths().vtS.c_str());
+    if (c.vtS) friendstest::writeWhole(f.paths().vtS, *c.vtS ? uid + c.vtS : "");
+    f.sim.control("/requests/clear");
+    auto page = f.open(uid, QStringLiteral("Sample"));
+    EXPECT_EQ(page->statusBox()->toPlainText().toStdString(), c.shownStatus);
+    EXPECT_EQ(page->factsLabel()->text().toStdString(), c.shownFacts);
+    // The static facts are fetched first when vt_s.txt is missing or empty.
+    int fetches = 0;
+    for (const std::string& fql : f.fqlTexts()) fetches += fql.find("hometown_location") != std::string::npos;
+    EXPECT_EQ(fetches, !c.vtS || !*c.vtS ? 1 : 0);
+    if (&c - cases < 2) {
+      EXPECT_TRUE(pagetest::saveScreenshot(*page, QString("status_%1").arg(&c - cases)));
+    }
+  }
+}
+
+TEST(FriendPage, OpensForTheSelectedFriendAndAnswersTheKeys) {
+  PageFixture f;
+  ASSERT_TRUE(f.start());
+  const std::string uid = f.uid(1);
+  std::vector<std::string> details;
+  f.context->openDetails = [&](const std::string& u, const QString& name, QWidget* over) {
+    details.push_back(u + " " + name.toStdString() + (over->inherits("ui::FriendPage") ? " page" : ""));
+  };
+  for (const Qt::Key leave : {Qt::Key_F1, Qt::Key_Escape}) {
+    ui::g_selectedFriend = {};
+    details.clear();
+    f.onDialog = [&](QDialog& dialog) {
+      auto& page = dynamic_cast<ui::FriendPage&>(dialog);
+      EXPECT_EQ(ui::g_selectedFriend.uid, uid);
+      EXPECT_EQ(ui::g_selectedFriend.name, "Ann Lee");
+      QTest::keyClick(page.statusBox(), Qt::Key_Down);  // the arrows scroll the status
+      pagetest::pickMenuItem(page, 3);                   // "Go Facebook"
+      EXPECT_EQ(details, std::vector<std::string>{uid + " Ann Lee page"});
+      QTest::keyClick(&page, leave);
+      EXPECT_EQ(page.result(), ui::cmd::kPageDone);
+    };
+    ui::openFriendPage(*f.context, uid, QStringLiteral("Ann Lee"), nullptr);
+  }
+  EXPECT_EQ(ui::g_selectedFriend.picturePath.toStdString(), f.paths().picSquare + uid + ".jpg");
+  EXPECT_TRUE(friendstest::fileExists(f.paths().picSquare + uid + ".jpg"));
+  EXPECT_TRUE(friendstest::fileExists(f.paths().pic + uid + ".jpg"));
+}
+
+}  // namespace

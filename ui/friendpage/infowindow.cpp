@@ -1,0 +1,56 @@
+#include "infowindow.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+
+#include "ui/kit/commandids.h"
+#include "ui/kit/fonts.h"
+#include "ui/kit/menutable.h"
+
+namespace ui {
+
+InfoWindow::InfoWindow(const QString& name, const QString& text, const Fonts& fonts,
+                       QWidget* owner)
+    : PhoneDialog(QStringLiteral("VT at Your Service"), owner),
+      title_(new QLabel(QStringLiteral("Facebook Info about ") + name, client())),
+      text_(new QPlainTextEdit(client())) {
+  title_->setObjectName(QStringLiteral("37102"));
+  title_->setFont(fonts.bold);
+  title_->setTextFormat(Qt::PlainText);
+  title_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  text_->setObjectName(QStringLiteral("1028"));
+  text_->setReadOnly(true);
+  text_->setTextInteractionFlags(Qt::TextSelectableByKeyboard);
+  text_->setPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  text_->installEventFilter(this);
+  client()->installEventFilter(this);
+  setSoftKeys(menu::kFriendInfo);
+  connect(this, &PhoneDialog::command, this, [this](int id) {
+    if (id == cmd::kInfoDone) done(cmd::kInfoDone);
+  });
+  text_->setFocus();
+}
+
+void InfoWindow::layOut() {
+  const int w = client()->width();
+  const int h = client()->height();
+  title_->setGeometry(5, 5, w - 5, 30);
+  text_->setGeometry(5, 35, w - 5, std::max(0, h - 35));
+}
+
+bool InfoWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == client() && event->type() == QEvent::Resize) layOut();
+  if (watched == text_ && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      done(cmd::kDone);
+      return true;
+    }
+  }
+  return PhoneDialog::eventFilter(watched, event);
+}
+
+void InfoWindow::reject() { done(cmd::kInfoDone); }
+
+}  // namespace ui
