@@ -78,7 +78,7 @@ FriendSearchDialog::FriendSearchDialog(const friends::FriendStore& store, const 
   list_->installEventFilter(this);
   client()->installEventFilter(this);
   connect(this, &PhoneDialog::command, this, &FriendSearchDialog::runCommand);
-  search(QString());
+  fill(QString());
   edit_->setFocus();
   setSoftKeys(menu::kDone);
 }
@@ -88,8 +88,7 @@ int FriendSearchDialog::softKeys() const {
   return bar ? bar->menuId() : 0;
 }
 
-void FriendSearchDialog::search(const QString& text) {
-  setSoftKeys(menu::kDone);
+void FriendSearchDialog::fill(const QString& text) {
   const QSignalBlocker quiet(list_);
   list_->clear();
   const QString key = matchKey(cutText(text, kMaxSearchChars));
@@ -98,6 +97,11 @@ void FriendSearchDialog::search(const QString& text) {
     auto* item = new QListWidgetItem(name.shown, list_);
     item->setData(kUidRole, QString::fromStdString(name.uid));
   }
+}
+
+void FriendSearchDialog::search(const QString& text) {
+  setSoftKeys(menu::kDone);
+  fill(text);
   if (list_->count() == 1) {
     list_->setCurrentRow(0);
     setSoftKeys(menu::kDoneSelectFriend);

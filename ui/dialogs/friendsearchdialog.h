@@ -53,6 +53,8 @@ class FriendSearchDialog : public PhoneDialog {
     std::string uid;
   };
 
+  // The names `text` matches, none selected.
+  void fill(const QString& text);
   void selectFriend();
   void layOut();
 

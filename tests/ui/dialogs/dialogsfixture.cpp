@@ -5,6 +5,7 @@
 
 #include <regex>
 
+#include "platform/settingsstore.h"
 #include "ui/kit/globals.h"
 
 namespace dialogstest {
@@ -30,17 +31,15 @@ class RecordingBackend : public platform::ConnectionBackend {
 DialogsFixture::DialogsFixture()
     : connection(std::make_unique<RecordingBackend>(connectionEvents)),
       fonts(ui::Fonts::fromSystemFont(QApplication::font())),
-      context{
-          .store = store,
-          .pictures = pictures,
-          .connection = connection,
-          .boxes = boxes,
-          .fonts = fonts,
-          .client = [this] { return session.client; },
-          .userId = [this] { return session.userId; },
-          .openMobilePage = [this](const std::string& path) { openedPages.push_back(path); },
-          .now = [this] { return now; },
-      } {}
+      context{.store = store,
+              .pictures = pictures,
+              .connection = connection,
+              .boxes = boxes,
+              .fonts = fonts,
+              .client = [this] { return session.client; },
+              .userId = [this] { return session.userId; },
+              .openMobilePage = [this](const std::string& path) { openedPages.push_back(path); },
+              .now = [this] { return now; }} {}
 
 void DialogsFixture::SetUp() {
   testing::internal::CaptureStdout();
@@ -48,20 +47,18 @@ void DialogsFixture::SetUp() {
   testing::internal::GetCapturedStdout();
   ASSERT_TRUE(sim.start({"--friends", "3"})) << sim.error();
   sim.exportEndpoints();
-  ASSERT_TRUE(settings.ok());
+  platform::SettingsStore settings(dir.path() + "registry.db");
   ASSERT_TRUE(friendstest::logIn(sim, settings, dir.path(), session));
   ASSERT_TRUE(QDir().mkpath(QString::fromStdString(store.paths().picSquare)));
   setStatus("", "");  // the generated user has one
   ui::g_hasStatus = ui::kNoStatus;
   ui::g_selectedFriend = {};
+  ui::g_screen = ui::PhoneScreen{};
   connectionEvents.clear();
 }
 
-void DialogsFixture::TearDown() { ui::g_screen = ui::PhoneScreen{}; }
-
-std::string DialogsFixture::addFriend(const std::string& name, const std::string& moreJson) {
-  const auto answer = sim.control(
-      "/friends/add", R"({"name": ")" + name + "\"" + (moreJson.empty() ? "" : ", " + moreJson) + "}");
+std::string DialogsFixture::addFriend(const std::string& name) {
+  const auto answer = sim.control("/friends/add", R"({"name": ")" + name + "\"}");
   std::smatch uid;
   EXPECT_TRUE(std::regex_search(answer.body, uid, std::regex(R"re("uid"\s*:\s*(\d+))re"))) << answer.body;
   return uid.size() > 1 ? uid[1].str() : std::string();
@@ -76,15 +73,6 @@ void DialogsFixture::writeAllFriends(const std::vector<std::vector<std::string>>
   std::string text;
   for (const auto& f : friends) text += f.at(0) + "*" + f.at(1) + "*" + f.at(2) + "*****\n";
   friendstest::writeWhole(store.paths().bf, text);
-}
-
-void DialogsFixture::fault(const std::string& json) {
-  EXPECT_EQ(sim.control("/faults", json).status, 200) << json;
-}
-
-std::string DialogsFixture::lastShown() const {
-  const auto all = boxes.shown();
-  return all.empty() ? std::string() : all.back();
 }
 
 QString DialogsFixture::screenshotPath(const QString& name) {

@@ -5,17 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
-#include <memory>
 #include <string>
 #include <vector>
-
-#include <QString>
 
 #include "friends/friendstore.h"
 #include "friendstestkit.h"
 #include "pictures/picturecache.h"
 #include "platform/connectionkeeper.h"
-#include "platform/settingsstore.h"
 #include "support/simserver.h"
 #include "ui/dialogs/dialogcontext.h"
 #include "ui/kit/fonts.h"
@@ -26,32 +22,24 @@ class DialogsFixture : public ::testing::Test {
  protected:
   DialogsFixture();
   void SetUp() override;
-  void TearDown() override;
 
-  // A new friend on the server with `name` (and more person fields as JSON members); his uid.
-  std::string addFriend(const std::string& name, const std::string& moreJson = "");
+  // A new friend of the user's on the server; his uid.
+  std::string addFriend(const std::string& name);
+  // An empty uid means the user.
   void setStatus(const std::string& uid, const std::string& message);
-  // Replaces bf.txt by these friends: uid, timezone, name.
+  // bf.txt with these friends: uid, timezone, name.
   void writeAllFriends(const std::vector<std::vector<std::string>>& friends);
-  // A fault of socialsim's: `json` as its control API takes it.
-  void fault(const std::string& json);
-
+  void fault(const std::string& json) { EXPECT_EQ(sim.control("/faults", json).status, 200) << json; }
   std::string requests() const { return friendstest::requestLog(sim); }
-  void clearRequests() { friendstest::clearRequestLog(sim); }
-  std::vector<std::string> shown() const { return boxes.shown(); }
-  std::string lastShown() const;
-
   static QString screenshotPath(const QString& name);
 
   testsupport::SimServer sim;
   friendstest::TempFolder dir;
   friends::FriendStore store{dir.cachePaths()};
   pictures::PictureCache pictures{dir.cachePaths()};
-  platform::SettingsStore settings{dir.path() + "registry.db"};
   friendstest::SimSession session;
   friendstest::RecordingBoxes boxes;
-  // "interactive", "idle" and "release", as the dialogs ask them of the connection.
-  std::vector<std::string> connectionEvents;
+  std::vector<std::string> connectionEvents;  // "interactive", "idle", "release"
   platform::ConnectionKeeper connection;
   ui::Fonts fonts;
   std::vector<std::string> openedPages;
