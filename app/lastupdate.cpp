@@ -35,4 +35,8 @@ std::optional<std::u16string> welcomeOrLastUpdate(platform::SettingsStore& store
   return text;
 }
 
+std::u16string lastUpdateLine(const std::u16string& stored) {
+  return u"List Last Updated: " + (stored.empty() ? std::u16string(u"Never") : stored);
+}
+
 }  // namespace app

@@ -17,4 +17,8 @@ platform::MessageBoxRequest startupNotice(const char* text);
 std::optional<std::u16string> welcomeOrLastUpdate(platform::SettingsStore& store,
                                                   platform::MessageBoxes& boxes);
 
+// The friends search's line for the stored "LastUpdate" value: "List Last Updated: " and
+// the value, or "Never" when there is none.
+std::u16string lastUpdateLine(const std::u16string& stored);
+
 }  // namespace app

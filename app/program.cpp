@@ -11,6 +11,7 @@
 #include "api/apiclient.h"
 #include "app/appcontext.h"
 #include "app/datafolder.h"
+#include "app/dialogwiring.h"
 #include "app/friendpagewiring.h"
 #include "app/schedule.h"
 #include "app/services.h"
@@ -116,9 +117,12 @@ StartupHooks programHooks(std::optional<session::LoginWaits> waits) {
             s.pictures.ensureSquarePicture(*client, s.session.currentUserId(), uid);
           }
         });
-    // The friend details dialog ("Go Facebook") is not plugged in yet.
-    board->setFriendOpener(makeFriendPageOpener(context, s, {}));
+    // One opener for every window that opens a friend's page, so they share its state.
+    const ui::FriendOpener openFriend =
+        makeFriendPageOpener(context, s, makeDetailsOpener(context, s));
+    board->setFriendOpener(openFriend);
     context.mainWindow.setBoard(board);
+    wireDialogs(context, s);
   };
   hooks.pictureMaintenance = [services](AppContext&) {
     pictures::expirePictures((*services)->paths, secondsNow);

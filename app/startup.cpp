@@ -128,8 +128,8 @@ int runVeltrana(int argc, char** argv, const StartupHooks& hooks) {
 
   platform::SettingsStore store(platform::SettingsStore::defaultPath());
   runEditionCheck(store, dataFolder->folder);
-  if (const auto lastUpdate = welcomeOrLastUpdate(store, boxes))
-    ui::g_lastUpdateText.set(QString::fromStdU16String(*lastUpdate));
+  const auto lastUpdate = welcomeOrLastUpdate(store, boxes);
+  ui::g_lastUpdateText.set(QString::fromStdU16String(lastUpdateLine(lastUpdate.value_or(u""))));
 
   // The window (and its class in the window directory) goes before the instance event, so
   // a copy started meanwhile never finds the event free and the class still taken.

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <thread>
 
 #include "platform/settingskeys.h"
 #include "platform/settingsstore.h"
@@ -19,6 +20,7 @@ namespace fs = std::filesystem;
 namespace keys = platform::keys;
 
 constexpr int kExitCommand = 32853;
+constexpr int kStatusCommand = 32786;
 
 std::string storedString(const std::string& db, const char* key, const char* name) {
   platform::SettingsStore store(db);
@@ -78,6 +80,21 @@ TEST(LoginEndToEnd, FirstStartLogsInThroughTheBrowserAndTheNextReusesTheSession)
     EXPECT_EQ(veltrana.out().find("Getting token"), std::string::npos);
     ASSERT_TRUE(postCommand(kExitCommand));
     EXPECT_EQ(veltrana.waitForExit(), 0);
+  }
+  {
+    // The menu's "Status" opens its dialog, which asks for the user's status and first name.
+    // The dialog holds the window's messages until it closes, so the run is ended from here.
+    VeltranaProcess veltrana(sandbox);
+    ASSERT_TRUE(veltrana.waitForOutput("PrepareMainWindowPictures()", 60'000));
+    ASSERT_TRUE(postCommand(kStatusCommand));
+    // Read from the server's log: the program's output reaches the pipe only in blocks.
+    bool asked = false;
+    for (int i = 0; i < 200 && !asked; ++i) {
+      asked = sim.request("GET", "/_sim/requests").body.find(
+                  "select status,first_name from user where uid =") != std::string::npos;
+      if (!asked) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_TRUE(asked);
   }
 }
 

@@ -7,7 +7,7 @@ std::atomic<int> g_sh{0};
 SelectedFriend g_selectedFriend;
 std::atomic<int> g_windowOpen{kWindowClosed};
 std::atomic<bool> g_hidden{false};
-std::atomic<bool> g_hasStatus{false};
+std::atomic<int> g_hasStatus{kNoStatus};
 PhoneScreen g_screen;
 QSize g_mainTextSize;
 LastUpdateText g_lastUpdateText;

@@ -34,8 +34,10 @@ extern std::atomic<int> g_windowOpen;
 
 // Set while "Hide" keeps the main window hidden; activation shows it again and clears it.
 extern std::atomic<bool> g_hidden;
-// Set while the user has a status of his own (the status dialog keeps it).
-extern std::atomic<bool> g_hasStatus;
+// The has-status flag: 3 once the status dialog found a status of the user's own, 1 at start
+// and after he cleared it. It chooses the status dialog's idle soft keys.
+enum HasStatus : int { kNoStatus = 1, kHasStatus = 3 };
+extern std::atomic<int> g_hasStatus;
 
 // The size of the text "In an Open Relationship" in the main window's font, measured at its
 // last paint: W sizes the columns of the change lists, T (the height) the friend page's facts.
