@@ -11,6 +11,7 @@
 #include "api/apiclient.h"
 #include "app/appcontext.h"
 #include "app/datafolder.h"
+#include "app/notificationswiring.h"
 #include "app/schedule.h"
 #include "app/services.h"
 #include "friends/friendcountcheck.h"
@@ -118,6 +119,7 @@ StartupHooks programHooks(std::optional<session::LoginWaits> waits) {
         });
     board->setFriendOpener(ui::openFriendPage);
     context.mainWindow.setBoard(board);
+    installNotifications(context, s);
   };
   hooks.pictureMaintenance = [services](AppContext&) {
     pictures::expirePictures((*services)->paths, secondsNow);
