@@ -141,8 +141,8 @@ TEST(AdText, TokenWalk) {
     std::string answer;
     std::string link, text;
   } cases[] = {
-      {"link then text", R"(<div class="ad"><a href="http://ads.example/1">Fresh coffee</a></div>)",
-       "http://ads.example/1", "Fresh coffee"},
+      {"link then text", R"(<div class="ad"><a href="http://shop.example/1">Fresh coffee</a></div>)",
+       "http://shop.example/1", "Fresh coffee"},
       {"words before the link are ignored", R"(Hot deals <a href="www.deals.example">Cheap flights</a>)",
        "www.deals.example", "Cheap flights"},
       {"markup tokens are skipped", R"(<a href="https://x.example/a"><//a>Deal</a>)",
@@ -153,8 +153,13 @@ TEST(AdText, TokenWalk) {
       {"an attribute after the link is taken as text",
        R"(<a href="http://one.example" class="c">One</a>)", "http://one.example", " class="},
       {"no link: nothing changes", "<p>Just words</p>", "old link", "old text"},
-      {"a link and no text keeps the text", R"(<a href="http://new.example"></a>)",
+      {"a link and no text keeps the text", R"(<a href="http://new.example">)",
        "http://new.example", "old text"},
+      {"a closing tag after the link is text", R"(<a href="http://new.example"></a>)",
+       "http://new.example", "/a"},
+      {"a token with //a is markup, even an address",
+       R"(<a href="http://ads.example">Skipped</a><a href="http://shop.example">Shown</a>)",
+       "http://shop.example", "Shown"},
   };
   for (const auto& c : cases) {
     news::AdState ad{"old link", "old text", "", ""};
@@ -164,10 +169,10 @@ TEST(AdText, TokenWalk) {
   }
   // Only the first 1,499 bytes are read, and the cut does not split a letter.
   news::AdState ad;
-  std::string padded = R"(<a href="http://ads.example/2">)" + std::string(1499 - 31 - 1, 'x') +
+  std::string padded = R"(<a href="http://shop.example/2">)" + std::string(1499 - 32 - 1, 'x') +
                        "\xC3\xA9" + "tail";
   news::walkAdTokens(padded, ad);
-  EXPECT_EQ(ad.text, std::string(1499 - 31 - 1, 'x'));
+  EXPECT_EQ(ad.text, std::string(1499 - 32 - 1, 'x'));
 }
 
 TEST(AdText, AdLineAndOpenableLinks) {

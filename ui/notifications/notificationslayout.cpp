@@ -50,7 +50,8 @@ NotificationsLayout layOutNotifications(const TextSizes& text, int W, int H, int
     y += r + g;
   }
   if (out.portrait) adY = out.rows[4].bottom() + 1 + g;
-  out.ad = box(adX, adY, adWidth, a);
+  // On a near-square screen the landscape ad would reach past the right edge.
+  out.ad = box(adX, adY, std::min(adWidth, W - adX), a);
   out.hint = box(out.ad.left(), out.ad.top() + out.ad.height(), out.ad.width(), 2 * text.cy);
   out.gap = g;
   return out;

@@ -98,7 +98,6 @@ bool NotificationsWindow::runOpening() {
   g_windowOpen = kWindowOpen;
   wait.reset();
   setSoftKeys(menu::kNotifications);
-  keepPollBar_ = false;
   settle();
   return true;
 }
@@ -136,6 +135,8 @@ QWidget* NotificationsWindow::control(int id) const {
 }
 
 void NotificationsWindow::setRowControl(int row, QWidget* control) {
+  // Hiding a control that has the focus passes it on to the next one.
+  ++rearranging_;
   if (QWidget* old = rows_[row]) {
     // It may be the button whose click is being handled.
     old->hide();
@@ -146,6 +147,7 @@ void NotificationsWindow::setRowControl(int row, QWidget* control) {
   rows_[row] = control;
   control->setGeometry(layout_.rows[row - 1]);
   control->show();
+  --rearranging_;
 }
 
 void NotificationsWindow::makeIdle(int row) {
@@ -190,7 +192,6 @@ void NotificationsWindow::ShowWallPending() {
   g_notifications.wallPending = true;
   makeButton(kWallRow, true);
   setSoftKeys(menu::kWallPending);
-  keepPollBar_ = true;
 }
 
 void NotificationsWindow::ShowMessagesPending() {
@@ -202,7 +203,6 @@ void NotificationsWindow::ShowMessagesPending() {
   }
   makeButton(kMessagesRow, true);
   setSoftKeys(menu::kInboxPending);
-  keepPollBar_ = true;
 }
 
 void NotificationsWindow::AddFriendRequest(const std::string& name, const std::string& uid) {
@@ -274,7 +274,6 @@ bool NotificationsWindow::settle() {
   }
   refreshAdLine(this);
   const bool onAd = focusFirstPending();
-  keepPollBar_ = false;
   client()->update();
   return onAd;
 }
@@ -293,7 +292,12 @@ bool NotificationsWindow::focusFirstPending() {
   else if (!g.groupInvites.empty())
     target = rows_[kGroupInviteRow];
   if (!target) target = adButton_;
+  ++rearranging_;
   target->setFocus(Qt::OtherFocusReason);
+  --rearranging_;
+  // As its own focus would: a list that takes the focus shows its soft keys.
+  for (int row : {kFriendRequestRow, kEventInviteRow, kGroupInviteRow})
+    if (target == rows_[row].data()) setSoftKeys(spec(row).menu);
   return target == adButton_;
 }
 
@@ -424,14 +428,13 @@ bool NotificationsWindow::eventFilter(QObject* watched, QEvent* event) {
     return PhoneDialog::eventFilter(watched, event);
   }
   for (int row : {kFriendRequestRow, kEventInviteRow, kGroupInviteRow}) {
-    if (watched != rows_[row].data()) continue;
+    if (watched != rows_[row].data() || rearranging_ > 0) continue;
     if (event->type() == QEvent::FocusIn) {
       setSoftKeys(spec(row).menu);
     } else if (event->type() == QEvent::FocusOut) {
       const auto reason = static_cast<QFocusEvent*>(event)->reason();
       // Opening its own drop-down or the window losing the front keeps the list's keys.
-      if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason &&
-          !keepPollBar_)
+      if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
         setSoftKeys(menu::kNotifications);
     }
   }

@@ -108,8 +108,9 @@ class NotificationsWindow : public PhoneDialog, public news::NewsWindow {
   std::array<QPointer<QWidget>, 6> rows_;  // [1] to [5]
   AdButton* adButton_;
   QPointer<QLabel> hint_;
-  // The poll changed the soft keys: a list losing the focus to its button keeps them.
-  bool keepPollBar_ = false;
+  // Set while the window itself moves the focus (rows made and destroyed, the poll's calls):
+  // only the user's focus changes switch the soft keys then.
+  int rearranging_ = 0;
 };
 
 }  // namespace ui::notifications
