@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <ctime>
-#include <memory>
 
 #include "api/endpoints.h"
 #include "app/appcontext.h"
@@ -24,14 +23,14 @@ namespace {
 
 using ui::notifications::g_notifications;
 
-// Made once by installNotifications and kept for the run: the ad transfers (which remember
-// a failed address request until the next ad fetch) and the reminder (which remembers the
-// last one to replace it).
+// Made once by installNotifications and, like the services, never freed: the ad transfers
+// (which remember a failed address request until the next ad fetch) and the reminder (which
+// remembers the last one to replace it).
 struct NotificationParts {
   news::AdFetcher ads{g_notifications.ad, api::adUrl(), api::siteUrl()};
   ui::notifications::DesktopReminder reminder;
 };
-std::unique_ptr<NotificationParts> g_parts;
+NotificationParts* g_parts = nullptr;
 
 int poll(AppContext& context, Services& s, news::NewsWindow& window, bool remind) {
   const auto client = s.session.client();
@@ -76,7 +75,7 @@ void installNotifications(AppContext& context, Services& services) {
   std::tm local{};
   localtime_r(&now, &local);
   g_notifications.adTag = news::adRequestTag(local);
-  g_parts = std::make_unique<NotificationParts>();
+  if (!g_parts) g_parts = new NotificationParts;
 
   context.mainWindow.setCommandHandler(ui::cmd::kNotifications, [&context, &services] {
     ui::g_windowOpen = ui::kWindowOpening;

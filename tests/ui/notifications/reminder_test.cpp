@@ -1,5 +1,5 @@
 // Reminders on a private session bus: against the tests' own recording notification server
-// (the bodies of the examples, each reminder replacing the last, a server that never
+// (the bodies as sent, each reminder replacing the last, a server that never
 // answers, no server, no bus), and against a real dunst under Xvfb, read back with dunstctl.
 #include <gtest/gtest.h>
 
@@ -81,7 +81,7 @@ class Reminders : public ::testing::Test {
   Peer recorder_;
 };
 
-TEST_F(Reminders, TheExamplesBodiesEachReplacingTheLast) {
+TEST_F(Reminders, BodiesWithMarkupEscapedEachReplacingTheLast) {
   ASSERT_TRUE(startRecorder());
   n::DesktopReminder reminder;
   QSignalSpy answered(&reminder, &n::DesktopReminder::answered);
@@ -93,13 +93,6 @@ TEST_F(Reminders, TheExamplesBodiesEachReplacingTheLast) {
        "New Wall Post\nNew Friend Request\n     - Tom &amp; Jerry\n       ...\n"},
       {newsOf({{news::kFriendRequestHeader, {"<b>Ann</b> \"Lee\""}}}),
        "New Friend Request\n     - &lt;b&gt;Ann&lt;/b&gt; \"Lee\"\n"},
-      {newsOf({{news::kEventInviteHeader, {"Käthe's Birthd", "Open Source Ha", "Concert: The B"}}}),
-       "New Event Invite\n     - Käthe's Birthd...\n       ...\n"},
-      {newsOf({{news::kFriendRequestHeader, {"A1", "A2"}},
-               {news::kGroupInviteHeader, {"G1", "G2"}},
-               {news::kEventInviteHeader, {"E1", "E2"}}}),
-       "New Friend Request\n     - A1\nNew Group Invite\n     - G1...\nNew Event Invite\n"
-       "     - E1...\n"},
   };
   qint64 previous = 0;
   for (std::size_t i = 0; i < std::size(cases); ++i) {
