@@ -206,7 +206,6 @@ TEST(NotificationsLayout, RowsAndAdStayOnScreenAndApart) {
   const n::TextSizes text{98, 14, 70};
   const struct {
     int width, height, top;
-    bool portrait;
   } screens[] = {{240, 320, 24}, {320, 240, 24}, {480, 640, 48}, {640, 480, 48}, {240, 240, 24},
                  {176, 220, 20}, {100, 100, 24}};
   for (const auto& s : screens) {
