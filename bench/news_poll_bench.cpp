@@ -180,12 +180,16 @@ void BM_FullPoll5000Friends50Items(benchmark::State& state) {
     sent += relay.sent;
     received += relay.received;
   }
-  if (found != news::kPollNews || items != 50) state.SkipWithError("the poll did not find the 50 items");
+  if (found != news::kPollNews || items != 50)
+    state.SkipWithError("the poll did not find the 50 items");
   state.counters["bytes_sent"] = benchmark::Counter(static_cast<double>(sent) / state.iterations());
   state.counters["bytes_received"] =
       benchmark::Counter(static_cast<double>(received) / state.iterations());
 }
-BENCHMARK(BM_FullPoll5000Friends50Items)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+BENCHMARK(BM_FullPoll5000Friends50Items)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(20);
 
 }  // namespace
 

@@ -53,13 +53,13 @@ uint32_t asMarkerNumber(long long value) {
 // One kind of pending item: where notifications.get lists it, its marker, its name query and
 // where the window takes it.
 struct PendingKind {
-  const char* list;      // "friend_requests"
-  const char* idName;    // "uid"
-  const char* marker;    // "FUID"
+  const char* list;    // "friend_requests"
+  const char* idName;  // "uid"
+  const char* marker;  // "FUID"
   const char* header;
-  bool friendRule;       // the friend-request walk, else the invite walk
+  bool friendRule;        // the friend-request walk, else the invite walk
   const char* queryHead;  // the FQL text before the id list
-  const char* element;   // the answer's row element
+  const char* element;    // the answer's row element
   const char* nameField;
   const char* idField;
   void (NewsWindow::*add)(const std::string& name, const std::string& id);
@@ -178,8 +178,7 @@ int Poller::Poll(uint32_t uid, NewsWindow& window, bool raiseReminder, const std
   if (wallPosts(uid, window) == Step::EndPoll) return kPollNothingNew;
 
   std::string answer;
-  const int called =
-      client_.ApiCall(api::kMethodNotificationsGet, {}, answer, seconds_);
+  const int called = client_.ApiCall(api::kMethodNotificationsGet, {}, answer, seconds_);
   if (called != api::kCallDone && !answer.empty()) return kPollNothingNew;
   const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
   const api::XmlNode response = doc.child("notifications_get_response");
@@ -201,6 +200,5 @@ int Poller::Poll(uint32_t uid, NewsWindow& window, bool raiseReminder, const std
   if (raiseReminder && raiseReminder_) raiseReminder_(news_);
   return kPollNews;
 }
-
 
 }  // namespace news

@@ -125,8 +125,8 @@ TEST(AdFetch, ErrorPagesAreNoAdsAndTheOldAdStays) {
   news::AdState ad{"http://old.example", "Old ad", "", ""};
   news::AdFetcher(ad, site.root(), site.root()).fetchAd("1712024");
   // A failed address request is made once per fetch, not once per ad request.
-  EXPECT_EQ(site.requests(), (std::vector<std::string>{"GET /verify/ip.php", adBody(""),
-                                                       adBody("")}));
+  EXPECT_EQ(site.requests(),
+            (std::vector<std::string>{"GET /verify/ip.php", adBody(""), adBody("")}));
   EXPECT_EQ(ad.link, "http://old.example");
   EXPECT_EQ(ad.text, "Old ad");
   EXPECT_EQ(ad.clientAddress, "");

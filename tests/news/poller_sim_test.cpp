@@ -113,8 +113,8 @@ TEST_F(Poll, WallCountFirstRecordedThenEveryChangeKeptAndGrowthReported) {
       EXPECT_EQ(window.calls, Calls{"ad line"}) << step.count;
     }
   }
-  EXPECT_EQ(occurrences(requests(), "select wall_count from user where uid =" +
-                                        std::to_string(session.userId)),
+  EXPECT_EQ(occurrences(requests(),
+                        "select wall_count from user where uid =" + std::to_string(session.userId)),
             6);
 }
 
@@ -164,10 +164,11 @@ TEST_F(Poll, InvitesAfterTheMarkerAreNewAndTheLastBecomesTheMarker) {
   EXPECT_EQ(text(platform::keys::kGuid), g[2]);
   EXPECT_EQ(text(platform::keys::kEuid), e);
   const std::string log = requests();
-  EXPECT_EQ(occurrences(log, "select substr(name,0,14),gid from group where gid in (" + g[2] +
-                                 "," + g[1] + ")"),
+  EXPECT_EQ(occurrences(log, "select substr(name,0,14),gid from group where gid in (" + g[2] + "," +
+                                 g[1] + ")"),
             1);
-  EXPECT_EQ(occurrences(log, "select substr(name,0,14), eid from event where eid in (" + e + ")"), 1);
+  EXPECT_EQ(occurrences(log, "select substr(name,0,14), eid from event where eid in (" + e + ")"),
+            1);
   // Names come cut to 14 characters by the query, and from the last answer row to the first.
   const auto groups = std::vector<std::string>(news.entries.begin() + 2, news.entries.begin() + 4);
   EXPECT_TRUE(std::find(groups.begin(), groups.end(), "Weekend Hikers") != groups.end());
@@ -190,8 +191,8 @@ TEST_F(Poll, NameQueriesThatTimeOutLoseNothing) {
   // The next poll reports both, once.
   control("/faults/clear", "{}");
   EXPECT_EQ(poll(), news::kPollNews);
-  EXPECT_EQ(window.calls, (Calls{"friend Eve Fox " + u, "group Board Game Nig " + g, "header", "ad",
-                                 "repaint"}));
+  EXPECT_EQ(window.calls,
+            (Calls{"friend Eve Fox " + u, "group Board Game Nig " + g, "header", "ad", "repaint"}));
   EXPECT_EQ(text(platform::keys::kFuid), u);
   EXPECT_EQ(text(platform::keys::kGuid), g);
   EXPECT_EQ(poll(), news::kPollNothingNew);
@@ -232,8 +233,8 @@ TEST(PollStore, AStoreThatCannotBeOpenedEndsThePoll) {
   news::AdFetcher ads(ad, sim.url(), sim.url());
   RecordingWindow window;
   testing::internal::CaptureStdout();
-  const int result = news::Poller(*session.client, broken, ads, {}).Poll(session.userId, window,
-                                                                        true, "1");
+  const int result =
+      news::Poller(*session.client, broken, ads, {}).Poll(session.userId, window, true, "1");
   const std::string out = testing::internal::GetCapturedStdout();
   EXPECT_EQ(result, news::kPollNothingNew);
   EXPECT_TRUE(window.calls.empty());

@@ -58,15 +58,17 @@ TEST(ReminderBody, FollowsTheSectionsAndTheRoomLeft) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(news::reminderBody(c.news), c.body) << c.what;
-    EXPECT_EQ(c.news.kinds, static_cast<int>(std::count(c.news.entries.begin(), c.news.entries.end(),
-                                                         std::string(news::kSectionSeparator))));
+    EXPECT_EQ(c.news.kinds,
+              static_cast<int>(std::count(c.news.entries.begin(), c.news.entries.end(),
+                                          std::string(news::kSectionSeparator))));
   }
 }
 
 TEST(ReminderBody, IsCutAfterFiveHundredCharactersWithoutSplittingOne) {
   std::string name;
   for (int i = 0; i < 300; ++i) name += "\xC3\xA9";  // é, two bytes each
-  const std::string body = news::reminderBody(newsOf({{news::kFriendRequestHeader, {name + name}}}));
+  const std::string body =
+      news::reminderBody(newsOf({{news::kFriendRequestHeader, {name + name}}}));
   EXPECT_EQ(body.size(), 19u + 7u + (500u - 19u - 7u) * 2u);
   EXPECT_EQ(body.substr(body.size() - 2), "\xC3\xA9");
 }
@@ -141,15 +143,17 @@ TEST(AdText, TokenWalk) {
     std::string answer;
     std::string link, text;
   } cases[] = {
-      {"link then text", R"(<div class="ad"><a href="http://shop.example/1">Fresh coffee</a></div>)",
+      {"link then text",
+       R"(<div class="ad"><a href="http://shop.example/1">Fresh coffee</a></div>)",
        "http://shop.example/1", "Fresh coffee"},
-      {"words before the link are ignored", R"(Hot deals <a href="www.deals.example">Cheap flights</a>)",
-       "www.deals.example", "Cheap flights"},
+      {"words before the link are ignored",
+       R"(Hot deals <a href="www.deals.example">Cheap flights</a>)", "www.deals.example",
+       "Cheap flights"},
       {"markup tokens are skipped", R"(<a href="https://x.example/a"><//a>Deal</a>)",
        "https://x.example/a", "Deal"},
       {"a later link replaces the earlier",
-       R"(<a href="http://one.example"><a href="http://two.example">Two</a>)",
-       "http://two.example", "Two"},
+       R"(<a href="http://one.example"><a href="http://two.example">Two</a>)", "http://two.example",
+       "Two"},
       {"an attribute after the link is taken as text",
        R"(<a href="http://one.example" class="c">One</a>)", "http://one.example", " class="},
       {"no link: nothing changes", "<p>Just words</p>", "old link", "old text"},
@@ -169,8 +173,8 @@ TEST(AdText, TokenWalk) {
   }
   // Only the first 1,499 bytes are read, and the cut does not split a letter.
   news::AdState ad;
-  std::string padded = R"(<a href="http://shop.example/2">)" + std::string(1499 - 32 - 1, 'x') +
-                       "\xC3\xA9" + "tail";
+  std::string padded =
+      R"(<a href="http://shop.example/2">)" + std::string(1499 - 32 - 1, 'x') + "\xC3\xA9" + "tail";
   news::walkAdTokens(padded, ad);
   EXPECT_EQ(ad.text, std::string(1499 - 32 - 1, 'x'));
 }
@@ -184,8 +188,10 @@ TEST(AdText, AdLineAndOpenableLinks) {
       {"http://a.example", "Fresh coffee", false, "Fresh coffee"},
       {"http://a.example", "Ok", true, news::kCreditLine},
       {"ht", "Fresh coffee", true, news::kCreditLine},
-      {"http://a.example", "G\xC3\xBCnstige Fl\xC3\xBCge nach M\xC3\xBC" "nchen", false,
-       "G'nstige Fl'ge nach M'nchen"},
+      {"http://a.example",
+       "G\xC3\xBCnstige Fl\xC3\xBCge nach M\xC3\xBC"
+       "nchen",
+       false, "G'nstige Fl'ge nach M'nchen"},
       {"http://a.example", "Caf\xC3\xA9\xE2\x80\x94\xC3\xA9 x", false, "Caf' x"},
       {"http://a.example", std::string(150, 'a'), false, std::string(100, 'a')},
   };

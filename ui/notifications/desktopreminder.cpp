@@ -22,16 +22,16 @@ DesktopReminder::DesktopReminder(QDBusConnection bus, QObject* parent)
     : QObject(parent), bus_(std::move(bus)) {}
 
 QString DesktopReminder::markupBody(const std::string& body) {
-  return QString::fromUtf8(body.data(), static_cast<qsizetype>(body.size())).toHtmlEscaped()
+  return QString::fromUtf8(body.data(), static_cast<qsizetype>(body.size()))
+      .toHtmlEscaped()
       .replace(QStringLiteral("&quot;"), QStringLiteral("\""));
 }
 
 void DesktopReminder::raise(const std::string& body) {
   if (!bus_.isConnected()) return;
-  QDBusMessage call = QDBusMessage::createMethodCall(QString::fromUtf8(kService),
-                                                     QString::fromUtf8(kPath),
-                                                     QString::fromUtf8(kInterface),
-                                                     QStringLiteral("Notify"));
+  QDBusMessage call =
+      QDBusMessage::createMethodCall(QString::fromUtf8(kService), QString::fromUtf8(kPath),
+                                     QString::fromUtf8(kInterface), QStringLiteral("Notify"));
   QVariantMap hints;
   hints.insert(QStringLiteral("sound-name"), QString::fromUtf8(kReminderSound));
   call << QString::fromUtf8(kReminderSummary) << static_cast<uint>(lastId_) << QString()

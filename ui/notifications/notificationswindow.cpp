@@ -34,7 +34,8 @@ const RowSpec& spec(int row) {
       {},
       {"Wall Posts: 0", "View Wall", ":/icons/136.png", 0, nullptr},
       {"Messages: 0", "View Inbox", ":/icons/140.png", 0, nullptr},
-      {"Friend Requests: 0", nullptr, ":/icons/138.png", menu::kFriendRequest, "/addfriend.php?id="},
+      {"Friend Requests: 0", nullptr, ":/icons/138.png", menu::kFriendRequest,
+       "/addfriend.php?id="},
       {"Event Invites: 0", nullptr, ":/icons/137.png", menu::kEventInvite, "/event.php?eid="},
       {"Group Invites: 0", nullptr, ":/icons/139.png", menu::kGroupInvite, "/group.php?gid="},
   };
@@ -406,9 +407,9 @@ void NotificationsWindow::paintClient() {
   painter.fillRect(0, 0, client()->width(), band, fresh ? kHeaderNew : kHeaderIdle);
   painter.setFont(fonts_.bold);
   painter.setPen(Qt::white);
-  painter.drawText(QRect(0, g.gap, client()->width(), bold.height()), Qt::AlignHCenter,
-                   fresh ? QStringLiteral("New Notifications")
-                         : QStringLiteral("No New Notifications"));
+  painter.drawText(
+      QRect(0, g.gap, client()->width(), bold.height()), Qt::AlignHCenter,
+      fresh ? QStringLiteral("New Notifications") : QStringLiteral("No New Notifications"));
   painter.setPen(Qt::black);
   painter.drawLine(0, band, client()->width(), band);
   for (int row = kWallRow; row <= kGroupInviteRow; ++row) {

@@ -32,8 +32,8 @@ ui::notifications::NotificationsWindow& NotificationsFixture::open(Poll poll, bo
   actions.fetchClientAddress = [this] { ++addressFetches; };
   actions.openPage = [this](const std::string& path) { pages.push_back(path); };
   actions.openAd = [this] { ++ads; };
-  window = std::make_unique<ui::notifications::NotificationsWindow>(fonts, std::move(actions),
-                                                                    nullptr);
+  window =
+      std::make_unique<ui::notifications::NotificationsWindow>(fonts, std::move(actions), nullptr);
   if (fromMenu) ui::g_windowOpen = ui::kWindowOpening;
   if (window->runOpening()) {
     window->show();

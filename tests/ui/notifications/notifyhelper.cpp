@@ -30,9 +30,12 @@ class Recorder : public QObject, protected QDBusContext {
   uint Notify(const QString& app, uint replaces, const QString& icon, const QString& summary,
               const QString& body, const QStringList& actions, const QVariantMap& hints,
               int timeout) {
-    QJsonObject call{{"app", app},         {"replaces", static_cast<qint64>(replaces)},
-                     {"icon", icon},       {"summary", summary},
-                     {"body", body},       {"actions", actions.join(',')},
+    QJsonObject call{{"app", app},
+                     {"replaces", static_cast<qint64>(replaces)},
+                     {"icon", icon},
+                     {"summary", summary},
+                     {"body", body},
+                     {"actions", actions.join(',')},
                      {"sound", hints.value("sound-name").toString()},
                      {"timeout", timeout}};
     QFile out(file_);
@@ -59,7 +62,8 @@ class Recorder : public QObject, protected QDBusContext {
 
 int record(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  Recorder recorder(QString::fromLocal8Bit(argv[2]), argc > 3 && std::strcmp(argv[3], "--hang") == 0);
+  Recorder recorder(QString::fromLocal8Bit(argv[2]),
+                    argc > 3 && std::strcmp(argv[3], "--hang") == 0);
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.registerObject("/org/freedesktop/Notifications", &recorder,
                           QDBusConnection::ExportAllSlots) ||
@@ -75,7 +79,8 @@ int record(int argc, char** argv) {
 int grab(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "xcb");
   QGuiApplication app(argc, argv);
-  const bool saved = QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromLocal8Bit(argv[2]));
+  const bool saved =
+      QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromLocal8Bit(argv[2]));
   std::printf(saved ? "ready\n" : "not saved\n");
   return saved ? 0 : 1;
 }

@@ -58,7 +58,8 @@ std::vector<QJsonObject> recordedCalls(const QString& file) {
   return calls;
 }
 
-news::NewsList newsOf(std::initializer_list<std::pair<const char*, std::vector<std::string>>> sections) {
+news::NewsList newsOf(
+    std::initializer_list<std::pair<const char*, std::vector<std::string>>> sections) {
   news::NewsList list;
   for (const auto& [header, items] : sections) list.addSection(header, items);
   return list;
@@ -164,8 +165,9 @@ TEST(Dunst, ShowsTheReminderAsAUserSeesIt) {
   const QString config = dir.filePath("dunstrc");
   QFile rc(config);
   ASSERT_TRUE(rc.open(QIODevice::WriteOnly));
-  rc.write("[global]\nmarkup = full\nfont = DejaVu Sans 9\nwidth = 300\norigin = top-right\n"
-           "offset = 10x10\n");
+  rc.write(
+      "[global]\nmarkup = full\nfont = DejaVu Sans 9\nwidth = 300\norigin = top-right\n"
+      "offset = 10x10\n");
   rc.close();
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("DISPLAY", display);
@@ -209,7 +211,8 @@ TEST(Dunst, ShowsTheReminderAsAUserSeesIt) {
   const QString folder = QStringLiteral(VELTRANA_BINARY_DIR "/screenshots");
   QDir().mkpath(folder);
   Peer grab;
-  EXPECT_TRUE(grab.start(QStringLiteral(NOTIFY_HELPER), {"grab", folder + "/reminder_dunst.png"}, env));
+  EXPECT_TRUE(
+      grab.start(QStringLiteral(NOTIFY_HELPER), {"grab", folder + "/reminder_dunst.png"}, env));
 
   // Closed by the user, it goes into the history with what was shown.
   run({"close-all"});

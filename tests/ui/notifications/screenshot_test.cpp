@@ -42,8 +42,9 @@ TEST_P(Screenshot, Window) {
   EXPECT_EQ(window->control(n::kAdHintId) != nullptr, !everything);
   EXPECT_GT(row1.left(), 19);
 
-  const std::string name = std::string("notifications_") + (everything ? "pending_" : "nothing_new_") +
-                           std::to_string(width) + "x" + std::to_string(height) + ".png";
+  const std::string name = std::string("notifications_") +
+                           (everything ? "pending_" : "nothing_new_") + std::to_string(width) +
+                           "x" + std::to_string(height) + ".png";
   EXPECT_TRUE(image.save(QString::fromStdString(screenshotPath(name))));
 }
 

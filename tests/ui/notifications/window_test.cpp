@@ -66,13 +66,15 @@ TEST_F(Window, TimerOpeningClosesAtOnceWithoutNewsAndStaysOpenWithNews) {
 
   // With news the window stays, and the flag says it is open: the next timer firing polls
   // into it instead of opening a second one.
-  open([](news::NewsWindow& w) {
-    w.ShowWallPending();
-    w.SetHeaderNew();
-    w.RebuildAdRow(false);
-    w.Repaint();
-    return 1;
-  }, false);
+  open(
+      [](news::NewsWindow& w) {
+        w.ShowWallPending();
+        w.SetHeaderNew();
+        w.RebuildAdRow(false);
+        w.Repaint();
+        return 1;
+      },
+      false);
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(ui::g_windowOpen, ui::kWindowOpen);
 }
@@ -94,20 +96,32 @@ TEST_F(Window, APollWithEverythingAndTheCommandsThatEmptyTheRows) {
     int bar;
     Rows rows;
   } steps[] = {
-      {ui::cmd::kViewWall, {"/wall.php"}, ui::menu::kInboxPending,
-       {"static Wall Posts: 0", "bordered button View Inbox", "list [Christopher Mon...] Christopher Mon...",
-        "list [Summer Barbecu]", "list [Übungsgruppe M]"}},
-      {ui::cmd::kCancelInbox, {}, ui::menu::kFriendRequest,
-       {"static Wall Posts: 0", "static Messages: 0", "list [Christopher Mon...] Christopher Mon...",
-        "list [Summer Barbecu]", "list [Übungsgruppe M]"}},
+      {ui::cmd::kViewWall,
+       {"/wall.php"},
+       ui::menu::kInboxPending,
+       {"static Wall Posts: 0", "bordered button View Inbox",
+        "list [Christopher Mon...] Christopher Mon...", "list [Summer Barbecu]",
+        "list [Übungsgruppe M]"}},
+      {ui::cmd::kCancelInbox,
+       {},
+       ui::menu::kFriendRequest,
+       {"static Wall Posts: 0", "static Messages: 0",
+        "list [Christopher Mon...] Christopher Mon...", "list [Summer Barbecu]",
+        "list [Übungsgruppe M]"}},
       // Two requests show the same 15 characters; each entry opens its own friend.
-      {ui::cmd::kAccept, {"/addfriend.php?id=1001"}, ui::menu::kFriendRequest,
+      {ui::cmd::kAccept,
+       {"/addfriend.php?id=1001"},
+       ui::menu::kFriendRequest,
        {"static Wall Posts: 0", "static Messages: 0", "list [Christopher Mon...]",
         "list [Summer Barbecu]", "list [Übungsgruppe M]"}},
-      {ui::cmd::kAccept, {"/addfriend.php?id=1002"}, ui::menu::kEventInvite,
+      {ui::cmd::kAccept,
+       {"/addfriend.php?id=1002"},
+       ui::menu::kEventInvite,
        {"static Wall Posts: 0", "static Messages: 0", "static Friend Requests: 0",
         "list [Summer Barbecu]", "list [Übungsgruppe M]"}},
-      {ui::cmd::kIgnoreEvent, {}, ui::menu::kGroupInvite,
+      {ui::cmd::kIgnoreEvent,
+       {},
+       ui::menu::kGroupInvite,
        {"static Wall Posts: 0", "static Messages: 0", "static Friend Requests: 0",
         "static Event Invites: 0", "list [Übungsgruppe M]"}},
       {ui::cmd::kViewGroup, {"/group.php?gid=3001"}, ui::menu::kNotifications, kIdle},
@@ -206,8 +220,8 @@ TEST(NotificationsLayout, RowsAndAdStayOnScreenAndApart) {
   const n::TextSizes text{98, 14, 70};
   const struct {
     int width, height, top;
-  } screens[] = {{240, 320, 24}, {320, 240, 24}, {480, 640, 48}, {640, 480, 48}, {240, 240, 24},
-                 {176, 220, 20}, {100, 100, 24}};
+  } screens[] = {{240, 320, 24}, {320, 240, 24}, {480, 640, 48}, {640, 480, 48},
+                 {240, 240, 24}, {176, 220, 20}, {100, 100, 24}};
   for (const auto& s : screens) {
     const n::NotificationsLayout l = n::layOutNotifications(text, s.width, s.height, s.top);
     const QRect screen(0, 0, s.width, s.height - 2 * s.top);
