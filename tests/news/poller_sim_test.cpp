@@ -113,9 +113,6 @@ TEST_F(Poll, WallCountFirstRecordedThenEveryChangeKeptAndGrowthReported) {
       EXPECT_EQ(window.calls, Calls{"ad line"}) << step.count;
     }
   }
-  EXPECT_EQ(occurrences(requests(),
-                        "select wall_count from user where uid =" + std::to_string(session.userId)),
-            6);
 }
 
 TEST_F(Poll, MessagesOnlyWhenUnreadAndNewerThanTheMarker) {

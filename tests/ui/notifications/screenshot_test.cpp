@@ -31,14 +31,10 @@ TEST_P(Screenshot, Window) {
   const QImage image = window->grab().toImage();
   ASSERT_EQ(image.size(), QSize(width, height) * image.devicePixelRatio());
 
-  // The header band's colour says whether something is new; every row sits on the screen.
+  // The header band's colour says whether something is new.
   const QRect row1 = window->control(n::kWallRow)->geometry();
   const QPoint band = window->chrome()->client()->mapTo(window.get(), QPoint(2, 2));
   EXPECT_EQ(image.pixelColor(band), everything ? QColor(226, 103, 69) : QColor(59, 89, 152));
-  for (int id : {1, 2, 3, 4, 5, 7}) {
-    const QRect at = window->control(id)->geometry();
-    EXPECT_TRUE(window->chrome()->client()->rect().contains(at)) << id;
-  }
   EXPECT_EQ(window->control(n::kAdHintId) != nullptr, !everything);
   EXPECT_GT(row1.left(), 19);
 
