@@ -13,6 +13,7 @@
 #include "app/datafolder.h"
 #include "app/dialogwiring.h"
 #include "app/friendpagewiring.h"
+#include "app/notificationswiring.h"
 #include "app/schedule.h"
 #include "app/services.h"
 #include "friends/friendcountcheck.h"
@@ -123,6 +124,7 @@ StartupHooks programHooks(std::optional<session::LoginWaits> waits) {
     board->setFriendOpener(openFriend);
     context.mainWindow.setBoard(board);
     wireDialogs(context, s);
+    installNotifications(context, s);
   };
   hooks.pictureMaintenance = [services](AppContext&) {
     pictures::expirePictures((*services)->paths, secondsNow);

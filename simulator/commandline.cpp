@@ -11,7 +11,7 @@ template <typename T>
 bool parseNumber(std::string_view text, T& out, T min, T max) {
   T value{};
   const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || ptr != text.data() + text.size() || value < min || value > max)
+  if (ec != std::errc() || ptr != text.data() + text.size() || !(value >= min && value <= max))
     return false;
   out = value;
   return true;
@@ -21,7 +21,7 @@ bool parseNumber(std::string_view text, T& out, T min, T max) {
 
 std::string CommandLine::usage() {
   return "Usage: socialsim [--port N] [--friends N] [--seed S] [--session-lifetime SECONDS]\n"
-         "                 [--auto-login]\n"
+         "                 [--auto-login] [--state-file FILE] [--chaos RATE]\n"
          "A local social network server for the Veltrana demo and tests, on 127.0.0.1 only.\n"
          "\n"
          "  --port N                   port to listen on; 0 (the default) picks a free one\n"
@@ -30,6 +30,11 @@ std::string CommandLine::usage() {
          "  --session-lifetime SECONDS lifetime of new sessions (default 86400; 0 = never\n"
          "                             expire)\n"
          "  --auto-login               the login page logs in at once and redirects\n"
+         "  --state-file FILE          keep the sessions and the world in FILE, read at the\n"
+         "                             start and replaced whole at every change\n"
+         "  --chaos RATE               a random fault (delay, HTTP 500, closed connection, cut\n"
+         "                             body, error code 1, 2 or 601) for each REST call and\n"
+         "                             picture with this chance (0..1), drawn from --seed\n"
          "  --help                     show this text\n"
          "  --version                  show the version\n"
          "\n"
@@ -72,6 +77,15 @@ CommandLine CommandLine::parse(int argc, const char* const* argv) {
       ok = needValue() && parseNumber<uint64_t>(value, o.seed, 0, UINT64_MAX);
     } else if (arg == "--session-lifetime") {
       ok = needValue() && parseNumber<int64_t>(value, o.sessionLifetime, 0, INT64_MAX / 2);
+    } else if (arg == "--chaos") {
+      ok = needValue() && parseNumber(value, o.chaosRate, 0.0, 1.0);
+    } else if (arg == "--state-file") {
+      if (!needValue() || value.empty()) {
+        result.action = Action::Error;
+        result.error = "option --state-file needs a file name";
+        return result;
+      }
+      o.stateFile = std::string(value);
     } else {
       result.action = Action::Error;
       result.error = "unknown option " + std::string(arg);

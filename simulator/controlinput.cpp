@@ -1,69 +1,148 @@
 #include "controlinput.h"
 
 #include <charconv>
+#include <cmath>
 
 namespace sim {
+namespace {
+
+// Deeper bodies are refused: no control call needs more than a list of objects.
+constexpr int kMaxDepth = 32;
+
+std::optional<int64_t> integerOf(const Json& v) {
+  if (v.is_number_integer()) {
+    if (v.is_number_unsigned() && v.get<uint64_t>() > static_cast<uint64_t>(INT64_MAX))
+      return std::nullopt;
+    return v.get<int64_t>();
+  }
+  if (v.is_number_float()) {
+    const double d = v.get<double>();
+    if (std::floor(d) == d && std::fabs(d) < 9.0e15) return static_cast<int64_t>(d);
+    return std::nullopt;
+  }
+  if (!v.is_string()) return std::nullopt;
+  const std::string& s = v.get_ref<const std::string&>();
+  int64_t n = 0;
+  const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), n);
+  if (s.empty() || ec != std::errc() || ptr != s.data() + s.size()) return std::nullopt;
+  return n;
+}
+
+}  // namespace
+
+std::optional<ControlInput> ControlInput::fromJson(const std::string& body, std::string& error) {
+  bool tooDeep = false;
+  const Json::parser_callback_t limitDepth = [&](int depth, Json::parse_event_t, Json&) {
+    if (depth > kMaxDepth) tooDeep = true;
+    return !tooDeep;
+  };
+  ControlInput input;
+  try {
+    input.object_ = Json::parse(body, limitDepth);
+  } catch (const Json::parse_error& e) {
+    const std::string what = e.what();
+    const size_t tag = what.find("] ");
+    error = tag == std::string::npos ? what : what.substr(tag + 2);
+    return std::nullopt;
+  }
+  if (tooDeep) {
+    error = "nested too deeply";
+    return std::nullopt;
+  }
+  if (!input.object_.is_object()) {
+    error = "the body must be a JSON object";
+    return std::nullopt;
+  }
+  return input;
+}
 
 std::optional<ControlInput> ControlInput::from(const IncomingRequest& in, std::string& error) {
-  ControlInput input;
+  std::optional<ControlInput> input = ControlInput{};
   if (in.isJson && in.body && !in.body->empty()) {
-    auto parsed = JsonValue::parse(*in.body, &error);
-    if (!parsed) return std::nullopt;
-    if (parsed->type() != JsonValue::Type::Object) {
-      error = "the body must be a JSON object";
-      return std::nullopt;
-    }
-    input.object_ = std::move(*parsed);
+    input = fromJson(*in.body, error);
+    if (!input) return std::nullopt;
   }
   // Form fields and query fields fill in what the JSON body does not say.
   for (const FormFields* fields : {&in.bodyFields, &in.queryFields})
     for (const FormField& f : *fields)
-      if (!input.object_.find(f.name)) input.object_.set(f.name, JsonValue(f.value));
+      if (!input->object_.contains(f.name)) input->object_[f.name] = f.value;
   return input;
 }
 
+const Json* ControlInput::find(const std::string& name) const {
+  const auto it = object_.find(name);
+  return it == object_.end() ? nullptr : &*it;
+}
+
 bool ControlInput::has(const std::string& name) const {
-  const JsonValue* v = object_.find(name);
-  return v && !v->isNull();
+  const Json* v = find(name);
+  return v && !v->is_null();
+}
+
+bool ControlInput::isNull(const std::string& name) const {
+  const Json* v = find(name);
+  return v && v->is_null();
 }
 
 std::optional<std::string> ControlInput::text(const std::string& name) const {
-  const JsonValue* v = object_.find(name);
+  const Json* v = find(name);
   if (!v) return std::nullopt;
-  switch (v->type()) {
-    case JsonValue::Type::String:
-      return v->asString();
-    case JsonValue::Type::Bool:
-      return std::string(v->asBool() ? "1" : "0");
-    case JsonValue::Type::Number:
-      return v->dump();
-    default:
-      return std::nullopt;
-  }
+  if (v->is_string()) return v->get<std::string>();
+  if (v->is_boolean()) return std::string(v->get<bool>() ? "1" : "0");
+  if (const auto n = integerOf(*v); n && v->is_number()) return std::to_string(*n);
+  if (v->is_number()) return dumpJson(*v);
+  return std::nullopt;
 }
 
 std::optional<int64_t> ControlInput::integer(const std::string& name) const {
-  const JsonValue* v = object_.find(name);
+  const Json* v = find(name);
+  return v ? integerOf(*v) : std::nullopt;
+}
+
+std::optional<double> ControlInput::number(const std::string& name) const {
+  const Json* v = find(name);
   if (!v) return std::nullopt;
-  if (v->isInteger()) return v->asInt();
-  if (v->type() != JsonValue::Type::String || v->asString().empty()) return std::nullopt;
-  const std::string& s = v->asString();
-  int64_t n = 0;
-  const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), n);
-  if (ec != std::errc() || ptr != s.data() + s.size()) return std::nullopt;
-  return n;
+  if (v->is_number()) return v->get<double>();
+  if (!v->is_string()) return std::nullopt;
+  const std::string& s = v->get_ref<const std::string&>();
+  double d = 0;
+  const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), d);
+  if (s.empty() || ec != std::errc() || ptr != s.data() + s.size()) return std::nullopt;
+  return d;
 }
 
 std::optional<bool> ControlInput::flag(const std::string& name) const {
-  const JsonValue* v = object_.find(name);
+  const Json* v = find(name);
   if (!v) return std::nullopt;
-  if (v->type() == JsonValue::Type::Bool) return v->asBool();
-  if (v->isInteger()) return v->asInt() != 0;
-  if (v->type() != JsonValue::Type::String) return std::nullopt;
-  const std::string& s = v->asString();
+  if (v->is_boolean()) return v->get<bool>();
+  if (v->is_number_integer()) return v->get<int64_t>() != 0;
+  if (!v->is_string()) return std::nullopt;
+  const std::string& s = v->get_ref<const std::string&>();
   if (s == "1" || s == "true" || s == "on" || s == "yes") return true;
   if (s == "0" || s == "false" || s == "off" || s == "no") return false;
   return std::nullopt;
+}
+
+std::optional<std::vector<std::string>> ControlInput::texts(const std::string& name) const {
+  const Json* v = find(name);
+  if (!v) return std::nullopt;
+  std::vector<std::string> out;
+  if (v->is_string()) {
+    const std::string& s = v->get_ref<const std::string&>();
+    size_t start = 0;
+    while (start <= s.size()) {
+      const size_t comma = std::min(s.find(',', start), s.size());
+      if (comma > start) out.push_back(s.substr(start, comma - start));
+      start = comma + 1;
+    }
+    return out;
+  }
+  if (!v->is_array()) return std::nullopt;
+  for (const Json& item : *v) {
+    if (!item.is_string()) return std::nullopt;
+    out.push_back(item.get<std::string>());
+  }
+  return out;
 }
 
 }  // namespace sim

@@ -14,13 +14,19 @@ void FaultInjector::clear() {
   rules_.clear();
 }
 
-std::optional<FaultRule> FaultInjector::take(const std::string& restMethod,
-                                             const std::string& path) {
+std::optional<FaultRule> FaultInjector::take(const FaultTarget& target) {
   std::lock_guard<std::mutex> lock(mutex_);
   for (auto it = rules_.begin(); it != rules_.end(); ++it) {
-    const bool matches =
-        it->match == "*" || it->match == path || (!restMethod.empty() && it->match == restMethod);
+    const bool matches = it->match == "*" || it->match == target.path ||
+                         (!target.restMethod.empty() && it->match == target.restMethod);
     if (!matches) continue;
+    if (!it->fql.empty() &&
+        (!target.fqlQuery || target.fqlQuery->find(it->fql) == std::string::npos))
+      continue;
+    if (it->skip > 0) {
+      --it->skip;
+      continue;
+    }
     FaultRule hit = *it;
     if (it->remaining > 0 && --it->remaining == 0) rules_.erase(it);
     return hit;
@@ -28,18 +34,20 @@ std::optional<FaultRule> FaultInjector::take(const std::string& restMethod,
   return std::nullopt;
 }
 
-JsonValue FaultInjector::toJson() const {
+Json FaultInjector::toJson() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  JsonValue list = JsonValue::array();
+  Json list = Json::array();
   for (const FaultRule& r : rules_) {
-    JsonValue rule = JsonValue::object();
-    rule.set("id", r.id);
-    rule.set("match", r.match);
-    rule.set("count", r.remaining);
-    rule.set("delay_ms", r.delayMs);
-    rule.set("action", actionName(r.action));
-    rule.set("error_code", r.errorCode);
-    list.push(std::move(rule));
+    list.push_back({
+        {"id", r.id},
+        {"match", r.match},
+        {"fql", r.fql},
+        {"skip", r.skip},
+        {"count", r.remaining},
+        {"delay_ms", r.delayMs},
+        {"action", actionName(r.action)},
+        {"error_code", r.errorCode},
+    });
   }
   return list;
 }

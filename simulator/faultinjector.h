@@ -1,25 +1,38 @@
 #pragma once
 // Faults for the next K requests that match a REST method name or a path: a delay, an HTTP
 // 500, a connection closed without an answer, a body cut in the middle, or a REST error code.
+// A rule may also be narrowed to the FQL queries holding a text, and may let its first N
+// matches pass.
 #include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "jsonvalue.h"
+#include "json.h"
 
 namespace sim {
 
 enum class FaultAction { None, Http500, Close, Cut, Error };
 
+inline constexpr const char* kFqlMethod = "facebook.fql.query";
+
 struct FaultRule {
   int id = 0;
   std::string match;  // a REST method ("facebook.fql.query"), a path ("/ad_source.php") or "*"
+  std::string fql;    // when set: only fql.query calls whose query contains this text
+  int skip = 0;       // matching requests still to let through untouched
   int remaining = 1;  // requests still to hit; negative: every request
   int delayMs = 0;    // before the action (or before the normal answer for None)
   FaultAction action = FaultAction::None;
   int errorCode = 0;  // for Error
+};
+
+// What a request is matched by.
+struct FaultTarget {
+  const std::string& restMethod;  // empty for anything but the REST endpoint
+  const std::string& path;
+  const std::string* fqlQuery;  // the query of an fql.query call, else nullptr
 };
 
 class FaultInjector {
@@ -27,9 +40,10 @@ class FaultInjector {
   // The rule's id.
   int add(FaultRule rule);
   void clear();
-  // The first rule that matches, used up by one; nullopt when none matches.
-  std::optional<FaultRule> take(const std::string& restMethod, const std::string& path);
-  JsonValue toJson() const;
+  // The first rule that matches and has no matches left to skip, used up by one; nullopt
+  // when none does. Each rule counts its own skipped matches.
+  std::optional<FaultRule> take(const FaultTarget& target);
+  Json toJson() const;
 
   static std::optional<FaultAction> actionFromName(const std::string& name);
   static const char* actionName(FaultAction action);

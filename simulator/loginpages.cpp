@@ -14,6 +14,7 @@ PageReply LoginPages::refuse(std::string_view why) {
 
 PageReply LoginPages::loggedIn(const std::string& token) {
   state_.sessions.authorise(token);
+  state_.changed();
   PageReply reply;
   reply.status = 302;
   reply.location = state_.baseUrl + "/desktopapp.php?api_key=" + std::string(kApiKey);

@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
 
   sim::Simulator simulator(command.options);
   if (!simulator.start()) {
-    std::fprintf(stderr, "socialsim: cannot listen on 127.0.0.1:%d\n", command.options.port);
+    std::fprintf(stderr, "socialsim: %s\n", simulator.error().c_str());
     return 1;
   }
   std::printf("socialsim listening on http://127.0.0.1:%d\n", simulator.port());

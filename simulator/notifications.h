@@ -12,9 +12,9 @@ struct MessageCounter {
 
 struct Notifications {
   MessageCounter messages, pokes, shares;
-  std::vector<int64_t> friendRequests;  // uids, oldest first
-  std::vector<int64_t> groupInvites;    // gids
-  std::vector<int64_t> eventInvites;    // eids
+  std::vector<int64_t> friendRequests;  // uids, newest first
+  std::vector<int64_t> groupInvites;    // gids, oldest first
+  std::vector<int64_t> eventInvites;    // eids, oldest first
 };
 
 }  // namespace sim

@@ -5,7 +5,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <utility>
+#include <tuple>
 
 namespace sim {
 
@@ -15,14 +15,14 @@ class PictureCache {
  public:
   explicit PictureCache(uint64_t seed) : seed_(seed) {}
 
-  // `height` is the member's picture height for the standard and large kinds.
-  std::shared_ptr<const std::string> get(PictureKind kind, int64_t uid, int height);
+  // The same member looks the same at every size; each size is drawn once.
+  std::shared_ptr<const std::string> get(PictureKind kind, int64_t uid, int width, int height);
   static bool kindFromLetter(char letter, PictureKind& kind);
 
  private:
   uint64_t seed_;
   std::mutex mutex_;
-  std::map<std::pair<char, int64_t>, std::shared_ptr<const std::string>> pictures_;
+  std::map<std::tuple<char, int64_t, int, int>, std::shared_ptr<const std::string>> pictures_;
 };
 
 }  // namespace sim

@@ -19,47 +19,41 @@ std::vector<LoggedRequest> RequestLog::entries() const {
   return {entries_.begin(), entries_.end()};
 }
 
-JsonValue RequestLog::toJson(uint64_t after) const {
+Json RequestLog::toJson(uint64_t after) const {
   std::lock_guard<std::mutex> lock(mutex_);
-  JsonValue list = JsonValue::array();
+  Json list = Json::array();
   for (const LoggedRequest& r : entries_) {
     if (r.sequence <= after) continue;
-    JsonValue e = JsonValue::object();
-    e.set("seq", r.sequence);
-    e.set("time", r.time);
-    e.set("http_method", r.httpMethod);
-    e.set("path", r.path);
-    e.set("query", r.query);
-    e.set("content_type", r.contentType);
-    e.set("remote_addr", r.remoteAddr);
-    e.set("method", r.restMethod);
-    JsonValue params = JsonValue::array();
-    for (const FormField& f : r.params) {
-      JsonValue p = JsonValue::object();
-      p.set("name", f.name);
-      p.set("value", f.value);
-      params.push(std::move(p));
-    }
-    e.set("params", std::move(params));
-    JsonValue files = JsonValue::array();
+    Json params = Json::array();
+    for (const FormField& f : r.params) params.push_back({{"name", f.name}, {"value", f.value}});
+    Json files = Json::array();
     for (const LoggedFile& f : r.files) {
-      JsonValue file = JsonValue::object();
-      file.set("name", f.name);
-      file.set("filename", f.filename);
-      file.set("content_type", f.contentType);
-      file.set("size", static_cast<int64_t>(f.size));
-      file.set("md5", f.md5);
-      files.push(std::move(file));
+      files.push_back({{"name", f.name},
+                       {"filename", f.filename},
+                       {"content_type", f.contentType},
+                       {"size", f.size},
+                       {"md5", f.md5}});
     }
-    e.set("files", std::move(files));
-    e.set("signature_valid", r.signatureValid ? JsonValue(*r.signatureValid) : JsonValue());
-    e.set("error_code", r.errorCode);
-    e.set("detail", r.detail);
-    e.set("body_size", static_cast<int64_t>(r.bodySize));
-    e.set("body", r.body);
-    e.set("fault", r.fault);
-    e.set("status", r.status);
-    list.push(std::move(e));
+    list.push_back({
+        {"seq", r.sequence},
+        {"time", r.time},
+        {"http_method", r.httpMethod},
+        {"path", r.path},
+        {"query", r.query},
+        {"content_type", r.contentType},
+        {"remote_addr", r.remoteAddr},
+        {"method", r.restMethod},
+        {"params", std::move(params)},
+        {"files", std::move(files)},
+        {"signature_valid", r.signatureValid ? Json(*r.signatureValid) : Json()},
+        {"error_code", r.errorCode},
+        {"detail", r.detail},
+        {"body_size", r.bodySize},
+        {"body", r.body},
+        {"fault", r.fault},
+        {"chaos", r.chaos},
+        {"status", r.status},
+    });
   }
   return list;
 }

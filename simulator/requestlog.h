@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "formfield.h"
-#include "jsonvalue.h"
+#include "json.h"
 
 namespace sim {
 
@@ -32,6 +32,7 @@ struct LoggedRequest {
   size_t bodySize = 0;
   std::string body;  // form bodies only, as received (still percent-encoded)
   std::string fault;
+  bool chaos = false;  // the fault was drawn at random
   int status = 0;
 };
 
@@ -40,7 +41,7 @@ class RequestLog {
   void add(LoggedRequest entry);
   void clear();
   // Entries with a sequence number above `after`, oldest first.
-  JsonValue toJson(uint64_t after = 0) const;
+  Json toJson(uint64_t after = 0) const;
   std::vector<LoggedRequest> entries() const;
 
  private:

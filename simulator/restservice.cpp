@@ -96,6 +96,10 @@ RestReply RestService::handle(const RestCall& call, int64_t now, std::string& ou
   else
     answered = uploadPhoto(context, out, error);
   if (!answered) return fail(error);
+  const bool changes = *method == "facebook.auth.createToken" ||
+                       *method == "facebook.auth.getSession" ||
+                       *method == "facebook.users.setStatus";
+  if (changes) state_.changed();
   return reply;
 }
 

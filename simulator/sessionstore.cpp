@@ -17,7 +17,7 @@ std::string SessionStore::randomHex(size_t digits) {
 
 std::string SessionStore::createToken() {
   std::string token = randomHex(32);
-  tokens_[token] = Token{};
+  tokens_[token] = LoginToken{};
   return token;
 }
 
@@ -56,5 +56,10 @@ const Session* SessionStore::find(const std::string& key, int64_t now) const {
 }
 
 void SessionStore::invalidateAll() { sessions_.clear(); }
+
+void SessionStore::restore(Tokens tokens, Sessions sessions) {
+  tokens_ = std::move(tokens);
+  sessions_ = std::move(sessions);
+}
 
 }  // namespace sim

@@ -16,8 +16,16 @@ struct Session {
   int64_t expires = 0;  // seconds since 1970; 0 = never
 };
 
+struct LoginToken {
+  bool authorised = false;
+  std::string sessionKey;  // set by the first auth.getSession
+};
+
 class SessionStore {
  public:
+  using Tokens = std::unordered_map<std::string, LoginToken>;
+  using Sessions = std::unordered_map<std::string, Session>;
+
   explicit SessionStore(int64_t lifetimeSeconds);
 
   std::string createToken();
@@ -35,16 +43,16 @@ class SessionStore {
   int64_t lifetime() const { return lifetime_; }
   size_t tokenCount() const { return tokens_.size(); }
   size_t sessionCount() const { return sessions_.size(); }
+  const Tokens& tokens() const { return tokens_; }
+  const Sessions& sessions() const { return sessions_; }
+  // Takes over what an earlier run kept.
+  void restore(Tokens tokens, Sessions sessions);
 
  private:
   std::string randomHex(size_t digits);
 
-  struct Token {
-    bool authorised = false;
-    std::string sessionKey;  // set by the first auth.getSession
-  };
-  std::unordered_map<std::string, Token> tokens_;
-  std::unordered_map<std::string, Session> sessions_;
+  Tokens tokens_;
+  Sessions sessions_;
   int64_t lifetime_;
   std::mt19937_64 rng_;
 };

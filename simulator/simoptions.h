@@ -1,6 +1,7 @@
 #pragma once
 // What socialsim is started with.
 #include <cstdint>
+#include <string>
 
 namespace sim {
 
@@ -12,6 +13,8 @@ struct SimOptions {
   uint64_t seed = kDefaultSeed;
   int64_t sessionLifetime = 86400;  // seconds; 0: sessions never expire
   bool autoLogin = false;           // the login page logs in at once
+  std::string stateFile;            // where sessions and the world are kept; empty: nowhere
+  double chaosRate = 0;             // chance of a random fault per REST call or picture
 };
 
 }  // namespace sim

@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <chrono>
+#include <cstdio>
+#include <optional>
 
 #include "adserver.h"
 #include "callsignature.h"
@@ -11,12 +13,14 @@
 #include "loginpages.h"
 #include "mobilesite.h"
 #include "picturecache.h"
+#include "randomfaults.h"
 #include "requestlog.h"
 #include "resterror.h"
 #include "restservice.h"
 #include "simclock.h"
 #include "simhttpserver.h"
 #include "simstate.h"
+#include "statefile.h"
 #include "stopsignal.h"
 #include "textcase.h"
 #include "usertable.h"
@@ -59,12 +63,34 @@ class Simulator::Impl {
         rest_(state_),
         mobile_(state_),
         login_(state_),
-        control_(state_, faults_, log_, options.seed, [this](bool sessions) { reset(sessions); }) {
-    state_.world = WorldGenerator::generate({options.seed, options.friends, unixNow()});
+        control_(state_, faults_, chaos_, log_, options.seed,
+                 [this](bool sessions) { reset(sessions); }) {
+    state_.origin = {options.seed, options.friends, unixNow()};
+    state_.world = WorldGenerator::generate(state_.origin);
+    chaos_.configure(startChaos());
+    if (!options.stateFile.empty()) {
+      stateFile_.emplace(options.stateFile);
+      std::string note;
+      if (!stateFile_->load(state_, options_, unixNow(), error_, note))
+        error_ = "cannot read the state file " + error_;
+      if (!note.empty()) std::fprintf(stderr, "socialsim: %s\n", note.c_str());
+    }
     server_.Get(".*",
                 [this](const httplib::Request& req, httplib::Response& res) { handle(req, res); });
     server_.Post(".*",
                  [this](const httplib::Request& req, httplib::Response& res) { handle(req, res); });
+  }
+
+  // Why the server cannot start, or empty.
+  std::string& error() { return error_; }
+  // The first write of the state file, before any request: a file that cannot be written is
+  // found at the start, not after the first login.
+  bool writeState() {
+    if (!stateFile_) return true;
+    std::string why;
+    if (stateFile_->saveIfChanged(state_, why)) return true;
+    error_ = "cannot write the state file " + why;
+    return false;
   }
 
   SimHttpServer& server() { return server_; }
@@ -73,24 +99,58 @@ class Simulator::Impl {
   void stopping() { stopSignal_.stop(); }
 
  private:
+  ChaosSettings startChaos() const {
+    ChaosSettings settings;
+    settings.rate = options_.chaosRate;
+    settings.seed = options_.seed;
+    return settings;
+  }
+
   void reset(bool dropSessions) {
     faults_.clear();
+    chaos_.configure(startChaos());
     log_.clear();
     std::lock_guard<std::mutex> lock(state_.mutex);
-    state_.world = WorldGenerator::generate({options_.seed, options_.friends, unixNow()});
+    state_.origin = {options_.seed, options_.friends, unixNow()};
+    state_.world = WorldGenerator::generate(state_.origin);
     state_.uploads.clear();
     state_.autoLogin = options_.autoLogin;
+    state_.answers = SiteAnswers{};
     if (dropSessions) {
       state_.sessions = SessionStore(options_.sessionLifetime);
     } else {
       state_.sessions.setLifetime(options_.sessionLifetime);
     }
+    state_.changed();
+  }
+
+  // Written before the answer leaves, so a client never holds a session that a restart
+  // would forget.
+  void saveState() {
+    if (!stateFile_) return;
+    std::string why;
+    if (!stateFile_->saveIfChanged(state_, why))
+      std::fprintf(stderr, "socialsim: cannot write the state file %s\n", why.c_str());
+  }
+
+  // An injected fault for this request, else a random one for a REST call or a picture.
+  std::optional<FaultRule> faultFor(const IncomingRequest& in, const std::string& restMethod,
+                                    bool& random) {
+    const std::string* query =
+        restMethod == kFqlMethod ? findField(in.bodyFields, "query") : nullptr;
+    if (auto rule = faults_.take({restMethod, in.path, query})) return rule;
+    const bool rest = in.path == "/restserver.php";
+    if (!rest && !startsWith(in.path, "/pics/")) return std::nullopt;
+    auto rule = chaos_.draw(rest);
+    random = rule.has_value();
+    return rule;
   }
 
   void handle(const httplib::Request& req, httplib::Response& res) {
     IncomingRequest in = IncomingRequest::from(req);
     if (startsWith(in.path, "/_sim/")) {
       apply(control_.handle(in), res);
+      saveState();
       return;
     }
     LoggedRequest entry;
@@ -112,7 +172,7 @@ class Simulator::Impl {
         entry.restMethod = *method;
     }
 
-    const auto fault = faults_.take(entry.restMethod, in.path);
+    const auto fault = faultFor(in, entry.restMethod, entry.chaos);
     if (fault) {
       entry.fault = FaultInjector::actionName(fault->action);
       if (fault->delayMs > 0) stopSignal_.waitFor(std::chrono::milliseconds(fault->delayMs));
@@ -138,6 +198,7 @@ class Simulator::Impl {
     const bool closed = fault && fault->action == FaultAction::Close;
     entry.status = closed ? 0 : (res.status < 0 ? 200 : res.status);
     log_.add(std::move(entry));
+    saveState();
   }
 
   void dispatch(const IncomingRequest& in, const httplib::Request& req, httplib::Response& res,
@@ -173,11 +234,12 @@ class Simulator::Impl {
       return;
     }
     if (path == "/ad_source.php") {
-      res.set_content(ads_.nextAd(state_.baseUrl), "text/html; charset=utf-8");
+      serveAd(res);
       return;
     }
     if (path == "/verify/ip.php") {
-      res.set_content(req.remote_addr, "text/plain");
+      std::lock_guard<std::mutex> lock(state_.mutex);
+      res.set_content(state_.answers.ipAnswer.value_or(req.remote_addr), "text/plain");
       return;
     }
     int64_t number = 0;
@@ -210,8 +272,18 @@ class Simulator::Impl {
     res.set_content("<html><body><h1>404 Not Found</h1></body></html>\n", "text/html");
   }
 
+  void serveAd(httplib::Response& res) {
+    std::optional<std::string> fixed;
+    {
+      std::lock_guard<std::mutex> lock(state_.mutex);
+      fixed = state_.answers.adHtml;
+      res.status = state_.answers.adStatus;
+    }
+    res.set_content(fixed ? *fixed : ads_.nextAd(state_.baseUrl), "text/html; charset=utf-8");
+  }
+
   void servePicture(PictureKind kind, int64_t uid, httplib::Response& res) {
-    int height = 0;
+    PictureSize size;
     {
       std::lock_guard<std::mutex> lock(state_.mutex);
       const Person* person = state_.world.findPerson(uid);
@@ -220,15 +292,18 @@ class Simulator::Impl {
         res.set_content("no such picture\n", "text/plain");
         return;
       }
-      height = kind == PictureKind::Big ? person->bigPicHeight : person->picHeight;
+      size = kind == PictureKind::Square     ? person->squarePic
+             : kind == PictureKind::Standard ? person->pic
+                                             : person->bigPic;
     }
-    const auto picture = pictures_.get(kind, uid, height);
+    const auto picture = pictures_.get(kind, uid, size.width, size.height);
     res.set_content(*picture, "image/jpeg");
   }
 
   SimOptions options_;
   SimState state_;
   FaultInjector faults_;
+  RandomFaults chaos_;
   RequestLog log_;
   PictureCache pictures_;
   AdServer ads_;
@@ -237,6 +312,8 @@ class Simulator::Impl {
   LoginPages login_;
   ControlApi control_;
   StopSignal stopSignal_;
+  std::optional<StateFile> stateFile_;
+  std::string error_;
   SimHttpServer server_;
 };
 
@@ -246,14 +323,22 @@ Simulator::~Simulator() { stop(); }
 
 bool Simulator::start() {
   if (thread_.joinable()) return true;
+  if (!impl_->error().empty() || !impl_->writeState()) return false;
   SimHttpServer& server = impl_->server();
   const int wanted = impl_->options().port;
+  const std::string cannotListen = "cannot listen on 127.0.0.1:" + std::to_string(wanted);
   // Only the loopback interface: the server has no business on a real network.
   if (wanted == 0) {
     port_ = server.bind_to_any_port("127.0.0.1");
-    if (port_ <= 0) return false;
+    if (port_ <= 0) {
+      impl_->error() = cannotListen;
+      return false;
+    }
   } else {
-    if (!server.bind_to_port("127.0.0.1", wanted)) return false;
+    if (!server.bind_to_port("127.0.0.1", wanted)) {
+      impl_->error() = cannotListen;
+      return false;
+    }
     port_ = wanted;
   }
   impl_->setBaseUrl(baseUrl());
@@ -263,6 +348,8 @@ bool Simulator::start() {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   return true;
 }
+
+const std::string& Simulator::error() const { return impl_->error(); }
 
 void Simulator::stop() {
   if (!thread_.joinable()) return;

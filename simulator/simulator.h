@@ -19,8 +19,10 @@ class Simulator {
   Simulator& operator=(const Simulator&) = delete;
 
   // Binds 127.0.0.1 on the options' port (0: any free port) and serves on a thread of its
-  // own. False when the port cannot be bound.
+  // own. False, with the reason in error(), when the port cannot be bound or the state file
+  // cannot be read or written.
   bool start();
+  const std::string& error() const;
   void stop();
 
   int port() const { return port_; }

@@ -106,6 +106,10 @@ const std::string* textField(const Person& p, int field) {
       return &p.quotes;
     case kTv:
       return &p.tv;
+    case kEducationHistory:
+      return p.educationText ? &*p.educationText : nullptr;
+    case kWorkHistory:
+      return p.workText ? &*p.workText : nullptr;
     default:
       return nullptr;
   }
@@ -155,6 +159,10 @@ void writeStatus(XmlWriter& xml, const PersonStatus& s) {
 }
 
 void writeEducation(XmlWriter& xml, const Person& p) {
+  if (p.educationText) {
+    xml.element("education_history", *p.educationText);
+    return;
+  }
   if (p.educationHistory.empty()) {
     xml.empty("education_history", restxml::kList);
     return;
@@ -177,6 +185,10 @@ void writeEducation(XmlWriter& xml, const Person& p) {
 }
 
 void writeWork(XmlWriter& xml, const Person& p) {
+  if (p.workText) {
+    xml.element("work_history", *p.workText);
+    return;
+  }
   if (p.workHistory.empty()) {
     xml.empty("work_history", restxml::kList);
     return;

@@ -41,11 +41,21 @@ bool World::isFriend(int64_t uid) const {
 
 bool World::addFriend(Person person) {
   if (person.uid == user_.uid || isFriend(person.uid)) return false;
+  const int64_t uid = person.uid;
   const auto stranger = std::find_if(strangers_.begin(), strangers_.end(),
-                                     [&](const Person& p) { return p.uid == person.uid; });
-  if (stranger != strangers_.end()) strangers_.erase(stranger);
+                                     [&](const Person& p) { return p.uid == uid; });
+  const bool wasStranger = stranger != strangers_.end();
+  if (wasStranger) strangers_.erase(stranger);
   friends_.push_back(std::move(person));
-  reindex();
+  if (wasStranger) {
+    reindex();
+    return true;
+  }
+  // Only the strangers after the friends move; a full reindex per friend made a world of
+  // thousands of friends take seconds to build.
+  visibleIndex_[uid] = friends_.size();
+  for (size_t i = 0; i < strangers_.size(); ++i)
+    visibleIndex_[strangers_[i].uid] = friends_.size() + 1 + i;
   return true;
 }
 
@@ -60,8 +70,8 @@ bool World::removeFriend(int64_t uid) {
 
 bool World::addStranger(Person person) {
   if (idTaken(person.uid)) return false;
+  visibleIndex_[person.uid] = visibleCount();
   strangers_.push_back(std::move(person));
-  reindex();
   return true;
 }
 

@@ -114,8 +114,8 @@ void fillProfile(Random& rng, Person& p, int64_t now) {
         std::to_string(rng.between(1995, 2007)) + "-0" + std::to_string(rng.between(1, 9));
     p.workHistory.push_back(std::move(w));
   }
-  p.picHeight = static_cast<int>(rng.between(100, 200));
-  p.bigPicHeight = static_cast<int>(rng.between(270, 330));
+  p.pic.height = static_cast<int>(rng.between(100, 200));
+  p.bigPic.height = static_cast<int>(rng.between(270, 330));
 }
 
 // Uids of mixed lengths, so that text order and number order of a uid list differ.

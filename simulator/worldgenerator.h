@@ -12,6 +12,8 @@ struct WorldOptions {
   uint64_t seed = 0;
   int friendCount = 0;
   int64_t now = 0;  // seconds since 1970
+
+  bool operator==(const WorldOptions&) const = default;
 };
 
 class WorldGenerator {

@@ -78,15 +78,15 @@ bool logIn(const testsupport::SimServer& sim, platform::SettingsStore& settings,
   return uid != 0;
 }
 
-sim::JsonValue simFriends(const testsupport::SimServer& sim) {
-  const auto parsed = sim::JsonValue::parse(sim.request("GET", "/_sim/friends").body);
-  return parsed ? (*parsed)["friends"] : sim::JsonValue::array();
+sim::Json simFriends(const testsupport::SimServer& sim) {
+  const auto parsed = sim::Json::parse(sim.request("GET", "/_sim/friends").body, nullptr, false);
+  return parsed.is_object() && parsed.contains("friends") ? parsed["friends"] : sim::Json::array();
 }
 
 std::vector<std::string> friendUids(const testsupport::SimServer& sim) {
   std::vector<std::string> uids;
-  const sim::JsonValue friends = simFriends(sim);
-  for (const sim::JsonValue& f : friends.items()) uids.push_back(std::to_string(f["uid"].asInt()));
+  for (const sim::Json& f : simFriends(sim))
+    uids.push_back(std::to_string(f["uid"].get<int64_t>()));
   return uids;
 }
 

@@ -81,9 +81,8 @@ TEST_F(Sync, StartupFromNothingWritesTheSixFilesInTheirFormats) {
   startSim();
   // One friend with every value set, a name that would break a line among them.
   std::string odd;
-  const sim::JsonValue friendList = friendstest::simFriends(sim);
-  for (const sim::JsonValue& f : friendList.items())
-    if (f["affiliations"].asInt() == 0) odd = std::to_string(f["uid"].asInt());
+  for (const sim::Json& f : friendstest::simFriends(sim))
+    if (f["affiliations"].get<int64_t>() == 0) odd = std::to_string(f["uid"].get<int64_t>());
   ASSERT_FALSE(odd.empty()) << "the world has no friend without affiliations";
   ASSERT_EQ(sim.control("/person", R"({"uid": )" + odd + R"(, "name": "Star*Name\nSecond",
       "timezone": "-5", "birthday": "March 4, 1980", "relationship_status": "Married",

@@ -1,6 +1,7 @@
 // Injected faults do what they say, for the requests they match and no others.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include "simharness.h"
@@ -42,7 +43,7 @@ class Faults : public ::testing::Test {
 };
 
 TEST_F(Faults, DelayHoldsTheAnswerBack) {
-  ASSERT_TRUE(h.control("/faults", fault("facebook.fql.query", "none", 1, 400))["ok"].asBool());
+  ASSERT_TRUE(h.control("/faults", fault("facebook.fql.query", "none", 1, 400)).value("ok", false));
   const auto start = Clock::now();
   const Answer delayed = query();
   EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(400));
@@ -50,7 +51,7 @@ TEST_F(Faults, DelayHoldsTheAnswerBack) {
   EXPECT_NE(delayed.body.find("fql_query_response"), std::string::npos);
 
   // A client that gives up sooner gets nothing; the call after it is answered again.
-  ASSERT_TRUE(h.control("/faults", fault("/verify/ip.php", "none", 1, 1500))["ok"].asBool());
+  ASSERT_TRUE(h.control("/faults", fault("/verify/ip.php", "none", 1, 1500)).value("ok", false));
   httplib::Client impatient("127.0.0.1", h.port());
   impatient.set_read_timeout(0, 200000);
   EXPECT_FALSE(impatient.Get("/verify/ip.php"));
@@ -58,15 +59,14 @@ TEST_F(Faults, DelayHoldsTheAnswerBack) {
 }
 
 TEST_F(Faults, Http500CloseAndCutAffectOnlyTheirCount) {
-  ASSERT_TRUE(h.control("/faults", fault("/ad_source.php", "http500", 2))["ok"].asBool());
+  ASSERT_TRUE(h.control("/faults", fault("/ad_source.php", "http500", 2)).value("ok", false));
   EXPECT_EQ(h.post("/ad_source.php", "s=1").status, 500);
   EXPECT_EQ(h.post("/ad_source.php", "s=1").status, 500);
   EXPECT_EQ(h.post("/ad_source.php", "s=1").status, 200);
 
   // Closed without an answer: not a byte comes back.
-  ASSERT_TRUE(
-      h.control("/faults", fault("/pics/q" + std::to_string(friendUid) + ".jpg", "close"))["ok"]
-          .asBool());
+  ASSERT_TRUE(h.control("/faults", fault("/pics/q" + std::to_string(friendUid) + ".jpg", "close"))
+                  .value("ok", false));
   EXPECT_EQ(rawExchange(h.port(), pictureRequest()), "");
   const std::string whole = rawExchange(h.port(), pictureRequest());
   const size_t length = contentLength(whole);
@@ -74,7 +74,7 @@ TEST_F(Faults, Http500CloseAndCutAffectOnlyTheirCount) {
   EXPECT_EQ(whole.size() - (whole.find("\r\n\r\n") + 4), length);
 
   // Cut: the headers promise the whole picture, half of it arrives, then the connection ends.
-  ASSERT_TRUE(h.control("/faults", fault("*", "cut"))["ok"].asBool());
+  ASSERT_TRUE(h.control("/faults", fault("*", "cut")).value("ok", false));
   const std::string cut = rawExchange(h.port(), pictureRequest());
   EXPECT_EQ(contentLength(cut), length);
   const size_t bodyStart = cut.find("\r\n\r\n") + 4;
@@ -82,25 +82,27 @@ TEST_F(Faults, Http500CloseAndCutAffectOnlyTheirCount) {
   EXPECT_EQ(cut.substr(bodyStart), whole.substr(whole.find("\r\n\r\n") + 4, length / 2));
 
   // The same faults on REST calls: the client sees a failed transfer, then normal answers.
-  ASSERT_TRUE(h.control("/faults", fault("facebook.fql.query", "close"))["ok"].asBool());
+  ASSERT_TRUE(h.control("/faults", fault("facebook.fql.query", "close")).value("ok", false));
   EXPECT_FALSE(query().transferred);
-  ASSERT_TRUE(h.control("/faults", fault("facebook.fql.query", "cut"))["ok"].asBool());
+  ASSERT_TRUE(h.control("/faults", fault("facebook.fql.query", "cut")).value("ok", false));
   EXPECT_FALSE(query().transferred);
   EXPECT_EQ(errorCode(query().body), 0);
   EXPECT_TRUE(query().transferred);
 
-  const sim::JsonValue log = h.controlGet("/requests")["requests"];
+  const sim::Json log = h.controlGet("/requests")["requests"];
   std::vector<std::string> faults;
-  for (const auto& entry : log.items())
-    if (!entry["fault"].asString().empty()) faults.push_back(entry["fault"].asString());
+  for (const auto& entry : log)
+    if (!entry["fault"].get<std::string>().empty())
+      faults.push_back(entry["fault"].get<std::string>());
   EXPECT_EQ(faults,
             (std::vector<std::string>{"http500", "http500", "close", "cut", "close", "cut"}));
 }
 
 TEST_F(Faults, ErrorCodeAnswersTheRealErrorDocument) {
-  ASSERT_TRUE(h.control("/faults", fault("facebook.fql.query", "error", 2, 0, 102))["ok"].asBool());
   ASSERT_TRUE(
-      h.control("/faults", fault("facebook.notifications.get", "error", 1, 0, 2))["ok"].asBool());
+      h.control("/faults", fault("facebook.fql.query", "error", 2, 0, 102)).value("ok", false));
+  ASSERT_TRUE(h.control("/faults", fault("facebook.notifications.get", "error", 1, 0, 2))
+                  .value("ok", false));
   // A fault for another method leaves this one alone, and the other way round.
   EXPECT_EQ(errorCode(h.call("facebook.notifications.get").body), 2);
   EXPECT_EQ(errorCode(h.call("facebook.notifications.get").body), 0);
@@ -115,15 +117,71 @@ TEST_F(Faults, ErrorCodeAnswersTheRealErrorDocument) {
 }
 
 TEST_F(Faults, ListedAndCleared) {
-  ASSERT_TRUE(h.control("/faults", fault("*", "http500", -1))["ok"].asBool());
+  ASSERT_TRUE(h.control("/faults", fault("*", "http500", -1)).value("ok", false));
   EXPECT_EQ(h.get("/home.php").status, 500);
   EXPECT_EQ(h.get("/home.php").status, 500);
-  const sim::JsonValue listed = h.controlGet("/faults")["faults"];
+  const sim::Json listed = h.controlGet("/faults")["faults"];
   ASSERT_EQ(listed.size(), 1u);
-  EXPECT_EQ(listed[0]["action"].asString(), "http500");
+  EXPECT_EQ(listed[0]["action"].get<std::string>(), "http500");
   // The control API itself is never faulted.
-  ASSERT_TRUE(h.control("/faults/clear")["ok"].asBool());
+  ASSERT_TRUE(h.control("/faults/clear").value("ok", false));
   EXPECT_EQ(h.get("/home.php").status, 200);
+}
+
+TEST_F(Faults, AnFqlTextNarrowsARuleAndSkipLetsTheFirstMatchesPass) {
+  ASSERT_TRUE(h.control("/faults", R"({"fql": "relationship_status", "skip": 1, "count": 2,)"
+                                   R"( "action": "error", "error_code": 1})")
+                  .value("ok", false));
+  const std::string me = std::to_string(h.userUid());
+  auto relationships = [&] {
+    return errorCode(
+        h.call("facebook.fql.query",
+               {{"query", "select uid, relationship_status from user where uid =" + me}})
+            .body);
+  };
+  EXPECT_EQ(errorCode(query().body), 0) << "another query";
+  EXPECT_EQ(errorCode(h.call("facebook.notifications.get").body), 0) << "another method";
+  EXPECT_EQ(relationships(), 0) << "the skipped one";
+  EXPECT_EQ(relationships(), 1);
+  EXPECT_EQ(errorCode(query().body), 0);
+  EXPECT_EQ(relationships(), 1);
+  EXPECT_EQ(relationships(), 0) << "the rule is used up";
+}
+
+TEST_F(Faults, RandomFaultsComeFromTheirListAndRepeatWithTheSeed) {
+  // The default list never ends the client's session.
+  const sim::Json defaults = h.controlGet("/chaos")["chaos"];
+  EXPECT_EQ(defaults["rate"].get<double>(), 0.0);
+  EXPECT_EQ(std::count(defaults["actions"].begin(), defaults["actions"].end(), "error:102"), 0);
+  EXPECT_EQ(defaults["actions"].size(), 7u);
+
+  ASSERT_TRUE(h.control("/chaos", R"({"rate": 1, "actions": ["error:601"]})").value("ok", false));
+  EXPECT_EQ(errorCode(query().body), 601);
+  // Pictures get no REST error codes; with nothing else to draw they pass.
+  EXPECT_GT(contentLength(rawExchange(h.port(), pictureRequest())), 100u);
+  ASSERT_TRUE(h.control("/chaos", R"({"rate": 1, "actions": "http500"})").value("ok", false));
+  EXPECT_EQ(rawExchange(h.port(), pictureRequest()).rfind("HTTP/1.1 500", 0), 0u);
+  EXPECT_EQ(h.get("/home.php").status, 200) << "mobile pages are left alone";
+
+  auto pattern = [&] {
+    EXPECT_TRUE(h.control("/chaos", R"({"rate": 0.5, "seed": 9, "actions": ["error:2"]})")
+                    .value("ok", false));
+    std::string codes;
+    for (int i = 0; i < 30; ++i) codes += errorCode(query().body) == 2 ? 'x' : '.';
+    return codes;
+  };
+  const std::string once = pattern();
+  EXPECT_EQ(pattern(), once);
+  EXPECT_NE(once.find('x'), std::string::npos);
+  EXPECT_NE(once.find('.'), std::string::npos);
+
+  ASSERT_TRUE(h.control("/chaos", R"({"rate": 0})").value("ok", false));
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(errorCode(query().body), 0);
+  size_t random = 0;
+  const sim::Json log = h.controlGet("/requests")["requests"];
+  for (const auto& entry : log)
+    random += entry["chaos"].get<bool>() && !entry["fault"].get<std::string>().empty();
+  EXPECT_EQ(random, 2 + std::count(once.begin(), once.end(), 'x') * 2);
 }
 
 }  // namespace

@@ -24,10 +24,10 @@ class FqlTexts : public ::testing::Test {
     ASSERT_TRUE(h.login());
     friends = h.friendUids();
     ASSERT_EQ(friends.size(), 30u);
-    const sim::JsonValue state = h.controlGet("/state");
-    for (const auto& s : state["strangers"].items()) strangers.push_back(s["uid"].asInt());
-    for (const auto& g : state["groups"].items()) groups.push_back(g["gid"].asInt());
-    for (const auto& e : state["events"].items()) events.push_back(e["eid"].asInt());
+    const sim::Json state = h.controlGet("/state");
+    for (const auto& s : state["strangers"]) strangers.push_back(s["uid"].get<int64_t>());
+    for (const auto& g : state["groups"]) groups.push_back(g["gid"].get<int64_t>());
+    for (const auto& e : state["events"]) events.push_back(e["eid"].get<int64_t>());
   }
 
   std::string id(int64_t n) const { return std::to_string(n); }

@@ -2,26 +2,13 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <array>
-#include <cstdio>
-#include <memory>
-
 #include "support/simserver.h"
 
 namespace {
 
 std::pair<int, std::string> runToEnd(const std::string& arguments) {
-  std::string output;
-  FILE* pipe = ::popen(
-      ("timeout 20 " + testsupport::SimServer::binaryPath() + " " + arguments + " 2>&1").c_str(),
-      "r");
-  if (!pipe) return {-1, output};
-  std::array<char, 4096> buffer;
-  size_t n;
-  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-    output.append(buffer.data(), n);
-  const int status = ::pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+  const testsupport::ProgramRun run = testsupport::runSocialsim(arguments);
+  return {run.code, run.output};
 }
 
 TEST(SocialsimProgram, AnnouncesItsPortServesAndEndsCleanlyOnSigterm) {

@@ -77,10 +77,10 @@ TEST(RestSignature, ReferenceSignatureIsAcceptedAndOthersAnswer104) {
     EXPECT_EQ(errorCode(answer.body), 104) << "sig " << sig;
     EXPECT_NE(answer.body.find("<error_msg>Incorrect signature</error_msg>"), std::string::npos);
   }
-  const sim::JsonValue log = h.controlGet("/requests")["requests"];
+  const sim::Json log = h.controlGet("/requests")["requests"];
   ASSERT_EQ(log.size(), 5u);
-  EXPECT_TRUE(log[0]["signature_valid"].asBool());
-  for (size_t i = 1; i < 5; ++i) EXPECT_FALSE(log[i]["signature_valid"].asBool());
+  EXPECT_TRUE(log[0]["signature_valid"].get<bool>());
+  for (size_t i = 1; i < 5; ++i) EXPECT_FALSE(log[i]["signature_valid"].get<bool>());
 }
 
 TEST(RestSignature, PercentEncodedValuesArriveAndAreSignedRaw) {
@@ -103,12 +103,12 @@ TEST(RestSignature, PercentEncodedValuesArriveAndAreSignedRaw) {
   EXPECT_NE(read.body.find("&quot;home&quot; &amp; happy + 100% \xC3\xA9 &lt;now&gt;"),
             std::string::npos);
 
-  const sim::JsonValue log = h.controlGet("/requests")["requests"];
-  const sim::JsonValue& setCall = log[log.size() - 2];
-  EXPECT_EQ(setCall["params"][0]["value"].asString(), status);
-  EXPECT_NE(
-      setCall["body"].asString().find("status=is%20at%20%22home%22%20%26%20happy%20%2B%20100%25"),
-      std::string::npos);
+  const sim::Json log = h.controlGet("/requests")["requests"];
+  const sim::Json& setCall = log[log.size() - 2];
+  EXPECT_EQ(setCall["params"][0]["value"].get<std::string>(), status);
+  EXPECT_NE(setCall["body"].get<std::string>().find(
+                "status=is%20at%20%22home%22%20%26%20happy%20%2B%20100%25"),
+            std::string::npos);
 }
 
 TEST(RestChecks, RefusedCallsCarryTheRealCodesAndArguments) {

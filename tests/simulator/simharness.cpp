@@ -152,20 +152,28 @@ bool SimHarness::login() {
   return !sessionKey().empty() && !secret().empty() && userUid_ != 0;
 }
 
-sim::JsonValue SimHarness::control(const std::string& path, const std::string& json) {
-  const Answer answer = post("/_sim" + path, json, "application/json");
-  return sim::JsonValue::parse(answer.body).value_or(sim::JsonValue());
+namespace {
+
+sim::Json objectOf(const std::string& text) {
+  sim::Json value = sim::Json::parse(text, nullptr, false);
+  return value.is_discarded() ? sim::Json::object() : value;
 }
 
-sim::JsonValue SimHarness::controlGet(const std::string& path) {
-  const Answer answer = get("/_sim" + path);
-  return sim::JsonValue::parse(answer.body).value_or(sim::JsonValue());
+}  // namespace
+
+sim::Json SimHarness::control(const std::string& path, const std::string& json) {
+  return objectOf(post("/_sim" + path, json, "application/json").body);
+}
+
+sim::Json SimHarness::controlGet(const std::string& path) {
+  return objectOf(get("/_sim" + path).body);
 }
 
 std::vector<int64_t> SimHarness::friendUids() {
   std::vector<int64_t> uids;
-  const sim::JsonValue list = controlGet("/friends")["friends"];
-  for (const sim::JsonValue& f : list.items()) uids.push_back(f["uid"].asInt());
+  const sim::Json list = controlGet("/friends")["friends"];
+  for (const sim::Json& f : list)
+    uids.push_back(f["uid"].get<int64_t>());
   return uids;
 }
 

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "simulator/jsonvalue.h"
+#include "simulator/json.h"
 #include "simulator/simoptions.h"
 #include "simulator/simulator.h"
 
@@ -93,8 +93,9 @@ class SimHarness {
   // Token, login form, session. False when any step fails.
   bool login();
 
-  sim::JsonValue control(const std::string& path, const std::string& json = "{}");
-  sim::JsonValue controlGet(const std::string& path);
+  // The answer's JSON, or an empty object when it is not JSON.
+  sim::Json control(const std::string& path, const std::string& json = "{}");
+  sim::Json controlGet(const std::string& path);
 
   int64_t userUid() const { return userUid_; }
   const std::string& sessionKey() const { return caller_->sessionKey(); }

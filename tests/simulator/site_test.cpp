@@ -59,7 +59,7 @@ TEST(LoginPages, FormLoginAndAutoLoginEndOnDesktopApp) {
   EXPECT_EQ(titleOf(h.get(location.substr(h.url().size())).body), "Login successful");
   EXPECT_EQ(errorCode(h.call("facebook.auth.getSession", {{"auth_token", token}}).body), 0);
 
-  ASSERT_TRUE(h.control("/auto_login", R"({"enabled": true})")["ok"].asBool());
+  ASSERT_TRUE(h.control("/auto_login", R"({"enabled": true})").value("ok", false));
   const std::string second = createToken(h);
   auto autoLogin = noRedirects.Get((login + second).c_str());
   ASSERT_TRUE(autoLogin);
@@ -73,13 +73,13 @@ TEST(LoginPages, FormLoginAndAutoLoginEndOnDesktopApp) {
 
 TEST(MobileSite, PagesSayWhatTheyShow) {
   SimHarness h;
-  const sim::JsonValue state = h.controlGet("/state");
-  const sim::JsonValue friends = h.controlGet("/friends")["friends"];
-  const std::string uid = std::to_string(friends[5]["uid"].asInt());
-  const std::string name = friends[5]["name"].asString();
-  const std::string user = state["user"]["name"].asString();
-  const std::string gid = std::to_string(state["groups"][0]["gid"].asInt());
-  const std::string eid = std::to_string(state["events"][0]["eid"].asInt());
+  const sim::Json state = h.controlGet("/state");
+  const sim::Json friends = h.controlGet("/friends")["friends"];
+  const std::string uid = std::to_string(friends[5]["uid"].get<int64_t>());
+  const std::string name = friends[5]["name"].get<std::string>();
+  const std::string user = state["user"]["name"].get<std::string>();
+  const std::string gid = std::to_string(state["groups"][0]["gid"].get<int64_t>());
+  const std::string eid = std::to_string(state["events"][0]["eid"].get<int64_t>());
   const std::pair<std::string, std::string> pages[] = {
       {"/home.php", "Home"},
       {"/inbox/", "Inbox"},
@@ -91,8 +91,8 @@ TEST(MobileSite, PagesSayWhatTheyShow) {
       {"/photo_search.php?id=" + uid, "Photos of " + name},
       {"/photos.php?id=" + uid, "Albums of " + name},
       {"/notes.php?id=" + uid, "Notes of " + name},
-      {"/addfriend.php?id=" + std::to_string(state["strangers"][0]["uid"].asInt()),
-       "Add " + state["strangers"][0]["name"].asString() + " as a friend"},
+      {"/addfriend.php?id=" + std::to_string(state["strangers"][0]["uid"].get<int64_t>()),
+       "Add " + state["strangers"][0]["name"].get<std::string>() + " as a friend"},
       {"/event.php?eid=" + eid, "Event: Summer Barbecue at the Lake"},
       {"/group.php?gid=" + gid, "Group: Linux Users of Springfield"},
   };
@@ -102,8 +102,9 @@ TEST(MobileSite, PagesSayWhatTheyShow) {
     EXPECT_EQ(titleOf(page.body), title) << path;
   }
   // The special names are escaped in the page.
-  EXPECT_EQ(titleOf(h.get("/profile.php?id=" + std::to_string(friends[0]["uid"].asInt())).body),
-            "Profile of Sam &amp; Max Lindqvist");
+  EXPECT_EQ(
+      titleOf(h.get("/profile.php?id=" + std::to_string(friends[0]["uid"].get<int64_t>())).body),
+      "Profile of Sam &amp; Max Lindqvist");
   const std::string missing[] = {"/nowhere.php",   "/poke.php",        "/poke.php?id=12x",
                                  "/wall.php?id=1", "/event.php?eid=1", "/group.php"};
   for (const std::string& path : missing) EXPECT_EQ(h.get(path).status, 404) << path;
@@ -143,10 +144,27 @@ TEST(Pictures, DistinctPerFriendStableAndSized) {
   EXPECT_GT(tallerThan150, 0);
   EXPECT_GT(shorterThan150, 0);
 
+  // A size set through the control API is the size served, for that picture only.
+  const std::string uid = std::to_string(h.friendUids()[3]);
+  const std::string other = std::to_string(h.friendUids()[4]);
+  const auto before = jpegSize(h.get("/pics/s" + other + ".jpg").body);
+  const std::pair<std::string, std::pair<int, int>> sizes[] = {
+      {"standard", {100, 200}}, {"big", {240, 360}}, {"square", {64, 64}}};
+  for (const auto& [kind, size] : sizes) {
+    ASSERT_TRUE(h.control("/pictures", R"({"uid": )" + uid + R"(, "kind": ")" + kind +
+                                           R"(", "width": )" + std::to_string(size.first) +
+                                           R"(, "height": )" + std::to_string(size.second) + "}")
+                    .value("ok", false));
+  }
+  EXPECT_EQ(jpegSize(h.get("/pics/s" + uid + ".jpg").body), std::make_pair(100, 200));
+  EXPECT_EQ(jpegSize(h.get("/pics/n" + uid + ".jpg").body), std::make_pair(240, 360));
+  EXPECT_EQ(jpegSize(h.get("/pics/q" + uid + ".jpg").body), std::make_pair(64, 64));
+  EXPECT_EQ(jpegSize(h.get("/pics/s" + other + ".jpg").body), before);
+
   // The same seed draws the same picture in another server.
-  const std::string path = "/pics/q" + std::to_string(h.friendUids()[3]) + ".jpg";
-  SimHarness other;
-  EXPECT_EQ(h.get(path).body, other.get(path).body);
+  const std::string path = "/pics/q" + other + ".jpg";
+  SimHarness second;
+  EXPECT_EQ(h.get(path).body, second.get(path).body);
 }
 
 TEST(AdsAndAddress, AdsRotateAndTheAddressIsTheCallers) {
@@ -169,6 +187,47 @@ TEST(AdsAndAddress, AdsRotateAndTheAddressIsTheCallers) {
   EXPECT_EQ(ads.size(), 6u);
   EXPECT_TRUE(nonAscii);
   EXPECT_EQ(h.get("/verify/ip.php").body, "127.0.0.1");
+}
+
+TEST(AdsAndAddress, TheControlApiFixesTheirAnswers) {
+  SimHarness h;
+  const std::string ad = "<div>only <a href=\"http://example.invalid/x\">this</a></div>";
+  const std::string form = "s=a7305518264c9de&e=UTF-8";
+  struct Case {
+    const char* what;
+    std::string path, json;
+    int adStatus;
+    std::string adBody, address;  // "*" for the rotation
+  };
+  const Case cases[] = {
+      {"fixed ad", "/ad", sim::dumpJson({{"html", ad}}), 200, ad, "127.0.0.1"},
+      {"error status", "/ad", R"({"status": 500})", 500, ad, "127.0.0.1"},
+      {"rotation again", "/ad", R"({"html": "", "status": 200})", 200, "*", "127.0.0.1"},
+      {"fixed address", "/ip", R"({"answer": " 10.0.0.7\n"})", 200, "*", " 10.0.0.7\n"},
+      {"empty address", "/ip", R"({"answer": ""})", 200, "*", ""},
+      {"the caller's address", "/ip", "{}", 200, "*", "127.0.0.1"},
+      {"another address", "/ip", R"({"answer": "x"})", 200, "*", "x"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(h.control(c.path, c.json).value("ok", false));
+    const Answer answer = h.post("/ad_source.php", form);
+    EXPECT_EQ(answer.status, c.adStatus);
+    if (c.adBody == "*") {
+      EXPECT_NE(answer.body.find("<div class=\"ad\">"), std::string::npos) << answer.body;
+    } else {
+      EXPECT_EQ(answer.body, c.adBody);
+    }
+    EXPECT_EQ(h.get("/verify/ip.php").body, c.address);
+  }
+  ASSERT_TRUE(h.control("/ad", R"({"html": "<b>x</b>"})").value("ok", false));
+  ASSERT_TRUE(h.control("/reset").value("ok", false));
+  EXPECT_NE(h.post("/ad_source.php", form).body.find("<div class=\"ad\">"), std::string::npos);
+  EXPECT_EQ(h.get("/verify/ip.php").body, "127.0.0.1");
+  // The ad request's form body is still in the log as it arrived.
+  const sim::Json log = h.controlGet("/requests")["requests"];
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_EQ(log[0]["body"].get<std::string>(), form);
 }
 
 }  // namespace

@@ -140,20 +140,20 @@ TEST_F(Upload, PictureBytesArriveExactly) {
   ASSERT_EQ(src.rfind(h.url(), 0), 0u) << src;
   EXPECT_EQ(h.get(src.substr(h.url().size())).body, picture);
 
-  const sim::JsonValue uploads = h.controlGet("/uploads")["uploads"];
+  const sim::Json uploads = h.controlGet("/uploads")["uploads"];
   ASSERT_EQ(uploads.size(), 1u);
-  EXPECT_EQ(uploads[0]["filename"].asString(), "IMG_0001.jpg");
-  EXPECT_EQ(uploads[0]["content_type"].asString(), "image/jpg");
-  EXPECT_EQ(uploads[0]["size"].asInt(), static_cast<int64_t>(picture.size()));
-  EXPECT_EQ(uploads[0]["md5"].asString(), md5Hex(picture));
+  EXPECT_EQ(uploads[0]["filename"].get<std::string>(), "IMG_0001.jpg");
+  EXPECT_EQ(uploads[0]["content_type"].get<std::string>(), "image/jpg");
+  EXPECT_EQ(uploads[0]["size"].get<int64_t>(), static_cast<int64_t>(picture.size()));
+  EXPECT_EQ(uploads[0]["md5"].get<std::string>(), md5Hex(picture));
 
-  const sim::JsonValue log = h.controlGet("/requests")["requests"];
-  const sim::JsonValue& entry = log[log.size() - 2];  // the last one fetched the photo
-  EXPECT_EQ(entry["method"].asString(), "facebook.photos.upload");
-  EXPECT_TRUE(entry["signature_valid"].asBool());
+  const sim::Json log = h.controlGet("/requests")["requests"];
+  const sim::Json& entry = log[log.size() - 2];  // the last one fetched the photo
+  EXPECT_EQ(entry["method"].get<std::string>(), "facebook.photos.upload");
+  EXPECT_TRUE(entry["signature_valid"].get<bool>());
   EXPECT_EQ(entry["params"].size(), 6u);
-  EXPECT_EQ(entry["params"][5]["name"].asString(), "sig");
-  EXPECT_EQ(entry["files"][0]["md5"].asString(), md5Hex(picture));
+  EXPECT_EQ(entry["params"][5]["name"].get<std::string>(), "sig");
+  EXPECT_EQ(entry["files"][0]["md5"].get<std::string>(), md5Hex(picture));
 }
 
 TEST_F(Upload, RefusedUploads) {

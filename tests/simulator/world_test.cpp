@@ -4,8 +4,8 @@
 #include <ctime>
 #include <set>
 
+#include "simulator/controlinput.h"
 #include "simulator/formdecoder.h"
-#include "simulator/jsonvalue.h"
 #include "simulator/worldgenerator.h"
 #include "simulator/xmlwriter.h"
 
@@ -151,19 +151,41 @@ TEST(XmlWriter, EscapesLikeTheRealServer) {
             "</user>\n");
 }
 
-TEST(JsonValue, ParsesAndWritesRoundTrip) {
-  const std::string text =
-      R"({"a":1,"b":[true,false,null],"c":"x\"\\\n\u00e9\ud83d\ude00","d":-2.5,"e":{"f":4294967296}})";
-  const auto value = sim::JsonValue::parse(text);
-  ASSERT_TRUE(value);
-  EXPECT_EQ((*value)["a"].asInt(), 1);
-  EXPECT_EQ((*value)["c"].asString(), "x\"\\\n\xC3\xA9\xF0\x9F\x98\x80");
-  EXPECT_EQ((*value)["e"]["f"].asInt(), 4294967296);
-  EXPECT_EQ(sim::JsonValue::parse(value->dump())->dump(), value->dump());
-  // A byte that is not UTF-8 is written as its Latin-1 letter, so the output stays JSON.
-  EXPECT_EQ(sim::JsonValue(std::string("\xFF")).dump(), "\"\\u00ff\"");
-  const char* const broken[] = {"{", "[1,]", "{\"a\" 1}", "\"open", "01x", "[1] 2", ""};
-  for (const char* b : broken) EXPECT_FALSE(sim::JsonValue::parse(b)) << b;
+// Every route reads its arguments by the same rules (numbers given as texts, flags in several
+// spellings); a body that is not a JSON object is refused with a reason.
+TEST(ControlInput, ReadsArgumentsByOneRuleAndRefusesBrokenBodies) {
+  std::string error;
+  const auto json = sim::ControlInput::fromJson(
+      R"({"uid": 4294967296, "n": "-12", "f": 5.0, "rate": 0.25, "on": true, "off": "no",)"
+      R"( "text": "x\"\u00e9\ud83d\ude00", "list": ["a", "b"], "csv": "delay,cut", "nul": null})",
+      error);
+  ASSERT_TRUE(json) << error;
+  EXPECT_EQ(json->integer("uid"), 4294967296);
+  EXPECT_EQ(json->integer("n"), -12);
+  EXPECT_EQ(json->integer("f"), 5);
+  EXPECT_EQ(json->integer("rate"), std::nullopt);
+  EXPECT_EQ(json->number("rate"), 0.25);
+  EXPECT_EQ(json->text("uid"), "4294967296");
+  EXPECT_EQ(json->text("on"), "1");
+  EXPECT_EQ(json->flag("on"), true);
+  EXPECT_EQ(json->flag("off"), false);
+  EXPECT_EQ(json->flag("text"), std::nullopt);
+  EXPECT_EQ(json->text("text"), "x\"\xC3\xA9\xF0\x9F\x98\x80");
+  EXPECT_EQ(json->texts("list"), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(json->texts("csv"), (std::vector<std::string>{"delay", "cut"}));
+  EXPECT_TRUE(json->isNull("nul"));
+  EXPECT_FALSE(json->has("nul"));
+  EXPECT_FALSE(json->has("missing"));
+
+  const char* const broken[] = {"{",   "[1,]",  "{\"a\" 1}", "\"open",
+                                "01x", "[1] 2", "[1]",       "\"text\""};
+  for (const char* b : broken) {
+    EXPECT_FALSE(sim::ControlInput::fromJson(b, error)) << b;
+    EXPECT_FALSE(error.empty()) << b;
+  }
+  const std::string deep = "{\"a\":" + std::string(100, '[') + std::string(100, ']') + "}";
+  EXPECT_FALSE(sim::ControlInput::fromJson(deep, error));
+  EXPECT_EQ(error, "nested too deeply");
 }
 
 }  // namespace

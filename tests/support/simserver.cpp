@@ -1,17 +1,19 @@
 #include "simserver.h"
 
 #include <arpa/inet.h>
+#include <linux/close_range.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
-#include <linux/close_range.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
@@ -43,6 +45,20 @@ bool readLine(int fd, std::string& line, int timeoutMs) {
 }
 
 }  // namespace
+
+ProgramRun runSocialsim(const std::string& arguments) {
+  ProgramRun run;
+  FILE* pipe =
+      ::popen(("timeout 20 " + SimServer::binaryPath() + " " + arguments + " 2>&1").c_str(), "r");
+  if (!pipe) return run;
+  std::array<char, 4096> buffer;
+  size_t n;
+  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+    run.output.append(buffer.data(), n);
+  const int status = ::pclose(pipe);
+  run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
 
 SimServer::~SimServer() { stop(); }
 

@@ -19,6 +19,14 @@ struct HttpResult {
   std::string body;
 };
 
+// Runs socialsim to its end (at most 20 s) with the arguments, a shell word list: the exit
+// code (-1 when it did not exit) and what it wrote to standard output and error.
+struct ProgramRun {
+  int code = -1;
+  std::string output;
+};
+ProgramRun runSocialsim(const std::string& arguments);
+
 class SimServer {
  public:
   SimServer() = default;

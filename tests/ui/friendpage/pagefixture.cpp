@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
+#include <nlohmann/json.hpp>
 
 #include "ui/kit/globals.h"
 #include "ui/kit/softkeybar.h"
@@ -85,11 +86,12 @@ std::unique_ptr<ui::FriendPage> PageFixture::open(const std::string& uid, const 
 
 std::vector<std::string> PageFixture::fqlTexts() const {
   std::vector<std::string> texts;
-  const auto log = sim::JsonValue::parse(friendstest::requestLog(sim));
-  for (const sim::JsonValue& entry : (*log)["requests"].items())
-    for (const sim::JsonValue& param : entry["params"].items())
-      if (entry["method"].asString() == "facebook.fql.query" && param["name"].asString() == "query")
-        texts.push_back(param["value"].asString());
+  const auto log = nlohmann::json::parse(friendstest::requestLog(sim), nullptr, false);
+  if (log.is_discarded()) return texts;
+  for (const auto& entry : log.value("requests", nlohmann::json::array()))
+    for (const auto& param : entry.value("params", nlohmann::json::array()))
+      if (entry.value("method", "") == "facebook.fql.query" && param.value("name", "") == "query")
+        texts.push_back(param.value("value", ""));
   return texts;
 }
 

@@ -1,0 +1,72 @@
+#include "api/timedfetch.h"
+
+#include <curl/curl.h>
+
+#include <mutex>
+
+namespace api {
+namespace {
+
+constexpr long kMaxRedirects = 10;
+
+CURL* freshHandle() {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+  return curl_easy_init();
+}
+
+struct Sink {
+  std::string received;
+  std::size_t cap = 0;
+};
+
+std::size_t collect(char* data, std::size_t size, std::size_t count, void* userdata) {
+  auto* sink = static_cast<Sink*>(userdata);
+  const std::size_t bytes = size * count;
+  if (bytes > sink->cap - sink->received.size()) return 0;  // CURLE_WRITE_ERROR
+  sink->received.append(data, bytes);
+  return bytes;
+}
+
+// The options both requests share; `post` null for a GET.
+TimedOutcome perform(const std::string& url, const std::string* post, const TimedLimits& limits,
+                     std::string& answer) {
+  CURL* curl = freshHandle();
+  if (!curl) return {CURLE_FAILED_INIT, 0};
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limits.connectSeconds);
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT, limits.totalSeconds);
+  if (post) {
+    curl_easy_setopt(curl, CURLOPT_POST, 1L);
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(post->size()));
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, post->data());
+  }
+  Sink sink;
+  sink.cap = limits.maxBytes;
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+  TimedOutcome outcome;
+  outcome.curlCode = curl_easy_perform(curl);
+  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &outcome.httpStatus);
+  curl_easy_cleanup(curl);
+  if (outcome.kept()) answer.append(sink.received);
+  return outcome;
+}
+
+}  // namespace
+
+TimedOutcome timedGet(const std::string& url, const TimedLimits& limits, std::string& answer) {
+  return perform(url, nullptr, limits, answer);
+}
+
+TimedOutcome timedFormPost(const std::string& url, const std::string& body,
+                           const TimedLimits& limits, std::string& answer) {
+  return perform(url, &body, limits, answer);
+}
+
+}  // namespace api

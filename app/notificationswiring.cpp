@@ -1,0 +1,103 @@
+#include "app/notificationswiring.h"
+
+#include <QMetaObject>
+
+#include <cstdio>
+#include <ctime>
+
+#include "api/endpoints.h"
+#include "app/appcontext.h"
+#include "app/services.h"
+#include "news/adfetcher.h"
+#include "news/poller.h"
+#include "news/reminderbody.h"
+#include "ui/board/mainwindow.h"
+#include "ui/kit/commandids.h"
+#include "ui/kit/globals.h"
+#include "ui/notifications/desktopreminder.h"
+#include "ui/notifications/notificationsstate.h"
+#include "ui/notifications/notificationswindow.h"
+
+namespace app {
+namespace {
+
+using ui::notifications::g_notifications;
+
+// Made once by installNotifications and, like the services, never freed: the ad transfers
+// (which remember a failed address request until the next ad fetch) and the reminder (which
+// remembers the last one to replace it).
+struct NotificationParts {
+  news::AdFetcher ads{g_notifications.ad, api::adUrl(), api::siteUrl()};
+  ui::notifications::DesktopReminder reminder;
+};
+NotificationParts* g_parts = nullptr;
+
+int poll(AppContext& context, Services& s, news::NewsWindow& window, bool remind) {
+  const auto client = s.session.client();
+  if (!client || !g_parts) return news::kPollNothingNew;
+  news::Poller poller(*client, context.store, g_parts->ads, [](const news::NewsList& list) {
+    g_parts->reminder.raise(news::reminderBody(list));
+  });
+  return poller.Poll(s.session.currentUserId(), window, remind, g_notifications.adTag);
+}
+
+void openAd(Services& s) {
+  const std::string link = g_notifications.ad.link;
+  if (link.empty()) return;
+  if (!news::isOpenableAdLink(link)) {
+    std::printf("OpenAd(): the ad link is not a web address; not opened.\n");
+    return;
+  }
+  s.browser.openInLoginBrowser(link, false, false);
+}
+
+void runWindow(AppContext& context, Services& s) {
+  ui::notifications::NotificationsActions actions;
+  actions.poll = [&context, &s](news::NewsWindow& window) {
+    return poll(context, s, window, false);
+  };
+  actions.fetchClientAddress = [] {
+    if (g_parts) g_parts->ads.fetchClientAddressIfShort();
+  };
+  actions.openPage = [&s](const std::string& path) { s.openMobilePage(path); };
+  actions.openAd = [&s] { openAd(s); };
+  ui::notifications::NotificationsWindow window(context.fonts, std::move(actions),
+                                                &context.mainWindow);
+  if (!window.runOpening()) return;
+  window.exec();
+  if (!ui::g_hidden) context.mainWindow.activate();
+}
+
+}  // namespace
+
+void installNotifications(AppContext& context, Services& services) {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  g_notifications.adTag = news::adRequestTag(local);
+  if (!g_parts) g_parts = new NotificationParts;
+
+  context.mainWindow.setCommandHandler(ui::cmd::kNotifications, [&context, &services] {
+    ui::g_windowOpen = ui::kWindowOpening;
+    runWindow(context, services);
+  });
+  context.mainWindow.setCommandHandler(ui::cmd::kOpenAd, [&services] { openAd(services); });
+}
+
+void openNotificationsFromTimer(AppContext& context, Services& services,
+                                std::function<void()> closed) {
+  QMetaObject::invokeMethod(
+      &context.mainWindow,
+      [&context, &services, closed = std::move(closed)] {
+        if (ui::g_windowOpen == ui::kWindowClosed) runWindow(context, services);
+        if (closed) closed();
+      },
+      Qt::QueuedConnection);
+}
+
+int pollIntoNotificationsWindow(AppContext& context, Services& services) {
+  if (!g_notifications.openWindow) return news::kPollNothingNew;
+  return poll(context, services, *g_notifications.openWindow, true);
+}
+
+}  // namespace app

@@ -1,0 +1,53 @@
+#include "news/adfetcher.h"
+
+#include "api/timedfetch.h"
+
+namespace news {
+namespace {
+
+constexpr const char* kAdPath = "/ad_source.php";
+constexpr const char* kAddressPath = "/verify/ip.php";
+// The token walk reads 1,499 bytes; an address is a few dozen.
+constexpr std::size_t kMaxAdAnswer = 64u << 10;
+constexpr std::size_t kMaxAddressAnswer = 4u << 10;
+
+}  // namespace
+
+AdFetcher::AdFetcher(AdState& ad, std::string adRoot, std::string siteRoot)
+    : ad_(ad), adRoot_(std::move(adRoot)), siteRoot_(std::move(siteRoot)) {}
+
+void AdFetcher::fetchClientAddress() {
+  addressTried_ = true;
+  std::string answer;
+  api::timedGet(siteRoot_ + kAddressPath,
+                {kAddressRequestSeconds, kAddressRequestSeconds, kMaxAddressAnswer}, answer);
+  ad_.clientAddress = clientAddressFrom(answer).value_or("");
+}
+
+void AdFetcher::fetchClientAddressIfShort() {
+  if (ad_.clientAddress.size() < kWindowAddressBelow) fetchClientAddress();
+}
+
+void AdFetcher::requestOnce(const std::string& tag, std::string& answer) {
+  if (ad_.clientAddress.size() < kRequestAddressBelow && !addressTried_) fetchClientAddress();
+  api::timedFormPost(adRoot_ + kAdPath, adRequestBody(ad_, tag),
+                     {kAdRequestSeconds, kAdRequestSeconds, kMaxAdAnswer}, answer);
+}
+
+void AdFetcher::fetchAd(const std::string& tag) {
+  // Judged by what this fetch found, so a failed request is tried again even while an older
+  // ad is shown; the older ad stays where the answers give nothing new.
+  std::string answer;
+  AdState found;
+  for (int request = 0; request < kMaxAdRequests; ++request) {
+    requestOnce(tag, answer);
+    found = AdState{};
+    walkAdTokens(answer, found);
+    if (adComplete(found)) break;
+  }
+  if (!found.link.empty()) ad_.link = found.link;
+  if (!found.text.empty()) ad_.text = found.text;
+  addressTried_ = false;
+}
+
+}  // namespace news

@@ -1,0 +1,109 @@
+#include "news/adtext.h"
+
+#include <arpa/inet.h>
+
+#include <cctype>
+
+#include "api/formbody.h"
+#include "news/utf8text.h"
+
+namespace news {
+namespace {
+
+bool contains(std::string_view text, std::string_view part) {
+  return text.find(part) != std::string_view::npos;
+}
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::string_view trimmed(std::string_view text) {
+  while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+bool startsWithNoCase(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
+  return true;
+}
+
+}  // namespace
+
+std::string adRequestTag(const std::tm& local) {
+  return std::to_string(local.tm_hour) + std::to_string(local.tm_mday) +
+         std::to_string(local.tm_mon + 1) + std::to_string(local.tm_year + 1900);
+}
+
+std::string adRequestBody(const AdState& ad, const std::string& tag) {
+  std::string body = std::string("s=") + kPublisherId + "&e=UTF-8&f=html&y=text&d%5Bac%5D=";
+  if (ad.clientAddress.size() > 4) body += "&i=" + api::percentEncode(ad.clientAddress);
+  body += "&d%5Bgender%5D=";
+  body += ad.gender.empty() ? std::string("m") : api::percentEncode(firstCharacters(ad.gender, 1));
+  body += "&t=" + api::percentEncode(tag);
+  body += "&v=Veltranav1&";
+  body += kUserAgentField;
+  return body;
+}
+
+void walkAdTokens(std::string_view answer, AdState& ad) {
+  const std::string_view window = prefixWithin(answer, kAdAnswerWindow);
+  bool haveLink = false;
+  std::size_t at = 0;
+  while (at < window.size()) {
+    const std::size_t start = window.find_first_not_of("<>\"", at);
+    if (start == std::string_view::npos) break;
+    std::size_t end = window.find_first_of("<>\"", start);
+    if (end == std::string_view::npos) end = window.size();
+    const std::string_view token = window.substr(start, end - start);
+    at = end;
+    if (contains(token, "href=") || contains(token, "//a")) continue;
+    if (contains(token, "http") || contains(token, "www")) {
+      ad.link = std::string(token);
+      haveLink = true;
+    } else if (haveLink) {
+      ad.text = std::string(token);
+      return;
+    }
+  }
+}
+
+bool adComplete(const AdState& ad) {
+  return characterCount(ad.text) >= 4 && characterCount(ad.link) > 3;
+}
+
+std::optional<std::string> clientAddressFrom(std::string_view body) {
+  const std::string text(trimmed(body));
+  if (text.empty() || text.size() > INET6_ADDRSTRLEN) return std::nullopt;
+  unsigned char address[sizeof(in6_addr)];
+  if (inet_pton(AF_INET, text.c_str(), address) == 1 ||
+      inet_pton(AF_INET6, text.c_str(), address) == 1)
+    return text;
+  return std::nullopt;
+}
+
+AdLine adLine(AdState& ad) {
+  if (characterCount(ad.text) < 3 || characterCount(ad.link) < 3) return {true, kCreditLine};
+  std::string plain;
+  bool inRun = false;
+  for (char c : ad.text) {
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      if (!inRun) plain.push_back('\'');
+      inRun = true;
+    } else {
+      plain.push_back(c);
+      inRun = false;
+    }
+  }
+  ad.text = plain;
+  return {false, plain.substr(0, kMaxAdLineCharacters)};
+}
+
+bool isOpenableAdLink(std::string_view link) {
+  for (char c : link)
+    if (static_cast<unsigned char>(c) <= ' ' || c == 0x7F) return false;
+  return startsWithNoCase(link, "http://") || startsWithNoCase(link, "https://");
+}
+
+}  // namespace news

@@ -1,0 +1,204 @@
+#include "news/poller.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+
+#include "api/apiclient.h"
+#include "api/responsedocument.h"
+#include "friends/recordtext.h"
+#include "news/adfetcher.h"
+#include "news/idwalk.h"
+#include "news/newswindow.h"
+#include "platform/settingskeys.h"
+#include "platform/settingsstore.h"
+
+namespace news {
+namespace {
+
+using platform::SettingsKey;
+using platform::SettingsStore;
+
+std::optional<SettingsKey> openMarkers(SettingsStore& settings) {
+  auto key = settings.openKey(platform::keys::kFacebook);
+  if (!key) std::fputs(kKeyProblemLine, stdout);
+  return key;
+}
+
+uint32_t numberMarker(SettingsStore& settings, const SettingsKey& key, const char* name) {
+  if (const auto value = settings.readNumber(key, name)) return *value;
+  settings.writeNumber(key, name, 0);
+  return 0;
+}
+
+std::string textMarker(SettingsStore& settings, const SettingsKey& key, const char* name) {
+  if (const auto value = settings.readString(key, name)) return platform::toUtf8(*value);
+  settings.writeString(key, name, u"0");
+  return "0";
+}
+
+// A count as the answer gives it: decimal digits only, else nothing.
+std::optional<long long> countIn(const api::XmlNode& node) {
+  const auto text = node.text();
+  if (!text || !friends::isDecimalId(*text)) return std::nullopt;
+  return friends::leadingNumber(*text);
+}
+
+uint32_t asMarkerNumber(long long value) {
+  return value > static_cast<long long>(UINT32_MAX) ? UINT32_MAX : static_cast<uint32_t>(value);
+}
+
+}  // namespace
+
+// One kind of pending item: where notifications.get lists it, its marker, its name query and
+// where the window takes it.
+struct PendingKind {
+  const char* list;    // "friend_requests"
+  const char* idName;  // "uid"
+  const char* marker;  // "FUID"
+  const char* header;
+  bool friendRule;        // the friend-request walk, else the invite walk
+  const char* queryHead;  // the FQL text before the id list
+  const char* element;    // the answer's row element
+  const char* nameField;
+  const char* idField;
+  void (NewsWindow::*add)(const std::string& name, const std::string& id);
+};
+
+namespace {
+
+// Group and event names are cut to 14 characters by the query itself.
+const PendingKind* pendingKinds() {
+  static const PendingKind kinds[] = {
+      {"friend_requests", "uid", platform::keys::kFuid, kFriendRequestHeader, true,
+       "select name,uid from user where uid in (", "user", "name", "uid",
+       &NewsWindow::AddFriendRequest},
+      {"group_invites", "gid", platform::keys::kGuid, kGroupInviteHeader, false,
+       "select substr(name,0,14),gid from group where gid in (", "group", "anon", "gid",
+       &NewsWindow::AddGroupInvite},
+      {"event_invites", "eid", platform::keys::kEuid, kEventInviteHeader, false,
+       "select substr(name,0,14), eid from event where eid in (", "event", "anon", "eid",
+       &NewsWindow::AddEventInvite},
+      {},
+  };
+  return kinds;
+}
+
+}  // namespace
+
+Poller::Poller(api::ApiClient& client, platform::SettingsStore& settings, AdFetcher& ads,
+               Reminder raiseReminder, long requestSeconds)
+    : client_(client),
+      settings_(settings),
+      ads_(ads),
+      raiseReminder_(std::move(raiseReminder)),
+      seconds_(requestSeconds) {}
+
+Poller::Step Poller::wallPosts(uint32_t uid, NewsWindow& window) {
+  std::string answer;
+  client_.fqlQuery("select wall_count from user where uid =" + std::to_string(uid), {}, answer,
+                   seconds_);
+  const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
+  const api::XmlNode count = doc.child("fql_query_response").child("user").child("wall_count");
+  if (count.isEmpty()) return Step::Go;
+  const auto key = openMarkers(settings_);
+  if (!key) return Step::EndPoll;
+  const uint32_t stored = numberMarker(settings_, *key, platform::keys::kWallCount);
+  const auto fresh = countIn(count);
+  if (!fresh) return Step::Go;
+  const uint32_t value = asMarkerNumber(*fresh);
+  // Any change is kept, so posts after a deletion are seen; only growth is news, and not on
+  // the first poll, which has nothing to compare with.
+  if (value > stored && stored != 0) {
+    news_.addSection(kWallHeader);
+    window.ShowWallPending();
+  }
+  if (value != stored) settings_.writeNumber(*key, platform::keys::kWallCount, value);
+  return Step::Go;
+}
+
+Poller::Step Poller::messages(const api::XmlNode& response, NewsWindow& window) {
+  const api::XmlNode counter = response.child("messages");
+  const auto unread = countIn(counter.child("unread"));
+  if (!unread || *unread <= 0) return Step::Go;
+  const auto key = openMarkers(settings_);
+  if (!key) return Step::EndPoll;
+  const uint32_t stored = numberMarker(settings_, *key, platform::keys::kMessage);
+  const auto mostRecent = countIn(counter.child("most_recent"));
+  if (mostRecent && *mostRecent > static_cast<long long>(stored)) {
+    settings_.writeNumber(*key, platform::keys::kMessage, asMarkerNumber(*mostRecent));
+    news_.addSection(kMessageHeader);
+    window.ShowMessagesPending();
+  }
+  return Step::Go;
+}
+
+Poller::Step Poller::pending(const api::XmlNode& response, const PendingKind& kind,
+                             NewsWindow& window) {
+  const api::XmlNode list = response.child(kind.list);
+  const std::size_t n = list.count(kind.idName);
+  if (n == 0) return Step::Go;
+  const auto key = openMarkers(settings_);
+  if (!key) return Step::EndPoll;
+  const std::string marker = textMarker(settings_, *key, kind.marker);
+  std::vector<std::string> ids;
+  for (std::size_t i = 0; i < n; ++i) ids.push_back(list.child(kind.idName, i).text().value_or(""));
+  const IdWalk walk = kind.friendRule ? walkFriendRequests(ids, marker) : walkInvites(ids, marker);
+  if (walk.ids.empty()) return Step::Go;
+
+  std::string answer;
+  if (client_.fqlQuery(kind.queryHead + walk.idList() + ")", {}, answer, seconds_) !=
+      api::kCallDone)
+    return Step::Go;
+  const api::XmlNode rows = api::ResponseDocument::parse(answer).child("fql_query_response");
+  if (rows.isEmpty()) return Step::Go;
+  // Kept only now that the names are here: a query that failed leaves the items to be
+  // reported by the next poll.
+  if (walk.marker != marker)
+    settings_.writeString(*key, kind.marker, platform::toUtf16(walk.marker));
+
+  std::vector<std::string> names, seen;
+  const std::size_t found = rows.count(kind.element);
+  for (std::size_t i = found; i-- > 0;) {
+    const api::XmlNode row = rows.child(kind.element, i);
+    const auto name = row.child(kind.nameField).text();
+    const auto id = row.child(kind.idField).text();
+    if (!name || !id || !isUsableId(*id) || *name == kSectionSeparator) continue;
+    if (std::find(seen.begin(), seen.end(), *id) != seen.end()) continue;
+    seen.push_back(*id);
+    names.push_back(*name);
+    (window.*kind.add)(*name, *id);
+  }
+  if (!names.empty()) news_.addSection(kind.header, names);
+  return Step::Go;
+}
+
+int Poller::Poll(uint32_t uid, NewsWindow& window, bool raiseReminder, const std::string& adTag) {
+  news_ = NewsList{};
+  if (wallPosts(uid, window) == Step::EndPoll) return kPollNothingNew;
+
+  std::string answer;
+  const int called = client_.ApiCall(api::kMethodNotificationsGet, {}, answer, seconds_);
+  if (called != api::kCallDone && !answer.empty()) return kPollNothingNew;
+  const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
+  const api::XmlNode response = doc.child("notifications_get_response");
+  if (response.isEmpty()) return kPollNothingNew;  // an error answer: no ad either
+
+  if (messages(response, window) == Step::EndPoll) return kPollNothingNew;
+  for (const PendingKind* kind = pendingKinds(); kind->list; ++kind)
+    if (pending(response, *kind, window) == Step::EndPoll) return kPollNothingNew;
+
+  ads_.fetchAd(adTag);
+
+  if (news_.empty()) {
+    window.RefreshAdLine();
+    return kPollNothingNew;
+  }
+  window.SetHeaderNew();
+  window.RebuildAdRow(false);
+  window.Repaint();
+  if (raiseReminder && raiseReminder_) raiseReminder_(news_);
+  return kPollNews;
+}
+
+}  // namespace news

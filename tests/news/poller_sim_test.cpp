@@ -1,0 +1,239 @@
+// The notification poll against socialsim: the wall-count and message markers, the walks of
+// friend requests and invites with their name queries, a failed name query that loses
+// nothing, and the answers and stores that end a poll.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "friends/recordtext.h"
+#include "news/adfetcher.h"
+#include "news/newswindow.h"
+#include "news/poller.h"
+#include "platform/settingskeys.h"
+#include "simulator/json.h"
+#include "syncfixture.h"
+
+namespace {
+
+using friendstest::occurrences;
+using Calls = std::vector<std::string>;
+
+// The window's side of a poll, as lines ("friend Ann 123", "wall", ...).
+class RecordingWindow : public news::NewsWindow {
+ public:
+  void ShowWallPending() override { calls.push_back("wall"); }
+  void ShowMessagesPending() override { calls.push_back("inbox"); }
+  void AddFriendRequest(const std::string& name, const std::string& uid) override {
+    calls.push_back("friend " + name + " " + uid);
+  }
+  void AddGroupInvite(const std::string& name, const std::string& gid) override {
+    calls.push_back("group " + name + " " + gid);
+  }
+  void AddEventInvite(const std::string& name, const std::string& eid) override {
+    calls.push_back("event " + name + " " + eid);
+  }
+  void SetHeaderNew() override { calls.push_back("header"); }
+  void RebuildAdRow(bool focused) override { calls.push_back(focused ? "ad focused" : "ad"); }
+  void Repaint() override { calls.push_back("repaint"); }
+  void RefreshAdLine() override { calls.push_back("ad line"); }
+  Calls calls;
+};
+
+const Calls kNewsEnd = {"header", "ad", "repaint"};
+
+class Poll : public friendstest::SimFixture {
+ protected:
+  void SetUp() override {
+    startSim({"--friends", "10"});
+    ASSERT_EQ(sim.control("/notifications/clear").status, 200);
+    friendstest::clearRequestLog(sim);
+  }
+  // One poll; the window's calls and the reminder's lists are kept.
+  int poll(bool reminder = false, long seconds = api::kShortFqlSeconds) {
+    window = RecordingWindow{};
+    news::AdFetcher ads(ad, sim.url(), sim.url());
+    news::Poller poller(
+        *session.client, settings, ads,
+        [this](const news::NewsList& list) { reminders.push_back(list.entries); }, seconds);
+    const int result = poller.Poll(session.userId, window, reminder, "1712024");
+    news = poller.lastNews();
+    return result;
+  }
+  platform::SettingsKey key() { return *settings.openKey(platform::keys::kFacebook); }
+  std::optional<uint32_t> number(const char* name) { return settings.readNumber(key(), name); }
+  std::string text(const char* name) {
+    const auto value = settings.readString(key(), name);
+    return value ? platform::toUtf8(*value) : "<missing>";
+  }
+  void control(const std::string& path, const std::string& json) {
+    ASSERT_EQ(sim.control(path, json).status, 200) << path << " " << json;
+  }
+  // The id of a new friend request, group or event invite.
+  std::string add(const char* path, const char* idName, const std::string& name) {
+    const auto reply =
+        sim::Json::parse(sim.control(path, sim::Json{{"name", name}}.dump()).body, nullptr, false);
+    return reply.is_discarded() ? "" : std::to_string(reply[idName].get<int64_t>());
+  }
+  // The ids of a pending list as notifications.get gives them, in its order.
+  std::vector<std::string> listed(const char* list) {
+    std::vector<std::string> ids;
+    const auto state = sim::Json::parse(sim.request("GET", "/_sim/state").body, nullptr, false);
+    for (const auto& id : state["notifications"][list])
+      ids.push_back(std::to_string(id.get<int64_t>()));
+    return ids;
+  }
+  std::string requests() const { return friendstest::requestLog(sim); }
+  Calls section(const char* header, std::vector<std::string> items = {}) {
+    Calls entries{news::kSectionSeparator, header};
+    entries.insert(entries.end(), items.begin(), items.end());
+    return entries;
+  }
+
+  news::AdState ad;
+  RecordingWindow window;
+  news::NewsList news;
+  std::vector<std::vector<std::string>> reminders;
+};
+
+TEST_F(Poll, WallCountFirstRecordedThenEveryChangeKeptAndGrowthReported) {
+  const struct {
+    int count;
+    bool reported;
+  } steps[] = {{7, false}, {7, false}, {9, true}, {30, true}, {3, false}, {4, true}};
+  for (const auto& step : steps) {
+    control("/wall_count", R"({"count": )" + std::to_string(step.count) + "}");
+    EXPECT_EQ(poll(), step.reported ? news::kPollNews : news::kPollNothingNew) << step.count;
+    EXPECT_EQ(number(platform::keys::kWallCount), static_cast<uint32_t>(step.count));
+    if (step.reported) {
+      EXPECT_EQ(news.entries, section(news::kWallHeader)) << step.count;
+      Calls expected{"wall"};
+      expected.insert(expected.end(), kNewsEnd.begin(), kNewsEnd.end());
+      EXPECT_EQ(window.calls, expected) << step.count;
+    } else {
+      EXPECT_EQ(window.calls, Calls{"ad line"}) << step.count;
+    }
+  }
+}
+
+TEST_F(Poll, MessagesOnlyWhenUnreadAndNewerThanTheMarker) {
+  control("/wall_count", R"({"count": 0})");
+  control("/messages", R"({"unread": 0, "most_recent": 1700000000})");
+  EXPECT_EQ(poll(), news::kPollNothingNew);
+  EXPECT_FALSE(number(platform::keys::kMessage));  // not even looked at
+  control("/messages", R"({"unread": 2})");
+  EXPECT_EQ(poll(true), news::kPollNews);
+  EXPECT_EQ(window.calls, (Calls{"inbox", "header", "ad", "repaint"}));
+  EXPECT_EQ(number(platform::keys::kMessage), 1700000000u);
+  ASSERT_EQ(reminders.size(), 1u);
+  EXPECT_EQ(reminders[0], section(news::kMessageHeader));
+  EXPECT_EQ(poll(true), news::kPollNothingNew);
+  EXPECT_EQ(reminders.size(), 1u);
+}
+
+TEST_F(Poll, FriendRequestsBeforeTheMarkerAreNewAndTheFirstBecomesTheMarker) {
+  for (const char* name : {"Ann Lee", "Bo Chen", "Cy Diaz"}) add("/friend_requests", "uid", name);
+  const std::vector<std::string> u = listed("friend_requests");
+  ASSERT_EQ(u.size(), 3u);
+  // Requests [u1, u2, u3] with the marker u2: only u1 is new.
+  settings.writeString(key(), platform::keys::kFuid, platform::toUtf16(u[1]));
+  EXPECT_EQ(poll(), news::kPollNews);
+  EXPECT_EQ(text(platform::keys::kFuid), u[0]);
+  ASSERT_EQ(news.entries.size(), 3u);
+  EXPECT_EQ(window.calls.size(), 4u);
+  EXPECT_EQ(window.calls[0].substr(window.calls[0].rfind(' ') + 1), u[0]);
+  EXPECT_EQ(occurrences(requests(), "select name,uid from user where uid in (" + u[0] + ")"), 1);
+
+  // Nothing new: no name query at all.
+  friendstest::clearRequestLog(sim);
+  EXPECT_EQ(poll(), news::kPollNothingNew);
+  EXPECT_EQ(occurrences(requests(), "select name,uid"), 0);
+}
+
+TEST_F(Poll, InvitesAfterTheMarkerAreNewAndTheLastBecomesTheMarker) {
+  std::vector<std::string> g;
+  for (const char* name : {"Chess Club", "Weekend Hikers & Climbers", "Übungsgruppe Mathematik"})
+    g.push_back(add("/group_invites", "gid", name));
+  ASSERT_EQ(listed("group_invites"), g);
+  settings.writeString(key(), platform::keys::kGuid, platform::toUtf16(g[0]));
+  const std::string e = add("/event_invites", "eid", "Summer Barbecue at the Lake");
+
+  EXPECT_EQ(poll(true), news::kPollNews);
+  EXPECT_EQ(text(platform::keys::kGuid), g[2]);
+  EXPECT_EQ(text(platform::keys::kEuid), e);
+  const std::string log = requests();
+  EXPECT_EQ(occurrences(log, "select substr(name,0,14),gid from group where gid in (" + g[2] + "," +
+                                 g[1] + ")"),
+            1);
+  EXPECT_EQ(occurrences(log, "select substr(name,0,14), eid from event where eid in (" + e + ")"),
+            1);
+  // Names come cut to 14 characters by the query, and from the last answer row to the first.
+  const auto groups = std::vector<std::string>(news.entries.begin() + 2, news.entries.begin() + 4);
+  EXPECT_TRUE(std::find(groups.begin(), groups.end(), "Weekend Hikers") != groups.end());
+  EXPECT_TRUE(std::find(groups.begin(), groups.end(), "Übungsgruppe M") != groups.end());
+  Calls expectedTail = section(news::kEventInviteHeader, {"Summer Barbecu"});
+  EXPECT_TRUE(std::equal(expectedTail.begin(), expectedTail.end(), news.entries.end() - 3));
+  EXPECT_EQ(news.kinds, 2);
+  ASSERT_EQ(reminders.size(), 1u);
+}
+
+TEST_F(Poll, ANameQueryThatTimesOutLosesNothing) {
+  const std::string u = add("/friend_requests", "uid", "Eve Fox");
+  const std::string g = add("/group_invites", "gid", "Board Game Night");
+  // Only the requesters' names run into their limit; the invite is reported meanwhile.
+  control("/faults", R"({"fql": "from user where uid in", "delay_ms": 2500})");
+  EXPECT_EQ(poll(false, 1), news::kPollNews);
+  EXPECT_EQ(window.calls, (Calls{"group Board Game Nig " + g, "header", "ad", "repaint"}));
+  EXPECT_EQ(text(platform::keys::kFuid), "0");
+  EXPECT_EQ(text(platform::keys::kGuid), g);
+  // The next poll reports the request; the invite is not reported again.
+  EXPECT_EQ(poll(), news::kPollNews);
+  EXPECT_EQ(window.calls, (Calls{"friend Eve Fox " + u, "header", "ad", "repaint"}));
+  EXPECT_EQ(text(platform::keys::kFuid), u);
+  EXPECT_EQ(poll(), news::kPollNothingNew);
+}
+
+TEST_F(Poll, ACutOrErrorAnswerEndsThePollWithoutTheAd) {
+  add("/friend_requests", "uid", "Gus Hale");
+  for (const char* fault : {R"({"match": "facebook.notifications.get", "action": "cut"})",
+                            R"({"match": "facebook.notifications.get", "action": "error",)"
+                            R"( "error_code": 102})",
+                            R"({"match": "facebook.notifications.get", "action": "http500"})"}) {
+    control("/faults", fault);
+    friendstest::clearRequestLog(sim);
+    EXPECT_EQ(poll(), news::kPollNothingNew) << fault;
+    EXPECT_TRUE(window.calls.empty()) << fault;
+    EXPECT_EQ(occurrences(requests(), "/ad_source.php"), 0) << fault;
+    EXPECT_EQ(text(platform::keys::kFuid), "<missing>") << fault;
+  }
+  // The same poll without a fault fetches the ad and reports the request.
+  EXPECT_EQ(poll(), news::kPollNews);
+  EXPECT_GE(occurrences(requests(), "/ad_source.php"), 1);
+  EXPECT_FALSE(ad.link.empty());
+}
+
+TEST(PollStore, AStoreThatCannotBeOpenedEndsThePoll) {
+  testsupport::SimServer sim;
+  ASSERT_TRUE(sim.start({"--friends", "3"})) << sim.error();
+  friendstest::TempFolder dir;
+  platform::SettingsStore good(dir.path() + "registry.db");
+  friendstest::SimSession session;
+  ASSERT_TRUE(friendstest::logIn(sim, good, dir.path(), session));
+  ASSERT_EQ(sim.control("/wall_count", R"({"count": 5})").status, 200);
+
+  friendstest::writeWhole(dir.path() + "file", "x");
+  platform::SettingsStore broken(dir.path() + "file/registry.db");
+  ASSERT_FALSE(broken.ok());
+  news::AdState ad;
+  news::AdFetcher ads(ad, sim.url(), sim.url());
+  RecordingWindow window;
+  testing::internal::CaptureStdout();
+  const int result =
+      news::Poller(*session.client, broken, ads, {}).Poll(session.userId, window, true, "1");
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(result, news::kPollNothingNew);
+  EXPECT_TRUE(window.calls.empty());
+  EXPECT_NE(out.find(news::kKeyProblemLine), std::string::npos);
+  EXPECT_EQ(occurrences(friendstest::requestLog(sim), "facebook.notifications.get"), 0);
+}
+
+}  // namespace

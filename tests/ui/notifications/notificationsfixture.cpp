@@ -1,0 +1,80 @@
+#include "notificationsfixture.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include "ui/kit/globals.h"
+#include "ui/kit/softkeybar.h"
+#include "ui/notifications/notificationsstate.h"
+
+using ui::notifications::g_notifications;
+
+NotificationsFixture::NotificationsFixture()
+    : fonts(ui::Fonts::fromSystemFont(QApplication::font())) {
+  g_notifications = ui::notifications::NotificationsState{};
+  g_notifications.ad = {"http://shop.example/1", "Fresh coffee delivered", "127.0.0.1", ""};
+  ui::g_windowOpen = ui::kWindowClosed;
+}
+
+NotificationsFixture::~NotificationsFixture() {
+  window.reset();
+  g_notifications = ui::notifications::NotificationsState{};
+  ui::g_windowOpen = ui::kWindowClosed;
+}
+
+ui::notifications::NotificationsWindow& NotificationsFixture::open(Poll poll, bool fromMenu) {
+  ui::notifications::NotificationsActions actions;
+  actions.poll = std::move(poll);
+  actions.fetchClientAddress = [this] { ++addressFetches; };
+  actions.openPage = [this](const std::string& path) { pages.push_back(path); };
+  actions.openAd = [this] { ++ads; };
+  window =
+      std::make_unique<ui::notifications::NotificationsWindow>(fonts, std::move(actions), nullptr);
+  if (fromMenu) ui::g_windowOpen = ui::kWindowOpening;
+  if (window->runOpening()) {
+    window->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  }
+  return *window;
+}
+
+int NotificationsFixture::pollWithEverything(news::NewsWindow& w) {
+  w.ShowWallPending();
+  w.ShowMessagesPending();
+  w.AddFriendRequest("Christopher Montgomery", "1001");
+  w.AddFriendRequest("Christopher Montague", "1002");
+  w.AddFriendRequest("Christopher Montgomery", "1001");
+  w.AddEventInvite("Summer Barbecu", "2001");
+  w.AddGroupInvite("Übungsgruppe M", "3001");
+  w.SetHeaderNew();
+  w.RebuildAdRow(false);
+  w.Repaint();
+  return 1;
+}
+
+int NotificationsFixture::barId() const { return window->chrome()->softKeyBar()->menuId(); }
+
+std::string NotificationsFixture::rowText(int id) const {
+  if (auto* label = control<QLabel>(id)) return "static " + label->text().toStdString();
+  if (auto* button = control<QPushButton>(id))
+    return std::string(button->isFlat() ? "button " : "bordered button ") +
+           button->text().toStdString();
+  if (auto* list = control<QComboBox>(id)) {
+    std::string text = "list";
+    for (int i = 0; i < list->count(); ++i)
+      text += (i == list->currentIndex() ? " [" : " ") + list->itemText(i).toStdString() +
+              (i == list->currentIndex() ? "]" : "");
+    return text;
+  }
+  return "none";
+}
+
+std::string NotificationsFixture::screenshotPath(const std::string& name) {
+  const QString folder = QStringLiteral(VELTRANA_BINARY_DIR "/screenshots");
+  QDir().mkpath(folder);
+  return (folder + "/" + QString::fromStdString(name)).toStdString();
+}

@@ -1,0 +1,43 @@
+#pragma once
+// A notifications window on its own for the tests: a scripted opening poll, the pages and
+// ads it opens recorded, and the program-wide state fresh for every test.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "news/newswindow.h"
+#include "ui/kit/fonts.h"
+#include "ui/notifications/notificationswindow.h"
+
+class NotificationsFixture : public ::testing::Test {
+ protected:
+  using Poll = std::function<int(news::NewsWindow&)>;
+
+  NotificationsFixture();
+  ~NotificationsFixture() override;
+
+  // A window whose opening runs `poll`; `fromMenu` sets the window-open flag first, as the
+  // menu does. The window is shown when its opening keeps it.
+  ui::notifications::NotificationsWindow& open(Poll poll, bool fromMenu = true);
+  // A poll that adds one of everything: wall post, message, two friend requests whose names
+  // share 15 characters, an event and a group invite.
+  static int pollWithEverything(news::NewsWindow& window);
+
+  // The row's control as a type (nullptr when it is another kind).
+  template <typename T>
+  T* control(int id) const {
+    return qobject_cast<T*>(window->control(id));
+  }
+  int barId() const;
+  std::string rowText(int id) const;
+  static std::string screenshotPath(const std::string& name);
+
+  ui::Fonts fonts;
+  std::unique_ptr<ui::notifications::NotificationsWindow> window;
+  std::vector<std::string> pages;
+  int ads = 0;
+  int addressFetches = 0;
+};

@@ -1,0 +1,41 @@
+#pragma once
+// Reminders as desktop notifications (org.freedesktop.Notifications on the session bus):
+// summary "Veltrana", the reminder text as the body, a sound. Each one replaces the one
+// before. The call is asynchronous, so a notification server that hangs never holds up the
+// window; without a bus or a server nothing is shown and nothing is reported.
+#include <cstdint>
+#include <string>
+
+#include <QDBusConnection>
+#include <QObject>
+
+namespace ui::notifications {
+
+inline constexpr const char* kReminderSummary = "Veltrana";
+inline constexpr const char* kReminderSound = "reminder";
+
+class DesktopReminder : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit DesktopReminder(QDBusConnection bus = QDBusConnection::sessionBus(),
+                           QObject* parent = nullptr);
+
+  // Sends the notification for `body` (8-bit text; markup characters are escaped here).
+  void raise(const std::string& body);
+  // The server's id of the last reminder; 0 before the first or after a failed one.
+  uint32_t lastId() const { return lastId_; }
+
+  // The body as the server receives it: &, < and > escaped.
+  static QString markupBody(const std::string& body);
+
+ signals:
+  // The server answered a reminder (or the call failed): lastId() is up to date.
+  void answered();
+
+ private:
+  QDBusConnection bus_;
+  uint32_t lastId_ = 0;
+};
+
+}  // namespace ui::notifications

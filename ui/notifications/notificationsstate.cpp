@@ -1,0 +1,7 @@
+#include "notificationsstate.h"
+
+namespace ui::notifications {
+
+NotificationsState g_notifications;
+
+}  // namespace ui::notifications

@@ -1,0 +1,445 @@
+#include "notificationswindow.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+
+#include <optional>
+
+#include "adbutton.h"
+#include "news/idwalk.h"
+#include "news/utf8text.h"
+#include "notificationsstate.h"
+#include "ui/kit/commandids.h"
+#include "ui/kit/globals.h"
+#include "ui/kit/menutable.h"
+#include "ui/kit/waitcursor.h"
+
+namespace ui::notifications {
+namespace {
+
+struct RowSpec {
+  const char* idleText;
+  const char* buttonText;  // rows 1 and 2
+  const char* icon;
+  int menu;                // the soft keys of a list row
+  const char* pagePrefix;  // the page a list row's item opens, before its id
+};
+
+const RowSpec& spec(int row) {
+  static const RowSpec rows[] = {
+      {},
+      {"Wall Posts: 0", "View Wall", ":/icons/136.png", 0, nullptr},
+      {"Messages: 0", "View Inbox", ":/icons/140.png", 0, nullptr},
+      {"Friend Requests: 0", nullptr, ":/icons/138.png", menu::kFriendRequest,
+       "/addfriend.php?id="},
+      {"Event Invites: 0", nullptr, ":/icons/137.png", menu::kEventInvite, "/event.php?eid="},
+      {"Group Invites: 0", nullptr, ":/icons/139.png", menu::kGroupInvite, "/group.php?gid="},
+  };
+  return rows[row];
+}
+
+PendingItems& itemsOf(int row) {
+  NotificationsState& g = g_notifications;
+  return row == kFriendRequestRow ? g.friendRequests
+         : row == kEventInviteRow ? g.eventInvites
+                                  : g.groupInvites;
+}
+
+const QColor kHeaderIdle(59, 89, 152);
+const QColor kHeaderNew(226, 103, 69);
+constexpr int kIconSize = 16;
+constexpr int kIconOffset = 19;
+// Names the list shows are converted with this limit.
+constexpr std::size_t kMaxListNameCharacters = 100;
+
+QString text(const char* utf8) { return QString::fromUtf8(utf8); }
+
+}  // namespace
+
+NotificationsWindow::NotificationsWindow(const Fonts& fonts, NotificationsActions actions,
+                                         QWidget* owner)
+    : PhoneDialog(QStringLiteral("Notifications"), owner),
+      fonts_(fonts),
+      actions_(std::move(actions)),
+      adButton_(new AdButton(client())) {
+  client()->installEventFilter(this);
+  connect(adButton_, &QPushButton::clicked, this, [this] {
+    if (actions_.openAd) actions_.openAd();
+  });
+  connect(this, &PhoneDialog::command, this, &NotificationsWindow::runCommand);
+}
+
+NotificationsWindow::~NotificationsWindow() = default;
+
+bool NotificationsWindow::runOpening() {
+  NotificationsState& g = g_notifications;
+  std::optional<WaitCursor> wait(std::in_place);
+  g.openWindow = this;
+  g.adFocus = false;
+
+  const QFontMetrics metrics(font());
+  text_ = {metrics.horizontalAdvance(QStringLiteral("Friend Requests: ")), metrics.height(),
+           metrics.horizontalAdvance(QStringLiteral("Wall Posts: "))};
+  rebuildRows();
+  relayout();
+
+  if (actions_.fetchClientAddress) actions_.fetchClientAddress();
+  const int found = actions_.poll ? actions_.poll(*this) : 0;
+  if (found == 0 && g_windowOpen != kWindowOpening) {
+    g_windowOpen = kWindowClosed;
+    done(cmd::kNotificationsDone);
+    return false;
+  }
+  // Open from here on, whoever opened it, so that timer 1 polls into this window rather than
+  // stacking another one; only "Done" clears it.
+  g_windowOpen = kWindowOpen;
+  wait.reset();
+  setSoftKeys(menu::kNotifications);
+  settle();
+  return true;
+}
+
+void NotificationsWindow::rebuildRows() {
+  const NotificationsState& g = g_notifications;
+  if (g.wallPending)
+    makeButton(kWallRow, true);
+  else
+    makeIdle(kWallRow);
+  if (g.messagesPending)
+    makeButton(kMessagesRow, !g.wallPending);
+  else
+    makeIdle(kMessagesRow);
+  for (int row : {kFriendRequestRow, kEventInviteRow, kGroupInviteRow}) {
+    const PendingItems& items = itemsOf(row);
+    if (items.empty()) {
+      makeIdle(row);
+      continue;
+    }
+    QComboBox* list = ensureList(row);
+    for (const PendingItem& item : items.items())
+      list->addItem(QString::fromStdString(item.name), QString::fromStdString(item.id));
+    list->setCurrentIndex(0);
+  }
+  adButton_->setBordered(false);
+  showHint(false);
+}
+
+QWidget* NotificationsWindow::control(int id) const {
+  if (id >= kWallRow && id <= kGroupInviteRow) return rows_[id];
+  if (id == kAdButtonId) return adButton_;
+  if (id == kAdHintId) return hint_;
+  return nullptr;
+}
+
+void NotificationsWindow::setRowControl(int row, QWidget* control) {
+  // Hiding a control that has the focus passes it on to the next one.
+  ++rearranging_;
+  if (QWidget* old = rows_[row]) {
+    // It may be the button whose click is being handled.
+    old->hide();
+    old->setObjectName(QString());
+    old->deleteLater();
+  }
+  control->setObjectName(QString::number(row));
+  rows_[row] = control;
+  control->setGeometry(layout_.rows[row - 1]);
+  control->show();
+  --rearranging_;
+}
+
+void NotificationsWindow::makeIdle(int row) {
+  auto* label = new QLabel(text(spec(row).idleText), client());
+  label->setTextFormat(Qt::PlainText);
+  setRowControl(row, label);
+}
+
+void NotificationsWindow::makeButton(int row, bool bordered) {
+  auto* button = new QPushButton(text(spec(row).buttonText), client());
+  button->setFlat(!bordered);
+  button->setAutoDefault(true);
+  connect(button, &QPushButton::clicked, this, [this, row] {
+    if (row == kWallRow)
+      viewWall(true);
+    else
+      viewInbox(true);
+  });
+  setRowControl(row, button);
+}
+
+QComboBox* NotificationsWindow::ensureList(int row) {
+  if (auto* list = qobject_cast<QComboBox*>(rows_[row].data())) return list;
+  auto* list = new QComboBox(client());
+  list->installEventFilter(this);
+  // A choice of the user's (not one made here) shows the list's soft keys.
+  connect(list, &QComboBox::activated, this, [this, row] { setSoftKeys(spec(row).menu); });
+  setRowControl(row, list);
+  return list;
+}
+
+void NotificationsWindow::addItem(int row, const std::string& name, const std::string& id) {
+  std::string shown = row == kFriendRequestRow ? friendDisplayName(name) : name;
+  shown = news::firstCharacters(shown, kMaxListNameCharacters);
+  if (!itemsOf(row).add(shown, id)) return;
+  QComboBox* list = ensureList(row);
+  list->addItem(QString::fromStdString(shown), QString::fromStdString(id));
+  list->setCurrentIndex(0);
+}
+
+void NotificationsWindow::ShowWallPending() {
+  g_notifications.wallPending = true;
+  makeButton(kWallRow, true);
+  setSoftKeys(menu::kWallPending);
+}
+
+void NotificationsWindow::ShowMessagesPending() {
+  NotificationsState& g = g_notifications;
+  g.messagesPending = true;
+  if (g.wallPending) {
+    makeButton(kMessagesRow, false);
+    return;
+  }
+  makeButton(kMessagesRow, true);
+  setSoftKeys(menu::kInboxPending);
+}
+
+void NotificationsWindow::AddFriendRequest(const std::string& name, const std::string& uid) {
+  addItem(kFriendRequestRow, name, uid);
+}
+
+void NotificationsWindow::AddGroupInvite(const std::string& name, const std::string& gid) {
+  addItem(kGroupInviteRow, name, gid);
+}
+
+void NotificationsWindow::AddEventInvite(const std::string& name, const std::string& eid) {
+  addItem(kEventInviteRow, name, eid);
+}
+
+void NotificationsWindow::SetHeaderNew() {
+  g_notifications.header = kNewNotifications;
+  client()->update();
+}
+
+void NotificationsWindow::RebuildAdRow(bool focused) {
+  g_notifications.adFocus = focused;
+  adButton_->setBordered(focused);
+  showHint(focused && !g_notifications.plainAdLine);
+}
+
+void NotificationsWindow::Repaint() { settle(); }
+
+void NotificationsWindow::RefreshAdLine() { refreshAdLine(nullptr); }
+
+void NotificationsWindow::refreshAdLine(NotificationsWindow* window) {
+  NotificationsState& g = g_notifications;
+  NotificationsWindow* target = window ? window : g.adWindow.data();
+  if (!target) return;
+  const news::AdLine line = news::adLine(g.ad);
+  if (line.credit) {
+    target->adButton_->setText(text(news::kCreditLine));
+    g.plainAdLine = true;
+    target->showHint(false);
+  } else {
+    target->adButton_->setText(QString::fromStdString(line.text));
+    // The hint belongs to an ad that holds the focus, not to the credit line.
+    if (g.plainAdLine && g.adFocus) target->showHint(true);
+    g.plainAdLine = false;
+  }
+  g.adWindow = target;
+}
+
+void NotificationsWindow::showHint(bool shown) {
+  if (!shown) {
+    delete hint_.data();
+    return;
+  }
+  if (hint_) return;
+  hint_ = new QLabel(text(kAdHintText), client());
+  hint_->setObjectName(QString::number(kAdHintId));
+  hint_->setFont(fonts_.small);
+  hint_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  hint_->setWordWrap(true);
+  hint_->setGeometry(layout_.hint);
+  hint_->show();
+}
+
+bool NotificationsWindow::settle() {
+  NotificationsState& g = g_notifications;
+  if (!g.anyPending() && !g.adFocus) {
+    g.adFocus = true;
+    adButton_->setBordered(true);
+    showHint(true);
+  }
+  refreshAdLine(this);
+  const bool onAd = focusFirstPending();
+  client()->update();
+  return onAd;
+}
+
+bool NotificationsWindow::focusFirstPending() {
+  const NotificationsState& g = g_notifications;
+  QWidget* target = adButton_;
+  if (g.wallPending)
+    target = rows_[kWallRow];
+  else if (g.messagesPending)
+    target = rows_[kMessagesRow];
+  else if (!g.friendRequests.empty())
+    target = rows_[kFriendRequestRow];
+  else if (!g.eventInvites.empty())
+    target = rows_[kEventInviteRow];
+  else if (!g.groupInvites.empty())
+    target = rows_[kGroupInviteRow];
+  if (!target) target = adButton_;
+  ++rearranging_;
+  target->setFocus(Qt::OtherFocusReason);
+  --rearranging_;
+  // As its own focus would: a list that takes the focus shows its soft keys.
+  for (int row : {kFriendRequestRow, kEventInviteRow, kGroupInviteRow})
+    if (target == rows_[row].data()) setSoftKeys(spec(row).menu);
+  return target == adButton_;
+}
+
+void NotificationsWindow::rowCleared() {
+  NotificationsState& g = g_notifications;
+  if (!g.anyPending()) g.header = kNoNewNotifications;
+  if (settle()) setSoftKeys(menu::kNotifications);
+}
+
+void NotificationsWindow::viewWall(bool openPage) {
+  NotificationsState& g = g_notifications;
+  if (openPage && actions_.openPage) actions_.openPage("/wall.php");
+  makeIdle(kWallRow);
+  g.wallPending = false;
+  if (g.messagesPending) {
+    setSoftKeys(menu::kInboxPending);
+    makeButton(kMessagesRow, true);
+  } else {
+    setSoftKeys(menu::kNotifications);
+  }
+  rowCleared();
+}
+
+void NotificationsWindow::viewInbox(bool openPage) {
+  setSoftKeys(menu::kNotifications);
+  if (openPage && actions_.openPage) actions_.openPage("/inbox/");
+  makeIdle(kMessagesRow);
+  g_notifications.messagesPending = false;
+  rowCleared();
+}
+
+void NotificationsWindow::listCommand(int row, bool openPage) {
+  auto* list = qobject_cast<QComboBox*>(rows_[row].data());
+  if (!list || list->currentIndex() < 0) return;
+  const std::string id = list->currentData().toString().toStdString();
+  if (openPage && actions_.openPage && news::isUsableId(id))
+    actions_.openPage(spec(row).pagePrefix + id);
+  itemsOf(row).remove(id);
+  list->removeItem(list->currentIndex());
+  if (list->count() > 0) {
+    list->setCurrentIndex(0);
+    return;
+  }
+  itemsOf(row).clear();
+  makeIdle(row);
+  rowCleared();
+}
+
+void NotificationsWindow::runCommand(int id) {
+  switch (id) {
+    case cmd::kViewWall:
+      viewWall(true);
+      break;
+    case cmd::kCancelWall:
+      viewWall(false);
+      break;
+    case cmd::kViewInboxRow:
+      viewInbox(true);
+      break;
+    case cmd::kCancelInbox:
+      viewInbox(false);
+      break;
+    case cmd::kAccept:
+    case cmd::kIgnoreRequest:
+      listCommand(kFriendRequestRow, id == cmd::kAccept);
+      break;
+    case cmd::kViewEvent:
+    case cmd::kIgnoreEvent:
+      listCommand(kEventInviteRow, id == cmd::kViewEvent);
+      break;
+    case cmd::kViewGroup:
+    case cmd::kIgnoreGroup:
+      listCommand(kGroupInviteRow, id == cmd::kViewGroup);
+      break;
+    case cmd::kNotificationsDone:
+      finish();
+      break;
+    default:
+      break;
+  }
+}
+
+void NotificationsWindow::finish() {
+  g_windowOpen = kWindowClosed;
+  done(cmd::kNotificationsDone);
+}
+
+void NotificationsWindow::reject() { finish(); }
+
+void NotificationsWindow::relayout() {
+  const int top = std::max(0, (g_screen.height - client()->height()) / 2);
+  layout_ = layOutNotifications(text_, g_screen.width, g_screen.height, top);
+  g_notifications.gap = layout_.gap;
+  for (int row = kWallRow; row <= kGroupInviteRow; ++row)
+    if (rows_[row]) rows_[row]->setGeometry(layout_.rows[row - 1]);
+  adButton_->setGeometry(layout_.ad);
+  if (hint_) hint_->setGeometry(layout_.hint);
+}
+
+void NotificationsWindow::paintClient() {
+  const NotificationsState& g = g_notifications;
+  QPainter painter(client());
+  const bool fresh = g.header == kNewNotifications;
+  const QFontMetrics bold(fonts_.bold);
+  const int band = bold.height() + 2 * g.gap;
+  painter.fillRect(0, 0, client()->width(), band, fresh ? kHeaderNew : kHeaderIdle);
+  painter.setFont(fonts_.bold);
+  painter.setPen(Qt::white);
+  painter.drawText(
+      QRect(0, g.gap, client()->width(), bold.height()), Qt::AlignHCenter,
+      fresh ? QStringLiteral("New Notifications") : QStringLiteral("No New Notifications"));
+  painter.setPen(Qt::black);
+  painter.drawLine(0, band, client()->width(), band);
+  for (int row = kWallRow; row <= kGroupInviteRow; ++row) {
+    const QRect& at = layout_.rows[row - 1];
+    painter.drawPixmap(at.left() - kIconOffset, at.top(), kIconSize, kIconSize,
+                       QPixmap(text(spec(row).icon)));
+  }
+}
+
+bool NotificationsWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == client()) {
+    if (event->type() == QEvent::Paint) {
+      paintClient();
+      return true;
+    }
+    if (event->type() == QEvent::Resize) relayout();
+    return PhoneDialog::eventFilter(watched, event);
+  }
+  for (int row : {kFriendRequestRow, kEventInviteRow, kGroupInviteRow}) {
+    if (watched != rows_[row].data() || rearranging_ > 0) continue;
+    if (event->type() == QEvent::FocusIn) {
+      setSoftKeys(spec(row).menu);
+    } else if (event->type() == QEvent::FocusOut) {
+      const auto reason = static_cast<QFocusEvent*>(event)->reason();
+      // Opening its own drop-down or the window losing the front keeps the list's keys.
+      if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+        setSoftKeys(menu::kNotifications);
+    }
+  }
+  return PhoneDialog::eventFilter(watched, event);
+}
+
+}  // namespace ui::notifications

@@ -1,0 +1,116 @@
+#pragma once
+// The notifications window: a coloured header, the rows of wall posts, messages, friend
+// requests, event invites and group invites (idle texts, or a button or a drop-down list
+// while something is pending), and the sponsored ad at the bottom. Opening it runs one poll;
+// what the rows show lives in g_notifications, so a reopened window shows what is still
+// pending.
+#include <array>
+#include <functional>
+#include <string>
+
+#include <QPointer>
+
+#include "news/newswindow.h"
+#include "notificationslayout.h"
+#include "ui/kit/fonts.h"
+#include "ui/kit/phonedialog.h"
+
+class QComboBox;
+class QLabel;
+
+namespace ui::notifications {
+
+class AdButton;
+class PendingItems;
+
+// The controls' ids (their object names).
+inline constexpr int kWallRow = 1;
+inline constexpr int kMessagesRow = 2;
+inline constexpr int kFriendRequestRow = 3;
+inline constexpr int kEventInviteRow = 4;
+inline constexpr int kGroupInviteRow = 5;
+inline constexpr int kAdButtonId = 7;
+inline constexpr int kAdHintId = 8;
+
+inline constexpr const char* kAdHintText = "Press Central Key to Open Ad";
+
+// What the window does outside itself.
+struct NotificationsActions {
+  // The opening poll (no reminder) into this window; 1 when it found news.
+  std::function<int(news::NewsWindow&)> poll;
+  // Asks the product site for the client address when the ad holds a short one.
+  std::function<void()> fetchClientAddress;
+  // Opens a page of the mobile site ("/wall.php") in the companion browser.
+  std::function<void(const std::string& path)> openPage;
+  std::function<void()> openAd;
+};
+
+class NotificationsWindow : public PhoneDialog, public news::NewsWindow {
+  Q_OBJECT
+
+ public:
+  NotificationsWindow(const Fonts& fonts, NotificationsActions actions, QWidget* owner);
+  ~NotificationsWindow() override;
+
+  // The opening: the rows as g_notifications holds them, the client address, the poll. False
+  // when the window ended at once (nothing new and not opened from the menu); it is then
+  // not to be shown.
+  bool runOpening();
+  void runCommand(int id);
+
+  void ShowWallPending() override;
+  void ShowMessagesPending() override;
+  void AddFriendRequest(const std::string& name, const std::string& uid) override;
+  void AddGroupInvite(const std::string& name, const std::string& gid) override;
+  void AddEventInvite(const std::string& name, const std::string& eid) override;
+  void SetHeaderNew() override;
+  void RebuildAdRow(bool focused) override;
+  void Repaint() override;
+  void RefreshAdLine() override;
+
+  // Shows the current ad on `window`, or on the window it went on last when null (nothing
+  // when that one has closed).
+  static void refreshAdLine(NotificationsWindow* window);
+
+  // The control with id `id` (rows 1-5, 7, 8); nullptr when there is none.
+  QWidget* control(int id) const;
+  const NotificationsLayout& currentLayout() const { return layout_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void reject() override;
+
+ private:
+  void setRowControl(int row, QWidget* control);
+  void makeIdle(int row);
+  void makeButton(int row, bool bordered);
+  QComboBox* ensureList(int row);
+  void addItem(int row, const std::string& name, const std::string& id);
+  void rebuildRows();
+  void listCommand(int row, bool openPage);
+  void viewWall(bool openPage);
+  void viewInbox(bool openPage);
+  void rowCleared();
+  // The painting's rules: the ad takes the focus when nothing is pending, the ad line is
+  // refreshed, the focus goes to the first pending control. True when it went to the ad.
+  bool settle();
+  // Focus to the first pending control, else the ad; true when it went to the ad.
+  bool focusFirstPending();
+  void showHint(bool shown);
+  void relayout();
+  void paintClient();
+  void finish();
+
+  const Fonts& fonts_;
+  NotificationsActions actions_;
+  TextSizes text_;
+  NotificationsLayout layout_;
+  std::array<QPointer<QWidget>, 6> rows_;  // [1] to [5]
+  AdButton* adButton_;
+  QPointer<QLabel> hint_;
+  // Set while the window itself moves the focus (rows made and destroyed, the poll's calls):
+  // only the user's focus changes switch the soft keys then.
+  int rearranging_ = 0;
+};
+
+}  // namespace ui::notifications
