@@ -54,6 +54,20 @@ void applySystemFont() {
   endProcess(kExitNoInstallation);
 }
 
+// Without its settings the program cannot tell an older edition's data from its own: it
+// stops before the edition check could take the user's files for stale ones.
+[[noreturn]] void failSettings(platform::MessageBoxes& boxes,
+                               platform::ConnectionKeeper& connection, const std::string& path,
+                               const std::string& reason) {
+  platform::MessageBoxRequest request;
+  request.caption = "Error";
+  request.text = "Veltrana cannot open its settings: " + path + ": " + reason;
+  request.icon = platform::MbIcon::Stop;
+  boxes.show(request);
+  connection.release();
+  endProcess(kExitNoSettings);
+}
+
 // The second half of the start: fonts, the main window, the timers and the message loop.
 int runMainWindow(platform::ConnectionKeeper& connection, platform::SettingsStore& store,
                   platform::MessageBoxes& boxes, const DataFolder& dataFolder,
@@ -126,7 +140,9 @@ int runVeltrana(int argc, char** argv, const StartupHooks& hooks) {
     failInstallation(boxes);
   }
 
-  platform::SettingsStore store(platform::SettingsStore::defaultPath());
+  const std::string settingsPath = platform::SettingsStore::defaultPath();
+  platform::SettingsStore store(settingsPath);
+  if (!store.ok()) failSettings(boxes, connection, settingsPath, store.openError());
   runEditionCheck(store, dataFolder->folder);
   if (const auto lastUpdate = welcomeOrLastUpdate(store, boxes))
     ui::g_lastUpdateText.set(QString::fromStdU16String(*lastUpdate));
