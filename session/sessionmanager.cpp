@@ -132,8 +132,8 @@ void SessionManager::openLogin() {
 
 void SessionManager::obtainSession() {
   std::printf("Getting session key\n");
-  const int32_t uid = api::authGetSession(*client(), store_, log_);
-  currentUserId_ = static_cast<uint32_t>(uid);
+  const uint32_t uid = api::authGetSession(*client(), store_, log_);
+  currentUserId_ = uid;
   if (uid == 0) {
     std::printf("Session failed.  Exiting.\n");
     fail("We cannot get your session info. Please try Veltrana later", kExitNoSession);
