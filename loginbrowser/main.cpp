@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
   // Our options are not Qt's: Qt sees only the program name.
   int qtArgc = 1;
   QApplication app(qtArgc, argv);
+  orbisview::settleGpuUse();
   orbisview::BrowserWindow window(options);
   if (!window.isRegistered()) {
     // Another start won the race for the window class after our look above.
