@@ -8,6 +8,7 @@
 #include "api/httptransport.h"
 #include "api/md5hex.h"
 #include "api/multipartbody.h"
+#include "api/responsedocument.h"
 
 namespace api {
 
@@ -119,6 +120,8 @@ int ApiClient::photosUpload(std::string_view picture, const std::string& picture
 
   const std::optional<std::string> fileName = uploadFileName(picturePath);
   if (!fileName) return kCallFailed;
+  // A line break would end the part's header inside the name; quotes are escaped instead.
+  if (fileName->find_first_of("\r\n") != std::string::npos) return kUploadNameRefused;
 
   const MultipartRequest request =
       buildMultipartRequest(params.entries(), boundary, *fileName, picture);
@@ -127,7 +130,9 @@ int ApiClient::photosUpload(std::string_view picture, const std::string& picture
               : kCurlBadFunctionArgument;
   lastResult_ = result;
   ++callCounter_;
-  return result == kCurlOk ? kCallDone : kCallFailed;
+  if (result != kCurlOk) return kCallFailed;
+  const bool uploaded = !ResponseDocument::parse(answer).child("photos_upload_response").isEmpty();
+  return uploaded ? kCallDone : kCallFailed;
 }
 
 void ApiClient::setLoginToken(std::string token) {

@@ -29,6 +29,10 @@ inline constexpr const char* kMethodPhotosUpload = "facebook.photos.upload";
 // ApiCall's and fql.query's results.
 inline constexpr int kCallFailed = 0;
 inline constexpr int kCallDone = 1;
+// photosUpload only: the picture's file name holds a line break and cannot be sent. Nothing
+// was sent; the upload window answers it as it answers a file it cannot read ("Veltrana
+// can't access the image you selected. Try picking a different one.").
+inline constexpr int kUploadNameRefused = 2;
 
 // What one call ended with, captured while the call still holds the lock: reading
 // timedOut() afterwards could see the flag of another thread's call that ran in between.
@@ -68,9 +72,10 @@ class ApiClient {
   int fqlQuery(const std::string& fql, ParamList params, std::string& answer, long seconds,
                CallStatus* status = nullptr);
 
-  // facebook.photos.upload as one multipart POST without a time-out: 1 when it was sent and
-  // its transfer succeeded; 0 when `picturePath` names no ".jpg" file (nothing is sent) or
-  // the transfer failed. The answer is collected but not read.
+  // facebook.photos.upload as one multipart POST with the stall limit and no overall
+  // time-out: kCallDone when the server answered with a photos_upload_response; kCallFailed
+  // when `picturePath` names no ".jpg" file (nothing is sent), the transfer failed or the
+  // answer is anything else (an error, a proxy's page); kUploadNameRefused (nothing sent).
   int photosUpload(std::string_view picture, const std::string& picturePath, std::string& answer);
 
   // Used by the login operations.

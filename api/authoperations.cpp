@@ -1,8 +1,10 @@
 #include "authoperations.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <limits>
+#include <string_view>
 
 #include "api/apiclient.h"
 #include "api/responsedocument.h"
@@ -38,7 +40,7 @@ int64_t leadingNumber(const std::string& text, int64_t lo, int64_t hi) {
   return std::clamp(value, lo, hi);
 }
 
-void writeSession(platform::SettingsStore& settings, const SessionAnswer& session, int32_t uid,
+void writeSession(platform::SettingsStore& settings, const SessionAnswer& session, uint32_t uid,
                   uint64_t expiry) {
   // One transaction per key, so a crash never leaves half a session in the store.
   {
@@ -49,7 +51,7 @@ void writeSession(platform::SettingsStore& settings, const SessionAnswer& sessio
     } else {
       settings.writeString(*key, platform::keys::kSessionKey, storedText(session.sessionKey));
       settings.writeString(*key, platform::keys::kSessionSecret, storedText(session.secret));
-      settings.writeNumber(*key, platform::keys::kUid, static_cast<uint32_t>(uid));
+      settings.writeNumber(*key, platform::keys::kUid, uid);
       settings.writeNumber(*key, platform::keys::kSessionTimeHigh,
                            static_cast<uint32_t>(expiry >> 32));
       settings.writeNumber(*key, platform::keys::kSessionTimeLow,
@@ -97,8 +99,9 @@ int authCreateToken(ApiClient& client) {
 }
 
 std::optional<SessionAnswer> readSessionAnswer(const std::string& buffer,
-                                               const std::function<void(const std::string&)>& log) {
-  const std::string bufferLine = "buffer is " + buffer;
+                                               const std::function<void(const std::string&)>& log,
+                                               const std::string& traced) {
+  const std::string bufferLine = "buffer is " + (traced.empty() ? buffer : traced);
   auto failedCheck = [&](const char* message) {
     log(message);
     log(bufferLine);
@@ -158,13 +161,64 @@ uint64_t sessionExpiryFileTime(int64_t expiresUnixSeconds) {
   return static_cast<uint64_t>(expiresUnixSeconds) * 10000000ULL + kUnixEpochAsFileTime;
 }
 
-int32_t uidNumber(const std::string& uidText) {
-  return static_cast<int32_t>(leadingNumber(uidText, std::numeric_limits<int32_t>::min(),
-                                            std::numeric_limits<int32_t>::max()));
+uint32_t uidNumber(const std::string& uidText) {
+  if (uidText.empty()) return 0;
+  uint64_t value = 0;
+  for (const char c : uidText) {
+    if (c < '0' || c > '9') return 0;
+    value = value * 10 + static_cast<uint64_t>(c - '0');
+    if (value > std::numeric_limits<uint32_t>::max()) return 0;
+  }
+  return static_cast<uint32_t>(value);
 }
 
-int32_t authGetSession(ApiClient& client, platform::SettingsStore& settings,
-                       const app::DebugLog& log) {
+namespace {
+
+bool isNameChar(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.' ||
+         c == ':';
+}
+
+// True when the tag whose name starts at `at` (just after "<") has the local name `name`, in
+// any case and with or without a namespace prefix, as the answer's reader matches names.
+bool tagNamed(const std::string& text, std::size_t at, std::string_view name) {
+  std::size_t end = at;
+  while (end < text.size() && isNameChar(text[end])) ++end;
+  std::string_view local(text.data() + at, end - at);
+  if (const std::size_t colon = local.rfind(':'); colon != std::string_view::npos)
+    local.remove_prefix(colon + 1);
+  return local.size() == name.size() &&
+         std::equal(local.begin(), local.end(), name.begin(), [](char a, char b) {
+           return std::tolower(static_cast<unsigned char>(a)) == b;
+         });
+}
+
+}  // namespace
+
+std::string hideSessionSecrets(const std::string& answer) {
+  std::string out;
+  std::size_t at = 0;
+  for (;;) {
+    const std::size_t open = answer.find('<', at);
+    const std::size_t close = open == std::string::npos ? open : answer.find('>', open);
+    if (close == std::string::npos) break;
+    out.append(answer, at, close + 1 - at);
+    at = close + 1;
+    const bool startTag = answer[open + 1] != '/' && answer[close - 1] != '/';
+    if (startTag &&
+        (tagNamed(answer, open + 1, "session_key") || tagNamed(answer, open + 1, "secret"))) {
+      // Everything up to the next end tag (CDATA included), or to the end of a cut answer.
+      const std::size_t end = std::min(answer.find("</", at), answer.size());
+      if (end > at) out += "[hidden]";
+      at = end;
+    }
+  }
+  out.append(answer, at, std::string::npos);
+  return out;
+}
+
+uint32_t authGetSession(ApiClient& client, platform::SettingsStore& settings,
+                        const app::DebugLog& log) {
   const std::string token = client.loginToken();
   log.log("auth_token=" + token);
 
@@ -183,16 +237,18 @@ int32_t authGetSession(ApiClient& client, platform::SettingsStore& settings,
 
   // Kept whole, however long the answer is.
   answer.erase(std::remove(answer.begin(), answer.end(), '\n'), answer.end());
-  log.log("buffer is " + answer);
+  // The trace file outlives the session: it never holds what signs the calls.
+  const std::string traced = hideSessionSecrets(answer);
+  log.log("buffer is " + traced);
 
-  const std::optional<SessionAnswer> session =
-      readSessionAnswer(answer, [&log](const std::string& line) { log.log(line); });
+  const std::optional<SessionAnswer> session = readSessionAnswer(
+      answer, [&log](const std::string& line) { log.log(line); }, traced);
   if (!session) return 0;
 
   const uint64_t expiry = sessionExpiryFileTime(session->expires);
   if (session->expires == 0) std::printf("Session does not expire - Infinite Session!\n");
 
-  const int32_t uid = uidNumber(session->uid);
+  const uint32_t uid = uidNumber(session->uid);
   client.adoptSession(session->sessionKey, session->secret, session->uid);
   writeSession(settings, *session, uid, expiry);
 

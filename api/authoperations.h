@@ -38,19 +38,25 @@ struct SessionAnswer {
 };
 
 // Walks an answer whose line feeds were removed. For each failed check it calls `log` with
-// the check's message and then with "buffer is " + the answer, as the login trace records.
+// the check's message and then with "buffer is " + the answer as traced (`traced`, the
+// answer itself when empty), as the login trace records.
 std::optional<SessionAnswer> readSessionAnswer(const std::string& buffer,
-                                               const std::function<void(const std::string&)>& log);
+                                               const std::function<void(const std::string&)>& log,
+                                               const std::string& traced = {});
+
+// The answer as the login trace keeps it: the text of every session_key and secret element
+// (any case, any prefix) written as "[hidden]", everything else as it came.
+std::string hideSessionSecrets(const std::string& answer);
 
 // The expiry as a 64-bit file time (100 ns since 1601); 0 for a session that never expires.
 uint64_t sessionExpiryFileTime(int64_t expiresUnixSeconds);
-// A uid text as the stored 32-bit number: its leading decimal digits (optional blanks and
-// sign before them), clamped to the 32-bit range.
-int32_t uidNumber(const std::string& uidText);
+// A uid text as the stored unsigned 32-bit number; a text that is not all decimal digits, or
+// a number past 32 bits, is no user (0) rather than somebody else.
+uint32_t uidNumber(const std::string& uidText);
 
 // Turns the login token into a session: every step traced in `log`, the session installed
 // in `client` and written to `settings`. Returns the user id number; 0 is failure.
-int32_t authGetSession(ApiClient& client, platform::SettingsStore& settings,
-                       const app::DebugLog& log);
+uint32_t authGetSession(ApiClient& client, platform::SettingsStore& settings,
+                        const app::DebugLog& log);
 
 }  // namespace api

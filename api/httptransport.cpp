@@ -9,6 +9,7 @@ namespace api {
 namespace {
 
 std::atomic<std::size_t> g_answerCapOverride{0};
+std::atomic<long> g_stallSecondsOverride{0};
 thread_local int t_lastFetchResult = kCurlOk;
 
 std::size_t answerCap() {
@@ -51,6 +52,13 @@ void resetForRequest(CURL* curl) {
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
 }
 
+void limitStalls(CURL* curl) {
+  const long override = g_stallSecondsOverride.load(std::memory_order_relaxed);
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, override ? override : kConnectSeconds);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, kStallBytesPerSecond);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, override ? override : kStallSeconds);
+}
+
 }  // namespace
 
 std::unique_ptr<TransferHandle> TransferHandle::create() {
@@ -81,6 +89,7 @@ int TransferHandle::multipartPost(const std::string& url, const std::vector<std:
                                   const std::string& body, std::string& answer) {
   CURL* curl = static_cast<CURL*>(curl_);
   resetForRequest(curl);
+  limitStalls(curl);
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_slist* headerList = nullptr;
   for (const auto& header : headers) {
@@ -111,6 +120,10 @@ int HttpFetch(const std::string& url, std::string& answer) {
     return 1;
   }
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  // The address is the server's word: never a local file or another scheme libcurl knows.
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  limitStalls(curl);
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl, CURLOPT_HEADER, 0L);
   const std::size_t before = answer.size();
@@ -128,6 +141,10 @@ int lastFetchResult() { return t_lastFetchResult; }
 
 void setMaxAnswerBytesForTest(std::size_t bytes) {
   g_answerCapOverride.store(bytes, std::memory_order_relaxed);
+}
+
+void setStallSecondsForTest(long seconds) {
+  g_stallSecondsOverride.store(seconds, std::memory_order_relaxed);
 }
 
 }  // namespace api

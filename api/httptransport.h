@@ -11,6 +11,13 @@ namespace api {
 
 inline constexpr std::size_t kMaxAnswerBytes = 64u << 20;
 
+// Transfers without an overall limit (a picture, the upload) still end on a dead peer: a
+// connection that is not made within kConnectSeconds, or that moves fewer than
+// kStallBytesPerSecond for kStallSeconds, fails with CURLE_OPERATION_TIMEDOUT.
+inline constexpr long kConnectSeconds = 20;
+inline constexpr long kStallBytesPerSecond = 1;
+inline constexpr long kStallSeconds = 30;
+
 // Result codes are libcurl's (0 = CURLE_OK, 28 = CURLE_OPERATION_TIMEDOUT).
 inline constexpr int kCurlOk = 0;
 inline constexpr int kCurlBadFunctionArgument = 43;
@@ -31,7 +38,8 @@ class TransferHandle {
   int formPost(const std::string& url, const std::string& body, long timeoutSeconds,
                std::string& answer);
   // The upload's multipart POST: reset; URL; `headers`; POST with the body delimited by its
-  // length (it holds picture bytes); collect; perform. No time-outs.
+  // length (it holds picture bytes); collect; perform. No overall time-out (a big picture on
+  // a slow line takes its time), only the connect time-out and the stall limit.
   int multipartPost(const std::string& url, const std::vector<std::string>& headers,
                     const std::string& body, std::string& answer);
 
@@ -40,9 +48,10 @@ class TransferHandle {
   void* curl_ = nullptr;
 };
 
-// Plain fetch on a fresh handle: appends the answer to `answer`. No time-outs; the result of
-// the transfer is not looked at, so a failed fetch leaves `answer` as it was (whatever part
-// had arrived is removed again). Always reports success (1).
+// Plain fetch on a fresh handle: appends the answer to `answer`. Only http and https, also
+// for redirects, since the address comes from the server; the connect time-out and the stall
+// limit, no overall time-out. A failed fetch leaves `answer` as it was (whatever part had
+// arrived is removed again). Always reports success (1); lastFetchResult() tells.
 int HttpFetch(const std::string& url, std::string& answer);
 
 // libcurl's result of the last HttpFetch on this thread, for diagnostics and tests only.
@@ -51,5 +60,8 @@ int lastFetchResult();
 // Test only: replaces kMaxAnswerBytes (0 restores it) so that a test server need not send
 // 64 MiB to reach the cap.
 void setMaxAnswerBytesForTest(std::size_t bytes);
+// Test only: replaces kConnectSeconds and kStallSeconds (0 restores them) so that a
+// stalled peer is given up on in a second.
+void setStallSecondsForTest(long seconds);
 
 }  // namespace api

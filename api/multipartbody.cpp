@@ -32,6 +32,19 @@ std::optional<std::string> uploadFileName(std::string_view path) {
   return std::nullopt;
 }
 
+namespace {
+
+std::string quotedText(const std::string& text) {
+  std::string out;
+  for (const char c : text) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+}  // namespace
+
 MultipartRequest buildMultipartRequest(const std::vector<std::string>& entries,
                                        const std::string& boundary, const std::string& fileName,
                                        std::string_view picture) {
@@ -43,7 +56,7 @@ MultipartRequest buildMultipartRequest(const std::vector<std::string>& entries,
     parts.push_back("Content-Disposition: form-data; name=\"" + entry.substr(0, eq) + "\"\r\n\r\n" +
                     entry.substr(eq + 1) + "\r\n--" + boundary);
   }
-  parts.push_back("Content-Disposition: form-data; filename=\"" + fileName +
+  parts.push_back("Content-Disposition: form-data; filename=\"" + quotedText(fileName) +
                   "\"\r\nContent-Type: image/jpg\r\n");
 
   MultipartRequest request;

@@ -25,7 +25,9 @@ struct MultipartRequest {
 
 // Body and header lines of the upload: one part per "name=value" entry in the order given
 // (entries without "=" are skipped), then the file part, the picture bytes unchanged and the
-// closing boundary. The Content-Length header equals body.size().
+// closing boundary. In the file part's quoted file name `"` and `\` are escaped with a
+// backslash; a name with a line break must not be given. The Content-Length header equals
+// body.size().
 MultipartRequest buildMultipartRequest(const std::vector<std::string>& entries,
                                        const std::string& boundary, const std::string& fileName,
                                        std::string_view picture);

@@ -41,11 +41,16 @@ OneFriendResult oneFriendQuery(ApiClient& client, const char* query, const char*
 SetStatusResult readSetStatusAnswer(const std::string& answer) {
   const ResponseDocument document = ResponseDocument::parse(answer);
   const XmlNode error = document.child("error_response");
-  if (error.isEmpty()) return kSetStatusDone;
-  const std::optional<std::string> code = error.child("error_code").text();
-  if (code && leadingDigits(*code) == kPermissionMissingErrorCode) return kSetStatusNoPermission;
-  // An error answer is a failure even when its code is missing.
-  return kSetStatusOtherError;
+  if (!error.isEmpty()) {
+    const std::optional<std::string> code = error.child("error_code").text();
+    if (code && leadingDigits(*code) == kPermissionMissingErrorCode) return kSetStatusNoPermission;
+    // An error answer is a failure even when its code is missing.
+    return kSetStatusOtherError;
+  }
+  // Only the server's own yes counts: a proxy's page or a cut answer set nothing.
+  const std::string done = document.child("users_setStatus_response").text().value_or("");
+  const bool yes = done == "1" || done == "true" || done == "TRUE" || done == "True";
+  return yes ? kSetStatusDone : kSetStatusOtherError;
 }
 
 SetStatusResult usersSetStatus(ApiClient& client, const std::string& status, bool clear) {

@@ -1,5 +1,10 @@
 #include "debuglog.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 
 #include "platform/folders.h"
@@ -26,13 +31,23 @@ void DebugLog::log(const std::string& message) const {
   char stamp[48];
   const int stampLength =
       std::snprintf(stamp, sizeof stamp, "%d:%d:%d   ", t.tm_hour, t.tm_min, t.tm_sec);
-  // Binary append: no line-end translation, the message's bytes as they are.
-  std::FILE* file = std::fopen(path_.c_str(), "ab");
-  if (!file) return;
-  std::fwrite(stamp, 1, static_cast<std::size_t>(stampLength), file);
-  std::fwrite(message.data(), 1, message.size(), file);
-  std::fputc('\n', file);
-  std::fclose(file);
+  // Owner-only: the trace holds the login token; a file an earlier version made readable by
+  // others is tightened. Appended as bytes, no line-end translation.
+  const int fd = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return;
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && (info.st_mode & 077) != 0) ::fchmod(fd, info.st_mode & 0700);
+  std::string line(stamp, static_cast<std::size_t>(stampLength));
+  line += message;
+  line += '\n';
+  // One write, so a reader never sees half a line of ours between another writer's.
+  for (std::size_t done = 0; done < line.size();) {
+    const ssize_t n = ::write(fd, line.data() + done, line.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
 }
 
 }  // namespace app

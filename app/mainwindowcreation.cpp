@@ -30,7 +30,10 @@ bool createMainWindow(ui::MainWindow& window, CreationContext& context) {
   progress->show(QString::fromUtf8(kFirstPhaseText));
 
   if (context.startupSync) {
+    // The sync may log in and set timer 2 meanwhile; its firing waits until the sync is done.
+    context.schedule.holdFirings();
     const int result = ui::runOnWorker([&] { return context.startupSync(*progress); });
+    context.schedule.releaseFirings();
     if (result >= 0) writeLastUpdate(context.store);
   }
 

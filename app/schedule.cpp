@@ -1,5 +1,9 @@
 #include "schedule.h"
 
+#include <QTimer>
+
+#include <algorithm>
+
 #include "ui/kit/windowtimers.h"
 
 namespace app {
@@ -55,8 +59,28 @@ void Schedule::startMainTimers() {
 void Schedule::onTimer(int id) {
   if (id < 1 || id > 10) return;
   if (oneShot(id)) timers_.killTimer(id);
+  if (held_) {
+    if (std::find(queued_.begin(), queued_.end(), id) == queued_.end()) queued_.push_back(id);
+    return;
+  }
+  run(id);
+}
+
+void Schedule::run(int id) {
   if (const auto work = work_.find(id); work != work_.end() && work->second) work->second();
   if (id == 5) timers_.setTimer(6, period(6));
+}
+
+void Schedule::holdFirings() { held_ = true; }
+
+void Schedule::releaseFirings() {
+  held_ = false;
+  // From the event loop, not from inside the start-up path that releases them.
+  QTimer::singleShot(0, &timers_, [this] {
+    const std::vector<int> queued = std::move(queued_);
+    queued_.clear();
+    for (int id : queued) run(id);
+  });
 }
 
 int Schedule::period(int id) {

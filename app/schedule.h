@@ -4,6 +4,7 @@
 // work runs, so a slow run cannot fire twice. The work of each timer is handed in.
 #include <functional>
 #include <map>
+#include <vector>
 
 namespace ui {
 class WindowTimers;
@@ -29,13 +30,23 @@ class Schedule {
 
   void onTimer(int id);
 
+  // While held, firings only queue (once per timer, in order of arrival): the start-up
+  // synchronisation runs on a worker while the UI thread serves its events, and no timer's
+  // work may run beside it. Release runs the queued work from the event loop.
+  void holdFirings();
+  void releaseFirings();
+
   // The period a timer runs with after start-up, in ms (0 for timer 2 and unknown ids).
   static int period(int id);
   static bool oneShot(int id);
 
  private:
+  void run(int id);
+
   ui::WindowTimers& timers_;
   std::map<int, Work> work_;
+  bool held_ = false;
+  std::vector<int> queued_;
 };
 
 }  // namespace app

@@ -18,7 +18,13 @@ Services::Services(AppContext& context, const std::optional<session::LoginWaits>
               [&timers = context.mainWindow.timers()](uint32_t periodMs) {
                 // The session decision runs on the synchronisation's worker thread.
                 QMetaObject::invokeMethod(
-                    &timers, [&timers, periodMs] { timers.setTimer(2, int(periodMs)); },
+                    &timers,
+                    [&timers, periodMs] {
+                      if (periodMs == 0)
+                        timers.killTimer(2);  // a session that never expires
+                      else
+                        timers.setTimer(2, int(periodMs));
+                    },
                     Qt::QueuedConnection);
               }),
       pictures(paths, [this](bool busy) { showBusy(busy); }),

@@ -13,12 +13,14 @@
 #include "lastupdate.h"
 #include "mainwindowcreation.h"
 #include "platform/connectionkeeper.h"
+#include "platform/exitsignals.h"
 #include "platform/qtmessageboxes.h"
 #include "platform/settingsstore.h"
 #include "schedule.h"
 #include "singleinstance.h"
 #include "ui/kit/firstpaintwatch.h"
 #include "ui/kit/fonts.h"
+#include "ui/kit/commandids.h"
 #include "ui/kit/globals.h"
 #include "ui/board/mainwindow.h"
 #include "ui/kit/threadsafemessageboxes.h"
@@ -54,10 +56,24 @@ void applySystemFont() {
   endProcess(kExitNoInstallation);
 }
 
+// Without its settings the program cannot tell an older edition's data from its own: it
+// stops before the edition check could take the user's files for stale ones.
+[[noreturn]] void failSettings(platform::MessageBoxes& boxes,
+                               platform::ConnectionKeeper& connection, const std::string& path,
+                               const std::string& reason) {
+  platform::MessageBoxRequest request;
+  request.caption = "Error";
+  request.text = "Veltrana cannot open its settings: " + path + ": " + reason;
+  request.icon = platform::MbIcon::Stop;
+  boxes.show(request);
+  connection.release();
+  endProcess(kExitNoSettings);
+}
+
 // The second half of the start: fonts, the main window, the timers and the message loop.
 int runMainWindow(platform::ConnectionKeeper& connection, platform::SettingsStore& store,
                   platform::MessageBoxes& boxes, const DataFolder& dataFolder,
-                  const StartupHooks& hooks) {
+                  const StartupHooks& hooks, platform::ExitSignals& exitSignals) {
   applySystemFont();
   const ui::Fonts fonts = ui::Fonts::fromSystemFont(QApplication::font());
 
@@ -79,12 +95,16 @@ int runMainWindow(platform::ConnectionKeeper& connection, platform::SettingsStor
 
   schedule.startMainTimers();
   if (hooks.pictureMaintenance) hooks.pictureMaintenance(context);
+  // From here a signal ends the program as the menu's "Exit" does.
+  exitSignals.setHandler([&window] { window.runCommand(ui::cmd::kExit); });
   return QApplication::exec();
 }
 
 }  // namespace
 
 int runVeltrana(int argc, char** argv, const StartupHooks& hooks) {
+  // `veltrana > log` and a pipe see each diagnostic line as it happens.
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
   const CommandLine line = CommandLine::parse(argc, argv);
   if (!line.error.empty()) {
     std::fprintf(stderr, "veltrana: %s\n%s", line.error.c_str(), CommandLine::usage());
@@ -110,6 +130,12 @@ int runVeltrana(int argc, char** argv, const StartupHooks& hooks) {
   ui::ThreadSafeMessageBoxes boxes(platform::makeMessageBoxes());
 
   platform::ConnectionKeeper connection;
+  // Until the main window runs, a signal ends the start as its fatal problems do, with 0.
+  platform::ExitSignals exitSignals;
+  exitSignals.setHandler([&connection] {
+    connection.release();
+    endProcess(0);
+  });
   connection.start();
 
   if (platform::CheckNetworkPath(api::mobileUrl()) != 0) {
@@ -126,17 +152,20 @@ int runVeltrana(int argc, char** argv, const StartupHooks& hooks) {
     failInstallation(boxes);
   }
 
-  platform::SettingsStore store(platform::SettingsStore::defaultPath());
+  const std::string settingsPath = platform::SettingsStore::defaultPath();
+  platform::SettingsStore store(settingsPath);
+  if (!store.ok()) failSettings(boxes, connection, settingsPath, store.openError());
   runEditionCheck(store, dataFolder->folder);
   const auto lastUpdate = welcomeOrLastUpdate(store, boxes);
   ui::g_lastUpdateText.set(QString::fromStdU16String(lastUpdateLine(lastUpdate.value_or(u""))));
 
   // The window (and its class in the window directory) goes before the instance event, so
   // a copy started meanwhile never finds the event free and the class still taken.
-  const int exitCode = runMainWindow(connection, store, boxes, *dataFolder, hooks);
+  const int exitCode = runMainWindow(connection, store, boxes, *dataFolder, hooks, exitSignals);
   instance.lock.reset();
-  std::fflush(stdout);
-  return exitCode;
+  // Worker threads may still be using the message boxes, the store and the application
+  // object: the process ends with all of them in place.
+  endProcess(exitCode);
 }
 
 }  // namespace app

@@ -25,7 +25,8 @@ struct StartupHooks {
   std::function<void(AppContext&)> pictureMaintenance;
 };
 
-// Runs the program; returns its exit code. `argc`/`argv` go to Qt as well.
+// Runs the program and ends the process with its exit code; it returns only for --help,
+// --version, a bad command line and another copy running. `argc`/`argv` go to Qt as well.
 int runVeltrana(int argc, char** argv, const StartupHooks& hooks = {});
 
 }  // namespace app

@@ -10,7 +10,9 @@ namespace friends {
 
 int fetchAllFriends(FriendSync& sync) {
   const int count = sync.getAllFriendsFirstTime();
-  sync.getStaticInfo();
+  // Both files belong to the count: with the static facts missing, a count stored now would
+  // keep vt_s.txt, rel.txt and bdate.txt stale until the friends change again.
+  if (sync.getStaticInfo() < 0) return kFetchFailed;
   return count;
 }
 

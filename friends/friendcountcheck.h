@@ -19,7 +19,8 @@ using TimeTextSource = std::function<std::string()>;
 void friendCountCheck(FriendSync& sync, platform::SettingsStore& settings,
                       const TimeTextSource& timeText);
 
-// Fetches bf.txt and then the static files; the result of the first fetch.
+// Fetches bf.txt and then the static files; the result of the first fetch, or kFetchFailed
+// when either fetch failed (then no count is to be stored).
 int fetchAllFriends(FriendSync& sync);
 
 }  // namespace friends

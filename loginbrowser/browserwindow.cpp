@@ -253,22 +253,24 @@ void BrowserWindow::onLoadingChanged(const QWebEngineLoadingInfo& info) {
       setCommandEnabled(kCmdStop, true);
       break;
     case QWebEngineLoadingInfo::LoadSucceededStatus:
-    case QWebEngineLoadingInfo::LoadFailedStatus:
-      onDocumentComplete(info.url(), info.status() == QWebEngineLoadingInfo::LoadSucceededStatus);
+      onDocumentComplete(info.url());
       break;
+    case QWebEngineLoadingInfo::LoadFailedStatus:
+      // No document arrived: an address that failed to load (desktopapp.php of a login that
+      // never reached the server included) completes nothing.
     case QWebEngineLoadingInfo::LoadStoppedStatus:
       setCommandEnabled(kCmdStop, false);
       break;
   }
 }
 
-void BrowserWindow::onDocumentComplete(const QUrl& url, bool succeeded) {
+void BrowserWindow::onDocumentComplete(const QUrl& url) {
   const std::string text = documentCompleteText(frameId(), addressText(url));
   debugLine(text);
   setCommandEnabled(kCmdStop, false);
   if (isLoginCompleteText(text)) platform::NamedEvent::setByName(kEventLoginDone);
 
-  if (screenshotPending_ && succeeded) {
+  if (screenshotPending_) {
     screenshotPending_ = false;
     QTimer::singleShot(kScreenshotDelayMs, this, &BrowserWindow::saveScreenshot);
   }

@@ -60,7 +60,7 @@ class BrowserWindow : public QWidget {
   void onTitleChanged(const QString& title);
   void onUrlChanged(const QUrl& url);
   void onLoadingChanged(const QWebEngineLoadingInfo& info);
-  void onDocumentComplete(const QUrl& url, bool succeeded);
+  void onDocumentComplete(const QUrl& url);
   void saveScreenshot();
 
   uint32_t frameId() const;

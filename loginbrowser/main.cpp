@@ -7,9 +7,12 @@
 #include "loginbrowser/browserwindow.h"
 #include "loginbrowser/chromiumflags.h"
 #include "loginbrowser/commandids.h"
+#include "platform/exitsignals.h"
 #include "platform/windowdirectory.h"
 
 int main(int argc, char** argv) {
+  // A redirected standard output sees each diagnostic line as it happens.
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
   orbisview::BrowserOptions options;
   std::string error;
   if (!orbisview::parseBrowserOptions(argc, argv, &options, &error)) {
@@ -36,6 +39,7 @@ int main(int argc, char** argv) {
   // Our options are not Qt's: Qt sees only the program name.
   int qtArgc = 1;
   QApplication app(qtArgc, argv);
+  orbisview::settleGpuUse();
   orbisview::BrowserWindow window(options);
   if (!window.isRegistered()) {
     // Another start won the race for the window class after our look above.
@@ -46,6 +50,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "orbisview: %s\n", window.registrationError().c_str());
     return 1;
   }
+  // A logout, `kill` or Ctrl-C leaves the browser as Exit does, so a login waiting for it
+  // hears that the user is gone.
+  platform::ExitSignals exitSignals;
+  exitSignals.setHandler([&window] { window.runCommand(orbisview::kCmdExit); });
   window.show();
   return app.exec();
 }

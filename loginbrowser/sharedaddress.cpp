@@ -15,9 +15,12 @@ std::optional<std::string> readSharedAddress() {
     std::fflush(stdout);
     return std::nullopt;
   }
-  const auto block = platform::SharedBlock::open(kSharedBlockName, kAddressBufferSize);
+  platform::SharedBlock::OpenFailure failure = platform::SharedBlock::OpenFailure::None;
+  const auto block = platform::SharedBlock::open(kSharedBlockName, kAddressBufferSize, &failure);
   if (!block) {
-    std::printf("Unexpectedly new MMF\n");
+    std::printf(failure == platform::SharedBlock::OpenFailure::Unmappable
+                    ? "Can't map view.\n"
+                    : "Unexpectedly new MMF\n");
     std::fflush(stdout);
     return std::nullopt;
   }

@@ -47,12 +47,13 @@ std::string PictureCache::fetchPicture(const std::string& uid, const std::string
                                        const std::string& folder) {
   if (!friends::isDecimalId(uid)) return {};
   const std::string path = folder + uid + ".jpg";
-  if (look(path) != FileLook::Missing) return path;
+  // An empty file is no picture: fetched again as a missing one is.
+  if (look(path) == FileLook::Usable) return path;
   std::string body;
-  // The transfer's outcome is not looked at: a failure leaves the body empty, and the empty
-  // file marks the picture for the next look.
   api::HttpFetch(url, body);
-  friends::replaceFile(path, body);
+  // Only a whole answer becomes the file, and in one step: a failed or empty download leaves
+  // nothing behind, and the next look asks for the picture again.
+  if (api::lastFetchResult() == api::kCurlOk && !body.empty()) friends::replaceFile(path, body);
   return path;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The picture folders of the DataFolder: a friend's picture is the file uid ".jpg" holding
-// the downloaded bytes unchanged. A zero-length file is a broken download: the next look at
-// it deletes it, and the look after that downloads the picture again.
+// the downloaded bytes unchanged. Only a whole download becomes a file. A zero-length file
+// (left by an earlier version) is broken: the next look at it deletes it, and the look after
+// that downloads the picture again.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -28,9 +29,9 @@ class PictureCache {
   // folder + uid + ".jpg".
   std::string pathOf(PictureKind kind, const std::string& uid) const;
 
-  // Downloads `url` into folder + uid + ".jpg" unless that file opens already; returns the
-  // file's path. A failed download leaves an empty file. `uid` must be all digits (else
-  // nothing is done and the path is empty).
+  // Downloads `url` into folder + uid + ".jpg" unless a non-empty file is there already;
+  // returns the file's path. A failed or empty download writes nothing. `uid` must be all
+  // digits (else nothing is done and the path is empty).
   std::string fetchPicture(const std::string& uid, const std::string& url,
                            const std::string& folder);
 

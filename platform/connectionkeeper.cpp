@@ -8,7 +8,6 @@ namespace {
 constexpr int kStartTimeoutMs = 20000;
 constexpr int kEnsureTimeoutMs = 15000;
 
-// The outcome line carries no line end: the phone program printed it bare.
 // One line each, so the outcome does not run into the next diagnostic.
 void printOutcome(bool connected) { std::printf(connected ? "Success\n" : "Failure\n"); }
 

@@ -169,6 +169,8 @@ bool NamedEvent::set() {
   return writeSignalByte(fd_);
 }
 
+void NamedEvent::clear() { drain(fd_); }
+
 WaitResult NamedEvent::wait(int timeoutMs) {
   switch (waitAny(&fd_, 1, timeoutMs)) {
     case 0:

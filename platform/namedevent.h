@@ -24,6 +24,8 @@ class NamedEvent {
   NamedEvent& operator=(const NamedEvent&) = delete;
 
   bool set();
+  // Takes back a setting nobody waited for (the event is not set afterwards).
+  void clear();
   WaitResult wait(int timeoutMs);
   // Waits for either event. Returns 0 for `first`, 1 for `second` (the first listed wins
   // when both are set), -1 on time-out, -2 when the wait fails. Only the winner is reset.

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace platform {
@@ -138,16 +139,31 @@ std::optional<std::string> storedKeyPath(sqlite3* db, const std::string& path) {
 }
 
 // Creates the folders of `dbPath` (private: the store holds the session secret) and the file
-// itself with owner-only access; SQLite gives its -wal and -shm files the same mode.
-bool prepareFile(const std::string& dbPath) {
+// itself with owner-only access; SQLite gives its -wal and -shm files the same mode. A file
+// an earlier version left readable by others is tightened, with its -wal and -shm beside it.
+// False with the reason in `error`.
+bool prepareFile(const std::string& dbPath, std::string* error) {
   for (std::size_t pos = dbPath.find('/', 1); pos != std::string::npos;
        pos = dbPath.find('/', pos + 1)) {
     const std::string dir = dbPath.substr(0, pos);
-    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
+      *error = std::strerror(errno);
+      return false;
+    }
   }
   const int fd = ::open(dbPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    *error = std::strerror(errno);
+    return false;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && (info.st_mode & 077) != 0) ::fchmod(fd, 0600);
   ::close(fd);
+  for (const char* suffix : {"-wal", "-shm"}) {
+    const std::string side = dbPath + suffix;
+    if (::stat(side.c_str(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 077) != 0)
+      ::chmod(side.c_str(), 0600);
+  }
   return true;
 }
 
@@ -165,10 +181,15 @@ std::string utf16Blob(const std::u16string& value) {
 }  // namespace
 
 SettingsStore::SettingsStore(const std::string& dbPath) {
-  if (dbPath.empty() || !prepareFile(dbPath)) return;
+  if (dbPath.empty()) {
+    openError_ = "no path";
+    return;
+  }
+  if (!prepareFile(dbPath, &openError_)) return;
   sqlite3* db = nullptr;
   const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
   if (sqlite3_open_v2(dbPath.c_str(), &db, flags, nullptr) != SQLITE_OK) {
+    openError_ = db ? sqlite3_errmsg(db) : "out of memory";
     sqlite3_close(db);
     return;
   }
@@ -178,6 +199,7 @@ SettingsStore::SettingsStore(const std::string& dbPath) {
   exec(db, "PRAGMA journal_mode=WAL");
   exec(db, "PRAGMA synchronous=NORMAL");
   if (!exec(db, "BEGIN IMMEDIATE") || !exec(db, kSchema) || !exec(db, "COMMIT")) {
+    openError_ = sqlite3_errmsg(db);
     sqlite3_close(db);
     return;
   }

@@ -28,8 +28,10 @@ enum class KeyDisposition { CreatedNewKey = 1, OpenedExistingKey = 2 };
 
 class SettingsStore {
  public:
-  // Opens (creating when missing) the database at `dbPath`, creating its folder.
-  // Check ok() before use: a store that could not be opened fails every operation.
+  // Opens (creating when missing) the database at `dbPath`, creating its folder; an existing
+  // file readable by others is made owner-only first (it holds the session secret).
+  // Check ok() before use: a store that could not be opened fails every operation, and
+  // openError() says why.
   explicit SettingsStore(const std::string& dbPath);
   ~SettingsStore();
   SettingsStore(const SettingsStore&) = delete;
@@ -39,6 +41,9 @@ class SettingsStore {
   static std::string defaultPath();
 
   bool ok() const { return db_ != nullptr; }
+  // Why the store could not be opened ("Permission denied", "database is locked" ...);
+  // empty when it is open.
+  const std::string& openError() const { return openError_; }
 
   // Opens an existing key; nullopt when it does not exist.
   std::optional<SettingsKey> openKey(const std::string& path);
@@ -72,6 +77,7 @@ class SettingsStore {
 
  private:
   sqlite3* db_ = nullptr;
+  std::string openError_;
   // Open groups that could not begin; writes fail meanwhile rather than land ungrouped.
   int brokenGroups_ = 0;
 };

@@ -108,23 +108,30 @@ std::unique_ptr<SharedBlock> SharedBlock::createOrOpen(const std::string& name,
   return std::unique_ptr<SharedBlock>(new SharedBlock(data, size, fd.release()));
 }
 
-std::unique_ptr<SharedBlock> SharedBlock::open(const std::string& name, std::size_t size) {
+std::unique_ptr<SharedBlock> SharedBlock::open(const std::string& name, std::size_t size,
+                                               OpenFailure* failure) {
+  OpenFailure ignored;
+  OpenFailure& why = failure ? *failure : ignored;
+  why = OpenFailure::Missing;
   const auto path = runtimePath("block." + name);
   if (!path || size == 0) return nullptr;
   off_t fileSize = 0;
   UniqueFd fd = openBlockFile(*path, 0, &fileSize);
-  if (!fd.valid() || fileSize < static_cast<off_t>(size)) return nullptr;
+  if (!fd.valid()) return nullptr;
   {
     std::lock_guard<std::mutex> guard(madeMutex());
     // A file that no live block holds is what a crashed run left: it does not exist.
     if (!heldByAnyone(fd.get()) && madeThisRun().count(*path) == 0) return nullptr;
   }
+  why = OpenFailure::Unmappable;
   if (!lockFile(fd.get(), F_RDLCK, true)) return nullptr;
-  // Look at the size again under the lock: a creator may have remade the file meanwhile.
+  // The size under the lock: a creator may have remade the file meanwhile. Mapping past the
+  // end of a smaller block would fault on the first read.
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0 || st.st_size < static_cast<off_t>(size)) return nullptr;
   unsigned char* data = mapFile(fd.get(), size);
   if (!data) return nullptr;
+  why = OpenFailure::None;
   return std::unique_ptr<SharedBlock>(new SharedBlock(data, size, fd.release()));
 }
 

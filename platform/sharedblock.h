@@ -12,8 +12,11 @@ class SharedBlock {
   // already made it in this run (then *alreadyExisted is true). nullptr on failure.
   static std::unique_ptr<SharedBlock> createOrOpen(const std::string& name, std::size_t size,
                                                    bool* alreadyExisted = nullptr);
-  // Opens an existing block and maps its first `size` bytes; nullptr when it does not exist.
-  static std::unique_ptr<SharedBlock> open(const std::string& name, std::size_t size);
+  enum class OpenFailure { None, Missing, Unmappable };
+  // Opens an existing block and maps its first `size` bytes; nullptr when it does not exist
+  // (Missing) or exists but its first `size` bytes cannot be mapped (Unmappable).
+  static std::unique_ptr<SharedBlock> open(const std::string& name, std::size_t size,
+                                           OpenFailure* failure = nullptr);
 
   ~SharedBlock();
   SharedBlock(const SharedBlock&) = delete;

@@ -47,6 +47,7 @@ void LoginBrowser::fail(const char* text, int exitCode) {
 
 int LoginBrowser::openInLoginBrowser(const std::string& address, bool fatalIfOffline,
                                      bool waitForLogin) {
+  std::lock_guard<std::mutex> lock(mutex_);
   // A local page (the help file) opens without a network.
   if (address.compare(0, 5, "file:") != 0 && pathCheck_() != 0) {
     if (fatalIfOffline) {
@@ -64,6 +65,10 @@ int LoginBrowser::openInLoginBrowser(const std::string& address, bool fatalIfOff
   ready_ = createOrKeep(std::move(ready_), kReadyEvent);
   loginDone_ = createOrKeep(std::move(loginDone_), kLoginDoneEvent);
   browserExit_ = createOrKeep(std::move(browserExit_), kBrowserExitEvent);
+  // The events live for the whole run: whatever an earlier browser left set (an Exit, a
+  // resize, a finished page) belongs to that browser and must not speak for this one.
+  for (platform::NamedEvent* event : {ready_.get(), loginDone_.get(), browserExit_.get()})
+    if (event) event->clear();
 
   const pid_t pid = platform::startProcess(browserPath_);
   if (pid < 0) return kBrowserNotStarted;
@@ -86,7 +91,7 @@ int LoginBrowser::openInLoginBrowser(const std::string& address, bool fatalIfOff
   if (!loginDone_ || !browserExit_) return kOpened;
   switch (platform::NamedEvent::waitEither(*loginDone_, *browserExit_, waits_.loginMs)) {
     case 0:
-      closeLoginBrowser(haveWindow, pid);
+      closeLocked(haveWindow, pid);
       return kOpened;
     case 1:
       fail("Internet Browser was closed without login, please try Veltrana later",
@@ -96,7 +101,7 @@ int LoginBrowser::openInLoginBrowser(const std::string& address, bool fatalIfOff
                    .text = "We did not receive your login for 3 min. Please try Veltrana again "
                            "later.",
                    .icon = platform::MbIcon::Stop});
-      closeLoginBrowser(haveWindow, pid);
+      closeLocked(haveWindow, pid);
       platform::endProcess(kExitNoLogin);
     default:
       return kOpened;
@@ -127,6 +132,11 @@ void LoginBrowser::handOverAddress(const std::string& address) {
 }
 
 void LoginBrowser::closeLoginBrowser(bool haveWindow, pid_t pid) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  closeLocked(haveWindow, pid);
+}
+
+void LoginBrowser::closeLocked(bool haveWindow, pid_t pid) {
   if (haveWindow) {
     platform::sendMessage(kBrowserWindowClass, {platform::kMsgDestroy, 0, 0}, kSendTimeoutMs);
   }

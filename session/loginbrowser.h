@@ -4,6 +4,7 @@
 // login page done ("DESKSTOP") or the user leaving ("GOODBYE").
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <sys/types.h>
 
@@ -49,11 +50,13 @@ class LoginBrowser {
   LoginBrowser(const LoginBrowser&) = delete;
   LoginBrowser& operator=(const LoginBrowser&) = delete;
 
+  // One hand-off at a time: a second thread waits until the first is done.
   int openInLoginBrowser(const std::string& address, bool fatalIfOffline, bool waitForLogin);
   // The destroy message to the window (when there is one), a pause, then the kill.
   void closeLoginBrowser(bool haveWindow, pid_t pid);
 
  private:
+  void closeLocked(bool haveWindow, pid_t pid);
   void handOverAddress(const std::string& address);
   [[noreturn]] void fail(const char* text, int exitCode);
 
@@ -61,6 +64,7 @@ class LoginBrowser {
   platform::MessageBoxes& boxes_;
   LoginWaits waits_;
   PathCheck pathCheck_;
+  std::mutex mutex_;  // one hand-off at a time; guards everything below
   // Held for the life of the program, as the browser only opens what we made.
   std::unique_ptr<platform::NamedEvent> ready_, loginDone_, browserExit_;
   std::unique_ptr<platform::SharedBlock> block_;

@@ -59,6 +59,18 @@ void SessionManager::setRenewalTimer(uint64_t remainingMs) {
   if (timer_) timer_(static_cast<uint32_t>(timerCapped_ ? kMaxTimerPeriodMs : period));
 }
 
+void SessionManager::renewalTimerFromStore() {
+  uint64_t ms = 0;
+  if (checkSessionTime(store_, ms, now_) != kSessionValid) return;
+  if (ms != 0) {
+    setRenewalTimer(ms);
+  } else {
+    // A session that never expires is never renewed.
+    timerCapped_ = false;
+    if (timer_) timer_(0);
+  }
+}
+
 void SessionManager::decideAtStartup() {
   uint64_t ms = 0;
   SessionTimeResult r = checkSessionTime(store_, ms, now_);
@@ -132,12 +144,15 @@ void SessionManager::openLogin() {
 
 void SessionManager::obtainSession() {
   std::printf("Getting session key\n");
-  const int32_t uid = api::authGetSession(*client(), store_, log_);
-  currentUserId_ = static_cast<uint32_t>(uid);
+  const uint32_t uid = api::authGetSession(*client(), store_, log_);
+  currentUserId_ = uid;
   if (uid == 0) {
     std::printf("Session failed.  Exiting.\n");
     fail("We cannot get your session info. Please try Veltrana later", kExitNoSession);
   }
+  // Every new session brings its own lifetime: a login at start-up arms the renewal, and a
+  // renewal does not keep the period of the session before.
+  renewalTimerFromStore();
 }
 
 void SessionManager::onRenewalTimer() {

@@ -36,7 +36,7 @@ inline constexpr uint64_t kMaxTimerPeriodMs = 0x7fff'ffff;
 
 class SessionManager {
  public:
-  // Sets (or replaces) timer 2 with the given period.
+  // Sets (or replaces) timer 2 with the given period; 0 stops it.
   using RenewalTimer = std::function<void(uint32_t periodMs)>;
   // Makes the client of every new session (the built-in key, secret and REST endpoint).
   using ClientFactory = std::function<std::unique_ptr<api::ApiClient>()>;
@@ -52,7 +52,8 @@ class SessionManager {
   // Installs the stored session (needLogin stays false) or creates a token and the login
   // address (needLogin becomes true). Ends the program when no token can be had.
   void loadOrStartSession(bool& needLogin);
-  // Turns the logged-in token into a stored, installed session; ends the program on failure.
+  // Turns the logged-in token into a stored, installed session and sets timer 2 from its
+  // stored expiry (stopped for a session that never expires); ends the program on failure.
   void obtainSession();
   // Timer 2: a capped timer whose session still has time left is only set again for the
   // rest; otherwise a new token, a login and a new session.
@@ -71,6 +72,7 @@ class SessionManager {
  private:
   void openLogin();
   void setRenewalTimer(uint64_t remainingMs);
+  void renewalTimerFromStore();
   [[noreturn]] void fail(const char* text, int exitCode);
 
   platform::SettingsStore& store_;

@@ -51,8 +51,9 @@ const RawHttpServer::Response kClose{RawHttpServer::Action::Close, ""};
 const RawHttpServer::Response kHang{RawHttpServer::Action::Hang, ""};
 
 TEST(ApiCallTest, BodyIsSortedEncodedAndSignedOverTheRawEntries) {
-  ScriptedServer scripted(
-      {reply("<auth_createToken_response>tok123</auth_createToken_response>"), reply("<ok/>")});
+  ScriptedServer scripted({reply("<auth_createToken_response>tok123</auth_createToken_response>"),
+                           reply("<ok/>"),
+                           reply("<users_setStatus_response>1</users_setStatus_response>")});
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, scripted.server().restUrl());
   ASSERT_TRUE(client.createHandle());
 
@@ -168,6 +169,12 @@ TEST(ApiCallTest, SetStatusResultsFollowTheAnswer) {
        api::kSetStatusOtherError},
       {reply("<error_response><error_msg>no code</error_msg></error_response>"),
        api::kSetStatusOtherError},
+      // Only the server's own yes is a success.
+      {reply("<users_setStatus_response>true</users_setStatus_response>"), api::kSetStatusDone},
+      {reply("<users_setStatus_response>0</users_setStatus_response>"), api::kSetStatusOtherError},
+      {reply("<users_setStatus_response/>"), api::kSetStatusOtherError},
+      {reply("<html><body>Proxy login required</body></html>"), api::kSetStatusOtherError},
+      {reply("not xml at all"), api::kSetStatusOtherError},
       {reply(""), api::kSetStatusFailed},
       {kClose, api::kSetStatusFailed},
   };
@@ -287,6 +294,41 @@ TEST(UploadTest, NoJpgPieceSendsNothing) {
   EXPECT_EQ(client.photosUpload("bytes", "\\My Documents\\IMG_01.JPG", answer), api::kCallFailed);
   EXPECT_EQ(client.callCounter(), 0u);
   EXPECT_TRUE(scripted.server().requests().empty());
+}
+
+TEST(UploadTest, OnlyAnUploadAnswerIsASuccess) {
+  const std::pair<const char*, int> answers[] = {
+      {"<photos_upload_response><pid>1</pid></photos_upload_response>", api::kCallDone},
+      {"<error_response><error_code>324</error_code></error_response>", api::kCallFailed},
+      {"<html><body>Proxy login required</body></html>", api::kCallFailed},
+      {"", api::kCallFailed},
+  };
+  for (const auto& [body, expected] : answers) {
+    ScriptedServer scripted({reply(body)});
+    api::ApiClient client(api::kApiKey, api::kApplicationSecret, scripted.server().restUrl());
+    client.setSession("sk", "ss");
+    std::string answer;
+    EXPECT_EQ(client.photosUpload("bytes", "/p/a.jpg", answer), expected) << body;
+  }
+}
+
+// The file name goes into a quoted header value: a quote is escaped, a line break refused
+// before anything is sent.
+TEST(UploadTest, AFileNameCannotBreakItsPart) {
+  ScriptedServer scripted({reply("<photos_upload_response/>")});
+  api::ApiClient client(api::kApiKey, api::kApplicationSecret, scripted.server().restUrl());
+  client.setSession("sk", "ss");
+  std::string answer;
+  for (const char* path : {"/p/a\r\nX-Injected: 1\r\n.jpg", "/p/two\nlines.jpg"})
+    EXPECT_EQ(client.photosUpload("bytes", path, answer), api::kUploadNameRefused) << path;
+  EXPECT_EQ(client.callCounter(), 0u);
+  EXPECT_TRUE(scripted.server().requests().empty());
+
+  EXPECT_EQ(client.photosUpload("bytes", "/p/say \"cheese\".jpg", answer), api::kCallDone);
+  const auto requests = scripted.server().requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_NE(requests[0].body.find("filename=\"say \\\"cheese\\\".jpg\"\r\n"), std::string::npos)
+      << requests[0].body;
 }
 
 TEST(UploadTest, ClosedConnectionFails) {

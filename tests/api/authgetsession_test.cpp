@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 #include <unistd.h>
@@ -37,6 +38,12 @@ std::string withoutLineFeeds(std::string text) {
   return text;
 }
 
+// What the trace keeps of an answer: the session key and the secret as "[hidden]".
+std::string hidden(std::string text) {
+  static const std::regex secretText("(<(session_key|secret)>)[^<]+");
+  return std::regex_replace(text, secretText, "$1[hidden]");
+}
+
 std::tm fixedClock() {
   std::tm t{};
   t.tm_hour = 14;
@@ -53,7 +60,7 @@ struct StoredSession {
 struct Case {
   const char* what;
   const char* fixture;  // nullptr: the server closes the connection; "": empty answer
-  int32_t result;
+  uint32_t result;
   // The checks' log lines after "auth_token=" and the first "buffer is " line; each
   // "*" stands for another "buffer is " line.
   std::vector<std::string> checks;
@@ -91,11 +98,11 @@ TEST_P(AuthGetSessionTest, TracesStoresAndReturns) {
   client.setLoginToken("tok-9");
 
   testing::internal::CaptureStdout();
-  const int32_t result = api::authGetSession(client, settings, log);
+  const uint32_t result = api::authGetSession(client, settings, log);
   const std::string printed = testing::internal::GetCapturedStdout();
   EXPECT_EQ(result, c.result) << c.what;
 
-  const std::string buffer = "buffer is " + withoutLineFeeds(answer);
+  const std::string buffer = "buffer is " + hidden(withoutLineFeeds(answer));
   std::string expected = "14:3:9   auth_token=tok-9\n";
   if (!c.fixture) {
     expected += "14:3:9   facebook.auth.getSession request returns 0\n";
@@ -107,7 +114,13 @@ TEST_P(AuthGetSessionTest, TracesStoresAndReturns) {
       expected += "14:3:9   " + (check == "*" ? buffer : check) + "\n";
     }
   }
-  EXPECT_EQ(readFile(log.path()), expected) << c.what;
+  const std::string trace = readFile(log.path());
+  EXPECT_EQ(trace, expected) << c.what;
+  if (c.stored) {
+    // The trace file outlives the session: it never holds the key or the secret.
+    EXPECT_EQ(trace.find(platform::toUtf8(c.session.key)), std::string::npos);
+    EXPECT_EQ(trace.find(platform::toUtf8(c.session.secret)), std::string::npos);
+  }
   EXPECT_EQ(printed.find("Session does not expire - Infinite Session!\n") != std::string::npos,
             c.endless)
       << printed;
@@ -255,18 +268,41 @@ TEST(AuthGetSessionStoreTest, UnwritableStoreIsReportedAndTheSessionStillInstall
 TEST(SessionValuesTest, ExpiryAndUidConversions) {
   EXPECT_EQ(api::sessionExpiryFileTime(0), 0u);
   EXPECT_EQ(api::sessionExpiryFileTime(1262304000), 129067776000000000ULL);
-  const std::pair<const char*, int32_t> uids[] = {
+  // Unsigned 32 bits; anything that is not plainly such a number is no user rather than
+  // some other user.
+  const std::pair<const char*, uint32_t> uids[] = {
       {"100234", 100234},
       {"0", 0},
-      {"12abc", 12},
-      {" 7", 7},
-      {"-5", -5},
+      {"2147483647", 2147483647u},
+      {"2147483648", 2147483648u},
+      {"4294967295", 4294967295u},
+      {"4294967296", 0},
+      {"100000123456789", 0},
+      {"00000000042", 42},
+      {"-5", 0},
+      {"+7", 0},
+      {" 7", 0},
+      {"12abc", 0},
       {"abc", 0},
       {"", 0},
-      {"2147483647", 2147483647},
-      {"100000123456789", 2147483647},  // longer than 32 bits: clamped, never wrapped
   };
   for (const auto& [text, number] : uids) EXPECT_EQ(api::uidNumber(text), number) << text;
+}
+
+// The answers the hiding must cope with beyond the well-formed ones of the table above.
+TEST(SessionValuesTest, TheTraceHidesKeyAndSecretWhateverTheirSpelling) {
+  const std::pair<const char*, const char*> answers[] = {
+      {"<r><session_key>k1</session_key><uid>5</uid><secret>s1</secret></r>",
+       "<r><session_key>[hidden]</session_key><uid>5</uid><secret>[hidden]</secret></r>"},
+      {"<fb:SESSION_KEY a=\"1\">k2</fb:SESSION_KEY><Secret><![CDATA[s<2]]></Secret>",
+       "<fb:SESSION_KEY a=\"1\">[hidden]</fb:SESSION_KEY><Secret>[hidden]</Secret>"},
+      {"<secret/><session_key></session_key><secretary>x</secretary>",
+       "<secret/><session_key></session_key><secretary>x</secretary>"},
+      {"<r><session_key>cut-here", "<r><session_key>[hidden]"},
+      {"<session_key>k</secret>", "<session_key>[hidden]</secret>"},
+  };
+  for (const auto& [answer, traced] : answers)
+    EXPECT_EQ(api::hideSessionSecrets(answer), traced) << answer;
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <fstream>
+#include <functional>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -34,6 +36,31 @@ int closedPort() {
   ::close(fd);
   return ntohs(address.sin_port);
 }
+
+// A port that takes connections (the kernel completes them) and never reads or answers:
+// a peer that has died behind a live connection.
+class SilentPeer {
+ public:
+  SilentPeer() {
+    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length);
+    ::listen(listener_, 4);
+    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+  }
+  ~SilentPeer() { ::close(listener_); }
+  std::string url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
+  }
+
+ private:
+  int listener_ = -1;
+  int port_ = 0;
+};
 
 // Answers every connection with fixed bytes and closes it, after reading the whole request:
 // for exact request bodies and for answers cut short, which a server library would not send.
@@ -288,6 +315,51 @@ TEST_F(Transport, ConcurrentFetchesOnFreshHandles) {
   }
   for (auto& thread : threads) thread.join();
   for (const auto& answer : answers) EXPECT_EQ(answer, kPicture);
+}
+
+// The transfers that have no overall limit still end when the peer stops moving bytes: a
+// picture from a server that never answers, an upload that the server stops reading.
+TEST(Stalls, TransfersWithoutALimitEndOnADeadPeer) {
+  api::setStallSecondsForTest(1);
+  SilentPeer peer;
+  const std::string bigBody(32u << 20, 'p');  // more than the socket buffers take
+  struct Case {
+    const char* what;
+    std::function<int(std::string&)> transfer;
+  } cases[] = {
+      {"picture fetch",
+       [&](std::string& answer) {
+         api::HttpFetch(peer.url("/pic_square/1.jpg"), answer);
+         return api::lastFetchResult();
+       }},
+      {"upload", [&](std::string& answer) {
+         auto handle = api::TransferHandle::create();
+         return handle->multipartPost(peer.url("/restserver.php"), {}, bigBody, answer);
+       }}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string answer = "kept";
+    const auto begin = std::chrono::steady_clock::now();
+    EXPECT_EQ(c.transfer(answer), api::kCurlTimedOut);
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, 20s);
+    EXPECT_EQ(answer, "kept");
+  }
+  api::setStallSecondsForTest(0);
+}
+
+// A picture address comes from the server: no scheme but http and https is fetched.
+TEST(HttpFetch, OnlyHttpAndHttpsAreFetched) {
+  constexpr int kCurlUnsupportedProtocol = 1;
+  const std::string local = ::testing::TempDir() + "/fetch-local-file.jpg";
+  std::ofstream(local) << "private bytes";
+  const std::vector<std::string> urls = {"file://" + local, "ftp://127.0.0.1:9/x.jpg",
+                                         "dict://127.0.0.1:9/x", "gopher://127.0.0.1:9/x"};
+  for (const std::string& url : urls) {
+    std::string answer = "unchanged";
+    EXPECT_EQ(api::HttpFetch(url, answer), 1);
+    EXPECT_EQ(answer, "unchanged") << url;
+    EXPECT_EQ(api::lastFetchResult(), kCurlUnsupportedProtocol) << url;
+  }
 }
 
 }  // namespace

@@ -64,4 +64,17 @@ TEST(MultipartBodyTest, LayoutHeadersAndLength) {
                 "Keep-Alive: 300", "Connection: keep-alive"}));
 }
 
+TEST(MultipartBodyTest, QuotesAndBackslashesInTheFileNameAreEscaped) {
+  const std::pair<const char*, const char*> names[] = {
+      {"plain.jpg", "plain.jpg"},
+      {"say \"hi\".jpg", "say \\\"hi\\\".jpg"},
+      {"back\\slash.jpg", "back\\\\slash.jpg"},
+  };
+  for (const auto& [name, quoted] : names) {
+    const api::MultipartRequest request = api::buildMultipartRequest({}, "b", name, "");
+    EXPECT_NE(request.body.find(std::string("filename=\"") + quoted + "\"\r\n"), std::string::npos)
+        << request.body;
+  }
+}
+
 }  // namespace

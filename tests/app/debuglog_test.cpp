@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/debuglog.h"
@@ -101,6 +102,31 @@ TEST_F(DebugLogTest, DefaultIsTheDocumentsFolderWithTheLocalTime) {
             std::to_string(h) + ":" + std::to_string(m) + ":" + std::to_string(sec));
   EXPECT_TRUE(h >= 0 && h < 24 && m >= 0 && m < 60 && sec >= 0 && sec < 61) << line;
   EXPECT_EQ(line.substr(used), "   hello\n");
+}
+
+}  // namespace
+
+namespace {
+
+// The trace holds the login token: nobody but the owner reads it, whatever the umask, and a
+// file left readable by others is tightened at the next line.
+TEST_F(DebugLogTest, TheFileIsTheOwnersOnly) {
+  const std::string path = (folder_ / "VT_LOG.TXT").string();
+  const auto modeOf = [&] {
+    return std::filesystem::status(path).permissions() & std::filesystem::perms::all;
+  };
+  const mode_t saved = ::umask(0);
+  app::DebugLog(folder_.string(), at(1, 2, 3)).log("first");
+  ::umask(saved);
+  EXPECT_EQ(modeOf(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
+  std::filesystem::permissions(path, std::filesystem::perms::owner_read |
+                                         std::filesystem::perms::owner_write |
+                                         std::filesystem::perms::group_read |
+                                         std::filesystem::perms::others_read);
+  app::DebugLog(folder_.string(), at(1, 2, 4)).log("second");
+  EXPECT_EQ(modeOf(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  EXPECT_EQ(readFile(path), "1:2:3   first\n1:2:4   second\n");
 }
 
 }  // namespace

@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <algorithm>
+#include <atomic>
+
 #include "app/mainwindowcreation.h"
 #include "app/schedule.h"
 #include "platform/connectionkeeper.h"
@@ -108,6 +111,30 @@ TEST_F(Creation, AFailedSyncLeavesLastUpdateAlone) {
   EXPECT_FALSE(lastUpdate(store));
   EXPECT_EQ(ui::g_lastUpdateText.get(), "4/3/2009  9:5");
   EXPECT_EQ(window.timers().period(4), 180'000);
+}
+
+// The sync may set timer 2 (a login's session) while it runs: its firings wait for the end
+// of the sync, never run beside it.
+TEST_F(Creation, NoTimerWorkRunsBesideTheSync) {
+  ui::MainWindow window(connection, fonts);
+  app::Schedule schedule(window.timers());
+  std::atomic<bool> syncing{false};
+  std::vector<bool> ranWhileSyncing;
+  schedule.setWork(2, [&] { ranWhileSyncing.push_back(syncing.load()); });
+  create(window, schedule, [&](ui::ProgressBox&) {
+    syncing = true;
+    QMetaObject::invokeMethod(
+        &window.timers(), [&] { window.timers().setTimer(2, 5); }, Qt::QueuedConnection);
+    QThread::msleep(300);  // the UI thread serves its events meanwhile; timer 2 comes due
+    syncing = false;
+    return 0;
+  });
+  window.timers().killTimer(2);
+  QElapsedTimer clock;
+  clock.start();
+  while (ranWhileSyncing.empty() && clock.elapsed() < 5000) QCoreApplication::processEvents();
+  ASSERT_FALSE(ranWhileSyncing.empty());
+  EXPECT_EQ(std::count(ranWhileSyncing.begin(), ranWhileSyncing.end(), true), 0);
 }
 
 TEST_F(Creation, WithoutTheFacebookKeyLastUpdateIsNotWritten) {

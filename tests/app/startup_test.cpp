@@ -3,8 +3,12 @@
 // start-up path without the program's hooks (no social network behind it).
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "platform/settingskeys.h"
 #include "platform/settingsstore.h"
@@ -111,6 +115,75 @@ TEST(Startup, EditionWipeDropsSettingsAndTextFilesOfTheDataFolderOnly) {
   EXPECT_FALSE(store.openKey(platform::keys::kFacebook));
   // With the session gone the user is greeted as new.
   EXPECT_TRUE(has(run.err(), kWelcome)) << run.err();
+}
+
+// A store that cannot be opened looks like one without the edition mark: the start must stop
+// before the edition check would take bf1.txt and the other files for an older edition's.
+TEST(Startup, AnUnopenableSettingsStoreStopsTheStartAndDeletesNothing) {
+  struct Case {
+    const char* name;
+    // Spoils the store of `sandbox`; returns what keeps it spoiled while the program runs.
+    std::function<std::shared_ptr<void>(VeltranaSandbox&)> spoil;
+    const char* reason;  // nullptr: whatever the system says
+  };
+  const Case cases[] = {
+      {"its folder cannot be written",
+       [](VeltranaSandbox& sandbox) -> std::shared_ptr<void> {
+         // Root writes anywhere it may: there only a folder in /proc stays closed.
+         if (::geteuid() == 0) {
+           sandbox.setEnv("XDG_CONFIG_HOME", "/proc/veltrana-config");
+         } else {
+           fs::permissions(sandbox.configHome(), fs::perms::owner_read | fs::perms::owner_exec);
+         }
+         return nullptr;
+       },
+       nullptr},
+      {"the file is a folder",
+       [](VeltranaSandbox& sandbox) -> std::shared_ptr<void> {
+         fs::create_directories(sandbox.settingsPath());
+         return nullptr;
+       },
+       "Is a directory"},
+      {"the database is corrupt",
+       [](VeltranaSandbox& sandbox) -> std::shared_ptr<void> {
+         fs::create_directories(fs::path(sandbox.settingsPath()).parent_path());
+         std::ofstream(sandbox.settingsPath()) << std::string(8192, '~');
+         return nullptr;
+       },
+       "file is not a database"},
+      {"another holds its lock past the busy time-out",
+       [](VeltranaSandbox& sandbox) -> std::shared_ptr<void> {
+         writeSession(sandbox.settingsPath(), /*withVersion=*/true, nullptr);
+         sqlite3* db = nullptr;
+         sqlite3_open(sandbox.settingsPath().c_str(), &db);
+         EXPECT_EQ(sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+         return std::shared_ptr<void>(db, [](void* held) {
+           sqlite3_close(static_cast<sqlite3*>(held));
+         });
+       },
+       "database is locked"},
+  };
+  const std::vector<std::string> files = {"bf.txt", "bf1.txt", "vt_s.txt", "rel.txt",
+                                          "bdate.txt", "status.txt", "NOTES.TXT",
+                                          "pic_square/1001.jpg"};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    VeltranaSandbox sandbox;
+    const std::string data = sandbox.install();
+    for (const auto& name : files) touch(data + name);
+    const auto hold = c.spoil(sandbox);
+    const std::string path = ::geteuid() == 0 && !c.reason
+                                 ? "/proc/veltrana-config/Veltrana/registry.db"
+                                 : sandbox.settingsPath();
+
+    VeltranaProcess run(sandbox, {}, {}, kProgram);
+    EXPECT_EQ(run.waitForExit(30000), 58);
+    const std::string box = "Error: Veltrana cannot open its settings: " + path + ": ";
+    EXPECT_TRUE(has(run.err(), box + (c.reason ? c.reason : ""))) << run.err();
+    EXPECT_FALSE(has(run.err(), "Veltrana: Welcome"));
+    for (const auto& name : files) EXPECT_TRUE(fs::exists(data + name)) << name;
+    fs::permissions(sandbox.configHome(), fs::perms::owner_all);
+  }
 }
 
 TEST(Startup, LastUpdateIsReadBackAndNothingIsWiped) {

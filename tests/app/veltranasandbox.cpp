@@ -3,6 +3,8 @@
 #include <QDeadlineTimer>
 #include <QFile>
 
+#include <signal.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -61,7 +63,8 @@ QProcessEnvironment VeltranaSandbox::environment() const {
 
 VeltranaProcess::VeltranaProcess(const VeltranaSandbox& sandbox, const QStringList& args,
                                  const std::map<std::string, std::string>& extraEnv,
-                                 Binary binary) {
+                                 Binary binary, const std::string& stdoutFile)
+    : stdoutFile_(stdoutFile) {
   QProcessEnvironment env = sandbox.environment();
   for (const auto& [name, value] : extraEnv)
     env.insert(QString::fromStdString(name), QString::fromStdString(value));
@@ -71,7 +74,16 @@ VeltranaProcess::VeltranaProcess(const VeltranaSandbox& sandbox, const QStringLi
 #else
   const QString startupOnly;  // this test runs the real program only
 #endif
-  process_.start(binary == Binary::Program ? QStringLiteral(VELTRANA_PROGRAM) : startupOnly, args);
+#ifdef VELTRANA_SHUTDOWN_PROBE
+  const QString shutdownProbe = QStringLiteral(VELTRANA_SHUTDOWN_PROBE);
+#else
+  const QString shutdownProbe;
+#endif
+  if (!stdoutFile_.empty()) process_.setStandardOutputFile(QString::fromStdString(stdoutFile_));
+  process_.start(binary == Binary::Program        ? QStringLiteral(VELTRANA_PROGRAM)
+                 : binary == Binary::StartupOnly ? startupOnly
+                                                 : shutdownProbe,
+                 args);
   process_.waitForStarted(10000);
 }
 
@@ -82,9 +94,18 @@ VeltranaProcess::~VeltranaProcess() {
   }
 }
 
+void VeltranaProcess::signal(int signal) {
+  if (running()) ::kill(static_cast<pid_t>(process_.processId()), signal);
+}
+
 void VeltranaProcess::collect(int waitMs) {
   if (running()) process_.waitForReadyRead(waitMs);
-  out_ += process_.readAllStandardOutput().toStdString();
+  if (stdoutFile_.empty()) {
+    out_ += process_.readAllStandardOutput().toStdString();
+  } else {
+    QFile file(QString::fromStdString(stdoutFile_));
+    if (file.open(QIODevice::ReadOnly)) out_ = file.readAll().toStdString();
+  }
   err_ += process_.readAllStandardError().toStdString();
 }
 

@@ -44,11 +44,14 @@ class VeltranaProcess {
     Program,      // the real veltrana
     StartupOnly,  // the start-up path without the program's hooks (no login, no sync); the
                   // tests that use it define VELTRANA_STARTUP_PROBE
+    ShutdownProbe,  // the same with a worker that outlives the loop (VELTRANA_SHUTDOWN_PROBE)
   };
 
+  // With `stdoutFile` standard output goes to that file, as `veltrana > file` sends it, and
+  // out() reads the file.
   explicit VeltranaProcess(const VeltranaSandbox& sandbox, const QStringList& args = {},
                            const std::map<std::string, std::string>& extraEnv = {},
-                           Binary binary = Binary::Program);
+                           Binary binary = Binary::Program, const std::string& stdoutFile = {});
   ~VeltranaProcess();  // kills it when still running
 
   // The exit code (255 for -1), or kTimedOut.
@@ -58,6 +61,8 @@ class VeltranaProcess {
   // Until standard output holds `text`.
   bool waitForOutput(const std::string& text, int timeoutMs = 10000);
   bool running() const { return process_.state() != QProcess::NotRunning; }
+  // Sends `signal` (SIGTERM ...) to the program.
+  void signal(int signal);
 
   std::string out();
   std::string err();
@@ -66,12 +71,14 @@ class VeltranaProcess {
   void collect(int waitMs);
 
   QProcess process_;
+  std::string stdoutFile_;
   std::string out_;
   std::string err_;
 };
 
 inline constexpr auto kProgram = VeltranaProcess::Binary::Program;
 inline constexpr auto kStartupOnly = VeltranaProcess::Binary::StartupOnly;
+inline constexpr auto kShutdownProbe = VeltranaProcess::Binary::ShutdownProbe;
 
 // Posts WM_COMMAND with `id` to the window class "Veltrana".
 bool postCommand(int id);

@@ -73,8 +73,8 @@ bool logIn(const testsupport::SimServer& sim, platform::SettingsStore& settings,
   const auto authorised =
       sim.control("/authorize", R"({"auth_token": ")" + session.client->loginToken() + R"("})");
   if (authorised.status != 200) return false;
-  const int32_t uid = api::authGetSession(*session.client, settings, app::DebugLog(logFolder));
-  session.userId = static_cast<uint32_t>(uid);
+  const uint32_t uid = api::authGetSession(*session.client, settings, app::DebugLog(logFolder));
+  session.userId = uid;
   return uid != 0;
 }
 

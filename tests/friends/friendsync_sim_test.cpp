@@ -218,6 +218,42 @@ TEST_F(Sync, AFailedFullFetchKeepsTheCountAndTheNoticeUp) {
   EXPECT_TRUE(friendstest::fileExists(store.paths().vtS));  // the static fetch still ran
 }
 
+// The count is stored only once both files it stands for are in: at start-up and by timer 3,
+// a failed fetch of either leaves "FCOUNT" missing, so the next check fetches again.
+TEST_F(Sync, TheCountIsStoredOnlyWhenBothFetchesSucceeded) {
+  startSim();
+  struct Case {
+    const char* what;
+    int passBefore;  // fql queries let through before the failing one
+    bool timer3;
+  } cases[] = {
+      {"start-up, friends' facts fail", 1, false},
+      {"start-up, static facts fail", 2, false},
+      {"timer 3, friends' facts fail", 1, true},
+      {"timer 3, static facts fail", 2, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_EQ(settings.deleteTree(platform::keys::kCorvanta), 0);
+    ASSERT_TRUE(settings.createKey(platform::keys::kFacebook));
+    std::remove(store.paths().bf1.c_str());  // no best friends: no status query first
+    addFault(R"({"match": "facebook.fql.query", "action": "none", "count": )" +
+             std::to_string(c.passBefore) + "}");
+    addFault(R"({"match": "facebook.fql.query", "action": "cut", "count": 1})");
+    if (c.timer3) {
+      auto s = sync();
+      friends::friendCountCheck(s, settings, [] { return kTimeText; });
+    } else {
+      EXPECT_EQ(startup().run(), friends::kFetchFailed);
+    }
+    EXPECT_FALSE(fcount());
+    // With nothing in the way the next check stores the count.
+    auto s = sync();
+    friends::friendCountCheck(s, settings, [] { return kTimeText; });
+    EXPECT_EQ(fcount(), 25u);
+  }
+}
+
 TEST_F(Sync, BestFriendsAreAskedForInTextOrder) {
   startSim();
   for (const char* uid : {"20", "100", "3"})

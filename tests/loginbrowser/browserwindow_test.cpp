@@ -2,13 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <QtTest/qtestspontaneevent.h>
 #include <QTimer>
 #include <QWebEngineView>
 #include <QCloseEvent>
+#include <QWebEnginePage>
 
 #include <cstdlib>
 
@@ -24,6 +31,19 @@ using namespace orbisview;
 namespace {
 
 constexpr int kLoadMs = 15000;
+
+// A port on 127.0.0.1 that nobody listens on (bound once, then closed again).
+int closedPort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ::bind(fd, reinterpret_cast<sockaddr*>(&address), length);
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  ::close(fd);
+  return ntohs(address.sin_port);
+}
 
 // The dialog is modal: answer it from the event loop that it runs, once it is up.
 void answerDialogLater(const QString& typed, int softKey, int triesLeft = 100) {
@@ -102,6 +122,24 @@ TEST_F(BrowserWindowTest, ClosingFromTheDesktopSaysGoodbyeLikeExit) {
   static_cast<QObject*>(window.get())->event(&fromDesktop);
   EXPECT_EQ(goodbye->wait(0), platform::WaitResult::Signalled);
   EXPECT_FALSE(platform::findWindow(kWindowClass));
+}
+
+// The login rule looks at documents that arrived: the same address failing to load (the
+// server gone mid-login) is no login.
+TEST_F(BrowserWindowTest, AFailedLoadOfTheLoginPageIsNoLogin) {
+  auto loginDone = platform::NamedEvent::create("DESKSTOP");
+  ASSERT_TRUE(loginDone);
+  QSignalSpy finished(window->view()->page(), &QWebEnginePage::loadFinished);
+  window->navigate(QString("http://127.0.0.1:%1/login/desktopapp.php").arg(closedPort()));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() > 0; }, kLoadMs));
+  EXPECT_FALSE(finished.first().at(0).toBool());
+  QTest::qWait(200);
+  EXPECT_EQ(loginDone->wait(0), platform::WaitResult::TimedOut);
+  EXPECT_FALSE(window->isCommandEnabled(kCmdStop));
+
+  ASSERT_TRUE(load("/login/desktopapp.php"));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return loginDone->wait(0) == platform::WaitResult::Signalled; }, 2000));
 }
 
 TEST_F(BrowserWindowTest, ClosingByProgramSaysNoGoodbye) {

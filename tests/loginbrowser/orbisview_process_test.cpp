@@ -2,6 +2,7 @@
 // and window messages.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <QImage>
@@ -113,6 +114,8 @@ TEST_F(OrbisviewProcessTest, ReadyAtStartNavigatesOnMessageAndEndsOnDestroy) {
   auto browser = start();
   ASSERT_TRUE(browser);
   EXPECT_TRUE(platform::findWindow(kWindowClass));
+  // Without OpenGL (offscreen here) it draws in software from the start, without a warning.
+  EXPECT_EQ(browser->standardError().find("WebEngineContext used before"), std::string::npos);
 
   // Veltrana has not made the block yet: reported, nothing opened.
   ASSERT_TRUE(platform::sendMessage(kWindowClass, {platform::kMsgNavigate, 0, 0}, 10000));
@@ -182,6 +185,20 @@ TEST_F(OrbisviewProcessTest, ExitSetsGoodbyeBeforeTheWindowCloses) {
   EXPECT_TRUE(browser->running());
   EXPECT_EQ(browser->waitForExit(10s), 0) << browser->standardError();
   EXPECT_FALSE(platform::findWindow(kWindowClass));
+}
+
+// A logout, `kill` or Ctrl-C is the user leaving the browser: as Exit, so that a login
+// waiting for it hears so at once.
+TEST_F(OrbisviewProcessTest, ASignalEndsItAsExitDoes) {
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    auto browser = start();
+    ASSERT_TRUE(browser);
+    ASSERT_EQ(::kill(browser->pid(), signal), 0);
+    EXPECT_EQ(peer.goodbyeEvent().wait(5000), platform::WaitResult::Signalled);
+    EXPECT_EQ(browser->waitForExit(10s), 0) << browser->standardError();
+    EXPECT_FALSE(platform::findWindow(kWindowClass));
+  }
 }
 
 TEST_F(OrbisviewProcessTest, SecondStartHandsOverToTheFirstAndEndsAtOnce) {

@@ -25,6 +25,14 @@ TEST(SharedAddress, ReadsTheBlockVeltranaMade) {
   EXPECT_FALSE(readCapturingOutput(&output));
   EXPECT_EQ(output, "Unexpectedly new MMF\n");
 
+  // A block too small for the address: it exists, but its kilobyte cannot be mapped.
+  {
+    auto small = platform::SharedBlock::createOrOpen(kSharedBlockName, 16);
+    ASSERT_TRUE(small);
+    EXPECT_FALSE(readCapturingOutput(&output));
+    EXPECT_EQ(output, "Can't map view.\n");
+  }
+
   auto block = platform::SharedBlock::createOrOpen(kSharedBlockName, 4096);
   ASSERT_TRUE(block);
   unsigned char* bytes = block->data();

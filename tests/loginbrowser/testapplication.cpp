@@ -12,7 +12,9 @@ QApplication* testApplication() {
     static char name[] = "loginbrowser_window_test";
     static char* argv[] = {name, nullptr};
     // Never deleted: Chromium's teardown at process exit is not ours to order.
-    return new QApplication(argc, argv);
+    auto* made = new QApplication(argc, argv);
+    orbisview::settleGpuUse();
+    return made;
   }();
   return app;
 }

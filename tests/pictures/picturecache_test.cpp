@@ -86,22 +86,35 @@ TEST_F(Pictures, EachKindIsDownloadedOnceIntoItsFolder) {
     EXPECT_EQ(picturesFetched(), 1);
     EXPECT_EQ(friendstest::occurrences(log(), "\"name\":\"query\""), 1);
   }
-  EXPECT_EQ(cache.fetchPicture(uid, "http://127.0.0.1:1/never.jpg", paths.pic),
-            paths.pic + uid + ".jpg");
   EXPECT_EQ(cache.fetchPicture("../" + uid, sim.url() + "/pics/q" + uid + ".jpg", paths.pic), "");
 }
 
-TEST_F(Pictures, ABrokenDownloadIsDeletedAtTheNextLookAndFetchedAtTheOneAfter) {
+TEST_F(Pictures, ABrokenDownloadLeavesNoFileAndTheNextLookFetchesIt) {
   const std::string file = cache.pathOf(pictures::PictureKind::Square, uid);
   ASSERT_EQ(
       sim.control("/faults", R"({"match": "/pics/q)" + uid + R"(.jpg", "action": "cut"})").status,
       200);
   EXPECT_FALSE(cache.ensureSquarePicture(*session.client, session.userId, uid));
-  ASSERT_TRUE(fileExists(file));
-  EXPECT_EQ(readWhole(file), "");
-  pictures::Image image;
-  EXPECT_FALSE(image.load(file));
+  EXPECT_FALSE(fileExists(file));
 
+  friendstest::clearRequestLog(sim);
+  EXPECT_TRUE(cache.ensureSquarePicture(*session.client, session.userId, uid));
+  EXPECT_EQ(picturesFetched(), 1);
+  pictures::Image image;
+  EXPECT_TRUE(image.load(file));
+
+  // Nothing fetched from an unreachable server either, and an empty file is fetched over.
+  const std::string standard = cache.pathOf(pictures::PictureKind::Standard, uid);
+  EXPECT_EQ(cache.fetchPicture(uid, "http://127.0.0.1:1/never.jpg", paths.pic), standard);
+  EXPECT_FALSE(fileExists(standard));
+  friendstest::writeWhole(standard, "");
+  EXPECT_EQ(cache.fetchPicture(uid, sim.url() + "/pics/s" + uid + ".jpg", paths.pic), standard);
+  EXPECT_TRUE(image.load(standard));
+}
+
+TEST_F(Pictures, AnEmptyFileIsDeletedAtTheNextLookAndFetchedAtTheOneAfter) {
+  const std::string file = cache.pathOf(pictures::PictureKind::Square, uid);
+  friendstest::writeWhole(file, "");
   friendstest::clearRequestLog(sim);
   EXPECT_FALSE(cache.ensureSquarePicture(*session.client, session.userId, uid));
   EXPECT_FALSE(fileExists(file));
@@ -109,6 +122,7 @@ TEST_F(Pictures, ABrokenDownloadIsDeletedAtTheNextLookAndFetchedAtTheOneAfter) {
 
   EXPECT_TRUE(cache.ensureSquarePicture(*session.client, session.userId, uid));
   EXPECT_EQ(picturesFetched(), 1);
+  pictures::Image image;
   EXPECT_TRUE(image.load(file));
 }
 

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <random>
@@ -247,11 +249,30 @@ TEST(SettingsStore, ValuesSurviveReopeningAndAreSharedBetweenConnections) {
 TEST(SettingsStore, UnopenableStoreFailsEveryOperation) {
   SettingsStore store("/proc/veltrana-cannot-exist/registry.db");
   EXPECT_FALSE(store.ok());
+  EXPECT_NE(store.openError(), "");
   EXPECT_FALSE(store.createKey(kFacebook));
   EXPECT_FALSE(store.openKey(kFacebook));
   EXPECT_NE(store.deleteTree(kFacebook), 0);
   SettingsStore::Transaction group(store);
   EXPECT_FALSE(group.commit());
+}
+
+// The store holds the session secret: a file an older version left readable by others is
+// made the owner's alone, its journal files too.
+TEST(SettingsStore, AnExistingStoreIsTightenedToTheOwnersAccess) {
+  const std::string path = freshDbPath("loose");
+  { SettingsStore made(path); }
+  const std::string wal = path + "-wal";
+  std::FILE* file = std::fopen(wal.c_str(), "ab");
+  std::fclose(file);
+  for (const std::string& name : {path, wal}) ::chmod(name.c_str(), 0644);
+  SettingsStore reopened(path);
+  ASSERT_TRUE(reopened.ok());
+  for (const std::string& name : {path, wal}) {
+    struct stat info {};
+    ASSERT_EQ(::stat(name.c_str(), &info), 0) << name;
+    EXPECT_EQ(info.st_mode & 0777, 0600u) << name;
+  }
 }
 
 TEST(SettingsStore, DefaultPathFollowsXdgConfigHome) {

@@ -6,6 +6,9 @@
 //   goodbye   "GOODBYE", as when the user chooses Exit
 //   silent    nothing: the login never arrives
 //   notready  never reports readiness
+//   late      "DESKSTOP" 300 ms after answering the navigate message (recorded as "deskstop")
+//   exit      sets the events named in FAKE_BROWSER_LEAVE (a comma list; default "GOODBYE"),
+//             as a resize, a finished page and the user's Exit would, and ends
 // A second copy hands over to the first (which then reports readiness again) and ends.
 // Every message received is appended to FAKE_BROWSER_RECORD, one line each.
 #include <poll.h>
@@ -13,10 +16,13 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <optional>
+#include <sstream>
 #include <string>
 
 #include "api/httptransport.h"
@@ -60,6 +66,7 @@ int main() {
   if (mode != "notready") platform::NamedEvent::setByName("IE_READY");
 
   bool running = true;
+  std::optional<std::chrono::steady_clock::time_point> lateLogin;
   const auto handle = [&](const platform::WindowMessage& message) -> int64_t {
     if (message.id == platform::kMsgNavigate) {
       const std::string address = readAddress();
@@ -72,6 +79,15 @@ int main() {
         platform::NamedEvent::setByName("DESKSTOP");
       } else if (mode == "goodbye") {
         platform::NamedEvent::setByName("GOODBYE");
+      } else if (mode == "late") {
+        lateLogin = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+      } else if (mode == "exit") {
+        std::stringstream events(env("FAKE_BROWSER_LEAVE").empty() ? "GOODBYE"
+                                                                   : env("FAKE_BROWSER_LEAVE"));
+        for (std::string event; std::getline(events, event, ',');)
+          platform::NamedEvent::setByName(event);
+        record("exit");
+        running = false;
       }
     } else if (message.id == platform::kMsgActivate) {
       record("activate");
@@ -84,7 +100,12 @@ int main() {
   };
   while (running) {
     pollfd fd{endpoint->fd(), POLLIN, 0};
-    if (poll(&fd, 1, 1000) > 0) endpoint->dispatchPending(handle);
+    if (poll(&fd, 1, lateLogin ? 20 : 1000) > 0) endpoint->dispatchPending(handle);
+    if (lateLogin && std::chrono::steady_clock::now() >= *lateLogin) {
+      lateLogin.reset();
+      record("deskstop");
+      platform::NamedEvent::setByName("DESKSTOP");
+    }
   }
   return 0;
 }

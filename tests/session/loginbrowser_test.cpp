@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <latch>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -142,6 +143,53 @@ TEST_F(LoginBrowserTest, AddressesReplaceEachOtherWhole) {
   EXPECT_EQ(browser.openInLoginBrowser(longest + "tail", false, false), session::kOpened);
   EXPECT_EQ(recorded(), "navigate " + longest + "\nactivate\nnavigate http://127.0.0.1:9/b\n" +
                             "activate\nnavigate " + longest + "\n");
+}
+
+// The events live for the whole run. Whatever a browser opened for a page left set (a resize,
+// a finished page, the user's Exit) must not answer the next login's waits.
+TEST_F(LoginBrowserTest, ALoginAfterAPageClosedByExitWaitsForItsOwnBrowser) {
+  const char* leftovers[] = {"GOODBYE", "IE_READY", "DESKSTOP", "IE_READY,DESKSTOP,GOODBYE"};
+  LoginBrowser browser(FAKE_BROWSER, boxes_, kQuickWaits, online);
+  for (const char* left : leftovers) {
+    SCOPED_TRACE(left);
+    std::remove(recordPath_.c_str());
+    mode("exit");
+    setenv("FAKE_BROWSER_LEAVE", left, 1);
+    ASSERT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/help.php", false, false),
+              session::kOpened);
+    for (int i = 0; i < 250 && platform::findWindow(session::kBrowserWindowClass); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+
+    mode("late");
+    EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/login?auth_token=t", true, true),
+              session::kOpened);
+    EXPECT_EQ(recorded(), "navigate http://127.0.0.1:9/help.php\nexit\n"
+                          "navigate http://127.0.0.1:9/login?auth_token=t\ndeskstop\ndestroy\n");
+  }
+  unsetenv("FAKE_BROWSER_LEAVE");
+}
+
+// Two threads that hand over at once take turns: each address reaches a browser whole.
+TEST_F(LoginBrowserTest, HandOffsFromTwoThreadsTakeTurns) {
+  mode("silent");
+  LoginBrowser browser(FAKE_BROWSER, boxes_, kQuickWaits, online);
+  int results[2] = {-100, -100};
+  // Both threads stay until both are done: the stand-in dies with the thread that started it.
+  std::latch done(2);
+  const auto handOff = [&](int i, const char* address) {
+    results[i] = browser.openInLoginBrowser(address, false, false);
+    done.arrive_and_wait();
+  };
+  std::thread first(handOff, 0, "http://127.0.0.1:9/a");
+  std::thread second(handOff, 1, "http://127.0.0.1:9/b");
+  first.join();
+  second.join();
+  EXPECT_EQ(results[0], session::kOpened);
+  EXPECT_EQ(results[1], session::kOpened);
+  const std::string text = recorded();
+  EXPECT_TRUE(text == "navigate http://127.0.0.1:9/a\nactivate\nnavigate http://127.0.0.1:9/b\n" ||
+              text == "navigate http://127.0.0.1:9/b\nactivate\nnavigate http://127.0.0.1:9/a\n")
+      << text;
 }
 
 }  // namespace

@@ -126,7 +126,11 @@ TEST_F(SessionManagerTest, FirstStartLogsInAndTheNextReusesTheStoredSession) {
   EXPECT_EQ(first->loginAddress().rfind(sim_.loginUrl(), 0), 0u);
   EXPECT_EQ(storedString(keys::kVersion, keys::kRelease), "1.0");
   EXPECT_EQ(storedString(keys::kFacebook, keys::kSessionKey), first->client()->sessionKey());
-  EXPECT_TRUE(timers_.empty());
+  // The session of the login is renewed too: timer 2 waits for the day it lasts.
+  ASSERT_EQ(timers_.size(), 1u);
+  EXPECT_GT(timers_[0], 86'300'000u);
+  EXPECT_LE(timers_[0], 86'401'000u + 5'000u);
+  timers_.clear();
 
   auto second = manager();
   ::testing::internal::CaptureStdout();
@@ -149,7 +153,7 @@ TEST_F(SessionManagerTest, StoredSessionDecisions) {
     const char* name;
     std::function<void(SessionManagerTest&)> store;
     bool login;
-    std::vector<uint32_t> timers;
+    std::vector<uint32_t> timers;  // before a login, which adds the day its session lasts
   };
   const Case cases[] = {
       {"one minute left", [](SessionManagerTest& t) { t.storeExpiry(t.now_ + kMinute); }, false,
@@ -169,6 +173,11 @@ TEST_F(SessionManagerTest, StoredSessionDecisions) {
     auto m = manager();
     m->decideAtStartup();
     EXPECT_EQ(navigations(), c.login ? 1 : 0);
+    if (c.login) {
+      ASSERT_FALSE(timers_.empty());
+      EXPECT_GT(timers_.back(), 86'300'000u);
+      timers_.pop_back();
+    }
     EXPECT_EQ(timers_, c.timers);
     if (!c.login) {
       EXPECT_EQ(m->currentUserId(), 4242u);
@@ -195,6 +204,30 @@ TEST_F(SessionManagerTest, LongLifetimeWaitsInCappedStepsThenRenews) {
   EXPECT_EQ(navigations(), 1);
   EXPECT_NE(m->client()->sessionKey(), oldKey);
   EXPECT_EQ(storedString(keys::kFacebook, keys::kSessionKey), m->client()->sessionKey());
+}
+
+// Each session obtained sets timer 2 from its own stored expiry: a renewal does not keep the
+// period of the session before, and a session that never expires stops the timer.
+TEST_F(SessionManagerTest, EveryNewSessionSetsTheRenewalTimerFromItsExpiry) {
+  storeExpiry(now_ + kMinute);
+  auto m = manager();
+  m->decideAtStartup();
+  ASSERT_EQ(timers_, std::vector<uint32_t>{61'000});
+
+  now_ = session::fileTimeNow();
+  m->renew();
+  ASSERT_EQ(timers_.size(), 2u);
+  EXPECT_GT(timers_[1], 86'300'000u);
+  EXPECT_LE(timers_[1], 86'401'000u + 5'000u);
+
+  testsupport::SimServer endless;
+  ASSERT_TRUE(endless.start({"--friends", "5", "--auto-login", "--session-lifetime", "0"}))
+      << endless.error();
+  endless.exportEndpoints();
+  m->renew();
+  sim_.exportEndpoints();
+  EXPECT_EQ(timers_, (std::vector<uint32_t>{61'000, timers_[1], 0}));
+  EXPECT_EQ(navigations(), 2);
 }
 
 TEST_F(SessionManagerTest, RenewalBuildsTheAddressFromTheNewTokenOnly) {

@@ -5,6 +5,7 @@
 #include <QPixmap>
 
 #include "boardlayout.h"
+#include "friends/recordtext.h"
 
 namespace ui {
 namespace {
@@ -49,7 +50,9 @@ AllFriendsModel::AllFriendsModel(const std::vector<std::string>& allFriends,
              icon(QColor(230, 120, 30), true)} {
   for (const auto& line : allFriends) {
     Row row{split(chomp(line)), "#0"};
-    if (row.fields.empty()) continue;
+    // A friend is listed only with an all-digit uid: it becomes a picture path, a best-friend
+    // line and an address.
+    if (row.fields.empty() || !friends::isDecimalId(row.fields[0])) continue;
     for (const auto& best : bestFriends) {
       if (board::uidOf(best) != row.fields[0]) continue;
       row.mark = chomp(best).size() >= 2 && chomp(best).substr(chomp(best).size() - 2) == "#2"

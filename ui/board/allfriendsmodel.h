@@ -1,7 +1,8 @@
 #pragma once
-// The rows of the All Friends list: each bf.txt line with a best-friend mark ("#0" not a
-// best friend, "#1" best friend, "#2" best friend with a new status), sorted by name. Shown
-// as the name (with an icon for the mark) and the affiliation name.
+// The rows of the All Friends list: each bf.txt line whose uid is all digits, with a
+// best-friend mark ("#0" not a best friend, "#1" best friend, "#2" best friend with a new
+// status), sorted by name. Shown as the name (with an icon for the mark) and the affiliation
+// name.
 #include <string>
 #include <vector>
 #include <QAbstractTableModel>

@@ -20,6 +20,8 @@ namespace {
 const QColor kPickUpColour(152, 251, 152);
 const QColor kRemoveColour(219, 147, 112);
 constexpr const char* kCaption = "Veltrana";
+constexpr const char* kNotSavedText =
+    "Your best friends list could not be saved. Please try again.";
 
 const char* finishQuestion(AllFriendsWindow::Mode mode) {
   return mode == AllFriendsWindow::Mode::PickUp ? "Did you finish picking your new best friends?"
@@ -99,6 +101,14 @@ void AllFriendsWindow::tell(const std::string& text) {
   platform::MessageBoxRequest request;
   request.caption = kCaption;
   request.text = text;
+  boxes_.show(request);
+}
+
+void AllFriendsWindow::tellNotSaved() {
+  platform::MessageBoxRequest request;
+  request.caption = "Problem";
+  request.text = kNotSavedText;
+  request.icon = platform::MbIcon::Exclamation;
   boxes_.show(request);
 }
 
@@ -213,6 +223,9 @@ void AllFriendsWindow::activateRow(int row) {
         boxes_.show(request);
         break;
       }
+      case BestFriends::kWriteFailed:
+        tellNotSaved();
+        break;
       default:
         break;
     }
@@ -225,8 +238,11 @@ void AllFriendsWindow::activateRow(int row) {
       case BestFriends::kNotBestFriend:
         tell(name + " was not your best friend.");
         break;
+      case BestFriends::kWriteFailed:
+        tellNotSaved();  // bf1.txt and the list stay as they were
+        break;
       default:
-        break;  // bf1.txt could not be replaced: it and the list stay as they were
+        break;
     }
   } else {
     g_selectedFriend.uid = uid;

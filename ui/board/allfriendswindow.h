@@ -53,6 +53,8 @@ class AllFriendsWindow : public PhoneDialog {
  private:
   int ask(const char* question);
   void tell(const std::string& text);
+  // bf1.txt could not be written: the change did not happen.
+  void tellNotSaved();
   void enterMode(Mode mode);
   bool leaveMode();
   void setMode(Mode mode);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "friends/recordtext.h"
+
 namespace ui::board {
 namespace {
 
@@ -46,8 +48,11 @@ Slots prepareSlots(const std::vector<std::string>& entries, const std::string& f
   // The slot table has a fixed size; entries past it are not shown.
   const int n = std::min(static_cast<int>(entries.size()), kMaxSlots);
   for (int i = 0; i < n; ++i) {
-    const std::string own = folder + uidOf(entries[static_cast<std::size_t>(i)]) + ".jpg";
-    slots.paths.push_back(canOpen(own) ? own : folder + "body_bf.jpg");
+    // Only an all-digit uid names a picture file; any other line shows the placeholder.
+    const std::string uid = uidOf(entries[static_cast<std::size_t>(i)]);
+    const std::string own = folder + uid + ".jpg";
+    slots.paths.push_back(friends::isDecimalId(uid) && canOpen(own) ? own
+                                                                    : folder + "body_bf.jpg");
   }
   // A window too small for one cell still has one page (and no division by zero).
   const int k = std::max(columns * rows, 1);

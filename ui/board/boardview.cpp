@@ -102,6 +102,11 @@ bool BoardView::eventFilter(QObject* watched, QEvent* event) {
       case Qt::Key_Down:
         emit nextRequested();
         return true;
+      case Qt::Key_Return:
+      case Qt::Key_Enter:
+        // The action key opens the selected friend, as a second tap does.
+        emit openRequested();
+        return true;
       default:
         break;
     }

@@ -8,6 +8,7 @@
 #include "ui/kit/commandids.h"
 #include "ui/kit/fonts.h"
 #include "friends/friendstore.h"
+#include "friends/recordtext.h"
 #include "furtherpage.h"
 #include "ui/kit/globals.h"
 
@@ -112,6 +113,8 @@ void PictureBoard::openSelected(BoardView* page) {
   const std::string& entry = state_.entries[static_cast<std::size_t>(index)];
   if (entry.empty() || entry == "\n") return;
   const std::string uid = board::uidOf(entry);
+  // A damaged line names nobody: no picture path, no page, no address from it.
+  if (!friends::isDecimalId(uid)) return;
   g_selectedFriend.uid = uid;
   g_selectedFriend.name = QString::fromStdString(board::nameOf(entry));
   g_selectedFriend.picturePath = QString::fromStdString(paths_.picSquare + uid + ".jpg");

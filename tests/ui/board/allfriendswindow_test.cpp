@@ -7,6 +7,10 @@
 #include <QTableView>
 #include <QTest>
 
+#include <sys/stat.h>
+
+#include <cstdio>
+
 #include "boardfixture.h"
 #include "platform/messageboxes.h"
 #include "ui/board/allfriendsmodel.h"
@@ -101,6 +105,30 @@ TEST(AllFriendsWindow, RemovingKeepsTheOrderAndTheLastRemovalLeavesAnEmptyFile) 
   EXPECT_EQ(w.window->result(), ui::cmd::kDone);
 }
 
+// bf1.txt that cannot be written (here a folder took its place, which stops root too): the
+// user is told, and neither the list nor the marks change.
+TEST(AllFriendsWindow, AListThatCannotBeSavedIsReported) {
+  const struct {
+    int command;
+    int row;
+  } cases[] = {{ui::cmd::kChooseBestFriends, 5}, {ui::cmd::kRemoveBestFriends, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.command);
+    BoardFixture fixture(10, 3);
+    Window w(fixture, {kIdYes});
+    const std::string mark = w.window->model()->row(c.row).mark;
+    ASSERT_EQ(std::remove(fixture.paths().bf1.c_str()), 0);
+    ASSERT_EQ(::mkdir(fixture.paths().bf1.c_str(), 0700), 0);
+    w.window->runCommand(c.command);
+    w.window->activateRow(c.row);
+    EXPECT_EQ(w.lastMessage(),
+              "Problem: Your best friends list could not be saved. Please try again.");
+    EXPECT_EQ(w.best.count(), 3);
+    EXPECT_EQ(w.window->model()->row(c.row).mark, mark);
+    EXPECT_TRUE(w.fetched.empty());
+  }
+}
+
 TEST(AllFriendsWindow, NoToThePickQuestionKeepsBrowsing) {
   BoardFixture fixture(10, 1);
   Window w(fixture, {kIdNo});
@@ -125,7 +153,9 @@ TEST(AllFriendsWindow, NoToThePickQuestionKeepsBrowsing) {
 }
 
 TEST(AllFriendsModel, SortsByNameWithNamelessRowsLast) {
-  const ui::AllFriendsModel model({"3*N*Cy*A*t*s*y*\n", "1*N*\n", "2*N*Ab*B*t*s*y*\n"},
+  // A uid that is not all digits would become a picture path and a best-friend line: left out.
+  const ui::AllFriendsModel model({"3*N*Cy*A*t*s*y*\n", "1*N*\n", "2*N*Ab*B*t*s*y*\n",
+                                   "../../x*N*Aa*A*t*s*y*\n", "*N*Ba*\n", "-4*N*Bb*\n"},
                                   {"2*Ab***#2\n"}, nullptr);
   ASSERT_EQ(model.rowCount(), 3);
   EXPECT_EQ(model.row(0).field(2), "Ab");

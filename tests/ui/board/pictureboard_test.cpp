@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QTest>
 
+#include <cstdio>
+
 #include "boardfixture.h"
 #include "platform/connectionkeeper.h"
 #include "platform/messageboxes.h"
@@ -105,6 +107,35 @@ TEST_P(PictureBoardTest, NextWrapsOnOnePageAndOpensTheSelectedFriend) {
   EXPECT_EQ(ui::g_selectedFriend.uid, BoardFixture::uid(4));
   QTest::mouseClick(board_->view()->cell(2), Qt::LeftButton);
   EXPECT_EQ(ui::g_selectedFriend.uid, BoardFixture::uid(2));
+  // The action key opens the selected friend as a second tap does.
+  for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+    board_->runCommand(ui::cmd::kNext);
+    ui::g_selectedFriend = {};
+    QTest::keyClick(board_->view()->focusButton(), key);
+    EXPECT_EQ(ui::g_selectedFriend.uid, BoardFixture::uid(board_->state().selected - 1)) << key;
+  }
+}
+
+// A best-friend line whose uid is not all digits names no picture and opens nothing.
+TEST_P(PictureBoardTest, ALineWithoutADigitUidIsNobody) {
+  open(0);
+  std::FILE* file = std::fopen(fixture_->paths().bf1.c_str(), "wb");
+  ASSERT_TRUE(file);
+  // It would name an existing picture through the folder above.
+  std::fputs("../pic_square/1001*Sneaky***#1\n1002*Friend 01***#1\n", file);
+  std::fclose(file);
+  board_->prepareMainWindowPictures();
+  const auto& paths = board_->state().pictureSlots.paths;
+  EXPECT_EQ(paths[0], fixture_->paths().picSquare + "body_bf.jpg");
+  EXPECT_EQ(paths[1], fixture_->paths().picSquare + BoardFixture::uid(1) + ".jpg");
+  std::vector<std::string> opened;
+  board_->setFriendOpener(
+      [&](const std::string& uid, const QString&, QWidget*) { opened.push_back(uid); });
+  board_->runCommand(ui::cmd::kFocusButton);
+  board_->runCommand(ui::cmd::kNext);
+  board_->runCommand(ui::cmd::kFocusButton);
+  EXPECT_EQ(opened, std::vector<std::string>{BoardFixture::uid(1)});
+  EXPECT_EQ(ui::g_selectedFriend.uid, BoardFixture::uid(1));
 }
 
 TEST_P(PictureBoardTest, NextLeadsThroughTheFurtherPageBackToTheFirstCell) {

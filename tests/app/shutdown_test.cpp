@@ -1,0 +1,70 @@
+// How a running veltrana ends: a logout, `kill` or Ctrl-C ends it as "Exit" does, with every
+// line it printed in the file its output was sent to; and work still running when the loop
+// ends finds what it uses in place.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <filesystem>
+
+#include "support/simserver.h"
+#include "veltranasandbox.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST(Shutdown, ASignalWhileIdleEndsAsExitDoesAndKeepsEveryLine) {
+  testsupport::SimServer sim;
+  ASSERT_TRUE(sim.start({"--friends", "12", "--auto-login"})) << sim.error();
+  VeltranaSandbox sandbox;
+  const std::string folder = sandbox.install();
+  // The stand-in browser logs in at the simulator, so the first run gets a session.
+  fs::remove(folder + "orbisview");
+  fs::create_symlink(FAKE_BROWSER, folder + "orbisview");
+  sandbox.setEnv("FAKE_BROWSER_MODE", "login");
+  sandbox.setEnv("VELTRANA_REST_URL", sim.restUrl());
+  sandbox.setEnv("VELTRANA_MOBILE_URL", sim.url());
+  sandbox.setEnv("VELTRANA_LOGIN_URL", sim.loginUrl());
+  sandbox.setEnv("VELTRANA_AD_URL", sim.url());
+  sandbox.setEnv("VELTRANA_SITE_URL", sim.url());
+
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    const std::string out = sandbox.root() + "/out." + std::to_string(signal) + ".txt";
+    VeltranaProcess veltrana(sandbox, {}, {}, kProgram, out);
+    // Each line reaches the file as it is printed, not when a buffer fills.
+    ASSERT_TRUE(veltrana.waitForOutput("main window shown\n", 60'000))
+        << veltrana.out() << veltrana.err();
+    ASSERT_TRUE(veltrana.waitForOutput("PrepareMainWindowPictures()\n", 10'000));
+    veltrana.signal(signal);
+    EXPECT_EQ(veltrana.waitForExit(), 0) << veltrana.err();
+    const std::string lines = veltrana.out();
+    EXPECT_TRUE(has(lines, "Getting friend list\n") || has(lines, "Session in registry.")) << lines;
+    EXPECT_TRUE(has(lines, "LastUpdate was written to registry => ")) << lines;
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), '\n');
+    // The window class is free again, as after "Exit".
+    EXPECT_FALSE(platform::findWindow("Veltrana"));
+  }
+}
+
+// The probe starts a worker when the loop ends that keeps using the message boxes and the
+// store: the process must end cleanly rather than pull them from under it.
+TEST(Shutdown, WorkStillRunningWhenTheLoopEndsFindsEverythingInPlace) {
+  VeltranaSandbox sandbox;
+  sandbox.install();
+  for (int run = 0; run < 5; ++run) {
+    SCOPED_TRACE(run);
+    VeltranaProcess veltrana(sandbox, {}, {}, kShutdownProbe);
+    ASSERT_TRUE(veltrana.waitForWindow()) << veltrana.err();
+    ASSERT_TRUE(postCommand(32853));  // "Exit"
+    EXPECT_EQ(veltrana.waitForExit(), 0) << veltrana.err();
+  }
+}
+
+}  // namespace

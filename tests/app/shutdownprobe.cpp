@@ -1,0 +1,27 @@
+// veltrana's start-up path without the program's hooks, plus a worker that starts as the
+// message loop ends and keeps using the message boxes and the settings store, as a timer's
+// worker thread may do when the user chooses "Exit".
+#include <QCoreApplication>
+
+#include <thread>
+
+#include "app/appcontext.h"
+#include "app/startup.h"
+#include "platform/messageboxes.h"
+#include "platform/settingskeys.h"
+#include "platform/settingsstore.h"
+
+int main(int argc, char** argv) {
+  app::StartupHooks hooks;
+  hooks.scheduleWork = [](app::AppContext& context) {
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, [&context] {
+      std::thread([&context] {
+        for (;;) {
+          context.store.openKey(platform::keys::kFacebook);
+          context.boxes.show({.caption = "Probe", .text = "after the loop"});
+        }
+      }).detach();
+    });
+  };
+  return app::runVeltrana(argc, argv, hooks);
+}
