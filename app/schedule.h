@@ -19,6 +19,10 @@ class Schedule {
   explicit Schedule(ui::WindowTimers& timers);
 
   void setWork(int id, Work work);
+  // Tests only: every period this schedule sets is divided by `divisor` (at least 1 ms), so
+  // hours pass in seconds. Set before the timers are started.
+  void setPeriodDivisor(int divisor);
+  int periodDivisor() const { return divisor_; }
 
   // During the main window's creation: timer 3 at 3 minutes (replaced before it can fire).
   void startCreationTimer3();
@@ -34,8 +38,11 @@ class Schedule {
   static bool oneShot(int id);
 
  private:
+  void setTimer(int id, int periodMs);
+
   ui::WindowTimers& timers_;
   std::map<int, Work> work_;
+  int divisor_ = 1;
 };
 
 }  // namespace app

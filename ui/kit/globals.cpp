@@ -9,6 +9,7 @@ std::atomic<int> g_windowOpen{kWindowClosed};
 std::atomic<bool> g_hidden{false};
 std::atomic<bool> g_hasStatus{false};
 PhoneScreen g_screen;
+QSize g_mainTextSize;
 LastUpdateText g_lastUpdateText;
 
 QString LastUpdateText::get() const {
