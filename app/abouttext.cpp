@@ -58,10 +58,9 @@ QString aboutText() {
   lines << QStringLiteral("Version ") + version
         << QString()
         << QStringLiteral(
-               "Veltrana keeps your best friends at hand: a board of their pictures, their "
-               "statuses, their upcoming birthdays and changes of relationship status. It sets "
-               "your own status, uploads your photos and tells you about new messages, wall "
-               "posts, friend requests and invitations.")
+               "Your best friends at hand: their pictures, statuses, birthdays and "
+               "relationship changes. Set your status, upload photos, and hear of new "
+               "messages, wall posts, friend requests and invitations.")
         << QString() << QStringLiteral("Built with:") << qtVersion() << curlVersion()
         << jpegVersion() << pugixmlVersion()
         << QStringLiteral("SQLite ") + QString::fromLatin1(sqlite3_libversion())

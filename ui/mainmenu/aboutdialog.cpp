@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QScrollArea>
+#include <QScrollBar>
 
 #include "ui/kit/commandids.h"
 #include "ui/kit/dialogunits.h"
@@ -31,7 +32,7 @@ AboutDialog::AboutDialog(const QString& aboutText, const Fonts& fonts, QWidget* 
   text_->setTextInteractionFlags(Qt::NoTextInteraction);
   // The text is longer than the phone's box was tall: it scrolls rather than being cut.
   textArea_->setFrameShape(QFrame::NoFrame);
-  textArea_->setWidgetResizable(true);
+  textArea_->setWidgetResizable(false);
   textArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   textArea_->setBackgroundRole(QPalette::Base);
   textArea_->setWidget(text_);
@@ -50,6 +51,12 @@ void AboutDialog::resizeEvent(QResizeEvent* event) {
   const int top = textArea_->y();
   textArea_->setGeometry(m, top, std::max(0, client()->width() - 2 * m),
                          std::max(0, client()->height() - top));
+  // Wrapped to the area's width (less the scroll bar when it needs one) and as tall as the
+  // wrapped text, so that all of it scrolls. The area has no frame: its size is the view's.
+  int width = textArea_->width();
+  if (text_->heightForWidth(width) > textArea_->height())
+    width -= textArea_->verticalScrollBar()->sizeHint().width();
+  text_->resize(width, std::max(text_->heightForWidth(width), textArea_->height()));
 }
 
 void AboutDialog::finish() {
