@@ -1,6 +1,6 @@
-// "Upload Photo": only whole regular files are read, only a stored photo counts as success,
-// what the user sees for each outcome (cancel sends nothing, ".JPG" is reported), the
-// picture dialog, and the bytes socialsim received.
+// "Upload Photo": only whole regular files are read; what the user sees for each outcome
+// (cancel sends nothing, ".JPG" is reported, only a stored photo is a success); the picture
+// dialog; and the bytes socialsim received.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -61,20 +61,6 @@ TEST(PhotoUpload, ReadsOnlyWholeRegularFiles) {
     EXPECT_EQ(ui::PhotoUpload::readPicture(dir.path() + c.name), c.bytes) << c.name;
 }
 
-TEST(PhotoUpload, OnlyAStoredPhotoIsASuccess) {
-  const struct {
-    std::string answer;
-    bool uploaded;
-  } cases[] = {
-      {kStored, true},
-      {kRefused, false},
-      {"", false},
-      {"<photos_upload_response><aid>1</aid>", false},  // cut before the photo's id
-      {"<html>502 Bad Gateway</html>", false},
-  };
-  for (const auto& c : cases) EXPECT_EQ(ui::PhotoUpload::uploaded(c.answer), c.uploaded) << c.answer;
-}
-
 TEST(PhotoUpload, WhatTheUserSeesForEachOutcome) {
   friendstest::TempFolder dir;
   for (const char* name : {"ok.jpg", "SHOUT.JPG", "b.jpg"}) writeWhole(dir.path() + name, "jpeg");
@@ -94,7 +80,10 @@ TEST(PhotoUpload, WhatTheUserSeesForEachOutcome) {
       {"", 1, kStored, Outcome::Cancelled, 0, {}},
       {"missing.jpg", 1, kStored, Outcome::Unreadable, 0, {kAccess}},
       {"SHOUT.JPG", 1, kStored, Outcome::Unnamed, 0, {kName}},
+      // Only an answer that says the photo was stored is a success.
       {"ok.jpg", 1, kRefused, Outcome::Failed, 1, {}},
+      {"ok.jpg", 1, "<photos_upload_response><aid>1</aid>", Outcome::Failed, 1, {}},
+      {"ok.jpg", 1, "<html>502 Bad Gateway</html>", Outcome::Failed, 1, {}},
       {"ok.jpg", 0, "", Outcome::Failed, 1, {}},
       {"b.jpg", 1, kStored, Outcome::Uploaded, 1, {"Veltrana: Image successfully uploaded!"}},
   };
