@@ -9,8 +9,8 @@
 #include <curl/curl.h>
 #include <jconfig.h>
 #include <openssl/crypto.h>
-#include <pugixml.hpp>
 #include <sqlite3.h>
+#include <pugixml.hpp>
 
 namespace app {
 namespace {
@@ -46,7 +46,9 @@ QString jpegVersion() {
 
 // pugixml is compiled in: the version of its header.
 QString pugixmlVersion() {
-  return QStringLiteral("pugixml %1.%2").arg(PUGIXML_VERSION / 1000).arg(PUGIXML_VERSION % 1000 / 10);
+  return QStringLiteral("pugixml %1.%2")
+      .arg(PUGIXML_VERSION / 1000)
+      .arg(PUGIXML_VERSION % 1000 / 10);
 }
 
 }  // namespace
@@ -55,8 +57,7 @@ QString aboutText() {
   QString version = QCoreApplication::applicationVersion();
   if (version.isEmpty()) version = QStringLiteral("1.0");
   QStringList lines;
-  lines << QStringLiteral("Version ") + version
-        << QString()
+  lines << QStringLiteral("Version ") + version << QString()
         << QStringLiteral(
                "Your best friends at hand: their pictures, statuses, birthdays and "
                "relationship changes. Set your status, upload photos, and hear of new "

@@ -79,8 +79,10 @@ void TimerWork::friendCount() {
   auto client = s_.session.client();
   if (!client) return;
   friends::FriendSync sync(*client, s_.session.currentUserId(), s_.store);
-  if (const auto written = friends::friendCountCheck(sync, context_.store, platform::formatTimeTextNow))
-    ui::g_lastUpdateText.set(QStringLiteral("List Last Updated: ") + QString::fromStdString(*written));
+  if (const auto written =
+          friends::friendCountCheck(sync, context_.store, platform::formatTimeTextNow))
+    ui::g_lastUpdateText.set(QStringLiteral("List Last Updated: ") +
+                             QString::fromStdString(*written));
 }
 
 void TimerWork::friendsStatus(int timerId) {

@@ -54,7 +54,8 @@ void RelationWatch::checkRelationChange(api::ApiClient& client, uint32_t userId)
   }
   // The box waits for the user: the run counts as ended when its list was made.
   if (changed)
-    boxes_.show({.caption = "Veltrana", .text = kChangedText, .icon = platform::MbIcon::Information});
+    boxes_.show(
+        {.caption = "Veltrana", .text = kChangedText, .icon = platform::MbIcon::Information});
 }
 
 std::optional<std::string> RelationWatch::takeCompletion() {

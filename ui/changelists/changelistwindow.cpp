@@ -28,7 +28,8 @@ constexpr int kUidRole = Qt::UserRole;
 // the application font when the main window has not been painted.
 int statusColumnWidth() {
   if (!g_mainTextSize.isEmpty()) return g_mainTextSize.width();
-  return QFontMetrics(QApplication::font()).horizontalAdvance(QStringLiteral("In an Open Relationship"));
+  return QFontMetrics(QApplication::font())
+      .horizontalAdvance(QStringLiteral("In an Open Relationship"));
 }
 
 // The row a name goes to when the list keeps its rows in ascending order of the first column:
@@ -101,8 +102,9 @@ QString ChangeListWindow::lastUpdateText(const ChangeListSource& source,
   // A run ended since the last look: its own time is shown and kept, not the time of this
   // opening, which says nothing about when the list was made.
   if (const auto completed = source.takeCompletion ? source.takeCompletion() : std::nullopt) {
-    platform::LastCheckTime(settings, [&] { return *completed; })
-        .access(kind_.lastCheck, platform::LastCheckTime::Mode::Write);
+    platform::LastCheckTime(settings, [&] {
+      return *completed;
+    }).access(kind_.lastCheck, platform::LastCheckTime::Mode::Write);
     return QString::fromStdString(*completed);
   }
   platform::LastCheckTime stored(settings);

@@ -43,8 +43,8 @@ void JpegFileDialog::showPreview(const QString& path) {
   if (!image_.load(QFile::encodeName(path).toStdString(), height, height)) return;
   const QImage picture(reinterpret_cast<const uchar*>(image_.pixels()), image_.width(),
                        image_.height(), image_.bytesPerLine(), QImage::Format_RGB32);
-  preview_->setPixmap(QPixmap::fromImage(
-      picture.scaled(preview_->width() - 4, height, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+  preview_->setPixmap(QPixmap::fromImage(picture.scaled(
+      preview_->width() - 4, height, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
 }
 
 QString pickJpegFile(QWidget* owner) {

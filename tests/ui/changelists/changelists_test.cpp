@@ -117,7 +117,7 @@ TEST_F(ChangeLists, RowsInNameOrderOnlyForFriendsInTheFriendsFile) {
     const auto window = open(*c.kind, fixed(c.entries, "12/25/2009  0:7"));
     const std::string printed = testing::internal::GetCapturedStdout();
     EXPECT_EQ(printed.substr(printed.find("iItem") == std::string::npos ? printed.size()
-                                                                         : printed.find("iItem")),
+                                                                        : printed.find("iItem")),
               c.printed)
         << c.kind->heading;
     std::vector<std::string> headers;

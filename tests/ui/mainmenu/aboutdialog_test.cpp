@@ -19,8 +19,8 @@ namespace {
 TEST(AboutDialog, NamesTheProgramAndWhatItIsBuiltWith) {
   QApplication::setApplicationVersion(QStringLiteral("1.0"));
   const QString text = app::aboutText();
-  for (const char* part : {"Version 1.0", "Qt 6.", "libcurl ", "libjpeg", "pugixml 1.",
-                           "SQLite 3.", "OpenSSL 3."})
+  for (const char* part :
+       {"Version 1.0", "Qt 6.", "libcurl ", "libjpeg", "pugixml 1.", "SQLite 3.", "OpenSSL 3."})
     EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();
 
   const ui::Fonts fonts = ui::Fonts::fromSystemFont(QApplication::font());

@@ -51,11 +51,9 @@ TEST(PhotoUpload, ReadsOnlyWholeRegularFiles) {
     const char* name;
     std::optional<std::string> bytes;
   } cases[] = {
-      {"a.jpg", picture},
-      {"empty.jpg", std::string()},   // goes up as zero bytes
-      {"pipe.jpg", std::nullopt},     // would wait for a writer, and has no end
-      {"folder.jpg", std::nullopt},
-      {"missing.jpg", std::nullopt},
+      {"a.jpg", picture},           {"empty.jpg", std::string()},  // goes up as zero bytes
+      {"pipe.jpg", std::nullopt},  // would wait for a writer, and has no end
+      {"folder.jpg", std::nullopt}, {"missing.jpg", std::nullopt},
   };
   for (const auto& c : cases)
     EXPECT_EQ(ui::PhotoUpload::readPicture(dir.path() + c.name), c.bytes) << c.name;
