@@ -304,8 +304,11 @@ def main():
                 news += code == 200
             if not chaos and rng.random() < fault_rate:
                 action = rng.choice(FAULT_ACTIONS)
+                # One delay in four goes past the time-outs; each of those holds a run (and
+                # timer 1 the whole window) until its time-out.
+                long_delay = action == "none" and rng.random() < 0.25
                 rule = {"match": rng.choice(REST_METHODS), "count": rng.randint(1, 3),
-                        "delay_ms": rng.randint(0, max_delay_ms) if action == "none"
+                        "delay_ms": rng.randint(16000, max(16000, max_delay_ms)) if long_delay
                         else rng.randint(0, 2000), "action": action}
                 if action == "error":
                     rule["error_code"] = rng.choice(ERROR_CODES)
