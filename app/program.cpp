@@ -13,22 +13,19 @@
 #include "app/datafolder.h"
 #include "app/dialogwiring.h"
 #include "app/friendpagewiring.h"
+#include "app/menuwiring.h"
 #include "app/notificationswiring.h"
 #include "app/schedule.h"
 #include "app/services.h"
-#include "friends/friendcountcheck.h"
+#include "app/timerwork.h"
 #include "friends/friendstore.h"
-#include "friends/friendsync.h"
 #include "friends/progressnotice.h"
 #include "friends/startupsync.h"
 #include "pictures/pictureexpiry.h"
-#include "platform/connectionkeeper.h"
 #include "platform/timetext.h"
 #include "ui/board/mainwindow.h"
 #include "ui/board/pictureboard.h"
 #include "ui/kit/progressbox.h"
-#include "ui/kit/waitcursor.h"
-#include "ui/kit/windowtimers.h"
 
 namespace app {
 namespace {
@@ -49,51 +46,15 @@ class ProgressBoxNotice : public friends::ProgressNotice {
 
 int64_t secondsNow() { return static_cast<int64_t>(std::time(nullptr)); }
 
-void giveTimersWork(AppContext& context, Services& s) {
-  Schedule& schedule = context.schedule;
-  schedule.setWork(1, [&context, &s] {
-    ui::WaitCursor wait;
-    context.connection.ensure();
-    if (auto client = s.session.client()) {
-      friends::FriendSync(*client, s.session.currentUserId(), s.store).checkBestFriendsStatus();
-    }
-    context.connection.setIdle();
-  });
-  schedule.setWork(2, [&s] { s.session.onRenewalTimer(); });
-  schedule.setWork(3, [&context, &s] {
-    if (auto client = s.session.client()) {
-      friends::FriendSync sync(*client, s.session.currentUserId(), s.store);
-      friends::friendCountCheck(sync, context.store, platform::formatTimeTextNow);
-    }
-  });
-  const auto friendsStatus = [&s] {
-    s.startWorker([&store = s.store](api::ApiClient& client, uint32_t uid) {
-      friends::FriendSync(client, uid, store).checkFriendsStatus();
-    });
-  };
-  schedule.setWork(4, friendsStatus);
-  schedule.setWork(10, friendsStatus);
-  const auto relations = [&s] {
-    s.relations.clearChanges();
-    s.startWorker([&watch = s.relations](api::ApiClient& client, uint32_t uid) {
-      watch.checkRelationChange(client, uid);
-    });
-  };
-  schedule.setWork(5, relations);
-  schedule.setWork(6, relations);
-  schedule.setWork(7, [&s] { s.birthdays.run(); });
-  schedule.setWork(8, [&s] { s.birthdays.run(); });
-  schedule.setWork(9, [&s] { pictures::expirePictures(s.paths, secondsNow); });
-}
-
 }  // namespace
 
-StartupHooks programHooks(std::optional<session::LoginWaits> waits) {
+StartupHooks programHooks(std::optional<session::LoginWaits> waits, int timerDivisor) {
   auto services = std::make_shared<Services*>(nullptr);
   StartupHooks hooks;
-  hooks.scheduleWork = [services, waits](AppContext& context) {
+  hooks.scheduleWork = [services, waits, timerDivisor](AppContext& context) {
     *services = new Services(context, waits);
-    giveTimersWork(context, **services);
+    context.schedule.setPeriodDivisor(timerDivisor);
+    (new TimerWork(context, **services))->install();
   };
   hooks.startupSync = [services](AppContext& context, ui::ProgressBox& progress) {
     Services& s = **services;
@@ -125,6 +86,7 @@ StartupHooks programHooks(std::optional<session::LoginWaits> waits) {
     context.mainWindow.setBoard(board);
     wireDialogs(context, s);
     installNotifications(context, s);
+    wireMainMenu(context, s, openFriend);
   };
   hooks.pictureMaintenance = [services](AppContext&) {
     pictures::expirePictures((*services)->paths, secondsNow);

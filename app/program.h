@@ -11,8 +11,10 @@
 namespace app {
 
 // The hooks of the start-up path, filled with the program's own work. `waits` replaces the
-// login hand-off's fixed waits (tests only).
-StartupHooks programHooks(std::optional<session::LoginWaits> waits = std::nullopt);
+// login hand-off's fixed waits and `timerDivisor` divides every period of the schedule
+// (tests only).
+StartupHooks programHooks(std::optional<session::LoginWaits> waits = std::nullopt,
+                          int timerDivisor = 1);
 
 // "--test-login-waits=READY,PAUSE,LOGIN,CLOSE" (milliseconds): only tests pass it; a normal
 // start has no such argument and keeps the fixed waits.

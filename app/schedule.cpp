@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "ui/kit/trace.h"
 #include "ui/kit/windowtimers.h"
 
 namespace app {
@@ -47,18 +48,25 @@ Schedule::Schedule(ui::WindowTimers& timers) : timers_(timers) {
 
 void Schedule::setWork(int id, Work work) { work_[id] = std::move(work); }
 
-void Schedule::startCreationTimer3() { timers_.setTimer(3, kCreationTimer3Ms); }
+void Schedule::setPeriodDivisor(int divisor) { divisor_ = std::max(1, divisor); }
 
-void Schedule::startTimer4() { timers_.setTimer(4, period(4)); }
+void Schedule::setTimer(int id, int periodMs) {
+  timers_.setTimer(id, std::max(1, periodMs / divisor_));
+}
+
+void Schedule::startCreationTimer3() { setTimer(3, kCreationTimer3Ms); }
+
+void Schedule::startTimer4() { setTimer(4, period(4)); }
 
 void Schedule::startMainTimers() {
   // Timer 3 again: its first firing moves from 3 minutes to 12 hours after start.
-  for (int id : {1, 3, 10, 5, 7, 8, 9}) timers_.setTimer(id, period(id));
+  for (int id : {1, 3, 10, 5, 7, 8, 9}) setTimer(id, period(id));
 }
 
 void Schedule::onTimer(int id) {
   if (id < 1 || id > 10) return;
   if (oneShot(id)) timers_.killTimer(id);
+  ui::trace("timer %d fired\n", id);
   if (held_) {
     if (std::find(queued_.begin(), queued_.end(), id) == queued_.end()) queued_.push_back(id);
     return;
@@ -68,7 +76,7 @@ void Schedule::onTimer(int id) {
 
 void Schedule::run(int id) {
   if (const auto work = work_.find(id); work != work_.end() && work->second) work->second();
-  if (id == 5) timers_.setTimer(6, period(6));
+  if (id == 5) setTimer(6, period(6));
 }
 
 void Schedule::holdFirings() { held_ = true; }

@@ -20,6 +20,10 @@ class Schedule {
   explicit Schedule(ui::WindowTimers& timers);
 
   void setWork(int id, Work work);
+  // Tests only: every period this schedule sets is divided by `divisor` (at least 1 ms), so
+  // hours pass in seconds. Set before the timers are started.
+  void setPeriodDivisor(int divisor);
+  int periodDivisor() const { return divisor_; }
 
   // During the main window's creation: timer 3 at 3 minutes (replaced before it can fire).
   void startCreationTimer3();
@@ -42,9 +46,11 @@ class Schedule {
 
  private:
   void run(int id);
+  void setTimer(int id, int periodMs);
 
   ui::WindowTimers& timers_;
   std::map<int, Work> work_;
+  int divisor_ = 1;
   bool held_ = false;
   std::vector<int> queued_;
 };

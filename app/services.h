@@ -10,6 +10,7 @@
 
 #include "api/apiclient.h"
 #include "app/debuglog.h"
+#include "app/notificationsbranch.h"
 #include "friends/birthdaywatch.h"
 #include "friends/cachepaths.h"
 #include "friends/friendstore.h"
@@ -31,12 +32,14 @@ struct Services {
   void showBusy(bool busy);
 
   // A worker thread that runs `work` once with the current client and user, and ends.
+  // False (nothing started) when there is no client.
   template <typename Work>
-  void startWorker(Work work) {
+  bool startWorker(Work work) {
     std::shared_ptr<api::ApiClient> client = session.client();
     const uint32_t uid = session.currentUserId();
-    if (!client) return;
+    if (!client) return false;
     std::thread([client, uid, work] { work(*client, uid); }).detach();
+    return true;
   }
 
   // Opens a page of the mobile site (root + `path`) in the companion browser, as every menu
@@ -52,6 +55,8 @@ struct Services {
   friends::RelationWatch relations;
   friends::BirthdayWatch birthdays;
   std::optional<ui::WaitCursor> busyCursor;
+  // Timer 1's notifications window (UI thread only).
+  NotificationsBranch notifications;
 };
 
 }  // namespace app

@@ -6,6 +6,7 @@
 #include "friends/friendstore.h"
 #include "friends/recordtext.h"
 #include "platform/messageboxes.h"
+#include "platform/timetext.h"
 
 namespace friends {
 namespace {
@@ -126,12 +127,20 @@ void BirthdayWatch::run() {
   {
     std::lock_guard lock(mutex_);
     entries_ = std::move(found);
+    // The box waits for the user: the run counts as ended when its list was made.
+    completedAt_ = platform::formatTimeText(clock_());
+    completed_.store(true);
   }
   if (any) {
     boxes_.show(
         {.caption = "Veltrana", .text = kComingUpText, .icon = platform::MbIcon::Information});
   }
-  completed_.store(true);
+}
+
+std::optional<std::string> BirthdayWatch::takeCompletion() {
+  std::lock_guard lock(mutex_);
+  if (!completed_.exchange(false)) return std::nullopt;
+  return completedAt_;
 }
 
 std::vector<std::string> BirthdayWatch::entries() const {

@@ -43,6 +43,9 @@ class BirthdayWatch {
   std::vector<std::string> entries() const;
   bool completed() const { return completed_.load(); }
   void clearCompleted() { completed_.store(false); }
+  // The time text of the end of the last run when a run has ended since the last take (the
+  // flag is cleared), else nullopt.
+  std::optional<std::string> takeCompletion();
 
   // Nothing for a birthday text that is malformed or not upcoming at `now`.
   static std::optional<UpcomingBirthday> classify(std::string_view birthday, const std::tm& now);
@@ -51,8 +54,9 @@ class BirthdayWatch {
   const FriendStore& store_;
   platform::MessageBoxes& boxes_;
   LocalClock clock_;
-  mutable std::mutex mutex_;  // guards entries_
+  mutable std::mutex mutex_;  // guards entries_ and completedAt_
   std::vector<std::string> entries_;
+  std::string completedAt_;
   std::atomic<bool> completed_{false};
 };
 

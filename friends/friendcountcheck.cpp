@@ -16,23 +16,27 @@ int fetchAllFriends(FriendSync& sync) {
   return count;
 }
 
-void friendCountCheck(FriendSync& sync, platform::SettingsStore& settings,
-                      const TimeTextSource& timeText) {
+std::optional<std::string> friendCountCheck(FriendSync& sync, platform::SettingsStore& settings,
+                                            const TimeTextSource& timeText) {
   const int count = sync.getFriendCount();
   const auto key = settings.openKey(platform::keys::kFacebook);
-  if (!key) return;
+  if (!key) return std::nullopt;
   const std::optional<uint32_t> stored = settings.readNumber(*key, platform::keys::kFcount);
-  if (stored && static_cast<int64_t>(*stored) == count) return;
+  if (stored && static_cast<int64_t>(*stored) == count) return std::nullopt;
 
   const int fetched = fetchAllFriends(sync);
-  if (fetched < 0) return;
+  if (fetched < 0) return std::nullopt;
   // The count and the time of the update belong together.
   platform::SettingsStore::Transaction transaction(settings);
   settings.writeNumber(*key, platform::keys::kFcount, static_cast<uint32_t>(fetched));
+  std::optional<std::string> written;
   if (stored) {
-    settings.writeString(*key, platform::keys::kLastUpdate, platform::toUtf16(timeText()));
+    const std::string now = timeText();
+    if (settings.writeString(*key, platform::keys::kLastUpdate, platform::toUtf16(now)) == 0)
+      written = now;
   }
-  transaction.commit();
+  if (!transaction.commit()) return std::nullopt;
+  return written;
 }
 
 }  // namespace friends

@@ -46,16 +46,30 @@ std::vector<std::string> RelationWatch::changes() const {
 }
 
 void RelationWatch::checkRelationChange(api::ApiClient& client, uint32_t userId) {
-  run(client, userId);
-  completed_.store(true);
+  const bool changed = run(client, userId);
+  {
+    std::lock_guard lock(mutex_);
+    completedAt_ = timeText_();
+    completed_.store(true);
+  }
+  // The box waits for the user: the run counts as ended when its list was made.
+  if (changed)
+    boxes_.show(
+        {.caption = "Veltrana", .text = kChangedText, .icon = platform::MbIcon::Information});
 }
 
-void RelationWatch::run(api::ApiClient& client, uint32_t userId) {
+std::optional<std::string> RelationWatch::takeCompletion() {
+  std::lock_guard lock(mutex_);
+  if (!completed_.exchange(false)) return std::nullopt;
+  return completedAt_;
+}
+
+bool RelationWatch::run(api::ApiClient& client, uint32_t userId) {
   const auto stored = storedStatuses(store_.load(CacheFile::Relations));
   const bool firstRun = stored.empty();
   if (userId == 0) {
     std::printf("checkRelationChange(): Current UID = 0.  Exiting.\n");
-    return;
+    return false;
   }
   std::string answer;
   const bool sent = client.fqlQuery(relationshipQuery(userId), {}, answer,
@@ -66,7 +80,7 @@ void RelationWatch::run(api::ApiClient& client, uint32_t userId) {
   // An error answer keeps rel.txt too: emptied, it would make the next run a first one.
   if (response.isEmpty()) {
     std::printf("checkRelationChange(): Could not get friends relationship_status.\n");
-    return;
+    return false;
   }
 
   std::printf("Getting friends' relations list\n");
@@ -98,12 +112,10 @@ void RelationWatch::run(api::ApiClient& client, uint32_t userId) {
   }
   store_.replace(CacheFile::Relations, rel);
 
-  if (found.empty()) return;
-  {
-    std::lock_guard lock(mutex_);
-    changes_.insert(changes_.end(), found.begin(), found.end());
-  }
-  boxes_.show({.caption = "Veltrana", .text = kChangedText, .icon = platform::MbIcon::Information});
+  if (found.empty()) return false;
+  std::lock_guard lock(mutex_);
+  changes_.insert(changes_.end(), found.begin(), found.end());
+  return true;
 }
 
 }  // namespace friends

@@ -5,9 +5,13 @@
 // user interface reads the list, so the list is guarded and the flag atomic.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/timetext.h"
 
 namespace api {
 class ApiClient;
@@ -23,9 +27,10 @@ class FriendStore;
 class RelationWatch {
  public:
   // `boxes` must take messages from a worker thread (the program's marshals them to the
-  // user-interface thread).
-  RelationWatch(const FriendStore& store, platform::MessageBoxes& boxes)
-      : store_(store), boxes_(boxes) {}
+  // user-interface thread). `timeText` gives the time text of now (tests hand in fixed ones).
+  RelationWatch(const FriendStore& store, platform::MessageBoxes& boxes,
+                std::function<std::string()> timeText = platform::formatTimeTextNow)
+      : store_(store), boxes_(boxes), timeText_(std::move(timeText)) {}
 
   // Called by the main window just before it starts a run.
   void clearChanges();
@@ -36,14 +41,21 @@ class RelationWatch {
   std::vector<std::string> changes() const;
   bool completed() const { return completed_.load(); }
   void clearCompleted() { completed_.store(false); }
+  // The time text of the end of the last run when a run has ended since the last take (the
+  // flag is cleared), else nullopt. The window shows when the list was made, not when it
+  // was looked at.
+  std::optional<std::string> takeCompletion();
 
  private:
-  void run(api::ApiClient& client, uint32_t userId);
+  // True when changes were found.
+  bool run(api::ApiClient& client, uint32_t userId);
 
   const FriendStore& store_;
   platform::MessageBoxes& boxes_;
-  mutable std::mutex mutex_;  // guards changes_
+  std::function<std::string()> timeText_;
+  mutable std::mutex mutex_;  // guards changes_ and completedAt_
   std::vector<std::string> changes_;
+  std::string completedAt_;
   std::atomic<bool> completed_{false};
 };
 

@@ -11,6 +11,7 @@
 #include "bestfriends.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/globals.h"
+#include "ui/kit/helppage.h"
 #include "ui/kit/menutable.h"
 #include "platform/messageboxes.h"
 
@@ -154,7 +155,7 @@ void AllFriendsWindow::runCommand(int id) {
       if (leaveMode()) done(cmd::kDone);
       break;
     case cmd::kHelp:
-      if (openHelp_) openHelp_("file://" + bestFriends_.store().paths().folder + "help.html");
+      if (openHelp_) openHelp_(helpPageAddress(bestFriends_.store().paths().folder));
       break;
     default:
       break;

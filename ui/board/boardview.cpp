@@ -83,9 +83,9 @@ void BoardView::resizeEvent(QResizeEvent* event) {
 void BoardView::paintEvent(QPaintEvent* event) {
   QWidget::paintEvent(event);
   if (main_) {
-    const QFontMetrics metrics = fontMetrics();
-    g_mainTextSize = {metrics.horizontalAdvance(QStringLiteral("In an Open Relationship")),
-                      metrics.height()};
+    const QFontMetrics metrics(window()->font());
+    g_mainTextSize = QSize(metrics.horizontalAdvance(QStringLiteral("In an Open Relationship")),
+                           metrics.height());
   }
   const QRect bar = barRect();
   if (bar.isEmpty()) return;

@@ -1,0 +1,51 @@
+#pragma once
+// The work of every timer of the schedule: what each firing runs, on the user-interface
+// thread or on a worker thread, with one run of each kind at a time. Made once with the
+// program's services and never freed, as worker threads may still end a run while the
+// program ends.
+#include <optional>
+
+#include "app/singlerun.h"
+
+namespace app {
+
+struct AppContext;
+struct Services;
+
+class TimerWork {
+ public:
+  TimerWork(AppContext& context, Services& services);
+  TimerWork(const TimerWork&) = delete;
+  TimerWork& operator=(const TimerWork&) = delete;
+
+  // Gives the schedule's timers this work.
+  void install();
+
+  // Tests: whether a run of the worker kinds is going.
+  bool friendsStatusRunning() const { return friendsStatus_.running(); }
+  bool relationsRunning() const { return relations_.running(); }
+
+ private:
+  void bestFriendsAndNews();
+  void friendCount();
+  void friendsStatus(int timerId);
+  void relationChanges(int timerId);
+  void birthdays(int timerId);
+  void pictureMaintenance();
+
+  AppContext& context_;
+  Services& s_;
+  SingleRun bestFriends_{"checkBestFriendsStatus"};
+  SingleRun renewal_{"renewSession"};
+  SingleRun count_{"friendCountCheck"};
+  SingleRun friendsStatus_{"checkFriendsStatus"};
+  SingleRun relations_{"checkRelationChange"};
+  SingleRun birthdays_{"checkBirthdays"};
+  SingleRun pictures_{"expirePictures"};
+};
+
+// "--test-timer-divisor=N": every period of the schedule divided by N. Only tests and the
+// soak run pass it; a normal start has no such argument and keeps the periods.
+std::optional<int> testTimerDivisor(int argc, const char* const* argv);
+
+}  // namespace app

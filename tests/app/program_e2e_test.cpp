@@ -1,0 +1,123 @@
+// The real veltrana on a stored session against socialsim: its schedule with every period
+// divided by 100 (the cold-start order 4, 7, 5, 1, timer 3 not at three minutes, the one-shot
+// timers once), and the menu commands that hand pages to the companion browser (help from a
+// DataFolder with a blank and a letter beyond ASCII, the "View" pages), "Hide" and showing
+// again on activation, and "Exit".
+#include <gtest/gtest.h>
+
+#include <QUrl>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+#include "friendstestkit.h"
+#include "platform/settingsstore.h"
+#include "platform/windowdirectory.h"
+#include "support/simserver.h"
+#include "veltranasandbox.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kHelp = 32878, kViewHome = 32813, kViewInbox = 32812, kViewProfile = 32811;
+constexpr int kHide = 32771, kExit = 32853;
+
+int occurrences(const std::string& text, const std::string& part) {
+  return friendstest::occurrences(text, part);
+}
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(sim.start({"--friends", "12", "--session-lifetime", "0"})) << sim.error();
+    dataFolder = VeltranaSandbox::install(installRoot);
+    // Stands in for the companion browser: says it is ready, shows no window.
+    std::ofstream(dataFolder + "orbisview", std::ios::trunc)
+        << "#!/bin/sh\nexec 3<>\"$VELTRANA_RUNTIME_DIR/event.IE_READY\" && printf x >&3\n";
+    fs::copy_file(VELTRANA_SOURCE_DIR "/resources/help.html", dataFolder + "help.html");
+    sandbox.setEnv("VELTRANA_PROGRAM_FILES", installRoot);
+    sandbox.setEnv("VELTRANA_REST_URL", sim.restUrl());
+    sandbox.setEnv("VELTRANA_MOBILE_URL", sim.url());
+    sandbox.setEnv("VELTRANA_LOGIN_URL", sim.loginUrl());
+    sandbox.setEnv("VELTRANA_AD_URL", sim.url());
+    sandbox.setEnv("VELTRANA_SITE_URL", sim.url());
+    platform::SettingsStore settings(sandbox.settingsPath());
+    friendstest::SimSession session;
+    ASSERT_TRUE(friendstest::logIn(sim, settings, sandbox.root(), session));
+  }
+
+  // Until `part` has been printed `count` times.
+  static bool waitForCount(VeltranaProcess& process, const std::string& part, int count,
+                           int timeoutMs = 60'000) {
+    for (int waited = 0; waited < timeoutMs; waited += 100) {
+      if (occurrences(process.out(), part) >= count) return true;
+      if (!process.running()) return false;
+      process.waitForOutput("\x01", 100);
+    }
+    return false;
+  }
+
+  testsupport::SimServer sim;
+  VeltranaSandbox sandbox;
+  const std::string installRoot = sandbox.root() + "/Pro gram \u00dc";
+  std::string dataFolder;
+};
+
+TEST_F(ProgramTest, ScaledScheduleAfterAColdStart) {
+  // Not more: the creation's 3 minutes must stay longer than the rest of the creation.
+  VeltranaProcess veltrana(sandbox, {"--test-timer-divisor=100"});
+  // Timer 1 first fires after 18 s; timers 4, 7 and 5 would have repeated by then.
+  ASSERT_TRUE(waitForCount(veltrana, "timer 1 fired\n", 1)) << veltrana.out() << veltrana.err();
+  ASSERT_TRUE(postCommand(kExit));
+  EXPECT_EQ(veltrana.waitForExit(), 0);
+
+  const std::string out = veltrana.out();
+  std::vector<int> fired;
+  const std::regex line("timer (\\d+) fired\n");
+  for (auto it = std::sregex_iterator(out.begin(), out.end(), line); it != std::sregex_iterator();
+       ++it)
+    fired.push_back(std::stoi((*it)[1]));
+  ASSERT_GE(fired.size(), 4u) << out;
+  EXPECT_EQ(std::vector<int>(fired.begin(), fired.begin() + 4), (std::vector<int>{4, 7, 5, 1}));
+  for (int id : {4, 5, 7}) EXPECT_EQ(std::count(fired.begin(), fired.end(), id), 1) << id;
+  EXPECT_EQ(std::count(fired.begin(), fired.end(), 3), 0);
+  // Each firing did its work: the relationship check ran on its worker.
+  EXPECT_NE(out.find("Getting friends' relations list\n"), std::string::npos) << out;
+  EXPECT_EQ(veltrana.err().find("Error: "), std::string::npos) << veltrana.err();
+}
+
+TEST_F(ProgramTest, MenuCommandsHideAndExit) {
+  VeltranaProcess veltrana(sandbox);
+  ASSERT_TRUE(veltrana.waitForOutput("main window shown\n", 60'000))
+      << veltrana.out() << veltrana.err();
+  for (int command : {kHelp, kViewHome, kViewInbox, kViewProfile, kHide})
+    ASSERT_TRUE(postCommand(command)) << command;
+  ASSERT_TRUE(veltrana.waitForOutput("main window hidden\n", 30'000)) << veltrana.out();
+  ASSERT_TRUE(platform::activateWindow("Veltrana"));
+  ASSERT_TRUE(waitForCount(veltrana, "main window shown\n", 2, 30'000)) << veltrana.out();
+  ASSERT_TRUE(postCommand(kExit));
+  ASSERT_EQ(veltrana.waitForExit(), 0) << veltrana.out() << veltrana.err();
+
+  const std::string out = veltrana.out();
+  std::vector<std::string> handed;
+  const std::string prefix = "client_url in MMF in example = ";
+  for (std::size_t at = out.find(prefix); at != std::string::npos; at = out.find(prefix, at + 1)) {
+    const std::size_t start = at + prefix.size();
+    handed.push_back(out.substr(start, out.find('\n', start) - start));
+  }
+  ASSERT_EQ(handed.size(), 4u) << out;
+  // A file address that names the help page although the folder has a blank and an umlaut.
+  EXPECT_EQ(handed[0].rfind("file:///", 0), 0u) << handed[0];
+  EXPECT_EQ(handed[0].find(' '), std::string::npos) << handed[0];
+  const QUrl help = QUrl::fromEncoded(QByteArray::fromStdString(handed[0]), QUrl::StrictMode);
+  ASSERT_TRUE(help.isValid()) << handed[0];
+  EXPECT_EQ(help.toLocalFile().toStdString(), dataFolder + "help.html");
+  EXPECT_EQ(handed[1], sim.url() + "/home.php");
+  EXPECT_EQ(handed[2], sim.url() + "/inbox/");
+  EXPECT_EQ(handed[3], sim.url() + "/profile.php");
+  EXPECT_EQ(veltrana.err().find("Warning: "), std::string::npos) << veltrana.err();
+}
+
+}  // namespace

@@ -1,0 +1,239 @@
+// The timers' work in the program's own objects against socialsim: worker runs of one kind
+// never overlap and a firing meanwhile is skipped, the change list is emptied only between
+// runs, timer 3's refetch refreshes "LastUpdate" and the shown text, and timer 1 keeps the
+// connection interactive until the notifications window it opened has closed.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <algorithm>
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+
+#include "app/appcontext.h"
+#include "app/datafolder.h"
+#include "app/schedule.h"
+#include "app/services.h"
+#include "app/timerwork.h"
+#include "friendstestkit.h"
+#include "platform/connectionkeeper.h"
+#include "platform/settingskeys.h"
+#include "platform/settingsstore.h"
+#include "support/simserver.h"
+#include "ui/board/mainwindow.h"
+#include "ui/kit/fonts.h"
+#include "ui/kit/globals.h"
+#include "ui/kit/windowtimers.h"
+
+namespace {
+
+using Priority = platform::ConnectionPriority;
+
+class FakeConnection : public platform::ConnectionBackend {
+ public:
+  explicit FakeConnection(std::vector<std::string>* events) : events_(events) {}
+  std::vector<std::string> destinations() override { return {"The Internet"}; }
+  bool connected() override { return connected_; }
+  // The start-up's attempt fails, so that timer 1 has to make the connection.
+  bool establish(int timeoutMs) override {
+    events_->push_back("establish " + std::to_string(timeoutMs));
+    connected_ = ++attempts_ > 1;
+    return connected_;
+  }
+  void setPriority(Priority priority) override {
+    events_->push_back(priority == Priority::UserIdle ? "idle" : "interactive");
+  }
+  void release() override {}
+
+ private:
+  std::vector<std::string>* events_;
+  bool connected_ = false;
+  int attempts_ = 0;
+};
+
+class TimerWorkTest : public ::testing::Test {
+ protected:
+  TimerWorkTest() {
+    std::filesystem::create_directories(folder.folder);
+    testing::internal::CaptureStdout();
+    connection.start();  // not connected yet: timer 1 must establish it
+    testing::internal::GetCapturedStdout();
+    events.clear();
+  }
+  ~TimerWorkTest() override { ui::g_windowOpen = ui::kWindowClosed; }
+
+  // socialsim with a logged-in session in the settings, taken up as at start-up.
+  void logIn() {
+    ASSERT_TRUE(sim.start({"--friends", "25", "--session-lifetime", "0"})) << sim.error();
+    sim.exportEndpoints();
+    friendstest::SimSession session;
+    ASSERT_TRUE(friendstest::logIn(sim, settings, root.path(), session));
+    testing::internal::CaptureStdout();
+    services().session.decideAtStartup();
+    testing::internal::GetCapturedStdout();
+  }
+
+  // Made on first use, after the endpoints are known; like the program's, never freed.
+  app::Services& services() {
+    if (!services_) {
+      services_ = new app::Services(context, std::nullopt);
+      work_ = new app::TimerWork(context, *services_);
+      work_->install();
+    }
+    return *services_;
+  }
+
+  static bool waitFor(const std::function<bool()>& done, int ms = 30'000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < ms) {
+      QApplication::processEvents();
+      QThread::msleep(5);
+    }
+    return done();
+  }
+
+  void delayQueries(int count) {
+    ASSERT_EQ(sim.control("/faults", R"({"match": "facebook.fql.query", "count": )" +
+                                         std::to_string(count) + R"(, "delay_ms": 1500})")
+                  .status,
+              200);
+  }
+
+  testsupport::SimServer sim;
+  friendstest::TempFolder root;
+  app::DataFolder folder = *app::DataFolder::at(root.path() + "pf");
+  platform::SettingsStore settings{root.path() + "registry.db"};
+  friendstest::RecordingBoxes boxes;
+  std::vector<std::string> events;
+  platform::ConnectionKeeper connection{std::make_unique<FakeConnection>(&events)};
+  ui::Fonts fonts = ui::Fonts::fromSystemFont(QApplication::font());
+  ui::MainWindow window{connection, fonts};
+  app::Schedule schedule{window.timers()};
+  app::AppContext context{connection, settings, boxes, folder, fonts, window, schedule};
+  app::Services* services_ = nullptr;
+  app::TimerWork* work_ = nullptr;
+};
+
+TEST_F(TimerWorkTest, WorkerKindsRunOneAtATimeAndTheChangeListEmptiesOnlyBetweenRuns) {
+  logIn();
+  app::Services& s = services();
+  const auto uids = friendstest::friendUids(sim);
+  std::string rel;
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(sim.control("/relationship",
+                          R"({"uid": )" + uids[i] + R"(, "relationship_status": "Married"})")
+                  .status,
+              200);
+    rel += uids[i] + "*Single*\n";
+  }
+  friendstest::writeWhole(s.paths.rel, rel);
+
+  // Both kinds slowed down, so that the second firing of each comes while its run goes on.
+  delayQueries(2);
+  testing::internal::CaptureStdout();
+  schedule.onTimer(4);
+  schedule.onTimer(5);
+  schedule.onTimer(10);
+  schedule.onTimer(6);
+  EXPECT_TRUE(work_->friendsStatusRunning());
+  EXPECT_TRUE(work_->relationsRunning());
+  ASSERT_TRUE(waitFor([&] {
+    (void)s.relations.changes();  // read while the worker adds
+    return !work_->friendsStatusRunning() && !work_->relationsRunning();
+  }));
+  const std::string first = testing::internal::GetCapturedStdout();
+  EXPECT_NE(first.find("checkFriendsStatus(): the previous run has not ended; timer 10 skipped.\n"),
+            std::string::npos)
+      << first;
+  EXPECT_NE(first.find("checkRelationChange(): the previous run has not ended; timer 6 skipped.\n"),
+            std::string::npos)
+      << first;
+  EXPECT_TRUE(window.timers().isActive(6));
+
+  // The skipped firing left the run's changes alone.
+  std::vector<std::string> expected;
+  for (int i = 0; i < 3; ++i) expected.push_back(uids[i] + "*Single*Married*\n");
+  std::vector<std::string> changes = s.relations.changes();
+  std::sort(changes.begin(), changes.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(changes, expected);
+  EXPECT_EQ(boxes.shown().size(), 1u);
+
+  // A firing after the run has ended starts the next one, which empties the list first;
+  // nothing changed since, so it stays empty.
+  testing::internal::CaptureStdout();
+  schedule.onTimer(6);
+  ASSERT_TRUE(waitFor([&] { return !work_->relationsRunning(); }));
+  testing::internal::GetCapturedStdout();
+  EXPECT_TRUE(s.relations.changes().empty());
+}
+
+TEST_F(TimerWorkTest, TimerThreeRefreshesLastUpdateAndTheShownText) {
+  logIn();
+  services();
+  const auto key = settings.openKey(platform::keys::kFacebook);
+  ASSERT_TRUE(key);
+  ASSERT_EQ(settings.writeNumber(*key, platform::keys::kFcount, 3), 0);
+  ui::g_lastUpdateText.set("List Last Updated: 4/3/2009  9:5");
+
+  testing::internal::CaptureStdout();
+  schedule.onTimer(3);
+  testing::internal::GetCapturedStdout();
+  const auto stored = settings.readString(*key, platform::keys::kLastUpdate);
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(ui::g_lastUpdateText.get(),
+            QStringLiteral("List Last Updated: ") + QString::fromStdU16String(*stored));
+  EXPECT_EQ(settings.readNumber(*key, platform::keys::kFcount), 25u);
+
+  // The same count again: nothing is fetched, nothing is rewritten.
+  ui::g_lastUpdateText.set("unchanged");
+  testing::internal::CaptureStdout();
+  schedule.onTimer(3);
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(ui::g_lastUpdateText.get(), QStringLiteral("unchanged"));
+}
+
+// Timer 1 without a session: the connection is made sure of, then the notifications step.
+TEST_F(TimerWorkTest, TimerOneKeepsTheConnectionInteractiveWhileItsWindowIsOpen) {
+  app::Services& s = services();
+  testing::internal::CaptureStdout();
+  schedule.onTimer(1);
+  EXPECT_EQ(events, (std::vector<std::string>{"establish 15000", "interactive", "idle"}));
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Success\n");
+
+  std::vector<std::string> calls;
+  std::function<void()> closed;
+  s.notifications.pollIntoWindow = [&] { calls.push_back("poll"); };
+  s.notifications.openWindow = [&](std::function<void()> whenClosed) {
+    calls.push_back("open");
+    closed = std::move(whenClosed);
+  };
+
+  // Flag 0: the window opens from the event loop, after the handler; idle once it closed.
+  events.clear();
+  schedule.onTimer(1);
+  EXPECT_TRUE(calls.empty());
+  EXPECT_EQ(events, (std::vector<std::string>{"interactive"}));
+  ASSERT_TRUE(waitFor([&] { return !calls.empty(); }));
+  EXPECT_EQ(calls, (std::vector<std::string>{"open"}));
+  EXPECT_EQ(events.back(), "interactive");
+  closed();
+  EXPECT_EQ(events.back(), "idle");
+
+  // The window is open: the firing polls into it and goes idle again.
+  ui::g_windowOpen = ui::kWindowOpen;
+  calls.clear();
+  events.clear();
+  schedule.onTimer(1);
+  EXPECT_EQ(calls, (std::vector<std::string>{"poll"}));
+  EXPECT_EQ(events, (std::vector<std::string>{"interactive", "idle"}));
+  QApplication::processEvents();
+  EXPECT_EQ(calls, (std::vector<std::string>{"poll"}));
+}
+
+}  // namespace

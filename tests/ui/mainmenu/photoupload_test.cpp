@@ -1,0 +1,173 @@
+// "Upload Photo": only whole regular files are read; what the user sees for each outcome
+// (cancel sends nothing, ".JPG" is reported, only a stored photo is a success); the picture
+// dialog; and the bytes socialsim received.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QTest>
+
+#include <sys/stat.h>
+
+#include <nlohmann/json.hpp>
+#include <random>
+
+#include "api/apiclient.h"
+#include "api/md5hex.h"
+#include "friendstestkit.h"
+#include "support/simserver.h"
+#include "ui/mainmenu/jpegfiledialog.h"
+#include "ui/mainmenu/photoupload.h"
+
+namespace {
+
+using Outcome = ui::PhotoUpload::Outcome;
+using friendstest::writeWhole;
+
+constexpr const char* kStored =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<photos_upload_response><pid>7</pid>"
+    "<aid>1</aid></photos_upload_response>";
+constexpr const char* kRefused =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<error_response><error_code>324</error_code>"
+    "<error_msg>Requires upload file</error_msg></error_response>";
+
+std::string randomBytes(std::size_t n) {
+  std::mt19937 random(42);
+  std::string bytes(n, '\0');
+  for (char& c : bytes) c = static_cast<char>(random() & 0xff);
+  return bytes;
+}
+
+TEST(PhotoUpload, ReadsOnlyWholeRegularFiles) {
+  friendstest::TempFolder dir;
+  const std::string picture = randomBytes(3000) + std::string(5, '\0');
+  writeWhole(dir.path() + "a.jpg", picture);
+  writeWhole(dir.path() + "empty.jpg", "");
+  ASSERT_EQ(::mkfifo((dir.path() + "pipe.jpg").c_str(), 0600), 0);
+  QDir().mkpath(QString::fromStdString(dir.path() + "folder.jpg"));
+
+  const struct {
+    const char* name;
+    std::optional<std::string> bytes;
+  } cases[] = {
+      {"a.jpg", picture},           {"empty.jpg", std::string()},  // goes up as zero bytes
+      {"pipe.jpg", std::nullopt},  // would wait for a writer, and has no end
+      {"folder.jpg", std::nullopt}, {"missing.jpg", std::nullopt},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ui::PhotoUpload::readPicture(dir.path() + c.name), c.bytes) << c.name;
+}
+
+TEST(PhotoUpload, WhatTheUserSeesForEachOutcome) {
+  friendstest::TempFolder dir;
+  for (const char* name : {"ok.jpg", "SHOUT.JPG", "b.jpg"}) writeWhole(dir.path() + name, "jpeg");
+  constexpr const char* kAccess =
+      "Veltrana: Veltrana can't access the image you selected. Try picking a different one.";
+  constexpr const char* kName =
+      "Veltrana: Veltrana can only upload a picture whose file name ends in \".jpg\". Rename the "
+      "picture and try again.";
+  const struct {
+    std::string chosen;  // "" = cancelled
+    int sendResult;
+    std::string answer;
+    Outcome outcome;
+    int sends;
+    std::vector<std::string> boxes;
+  } cases[] = {
+      {"", 1, kStored, Outcome::Cancelled, 0, {}},
+      {"missing.jpg", 1, kStored, Outcome::Unreadable, 0, {kAccess}},
+      {"SHOUT.JPG", 1, kStored, Outcome::Unnamed, 0, {kName}},
+      // Only an answer that says the photo was stored is a success.
+      {"ok.jpg", 1, kRefused, Outcome::Failed, 1, {}},
+      {"ok.jpg", 1, "<photos_upload_response><aid>1</aid>", Outcome::Failed, 1, {}},
+      {"ok.jpg", 1, "<html>502 Bad Gateway</html>", Outcome::Failed, 1, {}},
+      {"ok.jpg", 0, "", Outcome::Failed, 1, {}},
+      {"b.jpg", 1, kStored, Outcome::Uploaded, 1, {"Veltrana: Image successfully uploaded!"}},
+  };
+  for (const auto& c : cases) {
+    friendstest::RecordingBoxes boxes;
+    int sends = 0;
+    std::string sentPath;
+    ui::PhotoUpload upload(
+        boxes,
+        [&](std::string_view picture, const std::string& path, std::string& answer) {
+          ++sends;
+          sentPath = path;
+          EXPECT_EQ(picture, "jpeg");
+          answer = c.answer;
+          return c.sendResult;
+        },
+        [&](QWidget*) {
+          return c.chosen.empty() ? QString() : QString::fromStdString(dir.path() + c.chosen);
+        });
+    EXPECT_EQ(upload.run(nullptr), c.outcome) << c.chosen;
+    EXPECT_EQ(sends, c.sends) << c.chosen;
+    EXPECT_EQ(boxes.shown(), c.boxes) << c.chosen;
+    if (sends) {
+      EXPECT_EQ(sentPath, dir.path() + c.chosen);
+    }
+  }
+}
+
+TEST(PhotoUpload, TheDialogTakesJpegFilesAndPreviewsThem) {
+  ui::JpegFileDialog dialog(nullptr);
+  EXPECT_EQ(dialog.nameFilters(), QStringList{"JPEG Files (*.jpg)"});
+  EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFile);
+  dialog.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+  dialog.showPreview(QStringLiteral(VELTRANA_SOURCE_DIR "/resources/pic_square/body_bf.jpg"));
+  EXPECT_FALSE(dialog.preview()->pixmap().isNull());
+  dialog.showPreview(QStringLiteral(VELTRANA_SOURCE_DIR "/resources"));
+  EXPECT_TRUE(dialog.preview()->pixmap().isNull());
+}
+
+// The real upload to socialsim, from a folder with a blank in its name.
+TEST(PhotoUpload, SocialsimReceivesTheBytesExactly) {
+  testsupport::SimServer sim;
+  ASSERT_TRUE(sim.start({"--friends", "3"})) << sim.error();
+  friendstest::TempFolder dir;
+  platform::SettingsStore settings(dir.path() + "registry.db");
+  friendstest::SimSession session;
+  ASSERT_TRUE(friendstest::logIn(sim, settings, dir.path(), session));
+  QDir().mkpath(QString::fromStdString(dir.path() + "my pictures"));
+  const std::string photo = dir.path() + "my pictures/holiday.jpg";
+  const std::string empty = dir.path() + "my pictures/empty.jpg";
+  const std::string bytes = randomBytes(150'000);
+  writeWhole(photo, bytes);
+  writeWhole(empty, "");
+
+  friendstest::RecordingBoxes boxes;
+  std::string chosen;
+  ui::PhotoUpload upload(
+      boxes,
+      [&](std::string_view picture, const std::string& path, std::string& answer) {
+        return session.client->photosUpload(picture, path, answer);
+      },
+      [&](QWidget*) { return QString::fromStdString(chosen); });
+  for (const std::string& file : {photo, empty}) {
+    chosen = file;
+    EXPECT_EQ(upload.run(nullptr), Outcome::Uploaded) << file;
+  }
+  // The server answers with an error: not a success, and nothing is said.
+  ASSERT_EQ(sim.control("/faults", R"({"match": "facebook.photos.upload", "count": 1,
+                                       "action": "error", "error_code": 324})")
+                .status,
+            200);
+  boxes.clear();
+  chosen = photo;
+  EXPECT_EQ(upload.run(nullptr), Outcome::Failed);
+  EXPECT_TRUE(boxes.shown().empty());
+
+  const auto listed =
+      nlohmann::json::parse(sim.request("GET", "/_sim/uploads").body, nullptr, false);
+  ASSERT_FALSE(listed.is_discarded());
+  const auto& uploads = listed["uploads"];
+  ASSERT_EQ(uploads.size(), 2u);
+  EXPECT_EQ(uploads[0]["size"].get<int64_t>(), static_cast<int64_t>(bytes.size()));
+  EXPECT_EQ(uploads[0]["md5"].get<std::string>(), api::md5Hex(bytes));
+  EXPECT_EQ(uploads[0]["filename"].get<std::string>(), "holiday.jpg");
+  EXPECT_EQ(uploads[1]["size"].get<int64_t>(), 0);
+}
+
+}  // namespace

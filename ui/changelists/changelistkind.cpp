@@ -1,0 +1,36 @@
+#include "changelistkind.h"
+
+#include "ui/kit/commandids.h"
+#include "ui/kit/menutable.h"
+
+namespace ui {
+
+const ChangeListKind kRelationChangesList{
+    .dialogTitle = "VT: Change in Relation",
+    .heading = "Relationship Status Changes",
+    .listId = "37103",
+    .secondColumn = "New Status",
+    .thirdColumn = "Old Status",
+    .secondField = 2,
+    .thirdField = 1,
+    .horizontalScrollBar = true,
+    .menuId = menu::kRelationChanges,
+    .doneId = cmd::kRelationsDone,
+    .lastCheck = platform::LastCheckTime::Kind::Relationships,
+};
+
+const ChangeListKind kBirthdaysList{
+    .dialogTitle = "Friends' Birthdays",
+    .heading = "Upcoming Birthdays",
+    .listId = "170",
+    .secondColumn = "Birthday",
+    .thirdColumn = nullptr,
+    .secondField = 1,
+    .thirdField = -1,
+    .horizontalScrollBar = false,
+    .menuId = menu::kBirthdays,
+    .doneId = cmd::kBirthdaysDone,
+    .lastCheck = platform::LastCheckTime::Kind::Birthdays,
+};
+
+}  // namespace ui

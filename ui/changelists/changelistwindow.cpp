@@ -1,0 +1,191 @@
+#include "changelistwindow.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QStyle>
+#include <QTreeWidget>
+
+#include "friends/friendstore.h"
+#include "friends/recordtext.h"
+#include "namesindex.h"
+#include "platform/lastchecktime.h"
+#include "platform/settingsstore.h"
+#include "ui/kit/commandids.h"
+#include "ui/kit/fonts.h"
+#include "ui/kit/globals.h"
+
+namespace ui {
+namespace {
+
+constexpr int kNameColumnWidth = 120;
+constexpr int kUidRole = Qt::UserRole;
+
+// The width of the status columns: "In an Open Relationship" in the main window's font, or in
+// the application font when the main window has not been painted.
+int statusColumnWidth() {
+  if (!g_mainTextSize.isEmpty()) return g_mainTextSize.width();
+  return QFontMetrics(QApplication::font())
+      .horizontalAdvance(QStringLiteral("In an Open Relationship"));
+}
+
+// The row a name goes to when the list keeps its rows in ascending order of the first column:
+// after the rows that sort before it or equal to it.
+int sortedRow(const QTreeWidget& list, const QString& name) {
+  int row = 0;
+  while (row < list.topLevelItemCount() &&
+         QString::compare(list.topLevelItem(row)->text(0), name, Qt::CaseInsensitive) <= 0)
+    ++row;
+  return row;
+}
+
+}  // namespace
+
+ChangeListWindow::ChangeListWindow(const ChangeListKind& kind, const ChangeListSource& source,
+                                   const friends::FriendStore& store,
+                                   platform::SettingsStore& settings, const Fonts& fonts,
+                                   FriendOpener openFriend, QWidget* owner)
+    : PhoneDialog(QString::fromUtf8(kind.dialogTitle), owner),
+      kind_(kind),
+      store_(store),
+      openFriend_(std::move(openFriend)),
+      heading_(new QLabel(QString::fromUtf8(kind.heading), client())),
+      list_(new QTreeWidget(client())),
+      updated_(new QLabel(client())) {
+  heading_->setObjectName(QStringLiteral("37105"));
+  heading_->setAlignment(Qt::AlignCenter);
+  heading_->setFont(fonts.bold);
+  heading_->setGeometry(5, 5, 200, 20);
+
+  list_->setObjectName(QString::fromUtf8(kind.listId));
+  list_->setRootIsDecorated(false);
+  list_->setItemsExpandable(false);
+  list_->setUniformRowHeights(true);
+  list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  list_->setFrameShape(QFrame::Box);
+  list_->setHorizontalScrollBarPolicy(kind.horizontalScrollBar ? Qt::ScrollBarAsNeeded
+                                                               : Qt::ScrollBarAlwaysOff);
+  list_->header()->setStretchLastSection(false);
+  list_->header()->setSectionsMovable(false);
+  QStringList columns{QStringLiteral("Name"), QString::fromUtf8(kind.secondColumn)};
+  if (kind.thirdColumn) columns << QString::fromUtf8(kind.thirdColumn);
+  list_->setHeaderLabels(columns);
+  list_->setColumnWidth(0, kNameColumnWidth);
+  if (kind.thirdColumn) {
+    list_->setColumnWidth(1, statusColumnWidth());
+    list_->setColumnWidth(2, statusColumnWidth());
+  }
+  connect(list_, &QTreeWidget::itemActivated, this,
+          [this](QTreeWidgetItem* item) { activateRow(list_->indexOfTopLevelItem(item)); });
+
+  updated_->setObjectName(QStringLiteral("37104"));
+  updated_->setAlignment(Qt::AlignCenter);
+  updated_->setFont(fonts.small);
+  updated_->setGeometry(0, 0, 30, 30);
+  updated_->setText(QStringLiteral("Updated ") + lastUpdateText(source, settings));
+
+  fill(source, store);
+  setSoftKeys(kind.menuId);
+  connect(this, &PhoneDialog::command, this, &ChangeListWindow::runCommand);
+  list_->setFocus();
+}
+
+ChangeListWindow::~ChangeListWindow() = default;
+
+QString ChangeListWindow::lastUpdateText(const ChangeListSource& source,
+                                         platform::SettingsStore& settings) {
+  // A run ended since the last look: its own time is shown and kept, not the time of this
+  // opening, which says nothing about when the list was made.
+  if (const auto completed = source.takeCompletion ? source.takeCompletion() : std::nullopt) {
+    platform::LastCheckTime(settings, [&] {
+      return *completed;
+    }).access(kind_.lastCheck, platform::LastCheckTime::Mode::Write);
+    return QString::fromStdString(*completed);
+  }
+  platform::LastCheckTime stored(settings);
+  stored.access(kind_.lastCheck, platform::LastCheckTime::Mode::Read);
+  return QString::fromStdU16String(stored.text(kind_.lastCheck));
+}
+
+void ChangeListWindow::fill(const ChangeListSource& source, const friends::FriendStore& store) {
+  const NamesIndex names(store.load(friends::CacheFile::AllFriends));
+  list_->clear();
+  names_.clear();
+  std::vector<std::string> entries = source.entries ? source.entries() : std::vector<std::string>();
+  std::sort(entries.begin(), entries.end());
+
+  const int fieldCount = std::max(kind_.secondField, kind_.thirdField) + 1;
+  std::vector<std::string> fields;
+  for (const std::string& entry : entries) {
+    if (!friends::splitRecord(entry, fieldCount, fields)) continue;
+    const std::string& uid = fields[0];
+    const auto name = friends::isDecimalId(uid) ? names.nameOf(uid) : std::nullopt;
+    if (!name) continue;  // not a friend in bf.txt
+
+    const QString shown = QString::fromStdString(*name);
+    const int row = sortedRow(*list_, shown);
+    auto* item = new QTreeWidgetItem;
+    item->setText(0, shown);
+    item->setData(0, kUidRole, QString::fromStdString(uid));
+    list_->insertTopLevelItem(row, item);
+    names_.insert(names_.begin() + row, *name);
+    std::printf("iItem = %d\n", row);
+    item->setText(1, QString::fromStdString(fields[static_cast<std::size_t>(kind_.secondField)]));
+    if (kind_.thirdField >= 0)
+      item->setText(2, QString::fromStdString(fields[static_cast<std::size_t>(kind_.thirdField)]));
+  }
+}
+
+void ChangeListWindow::resizeEvent(QResizeEvent* event) {
+  PhoneDialog::resizeEvent(event);
+  const int cw = client()->width();
+  const int ch = client()->height();
+  const int headingHeight = std::max(20, heading_->fontMetrics().height());
+  // The label sits fully inside the client area, with the list ending where it begins.
+  const int labelHeight = std::max(15, updated_->fontMetrics().height());
+  const int listTop = 10 + headingHeight;
+  heading_->setGeometry(5, 5, cw - 5, headingHeight);
+  updated_->setGeometry(5, ch - labelHeight, cw - 5, labelHeight);
+  const int listHeight = std::max(0, ch - listTop - labelHeight);
+  if (kind_.horizontalScrollBar) {
+    list_->setGeometry(5, listTop, cw - 5, listHeight);
+  } else {
+    const int m = g_screen.sideMargin();
+    list_->setGeometry(m, listTop, cw - 2 * m, listHeight);
+    const int scrollBar = list_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list_);
+    list_->setColumnWidth(1, std::max(0, cw - scrollBar - kNameColumnWidth));
+  }
+  list_->setFocus();
+}
+
+void ChangeListWindow::runCommand(int id) {
+  if (id == cmd::kDone) {
+    const QList<QTreeWidgetItem*> selected = list_->selectedItems();
+    if (!selected.isEmpty()) activateRow(list_->indexOfTopLevelItem(selected.first()));
+    return;
+  }
+  if (id != kind_.doneId) return;
+  done(id);
+  if (QWidget* opener = parentWidget()) {
+    opener->window()->raise();
+    opener->window()->activateWindow();
+  }
+}
+
+void ChangeListWindow::reject() { runCommand(kind_.doneId); }
+
+void ChangeListWindow::activateRow(int row) {
+  if (row < 0 || row >= list_->topLevelItemCount()) return;
+  const std::string uid = list_->topLevelItem(row)->data(0, kUidRole).toString().toStdString();
+  g_selectedFriend.uid = uid;
+  g_selectedFriend.name = QString::fromStdString(names_[static_cast<std::size_t>(row)]);
+  g_selectedFriend.picturePath = QString::fromStdString(store_.paths().picSquare + uid + ".jpg");
+  if (openFriend_) openFriend_(uid, g_selectedFriend.name, this);
+}
+
+}  // namespace ui

@@ -1,0 +1,71 @@
+#pragma once
+// A change list window: the friends a watch found at its last run, by name, with the time
+// of that run under the list ("Updated ..."). Activating a row opens the friend's page.
+// "Relationship Status Changes" and "Upcoming Birthdays" differ only by their kind.
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "changelistkind.h"
+#include "ui/kit/friendopener.h"
+#include "ui/kit/phonedialog.h"
+
+class QLabel;
+class QTreeWidget;
+
+namespace friends {
+class FriendStore;
+}
+namespace platform {
+class SettingsStore;
+}
+
+namespace ui {
+
+struct Fonts;
+
+// What a window shows of its watch.
+struct ChangeListSource {
+  // The entries of the watch's last run.
+  std::function<std::vector<std::string>()> entries;
+  // The time text of a run that ended since the last opening (the watch then forgets it),
+  // else nullopt.
+  std::function<std::optional<std::string>()> takeCompletion;
+};
+
+class ChangeListWindow : public PhoneDialog {
+  Q_OBJECT
+
+ public:
+  // Fills the list from `source` and the names of bf.txt; `settings` keeps the time of the
+  // last update for the next opening.
+  ChangeListWindow(const ChangeListKind& kind, const ChangeListSource& source,
+                   const friends::FriendStore& store, platform::SettingsStore& settings,
+                   const Fonts& fonts, FriendOpener openFriend, QWidget* owner);
+  ~ChangeListWindow() override;
+
+  QTreeWidget* list() const { return list_; }
+  QLabel* updatedLabel() const { return updated_; }
+  // The soft key's command and the action key (command 1).
+  void runCommand(int id);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void reject() override;
+
+ private:
+  QString lastUpdateText(const ChangeListSource& source, platform::SettingsStore& settings);
+  void fill(const ChangeListSource& source, const friends::FriendStore& store);
+  void activateRow(int row);
+
+  const ChangeListKind& kind_;
+  const friends::FriendStore& store_;
+  FriendOpener openFriend_;
+  QLabel* heading_;
+  QTreeWidget* list_;
+  QLabel* updated_;
+  std::vector<std::string> names_;  // by row: the name of the names index
+};
+
+}  // namespace ui

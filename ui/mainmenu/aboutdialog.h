@@ -1,0 +1,33 @@
+#pragma once
+// The about box (template 9, "About"): the product name in bold and the about text under it,
+// stretched to the bottom of the screen between the side margins. "Done" closes it.
+#include "ui/kit/phonedialog.h"
+
+class QLabel;
+class QScrollArea;
+
+namespace ui {
+
+struct Fonts;
+
+class AboutDialog : public PhoneDialog {
+  Q_OBJECT
+
+ public:
+  AboutDialog(const QString& aboutText, const Fonts& fonts, QWidget* owner);
+
+  QLabel* productName() const { return name_; }
+  QLabel* text() const { return text_; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void finish();
+
+  QLabel* name_;
+  QScrollArea* textArea_;
+  QLabel* text_;
+};
+
+}  // namespace ui

@@ -1,0 +1,106 @@
+#include "photoupload.h"
+
+#include <cerrno>
+#include <cstdio>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+
+#include "api/multipartbody.h"
+#include "api/responsedocument.h"
+#include "platform/messageboxes.h"
+#include "ui/kit/waitcursor.h"
+
+namespace ui {
+namespace {
+
+constexpr const char* kCaption = "Veltrana";
+constexpr const char* kCannotAccess =
+    "Veltrana can't access the image you selected. Try picking a different one.";
+constexpr const char* kCannotName =
+    "Veltrana can only upload a picture whose file name ends in \".jpg\". Rename the picture "
+    "and try again.";
+constexpr const char* kUploaded = "Image successfully uploaded!";
+
+// The upload names the file part after the first piece of the path that contains ".jpg";
+// without one (".JPG"), or with a line end in it, the picture could not be sent.
+bool uploadCanName(const std::string& path) {
+  const auto name = api::uploadFileName(path);
+  return name && name->find_first_of("\r\n") == std::string::npos;
+}
+
+}  // namespace
+
+PhotoUpload::PhotoUpload(platform::MessageBoxes& boxes, Sender send, Picker pick)
+    : boxes_(boxes), send_(std::move(send)), pick_(std::move(pick)) {}
+
+std::optional<std::string> PhotoUpload::readPicture(const std::string& path) {
+  // Non-blocking, so that opening a FIFO cannot wait for a writer.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat info {};
+  std::optional<std::string> bytes;
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+    std::string content(static_cast<std::size_t>(info.st_size), '\0');
+    std::size_t done = 0;
+    while (done < content.size()) {
+      const ssize_t got = ::read(fd, content.data() + done, content.size() - done);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) break;
+      done += static_cast<std::size_t>(got);
+    }
+    if (done == content.size()) bytes = std::move(content);
+  }
+  ::close(fd);
+  return bytes;
+}
+
+bool PhotoUpload::uploaded(const std::string& answer) {
+  const api::XmlNode response =
+      api::ResponseDocument::parse(answer).child("photos_upload_response");
+  return !response.isEmpty() && response.child("pid").text().has_value();
+}
+
+void PhotoUpload::tell(const char* text, bool success) {
+  platform::MessageBoxRequest request;
+  request.caption = kCaption;
+  request.text = text;
+  request.buttons = platform::MbButtons::Ok;
+  if (success) {
+    request.icon = platform::MbIcon::Information;
+    request.foreground = true;
+    request.topmost = true;
+  }
+  boxes_.show(request);
+}
+
+PhotoUpload::Outcome PhotoUpload::run(QWidget* owner) {
+  const QString chosen = pick_ ? pick_(owner) : QString();
+  if (chosen.isEmpty()) return Outcome::Cancelled;
+
+  const std::string path = QFile::encodeName(chosen).toStdString();
+  const std::optional<std::string> picture = readPicture(path);
+  if (!picture) {
+    tell(kCannotAccess, false);
+    return Outcome::Unreadable;
+  }
+  if (!uploadCanName(path)) {
+    tell(kCannotName, false);
+    return Outcome::Unnamed;
+  }
+
+  std::string answer;
+  int sent = 0;
+  {
+    WaitCursor wait;
+    sent = send_ ? send_(*picture, path, answer) : 0;
+  }
+  if (sent != 1 || !uploaded(answer)) return Outcome::Failed;
+  tell(kUploaded, true);
+  return Outcome::Uploaded;
+}
+
+}  // namespace ui
