@@ -1,8 +1,8 @@
 #pragma once
 // Where the notifications window joins timer 1. After the best friends' statuses, timer 1
 // looks at the window-open flag (ui::g_windowOpen): not 0, it polls into the open window
-// with a reminder; 0, it opens the window. Until the window is wired in, both are empty and
-// timer 1 only lowers the connection's priority again.
+// with a reminder; 0, it opens the window. installNotifications fills both; while they are
+// empty timer 1 only lowers the connection's priority again.
 #include <functional>
 
 namespace app {

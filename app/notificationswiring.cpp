@@ -82,6 +82,14 @@ void installNotifications(AppContext& context, Services& services) {
     runWindow(context, services);
   });
   context.mainWindow.setCommandHandler(ui::cmd::kOpenAd, [&services] { openAd(services); });
+
+  // Timer 1's half: poll into the open window, or open it.
+  services.notifications.pollIntoWindow = [&context, &services] {
+    pollIntoNotificationsWindow(context, services);
+  };
+  services.notifications.openWindow = [&context, &services](std::function<void()> closed) {
+    openNotificationsFromTimer(context, services, std::move(closed));
+  };
 }
 
 void openNotificationsFromTimer(AppContext& context, Services& services,

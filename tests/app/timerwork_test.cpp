@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -16,6 +17,7 @@
 
 #include "app/appcontext.h"
 #include "app/datafolder.h"
+#include "app/notificationswiring.h"
 #include "app/schedule.h"
 #include "app/services.h"
 #include "app/timerwork.h"
@@ -27,7 +29,9 @@
 #include "ui/board/mainwindow.h"
 #include "ui/kit/fonts.h"
 #include "ui/kit/globals.h"
+#include "ui/kit/commandids.h"
 #include "ui/kit/windowtimers.h"
+#include "ui/notifications/notificationswindow.h"
 
 namespace {
 
@@ -234,6 +238,72 @@ TEST_F(TimerWorkTest, TimerOneKeepsTheConnectionInteractiveWhileItsWindowIsOpen)
   EXPECT_EQ(events, (std::vector<std::string>{"interactive", "idle"}));
   QApplication::processEvents();
   EXPECT_EQ(calls, (std::vector<std::string>{"poll"}));
+}
+
+// Timer 1 with the real notifications window against socialsim: with nothing new the window
+// it opens closes before it is ever shown; with news it stays, single, and the next firing
+// polls into it instead of opening another.
+TEST_F(TimerWorkTest, TimerOneOpensTheRealWindowOnceAndPollsIntoIt) {
+  logIn();
+  app::Services& s = services();
+  app::installNotifications(context, s);
+  ASSERT_EQ(sim.control("/notifications/clear").status, 200);
+
+  int shown = 0;
+  auto windows = [] {
+    int open = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+      if (qobject_cast<ui::notifications::NotificationsWindow*>(widget) && widget->isVisible())
+        ++open;
+    return open;
+  };
+  struct ShowCounter : QObject {
+    int* shown;
+    explicit ShowCounter(int* count) : shown(count) {}
+    bool eventFilter(QObject* object, QEvent* event) override {
+      if (event->type() == QEvent::Show &&
+          qobject_cast<ui::notifications::NotificationsWindow*>(object))
+        ++*shown;
+      return false;
+    }
+  } counter(&shown);
+  qApp->installEventFilter(&counter);
+
+  testing::internal::CaptureStdout();
+  schedule.onTimer(1);  // the first poll only records the wall count: nothing new
+  EXPECT_TRUE(waitFor([&] { return events.back() == "idle"; }));
+  EXPECT_EQ(shown, 0);
+  EXPECT_EQ(ui::g_windowOpen.load(), ui::kWindowClosed);
+
+  ASSERT_EQ(sim.control("/friend_requests", R"({"name": "Ida Request"})").status, 200);
+  int seenInside = -1;
+  int pollsInside = -1;
+  // Looks every 20 ms, so that it acts from inside the opened window's own loop: a second
+  // firing there must not stack another window.
+  QTimer inside;
+  QObject::connect(&inside, &QTimer::timeout, [&] {
+    if (windows() != 1 || seenInside >= 0) return;
+    inside.stop();
+    EXPECT_EQ(ui::g_windowOpen.load(), ui::kWindowOpen);
+    const auto before = events.size();
+    schedule.onTimer(1);
+    QApplication::processEvents();
+    pollsInside = static_cast<int>(events.size() - before);
+    seenInside = windows();
+    for (QWidget* widget : QApplication::topLevelWidgets())
+      if (auto* window = qobject_cast<ui::notifications::NotificationsWindow*>(widget))
+        if (window->isVisible()) emit window->command(ui::cmd::kNotificationsDone);
+  });
+  inside.start(20);
+  schedule.onTimer(1);
+  EXPECT_TRUE(waitFor([&] { return seenInside >= 0 && windows() == 0; }));
+  testing::internal::GetCapturedStdout();
+  qApp->removeEventFilter(&counter);
+  EXPECT_EQ(seenInside, 1);
+  EXPECT_EQ(pollsInside, 2);  // interactive, then idle again: it polled, it opened nothing
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(ui::g_windowOpen.load(), ui::kWindowClosed);
+  EXPECT_EQ(events.back(), "idle");
 }
 
 }  // namespace
