@@ -9,6 +9,7 @@
 
 #include <QFile>
 
+#include "api/apiclient.h"
 #include "api/multipartbody.h"
 #include "api/responsedocument.h"
 #include "platform/messageboxes.h"
@@ -26,10 +27,12 @@ constexpr const char* kCannotName =
 constexpr const char* kUploaded = "Image successfully uploaded!";
 
 // The upload names the file part after the first piece of the path that contains ".jpg";
-// without one (".JPG"), or with a line end in it, the picture could not be sent.
-bool uploadCanName(const std::string& path) {
-  const auto name = api::uploadFileName(path);
-  return name && name->find_first_of("\r\n") == std::string::npos;
+// without one (".JPG") the picture could not be sent.
+bool uploadCanName(const std::string& path) { return api::uploadFileName(path).has_value(); }
+
+// A line end in the path would break the request's part header: the upload refuses it.
+bool holdsLineEnd(const std::string& path) {
+  return path.find_first_of("\r\n") != std::string::npos;
 }
 
 }  // namespace
@@ -83,7 +86,7 @@ PhotoUpload::Outcome PhotoUpload::run(QWidget* owner) {
 
   const std::string path = QFile::encodeName(chosen).toStdString();
   const std::optional<std::string> picture = readPicture(path);
-  if (!picture) {
+  if (!picture || holdsLineEnd(path)) {
     tell(kCannotAccess, false);
     return Outcome::Unreadable;
   }
@@ -98,7 +101,11 @@ PhotoUpload::Outcome PhotoUpload::run(QWidget* owner) {
     WaitCursor wait;
     sent = send_ ? send_(*picture, path, answer) : 0;
   }
-  if (sent != 1 || !uploaded(answer)) return Outcome::Failed;
+  if (sent == api::kUploadNameRefused) {
+    tell(kCannotAccess, false);
+    return Outcome::Unreadable;
+  }
+  if (sent != api::kCallDone || !uploaded(answer)) return Outcome::Failed;
   tell(kUploaded, true);
   return Outcome::Uploaded;
 }

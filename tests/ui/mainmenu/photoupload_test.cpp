@@ -61,7 +61,8 @@ TEST(PhotoUpload, ReadsOnlyWholeRegularFiles) {
 
 TEST(PhotoUpload, WhatTheUserSeesForEachOutcome) {
   friendstest::TempFolder dir;
-  for (const char* name : {"ok.jpg", "SHOUT.JPG", "b.jpg"}) writeWhole(dir.path() + name, "jpeg");
+  for (const char* name : {"ok.jpg", "SHOUT.JPG", "b.jpg", "line\nend.jpg"})
+    writeWhole(dir.path() + name, "jpeg");
   constexpr const char* kAccess =
       "Veltrana: Veltrana can't access the image you selected. Try picking a different one.";
   constexpr const char* kName =
@@ -78,6 +79,9 @@ TEST(PhotoUpload, WhatTheUserSeesForEachOutcome) {
       {"", 1, kStored, Outcome::Cancelled, 0, {}},
       {"missing.jpg", 1, kStored, Outcome::Unreadable, 0, {kAccess}},
       {"SHOUT.JPG", 1, kStored, Outcome::Unnamed, 0, {kName}},
+      // A line end would break the request's part header: refused, nothing sent.
+      {"line\nend.jpg", 1, kStored, Outcome::Unreadable, 0, {kAccess}},
+      {"ok.jpg", api::kUploadNameRefused, "", Outcome::Unreadable, 1, {kAccess}},
       // Only an answer that says the photo was stored is a success.
       {"ok.jpg", 1, kRefused, Outcome::Failed, 1, {}},
       {"ok.jpg", 1, "<photos_upload_response><aid>1</aid>", Outcome::Failed, 1, {}},
