@@ -22,7 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kHelp = 32878, kViewHome = 32813, kViewInbox = 32812, kViewProfile = 32811;
-constexpr int kHide = 32771, kExit = 32853;
+constexpr int kHide = 32771, kExit = 32853, kAbout = 32804;
 
 int occurrences(const std::string& text, const std::string& part) {
   return friendstest::occurrences(text, part);
@@ -118,6 +118,20 @@ TEST_F(ProgramTest, MenuCommandsHideAndExit) {
   EXPECT_EQ(handed[2], sim.url() + "/inbox/");
   EXPECT_EQ(handed[3], sim.url() + "/profile.php");
   EXPECT_EQ(veltrana.err().find("Warning: "), std::string::npos) << veltrana.err();
+}
+
+// A window opened from the menu holds nothing up: a second start's activation is answered and
+// "Exit" ends the program while the about box is still open.
+TEST_F(ProgramTest, ExitAndActivationReachTheProgramWhileADialogIsOpen) {
+  VeltranaProcess veltrana(sandbox);
+  ASSERT_TRUE(veltrana.waitForOutput("main window shown\n", 60'000))
+      << veltrana.out() << veltrana.err();
+  ASSERT_TRUE(postCommand(kAbout));
+  veltrana.waitForOutput("\x01", 1000);  // the about box opens meanwhile
+  ASSERT_TRUE(veltrana.running());
+  EXPECT_TRUE(platform::activateWindow("Veltrana"));
+  ASSERT_TRUE(postCommand(kExit));
+  EXPECT_EQ(veltrana.waitForExit(10'000), 0) << veltrana.out() << veltrana.err();
 }
 
 }  // namespace

@@ -57,9 +57,14 @@ int64_t MainWindow::handleMessage(const platform::WindowMessage& message) {
     case platform::kMsgActivate:
       activate();
       break;
-    case platform::kMsgCommand:
-      runCommand(static_cast<int>(message.wParam & 0xffff));  // the low word is the id
+    case platform::kMsgCommand: {
+      // From the event loop: a command that opens a modal window must not hold up the
+      // messages after it, or "Exit" and a second start's activation would wait for the
+      // window to close.
+      const int id = static_cast<int>(message.wParam & 0xffff);  // the low word is the id
+      QMetaObject::invokeMethod(this, [this, id] { runCommand(id); }, Qt::QueuedConnection);
       break;
+    }
     case platform::kMsgClose:
       break;  // left only by "Exit"
     case platform::kMsgQuit:
