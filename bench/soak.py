@@ -10,6 +10,7 @@ minutes), and prints one line of figures. Exit code 0 when every check held."""
 
 import json
 import os
+import sqlite3
 import random
 import re
 import signal
@@ -41,6 +42,10 @@ MARKERS = {
     "rel.txt replaced": 12 * HOUR_MS,
     "bf.txt replaced": 12 * HOUR_MS,   # friends are added all along: timer 3 fetches again
     "requests served": 30 * 60 * 1000,
+    # The notification poller's markers in the settings store: the wall count and the newest
+    # message only grow in this run's world, so neither may ever go back.
+    "WallCount": 30 * 60 * 1000,
+    "Message": 30 * 60 * 1000,
 }
 
 # The REST methods veltrana calls and the picture folder of socialsim.
@@ -113,6 +118,26 @@ def check_cache_file(path, fields):
         if not LINE.match(line) or line.count(b"*") < fields or b"\r" in line:
             return "line %d malformed: %r" % (number, line[:120])
     return None
+
+
+def poller_markers(settings):
+    """WallCount and Message as the poller stored them (0 while missing), read without
+    taking the store's write lock."""
+    found = {"WallCount": 0, "Message": 0}
+    try:
+        db = sqlite3.connect("file:%s?mode=ro" % settings, uri=True, timeout=1)
+        try:
+            rows = db.execute("SELECT name, data FROM vals WHERE key = ? COLLATE NOCASE",
+                              ("SOFTWARE\\Corvanta\\Facebook",)).fetchall()
+        finally:
+            db.close()
+    except sqlite3.Error:
+        return found
+    for name, data in rows:
+        for marker in found:
+            if name.lower() == marker.lower() and len(data) == 4:
+                found[marker] = int.from_bytes(data, "little")
+    return found
 
 
 def main():
@@ -265,6 +290,7 @@ def main():
                     seq = max(seq, int(entry.get("seq", seq)))
                     served += 1
             now["requests served"] = served
+            now.update(poller_markers(settings))
             for name, value in now.items():
                 if values[name] and value < values[name][-1][1]:
                     fail("%s went back from %d to %d" % (name, values[name][-1][1], value))
@@ -285,7 +311,7 @@ def main():
                     code = sim.control("/status", {"uid": uid, "message": "soak %d" % second,
                                                    "time": int(time.time())})
                 elif choice == 1:
-                    code = sim.control("/wall_count", {"count": second})
+                    code = sim.control("/wall_count", {"add": 1 + second % 3})
                 elif choice == 2:
                     code = sim.control("/messages", {"unread": second % 7,
                                                      "most_recent": int(time.time())})
@@ -326,6 +352,9 @@ def main():
             if 2 * period_ms / divisor / 1000.0 <= window and after[-1] <= after[0]:
                 fail("%s did not move after the first %d s (stayed %d)" % (name, baseline_at,
                                                                            after[0]))
+        for name in ("WallCount", "Message"):
+            if not values[name] or values[name][-1][1] <= 0:
+                fail("the notification marker %s never moved" % name)
         growth = (max_rss - baseline_rss) * 100.0 / baseline_rss if baseline_rss else 0.0
         if baseline_rss and max_rss > baseline_rss * 1.10:
             fail("RSS grew from %d kB to %d kB (+%.1f%%)" % (baseline_rss, max_rss, growth))
