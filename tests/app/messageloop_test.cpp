@@ -50,7 +50,7 @@ TEST(MessageLoop, HideKeepsItRunningAndActivationShowsTheWindowAgain) {
   ASSERT_TRUE(run.waitForOutput("main window hidden\n"));
   EXPECT_TRUE(answers());
   ASSERT_TRUE(platform::activateWindow("Veltrana"));
-  EXPECT_TRUE(run.waitForOutput("main window hidden\nmain window shown\n")) << run.out();
+  EXPECT_TRUE(run.waitForOutputAfter("main window hidden\n", "main window shown\n")) << run.out();
 
   ASSERT_TRUE(postCommand(kExit));
   EXPECT_EQ(run.waitForExit(), 0);

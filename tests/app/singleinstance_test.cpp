@@ -39,7 +39,8 @@ TEST(SingleInstance, ASecondCopyActivatesTheFirstAndEndsWithoutTouchingAnything)
   EXPECT_TRUE(fs::is_empty(otherConfig));
 
   // The activation showed the hidden window again.
-  EXPECT_TRUE(first.waitForOutput("main window hidden\nmain window shown\n")) << first.out();
+  EXPECT_TRUE(first.waitForOutputAfter("main window hidden\n", "main window shown\n"))
+      << first.out();
   ASSERT_TRUE(postCommand(kExit));
   EXPECT_EQ(first.waitForExit(), 0);
 }

@@ -62,8 +62,8 @@ QProcessEnvironment VeltranaSandbox::environment() const {
 }
 
 VeltranaProcess::VeltranaProcess(const VeltranaSandbox& sandbox, const QStringList& args,
-                                 const std::map<std::string, std::string>& extraEnv,
-                                 Binary binary, const std::string& stdoutFile)
+                                 const std::map<std::string, std::string>& extraEnv, Binary binary,
+                                 const std::string& stdoutFile)
     : stdoutFile_(stdoutFile) {
   QProcessEnvironment env = sandbox.environment();
   for (const auto& [name, value] : extraEnv)
@@ -80,7 +80,7 @@ VeltranaProcess::VeltranaProcess(const VeltranaSandbox& sandbox, const QStringLi
   const QString shutdownProbe;
 #endif
   if (!stdoutFile_.empty()) process_.setStandardOutputFile(QString::fromStdString(stdoutFile_));
-  process_.start(binary == Binary::Program        ? QStringLiteral(VELTRANA_PROGRAM)
+  process_.start(binary == Binary::Program       ? QStringLiteral(VELTRANA_PROGRAM)
                  : binary == Binary::StartupOnly ? startupOnly
                                                  : shutdownProbe,
                  args);
@@ -135,6 +135,18 @@ bool VeltranaProcess::waitForOutput(const std::string& text, int timeoutMs) {
   for (;;) {
     collect(20);
     if (out_.find(text) != std::string::npos) return true;
+    if (!running() || deadline.hasExpired()) return false;
+  }
+}
+
+bool VeltranaProcess::waitForOutputAfter(const std::string& earlier, const std::string& text,
+                                         int timeoutMs) {
+  QDeadlineTimer deadline(timeoutMs);
+  for (;;) {
+    collect(20);
+    const size_t at = out_.find(earlier);
+    if (at != std::string::npos && out_.find(text, at + earlier.size()) != std::string::npos)
+      return true;
     if (!running() || deadline.hasExpired()) return false;
   }
 }

@@ -41,9 +41,9 @@ class VeltranaProcess {
  public:
   static constexpr int kTimedOut = -1000;
   enum class Binary {
-    Program,      // the real veltrana
-    StartupOnly,  // the start-up path without the program's hooks (no login, no sync); the
-                  // tests that use it define VELTRANA_STARTUP_PROBE
+    Program,        // the real veltrana
+    StartupOnly,    // the start-up path without the program's hooks (no login, no sync); the
+                    // tests that use it define VELTRANA_STARTUP_PROBE
     ShutdownProbe,  // the same with a worker that outlives the loop (VELTRANA_SHUTDOWN_PROBE)
   };
 
@@ -60,6 +60,10 @@ class VeltranaProcess {
   bool waitForWindow(int timeoutMs = 20000);
   // Until standard output holds `text`.
   bool waitForOutput(const std::string& text, int timeoutMs = 10000);
+  // Until standard output holds `text` somewhere after the first `earlier`: other trace
+  // lines (the first paint ...) may come between the two.
+  bool waitForOutputAfter(const std::string& earlier, const std::string& text,
+                          int timeoutMs = 10000);
   bool running() const { return process_.state() != QProcess::NotRunning; }
   // Sends `signal` (SIGTERM ...) to the program.
   void signal(int signal);
