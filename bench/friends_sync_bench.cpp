@@ -4,13 +4,12 @@
 // the program runs without a console.
 #include <benchmark/benchmark.h>
 
-#include <fcntl.h>
-#include <unistd.h>
 #include <cstdio>
 
 #include "friends/friendstore.h"
 #include "friends/friendsync.h"
 #include "friendstestkit.h"
+#include "quietoutput.h"
 #include "support/simserver.h"
 
 namespace {
@@ -33,26 +32,6 @@ struct World {
     static World world;
     return world;
   }
-};
-
-// Standard output to /dev/null for the lifetime of the object.
-class QuietOutput {
- public:
-  QuietOutput() {
-    std::fflush(stdout);
-    saved_ = ::dup(STDOUT_FILENO);
-    const int null = ::open("/dev/null", O_WRONLY);
-    ::dup2(null, STDOUT_FILENO);
-    ::close(null);
-  }
-  ~QuietOutput() {
-    std::fflush(stdout);
-    ::dup2(saved_, STDOUT_FILENO);
-    ::close(saved_);
-  }
-
- private:
-  int saved_ = -1;
 };
 
 void BM_FullSync5000(benchmark::State& state) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "friendstestkit.h"
+#include "quietoutput.h"
 #include "news/adfetcher.h"
 #include "news/newswindow.h"
 #include "news/poller.h"
@@ -115,26 +116,6 @@ class QuietWindow : public news::NewsWindow {
   void Repaint() override {}
   void RefreshAdLine() override {}
   int items = 0;
-};
-
-// Standard output to /dev/null while timed: the program's diagnostic lines.
-class QuietOutput {
- public:
-  QuietOutput() {
-    std::fflush(stdout);
-    saved_ = ::dup(STDOUT_FILENO);
-    const int null = ::open("/dev/null", O_WRONLY);
-    ::dup2(null, STDOUT_FILENO);
-    ::close(null);
-  }
-  ~QuietOutput() {
-    std::fflush(stdout);
-    ::dup2(saved_, STDOUT_FILENO);
-    ::close(saved_);
-  }
-
- private:
-  int saved_ = -1;
 };
 
 void BM_FullPoll5000Friends50Items(benchmark::State& state) {

@@ -29,7 +29,7 @@ struct RowSpec {
   const char* pagePrefix;  // the page a list row's item opens, before its id
 };
 
-const RowSpec& spec(int row) {
+const RowSpec& rowSpec(int row) {
   static const RowSpec rows[] = {
       {},
       {"Wall Posts: 0", "View Wall", ":/icons/136.png", 0, nullptr},
@@ -152,13 +152,13 @@ void NotificationsWindow::setRowControl(int row, QWidget* control) {
 }
 
 void NotificationsWindow::makeIdle(int row) {
-  auto* label = new QLabel(text(spec(row).idleText), client());
+  auto* label = new QLabel(text(rowSpec(row).idleText), client());
   label->setTextFormat(Qt::PlainText);
   setRowControl(row, label);
 }
 
 void NotificationsWindow::makeButton(int row, bool bordered) {
-  auto* button = new QPushButton(text(spec(row).buttonText), client());
+  auto* button = new QPushButton(text(rowSpec(row).buttonText), client());
   button->setFlat(!bordered);
   button->setAutoDefault(true);
   connect(button, &QPushButton::clicked, this, [this, row] {
@@ -175,7 +175,7 @@ QComboBox* NotificationsWindow::ensureList(int row) {
   auto* list = new QComboBox(client());
   list->installEventFilter(this);
   // A choice of the user's (not one made here) shows the list's soft keys.
-  connect(list, &QComboBox::activated, this, [this, row] { setSoftKeys(spec(row).menu); });
+  connect(list, &QComboBox::activated, this, [this, row] { setSoftKeys(rowSpec(row).menu); });
   setRowControl(row, list);
   return list;
 }
@@ -298,7 +298,7 @@ bool NotificationsWindow::focusFirstPending() {
   --rearranging_;
   // As its own focus would: a list that takes the focus shows its soft keys.
   for (int row : {kFriendRequestRow, kEventInviteRow, kGroupInviteRow})
-    if (target == rows_[row].data()) setSoftKeys(spec(row).menu);
+    if (target == rows_[row].data()) setSoftKeys(rowSpec(row).menu);
   return target == adButton_;
 }
 
@@ -335,7 +335,7 @@ void NotificationsWindow::listCommand(int row, bool openPage) {
   if (!list || list->currentIndex() < 0) return;
   const std::string id = list->currentData().toString().toStdString();
   if (openPage && actions_.openPage && news::isUsableId(id))
-    actions_.openPage(spec(row).pagePrefix + id);
+    actions_.openPage(rowSpec(row).pagePrefix + id);
   itemsOf(row).remove(id);
   list->removeItem(list->currentIndex());
   if (list->count() > 0) {
@@ -415,7 +415,7 @@ void NotificationsWindow::paintClient() {
   for (int row = kWallRow; row <= kGroupInviteRow; ++row) {
     const QRect& at = layout_.rows[row - 1];
     painter.drawPixmap(at.left() - kIconOffset, at.top(), kIconSize, kIconSize,
-                       QPixmap(text(spec(row).icon)));
+                       QPixmap(text(rowSpec(row).icon)));
   }
 }
 
@@ -431,7 +431,7 @@ bool NotificationsWindow::eventFilter(QObject* watched, QEvent* event) {
   for (int row : {kFriendRequestRow, kEventInviteRow, kGroupInviteRow}) {
     if (watched != rows_[row].data() || rearranging_ > 0) continue;
     if (event->type() == QEvent::FocusIn) {
-      setSoftKeys(spec(row).menu);
+      setSoftKeys(rowSpec(row).menu);
     } else if (event->type() == QEvent::FocusOut) {
       const auto reason = static_cast<QFocusEvent*>(event)->reason();
       // Opening its own drop-down or the window losing the front keeps the list's keys.

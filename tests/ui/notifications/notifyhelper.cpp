@@ -47,10 +47,10 @@ class Recorder : public QObject, protected QDBusContext {
   }
   QStringList GetCapabilities() { return {"body", "body-markup", "sound"}; }
   void CloseNotification(uint) {}
-  QString GetServerInformation(QString& vendor, QString& version, QString& spec) {
+  QString GetServerInformation(QString& vendor, QString& version, QString& protocolVersion) {
     vendor = "tests";
     version = "1";
-    spec = "1.2";
+    protocolVersion = "1.2";
     return "recorder";
   }
 
