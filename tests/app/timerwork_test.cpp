@@ -14,6 +14,8 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "app/appcontext.h"
 #include "app/datafolder.h"
@@ -87,8 +89,16 @@ class TimerWorkTest : public ::testing::Test {
       services_ = new app::Services(context, std::nullopt);
       work_ = new app::TimerWork(context, *services_);
       work_->install();
+      kept().push_back({services_, work_});
     }
     return *services_;
+  }
+
+  // Reachable to the end of the process (worker threads may still hold them), so the leak
+  // checker does not count them.
+  static std::vector<std::pair<app::Services*, app::TimerWork*>>& kept() {
+    static auto* list = new std::vector<std::pair<app::Services*, app::TimerWork*>>;
+    return *list;
   }
 
   static bool waitFor(const std::function<bool()>& done, int ms = 30'000) {
