@@ -58,7 +58,8 @@ void wireMainMenu(AppContext& context, Services& s, ui::FriendOpener openFriend)
   window.setCommandHandler(ui::cmd::kBirthdays, [&context, &s, &window, openFriend] {
     const ui::ChangeListSource source{
         .entries = [&s] { return s.birthdays.entries(); },
-        .takeCompletion = [&s] { return s.birthdays.takeCompletion(); },
+        .completion = [&s] { return s.birthdays.completion(); },
+        .forgetCompletion = [&s](const std::string& at) { s.birthdays.forgetCompletion(at); },
     };
     ui::ChangeListWindow list(ui::kBirthdaysList, source, s.store, context.store, context.fonts,
                               openFriend, &window);
@@ -68,7 +69,8 @@ void wireMainMenu(AppContext& context, Services& s, ui::FriendOpener openFriend)
   window.setCommandHandler(ui::cmd::kRelationChange, [&context, &s, &window, openFriend] {
     const ui::ChangeListSource source{
         .entries = [&s] { return s.relations.changes(); },
-        .takeCompletion = [&s] { return s.relations.takeCompletion(); },
+        .completion = [&s] { return s.relations.completion(); },
+        .forgetCompletion = [&s](const std::string& at) { s.relations.forgetCompletion(at); },
     };
     ui::ChangeListWindow list(ui::kRelationChangesList, source, s.store, context.store,
                               context.fonts, openFriend, &window);

@@ -137,10 +137,15 @@ void BirthdayWatch::run() {
   }
 }
 
-std::optional<std::string> BirthdayWatch::takeCompletion() {
+std::optional<std::string> BirthdayWatch::completion() const {
   std::lock_guard lock(mutex_);
-  if (!completed_.exchange(false)) return std::nullopt;
+  if (!completed_.load()) return std::nullopt;
   return completedAt_;
+}
+
+void BirthdayWatch::forgetCompletion(const std::string& at) {
+  std::lock_guard lock(mutex_);
+  if (completedAt_ == at) completed_.store(false);
 }
 
 std::vector<std::string> BirthdayWatch::entries() const {

@@ -43,9 +43,12 @@ class BirthdayWatch {
   std::vector<std::string> entries() const;
   bool completed() const { return completed_.load(); }
   void clearCompleted() { completed_.store(false); }
-  // The time text of the end of the last run when a run has ended since the last take (the
-  // flag is cleared), else nullopt.
-  std::optional<std::string> takeCompletion();
+  // The time text of the end of the last run when a run has ended since the window last
+  // kept one, else nullopt. The window shows when the list was made, not when it was looked
+  // at, and forgets the time only once it is stored, so a refused write loses nothing.
+  std::optional<std::string> completion() const;
+  // Forgets the completion `at`; a later run's completion stays.
+  void forgetCompletion(const std::string& at);
 
   // Nothing for a birthday text that is malformed or not upcoming at `now`.
   static std::optional<UpcomingBirthday> classify(std::string_view birthday, const std::tm& now);

@@ -58,10 +58,15 @@ void RelationWatch::checkRelationChange(api::ApiClient& client, uint32_t userId)
         {.caption = "Veltrana", .text = kChangedText, .icon = platform::MbIcon::Information});
 }
 
-std::optional<std::string> RelationWatch::takeCompletion() {
+std::optional<std::string> RelationWatch::completion() const {
   std::lock_guard lock(mutex_);
-  if (!completed_.exchange(false)) return std::nullopt;
+  if (!completed_.load()) return std::nullopt;
   return completedAt_;
+}
+
+void RelationWatch::forgetCompletion(const std::string& at) {
+  std::lock_guard lock(mutex_);
+  if (completedAt_ == at) completed_.store(false);
 }
 
 bool RelationWatch::run(api::ApiClient& client, uint32_t userId) {

@@ -41,10 +41,12 @@ class RelationWatch {
   std::vector<std::string> changes() const;
   bool completed() const { return completed_.load(); }
   void clearCompleted() { completed_.store(false); }
-  // The time text of the end of the last run when a run has ended since the last take (the
-  // flag is cleared), else nullopt. The window shows when the list was made, not when it
-  // was looked at.
-  std::optional<std::string> takeCompletion();
+  // The time text of the end of the last run when a run has ended since the window last
+  // kept one, else nullopt. The window shows when the list was made, not when it was looked
+  // at, and forgets the time only once it is stored, so a refused write loses nothing.
+  std::optional<std::string> completion() const;
+  // Forgets the completion `at`; a later run's completion stays.
+  void forgetCompletion(const std::string& at);
 
  private:
   // True when changes were found.

@@ -100,11 +100,13 @@ ChangeListWindow::~ChangeListWindow() = default;
 QString ChangeListWindow::lastUpdateText(const ChangeListSource& source,
                                          platform::SettingsStore& settings) {
   // A run ended since the last look: its own time is shown and kept, not the time of this
-  // opening, which says nothing about when the list was made.
-  if (const auto completed = source.takeCompletion ? source.takeCompletion() : std::nullopt) {
-    platform::LastCheckTime(settings, [&] {
-      return *completed;
-    }).access(kind_.lastCheck, platform::LastCheckTime::Mode::Write);
+  // opening, which says nothing about when the list was made. Until the store has taken it,
+  // the watch keeps it for the next opening.
+  if (const auto completed = source.completion ? source.completion() : std::nullopt) {
+    const int written = platform::LastCheckTime(settings, [&] {
+                          return *completed;
+                        }).access(kind_.lastCheck, platform::LastCheckTime::Mode::Write);
+    if (written == 0 && source.forgetCompletion) source.forgetCompletion(*completed);
     return QString::fromStdString(*completed);
   }
   platform::LastCheckTime stored(settings);

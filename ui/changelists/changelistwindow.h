@@ -29,9 +29,10 @@ struct Fonts;
 struct ChangeListSource {
   // The entries of the watch's last run.
   std::function<std::vector<std::string>()> entries;
-  // The time text of a run that ended since the last opening (the watch then forgets it),
-  // else nullopt.
-  std::function<std::optional<std::string>()> takeCompletion;
+  // The time text of a run that ended since the window last stored one, else nullopt.
+  std::function<std::optional<std::string>()> completion;
+  // Called once that time is stored: the watch forgets it.
+  std::function<void(const std::string&)> forgetCompletion;
 };
 
 class ChangeListWindow : public PhoneDialog {
