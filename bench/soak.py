@@ -145,7 +145,7 @@ def main():
     build = os.environ.get("BUILD_DIR", "build")
     duration = int(minutes * 60)
     divisor = int(os.environ.get("SOAK_DIVISOR", "600" if minutes >= 5 else "1800"))
-    max_delay_ms = int(os.environ.get("SOAK_MAX_DELAY_MS", "50000"))
+    max_delay_ms = int(os.environ.get("SOAK_MAX_DELAY_MS", "80000"))
     fault_rate = float(os.environ.get("SOAK_FAULT_RATE", "0.15"))
     seed = int(os.environ.get("SOAK_SEED", str(int(time.time()))))
     rng = random.Random(seed)

@@ -6,7 +6,7 @@
 # malformed, every marker only moves forward. At the end: every marker due in the run moved,
 # the RSS stayed within 10% of its value after the first minute, and one line of figures.
 #   bench/soak.sh [MINUTES]            default 10; BUILD_DIR=build-x for another build
-# Settings: SOAK_DIVISOR (600, 1800 under 5 minutes), SOAK_MAX_DELAY_MS (50000),
+# Settings: SOAK_DIVISOR (600, 1800 under 5 minutes), SOAK_MAX_DELAY_MS (80000),
 # SOAK_FAULT_RATE (0.15), SOAK_SEED, SOAK_KEEP=1 keeps the run's files.
 # Needs the build's veltrana, socialsim and tests/app/veltrana_seed_session.
 set -euo pipefail

@@ -48,7 +48,7 @@
 //   GET  /_sim/faults, POST /_sim/faults/clear
 //   POST /_sim/chaos                 {rate, seed, max_delay_ms, actions}: a random fault for
 //                                    each REST call and picture with chance rate (0 = off);
-//                                    actions: delay (1..max_delay_ms, default 50000), http500,
+//                                    actions: delay (1..max_delay_ms, default 80000), http500,
 //                                    close, cut, error:N ("error" = 1, 2 and 601); default all
 //                                    but error:102, which ends the client's session
 //   GET  /_sim/chaos

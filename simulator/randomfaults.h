@@ -20,8 +20,9 @@ struct ChaosAction {
 };
 
 struct ChaosSettings {
-  // Past the client's longest time-out (45 s), so that some delays make it give up.
-  static constexpr int kDefaultMaxDelayMs = 50000;
+  // Past the client's longest time-out (75 s, the full fetches), so that delays make every
+  // kind of call give up now and then.
+  static constexpr int kDefaultMaxDelayMs = 80000;
 
   double rate = 0;  // 0..1; 0 is off
   uint64_t seed = 0;

@@ -288,6 +288,7 @@ TEST_F(TimerWorkTest, TimerOneOpensTheRealWindowOnceAndPollsIntoIt) {
   ASSERT_EQ(sim.control("/friend_requests", R"({"name": "Ida Request"})").status, 200);
   int seenInside = -1;
   int pollsInside = -1;
+  std::string askedInside;
   // Looks every 20 ms, so that it acts from inside the opened window's own loop: a second
   // firing there must not stack another window.
   QTimer inside;
@@ -296,9 +297,11 @@ TEST_F(TimerWorkTest, TimerOneOpensTheRealWindowOnceAndPollsIntoIt) {
     inside.stop();
     EXPECT_EQ(ui::g_windowOpen.load(), ui::kWindowOpen);
     const auto before = events.size();
+    ASSERT_EQ(sim.control("/requests/clear").status, 200);
     schedule.onTimer(1);
     QApplication::processEvents();
     pollsInside = static_cast<int>(events.size() - before);
+    askedInside = sim.request("GET", "/_sim/requests").body;
     seenInside = windows();
     for (QWidget* widget : QApplication::topLevelWidgets())
       if (auto* window = qobject_cast<ui::notifications::NotificationsWindow*>(widget))
@@ -311,6 +314,7 @@ TEST_F(TimerWorkTest, TimerOneOpensTheRealWindowOnceAndPollsIntoIt) {
   qApp->removeEventFilter(&counter);
   EXPECT_EQ(seenInside, 1);
   EXPECT_EQ(pollsInside, 2);  // interactive, then idle again: it polled, it opened nothing
+  EXPECT_NE(askedInside.find("facebook.notifications.get"), std::string::npos) << askedInside;
   EXPECT_EQ(shown, 1);
   EXPECT_EQ(ui::g_windowOpen.load(), ui::kWindowClosed);
   EXPECT_EQ(events.back(), "idle");

@@ -47,10 +47,6 @@ extern QSize g_mainTextSize;
 // The screen every window is laid out for; set once from the command line at start.
 extern PhoneScreen g_screen;
 
-// "In an Open Relationship" measured in the main window's font at its last paint: width W,
-// height T. The change lists size their status columns by W. UI thread only.
-extern QSize g_mainTextSize;
-
 // The last-update text: the "LastUpdate" setting as read at start, later "List Last
 // Updated: " and the time of the last full friends update. The synchronisation may set it
 // from a worker thread, hence the lock.
