@@ -1,32 +1,78 @@
-# veltrana_add_test(<name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>] [TIMEOUT <s>]
-#                   [TSAN_SUPPRESSIONS <file>])
-# Builds one GoogleTest executable and registers it with CTest. Every test runs with a fresh
-# HOME, XDG folders and runtime folder (scripts/run-isolated), headless Qt and the
-# message-box log mode.
+# veltrana_add_test(<name> SOURCES <files...> LIBS <targets...> [QT] [LABELS <labels...>]
+#                   [TIMEOUT <s>] [SHARDS <n>] [DEFINITIONS <defs...>] [DEPENDS <targets...>]
+#                   [LAUNCHER <command...>] [TSAN_SUPPRESSIONS <file>] [ENVIRONMENT <vars...>])
+# Builds one GoogleTest executable (one per test folder, or per real need) and registers it
+# with CTest. Every test runs with a fresh HOME, XDG folders and runtime folder
+# (scripts/run-isolated), headless Qt and the message-box log mode, under LAUNCHER if given.
+# QT: the sources use Qt's widgets or QTest; the program links Widgets, Network and Test.
+# SHARDS: the program is registered <n> times as <name>_1 ... <name>_n, each running its
+# share of the cases (GoogleTest sharding), so that a long program keeps both cores busy.
 function(veltrana_add_test name)
-  cmake_parse_arguments(T "" "TIMEOUT;TSAN_SUPPRESSIONS" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "QT" "TIMEOUT;SHARDS;TSAN_SUPPRESSIONS"
+                        "SOURCES;LIBS;LABELS;DEFINITIONS;DEPENDS;LAUNCHER;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
+  if(T_QT)
+    target_link_libraries(${name} PRIVATE Qt6::Widgets Qt6::Network Qt6::Test)
+    veltrana_precompile(${name} qttest)
+  else()
+    veltrana_precompile(${name} test)
+  endif()
   target_compile_definitions(${name} PRIVATE
     VELTRANA_BINARY_DIR="${CMAKE_BINARY_DIR}"
     VELTRANA_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
-    VELTRANA_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data")
-  add_test(NAME ${name}
-           COMMAND ${CMAKE_SOURCE_DIR}/scripts/run-isolated $<TARGET_FILE:${name}>)
+    VELTRANA_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data"
+    ${T_DEFINITIONS})
+  if(T_DEPENDS)
+    add_dependencies(${name} ${T_DEPENDS})
+  endif()
+
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
-  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
+  set(environment ${T_ENVIRONMENT})
   if(VELTRANA_SANITIZE MATCHES "thread")
     # glib (under Qt's event loop and D-Bus thread) is not instrumented: its wake-up eventfd
     # looks like a race to the thread sanitizer.
     if(NOT T_TSAN_SUPPRESSIONS)
       set(T_TSAN_SUPPRESSIONS ${CMAKE_SOURCE_DIR}/tests/tsan_glib.supp)
     endif()
-    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
-                 "TSAN_OPTIONS=suppressions=${T_TSAN_SUPPRESSIONS}")
+    list(APPEND environment "TSAN_OPTIONS=suppressions=${T_TSAN_SUPPRESSIONS}")
   endif()
-  if(T_LABELS)
-    set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
+
+  set(tests ${name})
+  if(T_SHARDS GREATER 1)
+    set(tests "")
+    foreach(i RANGE 1 ${T_SHARDS})
+      list(APPEND tests ${name}_${i})
+    endforeach()
   endif()
+  set(index 0)
+  foreach(test ${tests})
+    add_test(NAME ${test} COMMAND ${CMAKE_SOURCE_DIR}/scripts/run-isolated ${T_LAUNCHER}
+                                  $<TARGET_FILE:${name}>)
+    set_tests_properties(${test} PROPERTIES TIMEOUT ${T_TIMEOUT})
+    if(T_LABELS)
+      set_tests_properties(${test} PROPERTIES LABELS "${T_LABELS}")
+    endif()
+    set(test_environment ${environment})
+    if(T_SHARDS GREATER 1)
+      list(APPEND test_environment GTEST_TOTAL_SHARDS=${T_SHARDS} GTEST_SHARD_INDEX=${index})
+    endif()
+    if(test_environment)
+      set_property(TEST ${test} PROPERTY ENVIRONMENT "${test_environment}")
+    endif()
+    math(EXPR index "${index} + 1")
+  endforeach()
+endfunction()
+
+# veltrana_test_environment(<test program> <vars...>): more environment for every test that
+# runs <test program> (all its shards).
+function(veltrana_test_environment name)
+  get_property(tests DIRECTORY PROPERTY TESTS)
+  foreach(test ${tests})
+    if(test STREQUAL name OR test MATCHES "^${name}_[0-9]+$")
+      set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT ${ARGN})
+    endif()
+  endforeach()
 endfunction()

@@ -1,5 +1,7 @@
 #include "platform/qtmessageboxes.h"
 
+#include "qtapplication.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -14,13 +16,7 @@ using namespace platform;
 
 namespace {
 
-QApplication& app() {
-  static int argc = 1;
-  static char name[] = "qtmessageboxes_test";
-  static char* argv[] = {name, nullptr};
-  static QApplication application(argc, argv);
-  return application;
-}
+QApplication& app() { return qtTestApplication(); }
 
 QMessageBox* visibleBox() {
   for (QWidget* widget : QApplication::topLevelWidgets()) {

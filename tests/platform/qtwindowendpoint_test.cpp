@@ -8,18 +8,13 @@
 
 #include "ipcpeerprotocol.h"
 #include "peerprocess.h"
+#include "qtapplication.h"
 
 using platform::WindowMessage;
 
 namespace {
 
-QCoreApplication& app() {
-  static int argc = 1;
-  static char name[] = "qtwindowendpoint_test";
-  static char* argv[] = {name, nullptr};
-  static QCoreApplication instance(argc, argv);
-  return instance;
-}
+QCoreApplication& app() { return qtTestApplication(); }
 
 // Runs the event loop until the peer ends; its exit code.
 std::optional<int> runUntilExit(PeerProcess& peer) {

@@ -44,31 +44,31 @@ Grid pageGrid(int width, int height) { return layout(width, pictureRows(height),
 
 Slots prepareSlots(const std::vector<std::string>& entries, const std::string& folder,
                    int columns, int rows) {
-  Slots slots;
+  Slots result;
   // The slot table has a fixed size; entries past it are not shown.
   const int n = std::min(static_cast<int>(entries.size()), kMaxSlots);
   for (int i = 0; i < n; ++i) {
     // Only an all-digit uid names a picture file; any other line shows the placeholder.
     const std::string uid = uidOf(entries[static_cast<std::size_t>(i)]);
     const std::string own = folder + uid + ".jpg";
-    slots.paths.push_back(friends::isDecimalId(uid) && canOpen(own) ? own
+    result.paths.push_back(friends::isDecimalId(uid) && canOpen(own) ? own
                                                                     : folder + "body_bf.jpg");
   }
   // A window too small for one cell still has one page (and no division by zero).
   const int k = std::max(columns * rows, 1);
   if (n <= k) {
-    slots.paths.resize(static_cast<std::size_t>(k), folder + "body.jpg");
-    slots.totalPages = 1;
+    result.paths.resize(static_cast<std::size_t>(k), folder + "body.jpg");
+    result.totalPages = 1;
   } else {
-    slots.totalPages = n / k + (n % k != 0 ? 1 : 0);
-    const int end = std::min(slots.totalPages * k, kMaxSlots + k);
+    result.totalPages = n / k + (n % k != 0 ? 1 : 0);
+    const int end = std::min(result.totalPages * k, kMaxSlots + k);
     for (int i = n; i < end; ++i) {
       std::printf("%d\n", i);
-      std::printf("g_sw =%d, g_sh =%d, total=%d\n", columns, rows, slots.totalPages);
-      slots.paths.push_back(folder + "body.jpg");
+      std::printf("g_sw =%d, g_sh =%d, total=%d\n", columns, rows, result.totalPages);
+      result.paths.push_back(folder + "body.jpg");
     }
   }
-  return slots;
+  return result;
 }
 
 std::string uidOf(const std::string& line) { return line.substr(0, line.find('*')); }
