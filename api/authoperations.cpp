@@ -218,7 +218,7 @@ std::string hideSessionSecrets(const std::string& answer) {
 }
 
 uint32_t authGetSession(ApiClient& client, platform::SettingsStore& settings,
-                        const app::DebugLog& log) {
+                        const app::DebugLog& log, uint64_t* expiryOut) {
   const std::string token = client.loginToken();
   log.log("auth_token=" + token);
 
@@ -249,10 +249,14 @@ uint32_t authGetSession(ApiClient& client, platform::SettingsStore& settings,
   if (session->expires == 0) std::printf("Session does not expire - Infinite Session!\n");
 
   const uint32_t uid = uidNumber(session->uid);
+  // A session of nobody would make every later start run as user 0: never kept.
+  if (uid == 0) {
+    log.log("UID equals 0!!! Wierd!!!");
+    return 0;
+  }
   client.adoptSession(session->sessionKey, session->secret, session->uid);
   writeSession(settings, *session, uid, expiry);
-
-  if (uid == 0) log.log("UID equals 0!!! Wierd!!!");
+  if (expiryOut) *expiryOut = expiry;
   return uid;
 }
 

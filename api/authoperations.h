@@ -55,8 +55,10 @@ uint64_t sessionExpiryFileTime(int64_t expiresUnixSeconds);
 uint32_t uidNumber(const std::string& uidText);
 
 // Turns the login token into a session: every step traced in `log`, the session installed
-// in `client` and written to `settings`. Returns the user id number; 0 is failure.
+// in `client` and written to `settings`. Returns the user id number; 0 is failure, and an
+// answer whose uid reads as 0 is neither installed nor written. `expiry` receives the new
+// session's expiry (sessionExpiryFileTime) on success, whether or not the store took it.
 uint32_t authGetSession(ApiClient& client, platform::SettingsStore& settings,
-                        const app::DebugLog& log);
+                        const app::DebugLog& log, uint64_t* expiry = nullptr);
 
 }  // namespace api

@@ -1,27 +1,18 @@
 #include "httptransport.h"
 
-#include <curl/curl.h>
-
 #include <atomic>
-#include <mutex>
+
+#include "api/curlhandle.h"
 
 namespace api {
 namespace {
 
 std::atomic<std::size_t> g_answerCapOverride{0};
 std::atomic<long> g_stallSecondsOverride{0};
-thread_local int t_lastFetchResult = kCurlOk;
 
 std::size_t answerCap() {
   const std::size_t override = g_answerCapOverride.load(std::memory_order_relaxed);
   return override ? override : kMaxAnswerBytes;
-}
-
-// libcurl's global set-up is not thread-safe; the first handle made on any thread does it.
-CURL* newEasyHandle() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-  return curl_easy_init();
 }
 
 // Collects one transfer's answer; the cap counts only what this transfer appended.
@@ -113,12 +104,9 @@ int TransferHandle::multipartPost(const std::string& url, const std::vector<std:
   return result;
 }
 
-int HttpFetch(const std::string& url, std::string& answer) {
+FetchResult HttpFetch(const std::string& url, std::string& answer) {
   CURL* curl = newEasyHandle();
-  if (!curl) {
-    t_lastFetchResult = CURLE_FAILED_INIT;
-    return 1;
-  }
+  if (!curl) return {CURLE_FAILED_INIT, 0};
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   // The address is the server's word: never a local file or another scheme libcurl knows.
   curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -129,15 +117,14 @@ int HttpFetch(const std::string& url, std::string& answer) {
   const std::size_t before = answer.size();
   AnswerSink sink(answer);
   collectInto(curl, sink);
-  const CURLcode result = curl_easy_perform(curl);
-  // A broken download must not leave half a picture behind for the caller to store.
-  if (result != CURLE_OK) answer.resize(before);
+  FetchResult result;
+  result.curlCode = curl_easy_perform(curl);
+  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &result.httpStatus);
   curl_easy_cleanup(curl);
-  t_lastFetchResult = result;
-  return 1;
+  // Neither half a picture nor a server's error page is left for the caller to store.
+  if (!result.succeeded()) answer.resize(before);
+  return result;
 }
-
-int lastFetchResult() { return t_lastFetchResult; }
 
 void setMaxAnswerBytesForTest(std::size_t bytes) {
   g_answerCapOverride.store(bytes, std::memory_order_relaxed);

@@ -48,14 +48,20 @@ class TransferHandle {
   void* curl_ = nullptr;
 };
 
-// Plain fetch on a fresh handle: appends the answer to `answer`. Only http and https, also
-// for redirects, since the address comes from the server; the connect time-out and the stall
-// limit, no overall time-out. A failed fetch leaves `answer` as it was (whatever part had
-// arrived is removed again). Always reports success (1); lastFetchResult() tells.
-int HttpFetch(const std::string& url, std::string& answer);
+// What a plain fetch ended with: libcurl's code and the HTTP status of the answer (0 when
+// none came).
+struct FetchResult {
+  int curlCode = kCurlOk;
+  long httpStatus = 0;
+  // A whole answer with a 2xx status: only then was anything appended.
+  bool succeeded() const { return curlCode == kCurlOk && httpStatus >= 200 && httpStatus < 300; }
+};
 
-// libcurl's result of the last HttpFetch on this thread, for diagnostics and tests only.
-int lastFetchResult();
+// Plain fetch on a fresh handle: appends the answer to `answer` when it succeeded(). Only
+// http and https, also for redirects, since the address comes from the server; the connect
+// time-out and the stall limit, no overall time-out. A failed transfer or an error status
+// leaves `answer` as it was, so an error page never passes for the content asked for.
+FetchResult HttpFetch(const std::string& url, std::string& answer);
 
 // Test only: replaces kMaxAnswerBytes (0 restores it) so that a test server need not send
 // 64 MiB to reach the cap.

@@ -1,19 +1,11 @@
 #include "api/timedfetch.h"
 
-#include <curl/curl.h>
-
-#include <mutex>
+#include "api/curlhandle.h"
 
 namespace api {
 namespace {
 
 constexpr long kMaxRedirects = 10;
-
-CURL* freshHandle() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-  return curl_easy_init();
-}
 
 struct Sink {
   std::string received;
@@ -31,7 +23,7 @@ std::size_t collect(char* data, std::size_t size, std::size_t count, void* userd
 // The options both requests share; `post` null for a GET.
 TimedOutcome perform(const std::string& url, const std::string* post, const TimedLimits& limits,
                      std::string& answer) {
-  CURL* curl = freshHandle();
+  CURL* curl = newEasyHandle();
   if (!curl) return {CURLE_FAILED_INIT, 0};
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());

@@ -1,8 +1,13 @@
 #include "datafolder.h"
 
+#include <cerrno>
 #include <climits>
+#include <cstdlib>
+#include <cstring>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace app {
 namespace {
@@ -16,7 +21,32 @@ bool isFile(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+// The system's reason why `folder` (ending with "/") cannot keep a file; nullopt when it can.
+std::optional<std::string> cannotWrite(const std::string& folder, bool create) {
+  if (create && ::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST)
+    return std::string(std::strerror(errno));
+  std::string probe = folder + ".veltrana-write-check.XXXXXX";
+  const int fd = ::mkostemp(probe.data(), O_CLOEXEC);
+  if (fd < 0) return std::string(std::strerror(errno));
+  ::close(fd);
+  ::unlink(probe.c_str());
+  return std::nullopt;
+}
+
 }  // namespace
+
+std::optional<FolderProblem> checkWritable(const DataFolder& data) {
+  const struct {
+    const std::string& folder;
+    bool create;
+  } folders[] = {
+      {data.folder, false}, {data.picSquare, true}, {data.pic, true}, {data.picBig, true}};
+  for (const auto& f : folders) {
+    if (auto reason = cannotWrite(f.folder, f.create))
+      return FolderProblem{f.folder.substr(0, f.folder.size() - 1), std::move(*reason)};
+  }
+  return std::nullopt;
+}
 
 std::optional<DataFolder> DataFolder::at(const std::string& installRoot) {
   DataFolder data;

@@ -34,6 +34,15 @@ std::optional<std::string> findInstallRoot(const std::vector<platform::StorageCa
                                            const std::string& programFiles,
                                            const std::function<bool(const std::string&)>& exists);
 
+// A folder of the DataFolder that cannot keep files, and the system's reason.
+struct FolderProblem {
+  std::string folder;  // without the closing "/"
+  std::string reason;
+};
+// Creates the picture folders that are missing, then makes and removes a file in the
+// DataFolder and in each picture folder. nullopt when every one of them takes files.
+std::optional<FolderProblem> checkWritable(const DataFolder& data);
+
 enum class LocateProblem { None, NotInstalled, PathTooLong };
 // Looks on the machine's storage cards and program-files folder.
 std::optional<DataFolder> locateDataFolder(LocateProblem* problem);

@@ -8,6 +8,7 @@ inline constexpr int kExitBadCommandLine = 2;
 inline constexpr int kExitNoNetworkPath = 37;
 inline constexpr int kExitNoInstallation = 56;
 inline constexpr int kExitNoSettings = 58;  // the settings store cannot be opened
+inline constexpr int kExitDataFolderUnwritable = 59;  // the DataFolder cannot keep files
 
 // Ends the process with `code` from any thread: standard output and error are flushed
 // first, so the diagnostics printed so far are not lost.

@@ -44,11 +44,12 @@ int poll(AppContext& context, Services& s, news::NewsWindow& window, bool remind
 void openAd(Services& s) {
   const std::string link = g_notifications.ad.link;
   if (link.empty()) return;
-  if (!news::isOpenableAdLink(link)) {
+  const auto address = news::openableAdLink(link);
+  if (!address) {
     std::printf("OpenAd(): the ad link is not a web address; not opened.\n");
     return;
   }
-  s.browser.openInLoginBrowser(link, false, false);
+  s.browser.openInLoginBrowser(*address, false, false);
 }
 
 void runWindow(AppContext& context, Services& s) {

@@ -70,6 +70,20 @@ void applySystemFont() {
   endProcess(kExitNoSettings);
 }
 
+// Cache files and pictures that cannot be written would fail one by one, silently, and
+// leave the board empty for good: the start stops and says where and why.
+[[noreturn]] void failDataFolder(platform::MessageBoxes& boxes,
+                                 platform::ConnectionKeeper& connection,
+                                 const FolderProblem& problem) {
+  platform::MessageBoxRequest request;
+  request.caption = "Error";
+  request.text = "Veltrana cannot write to its folder: " + problem.folder + ": " + problem.reason;
+  request.icon = platform::MbIcon::Stop;
+  boxes.show(request);
+  connection.release();
+  endProcess(kExitDataFolderUnwritable);
+}
+
 // The second half of the start: fonts, the main window, the timers and the message loop.
 int runMainWindow(platform::ConnectionKeeper& connection, platform::SettingsStore& store,
                   platform::MessageBoxes& boxes, const DataFolder& dataFolder,
@@ -151,6 +165,7 @@ int runVeltrana(int argc, char** argv, const StartupHooks& hooks) {
       std::printf("The DataFolder path is too long for the derived paths.\n");
     failInstallation(boxes);
   }
+  if (const auto problem = checkWritable(*dataFolder)) failDataFolder(boxes, connection, *problem);
 
   const std::string settingsPath = platform::SettingsStore::defaultPath();
   platform::SettingsStore store(settingsPath);

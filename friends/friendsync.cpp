@@ -290,10 +290,13 @@ int FriendSync::storeBestFriendStatuses(const std::vector<std::string>& sortedLi
   std::vector<std::string> fields;
   for (const std::string& line : sortedLines) {
     splitRecord(line, 4, fields);
+    // Without a closed name field the line cannot be rebuilt: it is kept as it stands.
+    const bool named = fields.size() >= 2;
     fields.resize(4);
     const auto user = users.find(fields[0]);
-    if (!isDecimalId(fields[0]) || user == users.end()) {
-      // Not asked for, or not answered: the friend stays as he was rather than being lost.
+    if (!named || !isDecimalId(fields[0]) || user == users.end()) {
+      // Not asked for, not answered, or not to be split: the friend stays as he was rather
+      // than being lost.
       bf1 += line;
       continue;
     }

@@ -64,9 +64,15 @@ int GetStatusNTime(api::ApiClient& client, const std::string& uid, std::string& 
     return kStatusFailed;
   }
 
-  std::printf("Getting status message and time for uid = %s\n", uid.c_str());
   const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
-  const api::XmlNode statusNode = doc.child("fql_query_response").child("user").child("status");
+  const api::XmlNode response = doc.child("fql_query_response");
+  // An error answer (a rejected session, an FQL error) says nothing about the status.
+  if (response.isEmpty()) {
+    std::printf("GetStatusNTime(): Could not retrieve info.\n");
+    return kStatusFailed;
+  }
+  std::printf("Getting status message and time for uid = %s\n", uid.c_str());
+  const api::XmlNode statusNode = response.child("user").child("status");
   const auto text = statusNode.child("message").text();
   if (!text) return kStatusDone;
 

@@ -100,10 +100,14 @@ AdLine adLine(AdState& ad) {
   return {false, plain.substr(0, kMaxAdLineCharacters)};
 }
 
-bool isOpenableAdLink(std::string_view link) {
+std::optional<std::string> openableAdLink(std::string_view link) {
   for (char c : link)
-    if (static_cast<unsigned char>(c) <= ' ' || c == 0x7F) return false;
-  return startsWithNoCase(link, "http://") || startsWithNoCase(link, "https://");
+    if (static_cast<unsigned char>(c) <= ' ' || c == 0x7F) return std::nullopt;
+  if (startsWithNoCase(link, "http://") || startsWithNoCase(link, "https://"))
+    return std::string(link);
+  // The walk takes a bare "www." token for the link too.
+  if (startsWithNoCase(link, "www.")) return "http://" + std::string(link);
+  return std::nullopt;
 }
 
 }  // namespace news

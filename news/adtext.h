@@ -53,7 +53,9 @@ struct AdLine {
 };
 AdLine adLine(AdState& ad);
 
-// Only web addresses are handed to the browser.
-bool isOpenableAdLink(std::string_view link);
+// The address the browser opens for the ad link: an http or https address as it is, a
+// "www." host name as "http://" + the link; nullopt for anything else (no other scheme,
+// no control characters or blanks).
+std::optional<std::string> openableAdLink(std::string_view link);
 
 }  // namespace news

@@ -1,6 +1,8 @@
 #include "pictures/picturecache.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <string_view>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,15 +16,30 @@
 namespace pictures {
 namespace {
 
-enum class FileLook { Missing, Empty, Usable };
+enum class FileLook { Missing, Broken, Usable };
 
+// Every JPEG starts with the start-of-image marker FF D8; an error page does not.
+bool startsAsJpeg(std::string_view bytes) {
+  return bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+         static_cast<unsigned char>(bytes[1]) == 0xD8;
+}
+
+// An empty file, or one that is no JPEG (an error page an older build kept), is broken.
 FileLook look(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return FileLook::Missing;
   struct stat info {};
-  const bool empty = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size == 0;
+  bool broken = false;
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+    char head[2];
+    ssize_t n;
+    do {
+      n = ::pread(fd, head, sizeof head, 0);
+    } while (n < 0 && errno == EINTR);
+    broken = n >= 0 && !startsAsJpeg(std::string_view(head, static_cast<std::size_t>(n)));
+  }
   ::close(fd);
-  return empty ? FileLook::Empty : FileLook::Usable;
+  return broken ? FileLook::Broken : FileLook::Usable;
 }
 
 }  // namespace
@@ -47,13 +64,13 @@ std::string PictureCache::fetchPicture(const std::string& uid, const std::string
                                        const std::string& folder) {
   if (!friends::isDecimalId(uid)) return {};
   const std::string path = folder + uid + ".jpg";
-  // An empty file is no picture: fetched again as a missing one is.
+  // A broken file is no picture: fetched again as a missing one is.
   if (look(path) == FileLook::Usable) return path;
   std::string body;
-  api::HttpFetch(url, body);
-  // Only a whole answer becomes the file, and in one step: a failed or empty download leaves
-  // nothing behind, and the next look asks for the picture again.
-  if (api::lastFetchResult() == api::kCurlOk && !body.empty()) friends::replaceFile(path, body);
+  const api::FetchResult fetched = api::HttpFetch(url, body);
+  // Only a whole JPEG answered with a 2xx status becomes the file, and in one step: a failed
+  // download or a server's error page leaves nothing behind, and the next look asks again.
+  if (fetched.succeeded() && startsAsJpeg(body)) friends::replaceFile(path, body);
   return path;
 }
 
@@ -64,7 +81,7 @@ bool PictureCache::ensurePicture(PictureKind kind, api::ApiClient& client, uint3
   switch (look(path)) {
     case FileLook::Usable:
       return true;
-    case FileLook::Empty:
+    case FileLook::Broken:
       ::unlink(path.c_str());
       return false;
     case FileLook::Missing:

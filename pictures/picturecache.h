@@ -1,8 +1,8 @@
 #pragma once
 // The picture folders of the DataFolder: a friend's picture is the file uid ".jpg" holding
-// the downloaded bytes unchanged. Only a whole download becomes a file. A zero-length file
-// (left by an earlier version) is broken: the next look at it deletes it, and the look after
-// that downloads the picture again.
+// the downloaded bytes unchanged. Only a whole JPEG answered with a 2xx status becomes a
+// file. A file that is empty or no JPEG (left by an earlier version) is broken: the next
+// look at it deletes it, and the look after that downloads the picture again.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -29,14 +29,15 @@ class PictureCache {
   // folder + uid + ".jpg".
   std::string pathOf(PictureKind kind, const std::string& uid) const;
 
-  // Downloads `url` into folder + uid + ".jpg" unless a non-empty file is there already;
-  // returns the file's path. A failed or empty download writes nothing. `uid` must be all
+  // Downloads `url` into folder + uid + ".jpg" unless a usable file is there already;
+  // returns the file's path. A failed download, an error status or an answer that is no
+  // JPEG writes nothing. `uid` must be all
   // digits (else nothing is done and the path is empty).
   std::string fetchPicture(const std::string& uid, const std::string& url,
                            const std::string& folder);
 
-  // The look at a friend's picture of one kind: an empty file is deleted; a missing one is
-  // asked for (its address by FQL) and downloaded. True when a non-empty file is there
+  // The look at a friend's picture of one kind: a broken file is deleted; a missing one is
+  // asked for (its address by FQL) and downloaded. True when a usable file is there
   // afterwards.
   bool ensurePicture(PictureKind kind, api::ApiClient& client, uint32_t userId,
                      const std::string& uid);

@@ -59,16 +59,15 @@ void SessionManager::setRenewalTimer(uint64_t remainingMs) {
   if (timer_) timer_(static_cast<uint32_t>(timerCapped_ ? kMaxTimerPeriodMs : period));
 }
 
-void SessionManager::renewalTimerFromStore() {
-  uint64_t ms = 0;
-  if (checkSessionTime(store_, ms, now_) != kSessionValid) return;
-  if (ms != 0) {
-    setRenewalTimer(ms);
-  } else {
+void SessionManager::renewalTimerFor(uint64_t expiry) {
+  if (expiry == 0) {
     // A session that never expires is never renewed.
     timerCapped_ = false;
     if (timer_) timer_(0);
+    return;
   }
+  const int64_t remaining = (static_cast<int64_t>(expiry) - static_cast<int64_t>(now_())) / 10'000;
+  if (remaining > 0) setRenewalTimer(static_cast<uint64_t>(remaining));
 }
 
 void SessionManager::decideAtStartup() {
@@ -102,7 +101,9 @@ void SessionManager::loadOrStartSession(bool& needLogin) {
 
   namespace keys = platform::keys;
   if (const auto key = store_.openKey(keys::kFacebook)) {
-    const auto uid = store_.readNumber(*key, keys::kUid);
+    auto uid = store_.readNumber(*key, keys::kUid);
+    // User 0 is nobody: such a stored session (an older build kept one) means a new login.
+    if (uid == 0u) uid.reset();
     std::optional<std::u16string> sessionKey, sessionSecret;
     if (uid) {
       sessionKey = store_.readString(*key, keys::kSessionKey);
@@ -144,15 +145,17 @@ void SessionManager::openLogin() {
 
 void SessionManager::obtainSession() {
   std::printf("Getting session key\n");
-  const uint32_t uid = api::authGetSession(*client(), store_, log_);
+  uint64_t expiry = 0;
+  const uint32_t uid = api::authGetSession(*client(), store_, log_, &expiry);
   currentUserId_ = uid;
   if (uid == 0) {
     std::printf("Session failed.  Exiting.\n");
     fail("We cannot get your session info. Please try Veltrana later", kExitNoSession);
   }
   // Every new session brings its own lifetime: a login at start-up arms the renewal, and a
-  // renewal does not keep the period of the session before.
-  renewalTimerFromStore();
+  // renewal does not keep the period of the session before. The answer's expiry counts, not
+  // the store's, which may have refused the session.
+  renewalTimerFor(expiry);
 }
 
 void SessionManager::onRenewalTimer() {

@@ -53,7 +53,7 @@ class SessionManager {
   // address (needLogin becomes true). Ends the program when no token can be had.
   void loadOrStartSession(bool& needLogin);
   // Turns the logged-in token into a stored, installed session and sets timer 2 from its
-  // stored expiry (stopped for a session that never expires); ends the program on failure.
+  // expiry (stopped for a session that never expires); ends the program on failure.
   void obtainSession();
   // Timer 2: a capped timer whose session still has time left is only set again for the
   // rest; otherwise a new token, a login and a new session.
@@ -72,7 +72,8 @@ class SessionManager {
  private:
   void openLogin();
   void setRenewalTimer(uint64_t remainingMs);
-  void renewalTimerFromStore();
+  // Timer 2 for a session expiring at `expiry` (a file time; 0 = never).
+  void renewalTimerFor(uint64_t expiry);
   [[noreturn]] void fail(const char* text, int exitCode);
 
   platform::SettingsStore& store_;

@@ -40,7 +40,8 @@
 //   POST /_sim/ip                    {answer}: the exact body of /verify/ip.php; without an
 //                                    answer, the caller's address again
 //   POST /_sim/faults                {match, fql, skip, count, delay_ms, action, error_code}
-//                                    -> {id}; action: none | http500 | close | cut | error;
+//                                    -> {id}; action: none | http500 | http404 | close | cut |
+//                                    error (http500 and http404 answer an HTML page);
 //                                    count -1 = every request; match: a REST method, a path or
 //                                    "*"; fql: only fql.query calls whose query contains this
 //                                    text (match may then be left out); skip: the first N

@@ -40,7 +40,7 @@ PageReply FaultControl::addFault(const ControlInput& input) {
   rule.delayMs = static_cast<int>(input.integer("delay_ms").value_or(0));
   const auto action = FaultInjector::actionFromName(input.text("action").value_or(""));
   if (!action)
-    return ControlReply::failure(400, "action must be none, http500, close, cut or error");
+    return ControlReply::failure(400, "action must be none, http500, http404, close, cut or error");
   rule.action = *action;
   rule.errorCode = static_cast<int>(input.integer("error_code").value_or(0));
   if (rule.action == FaultAction::Error && rule.errorCode <= 0)

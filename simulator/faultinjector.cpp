@@ -55,6 +55,7 @@ Json FaultInjector::toJson() const {
 std::optional<FaultAction> FaultInjector::actionFromName(const std::string& name) {
   if (name.empty() || name == "none" || name == "delay") return FaultAction::None;
   if (name == "http500" || name == "500") return FaultAction::Http500;
+  if (name == "http404" || name == "404") return FaultAction::Http404;
   if (name == "close") return FaultAction::Close;
   if (name == "cut") return FaultAction::Cut;
   if (name == "error") return FaultAction::Error;
@@ -67,6 +68,8 @@ const char* FaultInjector::actionName(FaultAction action) {
       return "none";
     case FaultAction::Http500:
       return "http500";
+    case FaultAction::Http404:
+      return "http404";
     case FaultAction::Close:
       return "close";
     case FaultAction::Cut:

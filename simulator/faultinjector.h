@@ -1,8 +1,8 @@
 #pragma once
 // Faults for the next K requests that match a REST method name or a path: a delay, an HTTP
-// 500, a connection closed without an answer, a body cut in the middle, or a REST error code.
-// A rule may also be narrowed to the FQL queries holding a text, and may let its first N
-// matches pass.
+// 500 or 404 with an HTML page, a connection closed without an answer, a body cut in the
+// middle, or a REST error code. A rule may also be narrowed to the FQL queries holding a
+// text, and may let its first N matches pass.
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -13,7 +13,7 @@
 
 namespace sim {
 
-enum class FaultAction { None, Http500, Close, Cut, Error };
+enum class FaultAction { None, Http500, Http404, Close, Cut, Error };
 
 inline constexpr const char* kFqlMethod = "facebook.fql.query";
 

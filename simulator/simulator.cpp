@@ -184,6 +184,9 @@ class Simulator::Impl {
       res.status = 500;
       res.set_content("<html><body><h1>500 Internal Server Error</h1></body></html>\n",
                       "text/html");
+    } else if (fault && fault->action == FaultAction::Http404) {
+      res.status = 404;
+      res.set_content("<html><body><h1>404 Not Found</h1></body></html>\n", "text/html");
     } else if (fault && fault->action == FaultAction::Error) {
       entry.errorCode = fault->errorCode;
       res.set_content(RestError::document(fault->errorCode, in.fields()), kXmlType);

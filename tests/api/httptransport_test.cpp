@@ -231,8 +231,7 @@ TEST_P(AnswerCap, LargerAnswerFailsTheTransfer) {
   std::string answer;
   EXPECT_EQ(handle->formPost(url("/big"), "a=1", 5, answer), GetParam().result);
   std::string fetched = "old";
-  EXPECT_EQ(api::HttpFetch(url("/big"), fetched), 1);
-  EXPECT_EQ(api::lastFetchResult(), GetParam().result);
+  EXPECT_EQ(api::HttpFetch(url("/big"), fetched).curlCode, GetParam().result);
   EXPECT_EQ(fetched, GetParam().result == api::kCurlOk ? "old" + std::string(4096, 'x') : "old");
 }
 
@@ -271,17 +270,17 @@ TEST(MultipartPost, BodyWithNulBytesArrivesExactlyWithTheHeaders) {
 
 TEST_F(Transport, FetchAppendsTheAnswer) {
   std::string answer = "prefix";
-  EXPECT_EQ(api::HttpFetch(url("/picture"), answer), 1);
-  EXPECT_EQ(api::lastFetchResult(), api::kCurlOk);
+  const api::FetchResult result = api::HttpFetch(url("/picture"), answer);
+  EXPECT_TRUE(result.succeeded());
+  EXPECT_EQ(result.httpStatus, 200);
   EXPECT_EQ(answer, "prefix" + kPicture);
 }
 
 TEST(HttpFetch, UnreachableAddressLeavesStringUnchanged) {
   std::string answer = "unchanged";
   const std::string url = "http://127.0.0.1:" + std::to_string(closedPort()) + "/pic.jpg";
-  EXPECT_EQ(api::HttpFetch(url, answer), 1);
+  EXPECT_EQ(api::HttpFetch(url, answer).curlCode, kCurlCouldntConnect);
   EXPECT_EQ(answer, "unchanged");
-  EXPECT_EQ(api::lastFetchResult(), kCurlCouldntConnect);
 }
 
 TEST(HttpFetch, AnswerCutShortLeavesStringUnchanged) {
@@ -289,22 +288,22 @@ TEST(HttpFetch, AnswerCutShortLeavesStringUnchanged) {
                            "Content-Length: 1000\r\n\r\n" +
                            std::string(100, 'p'));
   std::string answer = "before";
-  EXPECT_EQ(api::HttpFetch(server.url("/pic_big/1.jpg"), answer), 1);
+  EXPECT_EQ(api::HttpFetch(server.url("/pic_big/1.jpg"), answer).curlCode, kCurlPartialFile);
   EXPECT_EQ(answer, "before");
-  EXPECT_EQ(api::lastFetchResult(), kCurlPartialFile);
 }
 
-TEST_F(Transport, FetchResultIsKeptPerThread) {
-  std::string answer;
-  api::HttpFetch(url("/picture"), answer);
-  int otherThreadResult = -1;
-  std::thread([&] {
-    std::string lost;
-    api::HttpFetch("http://127.0.0.1:" + std::to_string(closedPort()) + "/", lost);
-    otherThreadResult = api::lastFetchResult();
-  }).join();
-  EXPECT_EQ(otherThreadResult, kCurlCouldntConnect);
-  EXPECT_EQ(api::lastFetchResult(), api::kCurlOk);
+// A whole answer with an error status is a failed fetch: the status is told, the page not kept.
+TEST(HttpFetch, AnErrorStatusIsReportedAndItsPageNotKept) {
+  for (const long status : {404L, 500L, 302L}) {
+    CannedReplyServer server("HTTP/1.1 " + std::to_string(status) +
+                             " X\r\nContent-Length: 6\r\nConnection: close\r\n\r\n<html>");
+    std::string answer = "before";
+    const api::FetchResult result = api::HttpFetch(server.url("/pics/q1.jpg"), answer);
+    EXPECT_EQ(result.curlCode, api::kCurlOk) << status;
+    EXPECT_EQ(result.httpStatus, status);
+    EXPECT_FALSE(result.succeeded());
+    EXPECT_EQ(answer, "before");
+  }
 }
 
 TEST_F(Transport, ConcurrentFetchesOnFreshHandles) {
@@ -326,16 +325,14 @@ TEST(Stalls, TransfersWithoutALimitEndOnADeadPeer) {
   struct Case {
     const char* what;
     std::function<int(std::string&)> transfer;
-  } cases[] = {
-      {"picture fetch",
-       [&](std::string& answer) {
-         api::HttpFetch(peer.url("/pic_square/1.jpg"), answer);
-         return api::lastFetchResult();
-       }},
-      {"upload", [&](std::string& answer) {
-         auto handle = api::TransferHandle::create();
-         return handle->multipartPost(peer.url("/restserver.php"), {}, bigBody, answer);
-       }}};
+  } cases[] = {{"picture fetch",
+                [&](std::string& answer) {
+                  return api::HttpFetch(peer.url("/pic_square/1.jpg"), answer).curlCode;
+                }},
+               {"upload", [&](std::string& answer) {
+                  auto handle = api::TransferHandle::create();
+                  return handle->multipartPost(peer.url("/restserver.php"), {}, bigBody, answer);
+                }}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     std::string answer = "kept";
@@ -356,9 +353,8 @@ TEST(HttpFetch, OnlyHttpAndHttpsAreFetched) {
                                          "dict://127.0.0.1:9/x", "gopher://127.0.0.1:9/x"};
   for (const std::string& url : urls) {
     std::string answer = "unchanged";
-    EXPECT_EQ(api::HttpFetch(url, answer), 1);
+    EXPECT_EQ(api::HttpFetch(url, answer).curlCode, kCurlUnsupportedProtocol) << url;
     EXPECT_EQ(answer, "unchanged") << url;
-    EXPECT_EQ(api::lastFetchResult(), kCurlUnsupportedProtocol) << url;
   }
 }
 

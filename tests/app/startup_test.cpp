@@ -186,6 +186,46 @@ TEST(Startup, AnUnopenableSettingsStoreStopsTheStartAndDeletesNothing) {
   }
 }
 
+// A DataFolder that cannot keep files would leave the board empty for good: the start stops
+// with the folder and the reason, before the edition check (which the missing edition mark
+// here would run) deletes anything.
+TEST(Startup, AnUnwritableDataFolderStopsTheStartAndDeletesNothing) {
+  // A file in a folder's place stops root too; a read-only folder stops other users only.
+  struct Case {
+    const char* folder;  // below the DataFolder
+    bool readOnly;
+    const char* reason;
+  };
+  std::vector<Case> cases = {{"pic_big", false, "Not a directory"}};
+  if (::geteuid() != 0)
+    cases.insert(cases.end(),
+                 {{"", true, "Permission denied"}, {"pic", true, "Permission denied"}});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.folder);
+    VeltranaSandbox sandbox;
+    const std::string data = sandbox.install();
+    writeSession(sandbox.settingsPath(), /*withVersion=*/false, nullptr);
+    const std::vector<std::string> files = {"bf.txt", "bf1.txt", "pic_square/1001.jpg"};
+    for (const auto& name : files) touch(data + name);
+    const std::string folder = data + c.folder;
+    if (c.readOnly) {
+      fs::create_directories(folder);
+      fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    } else {
+      std::ofstream(folder) << "x";
+    }
+
+    VeltranaProcess run(sandbox, {}, {}, kProgram);
+    EXPECT_EQ(run.waitForExit(30000), 59);
+    const std::string named = *c.folder ? folder : folder.substr(0, folder.size() - 1);
+    EXPECT_TRUE(has(
+        run.err(), "Error: Veltrana cannot write to its folder: " + named + ": " + c.reason + "\n"))
+        << run.err();
+    for (const auto& name : files) EXPECT_TRUE(fs::exists(data + name)) << name;
+    fs::permissions(folder, fs::perms::owner_all);
+  }
+}
+
 TEST(Startup, LastUpdateIsReadBackAndNothingIsWiped) {
   struct Case {
     const char* stored;  // nullptr: no value

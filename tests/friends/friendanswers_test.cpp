@@ -133,6 +133,10 @@ TEST_F(AnswerWalk, BestFriendFlags) {
       {"1*Ann*x*1229000500*#1\n", {"1", "y", "1229000000"}, "1*Ann*y*1229000000*#1\n"},
       {"1*Ann*gone*1229000000*#2\n", {"1", "", ""}, "1*Ann***#1\n"},
       {"1*Ann***#1\n", {"1", "m*n", "5"}, "1*Ann*m n*5*#2\n"},
+      // A name field that is not closed cannot be split off: the line stays as it was.
+      {"1*Ann\n", {"1", "m", "5"}, "1*Ann\n"},
+      // A closed name without the status fields is rebuilt whole.
+      {"1*Ann*\n", {"1", "m", "5"}, "1*Ann*m*5*#2\n"},
   };
   for (const Row& row : rows) {
     writeWhole(store.paths().bf1, row.oldLine);

@@ -82,6 +82,16 @@ TEST_F(StatusQuery, ResultsAndDiagnostics) {
       ::testing::internal::GetCapturedStdout().find("GetStatusNTime(): Could not retrieve info.\n"),
       std::string::npos);
 
+  // An error answer is a failed query too, not a friend without a status.
+  for (const char* code : {"102", "601"}) {
+    ASSERT_EQ(sim.control("/faults", std::string(R"({"match": "facebook.fql.query", )") +
+                                         R"("action": "error", "error_code": )" + code + "}")
+                  .status,
+              200);
+    EXPECT_EQ(query(uid), friends::kStatusFailed) << code;
+    EXPECT_EQ(message + timeText + hours, "");
+  }
+
   ASSERT_EQ(sim.control("/faults", R"({"match": "facebook.fql.query", "delay_ms": 2500})").status,
             200);
   EXPECT_EQ(query(uid, 1), friends::kStatusTimedOut);

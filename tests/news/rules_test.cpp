@@ -203,10 +203,12 @@ TEST(AdText, AdLineAndOpenableLinks) {
   }
 
   for (const char* link : {"http://a.example/x", "HTTPS://a.example", "https://a.example/?q=1"})
-    EXPECT_TRUE(news::isOpenableAdLink(link)) << link;
-  for (const char* link : {"file:///etc/passwd", "javascript:alert('http')", "www.a.example",
-                           "ftp://a.example", "http://a.example/\nx", " http://a.example", ""})
-    EXPECT_FALSE(news::isOpenableAdLink(link)) << link;
+    EXPECT_EQ(news::openableAdLink(link), link);
+  EXPECT_EQ(news::openableAdLink("WWW.a.example/x"), "http://WWW.a.example/x");
+  for (const char* link :
+       {"file:///etc/passwd", "javascript:alert('http')", "awww.a.example", "ftp://a.example",
+        "http://a.example/\nx", " http://a.example", "www.a.example/\tx", ""})
+    EXPECT_EQ(news::openableAdLink(link), std::nullopt) << link;
 }
 
 TEST(AdText, ClientAddressIsAnIpLiteralOnly) {

@@ -1,5 +1,6 @@
 // The picture cache against socialsim: the three address queries, the download into the
-// folders, and a broken download that the next look deletes and the look after repairs.
+// folders, error answers that store nothing, and a broken file or download that the next
+// look deletes and the look after repairs.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -112,18 +113,46 @@ TEST_F(Pictures, ABrokenDownloadLeavesNoFileAndTheNextLookFetchesIt) {
   EXPECT_TRUE(image.load(standard));
 }
 
-TEST_F(Pictures, AnEmptyFileIsDeletedAtTheNextLookAndFetchedAtTheOneAfter) {
+// An empty file, or an error page that an older build kept as the picture, is broken.
+TEST_F(Pictures, ABrokenFileIsDeletedAtTheNextLookAndFetchedAtTheOneAfter) {
   const std::string file = cache.pathOf(pictures::PictureKind::Square, uid);
-  friendstest::writeWhole(file, "");
-  friendstest::clearRequestLog(sim);
-  EXPECT_FALSE(cache.ensureSquarePicture(*session.client, session.userId, uid));
-  EXPECT_FALSE(fileExists(file));
-  EXPECT_EQ(log().find("\"path\":\"/"), std::string::npos) << "nothing is asked for";
+  for (const std::string& broken :
+       {std::string(), std::string("<html><body><h1>404 Not Found</h1></body></html>\n"),
+        std::string("\xFF")}) {
+    SCOPED_TRACE(broken);
+    friendstest::writeWhole(file, broken);
+    friendstest::clearRequestLog(sim);
+    EXPECT_FALSE(cache.ensureSquarePicture(*session.client, session.userId, uid));
+    EXPECT_FALSE(fileExists(file));
+    EXPECT_EQ(log().find("\"path\":\"/"), std::string::npos) << "nothing is asked for";
 
-  EXPECT_TRUE(cache.ensureSquarePicture(*session.client, session.userId, uid));
-  EXPECT_EQ(picturesFetched(), 1);
-  pictures::Image image;
-  EXPECT_TRUE(image.load(file));
+    EXPECT_TRUE(cache.ensureSquarePicture(*session.client, session.userId, uid));
+    EXPECT_EQ(picturesFetched(), 1);
+    pictures::Image image;
+    EXPECT_TRUE(image.load(file));
+  }
+}
+
+// Error statuses and pages are no pictures: a fresh cache stays empty.
+TEST_F(Pictures, ErrorAnswersStoreNoPicture) {
+  using pictures::PictureKind;
+  const struct {
+    PictureKind kind;
+    const char* letter;
+    const char* action;
+  } rows[] = {{PictureKind::Square, "q", "http404"}, {PictureKind::Standard, "s", "http500"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.action);
+    ASSERT_EQ(sim.control("/faults", std::string(R"({"match": "/pics/)") + row.letter + uid +
+                                         R"(.jpg", "action": ")" + row.action + R"("})")
+                  .status,
+              200);
+    EXPECT_FALSE(cache.ensurePicture(row.kind, *session.client, session.userId, uid));
+    EXPECT_FALSE(fileExists(cache.pathOf(row.kind, uid)));
+  }
+  const std::string standard = cache.pathOf(PictureKind::Standard, uid);
+  EXPECT_EQ(cache.fetchPicture(uid, sim.url() + "/home.php", paths.pic), standard);
+  EXPECT_FALSE(fileExists(standard)) << "a page answered with 200 is no picture";
 }
 
 }  // namespace

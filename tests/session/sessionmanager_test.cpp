@@ -66,12 +66,12 @@ class SessionManagerTest : public ::testing::Test {
   }
 
   void storeSession(std::optional<uint32_t> high, std::optional<uint32_t> low,
-                    bool withSecret = true) {
+                    bool withSecret = true, uint32_t uid = 4242) {
     auto key = store_->createKey(keys::kFacebook);
     ASSERT_TRUE(key);
     store_->writeString(*key, keys::kSessionKey, u"stored-key");
     if (withSecret) store_->writeString(*key, keys::kSessionSecret, u"stored-secret");
-    store_->writeNumber(*key, keys::kUid, 4242);
+    store_->writeNumber(*key, keys::kUid, uid);
     if (high) store_->writeNumber(*key, keys::kSessionTimeHigh, *high);
     if (low) store_->writeNumber(*key, keys::kSessionTimeLow, *low);
   }
@@ -156,13 +156,18 @@ TEST_F(SessionManagerTest, StoredSessionDecisions) {
     std::vector<uint32_t> timers;  // before a login, which adds the day its session lasts
   };
   const Case cases[] = {
-      {"one minute left", [](SessionManagerTest& t) { t.storeExpiry(t.now_ + kMinute); }, false,
+      {"one minute left",
+       [](SessionManagerTest& t) { t.storeExpiry(t.now_ + kMinute); },
+       false,
        {61'000}},
       {"never expires", [](SessionManagerTest& t) { t.storeSession(0, 0); }, false, {}},
       {"expired", [](SessionManagerTest& t) { t.storeExpiry(t.now_ - kMinute); }, true, {}},
       {"low half only", [](SessionManagerTest& t) { t.storeSession({}, 5); }, true, {}},
       {"valid time, secret missing",
-       [](SessionManagerTest& t) { t.storeSession(0, 0, /*withSecret=*/false); }, true, {}},
+       [](SessionManagerTest& t) { t.storeSession(0, 0, /*withSecret=*/false); },
+       true,
+       {}},
+      {"user 0", [](SessionManagerTest& t) { t.storeSession(0, 0, true, /*uid=*/0); }, true, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -179,10 +184,30 @@ TEST_F(SessionManagerTest, StoredSessionDecisions) {
       timers_.pop_back();
     }
     EXPECT_EQ(timers_, c.timers);
+    EXPECT_NE(m->currentUserId(), 0u);
     if (!c.login) {
       EXPECT_EQ(m->currentUserId(), 4242u);
       EXPECT_EQ(m->client()->sessionKey(), "stored-key");
     }
+  }
+}
+
+// Timer 2 comes from the session the login just obtained: the store is not read again (no
+// "Month = " line after the login), and a session the store refused is renewed all the same.
+TEST_F(SessionManagerTest, TheRenewalTimerComesFromTheSessionJustObtained) {
+  for (const bool refused : {false, true}) {
+    SCOPED_TRACE(refused ? "the store refuses the session" : "the store takes it");
+    if (refused)
+      store_ = std::make_unique<platform::SettingsStore>("/proc/veltrana-no-such-folder/r.db");
+    timers_.clear();
+    auto m = manager();
+    ::testing::internal::CaptureStdout();
+    m->decideAtStartup();
+    const std::string output = ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(output.find("Month = "), std::string::npos) << output;
+    ASSERT_EQ(timers_.size(), 1u);
+    EXPECT_GT(timers_[0], 86'300'000u);
+    EXPECT_LE(timers_[0], 86'401'000u + 5'000u);
   }
 }
 

@@ -1,7 +1,5 @@
 #include "bestfriends.h"
 
-#include <cstdio>
-
 #include "boardlayout.h"
 #include "friends/friend.h"
 
@@ -23,10 +21,13 @@ BestFriends::Result BestFriends::add(const std::string& uid, const std::string& 
   if (count() >= kMaximum) return kLimit;
   if (find(uid)) return kAlready;
   const std::string line = friends::newBestFriendLine(uid, name);
-  std::FILE* file = std::fopen(store_.paths().bf1.c_str(), "ab");
-  if (!file) return kWriteFailed;
-  const bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size();
-  if (std::fclose(file) != 0 || !written) return kWriteFailed;
+  // The file as it stands (a status refresh may have rewritten it since the list was read)
+  // plus the new line, replaced whole: a line cut by an earlier crash gets its own end
+  // instead of being glued to this one.
+  std::string content;
+  for (const auto& kept : store_.load(friends::CacheFile::BestFriends)) content += kept;
+  content += line;
+  if (!store_.replace(friends::CacheFile::BestFriends, content)) return kWriteFailed;
   if (fetchSquare_) fetchSquare_(uid);
   lines_.push_back(line);
   return kAdded;

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <fstream>
 
 #include "boardfixture.h"
 #include "platform/messageboxes.h"
@@ -103,6 +104,18 @@ TEST(AllFriendsWindow, RemovingKeepsTheOrderAndTheLastRemovalLeavesAnEmptyFile) 
   EXPECT_EQ(w.lastMessage(), "Veltrana: Did you finish removing best friends?");
   EXPECT_EQ(w.modesLeft, 1);
   EXPECT_EQ(w.window->result(), ui::cmd::kDone);
+}
+
+// A line cut short by an earlier crash keeps its own end: the new best friend is never glued
+// onto it.
+TEST(AllFriendsWindow, AddingAfterACutLineWritesTheNewLineWhole) {
+  BoardFixture fixture(10, 1);
+  std::ofstream(fixture.paths().bf1, std::ios::binary | std::ios::trunc)
+      << "1001*Friend 00***#1\n1002*Fri";
+  ui::BestFriends best(fixture.paths(), {});
+  best.load();
+  EXPECT_EQ(best.add(BoardFixture::uid(7), BoardFixture::name(7)), ui::BestFriends::kAdded);
+  EXPECT_EQ(fixture.readBestFriends(), "1001*Friend 00***#1\n1002*Fri\n1008*Friend 07***#1\n");
 }
 
 // bf1.txt that cannot be written (here a folder took its place, which stops root too): the
