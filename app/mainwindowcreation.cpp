@@ -26,14 +26,14 @@ bool writeLastUpdate(platform::SettingsStore& store) {
 }
 
 bool createMainWindow(ui::MainWindow& window, CreationContext& context) {
+  // The sync may log in and set timer 2 meanwhile, and the box's close wait serves events:
+  // firings wait until the caller has finished the window (see the header).
+  context.schedule.holdFirings();
   auto* progress = new ui::ProgressBox(&window);
   progress->show(QString::fromUtf8(kFirstPhaseText));
 
   if (context.startupSync) {
-    // The sync may log in and set timer 2 meanwhile; its firing waits until the sync is done.
-    context.schedule.holdFirings();
     const int result = ui::runOnWorker([&] { return context.startupSync(*progress); });
-    context.schedule.releaseFirings();
     if (result >= 0) writeLastUpdate(context.store);
   }
 

@@ -31,7 +31,9 @@ struct CreationContext {
   std::function<int(ui::ProgressBox&)> startupSync;
 };
 
-// False when the window's soft-key bar cannot be made.
+// False when the window's soft-key bar cannot be made. Timer firings stay held on return:
+// the caller releases them (Schedule::releaseFirings) once the board and the main timers
+// exist.
 bool createMainWindow(ui::MainWindow& window, CreationContext& context);
 
 // Writes "LastUpdate" with the time text of now; on success the last-update text becomes

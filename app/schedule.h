@@ -34,9 +34,10 @@ class Schedule {
 
   void onTimer(int id);
 
-  // While held, firings only queue (once per timer, in order of arrival): the start-up
-  // synchronisation runs on a worker while the UI thread serves its events, and no timer's
-  // work may run beside it. Release runs the queued work from the event loop.
+  // While held, firings only queue (once per timer, in order of arrival): during the main
+  // window's creation the UI thread serves its events (the start-up synchronisation on a
+  // worker, the progress box's close wait), and no timer's work may run before the window
+  // is complete. Release runs the queued work from the event loop.
   void holdFirings();
   void releaseFirings();
 

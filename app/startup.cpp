@@ -108,6 +108,7 @@ int runMainWindow(platform::ConnectionKeeper& connection, platform::SettingsStor
   window.finishCreation();
 
   schedule.startMainTimers();
+  schedule.releaseFirings();
   if (hooks.pictureMaintenance) hooks.pictureMaintenance(context);
   // From here a signal ends the program as the menu's "Exit" does.
   exitSignals.setHandler([&window] { window.runCommand(ui::cmd::kExit); });

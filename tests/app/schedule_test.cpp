@@ -118,6 +118,7 @@ TEST(Schedule, OneShotsStopBeforeTheirWorkAndTimer5StartsTimer6) {
   app::Schedule schedule(timers);
   schedule.startTimer4();
   schedule.startMainTimers();
+  timers.setTimer(2, 1000);  // as a session's login sets it
 
   std::vector<int> ran;
   for (int id = 1; id <= 10; ++id)
@@ -126,25 +127,34 @@ TEST(Schedule, OneShotsStopBeforeTheirWorkAndTimer5StartsTimer6) {
       // A one-shot is already stopped while its work runs.
       EXPECT_EQ(timers.isActive(id), !app::Schedule::oneShot(id)) << id;
     });
-  for (int id : {4, 5, 7, 1, 11, 0}) schedule.onTimer(id);
+  for (int id : {4, 5, 7, 1, 2, 11, 0}) schedule.onTimer(id);
 
-  EXPECT_EQ(ran, (std::vector<int>{4, 5, 7, 1}));  // unknown ids are ignored
+  EXPECT_EQ(ran, (std::vector<int>{4, 5, 7, 1, 2}));  // unknown ids are ignored
   for (int id : {4, 5, 7}) EXPECT_FALSE(timers.isActive(id)) << id;
   EXPECT_TRUE(timers.isActive(1));
+  EXPECT_TRUE(timers.isActive(2));  // renewals go on: timer 2 is never stopped
   EXPECT_EQ(timers.period(6), 12 * kHour);
 }
 
-TEST(Schedule, ARealFiringReachesTheWork) {
+// Held firings queue once per timer, in order of arrival, and run from the event loop after
+// the release; later firings run at once.
+TEST(Schedule, HeldFiringsRunOnceEachAfterTheRelease) {
   QObject owner;
   ui::WindowTimers timers(&owner);
   app::Schedule schedule(timers);
+  std::vector<int> ran;
+  for (int id = 1; id <= 10; ++id) schedule.setWork(id, [&, id] { ran.push_back(id); });
+  schedule.startTimer4();
+  schedule.holdFirings();
+  for (int id : {2, 4, 2, 7, 2, 12}) schedule.onTimer(id);
+  EXPECT_TRUE(ran.empty());
+  EXPECT_FALSE(timers.isActive(4));  // a one-shot stops at its firing, held or not
+  schedule.releaseFirings();
+  EXPECT_TRUE(ran.empty());
   QEventLoop loop;
-  int fired = 0;
-  schedule.setWork(2, [&] {
-    if (++fired == 2) loop.quit();
-  });
-  timers.setTimer(2, 5);
-  QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+  QTimer::singleShot(0, &loop, &QEventLoop::quit);
   loop.exec();
-  EXPECT_EQ(fired, 2);  // timer 2 repeats
+  EXPECT_EQ(ran, (std::vector<int>{2, 4, 7}));
+  schedule.onTimer(2);
+  EXPECT_EQ(ran, (std::vector<int>{2, 4, 7, 2}));
 }

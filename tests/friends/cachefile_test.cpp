@@ -54,9 +54,41 @@ TEST(ReplaceFile, ReplacesWholeAndLeavesNoTemporaryFile) {
             std::filesystem::perms(0644));
 }
 
+// Every name under `folder` with its content ("name/" for a folder), sorted.
+std::vector<std::string> listing(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    const std::string name = entry.path().string().substr(folder.size());
+    names.push_back(entry.is_directory() ? name + "/" : name + "=" + readWhole(entry.path()));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 TEST(ReplaceFile, FailsWithoutTouchingAnythingWhereNothingCanBeWritten) {
   TempFolder dir;
-  EXPECT_FALSE(friends::replaceFile(dir.path() + "no/such/folder/bf.txt", "x*\n"));
+  writeWhole(dir.path() + "bf.txt", "1*Ann*\n");
+  std::filesystem::create_directory(dir.path() + "rel.txt");
+  writeWhole(dir.path() + "rel.txt/kept", "2*Single*\n");
+  const std::vector<std::string> before = listing(dir.path());
+  ASSERT_EQ(before.size(), 3u);
+  const char* const targets[] = {
+      "no/such/folder/status.txt",  // no folder to write into
+      "bf.txt/status.txt",          // a file where the folder should be
+      "rel.txt",                    // a folder in the file's place: written, then not renamed
+  };
+  for (const char* target : targets) {
+    EXPECT_FALSE(friends::replaceFile(dir.path() + target, "x*\n")) << target;
+    EXPECT_EQ(listing(dir.path()), before) << target;
+  }
+  if (::geteuid() != 0) {  // a read-only folder holds nobody back but root
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    EXPECT_FALSE(friends::replaceFile(dir.path() + "bf.txt", "x*\n"));
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    EXPECT_EQ(listing(dir.path()), before);
+  }
 }
 
 TEST(FriendStore, BestFriendUidsAreSortedAndSkipLinesWithoutAStar) {

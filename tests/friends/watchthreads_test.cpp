@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <set>
 #include <thread>
 
 #include "friends/cachefile.h"
@@ -51,26 +52,42 @@ TEST_F(WatchThreads, WorkersAndTheInterfaceThreadShareFilesAndLists) {
   std::vector<std::string> uids;
   for (const std::string& line : friends::loadLines(store.paths().rel))
     uids.emplace_back(friends::uidOf(line));
-  int reads = 0;
+  std::set<std::string> changed;
+  int readsBesideWork = 0;
   for (int i = 0; running.load() > 0 || i < 3; ++i) {
+    const bool working = running.load() > 0;
     expectWhole(friends::loadLines(store.paths().status), friendCount, 4, "status.txt");
     expectWhole(friends::loadLines(store.paths().rel), withStatus, 2, "rel.txt");
     for (const std::string& change : watch.changes())
       EXPECT_TRUE(friends::isDecimalId(friends::uidOf(change))) << change;
     (void)watch.completed();
     if (i % 4 == 0) {
-      // Changes made meanwhile reach the relationship runs as changes.
-      sim.control("/relationship",
-                  R"({"uid": )" + uids[i % uids.size()] + R"(, "relationship_status": "Engaged"})");
+      const std::string& uid = uids[i % uids.size()];
+      sim.control("/relationship", R"({"uid": )" + uid + R"(, "relationship_status": "Engaged"})");
+      changed.insert(uid);
       watch.clearChanges();
     }
-    ++reads;
+    if (working && running.load() > 0) ++readsBesideWork;
   }
   statuses.join();
   relations.join();
-  EXPECT_GT(reads, 0);
+  EXPECT_GT(readsBesideWork, 0);  // the reads did overlap the runs
   EXPECT_TRUE(watch.completed());
-  expectWhole(friends::loadLines(store.paths().status), friendCount, 4, "status.txt");
+  const auto status = friends::loadLines(store.paths().status);
+  ASSERT_EQ(status.size(), friendCount);
+  expectWhole(status, friendCount, 4, "status.txt");
+
+  // Changes made meanwhile reach rel.txt, at the latest with a run after the last one.
+  watch.checkRelationChange(*session.client, session.userId);
+  const auto rel = friends::loadLines(store.paths().rel);
+  ASSERT_EQ(rel.size(), withStatus);
+  std::vector<std::string> parts;
+  for (const std::string& line : rel) {
+    ASSERT_TRUE(friends::splitRecord(line, 2, parts)) << line;
+    if (changed.count(parts[0])) {
+      EXPECT_EQ(parts[1], "Engaged") << line;
+    }
+  }
 }
 
 }  // namespace

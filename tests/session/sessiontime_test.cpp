@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <optional>
+#include <string>
 
 #include "platform/settingskeys.h"
 #include "platform/settingsstore.h"
@@ -79,9 +82,26 @@ TEST(CheckSessionTime, ResultsAndRemainingTime) {
 
 TEST(CheckSessionTime, NowIsUtcFileTime) {
   // 2010-01-01 00:00 UTC is 1,262,304,000 s after 1970.
-  const uint64_t now = session::fileTimeNow();
-  EXPECT_GT(now, kNow);
   EXPECT_EQ(session::kFileTimeOf1970 + 1'262'304'000ULL * 10'000'000, kNow);
+  // Fourteen hours east of UTC, so that a clock of local time could not pass.
+  const char* oldZone = std::getenv("TZ");
+  const std::optional<std::string> zone =
+      oldZone ? std::optional<std::string>(oldZone) : std::nullopt;
+  ::setenv("TZ", "UTC-14", 1);
+  ::tzset();
+  auto fileTimeOf = [](std::time_t seconds) {
+    return session::kFileTimeOf1970 + static_cast<uint64_t>(seconds) * 10'000'000;
+  };
+  const uint64_t before = fileTimeOf(std::time(nullptr));
+  const uint64_t now = session::fileTimeNow();
+  const uint64_t after = fileTimeOf(std::time(nullptr) + 1);
+  if (zone)
+    ::setenv("TZ", zone->c_str(), 1);
+  else
+    ::unsetenv("TZ");
+  ::tzset();
+  EXPECT_GE(now, before);
+  EXPECT_LT(now, after);
 }
 
 }  // namespace

@@ -54,8 +54,10 @@ Slots prepareSlots(const std::vector<std::string>& entries, const std::string& f
     result.paths.push_back(friends::isDecimalId(uid) && canOpen(own) ? own
                                                                     : folder + "body_bf.jpg");
   }
-  // A window too small for one cell still has one page (and no division by zero).
-  const int k = std::max(columns * rows, 1);
+  const int k = columns * rows;
+  // A window too small for one cell has one page, not a page per friend (nor a division by
+  // zero).
+  if (k <= 0) return slots;
   if (n <= k) {
     result.paths.resize(static_cast<std::size_t>(k), folder + "body.jpg");
     result.totalPages = 1;

@@ -48,9 +48,11 @@ AboutDialog::AboutDialog(const QString& aboutText, const Fonts& fonts, QWidget* 
 void AboutDialog::resizeEvent(QResizeEvent* event) {
   PhoneDialog::resizeEvent(event);
   const int m = g_screen.sideMargin();
-  const int top = textArea_->y();
-  textArea_->setGeometry(m, top, std::max(0, client()->width() - 2 * m),
-                         std::max(0, client()->height() - top));
+  const QRect text = DialogUnits(QApplication::font()).rect(7, 19, 165, 96);
+  // Down to the bottom less the gap of its left offset, as the status dialog's list; then
+  // out to the margins.
+  textArea_->setGeometry(m, text.y(), std::max(0, client()->width() - 2 * m),
+                         std::max(0, client()->height() - text.y() - text.x()));
   // Wrapped to the area's width (less the scroll bar when it needs one) and as tall as the
   // wrapped text, so that all of it scrolls. The area has no frame: its size is the view's.
   int width = textArea_->width();

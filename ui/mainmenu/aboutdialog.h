@@ -1,6 +1,6 @@
 #pragma once
 // The about box (template 9, "About"): the product name in bold and the about text under it,
-// stretched to the bottom of the screen between the side margins. "Done" closes it.
+// stretched towards the bottom of the screen between the side margins. "Done" closes it.
 #include "ui/kit/phonedialog.h"
 
 class QLabel;

@@ -16,6 +16,7 @@
 #include "ui/kit/commandids.h"
 #include "ui/kit/globals.h"
 #include "ui/kit/menutable.h"
+#include "ui/kit/softkeybar.h"
 #include "ui/kit/waitcursor.h"
 
 namespace ui::notifications {
@@ -296,10 +297,24 @@ bool NotificationsWindow::focusFirstPending() {
   ++rearranging_;
   target->setFocus(Qt::OtherFocusReason);
   --rearranging_;
-  // As its own focus would: a list that takes the focus shows its soft keys.
-  for (int row : {kFriendRequestRow, kEventInviteRow, kGroupInviteRow})
-    if (target == rows_[row].data()) setSoftKeys(rowSpec(row).menu);
+  // As its own focus would: a list that takes the focus shows its soft keys, and the keys of
+  // a list that lost it (emptied and gone, or passed over) go back to the idle ones.
+  bool onList = false;
+  for (int row : {kFriendRequestRow, kEventInviteRow, kGroupInviteRow}) {
+    if (target != rows_[row].data()) continue;
+    setSoftKeys(rowSpec(row).menu);
+    onList = true;
+  }
+  if (!onList && showsListKeys()) setSoftKeys(menu::kNotifications);
   return target == adButton_;
+}
+
+bool NotificationsWindow::showsListKeys() const {
+  const SoftKeyBar* bar = chrome()->softKeyBar();
+  if (!bar) return false;
+  for (int row : {kFriendRequestRow, kEventInviteRow, kGroupInviteRow})
+    if (bar->menuId() == rowSpec(row).menu) return true;
+  return false;
 }
 
 void NotificationsWindow::rowCleared() {

@@ -96,6 +96,8 @@ class NotificationsWindow : public PhoneDialog, public news::NewsWindow {
   bool settle();
   // Focus to the first pending control, else the ad; true when it went to the ad.
   bool focusFirstPending();
+  // The bar is a drop-down list's (Accept/Ignore, View Event or View Group).
+  bool showsListKeys() const;
   void showHint(bool shown);
   void relayout();
   void paintClient();

@@ -2,6 +2,7 @@
 // walk through the further pages.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "boardfixture.h"
@@ -72,7 +73,8 @@ TEST(BoardSlots, MultipleOfThePageAddsNoEmptyCellsAndMissingPicturesShowThePlace
   ASSERT_EQ(laid.paths.size(), 32u);
   for (const auto& path : laid.paths) EXPECT_EQ(path, fixture.paths().picSquare + "body_bf.jpg");
   // A window too small for a cell still has one page.
-  EXPECT_EQ(board::prepareSlots(entries, fixture.paths().picSquare, 0, 0).totalPages, 32);
+  for (const auto& [columns, rows] : {std::pair{0, 0}, std::pair{4, 0}, std::pair{0, 3}})
+    EXPECT_EQ(board::prepareSlots(entries, fixture.paths().picSquare, columns, rows).totalPages, 1);
   EXPECT_EQ(board::prepareSlots({}, fixture.paths().picSquare, 4, 4).paths.front(),
             fixture.paths().picSquare + "body.jpg");
 }

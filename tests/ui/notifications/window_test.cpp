@@ -1,6 +1,8 @@
 // The notifications window: opening from the menu and from the timer, the rows a poll makes
 // pending, the commands that empty them, the header and the ad, and a reopening that shows
 // what is still pending.
+#include <array>
+
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -214,6 +216,80 @@ TEST_F(Window, AListShowsItsKeysWhileItHasTheFocus) {
   EXPECT_EQ(barId(), ui::menu::kGroupInvite);
   control<QPushButton>(n::kAdButtonId)->setFocus(Qt::TabFocusReason);
   EXPECT_EQ(barId(), ui::menu::kNotifications);
+}
+
+// Emptying the focused list moves the focus on to the wall button: the list's keys leave
+// with it, whichever list and whichever of its keys.
+TEST_F(Window, TheKeysOfAnEmptiedListGoWithIt) {
+  open([](news::NewsWindow& w) {
+    w.ShowWallPending();
+    w.Repaint();
+    return 1;
+  });
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  const struct {
+    int row, menu, command;
+    std::vector<std::string> pages;
+  } cases[] = {
+      {n::kFriendRequestRow, ui::menu::kFriendRequest, ui::cmd::kAccept, {"/addfriend.php?id=11"}},
+      {n::kFriendRequestRow, ui::menu::kFriendRequest, ui::cmd::kIgnoreRequest, {}},
+      {n::kEventInviteRow, ui::menu::kEventInvite, ui::cmd::kViewEvent, {"/event.php?eid=22"}},
+      {n::kEventInviteRow, ui::menu::kEventInvite, ui::cmd::kIgnoreEvent, {}},
+      {n::kGroupInviteRow, ui::menu::kGroupInvite, ui::cmd::kViewGroup, {"/group.php?gid=33"}},
+      {n::kGroupInviteRow, ui::menu::kGroupInvite, ui::cmd::kIgnoreGroup, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.command);
+    window->AddFriendRequest("Ann", "11");
+    window->AddEventInvite("Party", "22");
+    window->AddGroupInvite("Chess", "33");
+    window->Repaint();
+    control<QComboBox>(c.row)->setFocus(Qt::TabFocusReason);
+    ASSERT_EQ(barId(), c.menu);
+    pages.clear();
+    window->runCommand(c.command);
+    QTest::qWait(1);
+    EXPECT_EQ(pages, c.pages);
+    EXPECT_EQ(rowText(c.row).rfind("static ", 0), 0u);
+    EXPECT_EQ(window->focusWidget(), window->control(n::kWallRow));
+    EXPECT_EQ(barId(), ui::menu::kNotifications);
+  }
+}
+
+// The numbers for two text sizes: rows of r = cy + 3 under a header of h = cy + 13, the gap g
+// between them; portrait with the ad under the rows (0.5 m high when f - h is too tall),
+// landscape with it beside them.
+TEST(NotificationsLayout, TheNumbersPortraitAndLandscape) {
+  const n::TextSizes small{98, 14, 70}, large{196, 28, 140};
+  const struct {
+    n::TextSizes text;
+    int width, height, top;
+    bool portrait;
+    int gap, rowX;
+    std::array<int, 5> rowY;
+    QRect ad;
+  } cases[] = {
+      {small, 240, 320, 24, true, 6, 69, {39, 62, 85, 108, 131}, {24, 154, 192, 65}},
+      // f - h fits: the ad keeps it, and nothing is left for the gap.
+      {small, 240, 290, 24, true, 0, 69, {27, 44, 61, 78, 95}, {24, 112, 192, 85}},
+      {large, 480, 640, 48, true, 22, 154, {85, 138, 191, 244, 297}, {48, 350, 384, 107}},
+      {small, 320, 240, 24, false, 5, 48, {37, 59, 81, 103, 125}, {187, 39, 103, 82}},
+      {large, 640, 480, 48, false, 18, 96, {77, 126, 175, 224, 273}, {381, 80, 181, 138}},
+      // The column gap is 0: the ad moves 3 to the right and loses 1, and is then cut at the
+      // screen's edge (it would reach 2 pixels past it).
+      {small, 236, 200, 20, false, 1, 19, {29, 47, 65, 83, 101}, {132, 31, 104, 82}},
+  };
+  for (const auto& c : cases) {
+    const std::string at = std::to_string(c.width) + "x" + std::to_string(c.height);
+    const n::NotificationsLayout l = n::layOutNotifications(c.text, c.width, c.height, c.top);
+    EXPECT_EQ(l.portrait, c.portrait) << at;
+    EXPECT_EQ(l.gap, c.gap) << at;
+    EXPECT_EQ(l.headerHeight, c.text.cy + 13) << at;
+    for (int i = 0; i < 5; ++i)
+      EXPECT_EQ(l.rows[i], QRect(c.rowX, c.rowY[i], c.text.cx + 12, c.text.cy + 3)) << at << i;
+    EXPECT_EQ(l.ad, c.ad) << at;
+    EXPECT_EQ(l.hint, QRect(c.ad.left(), c.ad.bottom() + 1, c.ad.width(), 2 * c.text.cy)) << at;
+  }
 }
 
 TEST(NotificationsLayout, RowsAndAdStayOnScreenAndApart) {
