@@ -57,7 +57,7 @@ Slots prepareSlots(const std::vector<std::string>& entries, const std::string& f
   const int k = columns * rows;
   // A window too small for one cell has one page, not a page per friend (nor a division by
   // zero).
-  if (k <= 0) return slots;
+  if (k <= 0) return result;
   if (n <= k) {
     result.paths.resize(static_cast<std::size_t>(k), folder + "body.jpg");
     result.totalPages = 1;
