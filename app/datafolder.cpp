@@ -9,12 +9,21 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
+
 namespace app {
 namespace {
 
 constexpr const char* kCardProgramFiles = "/Program Files";
 constexpr const char* kProgramFolder = "/Veltrana/";
 constexpr const char* kBrowser = "orbisview";
+// Installed beside the helper's and the image's folders, relative to <prefix>/bin/.
+constexpr const char* kHelperInPrefix = "/lib/veltrana/orbisview";
+constexpr const char* kImageInPrefix = "/share/veltrana/";
+// What the image holds besides the helper; "pic_square/" also holds downloaded pictures,
+// which stay as they are.
+constexpr const char* kImageFiles[] = {"help.html", "pic_square/body.jpg",
+                                       "pic_square/body_bf.jpg"};
 
 bool isFile(const std::string& path) {
   struct stat info {};
@@ -33,7 +42,152 @@ std::optional<std::string> cannotWrite(const std::string& folder, bool create) {
   return std::nullopt;
 }
 
+bool isFolder(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string parentOf(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  return slash == std::string::npos || slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+std::string ownExecutable() {
+  std::string path(PATH_MAX, '\0');
+  const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
+  if (length <= 0 || static_cast<size_t>(length) >= path.size()) return {};
+  path.resize(static_cast<size_t>(length));
+  return path;
+}
+
+// The friends' data is the user's own: a folder of ours that others may read is closed.
+// A folder we cannot change (another owner, a card's file system) is left to the write check.
+void tighten(const std::string& folder) {
+  struct stat info {};
+  if (::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
+      (info.st_mode & 077) != 0)
+    ::chmod(folder.c_str(), 0700);
+}
+
+// Creates `folder` (no closing "/") and its missing parents, each 0700.
+std::optional<std::string> makeFolders(const std::string& folder) {
+  if (isFolder(folder)) return std::nullopt;
+  const std::string parent = parentOf(folder);
+  if (parent != folder)
+    if (auto reason = makeFolders(parent)) return reason;
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+    return std::string(std::strerror(errno));
+  return std::nullopt;
+}
+
+// Replaces `target` whole by a copy of `source` with its time, so that a later start sees
+// the copy as the image's own; nullopt on success, else the system's reason.
+std::optional<std::string> copyWhole(const std::string& source, const std::string& target) {
+  std::ifstream in(source, std::ios::binary);
+  if (!in) return std::string(std::strerror(errno));
+  std::string temp = target + ".XXXXXX";
+  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) return std::string(std::strerror(errno));
+  char buffer[65536];
+  bool ok = true;
+  while (ok && in) {
+    in.read(buffer, sizeof buffer);
+    for (std::streamsize done = 0; ok && done < in.gcount();) {
+      const ssize_t n = ::write(fd, buffer + done, static_cast<size_t>(in.gcount() - done));
+      if (n < 0 && errno == EINTR) continue;
+      ok = n > 0;
+      if (ok) done += n;
+    }
+  }
+  ok = ok && in.eof();
+  int saved = ok ? 0 : (errno ? errno : EIO);
+  struct stat info {};
+  if (ok && ::stat(source.c_str(), &info) == 0) {
+    const struct timespec times[2] = {info.st_atim, info.st_mtim};
+    ::futimens(fd, times);
+  }
+  ::fchmod(fd, 0644);
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    saved = errno;
+  }
+  if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
+    ok = false;
+    saved = errno;
+  }
+  if (!ok) {
+    ::unlink(temp.c_str());
+    return std::string(std::strerror(saved));
+  }
+  return std::nullopt;
+}
+
+bool sameFile(const std::string& source, const std::string& copy) {
+  struct stat a {
+  }, b{};
+  return ::stat(source.c_str(), &a) == 0 && ::lstat(copy.c_str(), &b) == 0 && S_ISREG(b.st_mode) &&
+         a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
+         a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+std::string linkTarget(const std::string& link) {
+  std::string target(PATH_MAX, '\0');
+  const ssize_t length = ::readlink(link.c_str(), target.data(), target.size());
+  if (length < 0 || static_cast<size_t>(length) >= target.size()) return {};
+  target.resize(static_cast<size_t>(length));
+  return target;
+}
+
+// Points `link` at `target`, replacing what is there in one step.
+std::optional<std::string> linkWhole(const std::string& target, const std::string& link) {
+  const std::string temp = link + ".new-" + std::to_string(::getpid());
+  ::unlink(temp.c_str());
+  if (::symlink(target.c_str(), temp.c_str()) != 0 || ::rename(temp.c_str(), link.c_str()) != 0) {
+    const int saved = errno;
+    ::unlink(temp.c_str());
+    return std::string(std::strerror(saved));
+  }
+  return std::nullopt;
+}
+
 }  // namespace
+
+std::optional<InstallationImage> installationImageOf(const std::string& executable) {
+  if (executable.empty()) return std::nullopt;
+  const std::string prefix = parentOf(parentOf(executable));
+  const std::string root = prefix == "/" ? std::string() : prefix;
+  InstallationImage image{root + kHelperInPrefix, root + kImageInPrefix};
+  if (!isFile(image.helper) || !isFolder(image.folder)) return std::nullopt;
+  return image;
+}
+
+std::optional<FolderProblem> setUpDataFolder(const std::string& folder,
+                                             const InstallationImage& image) {
+  const std::string name = folder.substr(0, folder.size() - 1);
+  const auto problem = [&name](std::string reason) {
+    return FolderProblem{name, std::move(reason)};
+  };
+  if (auto reason = makeFolders(name)) return problem(std::move(*reason));
+  tighten(name);
+
+  const std::string link = folder + kBrowser;
+  struct stat info {};
+  const bool present = ::lstat(link.c_str(), &info) == 0;
+  if (present && !S_ISLNK(info.st_mode)) return std::nullopt;
+
+  for (const char* file : kImageFiles) {
+    const std::string source = image.folder + file;
+    const std::string target = folder + file;
+    if (!isFile(source) || sameFile(source, target)) continue;
+    const std::string parent = parentOf(target);
+    if (::mkdir(parent.c_str(), 0755) != 0 && errno != EEXIST)
+      return FolderProblem{parent, std::strerror(errno)};
+    if (auto reason = copyWhole(source, target)) return FolderProblem{parent, std::move(*reason)};
+  }
+  if (!present || linkTarget(link) != image.helper)
+    if (auto reason = linkWhole(image.helper, link)) return problem(std::move(*reason));
+  return std::nullopt;
+}
 
 std::optional<FolderProblem> checkWritable(const DataFolder& data) {
   const struct {
@@ -84,16 +238,32 @@ std::optional<std::string> findInstallRoot(const std::vector<platform::StorageCa
   return std::nullopt;
 }
 
-std::optional<DataFolder> locateDataFolder(LocateProblem* problem) {
+std::optional<DataFolder> locateDataFolder(LocateProblem* problem, FolderProblem* setUpProblem) {
   *problem = LocateProblem::None;
-  const auto root =
-      findInstallRoot(platform::storageCards(), platform::programFilesFolder(), isFile);
+  const auto cards = platform::storageCards();
+  const std::string programFiles = platform::programFilesFolder();
+  auto root = findInstallRoot(cards, programFiles, isFile);
+  // A program on a storage card brings its own folder; otherwise main memory's is set up
+  // or refreshed from the installation this program was started from.
+  if (!root || *root == programFiles) {
+    if (const auto image = installationImageOf(ownExecutable())) {
+      if (auto trouble = setUpDataFolder(programFiles + kProgramFolder, *image)) {
+        *problem = LocateProblem::CannotSetUp;
+        *setUpProblem = std::move(*trouble);
+        return std::nullopt;
+      }
+      root = findInstallRoot(cards, programFiles, isFile);
+    }
+  }
   if (!root) {
     *problem = LocateProblem::NotInstalled;
     return std::nullopt;
   }
   auto data = DataFolder::at(*root);
-  if (!data) *problem = LocateProblem::PathTooLong;
+  if (!data)
+    *problem = LocateProblem::PathTooLong;
+  else
+    tighten(data->folder.substr(0, data->folder.size() - 1));
   return data;
 }
 

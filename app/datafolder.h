@@ -43,8 +43,28 @@ struct FolderProblem {
 // DataFolder and in each picture folder. nullopt when every one of them takes files.
 std::optional<FolderProblem> checkWritable(const DataFolder& data);
 
-enum class LocateProblem { None, NotInstalled, PathTooLong };
-// Looks on the machine's storage cards and program-files folder.
-std::optional<DataFolder> locateDataFolder(LocateProblem* problem);
+// What a system-wide installation offers to set up a user's DataFolder from: the helper
+// program (linked, not copied) and the files copied next to it.
+struct InstallationImage {
+  std::string helper;  // <prefix>/lib/veltrana/orbisview
+  std::string folder;  // <prefix>/share/veltrana/, ending with "/"
+};
+// The image of the installation that holds `executable` (<prefix>/bin/veltrana); nullopt
+// when that prefix has no helper or no image folder (a build folder, a copy elsewhere).
+std::optional<InstallationImage> installationImageOf(const std::string& executable);
+
+// Sets `folder` (ending with "/") up from `image`: created 0700 with its missing parents,
+// then "orbisview" linked to the helper and the help page and the placeholders copied, each
+// replaced whole and only when missing or unlike the image's. A folder whose "orbisview" is
+// not a link holds a program installed there by hand and is left as it is. Cache files and
+// other pictures are never touched. An existing folder is tightened to 0700.
+std::optional<FolderProblem> setUpDataFolder(const std::string& folder,
+                                             const InstallationImage& image);
+
+enum class LocateProblem { None, NotInstalled, PathTooLong, CannotSetUp };
+// Looks on the machine's storage cards and program-files folder; the program-files one is
+// set up first from the installation of the running program when there is one. With
+// CannotSetUp, `setUpProblem` says which folder and why.
+std::optional<DataFolder> locateDataFolder(LocateProblem* problem, FolderProblem* setUpProblem);
 
 }  // namespace app

@@ -160,8 +160,10 @@ int runVeltrana(int argc, char** argv, const StartupHooks& hooks) {
   }
 
   LocateProblem problem = LocateProblem::None;
-  const auto dataFolder = locateDataFolder(&problem);
+  FolderProblem setUpProblem;
+  const auto dataFolder = locateDataFolder(&problem, &setUpProblem);
   if (!dataFolder) {
+    if (problem == LocateProblem::CannotSetUp) failDataFolder(boxes, connection, setUpProblem);
     if (problem == LocateProblem::PathTooLong)
       std::printf("The DataFolder path is too long for the derived paths.\n");
     failInstallation(boxes);

@@ -6,7 +6,10 @@
 #include <climits>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
+
+#include <sys/stat.h>
 
 #include "app/datafolder.h"
 #include "app/editioncheck.h"
@@ -70,6 +73,123 @@ TEST(DataFolder, APathTooLongForItsDerivedPathsIsRefused) {
   const std::string longest(PATH_MAX - sizeof("/Veltrana/pic_square/"), 'd');
   EXPECT_TRUE(app::DataFolder::at(longest));
   EXPECT_FALSE(app::DataFolder::at(longest + "d"));
+}
+
+namespace {
+
+std::string contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+unsigned modeOf(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+}  // namespace
+
+TEST(DataFolder, InstallationImageIsFoundBesideTheProgram) {
+  QTemporaryDir dir;
+  const std::string prefix = dir.path().toStdString() + "/pre fix";
+  fs::create_directories(prefix + "/share/veltrana");
+  EXPECT_FALSE(app::installationImageOf(prefix + "/bin/veltrana")) << "no helper";
+  fs::create_directories(prefix + "/lib/veltrana");
+  std::ofstream(prefix + "/lib/veltrana/orbisview") << "helper";
+  const auto image = app::installationImageOf(prefix + "/bin/veltrana");
+  ASSERT_TRUE(image);
+  EXPECT_EQ(image->helper, prefix + "/lib/veltrana/orbisview");
+  EXPECT_EQ(image->folder, prefix + "/share/veltrana/");
+  EXPECT_FALSE(app::installationImageOf(dir.path().toStdString() + "/build/app/veltrana"));
+}
+
+// The user's DataFolder set up or refreshed from the installation: the helper linked, the
+// help page and the placeholders copied, the friends' data kept and closed to others.
+TEST(DataFolder, SetUpFromTheInstallation) {
+  using Prepare = std::function<void(const std::string& folder, const std::string& root)>;
+  const auto write = [](const std::string& path, const std::string& text) {
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+  };
+  const auto userData = [&](const std::string& folder) {
+    fs::create_directories(folder);
+    fs::permissions(folder, fs::perms(0755));
+    write(folder + "bf.txt", "1*cache\n");
+    write(folder + "pic_square/42.jpg", "friend");
+  };
+  struct Case {
+    const char* name;
+    Prepare prepare;
+    bool fromImage;  // afterwards the link and the copies are the image's
+  } cases[] = {
+      {"a new user: the folder and its parents are made", [](auto&, auto&) {}, true},
+      {"an existing folder open to others, without the helper",
+       [&](auto& folder, auto&) { userData(folder); }, true},
+      {"an older installation: link, help page and placeholders are refreshed",
+       [&](auto& folder, auto& root) {
+         userData(folder);
+         write(root + "/old/orbisview", "old helper");
+         fs::create_symlink(root + "/old/orbisview", folder + "orbisview");
+         write(folder + "help.html", "old help");
+         write(folder + "pic_square/body.jpg", "old body");
+       },
+       true},
+      {"a program installed there by hand is left alone",
+       [&](auto& folder, auto&) {
+         userData(folder);
+         write(folder + "orbisview", "own helper");
+         write(folder + "help.html", "own help");
+       },
+       false},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.name);
+    QTemporaryDir dir;
+    const std::string root = dir.path().toStdString();
+    const app::InstallationImage image{root + "/usr/lib/veltrana/orbisview",
+                                       root + "/usr/share/veltrana/"};
+    write(image.helper, "helper");
+    for (const char* file : {"help.html", "pic_square/body.jpg", "pic_square/body_bf.jpg"})
+      write(image.folder + file, std::string("image ") + file);
+    const std::string folder = root + "/home/.local/share/Veltrana/";
+    test.prepare(folder, root);
+    const bool hadUserData = fs::exists(folder + "bf.txt");
+
+    ASSERT_FALSE(app::setUpDataFolder(folder, image));
+    EXPECT_EQ(modeOf(folder), 0700u);
+    EXPECT_EQ(fs::is_symlink(folder + "orbisview"), test.fromImage);
+    if (test.fromImage) {
+      EXPECT_EQ(fs::read_symlink(folder + "orbisview"), image.helper);
+      for (const char* file : {"help.html", "pic_square/body.jpg", "pic_square/body_bf.jpg"})
+        EXPECT_EQ(contents(folder + file), contents(image.folder + file)) << file;
+    } else {
+      EXPECT_EQ(contents(folder + "help.html"), "own help");
+    }
+    if (hadUserData) {
+      EXPECT_EQ(contents(folder + "bf.txt"), "1*cache\n");
+      EXPECT_EQ(contents(folder + "pic_square/42.jpg"), "friend");
+    } else {
+      EXPECT_EQ(modeOf(root + "/home/.local"), 0700u);
+    }
+    // Nothing left behind by the replacements, and a second start rewrites nothing.
+    const auto before = fs::last_write_time(folder + "help.html");
+    const auto entries = std::distance(fs::directory_iterator(folder), {});
+    ASSERT_FALSE(app::setUpDataFolder(folder, image));
+    EXPECT_EQ(fs::last_write_time(folder + "help.html"), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), entries);
+  }
+}
+
+TEST(DataFolder, AFolderThatCannotBeMadeIsNamedWithTheReason) {
+  QTemporaryDir dir;
+  const std::string root = dir.path().toStdString();
+  std::ofstream(root + "/file") << "not a folder";
+  const app::InstallationImage image{root + "/orbisview", root + "/image/"};
+  const auto problem = app::setUpDataFolder(root + "/file/Veltrana/", image);
+  ASSERT_TRUE(problem);
+  EXPECT_EQ(problem->folder, root + "/file/Veltrana");
+  EXPECT_EQ(problem->reason, "Not a directory");
+  EXPECT_FALSE(fs::exists(root + "/file/Veltrana"));
 }
 
 TEST(EditionCheck, DeletesOnlyTextFilesDirectlyInTheFolder) {
