@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # `cmake --install` into a prefix with a blank in its name: the programs, the helper and the
 # installation image land where veltrana looks for them, the menu entry runs plain
-# `veltrana` and passes desktop-file-validate, and a start of the installed program by a user
-# without a DataFolder sets one up (0700, the helper linked, the help page copied).
+# `veltrana` and passes desktop-file-validate, the metainfo passes appstreamcli, and a start
+# of the installed program by a user without a DataFolder sets one up (0700, the helper
+# linked, the help page copied).
 #   desktop_install_test.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -20,11 +21,13 @@ for f in share/veltrana/help.html share/veltrana/pic_square/body.jpg \
   [ -f "$prefix/$f" ] || fail "no $f"
 done
 [ ! -e "$prefix/share/Veltrana" ] || fail "a DataFolder in the installation"
-entry="$prefix/share/applications/veltrana.desktop"
+entry="$prefix/share/applications/com.corvanta.veltrana.desktop"
 [ -f "$entry" ] || fail "no $entry"
 desktop-file-validate "$entry" || fail "desktop-file-validate refused the entry"
 grep -qxF "Exec=veltrana" "$entry" || fail "Exec: $(grep ^Exec= "$entry")"
 grep -qxF "Icon=veltrana" "$entry" || fail "Icon"
+appstreamcli validate --no-net "$prefix/share/metainfo/com.corvanta.veltrana.metainfo.xml" ||
+  fail "appstreamcli refused the metainfo"
 
 # A start with no VELTRANA_PROGRAM_FILES and a fresh home: it gets as far as the first paint.
 home="$root/home"
