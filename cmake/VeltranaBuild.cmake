@@ -21,6 +21,13 @@ set(VELTRANA_DEBUG_INFO "-g1" CACHE STRING
     "Debug information of the optimised build with debug info (-g1 line tables, -g full)")
 add_compile_options("$<$<CONFIG:RelWithDebInfo>:${VELTRANA_DEBUG_INFO}>")
 
+# The test programs' own code compiles at -O1: the time of an optimised test build goes to
+# GCC's optimiser over long test bodies, while the tests wait for sockets and processes. The
+# code under test keeps the build's own level.
+function(veltrana_test_optimisation target)
+  target_compile_options(${target} PRIVATE $<$<CONFIG:RelWithDebInfo,Release>:-O1>)
+endfunction()
+
 # Precompiled headers. Each set is built once, by a small anchor target of its own, and
 # reused by every target of the set; a target of a set must define the anchor's macros alike
 # and test none it defines otherwise (the Qt module macros), or GCC ignores the header with
@@ -32,17 +39,21 @@ set(_std <algorithm> <atomic> <chrono> <cstdint> <cstdio> <cstdlib> <cstring> <f
 set(_qt <QApplication> <QObject> <QString> <QWidget> <QLabel> <QPainter> <QTimer>
         <QKeyEvent> <QPushButton> <QVBoxLayout> <QFontMetrics> <QPointer>)
 set(_test <gtest/gtest.h> <filesystem> <fstream> <sstream> <unistd.h> <sys/stat.h>)
+# cpp-httplib's pkg-config file defines the macros its header tests.
+if(NOT TARGET PkgConfig::CPPHTTPLIB)
+  pkg_check_modules(CPPHTTPLIB REQUIRED IMPORTED_TARGET GLOBAL cpp-httplib)
+endif()
 
 # core: the plain C++ libraries. qt: the Qt libraries. test: the test programs without Qt;
 # qttest: the test programs with Qt (each links Widgets, Network and Test, so the macros
 # agree).
 set(VELTRANA_PCH_core ${_std})
 set(VELTRANA_PCH_qt ${_std} ${_qt})
-set(VELTRANA_PCH_test ${_std} ${_test})
+set(VELTRANA_PCH_test ${_std} ${_test} <httplib.h>)
 set(VELTRANA_PCH_qttest ${_std} ${_qt} ${_test} <QDir> <QTemporaryDir>)
 set(VELTRANA_PCH_core_libs Threads::Threads)
 set(VELTRANA_PCH_qt_libs Threads::Threads Qt6::Core Qt6::Gui Qt6::Widgets)
-set(VELTRANA_PCH_test_libs Threads::Threads GTest::gtest)
+set(VELTRANA_PCH_test_libs Threads::Threads GTest::gtest PkgConfig::CPPHTTPLIB)
 # Neither Qt6::Test nor <QTest>: Qt defines QT_TESTCASE_BUILDDIR as each test's own folder,
 # and a macro defined otherwise than at the header's build makes GCC ignore the header.
 set(VELTRANA_PCH_qttest_libs Threads::Threads GTest::gtest Qt6::Core Qt6::Gui Qt6::Widgets
@@ -66,8 +77,26 @@ function(veltrana_precompile target set)
       add_library(${anchor} STATIC EXCLUDE_FROM_ALL ${source})
     endif()
     target_link_libraries(${anchor} PRIVATE ${VELTRANA_PCH_${set}_libs})
+    if(set MATCHES "test")
+      veltrana_test_optimisation(${anchor})
+    endif()
     set_target_properties(${anchor} PROPERTIES AUTOMOC OFF)
     target_precompile_headers(${anchor} PRIVATE ${VELTRANA_PCH_${set}})
   endif()
   target_precompile_headers(${target} REUSE_FROM ${anchor})
+endfunction()
+
+# Unity builds: the sources of a library or test program compile in batches of one translation unit each, so
+# the headers and the templates they share are compiled once per batch. A file whose internal
+# names would collide with another's in a batch is kept out with SKIP_UNITY_BUILD_INCLUSION.
+option(VELTRANA_UNITY "Compile the libraries and tests in unity batches" ON)
+# veltrana_unity(<target> [<batch size>]), 16 files a batch unless told.
+function(veltrana_unity target)
+  set(batch 16)
+  if(ARGC GREATER 1)
+    set(batch ${ARGV1})
+  endif()
+  if(VELTRANA_UNITY)
+    set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${batch})
+  endif()
 endfunction()

@@ -16,8 +16,12 @@ function(veltrana_add_test name)
     target_link_libraries(${name} PRIVATE Qt6::Widgets Qt6::Network Qt6::Test)
     veltrana_precompile(${name} qttest)
   else()
+    # The set's precompiled headers include cpp-httplib's, with the macros of its build.
+    target_link_libraries(${name} PRIVATE PkgConfig::CPPHTTPLIB)
     veltrana_precompile(${name} test)
   endif()
+  veltrana_test_optimisation(${name})
+  veltrana_unity(${name} 8)
   target_compile_definitions(${name} PRIVATE
     VELTRANA_BINARY_DIR="${CMAKE_BINARY_DIR}"
     VELTRANA_SOURCE_DIR="${CMAKE_SOURCE_DIR}"

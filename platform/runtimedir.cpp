@@ -10,20 +10,20 @@
 namespace platform {
 namespace {
 
-std::string envValue(const char* name) {
+std::string environmentValue(const char* name) {
   const char* value = std::getenv(name);
   return value ? std::string(value) : std::string();
 }
 
-std::string withoutTrailingSlash(std::string path) {
+std::string withoutTrailingSlashButRoot(std::string path) {
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   return path;
 }
 
 std::string chosenFolder() {
-  std::string dir = withoutTrailingSlash(envValue("VELTRANA_RUNTIME_DIR"));
+  std::string dir = withoutTrailingSlashButRoot(environmentValue("VELTRANA_RUNTIME_DIR"));
   if (dir.empty()) {
-    const std::string xdg = withoutTrailingSlash(envValue("XDG_RUNTIME_DIR"));
+    const std::string xdg = withoutTrailingSlashButRoot(environmentValue("XDG_RUNTIME_DIR"));
     dir = xdg.empty() ? "/tmp/veltrana-" + std::to_string(::geteuid()) : xdg + "/veltrana";
   }
   return dir;

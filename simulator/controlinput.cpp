@@ -7,7 +7,7 @@ namespace sim {
 namespace {
 
 // Deeper bodies are refused: no control call needs more than a list of objects.
-constexpr int kMaxDepth = 32;
+constexpr int kMaxJsonDepth = 32;
 
 std::optional<int64_t> integerOf(const Json& v) {
   if (v.is_number_integer()) {
@@ -33,7 +33,7 @@ std::optional<int64_t> integerOf(const Json& v) {
 std::optional<ControlInput> ControlInput::fromJson(const std::string& body, std::string& error) {
   bool tooDeep = false;
   const Json::parser_callback_t limitDepth = [&](int depth, Json::parse_event_t, Json&) {
-    if (depth > kMaxDepth) tooDeep = true;
+    if (depth > kMaxJsonDepth) tooDeep = true;
     return !tooDeep;
   };
   ControlInput input;

@@ -8,7 +8,7 @@
 namespace sim {
 namespace {
 
-constexpr std::array<std::string_view, 13> kNames = {
+constexpr std::array<std::string_view, 13> kEventColumns = {
     "eid",         "name",        "tagline",       "nid",        "host",
     "description", "event_type",  "event_subtype", "start_time", "end_time",
     "creator",     "update_time", "location",
@@ -17,8 +17,8 @@ constexpr std::array<std::string_view, 13> kNames = {
 }  // namespace
 
 std::optional<int> EventTable::column(std::string_view name) const {
-  for (size_t i = 0; i < kNames.size(); ++i)
-    if (equalsIgnoringCase(kNames[i], name)) return static_cast<int>(i);
+  for (size_t i = 0; i < kEventColumns.size(); ++i)
+    if (equalsIgnoringCase(kEventColumns[i], name)) return static_cast<int>(i);
   return std::nullopt;
 }
 
@@ -63,7 +63,7 @@ FqlValue EventTable::value(size_t row, int column) const {
 }
 
 void EventTable::write(XmlWriter& xml, size_t row, int column) const {
-  xml.element(kNames[static_cast<size_t>(column)], value(row, column).toText());
+  xml.element(kEventColumns[static_cast<size_t>(column)], value(row, column).toText());
 }
 
 }  // namespace sim

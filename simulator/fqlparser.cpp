@@ -16,7 +16,7 @@ std::string lower(std::string s) {
 }
 
 // Nesting is bounded so that a hostile text cannot exhaust the stack.
-constexpr int kMaxDepth = 64;
+constexpr int kMaxQueryDepth = 64;
 
 class Parser {
  public:
@@ -69,7 +69,7 @@ class Parser {
   }
 
   std::unique_ptr<FqlQuery> parseQuery() {
-    if (++depth_ > kMaxDepth) {
+    if (++depth_ > kMaxQueryDepth) {
       fail("query nested too deeply");
       return nullptr;
     }
@@ -157,7 +157,7 @@ class Parser {
 
   std::unique_ptr<FqlExpr> parseNot() {
     if (acceptKeyword("not")) {
-      if (++depth_ > kMaxDepth) {
+      if (++depth_ > kMaxQueryDepth) {
         fail("condition nested too deeply");
         return nullptr;
       }
@@ -219,7 +219,7 @@ class Parser {
   }
 
   std::unique_ptr<FqlExpr> parseOperand() {
-    if (++depth_ > kMaxDepth) {
+    if (++depth_ > kMaxQueryDepth) {
       fail("expression nested too deeply");
       return nullptr;
     }

@@ -8,7 +8,7 @@
 namespace sim {
 namespace {
 
-constexpr std::array<std::string_view, 11> kNames = {
+constexpr std::array<std::string_view, 11> kGroupColumns = {
     "gid",         "name",    "nid",         "description", "group_type", "group_subtype",
     "recent_news", "creator", "update_time", "office",      "website",
 };
@@ -16,8 +16,8 @@ constexpr std::array<std::string_view, 11> kNames = {
 }  // namespace
 
 std::optional<int> GroupTable::column(std::string_view name) const {
-  for (size_t i = 0; i < kNames.size(); ++i)
-    if (equalsIgnoringCase(kNames[i], name)) return static_cast<int>(i);
+  for (size_t i = 0; i < kGroupColumns.size(); ++i)
+    if (equalsIgnoringCase(kGroupColumns[i], name)) return static_cast<int>(i);
   return std::nullopt;
 }
 
@@ -58,7 +58,7 @@ FqlValue GroupTable::value(size_t row, int column) const {
 }
 
 void GroupTable::write(XmlWriter& xml, size_t row, int column) const {
-  xml.element(kNames[static_cast<size_t>(column)], value(row, column).toText());
+  xml.element(kGroupColumns[static_cast<size_t>(column)], value(row, column).toText());
 }
 
 }  // namespace sim

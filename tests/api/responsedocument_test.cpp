@@ -1,4 +1,4 @@
-// The XML reader over real answer shapes: each row walks a fixture by a path and checks one
+// The XML reader over real answer shapes: each row walks a fixtureText by a path and checks one
 // lookup. Path segments: "name" or "name[i]" (child by name and index), "@i" (child at).
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 
 namespace {
 
-std::string fixture(const std::string& name) {
+std::string fixtureText(const std::string& name) {
   std::ifstream in(std::string(VELTRANA_TEST_DATA_DIR) + "/" + name, std::ios::binary);
   std::ostringstream text;
   text << in.rdbuf();
@@ -141,7 +141,7 @@ class ResponseDocumentTable : public ::testing::TestWithParam<Row> {};
 
 TEST_P(ResponseDocumentTable, Lookup) {
   const Row& row = GetParam();
-  const api::ResponseDocument document = api::ResponseDocument::parse(fixture(row.file));
+  const api::ResponseDocument document = api::ResponseDocument::parse(fixtureText(row.file));
   EXPECT_EQ(lookup(walk(document, row.path), row.op), row.expected)
       << row.file << " " << row.path << " " << row.op;
 }
@@ -160,7 +160,7 @@ TEST(ResponseDocumentTest, EmptyAndWhitespaceTextsGiveTheEmptyHandle) {
 TEST(ResponseDocumentTest, HandlesKeepTheTreeAlive) {
   api::XmlNode message;
   {
-    std::string answer = fixture("fql_one_friend_status_and_picture.xml");
+    std::string answer = fixtureText("fql_one_friend_status_and_picture.xml");
     const api::ResponseDocument document = api::ResponseDocument::parse(answer);
     message = document.child("fql_query_response").child("user").child("status").child("message");
     answer.assign(answer.size(), 'x');  // the tree holds its own copy

@@ -10,7 +10,7 @@ namespace {
 
 constexpr const char* kSessionKey = "sk-123";
 constexpr const char* kSessionSecret = "ss-456";
-const std::string kKey = api::kApiKey;
+const std::string kSignedKey = api::kApiKey;
 
 struct SignCase {
   const char* what;
@@ -35,21 +35,21 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SignCase{"createToken without a session",
                  false,
-                 {"api_key=" + kKey, "v=1.0", "method=facebook.auth.createToken", "call_id=0"},
+                 {"api_key=" + kSignedKey, "v=1.0", "method=facebook.auth.createToken", "call_id=0"},
                  "73fde5534369950c559d9962337938c3"},
         SignCase{"getSession without a session",
                  false,
-                 {"auth_token=tok123", "api_key=" + kKey, "v=1.0",
+                 {"auth_token=tok123", "api_key=" + kSignedKey, "v=1.0",
                   "method=facebook.auth.getSession", "call_id=1"},
                  "21b02fd3d9fcfddb21e74407300f63ac"},
         SignCase{"setStatus with a session, value with & + % signed raw",
                  true,
-                 {"status=a&b+c%d", "status_includes_verb=1", "api_key=" + kKey, "v=1.0",
+                 {"status=a&b+c%d", "status_includes_verb=1", "api_key=" + kSignedKey, "v=1.0",
                   "method=facebook.users.setStatus", "session_key=sk-123", "call_id=2"},
                  "f4f214df7f409a5abdf54d017f2ddf65"},
         SignCase{"fql with a session",
                  true,
-                 {"query=select uid from user where uid=1", "api_key=" + kKey, "v=1.0",
+                 {"query=select uid from user where uid=1", "api_key=" + kSignedKey, "v=1.0",
                   "method=facebook.fql.query", "session_key=sk-123", "call_id=7"},
                  "9c54c0bce771a859bc048c42f59d0c8d"},
         SignCase{"uid1= sorts before uid=",
@@ -70,7 +70,7 @@ TEST(SignatureTest, DropSessionSignsWithApplicationSecretAgain) {
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, "http://127.0.0.1:9/x");
   client.adoptSession(kSessionKey, kSessionSecret, "1");
   client.dropSession();
-  api::ParamList params{"api_key=" + kKey, "v=1.0", "method=facebook.auth.createToken",
+  api::ParamList params{"api_key=" + kSignedKey, "v=1.0", "method=facebook.auth.createToken",
                         "call_id=0"};
   EXPECT_EQ(client.SignParams(params), "73fde5534369950c559d9962337938c3");
   EXPECT_FALSE(client.hasSession());

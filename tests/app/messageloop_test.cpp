@@ -6,8 +6,8 @@
 
 namespace {
 
-constexpr int kExit = 32853;
-constexpr int kHide = 32771;
+constexpr int kExitId = 32853;
+constexpr int kHideId = 32771;
 
 bool post(uint32_t id, uint64_t wParam, int64_t lParam) {
   return platform::postMessage("Veltrana", platform::WindowMessage{id, wParam, lParam});
@@ -46,12 +46,12 @@ TEST(MessageLoop, HideKeepsItRunningAndActivationShowsTheWindowAgain) {
   ASSERT_TRUE(run.waitForWindow()) << run.err();
   ASSERT_TRUE(run.waitForOutput("main window shown\n"));
 
-  ASSERT_TRUE(postCommand(kHide));
+  ASSERT_TRUE(postCommand(kHideId));
   ASSERT_TRUE(run.waitForOutput("main window hidden\n"));
   EXPECT_TRUE(answers());
   ASSERT_TRUE(platform::activateWindow("Veltrana"));
   EXPECT_TRUE(run.waitForOutputAfter("main window hidden\n", "main window shown\n")) << run.out();
 
-  ASSERT_TRUE(postCommand(kExit));
+  ASSERT_TRUE(postCommand(kExitId));
   EXPECT_EQ(run.waitForExit(), 0);
 }

@@ -22,7 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kHelp = 32878, kViewHome = 32813, kViewInbox = 32812, kViewProfile = 32811;
-constexpr int kHide = 32771, kExit = 32853, kAbout = 32804;
+constexpr int kHideCmd = 32771, kExitCmd = 32853, kAboutCmd = 32804;
 
 int occurrences(const std::string& text, const std::string& part) {
   return friendstest::occurrences(text, part);
@@ -70,7 +70,7 @@ TEST_F(ProgramTest, ScaledScheduleAfterAColdStart) {
   VeltranaProcess veltrana(sandbox, {"--test-timer-divisor=100"});
   // Timer 1 first fires after 18 s; timers 4, 7 and 5 would have repeated by then.
   ASSERT_TRUE(waitForCount(veltrana, "timer 1 fired\n", 1)) << veltrana.out() << veltrana.err();
-  ASSERT_TRUE(postCommand(kExit));
+  ASSERT_TRUE(postCommand(kExitCmd));
   EXPECT_EQ(veltrana.waitForExit(), 0);
 
   const std::string out = veltrana.out();
@@ -92,12 +92,12 @@ TEST_F(ProgramTest, MenuCommandsHideAndExit) {
   VeltranaProcess veltrana(sandbox);
   ASSERT_TRUE(veltrana.waitForOutput("main window shown\n", 60'000))
       << veltrana.out() << veltrana.err();
-  for (int command : {kHelp, kViewHome, kViewInbox, kViewProfile, kHide})
+  for (int command : {kHelp, kViewHome, kViewInbox, kViewProfile, kHideCmd})
     ASSERT_TRUE(postCommand(command)) << command;
   ASSERT_TRUE(veltrana.waitForOutput("main window hidden\n", 30'000)) << veltrana.out();
   ASSERT_TRUE(platform::activateWindow("Veltrana"));
   ASSERT_TRUE(waitForCount(veltrana, "main window shown\n", 2, 30'000)) << veltrana.out();
-  ASSERT_TRUE(postCommand(kExit));
+  ASSERT_TRUE(postCommand(kExitCmd));
   ASSERT_EQ(veltrana.waitForExit(), 0) << veltrana.out() << veltrana.err();
 
   const std::string out = veltrana.out();
@@ -126,11 +126,11 @@ TEST_F(ProgramTest, ExitAndActivationReachTheProgramWhileADialogIsOpen) {
   VeltranaProcess veltrana(sandbox);
   ASSERT_TRUE(veltrana.waitForOutput("main window shown\n", 60'000))
       << veltrana.out() << veltrana.err();
-  ASSERT_TRUE(postCommand(kAbout));
+  ASSERT_TRUE(postCommand(kAboutCmd));
   veltrana.waitForOutput("\x01", 1000);  // the about box opens meanwhile
   ASSERT_TRUE(veltrana.running());
   EXPECT_TRUE(platform::activateWindow("Veltrana"));
-  ASSERT_TRUE(postCommand(kExit));
+  ASSERT_TRUE(postCommand(kExitCmd));
   EXPECT_EQ(veltrana.waitForExit(10'000), 0) << veltrana.out() << veltrana.err();
 }
 

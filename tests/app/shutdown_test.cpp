@@ -14,7 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool has(const std::string& text, const std::string& part) {
+bool includes(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
@@ -44,8 +44,8 @@ TEST(Shutdown, ASignalWhileIdleEndsAsExitDoesAndKeepsEveryLine) {
     veltrana.signal(signal);
     EXPECT_EQ(veltrana.waitForExit(), 0) << veltrana.err();
     const std::string lines = veltrana.out();
-    EXPECT_TRUE(has(lines, "Getting friend list\n") || has(lines, "Session in registry.")) << lines;
-    EXPECT_TRUE(has(lines, "LastUpdate was written to registry => ")) << lines;
+    EXPECT_TRUE(includes(lines, "Getting friend list\n") || includes(lines, "Session in registry.")) << lines;
+    EXPECT_TRUE(includes(lines, "LastUpdate was written to registry => ")) << lines;
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.back(), '\n');
     // The window class is free again, as after "Exit".

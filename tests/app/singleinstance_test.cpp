@@ -11,8 +11,8 @@
 namespace fs = std::filesystem;
 
 namespace {
-constexpr int kExit = 32853;
-constexpr int kHide = 32771;
+constexpr int kExitCommandId = 32853;
+constexpr int kHideCommandId = 32771;
 }  // namespace
 
 TEST(SingleInstance, ASecondCopyActivatesTheFirstAndEndsWithoutTouchingAnything) {
@@ -20,7 +20,7 @@ TEST(SingleInstance, ASecondCopyActivatesTheFirstAndEndsWithoutTouchingAnything)
   sandbox.install();
   VeltranaProcess first(sandbox, {}, {}, kStartupOnly);
   ASSERT_TRUE(first.waitForWindow()) << first.err();
-  ASSERT_TRUE(postCommand(kHide));
+  ASSERT_TRUE(postCommand(kHideCommandId));
   ASSERT_TRUE(first.waitForOutput("main window hidden\n"));
 
   // The second copy has settings and a network of its own that it must not touch.
@@ -41,7 +41,7 @@ TEST(SingleInstance, ASecondCopyActivatesTheFirstAndEndsWithoutTouchingAnything)
   // The activation showed the hidden window again.
   EXPECT_TRUE(first.waitForOutputAfter("main window hidden\n", "main window shown\n"))
       << first.out();
-  ASSERT_TRUE(postCommand(kExit));
+  ASSERT_TRUE(postCommand(kExitCommandId));
   EXPECT_EQ(first.waitForExit(), 0);
 }
 
@@ -59,6 +59,6 @@ TEST(SingleInstance, WithTheEventTakenButNoWindowTheCopyRunsAlongside) {
   VeltranaProcess run(sandbox, {}, {}, kStartupOnly);
   ASSERT_TRUE(run.waitForWindow()) << run.err();
   EXPECT_GE(clock.elapsed(), 250);  // it looked twice
-  ASSERT_TRUE(postCommand(kExit));
+  ASSERT_TRUE(postCommand(kExitCommandId));
   EXPECT_EQ(run.waitForExit(), 0);
 }

@@ -1,4 +1,5 @@
 #include "friendstestkit.h"
+#include "simfriends.h"
 
 #include <cstdlib>
 #include <filesystem>

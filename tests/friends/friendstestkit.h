@@ -11,8 +11,6 @@
 #include "platform/messageboxes.h"
 #include "platform/settingsstore.h"
 
-#include "simulator/json.h"
-
 namespace testsupport {
 class SimServer;
 }
@@ -63,8 +61,6 @@ bool logIn(const testsupport::SimServer& sim, platform::SettingsStore& settings,
 
 // The friends' uids in the server's order.
 std::vector<std::string> friendUids(const testsupport::SimServer& sim);
-// The friends as the control API lists them (a JSON array of objects).
-sim::Json simFriends(const testsupport::SimServer& sim);
 // The request log's JSON text (decoded parameters included), and emptying it.
 std::string requestLog(const testsupport::SimServer& sim);
 void clearRequestLog(const testsupport::SimServer& sim);

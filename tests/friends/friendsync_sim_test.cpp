@@ -10,6 +10,7 @@
 #include "friends/recordtext.h"
 #include "friends/startupsync.h"
 #include "platform/settingskeys.h"
+#include "simfriends.h"
 #include "syncfixture.h"
 
 namespace {

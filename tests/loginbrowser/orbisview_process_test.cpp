@@ -26,12 +26,12 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr char kWindowClass[] = "VoraRUR.MainWindow";
+constexpr char kBrowserWindowClass[] = "VoraRUR.MainWindow";
 // Chromium's start-up takes one to three seconds here; a busy machine gets some slack.
 constexpr int kStartMs = 20000;
 constexpr auto kLoad = 15s;
-constexpr int kLoadMs = 15000;
-constexpr uint64_t kCmdExit = 40001;
+constexpr int kPageLoadMs = 15000;
+constexpr uint64_t kExitCommandId = 40001;
 
 // True for a debug line "0x" + eight hex digits + blank + `text`.
 bool isFrameLine(const std::string& line, const std::string& text) {
@@ -103,7 +103,7 @@ class OrbisviewProcessTest : public ::testing::Test {
   // What Veltrana does: the address into the block, then the navigate message, sent.
   bool handOver(const std::string& address) {
     return peer.writeAddress(address) &&
-           platform::sendMessage(kWindowClass, {platform::kMsgNavigate, 0, 0}, 10000).has_value();
+           platform::sendMessage(kBrowserWindowClass, {platform::kMsgNavigate, 0, 0}, 10000).has_value();
   }
 
   HandoffPeer peer;
@@ -113,12 +113,12 @@ class OrbisviewProcessTest : public ::testing::Test {
 TEST_F(OrbisviewProcessTest, ReadyAtStartNavigatesOnMessageAndEndsOnDestroy) {
   auto browser = start();
   ASSERT_TRUE(browser);
-  EXPECT_TRUE(platform::findWindow(kWindowClass));
+  EXPECT_TRUE(platform::findWindow(kBrowserWindowClass));
   // Without OpenGL (offscreen here) it draws in software from the start, without a warning.
   EXPECT_EQ(browser->standardError().find("WebEngineContext used before"), std::string::npos);
 
   // Veltrana has not made the block yet: reported, nothing opened.
-  ASSERT_TRUE(platform::sendMessage(kWindowClass, {platform::kMsgNavigate, 0, 0}, 10000));
+  ASSERT_TRUE(platform::sendMessage(kBrowserWindowClass, {platform::kMsgNavigate, 0, 0}, 10000));
   EXPECT_EQ(browser->standardOutput(), "Unexpectedly new MMF\n");
 
   const std::string address = server.url("/first?token=T1");
@@ -132,9 +132,9 @@ TEST_F(OrbisviewProcessTest, ReadyAtStartNavigatesOnMessageAndEndsOnDestroy) {
   EXPECT_TRUE(browser->waitForErrorLineMatching(
       [&](const std::string& l) { return isFrameLine(l, address + " (error)"); }, kLoad));
 
-  ASSERT_TRUE(platform::sendMessage(kWindowClass, {platform::kMsgDestroy, 0, 0}, 5000));
+  ASSERT_TRUE(platform::sendMessage(kBrowserWindowClass, {platform::kMsgDestroy, 0, 0}, 5000));
   EXPECT_EQ(browser->waitForExit(10s), 0) << browser->standardError();
-  EXPECT_FALSE(platform::findWindow(kWindowClass));
+  EXPECT_FALSE(platform::findWindow(kBrowserWindowClass));
 }
 
 TEST_F(OrbisviewProcessTest, LoginRuleLooksAtTheFirst116CharactersOfFinishedPages) {
@@ -170,7 +170,7 @@ TEST_F(OrbisviewProcessTest, LoginRuleLooksAtTheFirst116CharactersOfFinishedPage
         [&](const std::string&) { return countFrameLines(*browser, cut) >= lines; }, kLoad))
         << browser->standardError();
     // DESKSTOP follows its line at once; a wrong one would be there within this wait.
-    const int waitMs = c.loginDone ? kLoadMs : 500;
+    const int waitMs = c.loginDone ? kPageLoadMs : 500;
     EXPECT_EQ(peer.loginDoneEvent().wait(waitMs) == platform::WaitResult::Signalled, c.loginDone);
   }
 }
@@ -178,13 +178,13 @@ TEST_F(OrbisviewProcessTest, LoginRuleLooksAtTheFirst116CharactersOfFinishedPage
 TEST_F(OrbisviewProcessTest, ExitSetsGoodbyeBeforeTheWindowCloses) {
   auto browser = start();
   ASSERT_TRUE(browser);
-  ASSERT_TRUE(platform::postMessage(kWindowClass, {platform::kMsgCommand, kCmdExit, 0}));
+  ASSERT_TRUE(platform::postMessage(kBrowserWindowClass, {platform::kMsgCommand, kExitCommandId, 0}));
   ASSERT_EQ(peer.goodbyeEvent().wait(5000), platform::WaitResult::Signalled);
   // The program cannot end before its window has closed, so a program still running when
   // GOODBYE arrives set it first.
   EXPECT_TRUE(browser->running());
   EXPECT_EQ(browser->waitForExit(10s), 0) << browser->standardError();
-  EXPECT_FALSE(platform::findWindow(kWindowClass));
+  EXPECT_FALSE(platform::findWindow(kBrowserWindowClass));
 }
 
 // A logout, `kill` or Ctrl-C is the user leaving the browser: as Exit, so that a login
@@ -197,7 +197,7 @@ TEST_F(OrbisviewProcessTest, ASignalEndsItAsExitDoes) {
     ASSERT_EQ(::kill(browser->pid(), signal), 0);
     EXPECT_EQ(peer.goodbyeEvent().wait(5000), platform::WaitResult::Signalled);
     EXPECT_EQ(browser->waitForExit(10s), 0) << browser->standardError();
-    EXPECT_FALSE(platform::findWindow(kWindowClass));
+    EXPECT_FALSE(platform::findWindow(kBrowserWindowClass));
   }
 }
 
@@ -212,7 +212,7 @@ TEST_F(OrbisviewProcessTest, SecondStartHandsOverToTheFirstAndEndsAtOnce) {
   // The first window took the activation and reports that it is ready for the address.
   EXPECT_EQ(peer.readyEvent().wait(5000), platform::WaitResult::Signalled);
   EXPECT_TRUE(first->running());
-  EXPECT_TRUE(platform::findWindow(kWindowClass));
+  EXPECT_TRUE(platform::findWindow(kBrowserWindowClass));
 
   ASSERT_TRUE(handOver(server.url("/after-handover")));
   EXPECT_TRUE(first->waitForErrorLine(TestPageServer::titleOf("/after-handover"), kLoad));
@@ -228,7 +228,7 @@ TEST_F(OrbisviewProcessTest, SocialsimLoginEndsOnItsDesktopPageAndSetsDeskstop) 
   ASSERT_TRUE(browser);
   ASSERT_TRUE(handOver(sim.loginUrl() + token));
   // The login page sends the browser on to the desktop page; its finished address counts.
-  EXPECT_EQ(peer.loginDoneEvent().wait(kLoadMs), platform::WaitResult::Signalled)
+  EXPECT_EQ(peer.loginDoneEvent().wait(kPageLoadMs), platform::WaitResult::Signalled)
       << browser->standardError();
   EXPECT_TRUE(browser->waitForErrorLineMatching(
       [&](const std::string& l) {

@@ -9,7 +9,7 @@
 
 namespace {
 
-std::string testRoot() {
+std::string foldersTestRoot() {
   const char* root = std::getenv("VELTRANA_TEST_ROOT");
   return root ? root : "/tmp";
 }
@@ -66,14 +66,14 @@ TEST(FoldersTest, DocumentsFolder) {
 }
 
 TEST(FoldersTest, StorageCardsFromTheEnvironmentWithTheirFreeSpace) {
-  const std::string a = testRoot() + "/card-a", b = testRoot() + "/card b";
+  const std::string a = foldersTestRoot() + "/card-a", b = foldersTestRoot() + "/card b";
   ::mkdir(a.c_str(), 0700);
   ::mkdir(b.c_str(), 0700);
   ScopedEnv env;
   // No user media folder can hold mounts under this name, so only the list counts.
   env.set("USER", std::string("veltrana-test-nobody"));
   env.set("VELTRANA_STORAGE_CARDS",
-          a + "::" + testRoot() + "/not-inserted:" + b + "/:" + a);
+          a + "::" + foldersTestRoot() + "/not-inserted:" + b + "/:" + a);
   const auto cards = platform::storageCards();
   ASSERT_EQ(cards.size(), 2u) << "missing cards are skipped, a card is listed once";
   EXPECT_EQ(cards[0].path, a);

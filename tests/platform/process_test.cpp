@@ -33,7 +33,7 @@ bool waitForState(pid_t pid, char state) {
   return false;
 }
 
-std::string testRoot() {
+std::string processTestRoot() {
   const char* root = std::getenv("VELTRANA_TEST_ROOT");
   return root ? root : "/tmp";
 }
@@ -41,20 +41,20 @@ std::string testRoot() {
 }  // namespace
 
 TEST(ProcessTest, WhatCannotBeStartedGivesMinusOne) {
-  const std::string plainFile = testRoot() + "/not-a-program";
+  const std::string plainFile = processTestRoot() + "/not-a-program";
   std::ofstream(plainFile) << "text\n";
   ::chmod(plainFile.c_str(), 0644);
-  const std::string folder = testRoot() + "/a-folder";
+  const std::string folder = processTestRoot() + "/a-folder";
   ::mkdir(folder.c_str(), 0755);
   for (const std::string& path :
-       {std::string(), testRoot() + "/missing/orbisview", plainFile, folder}) {
+       {std::string(), processTestRoot() + "/missing/orbisview", plainFile, folder}) {
     SCOPED_TRACE(path);
     EXPECT_EQ(platform::startProcess(path), -1);
   }
 }
 
 TEST(ProcessTest, StartsWithAnEmptyCommandLineAndOurEnvironmentAndKillReaps) {
-  const std::string report = testRoot() + "/peer-report.txt";
+  const std::string report = processTestRoot() + "/peer-report.txt";
   ::setenv("VELTRANA_IPCPEER_REPORT", report.c_str(), 1);
   const pid_t pid = platform::startProcess(VELTRANA_IPCPEER);
   ::unsetenv("VELTRANA_IPCPEER_REPORT");

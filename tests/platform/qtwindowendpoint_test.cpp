@@ -14,8 +14,6 @@ using platform::WindowMessage;
 
 namespace {
 
-QCoreApplication& app() { return qtTestApplication(); }
-
 // Runs the event loop until the peer ends; its exit code.
 std::optional<int> runUntilExit(PeerProcess& peer) {
   for (int round = 0; round < 1000; ++round) {
@@ -28,11 +26,11 @@ std::optional<int> runUntilExit(PeerProcess& peer) {
 }  // namespace
 
 TEST(QtWindowEndpointTest, MessagesFromAnotherProcessReachTheHandlerOnTheUiThread) {
-  app();
+  qtTestApplication();
   std::vector<WindowMessage> seen;
   bool onUiThread = true;
   auto endpoint = QtWindowEndpoint::create("VoraRUR.MainWindow", [&](const WindowMessage& m) {
-    onUiThread = onUiThread && QThread::currentThread() == app().thread();
+    onUiThread = onUiThread && QThread::currentThread() == qtTestApplication().thread();
     seen.push_back(m);
     return ipcpeer::replyFor(m);
   });
@@ -63,7 +61,7 @@ TEST(QtWindowEndpointTest, MessagesFromAnotherProcessReachTheHandlerOnTheUiThrea
 // The destroy message typically ends the window that owns the endpoint, from inside the
 // handler; what is still queued must not reach the deleted window.
 TEST(QtWindowEndpointTest, AHandlerMayDeleteTheEndpoint) {
-  app();
+  qtTestApplication();
   std::unique_ptr<QtWindowEndpoint> endpoint;
   int calls = 0;
   endpoint = QtWindowEndpoint::create("Doomed", [&](const WindowMessage& m) {

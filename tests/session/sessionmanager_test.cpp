@@ -23,8 +23,8 @@ namespace {
 namespace keys = platform::keys;
 using session::SessionManager;
 
-constexpr uint64_t kMinute = 60ULL * 10'000'000;
-const session::LoginWaits kQuickWaits{.readyMs = 5000, .navigatePauseMs = 10, .loginMs = 5000,
+constexpr uint64_t kMinuteTicks = 60ULL * 10'000'000;
+const session::LoginWaits kShortWaits{.readyMs = 5000, .navigatePauseMs = 10, .loginMs = 5000,
                                       .closePauseMs = 50};
 
 std::string readFile(const std::string& path) {
@@ -55,7 +55,7 @@ class SessionManagerTest : public ::testing::Test {
     setenv("FAKE_BROWSER_MODE", "login", 1);
     store_ = std::make_unique<platform::SettingsStore>(dbPath_);
     log_ = std::make_unique<app::DebugLog>(dir);
-    browser_ = std::make_unique<session::LoginBrowser>(FAKE_BROWSER, boxes_, kQuickWaits,
+    browser_ = std::make_unique<session::LoginBrowser>(FAKE_BROWSER, boxes_, kShortWaits,
                                                        [] { return 0L; });
   }
 
@@ -157,11 +157,11 @@ TEST_F(SessionManagerTest, StoredSessionDecisions) {
   };
   const Case cases[] = {
       {"one minute left",
-       [](SessionManagerTest& t) { t.storeExpiry(t.now_ + kMinute); },
+       [](SessionManagerTest& t) { t.storeExpiry(t.now_ + kMinuteTicks); },
        false,
        {61'000}},
       {"never expires", [](SessionManagerTest& t) { t.storeSession(0, 0); }, false, {}},
-      {"expired", [](SessionManagerTest& t) { t.storeExpiry(t.now_ - kMinute); }, true, {}},
+      {"expired", [](SessionManagerTest& t) { t.storeExpiry(t.now_ - kMinuteTicks); }, true, {}},
       {"low half only", [](SessionManagerTest& t) { t.storeSession({}, 5); }, true, {}},
       {"valid time, secret missing",
        [](SessionManagerTest& t) { t.storeSession(0, 0, /*withSecret=*/false); },
@@ -212,7 +212,7 @@ TEST_F(SessionManagerTest, TheRenewalTimerComesFromTheSessionJustObtained) {
 }
 
 TEST_F(SessionManagerTest, LongLifetimeWaitsInCappedStepsThenRenews) {
-  storeExpiry(now_ + 60ULL * 24 * 60 * kMinute);  // sixty days
+  storeExpiry(now_ + 60ULL * 24 * 60 * kMinuteTicks);  // sixty days
   auto m = manager();
   m->decideAtStartup();
   ASSERT_EQ(timers_, std::vector<uint32_t>{session::kMaxTimerPeriodMs});
@@ -234,7 +234,7 @@ TEST_F(SessionManagerTest, LongLifetimeWaitsInCappedStepsThenRenews) {
 // Each session obtained sets timer 2 from its own stored expiry: a renewal does not keep the
 // period of the session before, and a session that never expires stops the timer.
 TEST_F(SessionManagerTest, EveryNewSessionSetsTheRenewalTimerFromItsExpiry) {
-  storeExpiry(now_ + kMinute);
+  storeExpiry(now_ + kMinuteTicks);
   auto m = manager();
   m->decideAtStartup();
   ASSERT_EQ(timers_, std::vector<uint32_t>{61'000});
@@ -277,7 +277,7 @@ TEST_F(SessionManagerTest, FailuresEndTheProgram) {
   }
   {
     SCOPED_TRACE("login browser missing");
-    session::LoginBrowser missing("/nonexistent/orbisview", boxes_, kQuickWaits,
+    session::LoginBrowser missing("/nonexistent/orbisview", boxes_, kShortWaits,
                                   [] { return 0L; });
     SessionManager m(*store_, *log_, boxes_, missing, [](uint32_t) {});
     EXPECT_EXIT(m.decideAtStartup(), ::testing::ExitedWithCode(7),
