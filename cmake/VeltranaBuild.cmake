@@ -1,6 +1,6 @@
 # How the tree compiles fast on a small machine: the compiler cache when it is installed, line
-# tables instead of full debug information, and precompiled headers shared between targets.
-# bench/build-time.sh measures the result.
+# tables instead of full debug information, test code at -O1, precompiled headers shared
+# between targets and unity batches. bench/build-time.sh measures the result.
 
 # The compiler cache is used when installed and never required. Precompiled headers are
 # cached only with this sloppiness.
@@ -80,15 +80,15 @@ function(veltrana_precompile target set)
     if(set MATCHES "test")
       veltrana_test_optimisation(${anchor})
     endif()
-    set_target_properties(${anchor} PROPERTIES AUTOMOC OFF)
     target_precompile_headers(${anchor} PRIVATE ${VELTRANA_PCH_${set}})
   endif()
   target_precompile_headers(${target} REUSE_FROM ${anchor})
 endfunction()
 
-# Unity builds: the sources of a library or test program compile in batches of one translation unit each, so
-# the headers and the templates they share are compiled once per batch. A file whose internal
-# names would collide with another's in a batch is kept out with SKIP_UNITY_BUILD_INCLUSION.
+# Unity builds: the sources of a library or test program compile in batches, one translation
+# unit each, so the headers and the templates they share are compiled once per batch. A file
+# whose internal names would collide with another's in a batch is kept out with
+# SKIP_UNITY_BUILD_INCLUSION.
 option(VELTRANA_UNITY "Compile the libraries and tests in unity batches" ON)
 # veltrana_unity(<target> [<batch size>]), 16 files a batch unless told.
 function(veltrana_unity target)

@@ -69,14 +69,3 @@ function(veltrana_add_test name)
     math(EXPR index "${index} + 1")
   endforeach()
 endfunction()
-
-# veltrana_test_environment(<test program> <vars...>): more environment for every test that
-# runs <test program> (all its shards).
-function(veltrana_test_environment name)
-  get_property(tests DIRECTORY PROPERTY TESTS)
-  foreach(test ${tests})
-    if(test STREQUAL name OR test MATCHES "^${name}_[0-9]+$")
-      set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT ${ARGN})
-    endif()
-  endforeach()
-endfunction()
