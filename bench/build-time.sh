@@ -9,7 +9,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
-commit=${1:-HEAD}
+# Resolved once, so that both clones build the same commit whatever happens meanwhile.
+commit=$(git rev-parse --verify "${1:-HEAD}^{commit}")
 jobs=$(nproc)
 export CCACHE_DISABLE=1
 scripts/install-deps
@@ -57,7 +58,7 @@ d1=$(now)
 demo_steps=$(grep -c '^\[[0-9]*/[0-9]*\]' "$work/demo-build.log" || true)
 
 printf 'build-time %s: test %s s (configure %s s, build %s s in %d steps, ctest %s s: %s, %d GoogleTest cases passed, %d failed); demo programs %s s in %d steps\n' \
-  "$(git rev-parse --short "$commit")" "$(minus "$t3" "$t0")" "$(minus "$t1" "$t0")" \
+  "${commit:0:7}" "$(minus "$t3" "$t0")" "$(minus "$t1" "$t0")" \
   "$(minus "$t2" "$t1")" "$steps" "$(minus "$t3" "$t2")" "$summary" "$cases" "$failed" \
   "$(minus "$d1" "$d0")" "$demo_steps"
 exit $ctest_rc
