@@ -52,14 +52,6 @@ std::string parentOf(const std::string& path) {
   return slash == std::string::npos || slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
-std::string ownExecutable() {
-  std::string path(PATH_MAX, '\0');
-  const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
-  if (length <= 0 || static_cast<size_t>(length) >= path.size()) return {};
-  path.resize(static_cast<size_t>(length));
-  return path;
-}
-
 // The friends' data is the user's own: a folder of ours that others may read is closed.
 // A folder we cannot change (another owner, a card's file system) is left to the write check.
 void tighten(const std::string& folder) {
@@ -137,6 +129,8 @@ std::string linkTarget(const std::string& link) {
   target.resize(static_cast<size_t>(length));
   return target;
 }
+
+std::string ownExecutable() { return linkTarget("/proc/self/exe"); }
 
 // Points `link` at `target`, replacing what is there in one step.
 std::optional<std::string> linkWhole(const std::string& target, const std::string& link) {
