@@ -104,6 +104,26 @@ void openNotificationsFromTimer(AppContext& context, Services& services,
       Qt::QueuedConnection);
 }
 
+void showNews(AppContext& context, Services& services) {
+  context.mainWindow.activate();
+  if (ui::notifications::NotificationsWindow* open = g_notifications.openWindow) {
+    open->raise();
+    open->activateWindow();
+    return;
+  }
+  // From the event loop, as timer 1 opens it: the caller (a D-Bus signal, a tray click) must
+  // not wait for a modal window to close.
+  QMetaObject::invokeMethod(
+      &context.mainWindow,
+      [&context, &services] {
+        // Opened meanwhile by timer 1 or the menu: it is coming forward by itself.
+        if (ui::g_windowOpen != ui::kWindowClosed) return;
+        ui::g_windowOpen = ui::kWindowOpening;
+        runWindow(context, services);
+      },
+      Qt::QueuedConnection);
+}
+
 int pollIntoNotificationsWindow(AppContext& context, Services& services) {
   if (!g_notifications.openWindow) return news::kPollNothingNew;
   return poll(context, services, *g_notifications.openWindow, true);

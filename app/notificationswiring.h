@@ -19,6 +19,12 @@ void installNotifications(AppContext& context, Services& services);
 void openNotificationsFromTimer(AppContext& context, Services& services,
                                 std::function<void()> closed = {});
 
+// The user asked for the news from outside the window (a reminder, the tray icon): Veltrana
+// comes forward as a second start's activation brings it, and its notifications window with
+// it: raised when open, else opened as the menu's "Notifications" opens it, over whatever
+// window is open (as timer 1 opens it).
+void showNews(AppContext& context, Services& services);
+
 // Timer 1 while the window is open: one poll into it with a reminder. The poll's result (1
 // with news); 0 when no window is open.
 int pollIntoNotificationsWindow(AppContext& context, Services& services);
