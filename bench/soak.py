@@ -149,6 +149,7 @@ def main():
     fault_rate = float(os.environ.get("SOAK_FAULT_RATE", "0.15"))
     seed = int(os.environ.get("SOAK_SEED", str(int(time.time()))))
     rng = random.Random(seed)
+    print("soak: seed %d (SOAK_SEED=%d repeats the run's world)" % (seed, seed), flush=True)
     baseline_at = 60 if duration >= 120 else duration // 2
 
     veltrana = os.path.join(build, "app", "veltrana")
@@ -328,6 +329,13 @@ def main():
                         "uid": uid, "relationship_status":
                         rng.choice(["Single", "Married", "Engaged", "It's Complicated"])})
                 news += code == 200
+            # The poller's markers are checked at the end, so each stretch of the run has a
+            # cause to move them: a wall post and a newer message every few seconds, beside
+            # the random world (which alone leaves a half minute without either now and then).
+            if second % 4 == 0:
+                news += sim.control("/wall_count", {"add": 1}) == 200
+                news += sim.control("/messages", {"unread": 1 + second % 5,
+                                                  "most_recent": int(time.time())}) == 200
             if not chaos and rng.random() < fault_rate:
                 action = rng.choice(FAULT_ACTIONS)
                 # One delay in four goes past the time-outs; each of those holds a run (and
