@@ -76,7 +76,12 @@ void installNotifications(AppContext& context, Services& services) {
   std::tm local{};
   localtime_r(&now, &local);
   g_notifications.adTag = news::adRequestTag(local);
-  if (!g_parts) g_parts = new NotificationParts;
+  if (!g_parts) {
+    g_parts = new NotificationParts;
+    // A click on the reminder asks for the news.
+    QObject::connect(&g_parts->reminder, &ui::notifications::DesktopReminder::opened,
+                     &context.mainWindow, [&context, &services] { showNews(context, services); });
+  }
 
   context.mainWindow.setCommandHandler(ui::cmd::kNotifications, [&context, &services] {
     ui::g_windowOpen = ui::kWindowOpening;

@@ -2,9 +2,13 @@
 // divided by 100 (the cold-start order 4, 7, 5, 1, timer 3 not at three minutes, the one-shot
 // timers once), and the menu commands that hand pages to the companion browser (help from a
 // DataFolder with a blank and a letter beyond ASCII, the "View" pages), "Hide" and showing
-// again on activation, and "Exit".
+// again on activation, "Exit", and a click on a reminder while hidden.
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QUrl>
 
 #include <filesystem>
@@ -132,6 +136,58 @@ TEST_F(ProgramTest, ExitAndActivationReachTheProgramWhileADialogIsOpen) {
   EXPECT_TRUE(platform::activateWindow("Veltrana"));
   ASSERT_TRUE(postCommand(kExitCmd));
   EXPECT_EQ(veltrana.waitForExit(10'000), 0) << veltrana.out() << veltrana.err();
+}
+
+// The reminders go to a notification server of the test's own, on a private session bus; it
+// clicks the reminder the program raised while the program is hidden.
+TEST_F(ProgramTest, AClickOnAReminderShowsTheHiddenProgram) {
+  constexpr int kWaitMs = 10'000;
+  const auto readLine = [](QProcess& process, const QByteArray& part) {
+    QByteArray out;
+    while (!out.contains(part) && process.waitForReadyRead(kWaitMs))
+      out += process.readAllStandardOutput();
+    return out;
+  };
+  QProcess bus;
+  bus.start("dbus-daemon",
+            {"--config-file=" VELTRANA_SOURCE_DIR "/tests/ui/notifications/session-bus.conf",
+             "--nofork", "--print-address=1"});
+  const QString address = QString::fromUtf8(readLine(bus, "\n").trimmed());
+  if (address.isEmpty()) GTEST_SKIP() << "no dbus-daemon (scripts/install-deps)";
+  sandbox.setEnv("DBUS_SESSION_BUS_ADDRESS", address.toStdString());
+  const QString calls = QString::fromStdString(sandbox.root() + "/calls.jsonl");
+  QProcess server;
+  server.setProcessEnvironment(sandbox.environment());
+  server.start(NOTIFY_HELPER, {"record", calls, "--actions"});
+  ASSERT_TRUE(readLine(server, "ready").contains("ready"));
+
+  // Timer 1 every 3 s: it opens the notifications window, then polls into it with reminders.
+  VeltranaProcess veltrana(sandbox, {"--test-timer-divisor=600"});
+  ASSERT_TRUE(veltrana.waitForOutput("main window shown\n", 60'000))
+      << veltrana.out() << veltrana.err();
+  QJsonObject reminder;
+  for (int waited = 0; waited < 60'000 && reminder.isEmpty(); waited += 500) {
+    ASSERT_EQ(sim.control("/wall_count", R"({"add": 1})").status, 200);
+    veltrana.waitForOutput("\x01", 500);
+    QFile file(calls);
+    if (file.open(QIODevice::ReadOnly))
+      reminder = QJsonDocument::fromJson(file.readLine()).object();
+  }
+  ASSERT_FALSE(reminder.isEmpty()) << veltrana.out() << veltrana.err();
+  EXPECT_EQ(reminder["actions"].toString(), "default,Show the news");
+
+  ASSERT_TRUE(postCommand(kHideCmd));
+  ASSERT_TRUE(veltrana.waitForOutput("main window hidden\n", 30'000)) << veltrana.out();
+  server.write("invoke " + QByteArray::number(reminder["id"].toInteger()) + " default\n");
+  ASSERT_TRUE(readLine(server, "invoked").contains("invoked"));
+  EXPECT_TRUE(veltrana.waitForOutputAfter("main window hidden\n", "main window shown\n", 30'000))
+      << veltrana.out();
+  ASSERT_TRUE(postCommand(kExitCmd));
+  EXPECT_EQ(veltrana.waitForExit(), 0) << veltrana.out() << veltrana.err();
+  for (QProcess* process : {&server, &bus}) {
+    process->terminate();
+    process->waitForFinished(kWaitMs);
+  }
 }
 
 }  // namespace

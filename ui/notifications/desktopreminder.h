@@ -3,8 +3,12 @@
 // summary "Veltrana", the reminder text as the body, a sound. Each one replaces the one
 // before. The call is asynchronous, so a notification server that hangs never holds up the
 // window; without a bus or a server nothing is shown and nothing is reported.
+// Where the server supports actions, the reminder carries the default action: activating it
+// (a click) emits opened().
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include <QDBusConnection>
 #include <QObject>
@@ -13,6 +17,7 @@ namespace ui::notifications {
 
 inline constexpr const char* kReminderSummary = "Veltrana";
 inline constexpr const char* kReminderSound = "reminder";
+inline constexpr const char* kReminderActionLabel = "Show the news";
 
 class DesktopReminder : public QObject {
   Q_OBJECT
@@ -32,10 +37,23 @@ class DesktopReminder : public QObject {
  signals:
   // The server answered a reminder (or the call failed): lastId() is up to date.
   void answered();
+  // The user activated the latest reminder.
+  void opened();
+
+ private slots:
+  void onActionInvoked(uint id, const QString& key);
 
  private:
+  void askCapabilities();
+  void send(const QString& body);
+
   QDBusConnection bus_;
   uint32_t lastId_ = 0;
+  // Whether the server shows actions: unknown until it has answered GetCapabilities once.
+  std::optional<bool> actions_;
+  bool asking_ = false;
+  // Bodies raised while the capabilities are asked, sent when the answer (or failure) comes.
+  std::vector<QString> waiting_;
 };
 
 }  // namespace ui::notifications

@@ -1,9 +1,11 @@
 // Reminders on a private session bus: against the tests' own recording notification server
 // (the bodies as sent, each reminder replacing the last, a server that never
-// answers, no server, no bus), and against a real dunst under Xvfb, read back with dunstctl.
+// answers, no server, no bus, the default action and the clicks on it), and against a real
+// dunst under Xvfb, read back and clicked with dunstctl.
 #include <gtest/gtest.h>
 
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -14,6 +16,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <functional>
 
 #include "news/reminderbody.h"
 #include "ui/notifications/desktopreminder.h"
@@ -44,6 +48,14 @@ class Peer {
     process_.waitForFinished(kWaitMs);
   }
   QProcess& process() { return process_; }
+  // Writes `line` to the peer's input and waits until it prints `answer`.
+  bool ask(const QByteArray& line, const QByteArray& answer) {
+    process_.write(line + "\n");
+    QByteArray out;
+    while (!out.contains(answer) && process_.waitForReadyRead(kWaitMs))
+      out += process_.readAllStandardOutput();
+    return out.contains(answer);
+  }
 
  private:
   QProcess process_;
@@ -72,9 +84,10 @@ class Reminders : public ::testing::Test {
         << "the test runs on a private session bus (dbus-run-session)";
     file_ = dir_.filePath("calls.jsonl");
   }
-  bool startRecorder(bool hang = false) {
+  bool startRecorder(bool hang = false, bool actions = false) {
     QStringList args{"record", file_};
     if (hang) args << "--hang";
+    if (actions) args << "--actions";
     return recorder_.start(QStringLiteral(NOTIFY_HELPER), args);
   }
   QTemporaryDir dir_;
@@ -144,48 +157,128 @@ TEST_F(Reminders, NoServerAndNoBusShowAndReportNothing) {
   EXPECT_EQ(offBus.lastId(), 0u);
 }
 
-// dunst draws on an X display: Xvfb gives it one.
-TEST(Dunst, ShowsTheReminderAsAUserSeesIt) {
-  const QString dunstProgram = QStandardPaths::findExecutable("dunst");
-  const QString dunstctl = QStandardPaths::findExecutable("dunstctl");
-  const QString xvfbProgram = QStandardPaths::findExecutable("Xvfb");
-  if (dunstProgram.isEmpty() || dunstctl.isEmpty() || xvfbProgram.isEmpty())
-    GTEST_SKIP() << "dunst, dunstctl or Xvfb is not installed (scripts/install-deps)";
-  ASSERT_TRUE(QDBusConnection::sessionBus().isConnected());
+// The default action goes with the reminder only where the server shows actions; a server
+// without them gets the call it always got.
+TEST_F(Reminders, TheDefaultActionGoesOnlyToAServerWithActions) {
+  for (const bool actions : {false, true}) {
+    SCOPED_TRACE(actions ? "actions" : "no actions");
+    recorder_.stop();
+    QFile::remove(file_);
+    ASSERT_TRUE(startRecorder(false, actions));
+    n::DesktopReminder reminder;
+    QSignalSpy answered(&reminder, &n::DesktopReminder::answered);
+    // The second one comes after the server's capabilities are known.
+    for (int i = 0; i < 2; ++i) {
+      reminder.raise("New Wall Post\n");
+      ASSERT_TRUE(answered.wait(kWaitMs) || answered.size() > i);
+    }
+    const auto calls = recordedCalls(file_);
+    ASSERT_EQ(calls.size(), 2u);
+    for (const QJsonObject& call : calls) {
+      EXPECT_EQ(call["actions"].toString(), actions ? "default,Show the news" : "");
+      EXPECT_EQ(call["body"].toString(), "New Wall Post\n");
+    }
+    EXPECT_EQ(calls[1]["replaces"].toInteger(), 1);
+  }
+}
 
-  QProcess xvfb;
-  xvfb.start(xvfbProgram, {"-displayfd", "1", "-screen", "0", "320x240x24", "-nolisten", "tcp"});
-  QByteArray number;
-  while (!number.contains('\n') && xvfb.waitForReadyRead(kWaitMs))
-    number += xvfb.readAllStandardOutput();
-  if (number.trimmed().isEmpty()) GTEST_SKIP() << "Xvfb did not start";
-  const QString display = ":" + QString::fromLatin1(number.trimmed());
+// Only a click on the latest reminder opens the news: not another action of it, not another
+// notification (a replaced one or another program's), not a signal sent in the server's name
+// by some other client.
+TEST_F(Reminders, OnlyTheDefaultActionOfTheLatestReminderOpens) {
+  ASSERT_TRUE(startRecorder(false, true));
+  n::DesktopReminder reminder;
+  QSignalSpy answered(&reminder, &n::DesktopReminder::answered);
+  QSignalSpy opened(&reminder, &n::DesktopReminder::opened);
+  reminder.raise("New Wall Post\n");
+  ASSERT_TRUE(answered.wait(kWaitMs) || answered.size() == 1);
+  const QByteArray latest = QByteArray::number(reminder.lastId());
+  ASSERT_EQ(latest, "1");
 
-  QTemporaryDir dir;
-  const QString config = dir.filePath("dunstrc");
-  QFile rc(config);
-  ASSERT_TRUE(rc.open(QIODevice::WriteOnly));
-  rc.write(
-      "[global]\nmarkup = full\nfont = DejaVu Sans 9\nwidth = 300\norigin = top-right\n"
-      "offset = 10x10\n");
-  rc.close();
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("DISPLAY", display);
-  QProcess dunst;
-  dunst.setProcessEnvironment(env);
-  dunst.start(dunstProgram, {"-conf", config});
-  const bool up = QTest::qWaitFor(
-      [] {
-        return QDBusConnection::sessionBus().interface()->isServiceRegistered(
-            QStringLiteral("org.freedesktop.Notifications"));
-      },
-      kWaitMs);
-  if (!up) {
-    xvfb.kill();
-    xvfb.waitForFinished();
-    GTEST_SKIP() << "dunst did not start: " << dunst.readAllStandardError().toStdString();
+  QDBusConnection other = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "other");
+  const auto fromOther = [&] {
+    QDBusMessage signal = QDBusMessage::createSignal(
+        "/org/freedesktop/Notifications", "org.freedesktop.Notifications", "ActionInvoked");
+    signal << reminder.lastId() << QStringLiteral("default");
+    other.send(signal);
+    // Answered only after the bus has routed the signal: it comes before the server's next.
+    other.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.Notifications"));
+    return true;
+  };
+  const std::function<bool()> ignored[] = {
+      [&] { return recorder_.ask("invoke 2 default", "invoked"); },
+      [&] { return recorder_.ask("invoke " + latest + " other", "invoked"); },
+      fromOther,
+  };
+  for (std::size_t i = 0; i < std::size(ignored); ++i) {
+    ASSERT_TRUE(ignored[i]()) << i;
+    // The server's signals arrive in order: the click after the ignored one is the only one.
+    ASSERT_TRUE(recorder_.ask("invoke " + latest + " default", "invoked"));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return opened.size() > static_cast<qsizetype>(i); }, kWaitMs));
+    EXPECT_EQ(opened.size(), static_cast<qsizetype>(i + 1)) << i;
+  }
+  QDBusConnection::disconnectFromBus("other");
+}
+
+// dunst on an Xvfb display of its own; skips the test when one of them is missing.
+class Dunst : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const QString dunstProgram = QStandardPaths::findExecutable("dunst");
+    dunstctl_ = QStandardPaths::findExecutable("dunstctl");
+    const QString xvfbProgram = QStandardPaths::findExecutable("Xvfb");
+    if (dunstProgram.isEmpty() || dunstctl_.isEmpty() || xvfbProgram.isEmpty())
+      GTEST_SKIP() << "dunst, dunstctl or Xvfb is not installed (scripts/install-deps)";
+    ASSERT_TRUE(QDBusConnection::sessionBus().isConnected());
+
+    xvfb_.start(xvfbProgram, {"-displayfd", "1", "-screen", "0", "320x240x24", "-nolisten", "tcp"});
+    QByteArray number;
+    while (!number.contains('\n') && xvfb_.waitForReadyRead(kWaitMs))
+      number += xvfb_.readAllStandardOutput();
+    if (number.trimmed().isEmpty()) GTEST_SKIP() << "Xvfb did not start";
+    env_.insert("DISPLAY", ":" + QString::fromLatin1(number.trimmed()));
+
+    const QString config = dir_.filePath("dunstrc");
+    QFile rc(config);
+    ASSERT_TRUE(rc.open(QIODevice::WriteOnly));
+    rc.write(
+        "[global]\nmarkup = full\nfont = DejaVu Sans 9\nwidth = 300\norigin = top-right\n"
+        "offset = 10x10\n");
+    rc.close();
+    dunst_.setProcessEnvironment(env_);
+    dunst_.start(dunstProgram, {"-conf", config});
+    const bool up = QTest::qWaitFor(
+        [] {
+          return QDBusConnection::sessionBus().interface()->isServiceRegistered(
+              QStringLiteral("org.freedesktop.Notifications"));
+        },
+        kWaitMs);
+    if (!up) GTEST_SKIP() << "dunst did not start: " << dunst_.readAllStandardError().toStdString();
+  }
+  void TearDown() override {
+    for (QProcess* process : {&dunst_, &xvfb_}) {
+      if (process->state() == QProcess::NotRunning) continue;
+      process->terminate();
+      if (!process->waitForFinished(kWaitMs)) process->kill();
+      process->waitForFinished(kWaitMs);
+    }
+  }
+  QByteArray run(const QStringList& args) {
+    QProcess ctl;
+    ctl.start(dunstctl_, args);
+    ctl.waitForFinished(kWaitMs);
+    return ctl.readAllStandardOutput();
   }
 
+  QString dunstctl_;
+  QProcessEnvironment env_ = QProcessEnvironment::systemEnvironment();
+  QTemporaryDir dir_;
+  QProcess xvfb_;
+  QProcess dunst_;
+};
+
+TEST_F(Dunst, ShowsTheReminderAsAUserSeesIt) {
   n::DesktopReminder reminder;
   QSignalSpy answered(&reminder, &n::DesktopReminder::answered);
   reminder.raise(news::reminderBody(newsOf({{news::kWallHeader, {}}})));
@@ -198,12 +291,6 @@ TEST(Dunst, ShowsTheReminderAsAUserSeesIt) {
   ASSERT_TRUE(answered.wait(kWaitMs) || answered.size() == 2);
   EXPECT_EQ(reminder.lastId(), first);
 
-  const auto run = [&](const QStringList& args) {
-    QProcess ctl;
-    ctl.start(dunstctl, args);
-    ctl.waitForFinished(kWaitMs);
-    return ctl.readAllStandardOutput();
-  };
   EXPECT_EQ(run({"count", "displayed"}).trimmed(), "1");
 
   // The screen as the user sees it, for a look by eye.
@@ -212,7 +299,7 @@ TEST(Dunst, ShowsTheReminderAsAUserSeesIt) {
   QDir().mkpath(folder);
   Peer grab;
   EXPECT_TRUE(
-      grab.start(QStringLiteral(NOTIFY_HELPER), {"grab", folder + "/reminder_dunst.png"}, env));
+      grab.start(QStringLiteral(NOTIFY_HELPER), {"grab", folder + "/reminder_dunst.png"}, env_));
 
   // Closed by the user, it goes into the history with what was shown.
   run({"close-all"});
@@ -225,11 +312,27 @@ TEST(Dunst, ShowsTheReminderAsAUserSeesIt) {
   EXPECT_EQ(shown["appname"].toObject()["data"].toString(), "Veltrana");
   EXPECT_EQ(shown["body"].toObject()["data"].toString(),
             "New Wall Post\nNew Friend Request\n     - Tom &amp; Jerry\n       ...\n");
+}
 
-  dunst.terminate();
-  dunst.waitForFinished(kWaitMs);
-  xvfb.terminate();
-  xvfb.waitForFinished(kWaitMs);
+// The user's click (dunst's "action" command on the topmost notification) on the reminder,
+// also after it has replaced another.
+TEST_F(Dunst, AClickOnTheReminderOpensTheNews) {
+  n::DesktopReminder reminder;
+  QSignalSpy answered(&reminder, &n::DesktopReminder::answered);
+  QSignalSpy opened(&reminder, &n::DesktopReminder::opened);
+  for (int i = 0; i < 2; ++i) {
+    reminder.raise("New Wall Post\n");
+    ASSERT_TRUE(answered.wait(kWaitMs) || answered.size() > i);
+  }
+  ASSERT_NE(reminder.lastId(), 0u);
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        return run({"count", "displayed"}).trimmed() == "1";
+      },
+      kWaitMs));
+  run({"action", "0"});
+  EXPECT_TRUE(opened.wait(kWaitMs) || opened.size() == 1);
+  EXPECT_EQ(opened.size(), 1);
 }
 
 }  // namespace
