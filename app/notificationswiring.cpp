@@ -31,6 +31,11 @@ struct NotificationParts {
   ui::notifications::DesktopReminder reminder;
 };
 NotificationParts* g_parts = nullptr;
+std::function<void()> g_newsChanged;
+
+void newsChanged() {
+  if (g_newsChanged) g_newsChanged();
+}
 
 int poll(AppContext& context, Services& s, news::NewsWindow& window, bool remind) {
   const auto client = s.session.client();
@@ -38,7 +43,9 @@ int poll(AppContext& context, Services& s, news::NewsWindow& window, bool remind
   news::Poller poller(*client, context.store, g_parts->ads, [](const news::NewsList& list) {
     g_parts->reminder.raise(news::reminderBody(list));
   });
-  return poller.Poll(s.session.currentUserId(), window, remind, g_notifications.adTag);
+  const int found = poller.Poll(s.session.currentUserId(), window, remind, g_notifications.adTag);
+  newsChanged();
+  return found;
 }
 
 void openAd(Services& s) {
@@ -66,6 +73,7 @@ void runWindow(AppContext& context, Services& s) {
                                                 &context.mainWindow);
   if (!window.runOpening()) return;
   window.exec();
+  newsChanged();
   if (!ui::g_hidden) context.mainWindow.activate();
 }
 
@@ -128,6 +136,8 @@ void showNews(AppContext& context, Services& services) {
       },
       Qt::QueuedConnection);
 }
+
+void onNewsChanged(std::function<void()> listener) { g_newsChanged = std::move(listener); }
 
 int pollIntoNotificationsWindow(AppContext& context, Services& services) {
   if (!g_notifications.openWindow) return news::kPollNothingNew;

@@ -25,6 +25,10 @@ void openNotificationsFromTimer(AppContext& context, Services& services,
 // window is open (as timer 1 opens it).
 void showNews(AppContext& context, Services& services);
 
+// `listener` runs after every poll and whenever the notifications window closes (the user
+// may have cleared rows): what waits may have changed. One listener; a later one replaces it.
+void onNewsChanged(std::function<void()> listener);
+
 // Timer 1 while the window is open: one poll into it with a reminder. The poll's result (1
 // with news); 0 when no window is open.
 int pollIntoNotificationsWindow(AppContext& context, Services& services);

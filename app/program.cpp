@@ -18,6 +18,7 @@
 #include "app/schedule.h"
 #include "app/services.h"
 #include "app/timerwork.h"
+#include "app/trayicon.h"
 #include "friends/friendstore.h"
 #include "friends/progressnotice.h"
 #include "friends/startupsync.h"
@@ -86,6 +87,7 @@ StartupHooks programHooks(std::optional<session::LoginWaits> waits, int timerDiv
     context.mainWindow.setBoard(board);
     wireDialogs(context, s);
     installNotifications(context, s);
+    installTrayIcon(context, s);
     wireMainMenu(context, s, openFriend);
   };
   hooks.pictureMaintenance = [services](AppContext&) {

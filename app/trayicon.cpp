@@ -1,0 +1,100 @@
+#include "app/trayicon.h"
+
+#include <QEvent>
+#include <QIcon>
+#include <QMenu>
+#include <QPointer>
+#include <QStringList>
+#include <QSystemTrayIcon>
+
+#include "app/appcontext.h"
+#include "app/notificationswiring.h"
+#include "ui/board/mainwindow.h"
+#include "ui/kit/commandids.h"
+#include "ui/kit/globals.h"
+#include "ui/notifications/notificationsstate.h"
+
+namespace app {
+namespace {
+
+// "1 friend request", "2 friend requests".
+QString counted(std::size_t count, const char* one) {
+  QString text = QString::number(count) + QLatin1Char(' ') + QLatin1String(one);
+  if (count != 1) text += QLatin1Char('s');
+  return text;
+}
+
+}  // namespace
+
+QString trayToolTip(const ui::notifications::NotificationsState& state) {
+  // The wall and the messages rows know only that something is new, not how much.
+  QStringList news;
+  if (state.wallPending) news << QStringLiteral("new wall posts");
+  if (state.messagesPending) news << QStringLiteral("new messages");
+  const std::pair<const ui::notifications::PendingItems*, const char*> lists[] = {
+      {&state.friendRequests, "friend request"},
+      {&state.eventInvites, "event invite"},
+      {&state.groupInvites, "group invite"},
+  };
+  for (const auto& [items, one] : lists)
+    if (!items->empty()) news << counted(items->items().size(), one);
+  QString text = QString::fromUtf8(ui::MainWindow::kTitle);
+  if (!news.isEmpty()) text += QLatin1Char('\n') + news.join(QStringLiteral(", "));
+  return text;
+}
+
+TrayIcon::TrayIcon(AppContext& context, Services& services)
+    : QObject(&context.mainWindow), context_(context), services_(services) {
+  context_.mainWindow.installEventFilter(this);
+}
+
+// The icon first: it still points at its menu.
+TrayIcon::~TrayIcon() { delete icon_; }
+
+void TrayIcon::refresh() {
+  if (icon_) icon_->setToolTip(trayToolTip(ui::notifications::g_notifications));
+}
+
+bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == &context_.mainWindow) {
+    // Shown by any means (a second start, this icon, a reminder): the window is back.
+    if (event->type() == QEvent::Show && icon_) icon_->hide();
+    if (event->type() == QEvent::Hide && ui::g_hidden) showIcon();
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+void TrayIcon::showIcon() {
+  // Checked at every Hide: without a host, Hide behaves as it always did.
+  if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+  if (!icon_) {
+    menu_ = std::make_unique<QMenu>();
+    menu_->addAction(QStringLiteral("Show Veltrana"), this, [this] { showWindow(); });
+    menu_->addAction(QStringLiteral("Notifications"), this,
+                     [this] { showNews(context_, services_); });
+    menu_->addSeparator();
+    // The menu's own "Exit": the connection is released and the program ends with 0.
+    menu_->addAction(QStringLiteral("Exit"), this,
+                     [this] { context_.mainWindow.runCommand(ui::cmd::kExit); });
+    icon_ = new QSystemTrayIcon(QIcon(QStringLiteral(":/icons/142.png")), this);
+    icon_->setContextMenu(menu_.get());
+    connect(icon_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+              if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+                showWindow();
+            });
+  }
+  refresh();
+  icon_->show();
+}
+
+void TrayIcon::showWindow() { context_.mainWindow.activate(); }
+
+void installTrayIcon(AppContext& context, Services& services) {
+  QPointer<TrayIcon> tray = new TrayIcon(context, services);
+  onNewsChanged([tray] {
+    if (tray) tray->refresh();
+  });
+}
+
+}  // namespace app

@@ -1,0 +1,53 @@
+#pragma once
+// The icon in the desktop's tray that stands for the main window while "Hide" keeps it
+// hidden: activating it shows the window as a second start does, its tool tip names the news
+// the notifications window holds, and its menu offers the window, the notifications and
+// "Exit". Without a tray host Hide stays as it always was: nothing is shown or printed.
+#include <memory>
+
+#include <QObject>
+#include <QString>
+
+class QMenu;
+class QSystemTrayIcon;
+
+namespace ui::notifications {
+struct NotificationsState;
+}
+
+namespace app {
+
+struct AppContext;
+struct Services;
+
+// "Veltrana", and on a second line the news waiting, in the notifications window's row order:
+// "Veltrana\nnew messages, 2 friend requests, 1 event invite".
+QString trayToolTip(const ui::notifications::NotificationsState& state);
+
+class TrayIcon : public QObject {
+ public:
+  // A child of the main window, whose showing and hiding it follows.
+  TrayIcon(AppContext& context, Services& services);
+  ~TrayIcon() override;
+
+  // The tool tip again, from the notifications state as it is now.
+  void refresh();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void showIcon();
+  void showWindow();
+
+  AppContext& context_;
+  Services& services_;
+  std::unique_ptr<QMenu> menu_;
+  QSystemTrayIcon* icon_ = nullptr;  // made at the first Hide that finds a tray host
+};
+
+// Makes the tray icon and keeps its tool tip current after every poll. Called once, with the
+// board, after installNotifications.
+void installTrayIcon(AppContext& context, Services& services);
+
+}  // namespace app

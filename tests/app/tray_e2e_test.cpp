@@ -1,0 +1,188 @@
+// The real veltrana on a stored session, on an X display (Xvfb) and a private session bus:
+// "Hide" puts one icon into the tray of a recording tray host (trayhost.py) whose tool tip
+// names the news a poll found; activating the icon or its "Notifications" shows the window and
+// takes the icon away, and the icon's "Exit" ends the program as the menu's does. Without a tray
+// host, Hide stays silent and the program goes on.
+#include <gtest/gtest.h>
+
+#include <QDeadlineTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <fstream>
+#include <regex>
+
+#include "friendstestkit.h"
+#include "platform/settingsstore.h"
+#include "platform/windowdirectory.h"
+#include "support/simserver.h"
+#include "veltranasandbox.h"
+
+namespace {
+
+constexpr int kHideCommand = 32771;
+constexpr int kWaitMs = 15'000;
+const char* const kPython = "/usr/bin/python3";
+
+// trayhost.py: JSON lines out, commands in.
+class TrayHost {
+ public:
+  ~TrayHost() {
+    process_.closeWriteChannel();
+    if (!process_.waitForFinished(3000)) process_.kill();
+    process_.waitForFinished(3000);
+  }
+  bool start() {
+    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process_.start(kPython, {QStringLiteral(TRAY_HOST)});
+    return !next("event", "ready").isEmpty();
+  }
+  // The next line whose `key` is `value`; empty when none comes in time.
+  QJsonObject next(const char* key, const QString& value, int timeoutMs = kWaitMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+      while (process_.canReadLine()) {
+        const QJsonObject line = QJsonDocument::fromJson(process_.readLine()).object();
+        if (line[key].toString() == value) return line;
+      }
+      if (deadline.hasExpired() || process_.state() == QProcess::NotRunning) return {};
+      process_.waitForReadyRead(100);
+    }
+  }
+  QJsonObject ask(const QString& command) {
+    process_.write((command + '\n').toUtf8());
+    return next("answer", command.section(' ', 0, 0));
+  }
+  qsizetype items() { return ask("items")["services"].toArray().size(); }
+
+ private:
+  QProcess process_;
+};
+
+class TrayTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const QString xvfbProgram = QStandardPaths::findExecutable("Xvfb");
+    if (xvfbProgram.isEmpty() || qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") ||
+        QProcess::execute(kPython, {"-c", "import dbus, gi.repository.GLib"}) != 0)
+      GTEST_SKIP() << "Xvfb, a session bus (dbus-run-session) or python3-dbus/gi is missing";
+    xvfb.start(xvfbProgram, {"-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
+    QByteArray number;
+    while (!number.contains('\n') && xvfb.waitForReadyRead(kWaitMs))
+      number += xvfb.readAllStandardOutput();
+    if (number.trimmed().isEmpty()) GTEST_SKIP() << "Xvfb did not start";
+
+    ASSERT_TRUE(sim.start({"--friends", "12", "--session-lifetime", "0"})) << sim.error();
+    const std::string dataFolder = sandbox.install();
+    // Stands in for the companion browser: says it is ready, shows no window.
+    std::ofstream(dataFolder + "orbisview", std::ios::trunc)
+        << "#!/bin/sh\nexec 3<>\"$VELTRANA_RUNTIME_DIR/event.IE_READY\" && printf x >&3\n";
+    sandbox.setEnv("VELTRANA_REST_URL", sim.restUrl());
+    sandbox.setEnv("VELTRANA_MOBILE_URL", sim.url());
+    sandbox.setEnv("VELTRANA_LOGIN_URL", sim.loginUrl());
+    sandbox.setEnv("VELTRANA_AD_URL", sim.url());
+    sandbox.setEnv("VELTRANA_SITE_URL", sim.url());
+    // A desktop as plain as it gets: X11 and Qt's own theme, which looks for a tray host on
+    // the session bus.
+    sandbox.setEnv("QT_QPA_PLATFORM", "xcb");
+    sandbox.setEnv("DISPLAY", ":" + number.trimmed().toStdString());
+    sandbox.setEnv("QT_QPA_PLATFORMTHEME", std::nullopt);
+    sandbox.setEnv("XDG_CURRENT_DESKTOP", std::nullopt);
+    platform::SettingsStore settings(sandbox.settingsPath());
+    friendstest::SimSession session;
+    ASSERT_TRUE(friendstest::logIn(sim, settings, sandbox.root(), session));
+  }
+
+  void TearDown() override {
+    xvfb.kill();
+    xvfb.waitForFinished(3000);
+  }
+
+  static int count(VeltranaProcess& veltrana, const std::string& part) {
+    return friendstest::occurrences(veltrana.out(), part);
+  }
+  static bool waitForCount(VeltranaProcess& veltrana, const std::string& part, int count) {
+    QDeadlineTimer deadline(kWaitMs);
+    while (TrayTest::count(veltrana, part) < count) {
+      if (deadline.hasExpired() || !veltrana.running()) return false;
+      veltrana.waitForOutput("\x01", 100);
+    }
+    return true;
+  }
+
+  QProcess xvfb;
+  testsupport::SimServer sim;
+  VeltranaSandbox sandbox;
+};
+
+TEST_F(TrayTest, HideShowsAnIconThatBringsTheWindowBackAndExits) {
+  TrayHost host;
+  ASSERT_TRUE(host.start());
+  // Timer 1 polls every 3 s.
+  VeltranaProcess veltrana(sandbox, {"--test-timer-divisor=600"});
+  ASSERT_TRUE(veltrana.waitForOutput("main window shown\n", 60'000))
+      << veltrana.out() << veltrana.err();
+  EXPECT_EQ(host.items(), 0);
+
+  ASSERT_TRUE(postCommand(kHideCommand));
+  ASSERT_FALSE(host.next("event", "registered").isEmpty()) << veltrana.err();
+  EXPECT_EQ(host.items(), 1);
+
+  // The tool tip follows the polls while the window is hidden: news that comes now.
+  ASSERT_EQ(sim.control("/messages", R"({"add": 1})").status, 200);
+  ASSERT_EQ(sim.control("/friend_requests", R"({"uid": 4242, "name": "Ada Lovelace"})").status,
+            200);
+  std::string tip;
+  for (QDeadlineTimer deadline(kWaitMs); !deadline.hasExpired();
+       veltrana.waitForOutput("\x01", 300)) {
+    tip = host.ask("tooltip")["title"].toString().toStdString();
+    if (tip.find("new messages") != std::string::npos) break;
+  }
+  EXPECT_EQ(tip, "Veltrana\nnew messages, 3 friend requests, 1 event invite, 2 group invites");
+
+  // Both bring the window back, and the icon goes.
+  for (const QString command : {"activate", "menu Notifications"}) {
+    SCOPED_TRACE(command.toStdString());
+    const int shown = count(veltrana, "main window shown\n");
+    const QJsonObject answer = host.ask(command);
+    EXPECT_FALSE(answer.contains("error")) << QJsonDocument(answer).toJson().toStdString();
+    EXPECT_TRUE(waitForCount(veltrana, "main window shown\n", shown + 1)) << veltrana.out();
+    EXPECT_FALSE(host.next("event", "unregistered").isEmpty());
+    EXPECT_EQ(host.items(), 0);
+    ASSERT_TRUE(postCommand(kHideCommand));
+    ASSERT_FALSE(host.next("event", "registered").isEmpty());
+    EXPECT_EQ(host.items(), 1);
+  }
+
+  const QJsonObject menu = host.ask("menu Exit");
+  EXPECT_EQ(menu["labels"].toArray(), QJsonArray({"Show Veltrana", "Notifications", "Exit"}))
+      << QJsonDocument(menu).toJson().toStdString();
+  ASSERT_FALSE(menu["clicked"].isNull());
+  EXPECT_EQ(veltrana.waitForExit(kWaitMs), 0) << veltrana.out() << veltrana.err();
+}
+
+TEST_F(TrayTest, WithoutATrayHostHideStaysSilentAndTheProgramGoesOn) {
+  VeltranaProcess veltrana(sandbox);
+  ASSERT_TRUE(veltrana.waitForOutput("main window shown\n", 60'000))
+      << veltrana.out() << veltrana.err();
+  const std::string out = veltrana.out(), err = veltrana.err();
+  ASSERT_TRUE(postCommand(kHideCommand));
+  ASSERT_TRUE(veltrana.waitForOutput("main window hidden\n", kWaitMs));
+  veltrana.waitForOutput("\x01", 1000);
+  EXPECT_TRUE(veltrana.running());
+  // Only the window's own traces (the first paint may come late).
+  std::string added = veltrana.out().substr(out.size());
+  added = std::regex_replace(added, std::regex("first paint after [0-9]+ ms\n"), "");
+  EXPECT_EQ(added, "main window hidden\n");
+  EXPECT_EQ(veltrana.err(), err);
+
+  ASSERT_TRUE(platform::activateWindow("Veltrana"));
+  EXPECT_TRUE(waitForCount(veltrana, "main window shown\n", 2)) << veltrana.out();
+  ASSERT_TRUE(postCommand(32853));  // "Exit"
+  EXPECT_EQ(veltrana.waitForExit(kWaitMs), 0) << veltrana.out() << veltrana.err();
+}
+
+}  // namespace
