@@ -164,6 +164,26 @@ TEST_F(TrayTest, HideShowsAnIconThatBringsTheWindowBackAndExits) {
   EXPECT_EQ(veltrana.waitForExit(kWaitMs), 0) << veltrana.out() << veltrana.err();
 }
 
+// Timer 1 does not fire here: the notifications window is closed until the tray's
+// "Notifications" opens it, and it stays open although nothing may be new, as the menu's does.
+TEST_F(TrayTest, NotificationsOpensTheClosedWindowOverTheHiddenProgram) {
+  TrayHost host;
+  ASSERT_TRUE(host.start());
+  VeltranaProcess veltrana(sandbox);
+  ASSERT_TRUE(veltrana.waitForOutput("main window shown\n", 60'000))
+      << veltrana.out() << veltrana.err();
+  ASSERT_TRUE(postCommand(kHideCommand));
+  ASSERT_FALSE(host.next("event", "registered").isEmpty()) << veltrana.err();
+  EXPECT_EQ(count(veltrana, "notifications window open\n"), 0);
+
+  host.ask("menu Notifications");
+  EXPECT_TRUE(waitForCount(veltrana, "notifications window open\n", 1)) << veltrana.out();
+  EXPECT_EQ(count(veltrana, "main window shown\n"), 2);
+  EXPECT_FALSE(host.next("event", "unregistered").isEmpty());
+  ASSERT_TRUE(postCommand(32853));  // "Exit", over the open window
+  EXPECT_EQ(veltrana.waitForExit(kWaitMs), 0) << veltrana.out() << veltrana.err();
+}
+
 TEST_F(TrayTest, WithoutATrayHostHideStaysSilentAndTheProgramGoesOn) {
   VeltranaProcess veltrana(sandbox);
   ASSERT_TRUE(veltrana.waitForOutput("main window shown\n", 60'000))

@@ -17,6 +17,7 @@
 #include "ui/kit/globals.h"
 #include "ui/kit/menutable.h"
 #include "ui/kit/softkeybar.h"
+#include "ui/kit/trace.h"
 #include "ui/kit/waitcursor.h"
 
 namespace ui::notifications {
@@ -98,6 +99,7 @@ bool NotificationsWindow::runOpening() {
   // Open from here on, whoever opened it, so that timer 1 polls into this window rather than
   // stacking another one; only "Done" clears it.
   g_windowOpen = kWindowOpen;
+  trace("notifications window open\n");
   wait.reset();
   setSoftKeys(menu::kNotifications);
   settle();
