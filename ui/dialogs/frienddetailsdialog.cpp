@@ -251,6 +251,7 @@ void FriendDetailsDialog::showPicture() {
   pictures::Image image;
   if (picturePath_.empty() || !image.load(picturePath_, kPictureSide, kPictureSide)) {
     picture_->clear();
+    a11y::setName(picture_, {});
     return;
   }
   const QImage decoded(reinterpret_cast<const uchar*>(image.pixels()), image.width(),
@@ -262,6 +263,7 @@ void FriendDetailsDialog::showPicture() {
   painter.drawImage(QRect(0, 0, kPictureSide, kPictureSide), decoded);
   painter.end();
   picture_->setPixmap(corner);
+  a11y::setName(picture_, QStringLiteral("Picture of ") + name_->text());
 }
 
 }  // namespace ui

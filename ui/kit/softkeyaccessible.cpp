@@ -86,8 +86,8 @@ SoftKeyBarAccessible::~SoftKeyBarAccessible() {
 
 SoftKeyBar* SoftKeyBarAccessible::bar() const { return static_cast<SoftKeyBar*>(widget()); }
 
-// The keys, then the popup a key opened while it is open: popups are no top-level windows to
-// a screen reader, so this is where it finds the menu (its parent is the bar).
+// The keys, then the popup a key opened while it is open: a screen reader is not shown popups
+// among the program's windows, so this is where it finds the menu.
 int SoftKeyBarAccessible::childCount() const {
   return bar()->keyCount() + (bar()->openPopup() ? 1 : 0);
 }
