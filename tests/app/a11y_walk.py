@@ -100,14 +100,17 @@ def act(acc):
         pass
 
 
-def choose(window, item):
+def choose(window, item, report=False):
     act(soft_key(window, "Menu"))
     # Popups are no top-level windows over AT-SPI: the bar holds the one its key opened.
     menu = wait_for("menu", lambda: next((a for a in walk(window) if a.getRole() in (
         pyatspi.ROLE_POPUP_MENU, pyatspi.ROLE_MENU) and has(a, pyatspi.STATE_SHOWING)), None))
     entry = wait_for('item "%s"' % item, lambda: next(iter(named(menu, pyatspi.ROLE_MENU_ITEM, item)), None))
+    if report:  # while it is open
+        items = [a.name for a in walk(menu) if a.getRole() == pyatspi.ROLE_MENU_ITEM]
+        print("menu: " + ", ".join('"%s"' % name for name in items))
+        check_names("menu", menu)
     act(entry)
-    return menu
 
 
 def dialog(title, probe=lambda d: True):
@@ -147,9 +150,7 @@ def main():
     print('board: soft key "Menu" (%s)' % menu_key.getRoleName())
     check_names("board", board)
 
-    menu = choose(board, "Friends")
-    print("menu: " + ", ".join('"%s"' % a.name for a in walk(menu) if a.getRole() == pyatspi.ROLE_MENU_ITEM))
-    check_names("menu", menu)
+    choose(board, "Friends", report=True)
     friends_window = dialog("All Friends", lambda d: all(
         named(d, pyatspi.ROLE_TABLE_CELL, f) for f in friends))
     rows = [a.name for a in walk(friends_window) if a.getRole() == pyatspi.ROLE_TABLE_CELL]
@@ -157,12 +158,13 @@ def main():
     check_names("all friends", friends_window)
     close(friends_window, "All Friends")
 
+    friend = selected.name
     act(selected)  # a tap on the selected cell opens its friend
-    page = dialog("Veltrana", lambda d: named(d, pyatspi.ROLE_LABEL, selected.name))
+    page = dialog("Veltrana", lambda d: named(d, pyatspi.ROLE_LABEL, friend))
     text = next((a for a in walk(page) if a.name == "Status"), None)
     shown = text.queryText().getText(0, -1) if text else ""
     picture = [a.name for a in walk(page) if a.getRole() == pyatspi.ROLE_IMAGE]
-    print('friend page: label "%s", status "%s", %s' % (selected.name, shown, picture))
+    print('friend page: label "%s", status "%s", %s' % (friend, shown, picture))
     if status not in shown:
         fail('friend page: status "%s" not shown' % status)
     check_names("friend page", page)
