@@ -18,11 +18,12 @@
 #include "platform/settingsstore.h"
 #include "schedule.h"
 #include "singleinstance.h"
+#include "ui/board/mainwindow.h"
+#include "ui/kit/accessibility.h"
+#include "ui/kit/commandids.h"
 #include "ui/kit/firstpaintwatch.h"
 #include "ui/kit/fonts.h"
-#include "ui/kit/commandids.h"
 #include "ui/kit/globals.h"
-#include "ui/board/mainwindow.h"
 #include "ui/kit/threadsafemessageboxes.h"
 
 namespace app {
@@ -142,6 +143,7 @@ int runVeltrana(int argc, char** argv, const StartupHooks& hooks) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Veltrana"));
   QApplication::setApplicationVersion(QString::fromUtf8(kVersion));
+  ui::a11y::install();
   ui::ThreadSafeMessageBoxes boxes(platform::makeMessageBoxes());
 
   platform::ConnectionKeeper connection;

@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/kit/accessibility.h"
+
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QFont font = QApplication::font();
   font.setPixelSize(12);
   QApplication::setFont(font);
+  ui::a11y::install();
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

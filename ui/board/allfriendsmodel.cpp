@@ -82,6 +82,15 @@ QVariant AllFriendsModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
       return QString::fromStdString(r.field(index.column() == 0 ? 2 : 3));
+    case Qt::AccessibleTextRole:
+      // An empty cell would be a row part without a name to a screen reader.
+      if (index.column() == 1 && r.field(3).empty()) return QStringLiteral("No affiliation");
+      return data(index, Qt::DisplayRole);
+    case Qt::AccessibleDescriptionRole:
+      // What the mark's icon tells a sighted user.
+      if (index.column() != 0 || (r.mark != "#1" && r.mark != "#2")) return {};
+      return r.mark == "#2" ? QStringLiteral("Best friend, new status")
+                            : QStringLiteral("Best friend");
     case Qt::DecorationRole:
       if (index.column() != 0) return {};
       return icons_[r.mark == "#2" ? 2 : r.mark == "#1" ? 1 : 0];

@@ -9,11 +9,12 @@
 
 #include "allfriendsmodel.h"
 #include "bestfriends.h"
+#include "platform/messageboxes.h"
+#include "ui/kit/accessibility.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/globals.h"
 #include "ui/kit/helppage.h"
 #include "ui/kit/menutable.h"
-#include "platform/messageboxes.h"
 
 namespace ui {
 namespace {
@@ -177,8 +178,9 @@ bool AllFriendsWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void AllFriendsWindow::selectRow(int row) {
   const auto& r = model_->row(row);
-  info_->setText(QString::fromStdString(r.field(2) + ",    " + r.field(3) + " " + r.field(4) +
-                                        ", " + r.field(5) + ", " + r.field(6)));
+  a11y::setLabelText(
+      info_, QString::fromStdString(r.field(2) + ",    " + r.field(3) + " " + r.field(4) + ", " +
+                                    r.field(5) + ", " + r.field(6)));
   g_selectedFriend.uid = r.field(0);
   g_selectedFriend.name = QString::fromStdString(r.field(2));
   g_selectedFriend.picturePath =
@@ -199,6 +201,9 @@ void AllFriendsWindow::showPicture() {
     painter.drawImage(QRect(5, 0, 55, 50), picture);
   }
   pictureBox_->setPixmap(box);
+  a11y::setName(pictureBox_, g_selectedFriend.uid.empty()
+                                 ? QString()
+                                 : QStringLiteral("Picture of ") + g_selectedFriend.name);
 }
 
 void AllFriendsWindow::activateRow(int row) {

@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "cellbutton.h"
+#include "ui/kit/accessibility.h"
 #include "ui/kit/globals.h"
 
 namespace ui {
@@ -62,7 +63,34 @@ QRect BoardView::barRect() const {
 
 void BoardView::repaintCells() {
   for (auto* cell : cells_) cell->update();
+  refresh();
+}
+
+void BoardView::refresh() {
+  updateAccessibleNames();
   update();
+}
+
+void BoardView::updateAccessibleNames() {
+  const auto nameOfSlot = [this](int slot) {
+    const std::string name = slot < static_cast<int>(state_.entries.size())
+                                 ? board::nameOf(state_.entries[static_cast<std::size_t>(slot)])
+                                 : std::string();
+    return name.empty() ? QStringLiteral("Empty cell") : QString::fromStdString(name);
+  };
+  QString selected;
+  for (int i = 0; i < 36; ++i) {
+    CellButton* cell = cells_[static_cast<std::size_t>(i)];
+    const int index = gridIndex(i);
+    const QString name = index < 0 ? QString() : nameOfSlot(firstSlot() + index);
+    const bool isSelected = index >= 0 && index + 1 == state_.selected;
+    a11y::setName(cell, name);
+    a11y::setSelected(cell, isSelected);
+    if (isSelected) selected = name;
+  }
+  // The action key clicks the focus button: it opens the friend under the bar.
+  a11y::setName(focus_, selected.isEmpty() ? QStringLiteral("Open the selected friend")
+                                           : QStringLiteral("Open ") + selected);
 }
 
 void BoardView::resizeEvent(QResizeEvent* event) {
@@ -78,6 +106,7 @@ void BoardView::resizeEvent(QResizeEvent* event) {
   for (const auto& record : grid_.cells)
     cells_[static_cast<std::size_t>(record.row * 6 + record.column)]->setGeometry(
         record.x, record.top(), board::kCellSize, board::kCellSize);
+  updateAccessibleNames();
 }
 
 void BoardView::paintEvent(QPaintEvent* event) {
@@ -129,7 +158,7 @@ void BoardView::cellClicked(int cell) {
     return;
   }
   state_.selected = index + 1;
-  update();
+  refresh();
 }
 
 }  // namespace ui

@@ -39,6 +39,8 @@ class BoardView : public QWidget {
   QPushButton* focusButton() const { return focus_; }
   QLabel* title() const { return title_; }
   void repaintCells();
+  // After the selection moved: the bar is drawn again and the cells' names follow.
+  void refresh();
 
  signals:
   // The action key or a tap on the selected cell.
@@ -55,6 +57,9 @@ class BoardView : public QWidget {
   void cellClicked(int cell);
   // The place in the cell table of cell window `cell` (row-major, 6 a row); -1 when hidden.
   int gridIndex(int cell) const;
+  // What a screen reader says of each cell and of the focus button: the friend on it, or
+  // that it is empty, and which one the bar is on.
+  void updateAccessibleNames();
 
   BoardState& state_;
   bool main_;

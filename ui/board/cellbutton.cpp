@@ -5,12 +5,16 @@
 
 #include "boardlayout.h"
 #include "pictures/image.h"
+#include "ui/kit/accessibility.h"
 
 namespace ui {
 
 CellButton::CellButton(pictures::Image& image, std::function<std::string()> path, QWidget* parent)
     : QPushButton(parent), image_(image), path_(std::move(path)) {
   setFocusPolicy(Qt::NoFocus);  // the focus stays on the board's focus button
+  // Named by the board after the friend on it; selectable, as the bar marks one cell.
+  a11y::setRole(this, QAccessible::PushButton);
+  a11y::setSelected(this, false);
 }
 
 void CellButton::paintEvent(QPaintEvent* event) {

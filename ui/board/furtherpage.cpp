@@ -28,7 +28,7 @@ void FurtherPage::runCommand(int id) {
     const int result =
         board::advanceSelection(state_.selected, static_cast<int>(view_->grid().cells.size()),
                                 static_cast<int>(state_.entries.size()), offset, false);
-    view_->update();
+    view_->refresh();
     if (result != board::kMoved) {
       end_ = board::PageEnd::Next;
       done(cmd::kNext);

@@ -79,7 +79,7 @@ void PictureBoard::next() {
   const int result = board::advanceSelection(
       state_.selected, static_cast<int>(view_->grid().cells.size()),
       static_cast<int>(state_.entries.size()), 0, true);
-  view_->update();
+  view_->refresh();
   if (result != board::kPastPage) {
     window()->raise();
     return;
@@ -93,7 +93,7 @@ void PictureBoard::next() {
                             runDialog_(page);
                             return page.end();
                           });
-  view_->update();
+  view_->refresh();
   window()->raise();
 }
 

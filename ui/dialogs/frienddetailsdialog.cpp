@@ -22,6 +22,7 @@
 #include "platform/connectionkeeper.h"
 #include "platform/messageboxes.h"
 #include "textcut.h"
+#include "ui/kit/accessibility.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/dialogunits.h"
 #include "ui/kit/fonts.h"
@@ -107,7 +108,7 @@ FriendDetailsDialog::FriendDetailsDialog(DialogContext& context, std::string uid
       }
     }
   }
-  name_->setText(name);
+  a11y::setLabelText(name_, name);
   g_selectedFriend.name = name;
   if (found_) {
     uid_ = uid;
@@ -117,7 +118,7 @@ FriendDetailsDialog::FriendDetailsDialog(DialogContext& context, std::string uid
     // Nothing of another friend may show or open: the placeholder goes and the buttons
     // do nothing.
     g_selectedFriend.uid.clear();
-    status_->clear();
+    a11y::setLabelText(status_, {});
     for (QPushButton* button : buttons_) button->setEnabled(false);
   }
   client()->installEventFilter(this);
@@ -146,11 +147,11 @@ void FriendDetailsDialog::load(const std::string& timezone) {
   if (result == api::kOneFriendStatusOnly || result == api::kOneFriendBoth) {
     hasStatus_ = true;
     statusText_ = cutText(QString::fromStdString(status), kStatusBufferChars);
-    status_->setText(statusText_);
+    a11y::setLabelText(status_, statusText_);
   } else {
     hasStatus_ = false;
     statusText_ = QStringLiteral("No status");
-    status_->clear();
+    a11y::setLabelText(status_, {});
   }
   if (result == api::kOneFriendSecondOnly || result == api::kOneFriendBoth) fetchPicture(pictureAddress);
   if (const auto offset = timeZoneOffsetSeconds(timezone))
@@ -236,8 +237,9 @@ void FriendDetailsDialog::layOut() {
   name_->setGeometry(in.name);
   status_->setGeometry(out.status);
   if (hasStatus_)
-    status_->setText(out.cut ? cutText(statusText_, out.shownLength) + QStringLiteral("...")
-                             : statusText_);
+    a11y::setLabelText(status_, out.cut
+                                    ? cutText(statusText_, out.shownLength) + QStringLiteral("...")
+                                    : statusText_);
   caption_->setGeometry(out.caption);
   time_->setGeometry(out.time);
   for (std::size_t i = 0; i < buttons_.size(); ++i) buttons_[i]->setGeometry(out.buttons[i]);
@@ -249,6 +251,7 @@ void FriendDetailsDialog::showPicture() {
   pictures::Image image;
   if (picturePath_.empty() || !image.load(picturePath_, kPictureSide, kPictureSide)) {
     picture_->clear();
+    a11y::setName(picture_, {});
     return;
   }
   const QImage decoded(reinterpret_cast<const uchar*>(image.pixels()), image.width(),
@@ -260,6 +263,7 @@ void FriendDetailsDialog::showPicture() {
   painter.drawImage(QRect(0, 0, kPictureSide, kPictureSide), decoded);
   painter.end();
   picture_->setPixmap(corner);
+  a11y::setName(picture_, QStringLiteral("Picture of ") + name_->text());
 }
 
 }  // namespace ui

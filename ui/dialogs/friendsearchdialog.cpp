@@ -46,6 +46,7 @@ FriendSearchDialog::FriendSearchDialog(const friends::FriendStore& store, const 
   edit_->setObjectName(QStringLiteral("1001"));
   edit_->setGeometry(units.rect(7, 15, 123, 14));
   edit_->setMaxLength(kMaxSearchChars);
+  edit_->setAccessibleName(caption_->text());
   lastUpdate_ = new QLabel(client());
   lastUpdate_->setObjectName(QStringLiteral("36276"));
   lastUpdate_->setTextFormat(Qt::PlainText);

@@ -12,6 +12,7 @@
 #include "platform/connectionkeeper.h"
 #include "platform/messageboxes.h"
 #include "textcut.h"
+#include "ui/kit/accessibility.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/dialogunits.h"
 #include "ui/kit/fonts.h"
@@ -71,6 +72,7 @@ StatusDialog::StatusDialog(DialogContext& context, QWidget* owner)
   edit_->setObjectName(QStringLiteral("1011"));
   edit_->setGeometry(units.rect(54, 18, 76, 14));
   edit_->setMaxLength(kMaxStatusChars);
+  edit_->setAccessibleName(QStringLiteral("Status"));
   presetsHeading_ =
       makeLabel(client(), "1006", "Select a preset status to edit", units.rect(8, 35, 123, 11));
   presets_ = new QListWidget(client());
@@ -135,7 +137,7 @@ void StatusDialog::load() {
     const QString first = cutText(QString::fromStdString(firstName), kFirstNameChars);
     const QFontMetrics metrics(name_->font());
     name_->resize(metrics.horizontalAdvance(first) + 15, name_->height());
-    name_->setText(first);
+    a11y::setLabelText(name_, first);
   }
   heading_->setFont(context_.fonts.bold);
   presetsHeading_->setFont(context_.fonts.bold);

@@ -14,6 +14,7 @@ BigPictureWindow::BigPictureWindow(const std::string& picturePath, QWidget* owne
       box_(new PictureBox(image_, QSize(300, 600), client())) {
   box_->setObjectName(QStringLiteral("36300"));
   box_->setPath(picturePath);
+  box_->setAccessibleName(QStringLiteral("Picture of ") + g_selectedFriend.name);
   client()->installEventFilter(this);
   setSoftKeys(menu::kBigPicture);
   connect(this, &PhoneDialog::command, this, [this](int id) {

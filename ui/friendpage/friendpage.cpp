@@ -18,6 +18,7 @@
 #include "pagetexts.h"
 #include "picturebox.h"
 #include "pictures/picturecache.h"
+#include "ui/kit/accessibility.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/fonts.h"
 #include "ui/kit/globals.h"
@@ -95,8 +96,10 @@ FriendPage::FriendPage(FriendPageContext& context, std::string uid, QString name
     friends::FriendSync(*api, userId, store).getStaticInfo();
     staticLines = store.load(friends::CacheFile::StaticInfo);
   }
-  facts_->setText(QString::fromStdString(page::factsText(staticLines, uid_)));
-  name_->setText(nameText_);
+  a11y::setLabelText(facts_, QString::fromStdString(page::factsText(staticLines, uid_)));
+  a11y::setLabelText(name_, nameText_);
+  picture_->setAccessibleName(QStringLiteral("Picture of ") + nameText_);
+  status_->setAccessibleName(QStringLiteral("Status"));
 
   setSoftKeys(menu::kFriendPage);
   connect(this, &PhoneDialog::command, this, &FriendPage::runCommand);

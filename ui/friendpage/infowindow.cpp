@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 
+#include "ui/kit/accessibility.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/fonts.h"
 #include "ui/kit/menutable.h"
@@ -18,9 +19,11 @@ InfoWindow::InfoWindow(const QString& name, const QString& text, const Fonts& fo
   title_->setObjectName(QStringLiteral("37102"));
   title_->setFont(fonts.bold);
   title_->setTextFormat(Qt::PlainText);
+  a11y::setName(title_, title_->text());  // a name may hold an "&" (see setLabelText)
   title_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   text_->setObjectName(QStringLiteral("1028"));
   text_->setReadOnly(true);
+  text_->setAccessibleName(QStringLiteral("Facebook Info"));
   text_->setTextInteractionFlags(Qt::TextSelectableByKeyboard);
   text_->setPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
   text_->installEventFilter(this);

@@ -4,11 +4,14 @@
 #include <QPainter>
 
 #include "pictures/image.h"
+#include "ui/kit/accessibility.h"
 
 namespace ui {
 
 PictureBox::PictureBox(pictures::Image& image, QSize white, QWidget* parent)
-    : QWidget(parent), image_(image), white_(white) {}
+    : QWidget(parent), image_(image), white_(white) {
+  a11y::setRole(this, QAccessible::Graphic);  // its owner names it after the friend
+}
 
 void PictureBox::paintEvent(QPaintEvent*) {
   QPainter painter(this);

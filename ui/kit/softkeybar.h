@@ -2,6 +2,8 @@
 // The soft-key bar at the bottom of a phone window, made from a menu resource. The left key
 // is pressed by F1 or a tap on the left half, the right key by F2 or the right half. A key
 // sends its command, or opens its popup above the bar; an item chosen there sends its id.
+#include <algorithm>
+
 #include <QPointer>
 #include <QWidget>
 
@@ -19,6 +21,10 @@ class SoftKeyBar : public QWidget {
 
   int menuId() const { return menu_.id; }
   const MenuResource& menu() const { return menu_; }
+  // The keys shown: the left one and, when the menu has it, the right one.
+  int keyCount() const { return std::min(static_cast<int>(menu_.keys.size()), 2); }
+  // Where key `index` is drawn, in the bar's coordinates.
+  QRect keyRect(int index) const;
   // Presses key 0 (left) or 1 (right); nothing when the menu has no such key.
   void pressKey(int index);
   // The popup opened by the last key press while it is open, else nullptr.
@@ -36,7 +42,6 @@ class SoftKeyBar : public QWidget {
 
  private:
   int keyAt(const QPoint& position) const;
-  QRect keyRect(int index) const;
   QMenu* buildPopup(const std::vector<MenuItem>& items, QWidget* parent);
 
   MenuResource menu_;

@@ -3,6 +3,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 
+#include "accessibility.h"
 #include "globals.h"
 
 namespace ui {
@@ -11,8 +12,11 @@ TitleStrip::TitleStrip(QWidget* window) : QWidget(window), text_(window->windowT
   setFixedHeight(g_screen.scaled(22));
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  a11y::setRole(this, QAccessible::StaticText);
+  a11y::setName(this, text_);
   connect(window, &QWidget::windowTitleChanged, this, [this](const QString& title) {
     text_ = title;
+    a11y::setName(this, title);
     update();
   });
 }

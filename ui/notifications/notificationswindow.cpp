@@ -13,6 +13,7 @@
 #include "news/idwalk.h"
 #include "news/utf8text.h"
 #include "notificationsstate.h"
+#include "ui/kit/accessibility.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/globals.h"
 #include "ui/kit/menutable.h"
@@ -59,6 +60,11 @@ constexpr int kIconOffset = 19;
 constexpr std::size_t kMaxListNameCharacters = 100;
 
 QString text(const char* utf8) { return QString::fromUtf8(utf8); }
+
+QString headerText() {
+  return g_notifications.header == kNewNotifications ? QStringLiteral("New Notifications")
+                                                     : QStringLiteral("No New Notifications");
+}
 
 }  // namespace
 
@@ -243,10 +249,13 @@ void NotificationsWindow::refreshAdLine(NotificationsWindow* window) {
   const news::AdLine line = news::adLine(g.ad);
   if (line.credit) {
     target->adButton_->setText(text(news::kCreditLine));
+    a11y::setName(target->adButton_, target->adButton_->text());
     g.plainAdLine = true;
     target->showHint(false);
   } else {
     target->adButton_->setText(QString::fromStdString(line.text));
+    // Drawn as it is, "&" included; a button's own name would drop it as a shortcut mark.
+    a11y::setName(target->adButton_, target->adButton_->text());
     // The hint belongs to an ad that holds the focus, not to the credit line.
     if (g.plainAdLine && g.adFocus) target->showHint(true);
     g.plainAdLine = false;
@@ -278,6 +287,7 @@ bool NotificationsWindow::settle() {
   }
   refreshAdLine(this);
   const bool onAd = focusFirstPending();
+  a11y::setName(client(), headerText());
   client()->update();
   return onAd;
 }
@@ -424,9 +434,10 @@ void NotificationsWindow::paintClient() {
   painter.fillRect(0, 0, client()->width(), band, fresh ? kHeaderNew : kHeaderIdle);
   painter.setFont(fonts_.bold);
   painter.setPen(Qt::white);
-  painter.drawText(
-      QRect(0, g.gap, client()->width(), bold.height()), Qt::AlignHCenter,
-      fresh ? QStringLiteral("New Notifications") : QStringLiteral("No New Notifications"));
+  painter.drawText(QRect(0, g.gap, client()->width(), bold.height()), Qt::AlignHCenter,
+                   headerText());
+  // The header is drawn, not a control: the area it heads carries its text.
+  a11y::setName(client(), headerText());
   painter.setPen(Qt::black);
   painter.drawLine(0, band, client()->width(), band);
   for (int row = kWallRow; row <= kGroupInviteRow; ++row) {

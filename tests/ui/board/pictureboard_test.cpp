@@ -2,6 +2,7 @@
 // "Next" through a further page, opening a friend, and screenshots for a look by eye.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
@@ -116,6 +117,58 @@ TEST_P(PictureBoardTest, NextWrapsOnOnePageAndOpensTheSelectedFriend) {
   }
 }
 
+// A screen reader hears the friend on each cell or that it is empty, and which cell the bar
+// is on, as the bar moves and the board is rebuilt; a cell pressed through its action is
+// tapped.
+TEST_P(PictureBoardTest, TheCellsNameTheirFriendsAndFollowTheBar) {
+  open(5);
+  const auto interfaceOf = [&](int gridIndex) {
+    const auto& record = board_->view()->grid().cells[static_cast<std::size_t>(gridIndex)];
+    return QAccessible::queryAccessibleInterface(
+        board_->view()->cell(record.row * 6 + record.column));
+  };
+  const auto names = [&] {
+    std::vector<std::string> shown;
+    for (std::size_t i = 0; i < board_->view()->grid().cells.size(); ++i) {
+      QAccessibleInterface* cell = interfaceOf(static_cast<int>(i));
+      shown.push_back(cell->text(QAccessible::Name).toStdString() +
+                      (cell->state().selected ? " [selected]" : ""));
+    }
+    return shown;
+  };
+  const int cells = static_cast<int>(board_->view()->grid().cells.size());
+  std::vector<std::string> expected(static_cast<std::size_t>(cells), "Empty cell");
+  for (int i = 0; i < 5; ++i) expected[static_cast<std::size_t>(i)] = BoardFixture::name(i);
+  expected[0] += " [selected]";
+  EXPECT_EQ(names(), expected);
+  EXPECT_EQ(interfaceOf(0)->role(), QAccessible::PushButton);
+  EXPECT_TRUE(interfaceOf(0)->state().selectable);
+  // The cells beyond the grid are not there for a screen reader.
+  if (cells < 36)
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(board_->view()->cell(35))->state().invisible);
+
+  board_->runCommand(ui::cmd::kNext);
+  EXPECT_FALSE(interfaceOf(0)->state().selected);
+  EXPECT_TRUE(interfaceOf(1)->state().selected);
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(board_->view()->focusButton())
+                ->text(QAccessible::Name)
+                .toStdString(),
+            "Open " + BoardFixture::name(1));
+
+  interfaceOf(3)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  QTRY_COMPARE(board_->state().selected, 4);
+  EXPECT_TRUE(interfaceOf(3)->state().selected);
+
+  // Two best friends left: the others' cells are empty now.
+  std::FILE* file = std::fopen(fixture_->paths().bf1.c_str(), "wb");
+  ASSERT_TRUE(file);
+  std::fputs("1003*Friend 02***#1\n1001*Friend 00***#1\n", file);
+  std::fclose(file);
+  board_->prepareMainWindowPictures();
+  EXPECT_EQ(interfaceOf(0)->text(QAccessible::Name).toStdString(), BoardFixture::name(2));
+  EXPECT_EQ(interfaceOf(2)->text(QAccessible::Name), "Empty cell");
+}
+
 // A best-friend line whose uid is not all digits names no picture and opens nothing.
 TEST_P(PictureBoardTest, ALineWithoutADigitUidIsNobody) {
   open(0);
@@ -153,6 +206,11 @@ TEST_P(PictureBoardTest, NextLeadsThroughTheFurtherPageBackToTheFirstCell) {
       EXPECT_TRUE(dialog.grab().toImage().save(
           BoardFixture::screenshotPath(QString("board_%1_page2.png").arg(size()))));
     }
+    // Its cells name this page's friends.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(page.view()->cell(0))
+                  ->text(QAccessible::Name)
+                  .toStdString(),
+              BoardFixture::name(cells * board_->state().currentPage));
     // Open the first friend of this page, then "Next" to past its last friend.
     page.view()->focusButton()->click();
     EXPECT_EQ(ui::g_selectedFriend.uid, BoardFixture::uid(cells * board_->state().currentPage));

@@ -2,12 +2,15 @@
 // menu above the bar, and the items send theirs.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
+#include "ui/kit/accessibility.h"
 #include "ui/kit/phonedialog.h"
 #include "ui/kit/phoneframe.h"
 #include "ui/kit/softkeybar.h"
@@ -76,6 +79,61 @@ TEST(SoftKeyBar, TheMainMenuOpensFromItsOnlyKey) {
   findAction(popup, "Exit")->trigger();
   ASSERT_EQ(commands.count(), 1);
   EXPECT_EQ(commands.takeFirst().at(0).toInt(), 32853);
+}
+
+// What a screen reader over AT-SPI finds of the drawn bar: its keys by caption, pressed
+// through their action from the event loop, and the popup a key opened.
+TEST(SoftKeyBar, AScreenReaderSeesTheKeysAndPressesThem) {
+  ShownFrame shown(154);  // "Done" 32823; "Menu" popup
+  QSignalSpy commands(&shown.frame, &ui::PhoneFrame::command);
+  ui::SoftKeyBar* bar = shown.frame.chrome()->softKeyBar();
+  QAccessibleInterface* keys = QAccessible::queryAccessibleInterface(bar);
+  ASSERT_TRUE(keys);
+  ASSERT_EQ(keys->childCount(), 2);
+  QAccessibleInterface* done = keys->child(0);
+  QAccessibleInterface* menu = keys->child(1);
+  EXPECT_EQ(done->text(QAccessible::Name), "Done");
+  EXPECT_EQ(done->role(), QAccessible::PushButton);
+  EXPECT_EQ(menu->text(QAccessible::Name), "Menu");
+  EXPECT_EQ(menu->role(), QAccessible::ButtonMenu);
+  EXPECT_TRUE(menu->state().hasPopup);
+  EXPECT_EQ(done->parent(), keys);
+  EXPECT_EQ(keys->indexOfChild(menu), 1);
+  const QPoint centre = done->rect().center();
+  EXPECT_EQ(keys->childAt(centre.x(), centre.y()), done);
+
+  done->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_EQ(commands.count(), 0);  // not inside the screen reader's call
+  QTRY_COMPARE(commands.count(), 1);
+  EXPECT_EQ(commands.takeFirst().at(0).toInt(), 32823);
+
+  menu->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+  QTRY_VERIFY(bar->openPopup());
+  ASSERT_EQ(keys->childCount(), 3);
+  QAccessibleInterface* popup = keys->child(2);
+  EXPECT_EQ(popup->object(), bar->openPopup());
+  QStringList items;
+  for (int i = 0; i < popup->childCount(); ++i) items << popup->child(i)->text(QAccessible::Name);
+  EXPECT_TRUE(items.contains("Big Picture")) << items.join(", ").toStdString();
+  bar->openPopup()->close();
+}
+
+TEST(Accessibility, TitleStripsAndLabelsSayWhatIsDrawn) {
+  ui::PhoneFrame frame;
+  frame.setWindowTitle("All Friends");
+  QAccessibleInterface* strip = QAccessible::queryAccessibleInterface(frame.chrome()->titleStrip());
+  EXPECT_EQ(strip->role(), QAccessible::StaticText);
+  EXPECT_EQ(strip->text(QAccessible::Name), "All Friends");
+  frame.setWindowTitle("Big Picture");
+  EXPECT_EQ(strip->text(QAccessible::Name), "Big Picture");
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(&frame)->role(), QAccessible::Window);
+
+  // A label's own name would be "Sam  Max Lindqvist", the "&" taken for a shortcut mark.
+  QLabel label;
+  label.setTextFormat(Qt::PlainText);
+  ui::a11y::setLabelText(&label, "Sam & Max Lindqvist");
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(&label)->text(QAccessible::Name),
+            "Sam & Max Lindqvist");
 }
 
 TEST(PhoneFrame, TitleOnTopSoftKeysAtTheBottomAndABarReplacedWhole) {

@@ -1,0 +1,187 @@
+#!/usr/bin/python3
+# a11y_walk.py STATUS NAME...
+# Walks the running veltrana over AT-SPI as a screen reader would and drives it by the
+# accessible actions only: the board (each best friend NAME on a cell, the rest "Empty cell",
+# the "Menu" soft key), the menu, All Friends, the friend page of the selected cell (its
+# name and STATUS) and the notifications window, then "Exit". In every window it visits no
+# control that can be acted on may lack a name. Prints what it found; exit 1 on a fault,
+# 77 when pyatspi is missing.
+import sys
+import time
+
+try:
+    import pyatspi
+except ImportError:
+    print("pyatspi is not installed")
+    sys.exit(77)
+
+WAIT_S = 10
+INTERACTIVE = {
+    pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_MENU_ITEM, pyatspi.ROLE_LIST_ITEM,
+    pyatspi.ROLE_CHECK_BOX, pyatspi.ROLE_ENTRY, pyatspi.ROLE_TABLE_CELL,
+    pyatspi.ROLE_TOGGLE_BUTTON, pyatspi.ROLE_RADIO_BUTTON, pyatspi.ROLE_COMBO_BOX,
+    pyatspi.ROLE_PASSWORD_TEXT,
+}
+faults = []
+
+
+def fail(text):
+    faults.append(text)
+    print("FAULT: " + text)
+
+
+def wait_for(what, probe, timeout=WAIT_S):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        try:
+            found = probe()
+        except Exception:  # a window that went away mid-walk: look again
+            found = None
+        if found:
+            return found
+        time.sleep(0.1)
+    print("FAULT: no " + what + " within %d s" % timeout)
+    sys.exit(1)
+
+
+def has(acc, state):
+    return acc.getState().contains(state)
+
+
+def walk(acc):
+    yield acc
+    for i in range(acc.childCount):
+        child = acc.getChildAtIndex(i)
+        if child is not None:
+            yield from walk(child)
+
+
+def application():
+    for app in pyatspi.Registry.getDesktop(0):
+        if app is not None and app.name == "Veltrana":
+            return app
+    return None
+
+
+def windows(role):
+    app = application()
+    if app is None:
+        return []
+    return [w for w in app if w is not None and w.getRole() == role and has(w, pyatspi.STATE_SHOWING)]
+
+
+def named(window, role, name):
+    return [a for a in walk(window) if a.getRole() == role and a.name == name]
+
+
+def check_names(label, window):
+    for acc in walk(window):
+        editable = acc.getRole() == pyatspi.ROLE_TEXT and has(acc, pyatspi.STATE_EDITABLE)
+        if (acc.getRole() in INTERACTIVE or editable) and has(acc, pyatspi.STATE_VISIBLE) \
+                and not acc.name.strip():
+            fail("%s: a %s without a name" % (label, acc.getRoleName()))
+
+
+def soft_key(window, caption):
+    for bar in walk(window):
+        if bar.getRole() == pyatspi.ROLE_TOOL_BAR:
+            for key in bar:
+                if key.name == caption:
+                    return key
+    return None
+
+
+def act(acc):
+    action = acc.queryAction()
+    try:
+        action.doAction(0)
+    except Exception:
+        # A menu item that opens a modal window answers only when that window closes.
+        pass
+
+
+def choose(window, item, report=False):
+    act(soft_key(window, "Menu"))
+    # Popups are no top-level windows over AT-SPI: the bar holds the one its key opened.
+    menu = wait_for("menu", lambda: next((a for a in walk(window) if a.getRole() in (
+        pyatspi.ROLE_POPUP_MENU, pyatspi.ROLE_MENU) and has(a, pyatspi.STATE_SHOWING)), None))
+    entry = wait_for('item "%s"' % item, lambda: next(iter(named(menu, pyatspi.ROLE_MENU_ITEM, item)), None))
+    if report:  # while it is open
+        items = [a.name for a in walk(menu) if a.getRole() == pyatspi.ROLE_MENU_ITEM]
+        print("menu: " + ", ".join('"%s"' % name for name in items))
+        check_names("menu", menu)
+    act(entry)
+
+
+def dialog(title, probe=lambda d: True):
+    return wait_for('window "%s"' % title, lambda: next(
+        (d for d in windows(pyatspi.ROLE_DIALOG) if d.name == title and probe(d)), None))
+
+
+def close(window, title):
+    act(soft_key(window, "Done"))
+    wait_for('"%s" closed' % title, lambda: window not in windows(pyatspi.ROLE_DIALOG) or
+             not has(window, pyatspi.STATE_SHOWING))
+
+
+def main():
+    status, friends = sys.argv[1], sys.argv[2:]
+    board = wait_for("main window", lambda: next(iter(windows(pyatspi.ROLE_FRAME)), None))
+    cells = wait_for("named cells", lambda: [
+        a for a in walk(board) if a.getRole() == pyatspi.ROLE_PUSH_BUTTON
+        and has(a, pyatspi.STATE_SELECTABLE) and has(a, pyatspi.STATE_SHOWING)
+        and all(named(board, pyatspi.ROLE_PUSH_BUTTON, f) for f in friends)])
+    selected = None
+    for cell in cells:
+        if cell.name != "Empty cell":
+            print('board: cell "%s"%s' % (cell.name, " selected" if has(cell, pyatspi.STATE_SELECTED) else ""))
+        if has(cell, pyatspi.STATE_SELECTED):
+            selected = cell
+    empty = [c for c in cells if c.name == "Empty cell"]
+    print('board: %d cells "Empty cell"' % len(empty))
+    if len(empty) != len(cells) - len(friends):
+        fail("board: %d cells, %d friends, %d empty" % (len(cells), len(friends), len(empty)))
+    if selected is None:
+        fail("board: no cell selected")
+    menu_key = soft_key(board, "Menu")
+    if menu_key is None:
+        fail('board: no soft key "Menu"')
+        sys.exit(1)
+    print('board: soft key "Menu" (%s)' % menu_key.getRoleName())
+    check_names("board", board)
+
+    choose(board, "Friends", report=True)
+    friends_window = dialog("All Friends", lambda d: all(
+        named(d, pyatspi.ROLE_TABLE_CELL, f) for f in friends))
+    rows = [a.name for a in walk(friends_window) if a.getRole() == pyatspi.ROLE_TABLE_CELL]
+    print("all friends: %d cells, %s" % (len(rows), ", ".join('"%s"' % r for r in rows[:6])))
+    check_names("all friends", friends_window)
+    close(friends_window, "All Friends")
+
+    friend = selected.name
+    act(selected)  # a tap on the selected cell opens its friend
+    page = dialog("Veltrana", lambda d: named(d, pyatspi.ROLE_LABEL, friend))
+    text = next((a for a in walk(page) if a.name == "Status"), None)
+    shown = text.queryText().getText(0, -1) if text else ""
+    picture = [a.name for a in walk(page) if a.getRole() == pyatspi.ROLE_IMAGE]
+    print('friend page: label "%s", status "%s", %s' % (friend, shown, picture))
+    if status not in shown:
+        fail('friend page: status "%s" not shown' % status)
+    check_names("friend page", page)
+    close(page, "Veltrana")
+
+    choose(board, "Notifications")
+    window = dialog("Notifications", lambda d: soft_key(d, "Done") is not None)
+    for acc in walk(window):
+        if acc.getRole() in (pyatspi.ROLE_LABEL, pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_COMBO_BOX,
+                             pyatspi.ROLE_FILLER) and acc.name and has(acc, pyatspi.STATE_SHOWING) \
+                and acc.getRole() != pyatspi.ROLE_TOOL_BAR:
+            print('notifications: %s "%s"' % (acc.getRoleName(), acc.name))
+    check_names("notifications", window)
+    close(window, "Notifications")
+
+    choose(board, "Exit")
+    sys.exit(1 if faults else 0)
+
+
+main()

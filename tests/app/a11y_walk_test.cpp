@@ -1,0 +1,125 @@
+// The real veltrana as a screen reader meets it over AT-SPI: on Xvfb, with the accessibility
+// bus on this test's private session bus, on a stored session against socialsim with five
+// best friends. a11y_walk.py walks the windows and drives them by their accessible actions
+// alone (the board, the menu, All Friends, a friend page, the notifications window, "Exit").
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <chrono>
+#include <fstream>
+#include <iostream>
+#include <regex>
+
+#include "friendstestkit.h"
+#include "platform/settingsstore.h"
+#include "simfriends.h"
+#include "support/simserver.h"
+#include "veltranasandbox.h"
+
+namespace {
+
+constexpr int kWaitMs = 10'000;
+const QString kBusLauncher = QStringLiteral("/usr/libexec/at-spi-bus-launcher");
+const QString kPython = QStringLiteral("/usr/bin/python3");
+// With an "&", which a label's or a button's own accessible name would drop.
+const std::string kStatus = "is out & about";
+
+struct Child {
+  QProcess process;
+  ~Child() {
+    if (process.state() == QProcess::NotRunning) return;
+    process.terminate();
+    if (!process.waitForFinished(2000)) process.kill();
+    process.waitForFinished(2000);
+  }
+};
+
+TEST(AccessibilityWalk, EveryVisitedWindowNamesWhatItShows) {
+  const QString xvfbProgram = QStandardPaths::findExecutable("Xvfb");
+  if (xvfbProgram.isEmpty() || !QFile::exists(kBusLauncher))
+    GTEST_SKIP() << "Xvfb or at-spi2-core is not installed (scripts/install-deps)";
+  if (QProcess::execute(kPython, {"-c", "import pyatspi"}) != 0)
+    GTEST_SKIP() << "python3-pyatspi is not installed (scripts/install-deps)";
+
+  testsupport::SimServer sim;
+  ASSERT_TRUE(sim.start({"--friends", "12", "--session-lifetime", "0"})) << sim.error();
+  VeltranaSandbox sandbox;
+  const std::string dataFolder = sandbox.install();
+  // Stands in for the companion browser: says it is ready, shows no window.
+  std::ofstream(dataFolder + "orbisview", std::ios::trunc)
+      << "#!/bin/sh\nexec 3<>\"$VELTRANA_RUNTIME_DIR/event.IE_READY\" && printf x >&3\n";
+  for (const char* name : {"VELTRANA_MOBILE_URL", "VELTRANA_AD_URL", "VELTRANA_SITE_URL"})
+    sandbox.setEnv(name, sim.url());
+  sandbox.setEnv("VELTRANA_REST_URL", sim.restUrl());
+  sandbox.setEnv("VELTRANA_LOGIN_URL", sim.loginUrl());
+  {
+    platform::SettingsStore settings(sandbox.settingsPath());
+    friendstest::SimSession session;
+    ASSERT_TRUE(friendstest::logIn(sim, settings, sandbox.root(), session));
+  }
+
+  // Five best friends with a status each; the first generated names hold "&" and line breaks.
+  QStringList walkArgs = {QStringLiteral(VELTRANA_SOURCE_DIR "/tests/app/a11y_walk.py"),
+                          QString::fromStdString(kStatus)};
+  {
+    std::ofstream best(dataFolder + "bf1.txt");
+    const sim::Json friends = friendstest::simFriends(sim);
+    ASSERT_GE(friends.size(), 5u);
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    for (std::size_t i = 0; i < 5; ++i) {
+      const auto uid = friends[i]["uid"].get<int64_t>();
+      const std::string name =
+          std::regex_replace(friends[i]["name"].get<std::string>(), std::regex("[*\r\n]"), " ");
+      best << uid << '*' << name << "***#1\n";
+      walkArgs << QString::fromStdString(name);
+      const sim::Json status = {
+          {"uid", uid},
+          {"message", kStatus},
+          {"time", std::chrono::duration_cast<std::chrono::seconds>(now).count()}};
+      ASSERT_EQ(sim.control("/status", status.dump()).status, 200);
+    }
+  }
+
+  Child xvfb;
+  xvfb.process.start(xvfbProgram,
+                     {"-displayfd", "1", "-screen", "0", "320x400x24", "-nolisten", "tcp"});
+  QByteArray number;
+  while (!number.contains('\n') && xvfb.process.waitForReadyRead(kWaitMs))
+    number += xvfb.process.readAllStandardOutput();
+  if (number.trimmed().isEmpty()) GTEST_SKIP() << "Xvfb did not start";
+  const std::string display = ":" + number.trimmed().toStdString();
+
+  // The accessibility bus, announced on this test's session bus as org.a11y.Bus.
+  Child bus;
+  QProcessEnvironment busEnv = QProcessEnvironment::systemEnvironment();
+  busEnv.insert("DISPLAY", QString::fromStdString(display));
+  bus.process.setProcessEnvironment(busEnv);
+  bus.process.start(kBusLauncher, {"--launch-immediately"});
+  ASSERT_TRUE(bus.process.waitForStarted(kWaitMs));
+
+  sandbox.setEnv("DISPLAY", display);
+  sandbox.setEnv("QT_QPA_PLATFORM", "xcb");
+  sandbox.setEnv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+  VeltranaProcess veltrana(sandbox);
+  ASSERT_TRUE(veltrana.waitForOutput("main window shown\n", 30'000))
+      << veltrana.out() << veltrana.err();
+
+  Child walk;
+  QProcessEnvironment walkEnv = QProcessEnvironment::systemEnvironment();
+  walkEnv.insert("DISPLAY", QString::fromStdString(display));
+  walk.process.setProcessEnvironment(walkEnv);
+  walk.process.setProcessChannelMode(QProcess::MergedChannels);
+  walk.process.start(kPython, walkArgs);
+  ASSERT_TRUE(walk.process.waitForFinished(45'000)) << walk.process.readAll().toStdString();
+  const std::string found = walk.process.readAll().toStdString();
+  std::cout << found;
+  if (walk.process.exitCode() == 77) GTEST_SKIP() << found;
+  EXPECT_EQ(walk.process.exitCode(), 0) << found;
+  // The walk ends with the menu's "Exit".
+  EXPECT_EQ(veltrana.waitForExit(kWaitMs), 0) << veltrana.out() << veltrana.err();
+}
+
+}  // namespace
