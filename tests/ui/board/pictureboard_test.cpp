@@ -144,8 +144,9 @@ TEST_P(PictureBoardTest, TheCellsNameTheirFriendsAndFollowTheBar) {
   EXPECT_EQ(interfaceOf(0)->role(), QAccessible::PushButton);
   EXPECT_TRUE(interfaceOf(0)->state().selectable);
   // The cells beyond the grid are not there for a screen reader.
-  if (cells < 36)
+  if (cells < 36) {
     EXPECT_TRUE(QAccessible::queryAccessibleInterface(board_->view()->cell(35))->state().invisible);
+  }
 
   board_->runCommand(ui::cmd::kNext);
   EXPECT_FALSE(interfaceOf(0)->state().selected);
