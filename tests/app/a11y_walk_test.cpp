@@ -6,7 +6,6 @@
 
 #include <QFile>
 #include <QProcess>
-#include <QStandardPaths>
 
 #include <chrono>
 #include <fstream>
@@ -17,6 +16,7 @@
 #include "platform/settingsstore.h"
 #include "simfriends.h"
 #include "support/simserver.h"
+#include "support/xvfb.h"
 #include "veltranasandbox.h"
 
 namespace {
@@ -38,8 +38,7 @@ struct Child {
 };
 
 TEST(AccessibilityWalk, EveryVisitedWindowNamesWhatItShows) {
-  const QString xvfbProgram = QStandardPaths::findExecutable("Xvfb");
-  if (xvfbProgram.isEmpty() || !QFile::exists(kBusLauncher))
+  if (!testsupport::Xvfb::installed() || !QFile::exists(kBusLauncher))
     GTEST_SKIP() << "Xvfb or at-spi2-core is not installed (scripts/install-deps)";
   if (QProcess::execute(kPython, {"-c", "import pyatspi"}) != 0)
     GTEST_SKIP() << "python3-pyatspi is not installed (scripts/install-deps)";
@@ -47,14 +46,8 @@ TEST(AccessibilityWalk, EveryVisitedWindowNamesWhatItShows) {
   testsupport::SimServer sim;
   ASSERT_TRUE(sim.start({"--friends", "12", "--session-lifetime", "0"})) << sim.error();
   VeltranaSandbox sandbox;
-  const std::string dataFolder = sandbox.install();
-  // Stands in for the companion browser: says it is ready, shows no window.
-  std::ofstream(dataFolder + "orbisview", std::ios::trunc)
-      << "#!/bin/sh\nexec 3<>\"$VELTRANA_RUNTIME_DIR/event.IE_READY\" && printf x >&3\n";
-  for (const char* name : {"VELTRANA_MOBILE_URL", "VELTRANA_AD_URL", "VELTRANA_SITE_URL"})
-    sandbox.setEnv(name, sim.url());
-  sandbox.setEnv("VELTRANA_REST_URL", sim.restUrl());
-  sandbox.setEnv("VELTRANA_LOGIN_URL", sim.loginUrl());
+  const std::string dataFolder = sandbox.installStandIn();
+  sandbox.pointAt(sim);
   {
     platform::SettingsStore settings(sandbox.settingsPath());
     friendstest::SimSession session;
@@ -83,14 +76,9 @@ TEST(AccessibilityWalk, EveryVisitedWindowNamesWhatItShows) {
     }
   }
 
-  Child xvfb;
-  xvfb.process.start(xvfbProgram,
-                     {"-displayfd", "1", "-screen", "0", "320x400x24", "-nolisten", "tcp"});
-  QByteArray number;
-  while (!number.contains('\n') && xvfb.process.waitForReadyRead(kWaitMs))
-    number += xvfb.process.readAllStandardOutput();
-  if (number.trimmed().isEmpty()) GTEST_SKIP() << "Xvfb did not start";
-  const std::string display = ":" + number.trimmed().toStdString();
+  testsupport::Xvfb xvfb;
+  if (!xvfb.start(QStringLiteral("320x400x24"))) GTEST_SKIP() << "Xvfb did not start";
+  const std::string display = xvfb.display();
 
   // The accessibility bus, announced on this test's session bus as org.a11y.Bus.
   Child bus;

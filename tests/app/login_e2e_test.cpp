@@ -45,11 +45,7 @@ TEST(LoginEndToEnd, FirstStartLogsInThroughTheBrowserAndTheNextReusesTheSession)
   const std::string folder = sandbox.install();
   fs::remove(folder + "orbisview");
   fs::create_symlink(ORBISVIEW_PROGRAM, folder + "orbisview");
-  sandbox.setEnv("VELTRANA_REST_URL", sim.restUrl());
-  sandbox.setEnv("VELTRANA_MOBILE_URL", sim.url());
-  sandbox.setEnv("VELTRANA_LOGIN_URL", sim.loginUrl());
-  sandbox.setEnv("VELTRANA_AD_URL", sim.url());
-  sandbox.setEnv("VELTRANA_SITE_URL", sim.url());
+  sandbox.pointAt(sim);
 
   const auto started = std::chrono::steady_clock::now();
   {

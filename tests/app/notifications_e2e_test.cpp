@@ -24,11 +24,7 @@ TEST(NotificationsEndToEnd, TheMenuOpensTheWindowWhichPollsAndFetchesAnAd) {
   const std::string folder = sandbox.install();
   fs::remove(folder + "orbisview");
   fs::create_symlink(ORBISVIEW_PROGRAM, folder + "orbisview");
-  sandbox.setEnv("VELTRANA_REST_URL", sim.restUrl());
-  sandbox.setEnv("VELTRANA_MOBILE_URL", sim.url());
-  sandbox.setEnv("VELTRANA_LOGIN_URL", sim.loginUrl());
-  sandbox.setEnv("VELTRANA_AD_URL", sim.url());
-  sandbox.setEnv("VELTRANA_SITE_URL", sim.url());
+  sandbox.pointAt(sim);
 
   VeltranaProcess veltrana(sandbox);
   ASSERT_TRUE(veltrana.waitForOutput("PrepareMainWindowPictures()", 120'000))

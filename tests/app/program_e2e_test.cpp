@@ -42,11 +42,7 @@ class ProgramTest : public ::testing::Test {
         << "#!/bin/sh\nexec 3<>\"$VELTRANA_RUNTIME_DIR/event.IE_READY\" && printf x >&3\n";
     fs::copy_file(VELTRANA_SOURCE_DIR "/resources/help.html", dataFolder + "help.html");
     sandbox.setEnv("VELTRANA_PROGRAM_FILES", installRoot);
-    sandbox.setEnv("VELTRANA_REST_URL", sim.restUrl());
-    sandbox.setEnv("VELTRANA_MOBILE_URL", sim.url());
-    sandbox.setEnv("VELTRANA_LOGIN_URL", sim.loginUrl());
-    sandbox.setEnv("VELTRANA_AD_URL", sim.url());
-    sandbox.setEnv("VELTRANA_SITE_URL", sim.url());
+    sandbox.pointAt(sim);
     platform::SettingsStore settings(sandbox.settingsPath());
     friendstest::SimSession session;
     ASSERT_TRUE(friendstest::logIn(sim, settings, sandbox.root(), session));

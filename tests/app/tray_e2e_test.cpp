@@ -10,15 +10,14 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QStandardPaths>
 
-#include <fstream>
 #include <regex>
 
 #include "friendstestkit.h"
 #include "platform/settingsstore.h"
 #include "platform/windowdirectory.h"
 #include "support/simserver.h"
+#include "support/xvfb.h"
 #include "veltranasandbox.h"
 
 namespace {
@@ -65,40 +64,23 @@ class TrayHost {
 class TrayTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const QString xvfbProgram = QStandardPaths::findExecutable("Xvfb");
-    if (xvfbProgram.isEmpty() || qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") ||
+    if (!testsupport::Xvfb::installed() || qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") ||
         QProcess::execute(kPython, {"-c", "import dbus, gi.repository.GLib"}) != 0)
       GTEST_SKIP() << "Xvfb, a session bus (dbus-run-session) or python3-dbus/gi is missing";
-    xvfb.start(xvfbProgram, {"-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
-    QByteArray number;
-    while (!number.contains('\n') && xvfb.waitForReadyRead(kWaitMs))
-      number += xvfb.readAllStandardOutput();
-    if (number.trimmed().isEmpty()) GTEST_SKIP() << "Xvfb did not start";
+    if (!xvfb.start()) GTEST_SKIP() << "Xvfb did not start";
 
     ASSERT_TRUE(sim.start({"--friends", "12", "--session-lifetime", "0"})) << sim.error();
-    const std::string dataFolder = sandbox.install();
-    // Stands in for the companion browser: says it is ready, shows no window.
-    std::ofstream(dataFolder + "orbisview", std::ios::trunc)
-        << "#!/bin/sh\nexec 3<>\"$VELTRANA_RUNTIME_DIR/event.IE_READY\" && printf x >&3\n";
-    sandbox.setEnv("VELTRANA_REST_URL", sim.restUrl());
-    sandbox.setEnv("VELTRANA_MOBILE_URL", sim.url());
-    sandbox.setEnv("VELTRANA_LOGIN_URL", sim.loginUrl());
-    sandbox.setEnv("VELTRANA_AD_URL", sim.url());
-    sandbox.setEnv("VELTRANA_SITE_URL", sim.url());
+    sandbox.installStandIn();
+    sandbox.pointAt(sim);
     // A desktop as plain as it gets: X11 and Qt's own theme, which looks for a tray host on
     // the session bus.
     sandbox.setEnv("QT_QPA_PLATFORM", "xcb");
-    sandbox.setEnv("DISPLAY", ":" + number.trimmed().toStdString());
+    sandbox.setEnv("DISPLAY", xvfb.display());
     sandbox.setEnv("QT_QPA_PLATFORMTHEME", std::nullopt);
     sandbox.setEnv("XDG_CURRENT_DESKTOP", std::nullopt);
     platform::SettingsStore settings(sandbox.settingsPath());
     friendstest::SimSession session;
     ASSERT_TRUE(friendstest::logIn(sim, settings, sandbox.root(), session));
-  }
-
-  void TearDown() override {
-    xvfb.kill();
-    xvfb.waitForFinished(3000);
   }
 
   static int count(VeltranaProcess& veltrana, const std::string& part) {
@@ -113,7 +95,7 @@ class TrayTest : public ::testing::Test {
     return true;
   }
 
-  QProcess xvfb;
+  testsupport::Xvfb xvfb;
   testsupport::SimServer sim;
   VeltranaSandbox sandbox;
 };

@@ -1,5 +1,7 @@
 #include "veltranasandbox.h"
 
+#include "support/simserver.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 
@@ -8,6 +10,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -44,6 +47,21 @@ std::string VeltranaSandbox::install(const std::string& installRoot) {
   fs::create_directories(folder);
   fs::copy_file("/bin/true", folder + "orbisview", fs::copy_options::overwrite_existing);
   return folder;
+}
+
+std::string VeltranaSandbox::installStandIn() {
+  const std::string folder = install();
+  std::ofstream(folder + "orbisview", std::ios::trunc)
+      << "#!/bin/sh\nexec 3<>\"$VELTRANA_RUNTIME_DIR/event.IE_READY\" && printf x >&3\n";
+  return folder;
+}
+
+void VeltranaSandbox::pointAt(const testsupport::SimServer& sim) {
+  setEnv("VELTRANA_REST_URL", sim.restUrl());
+  setEnv("VELTRANA_MOBILE_URL", sim.url());
+  setEnv("VELTRANA_LOGIN_URL", sim.loginUrl());
+  setEnv("VELTRANA_AD_URL", sim.url());
+  setEnv("VELTRANA_SITE_URL", sim.url());
 }
 
 void VeltranaSandbox::setEnv(const std::string& name, const std::optional<std::string>& value) {

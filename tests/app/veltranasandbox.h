@@ -12,6 +12,10 @@
 
 #include "platform/windowdirectory.h"
 
+namespace testsupport {
+class SimServer;
+}
+
 class VeltranaSandbox {
  public:
   VeltranaSandbox();
@@ -26,6 +30,12 @@ class VeltranaSandbox {
   // Makes installRoot + "/Veltrana/" holding an executable "orbisview"; returns that folder.
   static std::string install(const std::string& installRoot);
   std::string install() { return install(programFiles()); }
+
+  // install() with a companion browser that only says it is ready and shows no window: for
+  // runs on a stored session, which never log in.
+  std::string installStandIn();
+  // Points the program at `sim`: its REST, login, mobile, ad and site addresses.
+  void pointAt(const testsupport::SimServer& sim);
 
   // Overrides a variable of the program's environment; nullopt removes it.
   void setEnv(const std::string& name, const std::optional<std::string>& value);

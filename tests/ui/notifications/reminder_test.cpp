@@ -20,6 +20,7 @@
 #include <functional>
 
 #include "news/reminderbody.h"
+#include "support/xvfb.h"
 #include "ui/notifications/desktopreminder.h"
 
 namespace {
@@ -227,17 +228,12 @@ class Dunst : public ::testing::Test {
   void SetUp() override {
     const QString dunstProgram = QStandardPaths::findExecutable("dunst");
     dunstctl_ = QStandardPaths::findExecutable("dunstctl");
-    const QString xvfbProgram = QStandardPaths::findExecutable("Xvfb");
-    if (dunstProgram.isEmpty() || dunstctl_.isEmpty() || xvfbProgram.isEmpty())
+    if (dunstProgram.isEmpty() || dunstctl_.isEmpty() || !testsupport::Xvfb::installed())
       GTEST_SKIP() << "dunst, dunstctl or Xvfb is not installed (scripts/install-deps)";
     ASSERT_TRUE(QDBusConnection::sessionBus().isConnected());
 
-    xvfb_.start(xvfbProgram, {"-displayfd", "1", "-screen", "0", "320x240x24", "-nolisten", "tcp"});
-    QByteArray number;
-    while (!number.contains('\n') && xvfb_.waitForReadyRead(kWaitMs))
-      number += xvfb_.readAllStandardOutput();
-    if (number.trimmed().isEmpty()) GTEST_SKIP() << "Xvfb did not start";
-    env_.insert("DISPLAY", ":" + QString::fromLatin1(number.trimmed()));
+    if (!xvfb_.start(QStringLiteral("320x240x24"), kWaitMs)) GTEST_SKIP() << "Xvfb did not start";
+    env_.insert("DISPLAY", QString::fromStdString(xvfb_.display()));
 
     const QString config = dir_.filePath("dunstrc");
     QFile rc(config);
@@ -257,12 +253,10 @@ class Dunst : public ::testing::Test {
     if (!up) GTEST_SKIP() << "dunst did not start: " << dunst_.readAllStandardError().toStdString();
   }
   void TearDown() override {
-    for (QProcess* process : {&dunst_, &xvfb_}) {
-      if (process->state() == QProcess::NotRunning) continue;
-      process->terminate();
-      if (!process->waitForFinished(kWaitMs)) process->kill();
-      process->waitForFinished(kWaitMs);
-    }
+    if (dunst_.state() == QProcess::NotRunning) return;
+    dunst_.terminate();
+    if (!dunst_.waitForFinished(kWaitMs)) dunst_.kill();
+    dunst_.waitForFinished(kWaitMs);
   }
   QByteArray run(const QStringList& args) {
     QProcess ctl;
@@ -274,7 +268,7 @@ class Dunst : public ::testing::Test {
   QString dunstctl_;
   QProcessEnvironment env_ = QProcessEnvironment::systemEnvironment();
   QTemporaryDir dir_;
-  QProcess xvfb_;
+  testsupport::Xvfb xvfb_;
   QProcess dunst_;
 };
 
