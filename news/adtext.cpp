@@ -37,7 +37,10 @@ std::string adRequestTag(const std::tm& local) {
 }
 
 std::string adRequestBody(const AdState& ad, const std::string& tag) {
-  std::string body = std::string("s=") + kPublisherId + "&e=UTF-8&f=html&y=text&d%5Bac%5D=";
+  // Appended piece by piece: GCC 12 takes a chain of + on a short string for an overflow.
+  std::string body = "s=";
+  body += kPublisherId;
+  body += "&e=UTF-8&f=html&y=text&d%5Bac%5D=";
   if (ad.clientAddress.size() > 4) body += "&i=" + api::percentEncode(ad.clientAddress);
   body += "&d%5Bgender%5D=";
   body += ad.gender.empty() ? std::string("m") : api::percentEncode(firstCharacters(ad.gender, 1));
