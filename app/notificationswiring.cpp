@@ -14,6 +14,7 @@
 #include "ui/board/mainwindow.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/globals.h"
+#include "ui/kit/trace.h"
 #include "ui/notifications/desktopreminder.h"
 #include "ui/notifications/notificationsstate.h"
 #include "ui/notifications/notificationswindow.h"
@@ -122,6 +123,7 @@ void showNews(AppContext& context, Services& services) {
   if (ui::notifications::NotificationsWindow* open = g_notifications.openWindow) {
     open->raise();
     open->activateWindow();
+    ui::trace("notifications window raised\n");
     return;
   }
   // From the event loop, as timer 1 opens it: the caller (a D-Bus signal, a tray click) must

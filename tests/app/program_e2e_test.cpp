@@ -9,16 +9,21 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
 #include <QUrl>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <regex>
+#include <vector>
 
 #include "friendstestkit.h"
 #include "platform/settingsstore.h"
 #include "platform/windowdirectory.h"
 #include "support/simserver.h"
+#include "support/xvfb.h"
 #include "veltranasandbox.h"
 
 namespace {
@@ -136,54 +141,118 @@ TEST_F(ProgramTest, ExitAndActivationReachTheProgramWhileADialogIsOpen) {
 
 // The reminders go to a notification server of the test's own, on a private session bus; it
 // clicks the reminder the program raised while the program is hidden.
-TEST_F(ProgramTest, AClickOnAReminderShowsTheHiddenProgram) {
-  constexpr int kWaitMs = 10'000;
-  const auto readLine = [](QProcess& process, const QByteArray& part) {
-    QByteArray out;
-    while (!out.contains(part) && process.waitForReadyRead(kWaitMs))
-      out += process.readAllStandardOutput();
-    return out;
-  };
-  QProcess bus;
+// A session bus of the test's own (no service started on demand); its address, or empty.
+QString startSessionBus(QProcess& bus) {
   bus.start("dbus-daemon",
             {"--config-file=" VELTRANA_SOURCE_DIR "/tests/ui/notifications/session-bus.conf",
              "--nofork", "--print-address=1"});
-  const QString address = QString::fromUtf8(readLine(bus, "\n").trimmed());
+  QByteArray out;
+  while (!out.contains('\n') && bus.waitForReadyRead(10'000)) out += bus.readAllStandardOutput();
+  return QString::fromUtf8(out.trimmed());
+}
+
+struct Stopped {
+  std::vector<QProcess*> processes;
+  ~Stopped() {
+    for (QProcess* process : processes) {
+      process->terminate();
+      if (!process->waitForFinished(5000)) process->kill();
+      process->waitForFinished(5000);
+    }
+  }
+};
+
+// Timer 1 every 3 s opens the notifications window, then polls into it with reminders: wall
+// posts come until `raised` sees one. Then the program is hidden, `click` activates the latest
+// reminder, and the program and its notifications window come forward.
+void clickTheReminderOfTheHiddenProgram(testsupport::SimServer& sim, VeltranaSandbox& sandbox,
+                                        const std::function<bool()>& raised,
+                                        const std::function<void()>& click) {
+  VeltranaProcess veltrana(sandbox, {"--test-timer-divisor=600"});
+  ASSERT_TRUE(veltrana.waitForOutput("main window shown\n", 60'000))
+      << veltrana.out() << veltrana.err();
+  bool shown = false;
+  for (int waited = 0; waited < 60'000 && !shown; waited += 500) {
+    ASSERT_EQ(sim.control("/wall_count", R"({"add": 1})").status, 200);
+    veltrana.waitForOutput("\x01", 500);
+    shown = raised();
+  }
+  ASSERT_TRUE(shown) << veltrana.out() << veltrana.err();
+
+  ASSERT_TRUE(postCommand(kHideCmd));
+  ASSERT_TRUE(veltrana.waitForOutput("main window hidden\n", 30'000)) << veltrana.out();
+  click();
+  EXPECT_TRUE(veltrana.waitForOutputAfter("main window hidden\n", "main window shown\n", 30'000))
+      << veltrana.out();
+  EXPECT_TRUE(
+      veltrana.waitForOutputAfter("main window hidden\n", "notifications window raised\n", 30'000))
+      << veltrana.out();
+  ASSERT_TRUE(postCommand(kExitCmd));
+  EXPECT_EQ(veltrana.waitForExit(), 0) << veltrana.out() << veltrana.err();
+}
+
+TEST_F(ProgramTest, AClickOnAReminderShowsTheHiddenProgram) {
+  QProcess bus;
+  const QString address = startSessionBus(bus);
   if (address.isEmpty()) GTEST_SKIP() << "no dbus-daemon (scripts/install-deps)";
   sandbox.setEnv("DBUS_SESSION_BUS_ADDRESS", address.toStdString());
   const QString calls = QString::fromStdString(sandbox.root() + "/calls.jsonl");
   QProcess server;
   server.setProcessEnvironment(sandbox.environment());
   server.start(NOTIFY_HELPER, {"record", calls, "--actions"});
-  ASSERT_TRUE(readLine(server, "ready").contains("ready"));
+  Stopped stopped{{&server, &bus}};
+  ASSERT_TRUE(server.waitForReadyRead(10'000) && server.readLine().contains("ready"));
 
-  // Timer 1 every 3 s: it opens the notifications window, then polls into it with reminders.
-  VeltranaProcess veltrana(sandbox, {"--test-timer-divisor=600"});
-  ASSERT_TRUE(veltrana.waitForOutput("main window shown\n", 60'000))
-      << veltrana.out() << veltrana.err();
   QJsonObject reminder;
-  for (int waited = 0; waited < 60'000 && reminder.isEmpty(); waited += 500) {
-    ASSERT_EQ(sim.control("/wall_count", R"({"add": 1})").status, 200);
-    veltrana.waitForOutput("\x01", 500);
+  const auto raised = [&] {
     QFile file(calls);
     if (file.open(QIODevice::ReadOnly))
       reminder = QJsonDocument::fromJson(file.readLine()).object();
-  }
-  ASSERT_FALSE(reminder.isEmpty()) << veltrana.out() << veltrana.err();
-  EXPECT_EQ(reminder["actions"].toString(), "default,Show the news");
+    return !reminder.isEmpty();
+  };
+  clickTheReminderOfTheHiddenProgram(sim, sandbox, raised, [&] {
+    EXPECT_EQ(reminder["actions"].toString(), "default,Show the news");
+    server.write("invoke " + QByteArray::number(reminder["id"].toInteger()) + " default\n");
+    server.waitForBytesWritten(10'000);
+  });
+}
 
-  ASSERT_TRUE(postCommand(kHideCmd));
-  ASSERT_TRUE(veltrana.waitForOutput("main window hidden\n", 30'000)) << veltrana.out();
-  server.write("invoke " + QByteArray::number(reminder["id"].toInteger()) + " default\n");
-  ASSERT_TRUE(readLine(server, "invoked").contains("invoked"));
-  EXPECT_TRUE(veltrana.waitForOutputAfter("main window hidden\n", "main window shown\n", 30'000))
-      << veltrana.out();
-  ASSERT_TRUE(postCommand(kExitCmd));
-  EXPECT_EQ(veltrana.waitForExit(), 0) << veltrana.out() << veltrana.err();
-  for (QProcess* process : {&server, &bus}) {
-    process->terminate();
-    process->waitForFinished(kWaitMs);
-  }
+// The same in a real notification server: dunst on an Xvfb display, clicked by dunstctl.
+TEST_F(ProgramTest, AClickInDunstShowsTheHiddenProgram) {
+  const QString dunst = QStandardPaths::findExecutable("dunst");
+  const QString dunstctl = QStandardPaths::findExecutable("dunstctl");
+  if (dunst.isEmpty() || dunstctl.isEmpty() || !testsupport::Xvfb::installed())
+    GTEST_SKIP() << "dunst, dunstctl or Xvfb is not installed (scripts/install-deps)";
+  testsupport::Xvfb xvfb;
+  if (!xvfb.start(QStringLiteral("320x240x24"))) GTEST_SKIP() << "Xvfb did not start";
+  QProcess bus;
+  const QString address = startSessionBus(bus);
+  if (address.isEmpty()) GTEST_SKIP() << "no dbus-daemon (scripts/install-deps)";
+  sandbox.setEnv("DBUS_SESSION_BUS_ADDRESS", address.toStdString());
+
+  QProcessEnvironment env = sandbox.environment();
+  env.insert("DISPLAY", QString::fromStdString(xvfb.display()));
+  QProcess server;
+  server.setProcessEnvironment(env);
+  server.start(dunst, {});
+  Stopped stopped{{&server, &bus}};
+  const auto ctl = [&](const QStringList& args) {
+    QProcess run;
+    run.setProcessEnvironment(env);
+    run.start(dunstctl, args);
+    run.waitForFinished(10'000);
+    return run.exitCode() == 0 ? run.readAllStandardOutput().trimmed() : QByteArray();
+  };
+  const auto displayed = [&] { return ctl({"count", "displayed"}).toInt(); };
+  for (int waited = 0; waited < 10'000 && ctl({"count", "displayed"}).isEmpty(); waited += 100)
+    QThread::msleep(100);
+  if (ctl({"count", "displayed"}).isEmpty()) GTEST_SKIP() << "dunst did not start";
+
+  clickTheReminderOfTheHiddenProgram(
+      sim, sandbox, [&] { return displayed() > 0; },
+      [&] {
+        ctl({"action", "0"});
+      });
 }
 
 }  // namespace
