@@ -229,6 +229,7 @@ void NotificationsWindow::AddEventInvite(const std::string& name, const std::str
 
 void NotificationsWindow::SetHeaderNew() {
   g_notifications.header = kNewNotifications;
+  a11y::setName(client(), headerText());
   client()->update();
 }
 
@@ -249,17 +250,16 @@ void NotificationsWindow::refreshAdLine(NotificationsWindow* window) {
   const news::AdLine line = news::adLine(g.ad);
   if (line.credit) {
     target->adButton_->setText(text(news::kCreditLine));
-    a11y::setName(target->adButton_, target->adButton_->text());
     g.plainAdLine = true;
     target->showHint(false);
   } else {
     target->adButton_->setText(QString::fromStdString(line.text));
-    // Drawn as it is, "&" included; a button's own name would drop it as a shortcut mark.
-    a11y::setName(target->adButton_, target->adButton_->text());
     // The hint belongs to an ad that holds the focus, not to the credit line.
     if (g.plainAdLine && g.adFocus) target->showHint(true);
     g.plainAdLine = false;
   }
+  // Read as drawn, "&" included; a button's own name would drop it as a shortcut mark.
+  a11y::setName(target->adButton_, target->adButton_->text());
   g.adWindow = target;
 }
 
@@ -287,6 +287,7 @@ bool NotificationsWindow::settle() {
   }
   refreshAdLine(this);
   const bool onAd = focusFirstPending();
+  // The header is drawn, not a control: the area it heads carries its text.
   a11y::setName(client(), headerText());
   client()->update();
   return onAd;
@@ -436,8 +437,6 @@ void NotificationsWindow::paintClient() {
   painter.setPen(Qt::white);
   painter.drawText(QRect(0, g.gap, client()->width(), bold.height()), Qt::AlignHCenter,
                    headerText());
-  // The header is drawn, not a control: the area it heads carries its text.
-  a11y::setName(client(), headerText());
   painter.setPen(Qt::black);
   painter.drawLine(0, band, client()->width(), band);
   for (int row = kWallRow; row <= kGroupInviteRow; ++row) {
