@@ -45,11 +45,27 @@ int dayOf(std::string_view text) {
   return static_cast<int>(leadingNumber(digits));
 }
 
+// The birthday's day in `year`: 29 February is kept on the 28th in a common year, so that
+// it comes round every year.
+int dayIn(int year, int month, int day) {
+  return month == 2 && day == 29 && !isLeap(year) ? 28 : day;
+}
+
 // Wall-clock seconds of a calendar time, as if it were UTC: local times are compared as
 // they read, so a daylight-saving change in between does not shift the hours.
 long long wallSeconds(std::tm calendar) {
   calendar.tm_isdst = 0;
   return static_cast<long long>(timegm(&calendar));
+}
+
+// Whole hours from `now` to 01:00 on the day, truncated toward zero.
+long long hoursUntil(int year, int month, int day, const std::tm& now) {
+  std::tm moment{};
+  moment.tm_year = year - 1900;
+  moment.tm_mon = month - 1;
+  moment.tm_mday = day;
+  moment.tm_hour = 1;
+  return (wallSeconds(moment) - wallSeconds(now)) / 3600;
 }
 
 }  // namespace
@@ -69,29 +85,26 @@ std::string UpcomingBirthday::whenText() const {
 std::optional<UpcomingBirthday> BirthdayWatch::classify(std::string_view birthday,
                                                         const std::tm& now) {
   const int month = monthOf(birthday);
-  const int day = dayOf(birthday);
-  const int year = now.tm_year + 1900;
-  // A day the calendar does not have this year (0, 30 February) cannot be placed.
-  if (month == 0 || day < 1 || day > daysIn(month, year)) return std::nullopt;
+  const int birthDay = dayOf(birthday);
+  // A day no calendar has (0, 30 February) cannot be placed; 2000 was a leap year.
+  if (month == 0 || birthDay < 1 || birthDay > daysIn(month, 2000)) return std::nullopt;
 
-  std::tm moment{};
-  moment.tm_year = now.tm_year;
-  moment.tm_mon = month - 1;
-  moment.tm_mday = day;
-  moment.tm_hour = 1;
-  const long long hours = (wallSeconds(moment) - wallSeconds(now)) / 3600;
+  int year = now.tm_year + 1900;
+  int day = dayIn(year, month, birthDay);
+  long long hours = hoursUntil(year, month, day, now);
+  // This year's birthday is over: the next one is next year's (1 January seen on 31
+  // December lies hours ahead, not a year back).
+  if (hours < -23 || (hours < 0 && now.tm_mday != day)) {
+    ++year;
+    day = dayIn(year, month, birthDay);
+    hours = hoursUntil(year, month, day, now);
+  }
 
   UpcomingBirthday result;
   result.hours = hours;
-  if (hours < -23) return std::nullopt;
-  if (hours <= -1) {
-    if (now.tm_mday != day) return std::nullopt;
-    result.today = true;
-  } else if (hours == 0 || (now.tm_mday == day && now.tm_mon + 1 == month)) {
-    result.today = true;
-  } else if (hours >= kWindowHours) {
-    return std::nullopt;
-  }
+  // The whole day is today: past 01:00 the hours are negative, before it 0 or 1.
+  result.today = hours <= 0 || (now.tm_mday == day && now.tm_mon + 1 == month);
+  if (!result.today && hours >= kWindowHours) return std::nullopt;
   return result;
 }
 

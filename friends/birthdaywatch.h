@@ -26,7 +26,9 @@ std::tm localTimeNow();
 // How a birthday stands at a given time.
 struct UpcomingBirthday {
   bool today = false;
-  long long hours = 0;  // from now to 01:00 on the birthday this year
+  // From now to 01:00 on the birthday: this year's, or next year's once this year's is
+  // over; 29 February falls on the 28th in a common year.
+  long long hours = 0;
   // "TODAY !!!" or "In %d hours".
   std::string whenText() const;
 };

@@ -38,14 +38,29 @@ TEST(BirthdayClassification, AtFixedClocks) {
       {"March 14, 1982", at(2024, 3, 14, 23, 59), "TODAY !!!"},  // -22 hours
       {"March 14, 1982", at(2024, 3, 15, 0, 30), "-"},           // -23 hours, the next day
       {"March 14, 1982", at(2024, 3, 16, 10, 0), "-"},
-      {"January 1, 1990", at(2024, 12, 31, 10, 0), "-"},  // this year's lies behind
+      {"January 1, 1990", at(2024, 11, 30, 10, 0), "-"},
       {"January 1", at(2024, 1, 1, 0, 30), "TODAY !!!"},
       {"December 31, 1970", at(2024, 12, 30, 12, 0), "In 13 hours"},
       {"May 5, 1975", at(2024, 5, 4, 10, 0), "In 15 hours"},  // one digit, then a comma
       {"May 5", at(2024, 5, 4, 10, 0), "In 15 hours"},
       {"May 15", at(2024, 5, 14, 10, 0), "In 15 hours"},
+      // Past this year's date, next year's counts.
+      {"January 1, 1990", at(2024, 12, 31, 10, 0), "In 15 hours"},
+      {"January 2, 1990", at(2024, 12, 31, 10, 0), "In 39 hours"},
+      {"January 3", at(2024, 12, 31, 10, 0), "In 63 hours"},
+      {"January 3", at(2024, 12, 31, 0, 30), "-"},  // 72 hours
+      {"January 2", at(2024, 12, 30, 10, 0), "In 63 hours"},
+      {"January 2", at(2024, 1, 3, 10, 0), "-"},  // just past: next year's is far
+      {"December 30", at(2024, 12, 31, 10, 0), "-"},
+      // 29 February: its own day in a leap year, 28 February in a common one.
       {"February 29", at(2024, 2, 28, 10, 0), "In 15 hours"},
-      {"February 29", at(2023, 2, 28, 10, 0), "-"},  // no such day this year
+      {"February 29", at(2024, 2, 29, 10, 0), "TODAY !!!"},
+      {"February 29", at(2023, 2, 27, 10, 0), "In 15 hours"},
+      {"February 29", at(2023, 2, 28, 10, 0), "TODAY !!!"},
+      {"February 29", at(2023, 2, 28, 0, 30), "TODAY !!!"},
+      {"February 29", at(2023, 3, 1, 10, 0), "-"},
+      {"February 29", at(2100, 2, 28, 10, 0), "TODAY !!!"},  // no leap year either
+      {"February 28", at(2024, 2, 29, 10, 0), "-"},
       {"February 30", at(2024, 2, 28, 10, 0), "-"},
       {"Sept 3", at(2024, 9, 2, 10, 0), "In 15 hours"},
       {"march 14", at(2024, 3, 13, 10, 0), "-"},  // the month is case-sensitive
