@@ -45,8 +45,11 @@ void AdFetcher::fetchAd(const std::string& tag) {
     walkAdTokens(answer, found);
     if (adComplete(found)) break;
   }
-  if (!found.link.empty()) ad_.link = found.link;
-  if (!found.text.empty()) ad_.text = found.text;
+  // The walk gives both or neither: the old ad stays whole.
+  if (!found.link.empty() && !found.text.empty()) {
+    ad_.link = found.link;
+    ad_.text = found.text;
+  }
   addressTried_ = false;
 }
 

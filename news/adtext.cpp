@@ -52,7 +52,7 @@ std::string adRequestBody(const AdState& ad, const std::string& tag) {
 
 void walkAdTokens(std::string_view answer, AdState& ad) {
   const std::string_view window = prefixWithin(answer, kAdAnswerWindow);
-  bool haveLink = false;
+  std::string_view link;
   std::size_t at = 0;
   while (at < window.size()) {
     const std::size_t start = window.find_first_not_of("<>\"", at);
@@ -63,9 +63,10 @@ void walkAdTokens(std::string_view answer, AdState& ad) {
     at = end;
     if (contains(token, "href=") || contains(token, "//a")) continue;
     if (contains(token, "http") || contains(token, "www")) {
-      ad.link = std::string(token);
-      haveLink = true;
-    } else if (haveLink) {
+      link = token;
+    } else if (!link.empty()) {
+      // Only together: a new link beside the old ad's text would open another ad's page.
+      ad.link = std::string(link);
       ad.text = std::string(token);
       return;
     }
@@ -87,7 +88,8 @@ std::optional<std::string> clientAddressFrom(std::string_view body) {
 }
 
 AdLine adLine(AdState& ad) {
-  if (characterCount(ad.text) < 3 || characterCount(ad.link) < 3) return {true, kCreditLine};
+  // A link the browser is not given would leave a button that does nothing.
+  if (characterCount(ad.text) < 3 || !openableAdLink(ad.link)) return {true, kCreditLine};
   std::string plain;
   bool inRun = false;
   for (char c : ad.text) {
@@ -106,10 +108,14 @@ AdLine adLine(AdState& ad) {
 std::optional<std::string> openableAdLink(std::string_view link) {
   for (char c : link)
     if (static_cast<unsigned char>(c) <= ' ' || c == 0x7F) return std::nullopt;
-  if (startsWithNoCase(link, "http://") || startsWithNoCase(link, "https://"))
-    return std::string(link);
-  // The walk takes a bare "www." token for the link too.
-  if (startsWithNoCase(link, "www.")) return "http://" + std::string(link);
+  // After the scheme (or the bare "www." the walk also takes for a link) a host must follow.
+  const auto hostFollows = [link](std::size_t at) {
+    return at < link.size() && link[at] != '/' && link[at] != '?' && link[at] != '#';
+  };
+  for (const std::string_view scheme : {"http://", "https://"})
+    if (startsWithNoCase(link, scheme))
+      return hostFollows(scheme.size()) ? std::optional<std::string>(link) : std::nullopt;
+  if (startsWithNoCase(link, "www.") && hostFollows(4)) return "http://" + std::string(link);
   return std::nullopt;
 }
 

@@ -34,8 +34,8 @@ std::string adRequestTag(const std::tm& local);
 std::string adRequestBody(const AdState& ad, const std::string& tag);
 
 // Walks the tokens of the answer's first kAdAnswerWindow bytes: markup is skipped, a token
-// naming an address becomes the link, the first plain token after a link the text. What
-// the answer does not provide keeps its old value.
+// naming an address becomes the link, the first plain token after a link the text. Link and
+// text are replaced together; an answer lacking either leaves both as they were.
 void walkAdTokens(std::string_view answer, AdState& ad);
 
 // True when the ad needs no second request.
@@ -45,7 +45,8 @@ bool adComplete(const AdState& ad);
 // an IPv4 or IPv6 literal, else nullopt (an error page or a proxy's text is not an address).
 std::optional<std::string> clientAddressFrom(std::string_view body);
 
-// What the ad button shows. Runs of non-ASCII bytes in the ad text become one apostrophe
+// What the ad button shows: the credit line for a text shorter than 3 characters or a link
+// openableAdLink refuses. Runs of non-ASCII bytes in the ad text become one apostrophe
 // each; the text keeps that form.
 struct AdLine {
   bool credit = false;  // the credit line stands in for an ad
@@ -55,7 +56,7 @@ AdLine adLine(AdState& ad);
 
 // The address the browser opens for the ad link: an http or https address as it is, a
 // "www." host name as "http://" + the link; nullopt for anything else (no other scheme,
-// no control characters or blanks).
+// no host, no control characters or blanks).
 std::optional<std::string> openableAdLink(std::string_view link);
 
 }  // namespace news

@@ -145,6 +145,38 @@ TEST(AdFetch, TheWindowAsksForAShortAddressAndTheFetchThenDoesNot) {
   EXPECT_EQ(site.requests(), (std::vector<std::string>{"GET /verify/ip.php", adBody("")}));
 }
 
+// Text and link are one ad: an answer lacking either leaves the old pair as it was, however
+// the two requests split the ad between them.
+TEST(AdFetch, AnAnswerReplacesTextAndLinkOnlyAsAPair) {
+  const std::string linkOnly = R"(<a href="http://new.example/x">)";
+  const struct {
+    const char* what;
+    std::vector<Reply> answers;
+    std::string link, text;
+  } cases[] = {
+      {"a link and no text, twice", {{200, linkOnly}, {200, linkOnly}}, "http://old.example",
+       "Old ad"},
+      {"a link, then an error page", {{200, linkOnly}, {500, "Bad gateway"}},
+       "http://old.example", "Old ad"},
+      {"words and no link", {{200, "<p>Just words</p>"}, {200, "More words"}},
+       "http://old.example", "Old ad"},
+      {"nothing at all", {}, "http://old.example", "Old ad"},
+      {"a whole ad", {{200, kAd}}, "http://shop.example/1", "Fresh coffee"},
+      {"the link first, the text in the second answer", {{200, linkOnly}, {200, "New ad</a>"}},
+       "http://new.example/x", "New ad"},
+      {"a short text comes with its link", {{200, linkOnly + "Hi</a>"}},
+       "http://new.example/x", "Hi"},
+  };
+  for (const auto& c : cases) {
+    AdSite site;
+    for (const Reply& answer : c.answers) site.queueAd(answer);
+    news::AdState ad{"http://old.example", "Old ad", "192.0.2.10", ""};
+    news::AdFetcher(ad, site.root(), site.root()).fetchAd("1712024");
+    EXPECT_EQ(ad.link, c.link) << c.what;
+    EXPECT_EQ(ad.text, c.text) << c.what;
+  }
+}
+
 TEST(AdFetch, RedirectsAreFollowedOverHttpOnly) {
   AdSite site;
   site.queueAd({200, kAd});

@@ -154,8 +154,8 @@ TEST(AdText, TokenWalk) {
       {"an attribute after the link is taken as text",
        R"(<a href="http://one.example" class="c">One</a>)", "http://one.example", " class="},
       {"no link: nothing changes", "<p>Just words</p>", "old link", "old text"},
-      {"a link and no text keeps the text", R"(<a href="http://new.example">)",
-       "http://new.example", "old text"},
+      {"a link and no text changes neither", R"(<a href="http://new.example">)", "old link",
+       "old text"},
       {"a closing tag after the link is text", R"(<a href="http://new.example"></a>)",
        "http://new.example", "/a"},
       {"a token with //a is markup, even an address",
@@ -191,6 +191,13 @@ TEST(AdText, AdLineAndOpenableLinks) {
        false, "G'nstige Fl'ge nach M'nchen"},
       {"http://a.example", "Caf\xC3\xA9\xE2\x80\x94\xC3\xA9 x", false, "Caf' x"},
       {"http://a.example", std::string(150, 'a'), false, std::string(100, 'a')},
+      {"www.a.example", "Fresh coffee", false, "Fresh coffee"},
+      // A link the browser would not be given: the credit line, not a button that does nothing.
+      {"", "Fresh coffee", true, news::kCreditLine},
+      {"javascript:alert('http')", "Fresh coffee", true, news::kCreditLine},
+      {"ftp://www.a.example", "Fresh coffee", true, news::kCreditLine},
+      {"http://", "Fresh coffee", true, news::kCreditLine},
+      {"http://a.example/ x", "Fresh coffee", true, news::kCreditLine},
   };
   for (const auto& c : cases) {
     news::AdState ad{c.link, c.text, "", ""};
@@ -207,7 +214,8 @@ TEST(AdText, AdLineAndOpenableLinks) {
   EXPECT_EQ(news::openableAdLink("WWW.a.example/x"), "http://WWW.a.example/x");
   for (const char* link :
        {"file:///etc/passwd", "javascript:alert('http')", "awww.a.example", "ftp://a.example",
-        "http://a.example/\nx", " http://a.example", "www.a.example/\tx", ""})
+        "http://a.example/\nx", " http://a.example", "www.a.example/\tx", "", "http://",
+        "https:///a.example", "http://?q=1", "http://#x", "www."})
     EXPECT_EQ(news::openableAdLink(link), std::nullopt) << link;
 }
 

@@ -201,6 +201,13 @@ TEST_F(Window, TheAdLineOnAGoneWindowTheCreditLineAndNonAsciiText) {
   EXPECT_EQ(control<QPushButton>(n::kAdButtonId)->text().toStdString(), "Se'or Taco: 2 f'r 1");
   EXPECT_FALSE(g_notifications.plainAdLine);
   EXPECT_TRUE(hintShown());
+
+  // A link the browser would not be given: the credit line, and no hint to open it.
+  g_notifications.ad.link = "javascript:alert('http')";
+  window->RefreshAdLine();
+  EXPECT_EQ(control<QPushButton>(n::kAdButtonId)->text().toStdString(), news::kCreditLine);
+  EXPECT_TRUE(g_notifications.plainAdLine);
+  EXPECT_FALSE(hintShown());
 }
 
 TEST_F(Window, AListShowsItsKeysWhileItHasTheFocus) {
