@@ -1,7 +1,7 @@
 // Decoding 25 square pictures, as one paint of a full board does (one file read and decoded
 // per cell into the one image object), beside libjpeg's own djpeg decoding the same 25 files
-// in the same run (one djpeg process per file, output to /dev/null). The pictures are the
-// ones socialsim serves.
+// in the same run (one djpeg process per file, output to /dev/null), and rating them as the
+// picture cache does. The pictures are the ones socialsim serves.
 #include <benchmark/benchmark.h>
 
 #include <spawn.h>
@@ -13,6 +13,7 @@
 #include "api/httptransport.h"
 #include "friendstestkit.h"
 #include "pictures/image.h"
+#include "pictures/picturefile.h"
 #include "support/simserver.h"
 
 extern char** environ;
@@ -60,6 +61,23 @@ void BM_Decode25Squares(benchmark::State& state) {
   state.counters["px/board"] = static_cast<double>(pixels) / state.iterations();
 }
 BENCHMARK(BM_Decode25Squares)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// Rating the same 25 files as the board's layout and the cache's looks do: each read and
+// decoded whole at the smallest scale.
+void BM_Rate25Squares(benchmark::State& state) {
+  const Squares& s = Squares::get();
+  if (s.files.size() != kPictures) {
+    state.SkipWithError("could not fetch 25 pictures from socialsim");
+    return;
+  }
+  for (auto _ : state) {
+    for (const std::string& file : s.files) {
+      if (pictures::ratePictureFile(file) != pictures::PictureFileState::Usable)
+        state.SkipWithError("a picture was rated broken");
+    }
+  }
+}
+BENCHMARK(BM_Rate25Squares)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 void BM_Djpeg25Squares(benchmark::State& state) {
   const Squares& s = Squares::get();

@@ -7,16 +7,12 @@
 namespace pictures {
 namespace {
 
-// Larger files are not pictures of this program; refusing them bounds the memory a stray
-// file can take.
-constexpr long kMaxFileBytes = 32L << 20;
-
 bool readFile(const std::string& path, std::string& bytes) {
   FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return false;
   bool ok = std::fseek(file, 0, SEEK_END) == 0;
   const long size = ok ? std::ftell(file) : -1;
-  ok = size >= 0 && size <= kMaxFileBytes && std::fseek(file, 0, SEEK_SET) == 0;
+  ok = size >= 0 && size <= Image::kMaxFileBytes && std::fseek(file, 0, SEEK_SET) == 0;
   if (ok) {
     bytes.resize(static_cast<std::size_t>(size));
     ok = std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();

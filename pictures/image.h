@@ -30,6 +30,9 @@ class Image {
 
   // Pictures with more pixels than this are refused rather than decoded.
   static constexpr int64_t kMaxPixels = 32LL * 1024 * 1024;
+  // Larger files are not pictures of this program; refusing them bounds the memory a stray
+  // file can take.
+  static constexpr long kMaxFileBytes = 32L << 20;
 
  private:
   std::vector<uint32_t> pixels_;

@@ -1,48 +1,14 @@
 #include "pictures/picturecache.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <string_view>
-
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "api/httptransport.h"
 #include "friends/cachefile.h"
 #include "friends/recordtext.h"
+#include "pictures/picturefile.h"
 #include "pictures/pictureurls.h"
 
 namespace pictures {
-namespace {
-
-enum class FileLook { Missing, Broken, Usable };
-
-// Every JPEG starts with the start-of-image marker FF D8; an error page does not.
-bool startsAsJpeg(std::string_view bytes) {
-  return bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-         static_cast<unsigned char>(bytes[1]) == 0xD8;
-}
-
-// An empty file, or one that is no JPEG (an error page an older build kept), is broken.
-FileLook look(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return FileLook::Missing;
-  struct stat info {};
-  bool broken = false;
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-    char head[2];
-    ssize_t n;
-    do {
-      n = ::pread(fd, head, sizeof head, 0);
-    } while (n < 0 && errno == EINTR);
-    broken = n >= 0 && !startsAsJpeg(std::string_view(head, static_cast<std::size_t>(n)));
-  }
-  ::close(fd);
-  return broken ? FileLook::Broken : FileLook::Usable;
-}
-
-}  // namespace
 
 const std::string& PictureCache::folderOf(PictureKind kind) const {
   switch (kind) {
@@ -64,13 +30,22 @@ std::string PictureCache::fetchPicture(const std::string& uid, const std::string
                                        const std::string& folder) {
   if (!friends::isDecimalId(uid)) return {};
   const std::string path = folder + uid + ".jpg";
-  // A broken file is no picture: fetched again as a missing one is.
-  if (look(path) == FileLook::Usable) return path;
+  switch (ratePictureFile(path)) {
+    case PictureFileState::Usable:
+      return path;
+    case PictureFileState::Broken:
+      // No picture: gone even when the download below fails, fetched as a missing one is.
+      ::unlink(path.c_str());
+      break;
+    case PictureFileState::Missing:
+      break;
+  }
   std::string body;
   const api::FetchResult fetched = api::HttpFetch(url, body);
-  // Only a whole JPEG answered with a 2xx status becomes the file, and in one step: a failed
-  // download or a server's error page leaves nothing behind, and the next look asks again.
-  if (fetched.succeeded() && startsAsJpeg(body)) friends::replaceFile(path, body);
+  // Only a picture that decodes whole becomes the file, and in one step: a failed download,
+  // an error page or an answer cut short (a 200 without Content-Length whose connection
+  // closed early) leaves nothing behind, and the next look asks again.
+  if (fetched.succeeded() && isWholePicture(body)) friends::replaceFile(path, body);
   return path;
 }
 
@@ -78,13 +53,13 @@ bool PictureCache::ensurePicture(PictureKind kind, api::ApiClient& client, uint3
                                  const std::string& uid) {
   if (!friends::isDecimalId(uid)) return false;
   const std::string path = pathOf(kind, uid);
-  switch (look(path)) {
-    case FileLook::Usable:
+  switch (ratePictureFile(path)) {
+    case PictureFileState::Usable:
       return true;
-    case FileLook::Broken:
+    case PictureFileState::Broken:
       ::unlink(path.c_str());
       return false;
-    case FileLook::Missing:
+    case PictureFileState::Missing:
       break;
   }
   if (busy_) busy_(true);
@@ -103,7 +78,7 @@ bool PictureCache::ensurePicture(PictureKind kind, api::ApiClient& client, uint3
   }
   if (found == kUrlFound) fetchPicture(uid, url, folderOf(kind));
   if (busy_) busy_(false);
-  return look(path) == FileLook::Usable;
+  return ratePictureFile(path) == PictureFileState::Usable;
 }
 
 }  // namespace pictures

@@ -1,8 +1,9 @@
 #pragma once
 // The picture folders of the DataFolder: a friend's picture is the file uid ".jpg" holding
-// the downloaded bytes unchanged. Only a whole JPEG answered with a 2xx status becomes a
-// file. A file that is empty or no JPEG (left by an earlier version) is broken: the next
-// look at it deletes it, and the look after that downloads the picture again.
+// the downloaded bytes unchanged. Only a JPEG answered with a 2xx status that decodes whole
+// becomes a file. A file that does not (empty, no JPEG or cut short, as earlier versions
+// kept them) is broken: the next look at it deletes it, and the look after that downloads
+// the picture again.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -29,9 +30,9 @@ class PictureCache {
   // folder + uid + ".jpg".
   std::string pathOf(PictureKind kind, const std::string& uid) const;
 
-  // Downloads `url` into folder + uid + ".jpg" unless a usable file is there already;
-  // returns the file's path. A failed download, an error status or an answer that is no
-  // JPEG writes nothing. `uid` must be all
+  // Downloads `url` into folder + uid + ".jpg" unless a usable file is there already (a
+  // broken one is deleted first); returns the file's path. A failed download, an error
+  // status or an answer that does not decode whole writes nothing. `uid` must be all
   // digits (else nothing is done and the path is empty).
   std::string fetchPicture(const std::string& uid, const std::string& url,
                            const std::string& folder);

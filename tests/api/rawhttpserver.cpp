@@ -145,6 +145,9 @@ void RawHttpServer::serve(int client) {
         if (::recv(client, buffer, sizeof buffer, 0) <= 0) return;
       }
       return;
+    case Action::Raw:
+      sendAll(client, response.body);
+      return;
     case Action::Reply:
       sendAll(client,
               "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nConnection: close\r\n"

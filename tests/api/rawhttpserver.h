@@ -1,6 +1,6 @@
 #pragma once
 // A small HTTP server on 127.0.0.1 (port chosen by the system) for the API tests: it records
-// every request and answers as the test's handler says (reply, close, or hang).
+// every request and answers as the test's handler says (reply, close, hang, or raw bytes).
 #include <functional>
 #include <mutex>
 #include <string>
@@ -21,7 +21,9 @@ class RawHttpServer {
     std::string header(const std::string& name) const;
   };
 
-  enum class Action { Reply, Close, Hang };
+  // Raw: the body goes out as it stands (status line and headers included), then the
+  // connection closes: an answer without Content-Length, whole or cut where the test says.
+  enum class Action { Reply, Close, Hang, Raw };
 
   struct Response {
     Action action = Action::Reply;

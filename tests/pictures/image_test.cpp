@@ -7,6 +7,7 @@
 #include "friendstestkit.h"
 #include "jpegwriter.h"
 #include "pictures/image.h"
+#include "pictures/picturefile.h"
 
 namespace {
 
@@ -43,10 +44,16 @@ TEST(ImageLoad, WhatLoadsAndWhatDoesNot) {
   for (const Row& row : rows) {
     writeWhole(dir.path() + "p.jpg", row.bytes);
     EXPECT_EQ(image.load(dir.path() + "p.jpg"), row.loads) << row.what;
+    // The cache rates a stored file as the board loads it.
+    EXPECT_EQ(pictures::ratePictureFile(dir.path() + "p.jpg"),
+              row.loads ? pictures::PictureFileState::Usable : pictures::PictureFileState::Broken)
+        << row.what;
     EXPECT_EQ(image.isNull(), !row.loads) << row.what;
     EXPECT_EQ(image.width(), row.loads ? 200 : 0) << row.what;
   }
   EXPECT_FALSE(image.load(dir.path() + "missing.jpg"));
+  EXPECT_EQ(pictures::ratePictureFile(dir.path() + "missing.jpg"),
+            pictures::PictureFileState::Missing);
   EXPECT_FALSE(image.load(dir.path()));  // a folder
 }
 

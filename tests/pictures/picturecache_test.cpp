@@ -1,11 +1,14 @@
 // The picture cache against socialsim: the three address queries, the download into the
-// folders, error answers that store nothing, and a broken file or download that the next
-// look deletes and the look after repairs.
+// folders, error answers and answers cut short that store nothing, and a broken file or
+// download that the next look deletes and the look after repairs.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <atomic>
 #include <cstdio>
 
+#include "api/rawhttpserver.h"
+#include "jpegwriter.h"
 #include "pictures/image.h"
 #include "pictures/picturecache.h"
 #include "pictures/pictureurls.h"
@@ -113,13 +116,15 @@ TEST_F(Pictures, ABrokenDownloadLeavesNoFileAndTheNextLookFetchesIt) {
   EXPECT_TRUE(image.load(standard));
 }
 
-// An empty file, or an error page that an older build kept as the picture, is broken.
+// An empty file, an error page or a picture cut short that an older build kept is broken.
 TEST_F(Pictures, ABrokenFileIsDeletedAtTheNextLookAndFetchedAtTheOneAfter) {
   const std::string file = cache.pathOf(pictures::PictureKind::Square, uid);
+  const std::string whole = picturestest::encodeJpeg(50, 50, 200, 40, 40);
   for (const std::string& broken :
        {std::string(), std::string("<html><body><h1>404 Not Found</h1></body></html>\n"),
-        std::string("\xFF")}) {
-    SCOPED_TRACE(broken);
+        std::string("\xFF"), whole.substr(0, whole.size() / 2),
+        whole.substr(0, whole.size() - 2)}) {
+    SCOPED_TRACE(broken.size());
     friendstest::writeWhole(file, broken);
     friendstest::clearRequestLog(sim);
     EXPECT_FALSE(cache.ensureSquarePicture(*session.client, session.userId, uid));
@@ -131,6 +136,45 @@ TEST_F(Pictures, ABrokenFileIsDeletedAtTheNextLookAndFetchedAtTheOneAfter) {
     pictures::Image image;
     EXPECT_TRUE(image.load(file));
   }
+}
+
+// A 200 without Content-Length whose connection closes early is a transfer that succeeded,
+// and the body starts as a JPEG does: only decoding tells it from the whole picture.
+TEST(PictureDownload, AnAnswerCutShortIsNotStoredAndTheNextWholeOneIs) {
+  using pictures::PictureKind;
+  const std::string whole =
+      picturestest::encodeJpeg(120, 90, 30, 90, 200, picturestest::JpegKind::Progressive);
+  const std::string head =
+      "HTTP/1.1 200 OK\r\nContent-Type: image/jpeg\r\nConnection: close\r\n\r\n";
+  std::atomic<std::size_t> sendBytes = 0;  // read on the server's thread
+  testing_support::RawHttpServer server([&](const testing_support::RawHttpServer::Request&) {
+    return testing_support::RawHttpServer::Response{
+        testing_support::RawHttpServer::Action::Raw, head + whole.substr(0, sendBytes)};
+  });
+  const std::string url = "http://127.0.0.1:" + std::to_string(server.port()) + "/pics/x.jpg";
+  friendstest::TempFolder dir;
+  const friends::CachePaths paths = dir.cachePaths();
+  for (const std::string* folder : {&paths.picSquare, &paths.pic, &paths.picBig})
+    ::mkdir(folder->c_str(), 0755);
+  pictures::PictureCache cache(paths);
+
+  // Just the start marker, inside the header, inside the scans, all but the end marker.
+  const std::size_t cuts[] = {2, 40, whole.size() / 3, whole.size() / 2, whole.size() - 2,
+                              whole.size() - 1};
+  const PictureKind kinds[] = {PictureKind::Square, PictureKind::Standard, PictureKind::Big};
+  for (std::size_t i = 0; i < std::size(cuts); ++i) {
+    const PictureKind kind = kinds[i % std::size(kinds)];
+    const std::string file = cache.pathOf(kind, "7" + std::to_string(i));
+    SCOPED_TRACE(file + " cut after " + std::to_string(cuts[i]));
+    sendBytes = cuts[i];
+    EXPECT_EQ(cache.fetchPicture("7" + std::to_string(i), url, cache.folderOf(kind)), file);
+    EXPECT_FALSE(fileExists(file));
+
+    sendBytes = whole.size();
+    cache.fetchPicture("7" + std::to_string(i), url, cache.folderOf(kind));
+    EXPECT_EQ(readWhole(file), whole);
+  }
+  EXPECT_EQ(server.requests().size(), 2 * std::size(cuts));
 }
 
 // Error statuses and pages are no pictures: a fresh cache stays empty.

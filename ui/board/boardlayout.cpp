@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "friends/recordtext.h"
+#include "pictures/picturefile.h"
 
 namespace ui::board {
 namespace {
@@ -17,13 +18,6 @@ Grid layout(int width, int rows, int top) {
     for (int c = 0; c < grid.columns; ++c)
       grid.cells.push_back({grid.x0 + kCellPitch * c, top + kCellPitch * r - 4, r, c});
   return grid;
-}
-
-bool canOpen(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
-  std::fclose(file);
-  return true;
 }
 
 }  // namespace
@@ -48,11 +42,13 @@ Slots prepareSlots(const std::vector<std::string>& entries, const std::string& f
   // The slot table has a fixed size; entries past it are not shown.
   const int n = std::min(static_cast<int>(entries.size()), kMaxSlots);
   for (int i = 0; i < n; ++i) {
-    // Only an all-digit uid names a picture file; any other line shows the placeholder.
+    // Only an all-digit uid names a picture file; any other line, and a file that does not
+    // decode (a download cut short), shows the placeholder rather than a blank cell.
     const std::string uid = uidOf(entries[static_cast<std::size_t>(i)]);
     const std::string own = folder + uid + ".jpg";
-    result.paths.push_back(friends::isDecimalId(uid) && canOpen(own) ? own
-                                                                    : folder + "body_bf.jpg");
+    const bool usable = friends::isDecimalId(uid) &&
+                        pictures::ratePictureFile(own) == pictures::PictureFileState::Usable;
+    result.paths.push_back(usable ? own : folder + "body_bf.jpg");
   }
   const int k = columns * rows;
   // A window too small for one cell has one page, not a page per friend (nor a division by

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include <QFileInfo>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
@@ -19,6 +18,7 @@
 #include "friends/recordtext.h"
 #include "pictures/image.h"
 #include "pictures/picturecache.h"
+#include "pictures/picturefile.h"
 #include "platform/connectionkeeper.h"
 #include "platform/messageboxes.h"
 #include "textcut.h"
@@ -50,11 +50,6 @@ constexpr std::array<PageButton, 6> kPageButtons = {{
     {36275, "View Profile", "/profile.php?id="},
     {1026, "View Notes", "/notes.php?id="},
 }};
-
-bool isEmptyFile(const std::string& path) {
-  const QFileInfo info(QString::fromStdString(path));
-  return info.isFile() && info.size() == 0;
-}
 
 bool isWebAddress(const std::string& url) {
   return url.rfind("http://", 0) == 0 || url.rfind("https://", 0) == 0;
@@ -159,12 +154,12 @@ void FriendDetailsDialog::load(const std::string& timezone) {
 }
 
 void FriendDetailsDialog::fetchPicture(const std::string& url) {
-  // An empty file is a download that failed: it counts as missing, and a failed download
-  // leaves none behind, so the next opening tries again.
-  if (isEmptyFile(picturePath_)) ::unlink(picturePath_.c_str());
+  // A file that does not decode (empty, or a download cut short) counts as missing, and a
+  // failed download leaves none behind, so the next opening tries again.
+  if (pictures::ratePictureFile(picturePath_) == pictures::PictureFileState::Broken)
+    ::unlink(picturePath_.c_str());
   if (!isWebAddress(url)) return;
   context_.pictures.fetchPicture(uid_, url, context_.pictures.folderOf(pictures::PictureKind::Square));
-  if (isEmptyFile(picturePath_)) ::unlink(picturePath_.c_str());
 }
 
 void FriendDetailsDialog::openPage(int index) {

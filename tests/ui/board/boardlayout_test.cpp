@@ -2,6 +2,7 @@
 // walk through the further pages.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <utility>
 #include <vector>
 
@@ -77,6 +78,22 @@ TEST(BoardSlots, MultipleOfThePageAddsNoEmptyCellsAndMissingPicturesShowThePlace
     EXPECT_EQ(board::prepareSlots(entries, fixture.paths().picSquare, columns, rows).totalPages, 1);
   EXPECT_EQ(board::prepareSlots({}, fixture.paths().picSquare, 4, 4).paths.front(),
             fixture.paths().picSquare + "body.jpg");
+}
+
+// A picture that does not decode (empty, or cut short by a download an older build kept) is
+// drawn as a missing one is: the best friend's placeholder, not a blank cell.
+TEST(BoardSlots, APictureThatDoesNotDecodeShowsThePlaceholder) {
+  BoardFixture fixture(3, 3);
+  const std::string& folder = fixture.paths().picSquare;
+  const std::string cut = folder + BoardFixture::uid(1) + ".jpg";
+  std::filesystem::resize_file(cut, std::filesystem::file_size(cut) - 2);  // no end marker
+  std::filesystem::resize_file(folder + BoardFixture::uid(2) + ".jpg", 0);
+  std::vector<std::string> entries;
+  for (int i = 0; i < 3; ++i) entries.push_back(BoardFixture::uid(i) + "*x***#1\n");
+  const auto laid = board::prepareSlots(entries, folder, 4, 4);
+  EXPECT_EQ(laid.paths[0], folder + BoardFixture::uid(0) + ".jpg");
+  EXPECT_EQ(laid.paths[1], folder + "body_bf.jpg");
+  EXPECT_EQ(laid.paths[2], folder + "body_bf.jpg");
 }
 
 TEST(BoardSelection, NextWrapsOnOnePageAndLeavesAFullPage) {
