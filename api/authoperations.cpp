@@ -109,7 +109,8 @@ std::optional<SessionAnswer> readSessionAnswer(const std::string& buffer,
     log(bufferLine);
   };
 
-  // A cut answer is read as none: its last value (the uid or the expiry) may be cut short.
+  // A cut answer is read as none: its last value (a key, the secret, the uid or the expiry)
+  // may be cut short.
   const ResponseDocument parsed = ResponseDocument::parse(buffer);
   const XmlNode document = parsed.isWhole() ? XmlNode(parsed) : XmlNode();
   if (document.isEmpty()) failedCheck("head is empty");

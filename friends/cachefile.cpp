@@ -39,6 +39,20 @@ bool writeAll(int fd, std::string_view content) {
   return true;
 }
 
+// Writes `content` to a new temporary file beside `path`; its name, or "" when it failed
+// (nothing is then left behind).
+std::string writeTemporary(const std::string& path, std::string_view content) {
+  std::string temporary = path + kTemporarySuffix;
+  const int fd = ::mkstemp(temporary.data());
+  if (fd < 0) return {};
+  // mkstemp makes the file private; the cache files are ordinary user files.
+  bool ok = ::fchmod(fd, 0644) == 0 && writeAll(fd, content) && ::fsync(fd) == 0;
+  ok = (::close(fd) == 0) && ok;
+  if (ok) return temporary;
+  ::unlink(temporary.c_str());
+  return {};
+}
+
 }  // namespace
 
 std::vector<std::string> loadLines(const std::string& path) {
@@ -63,24 +77,6 @@ std::vector<std::string> loadLines(const std::string& path) {
   }
   return lines;
 }
-
-namespace {
-
-// Writes `content` to a new temporary file beside `path`; its name, or "" when it failed
-// (nothing is then left behind).
-std::string writeTemporary(const std::string& path, std::string_view content) {
-  std::string temporary = path + kTemporarySuffix;
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) return {};
-  // mkstemp makes the file private; the cache files are ordinary user files.
-  bool ok = ::fchmod(fd, 0644) == 0 && writeAll(fd, content) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (ok) return temporary;
-  ::unlink(temporary.c_str());
-  return {};
-}
-
-}  // namespace
 
 bool replaceFile(const std::string& path, std::string_view content) {
   const std::string temporary = writeTemporary(path, content);
