@@ -82,7 +82,9 @@ int createHandleAndRequestToken(ApiClient& client) {
 }
 
 std::optional<std::string> readTokenAnswer(const std::string& answer) {
+  // A cut token would only fail later, at the login page.
   const ResponseDocument document = ResponseDocument::parse(answer);
+  if (!document.isWhole()) return std::nullopt;
   return document.child("auth_createToken_response").text();
 }
 
@@ -107,7 +109,10 @@ std::optional<SessionAnswer> readSessionAnswer(const std::string& buffer,
     log(bufferLine);
   };
 
-  const ResponseDocument document = ResponseDocument::parse(buffer);
+  // A cut answer is read as none: its last value (a key, the secret, the uid or the expiry)
+  // may be cut short.
+  const ResponseDocument parsed = ResponseDocument::parse(buffer);
+  const XmlNode document = parsed.isWhole() ? XmlNode(parsed) : XmlNode();
   if (document.isEmpty()) failedCheck("head is empty");
   const XmlNode result = document.child("auth_getSession_response");
   if (result.isEmpty()) failedCheck("result is empty");

@@ -50,7 +50,8 @@ ResponseDocument ResponseDocument::parse(std::string_view text) {
   if (text.empty()) return ResponseDocument();
   auto tree = std::make_shared<XmlTree>();
   pugi::xml_parse_result result;
-  if (!load(tree->document, text, &result)) {
+  const bool whole = load(tree->document, text, &result);
+  if (!whole) {
     const bool openAtEnd = result.status == pugi::status_end_element_mismatch &&
                            static_cast<std::size_t>(result.offset) + 1 >= text.size();
     if (!openAtEnd || !loadClosingOpenElements(tree->document, text)) {
@@ -58,7 +59,7 @@ ResponseDocument ResponseDocument::parse(std::string_view text) {
     }
   }
   pugi::xml_node root = tree->document;
-  return ResponseDocument(std::move(tree), root);
+  return ResponseDocument(std::move(tree), root, whole);
 }
 
 }  // namespace api

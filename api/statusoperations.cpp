@@ -40,6 +40,8 @@ OneFriendResult oneFriendQuery(ApiClient& client, const char* query, const char*
 
 SetStatusResult readSetStatusAnswer(const std::string& answer) {
   const ResponseDocument document = ResponseDocument::parse(answer);
+  // A cut answer says nothing for sure, not even its error code.
+  if (!document.isWhole()) return kSetStatusOtherError;
   const XmlNode error = document.child("error_response");
   if (!error.isEmpty()) {
     const std::optional<std::string> code = error.child("error_code").text();
@@ -73,6 +75,8 @@ SetStatusResult usersSetStatus(ApiClient& client, const std::string& status, boo
 OneFriendResult readOneFriendAnswer(const std::string& answer, const char* secondField,
                                     std::string& statusOut, std::string& secondOut) {
   const ResponseDocument document = ResponseDocument::parse(answer);
+  // A cut picture address would fetch, and store, another picture: nothing is taken.
+  if (!document.isWhole()) return kOneFriendNothing;
   const XmlNode user = document.child("fql_query_response").child("user");
   bool haveStatus = false;
   bool haveSecond = false;

@@ -39,6 +39,20 @@ bool writeAll(int fd, std::string_view content) {
   return true;
 }
 
+// Writes `content` to a new temporary file beside `path`; its name, or "" when it failed
+// (nothing is then left behind).
+std::string writeTemporary(const std::string& path, std::string_view content) {
+  std::string temporary = path + kTemporarySuffix;
+  const int fd = ::mkstemp(temporary.data());
+  if (fd < 0) return {};
+  // mkstemp makes the file private; the cache files are ordinary user files.
+  bool ok = ::fchmod(fd, 0644) == 0 && writeAll(fd, content) && ::fsync(fd) == 0;
+  ok = (::close(fd) == 0) && ok;
+  if (ok) return temporary;
+  ::unlink(temporary.c_str());
+  return {};
+}
+
 }  // namespace
 
 std::vector<std::string> loadLines(const std::string& path) {
@@ -65,15 +79,27 @@ std::vector<std::string> loadLines(const std::string& path) {
 }
 
 bool replaceFile(const std::string& path, std::string_view content) {
-  std::string temporary = path + kTemporarySuffix;
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) return false;
-  // mkstemp makes the file private; the cache files are ordinary user files.
-  bool ok = ::fchmod(fd, 0644) == 0 && writeAll(fd, content) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (ok && ::rename(temporary.c_str(), path.c_str()) == 0) return true;
+  const std::string temporary = writeTemporary(path, content);
+  if (temporary.empty()) return false;
+  if (::rename(temporary.c_str(), path.c_str()) == 0) return true;
   ::unlink(temporary.c_str());
   return false;
+}
+
+bool createFileIfAbsent(const std::string& path, std::string_view content) {
+  const std::string temporary = writeTemporary(path, content);
+  if (temporary.empty()) return false;
+  // The rename refuses an existing name, so a file another thread writes meanwhile is kept.
+  if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0)
+    return true;
+  bool exists = errno == EEXIST;
+  // A file system that cannot refuse in the rename is looked at first instead.
+  if (errno == EINVAL) {
+    exists = ::access(path.c_str(), F_OK) == 0;
+    if (!exists && ::rename(temporary.c_str(), path.c_str()) == 0) return true;
+  }
+  ::unlink(temporary.c_str());
+  return exists;
 }
 
 void removeStaleTemporaries(const std::string& path) {

@@ -17,6 +17,10 @@ std::vector<std::string> loadLines(const std::string& path);
 // written or the rename fails; the old file is then untouched.
 bool replaceFile(const std::string& path, std::string_view content);
 
+// Writes the file at `path` whole unless one exists. True when it was written or already
+// existed; false when it could not be written.
+bool createFileIfAbsent(const std::string& path, std::string_view content);
+
 // Deletes the temporary files that writers of `path` killed in the middle left behind. Only
 // while no writer runs (at start-up).
 void removeStaleTemporaries(const std::string& path);

@@ -31,6 +31,10 @@ bool FriendStore::replace(CacheFile file, std::string_view content) const {
   return replaceFile(pathOf(file), content);
 }
 
+bool FriendStore::createIfAbsent(CacheFile file, std::string_view content) const {
+  return createFileIfAbsent(pathOf(file), content);
+}
+
 void FriendStore::removeStaleTemporaries() const {
   for (const std::string* path :
        {&paths_.bf, &paths_.bf1, &paths_.vtS, &paths_.rel, &paths_.bdate, &paths_.status})

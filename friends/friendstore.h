@@ -22,6 +22,8 @@ class FriendStore {
   std::vector<std::string> load(CacheFile file) const;
   // Replaces the file whole (see replaceFile).
   bool replace(CacheFile file, std::string_view content) const;
+  // Writes the file whole only when there is none (see createFileIfAbsent).
+  bool createIfAbsent(CacheFile file, std::string_view content) const;
 
   // Deletes what writers killed in the middle left beside the six files (at start-up).
   void removeStaleTemporaries() const;

@@ -54,10 +54,20 @@ void take(const api::XmlNode& node, const char* name, const char* format, std::s
   }
 }
 
+// The rows of an answer, or the empty handle for an error answer and for a cut one: either
+// is a failed query, and the files stay as they were.
+api::XmlNode rowsOfWholeAnswer(const std::string& answer) {
+  const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
+  return doc.isWhole() ? doc.child("fql_query_response") : api::XmlNode();
+}
+
 }  // namespace
 
 int FriendSync::readFriendCount(const std::string& answer) {
   const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
+  // A cut answer counts nothing: its last users are missing, and a cut error code could read
+  // as another one.
+  if (!doc.isWhole()) return kCountFailed;
   const api::XmlNode error = doc.child("error_response");
   if (!error.isEmpty()) {
     const long long code = leadingNumber(textOf(error, "error_code").value_or(""));
@@ -98,8 +108,7 @@ int FriendSync::getAllFriendsFirstTime() {
 }
 
 int FriendSync::storeAllFriends(const std::string& answer) {
-  const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
-  const api::XmlNode response = doc.child("fql_query_response");
+  const api::XmlNode response = rowsOfWholeAnswer(answer);
   if (response.isEmpty()) {
     std::printf(
         "getAllFriendsFirstTime(): Could not get friends name, timezone, affiliations "
@@ -129,7 +138,8 @@ int FriendSync::storeAllFriends(const std::string& answer) {
     take(affiliation, "year", "Affiliation status: %s\n", f.affiliationYear);
     bf += f.allFriendsLine();
   }
-  store_.replace(CacheFile::AllFriends, bf);
+  // A count for a file that was not written would keep the next refresh from trying again.
+  if (!store_.replace(CacheFile::AllFriends, bf)) return kFetchFailed;
   return static_cast<int>(n);
 }
 
@@ -150,8 +160,7 @@ int FriendSync::getStaticInfo() {
 }
 
 int FriendSync::storeStaticInfo(const std::string& answer) {
-  const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
-  const api::XmlNode response = doc.child("fql_query_response");
+  const api::XmlNode response = rowsOfWholeAnswer(answer);
   if (response.isEmpty()) {
     std::printf(
         "getStaticInfo(): Could not get friends relationship_status, hometown_location, "
@@ -180,10 +189,12 @@ int FriendSync::storeStaticInfo(const std::string& answer) {
     rel += f.relationLine();
     bdate += f.birthdayLine();
   }
-  store_.replace(CacheFile::StaticInfo, vtS);
-  store_.replace(CacheFile::Relations, rel);
-  store_.replace(CacheFile::Birthdays, bdate);
-  return static_cast<int>(n);
+  // rel.txt belongs to the relationship watch once it exists: rewritten here, it would hide
+  // every change since the watch's last run. Only a first list is written here.
+  const bool written = store_.replace(CacheFile::StaticInfo, vtS) &&
+                       store_.createIfAbsent(CacheFile::Relations, rel) &&
+                       store_.replace(CacheFile::Birthdays, bdate);
+  return written ? static_cast<int>(n) : kFetchFailed;
 }
 
 void FriendSync::checkFriendsStatus() {
@@ -201,8 +212,7 @@ void FriendSync::checkFriendsStatus() {
 }
 
 int FriendSync::storeStatuses(const std::string& answer) {
-  const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
-  const api::XmlNode response = doc.child("fql_query_response");
+  const api::XmlNode response = rowsOfWholeAnswer(answer);
   if (response.isEmpty()) {
     std::printf("checkFriendsStatus(): Could not get friends.\n");
     return kFetchFailed;
@@ -225,7 +235,7 @@ int FriendSync::storeStatuses(const std::string& answer) {
     readStatus(user, f);
     status += f.statusLine();
   }
-  store_.replace(CacheFile::Statuses, status);
+  if (!store_.replace(CacheFile::Statuses, status)) return kFetchFailed;
   return static_cast<int>(n);
 }
 
@@ -260,8 +270,7 @@ int FriendSync::checkBestFriendsStatus() {
 
 int FriendSync::storeBestFriendStatuses(const std::vector<std::string>& sortedLines,
                                         std::size_t asked, const std::string& answer) {
-  const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
-  const api::XmlNode response = doc.child("fql_query_response");
+  const api::XmlNode response = rowsOfWholeAnswer(answer);
   if (response.isEmpty()) {
     std::printf("checkBestFriendsStatus(): Could not get friends.\n");
     return kBestFriendsFailed;
@@ -310,8 +319,7 @@ int FriendSync::storeBestFriendStatuses(const std::vector<std::string>& sortedLi
     const bool isNew = !newTime.empty() && (oldTime.empty() || oldTime < newTime);
     bf1 += f.bestFriendLine(isNew ? kFlagNew : kFlagSeen);
   }
-  store_.replace(CacheFile::BestFriends, bf1);
-  return kBestFriendsDone;
+  return store_.replace(CacheFile::BestFriends, bf1) ? kBestFriendsDone : kBestFriendsFailed;
 }
 
 }  // namespace friends

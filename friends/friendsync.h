@@ -43,7 +43,7 @@ class FriendSync {
   int getFriendCount();
   // bf.txt.
   int getAllFriendsFirstTime();
-  // vt_s.txt, rel.txt, bdate.txt.
+  // vt_s.txt, bdate.txt, and rel.txt when there is none (the relationship watch keeps it).
   int getStaticInfo();
   // status.txt; runs on a worker thread.
   void checkFriendsStatus();

@@ -81,8 +81,9 @@ bool RelationWatch::run(api::ApiClient& client, uint32_t userId) {
                                     api::kFullFetchSeconds) == api::kCallDone;
   const api::ResponseDocument doc =
       sent ? api::ResponseDocument::parse(answer) : api::ResponseDocument();
-  const api::XmlNode response = doc.child("fql_query_response");
-  // An error answer keeps rel.txt too: emptied, it would make the next run a first one.
+  const api::XmlNode response = doc.isWhole() ? doc.child("fql_query_response") : api::XmlNode();
+  // An error answer keeps rel.txt too: emptied, it would make the next run a first one. A cut
+  // answer would store a cut status and drop the friends after the cut.
   if (response.isEmpty()) {
     std::printf("checkRelationChange(): Could not get friends relationship_status.\n");
     return false;
@@ -115,9 +116,9 @@ bool RelationWatch::run(api::ApiClient& client, uint32_t userId) {
       found.push_back(f.uid + kFieldEnd + old->second + kFieldEnd + now + kFieldEnd + '\n');
     }
   }
-  store_.replace(CacheFile::Relations, rel);
-
-  if (found.empty()) return false;
+  // Changes that were not stored are found again by the next run: told now, they would be
+  // told twice.
+  if (!store_.replace(CacheFile::Relations, rel) || found.empty()) return false;
   std::lock_guard lock(mutex_);
   changes_.insert(changes_.end(), found.begin(), found.end());
   return true;

@@ -65,8 +65,9 @@ int GetStatusNTime(api::ApiClient& client, const std::string& uid, std::string& 
   }
 
   const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
-  const api::XmlNode response = doc.child("fql_query_response");
-  // An error answer (a rejected session, an FQL error) says nothing about the status.
+  const api::XmlNode response = doc.isWhole() ? doc.child("fql_query_response") : api::XmlNode();
+  // An error answer (a rejected session, an FQL error) says nothing about the status, and a
+  // cut one may hold a cut message or time.
   if (response.isEmpty()) {
     std::printf("GetStatusNTime(): Could not retrieve info.\n");
     return kStatusFailed;

@@ -32,7 +32,7 @@ std::string statusLineText(std::string_view message, std::string_view hours);
 // "select status from user where uid =" + uid with `timeLimit` seconds. On success the
 // message, its time text and the hours since it; all three stay empty without a message.
 // A uid that is not all digits is not sent, and an answer without fql_query_response (an
-// error answer) is a failed query: kStatusFailed.
+// error answer) or a cut one is a failed query: kStatusFailed.
 int GetStatusNTime(api::ApiClient& client, const std::string& uid, std::string& message,
                    std::string& timeText, std::string& hoursText, long timeLimit,
                    const UnixClock& now = unixTimeNow);

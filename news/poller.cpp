@@ -96,9 +96,13 @@ Poller::Poller(api::ApiClient& client, platform::SettingsStore& settings, AdFetc
 
 Poller::Step Poller::wallPosts(uint32_t uid, NewsWindow& window) {
   std::string answer;
-  client_.fqlQuery("select wall_count from user where uid =" + std::to_string(uid), {}, answer,
-                   seconds_);
+  // Only a whole answer of a call that was done holds a count: a cut "12" reads as 1, and a
+  // later whole 12 would then announce a post that never happened.
+  if (client_.fqlQuery("select wall_count from user where uid =" + std::to_string(uid), {}, answer,
+                       seconds_) != api::kCallDone)
+    return Step::Go;
   const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
+  if (!doc.isWhole()) return Step::Go;
   const api::XmlNode count = doc.child("fql_query_response").child("user").child("wall_count");
   if (count.isEmpty()) return Step::Go;
   const auto key = openMarkers(settings_);
@@ -150,7 +154,8 @@ Poller::Step Poller::pending(const api::XmlNode& response, const PendingKind& ki
   if (client_.fqlQuery(kind.queryHead + walk.idList() + ")", {}, answer, seconds_) !=
       api::kCallDone)
     return Step::Go;
-  const api::XmlNode rows = api::ResponseDocument::parse(answer).child("fql_query_response");
+  const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
+  const api::XmlNode rows = doc.isWhole() ? doc.child("fql_query_response") : api::XmlNode();
   if (rows.isEmpty()) return Step::Go;
   // Kept only now that the names are here: a query that failed leaves the items to be
   // reported by the next poll.
@@ -181,7 +186,10 @@ int Poller::Poll(uint32_t uid, NewsWindow& window, bool raiseReminder, const std
   const int called = client_.ApiCall(api::kMethodNotificationsGet, {}, answer, seconds_);
   if (called != api::kCallDone && !answer.empty()) return kPollNothingNew;
   const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
-  const api::XmlNode response = doc.child("notifications_get_response");
+  // A cut answer is taken as an error one: its last counter or id may be cut short, and the
+  // markers would follow it.
+  const api::XmlNode response =
+      doc.isWhole() ? doc.child("notifications_get_response") : api::XmlNode();
   if (response.isEmpty()) return kPollNothingNew;  // an error answer: no ad either
 
   if (messages(response, window) == Step::EndPoll) return kPollNothingNew;

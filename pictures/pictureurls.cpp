@@ -37,6 +37,8 @@ int askUrl(const UrlQuery& q, api::ApiClient& client, uint32_t userId, const std
     return kUrlFailed;
   }
   const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
+  // A cut address would fetch, and store, another picture.
+  if (!doc.isWhole()) return kUrlFailed;
   const auto text = doc.child("fql_query_response").child("user").child(q.field).text();
   if (!text) return kUrlFailed;
   url = *text;

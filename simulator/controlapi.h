@@ -39,13 +39,17 @@
 //                                    empty html gives the rotation back) and its HTTP status
 //   POST /_sim/ip                    {answer}: the exact body of /verify/ip.php; without an
 //                                    answer, the caller's address again
-//   POST /_sim/faults                {match, fql, skip, count, delay_ms, action, error_code}
-//                                    -> {id}; action: none | http500 | http404 | close | cut |
-//                                    error (http500 and http404 answer an HTML page);
-//                                    count -1 = every request; match: a REST method, a path or
-//                                    "*"; fql: only fql.query calls whose query contains this
-//                                    text (match may then be left out); skip: the first N
-//                                    requests the rule matches pass untouched
+//   POST /_sim/faults                {match, fql, skip, count, delay_ms, action, error_code,
+//                                    bytes} -> {id}; action: none | http500 | http404 | close |
+//                                    cut | truncate | error (http500 and http404 answer an HTML
+//                                    page; cut sends half the body under the whole length;
+//                                    truncate answers 200 without Content-Length and closes after
+//                                    `bytes` bytes of the body, or without bytes at a seeded
+//                                    random point inside it); count -1 = every request; match: a
+//                                    REST method, a path, a path prefix ending in "*"
+//                                    ("/pics/*") or "*"; fql: only fql.query calls whose query
+//                                    contains this text (match may then be left out); skip: the
+//                                    first N requests the rule matches pass untouched
 //   GET  /_sim/faults, POST /_sim/faults/clear
 //   POST /_sim/chaos                 {rate, seed, max_delay_ms, actions}: a random fault for
 //                                    each REST call and picture with chance rate (0 = off);

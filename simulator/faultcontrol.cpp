@@ -40,9 +40,13 @@ PageReply FaultControl::addFault(const ControlInput& input) {
   rule.delayMs = static_cast<int>(input.integer("delay_ms").value_or(0));
   const auto action = FaultInjector::actionFromName(input.text("action").value_or(""));
   if (!action)
-    return ControlReply::failure(400, "action must be none, http500, http404, close, cut or error");
+    return ControlReply::failure(
+        400, "action must be none, http500, http404, close, cut, truncate or error");
   rule.action = *action;
   rule.errorCode = static_cast<int>(input.integer("error_code").value_or(0));
+  const int64_t bytes = input.integer("bytes").value_or(0);
+  if (bytes < 0) return ControlReply::failure(400, "bytes must not be negative");
+  rule.bytes = static_cast<size_t>(bytes);
   if (rule.action == FaultAction::Error && rule.errorCode <= 0)
     return ControlReply::failure(400, "error_code is missing");
   if (rule.delayMs < 0) return ControlReply::failure(400, "delay_ms must not be negative");

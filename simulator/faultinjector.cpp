@@ -1,6 +1,15 @@
 #include "faultinjector.h"
 
 namespace sim {
+namespace {
+
+bool matchesPath(const std::string& match, const std::string& path) {
+  if (!match.empty() && match.back() == '*')
+    return path.compare(0, match.size() - 1, match, 0, match.size() - 1) == 0;
+  return match == path;
+}
+
+}  // namespace
 
 int FaultInjector::add(FaultRule rule) {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -17,7 +26,7 @@ void FaultInjector::clear() {
 std::optional<FaultRule> FaultInjector::take(const FaultTarget& target) {
   std::lock_guard<std::mutex> lock(mutex_);
   for (auto it = rules_.begin(); it != rules_.end(); ++it) {
-    const bool matches = it->match == "*" || it->match == target.path ||
+    const bool matches = matchesPath(it->match, target.path) ||
                          (!target.restMethod.empty() && it->match == target.restMethod);
     if (!matches) continue;
     if (!it->fql.empty() &&
@@ -47,9 +56,17 @@ Json FaultInjector::toJson() const {
         {"delay_ms", r.delayMs},
         {"action", actionName(r.action)},
         {"error_code", r.errorCode},
+        {"bytes", r.bytes},
     });
   }
   return list;
+}
+
+size_t FaultInjector::cutPoint(const FaultRule& rule, size_t length) {
+  if (rule.bytes > 0) return rule.bytes;
+  if (length < 2) return 0;
+  std::lock_guard<std::mutex> lock(mutex_);
+  return 1 + static_cast<size_t>(random_.below(length - 1));
 }
 
 std::optional<FaultAction> FaultInjector::actionFromName(const std::string& name) {
@@ -58,6 +75,7 @@ std::optional<FaultAction> FaultInjector::actionFromName(const std::string& name
   if (name == "http404" || name == "404") return FaultAction::Http404;
   if (name == "close") return FaultAction::Close;
   if (name == "cut") return FaultAction::Cut;
+  if (name == "truncate") return FaultAction::Truncate;
   if (name == "error") return FaultAction::Error;
   return std::nullopt;
 }
@@ -74,6 +92,8 @@ const char* FaultInjector::actionName(FaultAction action) {
       return "close";
     case FaultAction::Cut:
       return "cut";
+    case FaultAction::Truncate:
+      return "truncate";
     case FaultAction::Error:
       return "error";
   }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "textcase.h"
 #include "wirefault.h"
 
 namespace sim {
@@ -34,6 +35,26 @@ void describe(const sockaddr_storage& addr, std::string& ip, int& port) {
     port = ntohs(a->sin6_port);
   }
   ip = text;
+}
+
+// The header block without its length and its keep-alive lines, and with "Connection: close":
+// the body then ends where the connection does, as HTTP/1.1 allows.
+std::string closeFramedHeaders(std::string_view headers) {
+  std::string out;
+  size_t start = 0;
+  while (start < headers.size()) {
+    size_t end = headers.find("\r\n", start);
+    end = end == std::string_view::npos ? headers.size() : end + 2;
+    const std::string_view line = headers.substr(start, end - start);
+    const std::string_view name = line.substr(0, line.find(':'));
+    const bool dropped = equalsIgnoringCase(name, "Content-Length") ||
+                         equalsIgnoringCase(name, "Connection") ||
+                         equalsIgnoringCase(name, "Keep-Alive");
+    if (line == "\r\n") out += "Connection: close\r\n";
+    if (!dropped) out += line;
+    start = end;
+  }
+  return out;
 }
 
 }  // namespace
@@ -78,14 +99,20 @@ bool PlainSocketStream::sendAll(const char* data, size_t size) {
 
 void PlainSocketStream::finishFault() {
   const WireFault fault = WireFault::take();
-  if (fault.kind != WireFault::Kind::CutBody) {
+  if (fault.kind == WireFault::Kind::None || fault.kind == WireFault::Kind::CloseWithoutAnswer) {
     held_.clear();
     return;
   }
   const size_t headerEnd = held_.find("\r\n\r\n");
   const size_t bodyStart = headerEnd == std::string::npos ? held_.size() : headerEnd + 4;
   const size_t keep = std::min(held_.size(), bodyStart + fault.bodyBytesKept);
-  sendAll(held_.data(), keep);
+  if (fault.kind == WireFault::Kind::EndBodyEarly) {
+    const std::string headers = closeFramedHeaders(std::string_view(held_).substr(0, bodyStart));
+    if (sendAll(headers.data(), headers.size()))
+      sendAll(held_.data() + bodyStart, keep - bodyStart);
+  } else {
+    sendAll(held_.data(), keep);
+  }
   held_.clear();
 }
 

@@ -21,7 +21,8 @@ class PlainSocketStream : public httplib::Stream {
   int socket() const override { return sock_; }
 
   // Sends what the fault lets through of the held-back answer: nothing for a closed
-  // connection, the headers and the first bytes of the body for a cut one.
+  // connection, the headers and the first bytes of the body for a cut one (without
+  // Content-Length for a body ended early).
   void finishFault();
 
  private:

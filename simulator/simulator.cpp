@@ -59,6 +59,7 @@ class Simulator::Impl {
   explicit Impl(const SimOptions& options)
       : options_(options),
         state_(options),
+        faults_(options.seed),
         pictures_(options.seed),
         rest_(state_),
         mobile_(state_),
@@ -192,10 +193,11 @@ class Simulator::Impl {
       res.set_content(RestError::document(fault->errorCode, in.fields()), kXmlType);
     } else {
       dispatch(in, req, res, entry, isRest);
-      if (fault && fault->action == FaultAction::Cut) {
-        const size_t length = res.body.empty() ? res.content_length_ : res.body.size();
+      const size_t length = res.body.empty() ? res.content_length_ : res.body.size();
+      if (fault && fault->action == FaultAction::Cut)
         WireFault::request({WireFault::Kind::CutBody, length / 2});
-      }
+      if (fault && fault->action == FaultAction::Truncate)
+        WireFault::request({WireFault::Kind::EndBodyEarly, faults_.cutPoint(*fault, length)});
     }
     // A connection closed on purpose carries no status at all.
     const bool closed = fault && fault->action == FaultAction::Close;

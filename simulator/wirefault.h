@@ -6,9 +6,11 @@
 namespace sim {
 
 struct WireFault {
-  enum class Kind { None, CloseWithoutAnswer, CutBody };
+  // CutBody keeps the headers as written (the client sees a body shorter than announced);
+  // EndBodyEarly drops Content-Length, so the close reads as the end of a whole answer.
+  enum class Kind { None, CloseWithoutAnswer, CutBody, EndBodyEarly };
   Kind kind = Kind::None;
-  size_t bodyBytesKept = 0;  // for CutBody
+  size_t bodyBytesKept = 0;  // for CutBody and EndBodyEarly
 
   // Asks for a fault on the answer being written on this thread.
   static void request(WireFault fault);

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "api/responsedocument.h"
+#include "api/statusoperations.h"
 #include "api/xmltext.h"
 
 namespace {
@@ -135,6 +137,12 @@ const Row kRows[] = {
     {"createtoken_without_declaration.xml", "auth_createToken_response", "text",
      "3e4f1a2b9c8d7e6f5a4b3c2d1e0f9a8b"},
     {"getsession_ok.xml", "auth_getSession_response/expires", "text", "1262304000"},
+    // Whole only when the reader closed no element itself.
+    {"getsession_ok.xml", "", "whole", "yes"},
+    {"fql_three_users.xml", "", "whole", "yes"},
+    {"fql_missing_end_tag_at_end.xml", "", "whole", "no"},
+    {"fql_cut_inside_last_text.xml", "", "whole", "no"},
+    {"syntax_error_mismatched_tag.xml", "", "whole", "no"},
 };
 
 class ResponseDocumentTable : public ::testing::TestWithParam<Row> {};
@@ -142,11 +150,41 @@ class ResponseDocumentTable : public ::testing::TestWithParam<Row> {};
 TEST_P(ResponseDocumentTable, Lookup) {
   const Row& row = GetParam();
   const api::ResponseDocument document = api::ResponseDocument::parse(fixtureText(row.file));
-  EXPECT_EQ(lookup(walk(document, row.path), row.op), row.expected)
-      << row.file << " " << row.path << " " << row.op;
+  const std::string found = std::string(row.op) == "whole"
+                                ? (document.isWhole() ? "yes" : "no")
+                                : lookup(walk(document, row.path), row.op);
+  EXPECT_EQ(found, row.expected) << row.file << " " << row.path << " " << row.op;
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, ResponseDocumentTable, ::testing::ValuesIn(kRows));
+
+// The one-call readers whose results are kept (a picture address fetched and stored, a status
+// taken as set) accept an answer whole and refuse it cut before its last end tag. The login
+// answers are cut against socialsim (simulator_integration_test.cpp).
+TEST(CutAnswers, ReadersWhoseResultsAreKeptRefuseThem) {
+  const auto setStatus = [](const std::string& text) {
+    return api::readSetStatusAnswer(text) == api::kSetStatusDone;
+  };
+  const auto oneFriend = [](const std::string& text) {
+    std::string status, picture;
+    return api::readOneFriendAnswer(text, "pic_square", status, picture) == api::kOneFriendBoth;
+  };
+  const struct {
+    std::function<bool(const std::string&)> read;
+    std::string whole;
+  } rows[] = {
+      {setStatus, "<users_setStatus_response>1</users_setStatus_response>"},
+      {oneFriend,
+       "<fql_query_response><user><status><message>out</message></status>"
+       "<pic_square>http://127.0.0.1/pics/q5.jpg</pic_square></user></fql_query_response>"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_TRUE(row.read(row.whole)) << row.whole;
+    const std::size_t lastEndTag = row.whole.rfind("</");
+    EXPECT_FALSE(row.read(row.whole.substr(0, lastEndTag))) << row.whole;
+    EXPECT_FALSE(row.read(row.whole.substr(0, lastEndTag - 3))) << row.whole;
+  }
+}
 
 TEST(ResponseDocumentTest, EmptyAndWhitespaceTextsGiveTheEmptyHandle) {
   for (const char* text : {"", "   \n", "<?xml version=\"1.0\"?>\n"}) {

@@ -139,6 +139,56 @@ TEST_F(SimulatorIntegrationTest, LoginStoresTheSessionAndTracesIt) {
       << trace;
 }
 
+// Token and session answers ended early without Content-Length (the transfer succeeds): cut
+// inside the uid, the expiry, the secret, a tag or at random, nothing is taken, installed or
+// stored; the whole answer after them is.
+TEST_F(SimulatorIntegrationTest, CutLoginAnswersAreNotTaken) {
+  api::ApiClient client(api::kApiKey, api::kApplicationSecret, sim_.restUrl());
+  ASSERT_TRUE(client.createHandle());
+  std::string token;
+  ASSERT_EQ(client.ApiCall(api::kMethodCreateToken, {}, token, 30), api::kCallDone);
+  const std::size_t tokenText = token.find('>', token.find("<auth_createToken_response")) + 1;
+  // Inside the token, inside its end tag, at random.
+  for (const std::size_t bytes : {tokenText + 10, tokenText + 35, std::size_t{0}}) {
+    ASSERT_EQ(sim_.control("/faults", R"({"match": "facebook.auth.createToken",)"
+                                      R"( "action": "truncate", "bytes": )" +
+                                          std::to_string(bytes) + "}")
+                  .status,
+              200);
+    EXPECT_EQ(api::authCreateToken(client), api::kTokenFailed) << bytes;
+  }
+  ASSERT_EQ(api::authCreateToken(client), api::kTokenStored);
+  std::string page;
+  api::HttpFetch(sim_.url() + "/login.php?api_key=" + api::kApiKey +
+                     "&v=1.0&auth_token=" + client.loginToken(),
+                 page);
+  api::ParamList params;
+  params.add("auth_token=" + client.loginToken());
+  std::string whole;
+  ASSERT_EQ(client.ApiCall(api::kMethodGetSession, std::move(params), whole, 30), api::kCallDone);
+
+  for (const auto& [marker, past] : {std::pair<const char*, std::size_t>{"<uid>", 3},
+                                     {"<expires>", 4},
+                                     {"<secret>", 5},
+                                     {"</auth_getSession_resp", 6},
+                                     {"", 0}}) {
+    std::string rule = R"({"match": "facebook.auth.getSession", "action": "truncate")";
+    if (*marker) {
+      ASSERT_NE(whole.find(marker), std::string::npos) << marker;
+      rule += R"(, "bytes": )" + std::to_string(whole.find(marker) + past);
+    }
+    ASSERT_EQ(sim_.control("/faults", rule + "}").status, 200);
+    EXPECT_EQ(api::authGetSession(client, *settings_, *log_), 0u) << rule;
+    EXPECT_FALSE(client.hasSession()) << rule;
+    EXPECT_FALSE(settings_->openKey(platform::keys::kFacebook)) << rule;
+  }
+  EXPECT_EQ(std::to_string(api::authGetSession(client, *settings_, *log_)), userUid_);
+  const auto key = settings_->openKey(platform::keys::kFacebook);
+  ASSERT_TRUE(key);
+  EXPECT_EQ(settings_->readString(*key, platform::keys::kSessionSecret),
+            platform::toUtf16(client.sessionSecret()));
+}
+
 TEST_F(SimulatorIntegrationTest, FqlNotificationsAndCallIds) {
   auto client = loggedInClient();
   std::string answer;

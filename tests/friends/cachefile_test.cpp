@@ -91,6 +91,15 @@ TEST(ReplaceFile, FailsWithoutTouchingAnythingWhereNothingCanBeWritten) {
   }
 }
 
+TEST(CreateFileIfAbsent, WritesOnlyWhereThereIsNoFile) {
+  TempFolder dir;
+  EXPECT_TRUE(friends::createFileIfAbsent(dir.path() + "rel.txt", "1*Single*\n"));
+  EXPECT_TRUE(friends::createFileIfAbsent(dir.path() + "rel.txt", "1*Married*\n"));
+  EXPECT_EQ(readWhole(dir.path() + "rel.txt"), "1*Single*\n");
+  EXPECT_FALSE(friends::createFileIfAbsent(dir.path() + "no/rel.txt", "1*Single*\n"));
+  EXPECT_EQ(listing(dir.path()), std::vector<std::string>{"rel.txt=1*Single*\n"});
+}
+
 TEST(FriendStore, BestFriendUidsAreSortedAndSkipLinesWithoutAStar) {
   TempFolder dir;
   const friends::FriendStore store(dir.cachePaths());

@@ -55,6 +55,7 @@ TEST_F(AnswerWalk, StatusesGoldenFileAndDiagnostics) {
   EXPECT_EQ(readWhole(store.paths().status), fixture("fql_statuses_edge_cases.status.expected"));
 }
 
+// rel.txt, once there, is the relationship watch's: the static facts leave it.
 TEST_F(AnswerWalk, ErrorAnswersKeepTheFilesAndNoUsersEmptiesThem) {
   const auto& p = store.paths();
   for (const std::string* path : {&p.bf, &p.vtS, &p.rel, &p.bdate, &p.status})
@@ -77,10 +78,11 @@ TEST_F(AnswerWalk, ErrorAnswersKeepTheFilesAndNoUsersEmptiesThem) {
             "Getting friend list\nWell, this does no good for 0 best friends.  Exiting.\n"
             "Getting status messages from all friends list\n"
             "Well, this does no good for 0 friends.  Exiting.\n");
-  for (const std::string* path : {&p.bf, &p.vtS, &p.rel, &p.bdate, &p.status}) {
+  for (const std::string* path : {&p.bf, &p.vtS, &p.bdate, &p.status}) {
     EXPECT_TRUE(friendstest::fileExists(*path)) << *path;
     EXPECT_EQ(readWhole(*path), "") << *path;
   }
+  EXPECT_EQ(readWhole(p.rel), "1*old*\n");
 }
 
 TEST(FriendCount, AnswersAndErrors) {
@@ -154,6 +156,18 @@ TEST_F(AnswerWalk, BestFriendsArePairedByUidNotByPosition) {
   EXPECT_EQ(sync.storeBestFriendStatuses(lines, 3, answer), friends::kBestFriendsDone);
   EXPECT_EQ(readWhole(store.paths().bf1),
             "100*Hundred*hundred's*10*#2\n20*Twenty***#1\n3*Three*three's*30*#2\n");
+}
+
+// A file that could not be written makes the walk a failure, never a count: the caller would
+// store "FCOUNT" for it and not fetch again until the friends change.
+TEST_F(AnswerWalk, AFileThatCannotBeWrittenIsAFailure) {
+  const friends::FriendStore lost{friends::CachePaths::inFolder(dir.path() + "missing/")};
+  friends::FriendSync walk{client, 4242, lost};
+  EXPECT_EQ(walk.storeAllFriends(fixture("fql_all_friends_edge_cases.xml")), friends::kFetchFailed);
+  EXPECT_EQ(walk.storeStaticInfo(fixture("fql_static_info_edge_cases.xml")), friends::kFetchFailed);
+  EXPECT_EQ(walk.storeStatuses(fixture("fql_statuses_edge_cases.xml")), friends::kFetchFailed);
+  EXPECT_EQ(walk.storeBestFriendStatuses({"1*Ann***#1\n"}, 1, statusAnswer({{"1", "m", "5"}})),
+            friends::kBestFriendsFailed);
 }
 
 TEST_F(AnswerWalk, BestFriendsAnswerThatDoesNotFitLeavesTheFile) {

@@ -255,6 +255,23 @@ TEST_F(Sync, TheCountIsStoredOnlyWhenBothFetchesSucceeded) {
   }
 }
 
+// Cache files that cannot be written are a failed fetch: "FCOUNT" stays missing, so the next
+// check fetches again.
+TEST_F(Sync, TheCountIsNotStoredForFilesThatCouldNotBeWritten) {
+  startSim();
+  const friends::FriendStore lost{friends::CachePaths::inFolder(dir.path() + "missing/")};
+  friends::FriendSync s(*session.client, session.userId, lost);
+  friends::friendCountCheck(s, settings, [] { return kTimeText; });
+  EXPECT_FALSE(fcount());
+  friends::StartupSession ss;
+  ss.client = [this] { return session.client; };
+  ss.userId = [this] { return session.userId; };
+  friends::StartupSync start(
+      lost, settings, boxes, notice, ss, [] { return kTimeText; }, [](int) {});
+  EXPECT_EQ(start.run(), friends::kFetchFailed);
+  EXPECT_FALSE(fcount());
+}
+
 TEST_F(Sync, BestFriendsAreAskedForInTextOrder) {
   startSim();
   for (const char* uid : {"20", "100", "3"})

@@ -2,6 +2,11 @@
 // control API, the exact query, and failures that must keep rel.txt.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+
+#include "friends/friendcountcheck.h"
+#include "friends/friendsync.h"
 #include "friends/relationwatch.h"
 #include "syncfixture.h"
 
@@ -81,6 +86,83 @@ TEST_F(Relations, AFailedOrRefusedQueryKeepsTheStoredStatuses) {
       200);
   run();
   EXPECT_EQ(watch.changes().size(), 1u);
+}
+
+// A change made while the friend count changes too: the count check fetches the static facts
+// before the watch runs, and the watch must still find the change, once.
+TEST_F(Relations, AChangeBeforeACountCheckIsFoundOnce) {
+  startSim();
+  const std::string uid = friendstest::friendUids(sim)[4];
+  ASSERT_EQ(
+      sim.control("/relationship", R"({"uid": )" + uid + R"(, "relationship_status": "Single"})")
+          .status,
+      200);
+  friends::FriendSync sync(*session.client, session.userId, store);
+  const auto check = [&] {
+    friends::friendCountCheck(sync, settings, [] { return "1/1/2025  1:1"; });
+  };
+  check();
+  run();
+  ASSERT_TRUE(watch.changes().empty());
+
+  ASSERT_EQ(
+      sim.control("/relationship", R"({"uid": )" + uid + R"(, "relationship_status": "Engaged"})")
+          .status,
+      200);
+  ASSERT_EQ(sim.control("/friends/add", "{}").status, 200);
+  check();
+  EXPECT_EQ(friendstest::occurrences(log(), "relationship_status, hometown_location"), 2);
+  run();
+  EXPECT_EQ(watch.changes(), std::vector<std::string>{uid + "*Single*Engaged*\n"});
+  run();
+  EXPECT_TRUE(watch.changes().empty());
+  EXPECT_EQ(boxes.shown(), std::vector<std::string>{kChangedMessage});
+}
+
+// Files this process writes stop at `bytes` while it lives (root included); writes past it
+// fail instead of raising SIGXFSZ.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    oldSignal_ = ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{bytes, old_.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &old_);
+    ::signal(SIGXFSZ, oldSignal_);
+  }
+
+ private:
+  rlimit old_{};
+  sighandler_t oldSignal_;
+};
+
+// A change whose new status could not be stored is told by the run that stores it, not
+// before: told at once, the next run would tell it again.
+TEST_F(Relations, AChangeIsToldOnlyOnceItIsStored) {
+  startSim();
+  run();
+  const std::string stored = readWhole(store.paths().rel);
+  const std::string uid = stored.substr(0, stored.find('*'));
+  const std::string now = stored.rfind(uid + "*Widowed*", 0) == 0 ? "Separated" : "Widowed";
+  ASSERT_EQ(sim.control("/relationship",
+                        R"({"uid": )" + uid + R"(, "relationship_status": ")" + now + R"("})")
+                .status,
+            200);
+  {
+    const FileSizeLimit limit(4);
+    run();
+  }
+  EXPECT_TRUE(watch.changes().empty());
+  EXPECT_TRUE(boxes.shown().empty());
+  EXPECT_EQ(readWhole(store.paths().rel), stored);
+  run();
+  EXPECT_EQ(watch.changes().size(), 1u);
+  run();
+  EXPECT_TRUE(watch.changes().empty());
+  EXPECT_EQ(boxes.shown().size(), 1u);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "friends/recordtext.h"
 #include "news/adfetcher.h"
@@ -209,6 +210,98 @@ TEST_F(Poll, ACutOrErrorAnswerEndsThePollWithoutTheAd) {
   EXPECT_EQ(poll(), news::kPollNews);
   EXPECT_GE(occurrences(requests(), "/ad_source.php"), 1);
   EXPECT_FALSE(ad.link.empty());
+}
+
+// Every answer a poll takes a marker from, ended early without Content-Length (the transfer
+// succeeds): no marker moves, nothing is shown or reminded, and the next whole answer is
+// taken as usual. Each case sets up news of its own kind only.
+TEST_F(Poll, CutAnswersMoveNoMarkerAndTheWholeOneDoes) {
+  struct Cut {
+    const char* marker;  // cut `past` bytes after the start of this text; none: at random
+    std::size_t past;
+  };
+  struct Case {
+    const char* what;
+    std::function<void()> news;
+    std::string rule;  // the fault's match or fql, as JSON members
+    std::function<std::string()> whole;
+    std::vector<Cut> cuts;
+  };
+  const auto fql = [this](const std::string& query) {
+    std::string answer;
+    EXPECT_EQ(session.client->fqlQuery(query, {}, answer, 45), api::kCallDone);
+    return answer;
+  };
+  const std::string wallQuery =
+      "select wall_count from user where uid =" + std::to_string(session.userId);
+  control("/wall_count", R"({"count": 5})");
+  ASSERT_EQ(poll(), news::kPollNothingNew);
+  std::vector<std::string> requesters;
+
+  const Case cases[] = {
+      {"wall count",
+       [&] { control("/wall_count", R"({"count": 12})"); },
+       R"("fql": "select wall_count from")",
+       [&] { return fql(wallQuery); },
+       {{"<wall_count>", 13}, {"<wall_count>", 4}, {"</wall_count", 5}, {nullptr, 0}}},
+      {"notifications",
+       [&] {
+         control("/messages", R"({"unread": 2, "most_recent": 1700000456})");
+         settings.writeNumber(key(), platform::keys::kMessage, 1700000000);
+         for (const char* name : {"Ann Lee", "Bo Chen", "Cy Diaz"})
+           requesters.push_back(add("/friend_requests", "uid", name));
+       },
+       R"("match": "facebook.notifications.get")",
+       [&] {
+         std::string answer;
+         EXPECT_EQ(session.client->ApiCall(api::kMethodNotificationsGet, {}, answer, 45),
+                   api::kCallDone);
+         return answer;
+       },
+       {{"<most_recent>", 16}, {"<friend_requests", 10}, {"<uid>", 7}, {nullptr, 0}}},
+      {"requesters' names",
+       [&] {
+         control("/messages", R"({"unread": 0})");
+         requesters = {add("/friend_requests", "uid", "Dee Ray")};
+       },
+       R"("fql": "select name,uid from user")",
+       [&] { return fql("select name,uid from user where uid in (" + requesters[0] + ")"); },
+       {{"<name>", 8}, {"<name>", 3}, {"</user>", 7}, {nullptr, 0}}},
+  };
+  const auto markers = [&] {
+    std::string all = std::to_string(number(platform::keys::kWallCount).value_or(0)) + " " +
+                      std::to_string(number(platform::keys::kMessage).value_or(0));
+    for (const char* name : {platform::keys::kFuid, platform::keys::kGuid, platform::keys::kEuid})
+      all += " " + text(name);
+    return all;
+  };
+  for (const Case& c : cases) {
+    c.news();
+    const std::string whole = c.whole();
+    const std::string before = markers();
+    for (const Cut& cut : c.cuts) {
+      std::string rule = "{" + c.rule + R"(, "action": "truncate")";
+      if (cut.marker) {
+        const std::size_t at = whole.find(cut.marker);
+        ASSERT_NE(at, std::string::npos) << c.what << ": " << cut.marker << " in " << whole;
+        rule += R"(, "bytes": )" + std::to_string(at + cut.past);
+      }
+      SCOPED_TRACE(rule);
+      control("/faults", rule + "}");
+      EXPECT_EQ(poll(true), news::kPollNothingNew);
+      EXPECT_EQ(sim.request("GET", "/_sim/faults").body.find("truncate"), std::string::npos);
+      EXPECT_EQ(markers(), before);
+      EXPECT_TRUE(news.entries.empty());
+      EXPECT_TRUE(reminders.empty());
+      EXPECT_EQ(std::count(window.calls.begin(), window.calls.end(), "header"), 0);
+    }
+    SCOPED_TRACE(std::string(c.what) + ", whole");
+    EXPECT_EQ(poll(true), news::kPollNews);
+    EXPECT_NE(markers(), before);
+    EXPECT_EQ(reminders.size(), 1u);
+    reminders.clear();
+  }
+  EXPECT_EQ(markers(), "12 1700000456 " + requesters[0] + " <missing> <missing>");
 }
 
 TEST(PollStore, AStoreThatCannotBeOpenedEndsThePoll) {

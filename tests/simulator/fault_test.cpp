@@ -98,6 +98,41 @@ TEST_F(Faults, Http500CloseAndCutAffectOnlyTheirCount) {
             (std::vector<std::string>{"http500", "http500", "close", "cut", "close", "cut"}));
 }
 
+// Truncate: 200 without Content-Length, the body ended by the close after the bytes asked
+// for, or at a seeded point strictly inside it; pictures matched by a path prefix.
+TEST_F(Faults, TruncateEndsTheBodyEarlyWithoutALength) {
+  const auto bodyOf = [](const std::string& raw) { return raw.substr(raw.find("\r\n\r\n") + 4); };
+  const std::string whole = bodyOf(rawExchange(h.port(), pictureRequest()));
+  ASSERT_GT(whole.size(), 100u);
+  for (const char* bytes : {"\"bytes\": 37", "\"bytes\": 0", ""}) {
+    SCOPED_TRACE(bytes);
+    ASSERT_TRUE(h.control("/faults", R"({"match": "/pics/*", "action": "truncate")" +
+                                         std::string(*bytes ? ", " : "") + bytes + "}")
+                    .value("ok", false));
+    const std::string raw = rawExchange(h.port(), pictureRequest());
+    EXPECT_EQ(raw.rfind("HTTP/1.1 200", 0), 0u);
+    EXPECT_EQ(raw.find("Content-Length"), std::string::npos);
+    EXPECT_NE(raw.find("Connection: close\r\n"), std::string::npos);
+    const std::string body = bodyOf(raw);
+    if (std::string(bytes) == "\"bytes\": 37") {
+      EXPECT_EQ(body.size(), 37u);
+    } else {
+      EXPECT_GT(body.size(), 0u);
+      EXPECT_LT(body.size(), whole.size());
+    }
+    EXPECT_EQ(body, whole.substr(0, body.size()));
+  }
+  // On a REST call the client's transfer succeeds: only the document can tell.
+  ASSERT_TRUE(h.control("/faults", R"({"fql": "select uid from", "action": "truncate",)"
+                                   R"( "bytes": 60})")
+                  .value("ok", false));
+  const Answer cut = query();
+  EXPECT_TRUE(cut.transferred);
+  EXPECT_EQ(cut.body.size(), 60u);
+  EXPECT_EQ(query().body.substr(0, 60), cut.body);
+  EXPECT_EQ(h.controlGet("/faults")["faults"].size(), 0u);
+}
+
 TEST_F(Faults, ErrorCodeAnswersTheRealErrorDocument) {
   ASSERT_TRUE(
       h.control("/faults", fault("facebook.fql.query", "error", 2, 0, 102)).value("ok", false));
