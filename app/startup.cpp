@@ -58,13 +58,13 @@ void applySystemFont() {
 }
 
 // Without its settings the program cannot tell an older edition's data from its own: it
-// stops before the edition check could take the user's files for stale ones.
+// stops before the edition check could take the user's files for stale ones. `text` names
+// the file and the reason.
 [[noreturn]] void failSettings(platform::MessageBoxes& boxes,
-                               platform::ConnectionKeeper& connection, const std::string& path,
-                               const std::string& reason) {
+                               platform::ConnectionKeeper& connection, std::string text) {
   platform::MessageBoxRequest request;
   request.caption = "Error";
-  request.text = "Veltrana cannot open its settings: " + path + ": " + reason;
+  request.text = std::move(text);
   request.icon = platform::MbIcon::Stop;
   boxes.show(request);
   connection.release();
@@ -174,9 +174,18 @@ int runVeltrana(int argc, char** argv, const StartupHooks& hooks) {
 
   const std::string settingsPath = platform::SettingsStore::defaultPath();
   platform::SettingsStore store(settingsPath);
-  if (!store.ok()) failSettings(boxes, connection, settingsPath, store.openError());
-  runEditionCheck(store, dataFolder->folder);
+  if (!store.ok()) {
+    failSettings(boxes, connection,
+                 "Veltrana cannot open its settings: " + settingsPath + ": " + store.openError());
+  }
+  // A store that opens but cannot be read is no first start: nothing is deleted or greeted.
+  const EditionCheck edition = runEditionCheck(store, dataFolder->folder);
+  if (edition.outcome == EditionCheck::Outcome::Unreadable)
+    failSettings(boxes, connection, platform::unreadableSettingsText(settingsPath, edition.error));
   const auto lastUpdate = welcomeOrLastUpdate(store, boxes);
+  if (lastUpdate.failed())
+    failSettings(boxes, connection,
+                 platform::unreadableSettingsText(settingsPath, lastUpdate.error()));
   ui::g_lastUpdateText.set(QString::fromStdU16String(lastUpdateLine(lastUpdate.value_or(u""))));
 
   // The window (and its class in the window directory) goes before the instance event, so
