@@ -85,6 +85,22 @@ void applySystemFont() {
   endProcess(kExitDataFolderUnwritable);
 }
 
+// A runtime folder that is refused cannot tell whether another copy runs: ending as a second
+// copy would leave the user with nothing on the screen and no word why.
+[[noreturn]] void failRuntimeFolder(int& argc, char** argv, const std::string& problem) {
+  const std::string text = "Veltrana cannot use its runtime folder: " + problem;
+  // Said before Qt starts, which cannot show anything without a display.
+  std::fprintf(stderr, "veltrana: %s\n", text.c_str());
+  QApplication application(argc, argv);
+  ui::ThreadSafeMessageBoxes boxes(platform::makeMessageBoxes());
+  platform::MessageBoxRequest request;
+  request.caption = "Error";
+  request.text = text;
+  request.icon = platform::MbIcon::Stop;
+  boxes.show(request);
+  endProcess(kExitRuntimeFolderRefused);
+}
+
 // The second half of the start: fonts, the main window, the timers and the message loop.
 int runMainWindow(platform::ConnectionKeeper& connection, platform::SettingsStore& store,
                   platform::MessageBoxes& boxes, const DataFolder& dataFolder,
@@ -138,6 +154,8 @@ int runVeltrana(int argc, char** argv, const StartupHooks& hooks) {
 
   // Before Qt, the network and the settings: a second copy ends here quickly.
   SingleInstance instance = SingleInstance::claim();
+  if (instance.outcome == SingleInstance::Outcome::EventFailed)
+    failRuntimeFolder(argc, argv, instance.problem);
   if (instance.outcome != SingleInstance::Outcome::OnlyCopy) return kExitAnotherCopy;
 
   QApplication application(argc, argv);
