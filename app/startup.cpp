@@ -72,13 +72,14 @@ void applySystemFont() {
 }
 
 // Cache files and pictures that cannot be written would fail one by one, silently, and
-// leave the board empty for good: the start stops and says where and why.
+// leave the board empty for good: the start stops and says where and why. An installation
+// file that cannot be read is named as such, not as a folder of the user's.
 [[noreturn]] void failDataFolder(platform::MessageBoxes& boxes,
                                  platform::ConnectionKeeper& connection,
                                  const FolderProblem& problem) {
   platform::MessageBoxRequest request;
   request.caption = "Error";
-  request.text = "Veltrana cannot write to its folder: " + problem.folder + ": " + problem.reason;
+  request.text = describe(problem);
   request.icon = platform::MbIcon::Stop;
   boxes.show(request);
   connection.release();
