@@ -192,15 +192,17 @@ TEST(Startup, AnUnopenableSettingsStoreStopsTheStartAndDeletesNothing) {
 
 namespace {
 
-// Every file below `folder` with its bytes and its modification time.
-std::map<std::string, std::pair<std::string, fs::file_time_type>> snapshot(
-    const std::string& folder) {
-  std::map<std::string, std::pair<std::string, fs::file_time_type>> files;
+// Every file below `folder`: its size, a digest of its bytes and its modification time.
+std::map<std::string, std::string> snapshot(const std::string& folder) {
+  std::map<std::string, std::string> files;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
     if (!entry.is_regular_file()) continue;
     std::ifstream in(entry.path(), std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    files[entry.path().string()] = {bytes, entry.last_write_time()};
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    files[entry.path().string()] =
+        std::to_string(bytes.size()) + " bytes, digest " +
+        std::to_string(std::hash<std::string>{}(bytes)) + ", written " +
+        std::to_string(entry.last_write_time().time_since_epoch().count());
   }
   return files;
 }
