@@ -1,9 +1,9 @@
 #include "authoperations.h"
 
 #include <algorithm>
-#include <iterator>
 #include <cctype>
 #include <cstdio>
+#include <iterator>
 #include <limits>
 #include <string_view>
 

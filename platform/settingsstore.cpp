@@ -323,8 +323,7 @@ Lookup<uint32_t> SettingsStore::readNumber(const SettingsKey& key, const std::st
   return number;
 }
 
-Lookup<std::u16string> SettingsStore::readString(const SettingsKey& key,
-                                                 const std::string& name) {
+Lookup<std::u16string> SettingsStore::readString(const SettingsKey& key, const std::string& name) {
   if (!db_) return Lookup<std::u16string>::failure(openError_);
   const auto value = readValue(db_, key.path(), name);
   if (value.failed()) return Lookup<std::u16string>::failure(value.error());

@@ -275,8 +275,8 @@ TEST(AuthGetSessionStoreTest, ARefusedValueLeavesTheOldSessionWhole) {
   RawHttpServer server([&](const RawHttpServer::Request&) {
     return RawHttpServer::Response{RawHttpServer::Action::Reply, answer};
   });
-  const auto folder = std::filesystem::temp_directory_path() /
-                      ("getsession-refused-" + std::to_string(::getpid()));
+  const auto folder =
+      std::filesystem::temp_directory_path() / ("getsession-refused-" + std::to_string(::getpid()));
   for (const char* refused : {keys::kSessionKey, keys::kSessionSecret, keys::kUid,
                               keys::kSessionTimeHigh, keys::kSessionTimeLow}) {
     SCOPED_TRACE(refused);
@@ -293,9 +293,9 @@ TEST(AuthGetSessionStoreTest, ARefusedValueLeavesTheOldSessionWhole) {
     ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
     const std::string refuse = std::string("BEFORE UPDATE ON vals WHEN NEW.name = '") + refused +
                                "' BEGIN SELECT RAISE(ABORT, 'refused'); END";
-    ASSERT_EQ(sqlite3_exec(db, ("CREATE TRIGGER refuse " + refuse).c_str(), nullptr, nullptr,
-                           nullptr),
-              SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(db, ("CREATE TRIGGER refuse " + refuse).c_str(), nullptr, nullptr, nullptr),
+        SQLITE_OK);
     sqlite3_close(db);
 
     app::DebugLog log(folder.string(), fixedClock);
@@ -303,9 +303,9 @@ TEST(AuthGetSessionStoreTest, ARefusedValueLeavesTheOldSessionWhole) {
     ASSERT_TRUE(client.createHandle());
     testing::internal::CaptureStdout();
     EXPECT_EQ(api::authGetSession(client, settings, log), 100234u);
-    EXPECT_NE(testing::internal::GetCapturedStdout().find(
-                  "Problem with writing the session to reg. \n"),
-              std::string::npos);
+    EXPECT_NE(
+        testing::internal::GetCapturedStdout().find("Problem with writing the session to reg. \n"),
+        std::string::npos);
     EXPECT_TRUE(client.hasSession());
 
     EXPECT_EQ(settings.readString(*key, keys::kSessionKey), u"old-key");

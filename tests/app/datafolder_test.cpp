@@ -209,7 +209,8 @@ TEST(DataFolder, AnInstallationFileThatCannotBeReadIsNamedWithTheReason) {
   };
   std::vector<Case> cases = {
       // Reading the start of one's own memory fails, for root too.
-      {"a read error", [](const std::string& file) {
+      {"a read error",
+       [](const std::string& file) {
          fs::remove(file);
          fs::create_symlink("/proc/self/mem", file);
        },

@@ -78,7 +78,8 @@ TEST(SingleInstance, ARefusedRuntimeFolderIsNamedAndEndsWith57) {
     const char* reason;
   };
   std::vector<Case> cases = {
-      {"open to others", [](const std::string& folder) { fs::permissions(folder, fs::perms(0777)); },
+      {"open to others",
+       [](const std::string& folder) { fs::permissions(folder, fs::perms(0777)); },
        "is open to other users"},
       {"not a folder",
        [](const std::string& folder) {

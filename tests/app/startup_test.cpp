@@ -226,8 +226,8 @@ TEST(Startup, ADamagedSettingsStoreStopsTheStartAndChangesNoFile) {
     VeltranaSandbox sandbox;
     const std::string data = sandbox.install();
     writeSession(sandbox.settingsPath(), /*withVersion=*/true, "4/3/2009  9:5");
-    for (const char* name : {"bf.txt", "bf1.txt", "vt_s.txt", "rel.txt", "bdate.txt",
-                             "status.txt", "pic_square/1001.jpg", "pic/1001.jpg"})
+    for (const char* name : {"bf.txt", "bf1.txt", "vt_s.txt", "rel.txt", "bdate.txt", "status.txt",
+                             "pic_square/1001.jpg", "pic/1001.jpg"})
       touch(data + name);
     ASSERT_TRUE(testsupport::damageStore(sandbox.settingsPath(), c.trees));
     const auto before = snapshot(data);
@@ -235,8 +235,7 @@ TEST(Startup, ADamagedSettingsStoreStopsTheStartAndChangesNoFile) {
     VeltranaProcess run(sandbox, {}, {}, kProgram);
     EXPECT_EQ(run.waitForExit(30000), 58);
     EXPECT_TRUE(has(run.err(), "Error: Veltrana cannot read its settings: " +
-                                   sandbox.settingsPath() +
-                                   ": database disk image is malformed\n"))
+                                   sandbox.settingsPath() + ": database disk image is malformed\n"))
         << run.err();
     EXPECT_FALSE(has(run.err(), "Veltrana: Welcome"));
     EXPECT_FALSE(has(run.out(), "LastUpdate"));

@@ -253,8 +253,8 @@ TEST_F(SessionManagerTest, CappedStepsReArmFromTheExpiryHeldInMemory) {
   m->onRenewalTimer();
   EXPECT_EQ(navigations(), 0) << "renewed while the session still had time left";
   const auto lastStep = static_cast<uint32_t>(kSixtyDaysMs - 2 * session::kMaxTimerPeriodMs + 1000);
-  EXPECT_EQ(timers_, (std::vector<uint32_t>{session::kMaxTimerPeriodMs,
-                                            session::kMaxTimerPeriodMs, lastStep}));
+  EXPECT_EQ(timers_, (std::vector<uint32_t>{session::kMaxTimerPeriodMs, session::kMaxTimerPeriodMs,
+                                            lastStep}));
 }
 
 // A store that cannot be read says nothing about the session: the start stops with the box
