@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <iterator>
 #include <limits>
 #include <string_view>
 
@@ -42,30 +43,36 @@ int64_t leadingNumber(const std::string& text, int64_t lo, int64_t hi) {
 
 void writeSession(platform::SettingsStore& settings, const SessionAnswer& session, uint32_t uid,
                   uint64_t expiry) {
-  // One transaction per key, so a crash never leaves half a session in the store.
+  namespace keys = platform::keys;
+  // One transaction per key, committed only when every write in it landed: a refused write
+  // rolls the group back, so the old session stays whole rather than a new key beside the
+  // old secret.
   {
     platform::SettingsStore::Transaction transaction(settings);
-    const std::optional<platform::SettingsKey> key = settings.createKey(platform::keys::kFacebook);
+    const std::optional<platform::SettingsKey> key = settings.createKey(keys::kFacebook);
     if (!key) {
       std::printf("Problem with creating Corvanta reg. key \n");
     } else {
-      settings.writeString(*key, platform::keys::kSessionKey, storedText(session.sessionKey));
-      settings.writeString(*key, platform::keys::kSessionSecret, storedText(session.secret));
-      settings.writeNumber(*key, platform::keys::kUid, uid);
-      settings.writeNumber(*key, platform::keys::kSessionTimeHigh,
-                           static_cast<uint32_t>(expiry >> 32));
-      settings.writeNumber(*key, platform::keys::kSessionTimeLow,
-                           static_cast<uint32_t>(expiry & 0xffffffffu));
-      transaction.commit();
+      const int results[] = {
+          settings.writeString(*key, keys::kSessionKey, storedText(session.sessionKey)),
+          settings.writeString(*key, keys::kSessionSecret, storedText(session.secret)),
+          settings.writeNumber(*key, keys::kUid, uid),
+          settings.writeNumber(*key, keys::kSessionTimeHigh, static_cast<uint32_t>(expiry >> 32)),
+          settings.writeNumber(*key, keys::kSessionTimeLow,
+                               static_cast<uint32_t>(expiry & 0xffffffffu)),
+      };
+      if (std::any_of(std::begin(results), std::end(results), [](int r) { return r != 0; }) ||
+          !transaction.commit()) {
+        std::printf("Problem with writing the session to reg. \n");
+      }
     }
   }
   {
     platform::SettingsStore::Transaction transaction(settings);
-    const std::optional<platform::SettingsKey> key = settings.createKey(platform::keys::kVersion);
+    const std::optional<platform::SettingsKey> key = settings.createKey(keys::kVersion);
     if (!key) {
       std::printf("Problem with creating Corvanta reg. key \n");
-    } else {
-      settings.writeString(*key, platform::keys::kRelease, u"1.0");
+    } else if (settings.writeString(*key, keys::kRelease, u"1.0") == 0) {
       transaction.commit();
     }
   }

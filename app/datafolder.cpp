@@ -9,17 +9,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <fstream>
-
 namespace app {
 namespace {
 
 constexpr const char* kCardProgramFiles = "/Program Files";
 constexpr const char* kProgramFolder = "/Veltrana/";
 constexpr const char* kBrowser = "orbisview";
-// Installed beside the helper's and the image's folders, relative to <prefix>/bin/.
-constexpr const char* kHelperInPrefix = "/lib/veltrana/orbisview";
-constexpr const char* kImageInPrefix = "/share/veltrana/";
 // What the image holds besides the helper; "pic_square/" also holds downloaded pictures,
 // which stay as they are.
 constexpr const char* kImageFiles[] = {"help.html", "pic_square/body.jpg",
@@ -61,56 +56,91 @@ void tighten(const std::string& folder) {
     ::chmod(folder.c_str(), 0700);
 }
 
-// Creates `folder` (no closing "/") and its missing parents, each 0700.
-std::optional<std::string> makeFolders(const std::string& folder) {
+// Creates `folder` (no closing "/") and its missing parents, each 0700; a problem names the
+// folder that could not be made.
+std::optional<FolderProblem> makeFolders(const std::string& folder) {
   if (isFolder(folder)) return std::nullopt;
   const std::string parent = parentOf(folder);
   if (parent != folder)
-    if (auto reason = makeFolders(parent)) return reason;
+    if (auto problem = makeFolders(parent)) return problem;
   if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-    return std::string(std::strerror(errno));
+    return FolderProblem{folder, std::strerror(errno)};
   return std::nullopt;
 }
 
+FolderProblem readProblem(const std::string& file, int error) {
+  return {file, std::strerror(error), FolderProblem::Access::Read};
+}
+
+// Reads `fd` into `out` whole; 0, or the system's error.
+int readAll(int fd, std::string* out) {
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return errno;
+    if (n == 0) return 0;
+    out->append(buffer, static_cast<size_t>(n));
+  }
+}
+
+// Writes `bytes` to `fd` whole; 0, or the system's error.
+int writeAll(int fd, const std::string& bytes) {
+  for (std::size_t done = 0; done < bytes.size();) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return n < 0 ? errno : EIO;
+    done += static_cast<size_t>(n);
+  }
+  return 0;
+}
+
 // Replaces `target` whole by a copy of `source` with its time, so that a later start sees
-// the copy as the image's own; nullopt on success, else the system's reason.
-std::optional<std::string> copyWhole(const std::string& source, const std::string& target) {
-  std::ifstream in(source, std::ios::binary);
-  if (!in) return std::string(std::strerror(errno));
+// the copy as the image's own. A problem names the installation's file when reading it
+// failed, and the target's folder when writing there failed.
+std::optional<FolderProblem> copyWhole(const std::string& source, const std::string& target) {
+  std::string bytes;
+  struct stat info {};
+  {
+    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return readProblem(source, errno);
+    int error = readAll(in, &bytes);
+    if (error == 0 && ::fstat(in, &info) != 0) error = errno;
+    ::close(in);
+    if (error != 0) return readProblem(source, error);
+  }
+  const std::string folder = parentOf(target);
+  const auto writeProblem = [&folder](int error) {
+    return FolderProblem{folder, std::strerror(error)};
+  };
   std::string temp = target + ".XXXXXX";
   const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return std::string(std::strerror(errno));
-  char buffer[65536];
-  bool ok = true;
-  while (ok && in) {
-    in.read(buffer, sizeof buffer);
-    for (std::streamsize done = 0; ok && done < in.gcount();) {
-      const ssize_t n = ::write(fd, buffer + done, static_cast<size_t>(in.gcount() - done));
-      if (n < 0 && errno == EINTR) continue;
-      ok = n > 0;
-      if (ok) done += n;
-    }
-  }
-  ok = ok && in.eof();
-  int saved = ok ? 0 : (errno ? errno : EIO);
-  struct stat info {};
-  if (ok && ::stat(source.c_str(), &info) == 0) {
+  if (fd < 0) return writeProblem(errno);
+  int error = writeAll(fd, bytes);
+  if (error == 0) {
     const struct timespec times[2] = {info.st_atim, info.st_mtim};
     ::futimens(fd, times);
+    ::fchmod(fd, 0644);
   }
-  ::fchmod(fd, 0644);
-  if (::close(fd) != 0 && ok) {
-    ok = false;
-    saved = errno;
-  }
-  if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
-    ok = false;
-    saved = errno;
-  }
-  if (!ok) {
+  if (::close(fd) != 0 && error == 0) error = errno;
+  if (error == 0 && ::rename(temp.c_str(), target.c_str()) != 0) error = errno;
+  if (error != 0) {
     ::unlink(temp.c_str());
-    return std::string(std::strerror(saved));
+    return writeProblem(error);
   }
+  return std::nullopt;
+}
+
+// Whether the installation holds `source`: absent is no problem (an image without that
+// file), but one that cannot be looked at is.
+std::optional<FolderProblem> lookAtSource(const std::string& source, bool* present) {
+  struct stat info {};
+  *present = false;
+  if (::stat(source.c_str(), &info) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
+    return readProblem(source, errno);
+  }
+  *present = S_ISREG(info.st_mode);
   return std::nullopt;
 }
 
@@ -146,11 +176,36 @@ std::optional<std::string> linkWhole(const std::string& target, const std::strin
 
 }  // namespace
 
-std::optional<InstallationImage> installationImageOf(const std::string& executable) {
+std::string describe(const FolderProblem& problem) {
+  const char* what = problem.access == FolderProblem::Access::Read
+                         ? "Veltrana cannot read its installation file: "
+                         : "Veltrana cannot write to its folder: ";
+  return what + problem.folder + ": " + problem.reason;
+}
+
+InstallLayout builtLayout() { return {VELTRANA_HELPER_FROM_BIN, VELTRANA_IMAGE_FROM_BIN}; }
+
+namespace {
+
+// `relative` ("../share/veltrana") seen from the folder `from`, or `relative` when absolute.
+std::string resolveFrom(std::string from, std::string relative) {
+  if (relative.empty() || relative.front() == '/') return relative;
+  while (relative.rfind("../", 0) == 0 || relative == "..") {
+    from = parentOf(from);
+    relative.erase(0, relative.size() > 2 ? 3 : 2);
+  }
+  if (from == "/") from.clear();
+  return relative.empty() ? from : from + "/" + relative;
+}
+
+}  // namespace
+
+std::optional<InstallationImage> installationImageOf(const std::string& executable,
+                                                     const InstallLayout& layout) {
   if (executable.empty()) return std::nullopt;
-  const std::string prefix = parentOf(parentOf(executable));
-  const std::string root = prefix == "/" ? std::string() : prefix;
-  InstallationImage image{root + kHelperInPrefix, root + kImageInPrefix};
+  const std::string programFolder = parentOf(executable);
+  InstallationImage image{resolveFrom(programFolder, layout.helperFolder) + "/" + kBrowser,
+                          resolveFrom(programFolder, layout.imageFolder) + "/"};
   if (!isFile(image.helper) || !isFolder(image.folder)) return std::nullopt;
   return image;
 }
@@ -161,7 +216,7 @@ std::optional<FolderProblem> setUpDataFolder(const std::string& folder,
   const auto problem = [&name](std::string reason) {
     return FolderProblem{name, std::move(reason)};
   };
-  if (auto reason = makeFolders(name)) return problem(std::move(*reason));
+  if (auto trouble = makeFolders(name)) return trouble;
   tighten(name);
 
   const std::string link = folder + kBrowser;
@@ -172,11 +227,13 @@ std::optional<FolderProblem> setUpDataFolder(const std::string& folder,
   for (const char* file : kImageFiles) {
     const std::string source = image.folder + file;
     const std::string target = folder + file;
-    if (!isFile(source) || sameFile(source, target)) continue;
+    bool present = false;
+    if (auto trouble = lookAtSource(source, &present)) return trouble;
+    if (!present || sameFile(source, target)) continue;
     const std::string parent = parentOf(target);
     if (::mkdir(parent.c_str(), 0755) != 0 && errno != EEXIST)
       return FolderProblem{parent, std::strerror(errno)};
-    if (auto reason = copyWhole(source, target)) return FolderProblem{parent, std::move(*reason)};
+    if (auto trouble = copyWhole(source, target)) return trouble;
   }
   if (!present || linkTarget(link) != image.helper)
     if (auto reason = linkWhole(image.helper, link)) return problem(std::move(*reason));

@@ -34,11 +34,16 @@ std::optional<std::string> findInstallRoot(const std::vector<platform::StorageCa
                                            const std::string& programFiles,
                                            const std::function<bool(const std::string&)>& exists);
 
-// A folder of the DataFolder that cannot keep files, and the system's reason.
+// A folder of the DataFolder that cannot keep files, or a file of the installation that
+// cannot be read, and the system's reason.
 struct FolderProblem {
-  std::string folder;  // without the closing "/"
+  enum class Access { Write, Read };
+  std::string folder;  // without the closing "/"; with Read, the installation's file
   std::string reason;
+  Access access = Access::Write;
 };
+// The text of the box that stops the start: what failed, where and why.
+std::string describe(const FolderProblem& problem);
 // Creates the picture folders that are missing, then makes and removes a file in the
 // DataFolder and in each picture folder. nullopt when every one of them takes files.
 std::optional<FolderProblem> checkWritable(const DataFolder& data);
@@ -49,9 +54,18 @@ struct InstallationImage {
   std::string helper;  // <prefix>/lib/veltrana/orbisview
   std::string folder;  // <prefix>/share/veltrana/, ending with "/"
 };
+// Where an installation keeps the helper's and the image's folders, each relative to the
+// program's own folder ("../share/veltrana") or absolute.
+struct InstallLayout {
+  std::string helperFolder;
+  std::string imageFolder;
+};
+// The layout this build installs (its configured install folders).
+InstallLayout builtLayout();
 // The image of the installation that holds `executable` (<prefix>/bin/veltrana); nullopt
 // when that prefix has no helper or no image folder (a build folder, a copy elsewhere).
-std::optional<InstallationImage> installationImageOf(const std::string& executable);
+std::optional<InstallationImage> installationImageOf(const std::string& executable,
+                                                     const InstallLayout& layout = builtLayout());
 
 // Sets `folder` (ending with "/") up from `image`: created 0700 with its missing parents,
 // then "orbisview" linked to the helper and the help page and the placeholders copied, each

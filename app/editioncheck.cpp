@@ -13,11 +13,18 @@
 
 namespace app {
 
-bool runEditionCheck(platform::SettingsStore& store, const std::string& dataFolder) {
-  if (store.openKey(platform::keys::kVersion)) return false;
-  store.deleteTree(platform::keys::kCorvanta);
+EditionCheck runEditionCheck(platform::SettingsStore& store, const std::string& dataFolder) {
+  using Outcome = EditionCheck::Outcome;
+  const auto version = store.openKey(platform::keys::kVersion);
+  if (version.failed()) return {Outcome::Unreadable, version.error()};
+  if (version) return {Outcome::Kept, {}};
+  // The text files go only together with the settings: a wipe the store refuses stops the
+  // start before any file goes, and the next start tries it again whole.
+  constexpr int kMissing = 2;
+  const int deleted = store.deleteTree(platform::keys::kCorvanta);
+  if (deleted != 0 && deleted != kMissing) return {Outcome::Unreadable, store.lastError()};
   deleteTextFiles(dataFolder);
-  return true;
+  return {Outcome::Wiped, {}};
 }
 
 int deleteTextFiles(const std::string& folder) {

@@ -17,16 +17,19 @@ platform::MessageBoxRequest startupNotice(const char* text) {
   return request;
 }
 
-std::optional<std::u16string> welcomeOrLastUpdate(platform::SettingsStore& store,
-                                                  platform::MessageBoxes& boxes) {
+platform::Lookup<std::u16string> welcomeOrLastUpdate(platform::SettingsStore& store,
+                                                     platform::MessageBoxes& boxes) {
+  using Text = platform::Lookup<std::u16string>;
   const auto facebook = store.openKey(platform::keys::kFacebook);
+  if (facebook.failed()) return Text::failure(facebook.error());
   if (!facebook) {
     boxes.show(startupNotice(
         "Welcome to the new edition of Veltrana. You will need to have a data plan to work "
         "with this application."));
     return std::nullopt;
   }
-  const auto text = store.readString(*facebook, platform::keys::kLastUpdate);
+  auto text = store.readString(*facebook, platform::keys::kLastUpdate);
+  if (text.failed()) return text;
   if (!text) {
     std::printf("No reg. entry for LastUpdate\n");
     return std::u16string();

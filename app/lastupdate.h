@@ -12,10 +12,11 @@ namespace app {
 // The start-up notices: caption "Veltrana", OK, no icon, topmost, in the foreground.
 platform::MessageBoxRequest startupNotice(const char* text);
 
-// Shows the welcome when the Facebook key is missing (nullopt); else reads "LastUpdate"
-// with its diagnostics and returns it (empty when the value is missing).
-std::optional<std::u16string> welcomeOrLastUpdate(platform::SettingsStore& store,
-                                                  platform::MessageBoxes& boxes);
+// Shows the welcome when the Facebook key is missing (absent); else reads "LastUpdate"
+// with its diagnostics and returns it (empty when the value is missing). A store that
+// cannot be read shows nothing and fails with the reason.
+platform::Lookup<std::u16string> welcomeOrLastUpdate(platform::SettingsStore& store,
+                                                     platform::MessageBoxes& boxes);
 
 // The friends search's line for the stored "LastUpdate" value: "List Last Updated: " and
 // the value, or "Never" when there is none.

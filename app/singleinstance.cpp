@@ -1,8 +1,11 @@
 #include "singleinstance.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <thread>
 
+#include "platform/runtimedir.h"
 #include "platform/windowdirectory.h"
 
 namespace app {
@@ -15,10 +18,20 @@ constexpr int kLookIntervalMs = 250;
 
 SingleInstance SingleInstance::claim(const Sleep& sleep) {
   SingleInstance result;
+  std::string refused;
+  const auto folder = platform::runtimeDir(&refused);
+  if (!folder) {
+    result.outcome = Outcome::EventFailed;
+    result.problem = refused;
+    return result;
+  }
   bool alreadyExists = false;
   result.lock = platform::InstanceLock::acquire(kName, &alreadyExists);
   if (!result.lock) {
+    // Read before anything else can change it: the failed open or lock left it.
+    const int error = errno;
     result.outcome = Outcome::EventFailed;
+    result.problem = "cannot take the instance lock in " + *folder + ": " + std::strerror(error);
     return result;
   }
   if (!alreadyExists) return result;

@@ -4,6 +4,7 @@
 // and this one ends. Nothing here touches the network or the settings.
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "platform/namedevent.h"
 
@@ -13,9 +14,13 @@ struct SingleInstance {
   enum class Outcome {
     OnlyCopy,       // go on (holding the event unless an earlier copy is still starting)
     OtherCopyRuns,  // the running copy was activated; end with -1
-    EventFailed,    // the event cannot be made; end with -1
+    // The runtime folder is refused (another user's, open to others) or the event cannot be
+    // made in it: no copy can be found there, so none is assumed. `problem` names the folder
+    // and the reason.
+    EventFailed,
   };
   Outcome outcome = Outcome::OnlyCopy;
+  std::string problem;
   std::unique_ptr<platform::InstanceLock> lock;  // held until the message loop ends
 
   using Sleep = std::function<void(int ms)>;

@@ -58,13 +58,13 @@ void applySystemFont() {
 }
 
 // Without its settings the program cannot tell an older edition's data from its own: it
-// stops before the edition check could take the user's files for stale ones.
+// stops before the edition check could take the user's files for stale ones. `text` names
+// the file and the reason.
 [[noreturn]] void failSettings(platform::MessageBoxes& boxes,
-                               platform::ConnectionKeeper& connection, const std::string& path,
-                               const std::string& reason) {
+                               platform::ConnectionKeeper& connection, std::string text) {
   platform::MessageBoxRequest request;
   request.caption = "Error";
-  request.text = "Veltrana cannot open its settings: " + path + ": " + reason;
+  request.text = std::move(text);
   request.icon = platform::MbIcon::Stop;
   boxes.show(request);
   connection.release();
@@ -72,17 +72,34 @@ void applySystemFont() {
 }
 
 // Cache files and pictures that cannot be written would fail one by one, silently, and
-// leave the board empty for good: the start stops and says where and why.
+// leave the board empty for good: the start stops and says where and why. An installation
+// file that cannot be read is named as such, not as a folder of the user's.
 [[noreturn]] void failDataFolder(platform::MessageBoxes& boxes,
                                  platform::ConnectionKeeper& connection,
                                  const FolderProblem& problem) {
   platform::MessageBoxRequest request;
   request.caption = "Error";
-  request.text = "Veltrana cannot write to its folder: " + problem.folder + ": " + problem.reason;
+  request.text = describe(problem);
   request.icon = platform::MbIcon::Stop;
   boxes.show(request);
   connection.release();
   endProcess(kExitDataFolderUnwritable);
+}
+
+// A runtime folder that is refused cannot tell whether another copy runs: ending as a second
+// copy would leave the user with nothing on the screen and no word why.
+[[noreturn]] void failRuntimeFolder(int& argc, char** argv, const std::string& problem) {
+  const std::string text = "Veltrana cannot use its runtime folder: " + problem;
+  // Said before Qt starts, which cannot show anything without a display.
+  std::fprintf(stderr, "veltrana: %s\n", text.c_str());
+  QApplication application(argc, argv);
+  ui::ThreadSafeMessageBoxes boxes(platform::makeMessageBoxes());
+  platform::MessageBoxRequest request;
+  request.caption = "Error";
+  request.text = text;
+  request.icon = platform::MbIcon::Stop;
+  boxes.show(request);
+  endProcess(kExitRuntimeFolderRefused);
 }
 
 // The second half of the start: fonts, the main window, the timers and the message loop.
@@ -138,6 +155,8 @@ int runVeltrana(int argc, char** argv, const StartupHooks& hooks) {
 
   // Before Qt, the network and the settings: a second copy ends here quickly.
   SingleInstance instance = SingleInstance::claim();
+  if (instance.outcome == SingleInstance::Outcome::EventFailed)
+    failRuntimeFolder(argc, argv, instance.problem);
   if (instance.outcome != SingleInstance::Outcome::OnlyCopy) return kExitAnotherCopy;
 
   QApplication application(argc, argv);
@@ -174,9 +193,18 @@ int runVeltrana(int argc, char** argv, const StartupHooks& hooks) {
 
   const std::string settingsPath = platform::SettingsStore::defaultPath();
   platform::SettingsStore store(settingsPath);
-  if (!store.ok()) failSettings(boxes, connection, settingsPath, store.openError());
-  runEditionCheck(store, dataFolder->folder);
+  if (!store.ok()) {
+    failSettings(boxes, connection,
+                 "Veltrana cannot open its settings: " + settingsPath + ": " + store.openError());
+  }
+  // A store that opens but cannot be read is no first start: nothing is deleted or greeted.
+  const EditionCheck edition = runEditionCheck(store, dataFolder->folder);
+  if (edition.outcome == EditionCheck::Outcome::Unreadable)
+    failSettings(boxes, connection, platform::unreadableSettingsText(settingsPath, edition.error));
   const auto lastUpdate = welcomeOrLastUpdate(store, boxes);
+  if (lastUpdate.failed())
+    failSettings(boxes, connection,
+                 platform::unreadableSettingsText(settingsPath, lastUpdate.error()));
   ui::g_lastUpdateText.set(QString::fromStdU16String(lastUpdateLine(lastUpdate.value_or(u""))));
 
   // The window (and its class in the window directory) goes before the instance event, so

@@ -26,14 +26,17 @@ std::optional<std::string> friendCountCheck(FriendSync& sync, platform::Settings
 
   const int fetched = fetchAllFriends(sync);
   if (fetched < 0) return std::nullopt;
-  // The count and the time of the update belong together.
+  // The count and the time of the update belong together: a refused write rolls both back,
+  // and the next check fetches again.
   platform::SettingsStore::Transaction transaction(settings);
-  settings.writeNumber(*key, platform::keys::kFcount, static_cast<uint32_t>(fetched));
+  if (settings.writeNumber(*key, platform::keys::kFcount, static_cast<uint32_t>(fetched)) != 0)
+    return std::nullopt;
   std::optional<std::string> written;
   if (stored) {
     const std::string now = timeText();
-    if (settings.writeString(*key, platform::keys::kLastUpdate, platform::toUtf16(now)) == 0)
-      written = now;
+    if (settings.writeString(*key, platform::keys::kLastUpdate, platform::toUtf16(now)) != 0)
+      return std::nullopt;
+    written = now;
   }
   if (!transaction.commit()) return std::nullopt;
   return written;

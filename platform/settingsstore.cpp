@@ -131,11 +131,15 @@ std::vector<std::string> keyPrefixes(std::string path) {
   return prefixes;
 }
 
-std::optional<std::string> storedKeyPath(sqlite3* db, const std::string& path) {
+// A row is found, "done" is absent; anything else (a damaged page, an I/O error) is a
+// failure, never an absence: the callers would take it for a first start.
+Lookup<std::string> storedKeyPath(sqlite3* db, const std::string& path) {
   Statement find(db, "SELECT path FROM keys WHERE path = ?1");
   find.bind(1, path);
-  if (find.step() != SQLITE_ROW) return std::nullopt;
-  return find.text(0);
+  const int step = find.step();
+  if (step == SQLITE_ROW) return find.text(0);
+  if (step == SQLITE_DONE) return std::nullopt;
+  return Lookup<std::string>::failure(sqlite3_errmsg(db));
 }
 
 // Creates the folders of `dbPath` (private: the store holds the session secret) and the file
@@ -180,7 +184,7 @@ std::string utf16Blob(const std::u16string& value) {
 
 }  // namespace
 
-SettingsStore::SettingsStore(const std::string& dbPath) {
+SettingsStore::SettingsStore(const std::string& dbPath) : path_(dbPath) {
   if (dbPath.empty()) {
     openError_ = "no path";
     return;
@@ -220,28 +224,37 @@ std::string SettingsStore::defaultPath() {
   return base + "/Veltrana/registry.db";
 }
 
-std::optional<SettingsKey> SettingsStore::openKey(const std::string& path) {
+Lookup<SettingsKey> SettingsStore::openKey(const std::string& path) {
   const auto prefixes = keyPrefixes(path);
-  if (!db_ || prefixes.empty()) return std::nullopt;
+  if (!db_) return Lookup<SettingsKey>::failure(openError_);
+  if (prefixes.empty()) return std::nullopt;
   auto stored = storedKeyPath(db_, prefixes.back());
+  if (stored.failed()) return Lookup<SettingsKey>::failure(stored.error());
   if (!stored) return std::nullopt;
   return SettingsKey(std::move(*stored));
+}
+
+std::string SettingsStore::lastError() const {
+  return db_ ? std::string(sqlite3_errmsg(db_)) : openError_;
 }
 
 std::optional<SettingsKey> SettingsStore::createKey(const std::string& path,
                                                     KeyDisposition* disposition) {
   const auto prefixes = keyPrefixes(path);
   if (!db_ || prefixes.empty()) return std::nullopt;
-  if (auto stored = storedKeyPath(db_, prefixes.back())) {
+  auto found = storedKeyPath(db_, prefixes.back());
+  if (found) {
     if (disposition) *disposition = KeyDisposition::OpenedExistingKey;
-    return SettingsKey(std::move(*stored));
+    return SettingsKey(std::move(*found));
   }
-  if (brokenGroups_ > 0) return std::nullopt;
+  if (found.failed() || brokenGroups_ > 0) return std::nullopt;
 
   WriteScope scope(db_);
   if (!scope.begun()) return std::nullopt;
   // Looked up again under the write lock: another process may have made it meanwhile.
-  const bool existed = storedKeyPath(db_, prefixes.back()).has_value();
+  const auto again = storedKeyPath(db_, prefixes.back());
+  if (again.failed()) return std::nullopt;
+  const bool existed = again.has_value();
   for (const auto& prefix : prefixes) {
     Statement insert(db_, "INSERT OR IGNORE INTO keys(path) VALUES(?1)");
     if (insert.bind(1, prefix).step() != SQLITE_DONE) return std::nullopt;
@@ -261,7 +274,9 @@ int writeValue(sqlite3* db, const std::string& key, const std::string& name, int
   WriteScope scope(db);
   if (!scope.begun()) return kErrorWriteFault;
   // A handle outlives its key when someone deletes the tree in between.
-  if (!storedKeyPath(db, key)) return kErrorKeyDeleted;
+  const auto stored = storedKeyPath(db, key);
+  if (stored.failed()) return kErrorWriteFault;
+  if (!stored) return kErrorKeyDeleted;
   Statement upsert(db,
                    "INSERT INTO vals(key, name, type, data) VALUES(?1, ?2, ?3, ?4) "
                    "ON CONFLICT(key, name) DO UPDATE SET type = excluded.type, "
@@ -271,12 +286,14 @@ int writeValue(sqlite3* db, const std::string& key, const std::string& name, int
   return kErrorSuccess;
 }
 
-std::optional<std::pair<int, std::string>> readValue(sqlite3* db, const std::string& key,
-                                                     const std::string& name) {
+Lookup<std::pair<int, std::string>> readValue(sqlite3* db, const std::string& key,
+                                              const std::string& name) {
   Statement select(db, "SELECT type, data FROM vals WHERE key = ?1 AND name = ?2");
   select.bind(1, key).bind(2, name);
-  if (select.step() != SQLITE_ROW) return std::nullopt;
-  return std::make_pair(select.integer(0), select.blob(1));
+  const int step = select.step();
+  if (step == SQLITE_ROW) return std::make_pair(select.integer(0), select.blob(1));
+  if (step == SQLITE_DONE) return std::nullopt;
+  return Lookup<std::pair<int, std::string>>::failure(sqlite3_errmsg(db));
 }
 
 }  // namespace
@@ -296,19 +313,20 @@ int SettingsStore::writeNumber(const SettingsKey& key, const std::string& name, 
   return writeValue(db_, key.path(), name, kTypeNumber, bytes);
 }
 
-std::optional<uint32_t> SettingsStore::readNumber(const SettingsKey& key, const std::string& name) {
-  if (!db_) return std::nullopt;
+Lookup<uint32_t> SettingsStore::readNumber(const SettingsKey& key, const std::string& name) {
+  if (!db_) return Lookup<uint32_t>::failure(openError_);
   const auto value = readValue(db_, key.path(), name);
+  if (value.failed()) return Lookup<uint32_t>::failure(value.error());
   if (!value || value->first != kTypeNumber || value->second.size() != 4) return std::nullopt;
   uint32_t number = 0;
   for (int i = 3; i >= 0; --i) number = (number << 8) | static_cast<unsigned char>(value->second[i]);
   return number;
 }
 
-std::optional<std::u16string> SettingsStore::readString(const SettingsKey& key,
-                                                        const std::string& name) {
-  if (!db_) return std::nullopt;
+Lookup<std::u16string> SettingsStore::readString(const SettingsKey& key, const std::string& name) {
+  if (!db_) return Lookup<std::u16string>::failure(openError_);
   const auto value = readValue(db_, key.path(), name);
+  if (value.failed()) return Lookup<std::u16string>::failure(value.error());
   if (!value || value->first != kTypeString || value->second.size() > kStringBufferBytes) {
     return std::nullopt;
   }
@@ -330,7 +348,9 @@ int SettingsStore::deleteTree(const std::string& path) {
   if (brokenGroups_ > 0) return kErrorWriteFault;
   WriteScope scope(db_);
   if (!scope.begun()) return kErrorWriteFault;
-  if (!storedKeyPath(db_, prefixes.back())) return kErrorFileNotFound;
+  const auto stored = storedKeyPath(db_, prefixes.back());
+  if (stored.failed()) return kErrorWriteFault;
+  if (!stored) return kErrorFileNotFound;
   // The key itself and everything below it; "A\B" must not take its sibling "A\BC" along.
   Statement deleteValues(db_,
                          "DELETE FROM vals WHERE key = ?1 OR "
@@ -372,6 +392,10 @@ bool SettingsStore::Transaction::commit() {
   if (!exec(store_.db_, outermost_ ? "COMMIT" : "RELEASE vt_group")) return false;
   active_ = false;
   return true;
+}
+
+std::string unreadableSettingsText(const std::string& path, const std::string& reason) {
+  return "Veltrana cannot read its settings: " + path + ": " + reason;
 }
 
 }  // namespace platform

@@ -26,6 +26,26 @@ class SettingsKey {
 
 enum class KeyDisposition { CreatedNewKey = 1, OpenedExistingKey = 2 };
 
+// What a lookup found: the value, nothing (absent), or a store it could not read (failed,
+// with SQLite's reason). Tested as an optional, a failure has no value; a caller for whom an
+// unreadable store is not the same as a missing value asks failed().
+template <typename T>
+class Lookup : public std::optional<T> {
+ public:
+  using std::optional<T>::optional;
+  static Lookup failure(std::string reason) {
+    Lookup lookup;
+    lookup.error_ = reason.empty() ? std::string("unknown error") : std::move(reason);
+    return lookup;
+  }
+  bool failed() const { return !error_.empty(); }
+  bool absent() const { return !this->has_value() && !failed(); }
+  const std::string& error() const { return error_; }
+
+ private:
+  std::string error_;
+};
+
 class SettingsStore {
  public:
   // Opens (creating when missing) the database at `dbPath`, creating its folder; an existing
@@ -45,21 +65,27 @@ class SettingsStore {
   // empty when it is open.
   const std::string& openError() const { return openError_; }
 
-  // Opens an existing key; nullopt when it does not exist.
-  std::optional<SettingsKey> openKey(const std::string& path);
+  const std::string& path() const { return path_; }
+
+  // Opens an existing key: found, absent, or failed when the store cannot be read.
+  Lookup<SettingsKey> openKey(const std::string& path);
   // Creates the key (and its missing parents) or opens it; nullopt on failure.
   std::optional<SettingsKey> createKey(const std::string& path, KeyDisposition* disposition = nullptr);
 
   // Results are 0 on success, non-zero otherwise (as the platform's own calls return).
   int writeString(const SettingsKey& key, const std::string& name, const std::u16string& value);
   int writeNumber(const SettingsKey& key, const std::string& name, uint32_t value);
-  // A number value only (type number, 4 bytes); nullopt otherwise.
-  std::optional<uint32_t> readNumber(const SettingsKey& key, const std::string& name);
+  // A number value only (type number, 4 bytes); absent otherwise, failed when the store
+  // cannot be read.
+  Lookup<uint32_t> readNumber(const SettingsKey& key, const std::string& name);
   // A string value that fits the 256-byte buffer (at most 127 characters); a longer one,
-  // a missing one or one of another type is nullopt.
-  std::optional<std::u16string> readString(const SettingsKey& key, const std::string& name);
-  // Deletes the key with all its subkeys and values. 0 on success (also when missing: 2).
+  // a missing one or one of another type is absent; failed when the store cannot be read.
+  Lookup<std::u16string> readString(const SettingsKey& key, const std::string& name);
+  // Deletes the key with all its subkeys and values. 0 on success, 2 when it is missing,
+  // another code when the store cannot be read or written (lastError() says why).
   int deleteTree(const std::string& path);
+  // SQLite's text for the last failure on this connection.
+  std::string lastError() const;
 
   // Groups writes: everything between begin and commit lands together or not at all.
   class Transaction {
@@ -77,10 +103,14 @@ class SettingsStore {
 
  private:
   sqlite3* db_ = nullptr;
+  std::string path_;
   std::string openError_;
   // Open groups that could not begin; writes fail meanwhile rather than land ungrouped.
   int brokenGroups_ = 0;
 };
+
+// The text of the box that stops the start when the store at `path` cannot be read.
+std::string unreadableSettingsText(const std::string& path, const std::string& reason);
 
 // UTF-8 <-> UTF-16, the Linux stand-in for the ANSI code-page conversions.
 std::u16string toUtf16(const std::string& utf8);

@@ -47,9 +47,19 @@ std::string SessionManager::loginAddress() const {
   return loginAddress_;
 }
 
-void SessionManager::fail(const char* text, int exitCode) {
+void SessionManager::fail(const std::string& text, int exitCode) {
   boxes_.show({.caption = "Error", .text = text, .icon = platform::MbIcon::Stop});
   platform::endProcess(exitCode);
+}
+
+// A store that cannot be read is no missing session: logging in again would replace a
+// session the program never saw.
+void SessionManager::failUnreadable(const std::string& reason) {
+  fail(platform::unreadableSettingsText(store_.path(), reason), kExitSettingsUnreadable);
+}
+
+int64_t SessionManager::remainingMs(uint64_t expiry) const {
+  return (static_cast<int64_t>(expiry) - static_cast<int64_t>(now_())) / 10'000;
 }
 
 void SessionManager::setRenewalTimer(uint64_t remainingMs) {
@@ -60,25 +70,32 @@ void SessionManager::setRenewalTimer(uint64_t remainingMs) {
 }
 
 void SessionManager::renewalTimerFor(uint64_t expiry) {
+  expiry_ = expiry;
   if (expiry == 0) {
     // A session that never expires is never renewed.
     timerCapped_ = false;
     if (timer_) timer_(0);
     return;
   }
-  const int64_t remaining = (static_cast<int64_t>(expiry) - static_cast<int64_t>(now_())) / 10'000;
+  const int64_t remaining = remainingMs(expiry);
   if (remaining > 0) setRenewalTimer(static_cast<uint64_t>(remaining));
 }
 
 void SessionManager::decideAtStartup() {
   uint64_t ms = 0;
-  SessionTimeResult r = checkSessionTime(store_, ms, now_);
+  std::string failure;
+  const uint64_t now = now_();
+  const auto atNow = [now] { return now; };
+  SessionTimeResult r = checkSessionTime(store_, ms, atNow, &failure);
+  if (r == kSessionUnreadable) failUnreadable(failure);
   bool decisionLogin = false;
   if (r == kSessionValid && ms != 0) {
+    expiry_ = now + ms * 10'000;
     setRenewalTimer(ms);
   } else {
     ms = 0;
-    r = checkSessionTime(store_, ms, now_);
+    r = checkSessionTime(store_, ms, atNow, &failure);
+    if (r == kSessionUnreadable) failUnreadable(failure);
     decisionLogin = r != kSessionValid || ms != 0;
   }
 
@@ -100,26 +117,39 @@ void SessionManager::loadOrStartSession(bool& needLogin) {
   }
 
   namespace keys = platform::keys;
-  if (const auto key = store_.openKey(keys::kFacebook)) {
+  // A login that is coming anyway (a renewal) uses nothing read here, so only a start that
+  // would reuse the stored session stops on a store it cannot read.
+  const auto check = [this, &needLogin](const auto& lookup) {
+    if (lookup.failed() && !needLogin) failUnreadable(lookup.error());
+  };
+  const auto key = store_.openKey(keys::kFacebook);
+  check(key);
+  if (key) {
     auto uid = store_.readNumber(*key, keys::kUid);
+    check(uid);
     // User 0 is nobody: such a stored session (an older build kept one) means a new login.
-    if (uid == 0u) uid.reset();
+    std::optional<uint32_t> user;
+    if (uid && *uid != 0u) user = *uid;
     std::optional<std::u16string> sessionKey, sessionSecret;
-    if (uid) {
-      sessionKey = store_.readString(*key, keys::kSessionKey);
+    if (user) {
+      auto read = store_.readString(*key, keys::kSessionKey);
+      check(read);
+      sessionKey = read;
       if (!sessionKey) std::printf("Problem with reading Session_Key from Registry \n ");
     }
     if (sessionKey) {
-      sessionSecret = store_.readString(*key, keys::kSessionSecret);
+      auto read = store_.readString(*key, keys::kSessionSecret);
+      check(read);
+      sessionSecret = read;
       if (!sessionSecret) std::printf("Problem with reading Session_Secret from Registry \n ");
     }
-    if (uid && sessionKey && sessionSecret && !needLogin) {
+    if (user && sessionKey && sessionSecret && !needLogin) {
       client->setSession(platform::toUtf8(*sessionKey), platform::toUtf8(*sessionSecret));
-      currentUserId_ = *uid;
+      currentUserId_ = *user;
       needLogin = false;
       return;
     }
-  } else {
+  } else if (!key.failed()) {
     std::printf("Facebook info missing in Registry \n ");
   }
 
@@ -159,10 +189,12 @@ void SessionManager::obtainSession() {
 }
 
 void SessionManager::onRenewalTimer() {
+  // A capped step waits on for the session this run holds: the store is not asked again
+  // (it may have refused that session, or hold another by now).
   if (timerCapped_) {
-    uint64_t ms = 0;
-    if (checkSessionTime(store_, ms, now_) == kSessionValid && ms != 0) {
-      setRenewalTimer(ms);
+    const int64_t remaining = remainingMs(expiry_);
+    if (remaining > 0) {
+      setRenewalTimer(static_cast<uint64_t>(remaining));
       return;
     }
   }

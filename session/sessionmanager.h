@@ -30,6 +30,8 @@ inline constexpr int kExitBrowserMissing = 7;
 inline constexpr int kExitNoToken = 35;
 inline constexpr int kExitSessionReset = 65;
 inline constexpr int kExitNoSession = 66;
+// As the start's own stop on settings it cannot use.
+inline constexpr int kExitSettingsUnreadable = 58;
 
 // The longest period a window timer takes (a signed 32-bit count of milliseconds).
 inline constexpr uint64_t kMaxTimerPeriodMs = 0x7fff'ffff;
@@ -74,7 +76,10 @@ class SessionManager {
   void setRenewalTimer(uint64_t remainingMs);
   // Timer 2 for a session expiring at `expiry` (a file time; 0 = never).
   void renewalTimerFor(uint64_t expiry);
-  [[noreturn]] void fail(const char* text, int exitCode);
+  [[noreturn]] void fail(const std::string& text, int exitCode);
+  [[noreturn]] void failUnreadable(const std::string& reason);
+  // The remaining lifetime of a session expiring at `expiry` (a file time), in ms.
+  int64_t remainingMs(uint64_t expiry) const;
 
   platform::SettingsStore& store_;
   const app::DebugLog& log_;
@@ -89,6 +94,7 @@ class SessionManager {
   std::string loginAddress_;
   std::atomic<uint32_t> currentUserId_{0};
   bool timerCapped_ = false;
+  uint64_t expiry_ = 0;  // of the session timer 2 waits for; the capped steps re-arm from it
 };
 
 }  // namespace session

@@ -16,15 +16,22 @@ uint64_t fileTimeNow() {
 }
 
 SessionTimeResult checkSessionTime(platform::SettingsStore& store, uint64_t& remainingMs,
-                                   const std::function<uint64_t()>& now) {
+                                   const std::function<uint64_t()>& now, std::string* failure) {
   namespace keys = platform::keys;
+  const auto unreadable = [failure](const std::string& reason) {
+    if (failure) *failure = reason;
+    return kSessionUnreadable;
+  };
   const auto key = store.openKey(keys::kFacebook);
+  if (key.failed()) return unreadable(key.error());
   if (!key) {
     std::printf("Missing all registry info about\n");
     return kSessionKeyMissing;
   }
   const auto high = store.readNumber(*key, keys::kSessionTimeHigh);
   const auto low = store.readNumber(*key, keys::kSessionTimeLow);
+  if (high.failed()) return unreadable(high.error());
+  if (low.failed()) return unreadable(low.error());
   if (!high || !low) {
     std::printf("Missing info about SessionTime\n");
     return kSessionTimeMissing;

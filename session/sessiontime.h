@@ -2,6 +2,7 @@
 // Whether the session kept in the settings store may still be used.
 #include <cstdint>
 #include <functional>
+#include <string>
 
 namespace platform {
 class SettingsStore;
@@ -14,6 +15,7 @@ enum SessionTimeResult {
   kSessionExpired = 1,
   kSessionTimeMissing = 2,
   kSessionKeyMissing = 3,
+  kSessionUnreadable = 4,  // the store could not be read: no answer about the session
 };
 
 // 100-nanosecond intervals between 1601-01-01 and 1970-01-01.
@@ -24,7 +26,9 @@ uint64_t fileTimeNow();
 
 // On kSessionValid with a finite session, `remainingMs` receives the remaining lifetime;
 // for a session that never expires it is left untouched. `now` gives the current file time.
+// With kSessionUnreadable, `failure` (when given) receives the store's reason.
 SessionTimeResult checkSessionTime(platform::SettingsStore& store, uint64_t& remainingMs,
-                                   const std::function<uint64_t()>& now = fileTimeNow);
+                                   const std::function<uint64_t()>& now = fileTimeNow,
+                                   std::string* failure = nullptr);
 
 }  // namespace session

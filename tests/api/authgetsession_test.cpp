@@ -9,6 +9,7 @@
 #include <regex>
 #include <sstream>
 
+#include <sqlite3.h>
 #include <unistd.h>
 
 #include "api/apiclient.h"
@@ -263,6 +264,56 @@ TEST(AuthGetSessionStoreTest, UnwritableStoreIsReportedAndTheSessionStillInstall
   EXPECT_NE(printed.find(problem, first + 1), std::string::npos) << "once for each key";
   EXPECT_TRUE(client.hasSession());
   EXPECT_EQ(client.userId(), "100234");
+}
+
+// A new session is stored whole or not at all: whichever of the five values the store
+// refuses, the old session stays as it was, never a new key beside the old secret. The
+// refusal is a trigger in the store, so the other writes of the group do land first.
+TEST(AuthGetSessionStoreTest, ARefusedValueLeavesTheOldSessionWhole) {
+  namespace keys = platform::keys;
+  const std::string answer = fixture("getsession_ok.xml");
+  RawHttpServer server([&](const RawHttpServer::Request&) {
+    return RawHttpServer::Response{RawHttpServer::Action::Reply, answer};
+  });
+  const auto folder =
+      std::filesystem::temp_directory_path() / ("getsession-refused-" + std::to_string(::getpid()));
+  for (const char* refused : {keys::kSessionKey, keys::kSessionSecret, keys::kUid,
+                              keys::kSessionTimeHigh, keys::kSessionTimeLow}) {
+    SCOPED_TRACE(refused);
+    std::filesystem::remove_all(folder);
+    const std::string path = (folder / "registry.db").string();
+    platform::SettingsStore settings(path);
+    const auto key = settings.createKey(keys::kFacebook);
+    ASSERT_TRUE(key);
+    ASSERT_EQ(settings.writeString(*key, keys::kSessionKey, u"old-key"), 0);
+    ASSERT_EQ(settings.writeString(*key, keys::kSessionSecret, u"old-secret"), 0);
+    for (const char* number : {keys::kUid, keys::kSessionTimeHigh, keys::kSessionTimeLow})
+      ASSERT_EQ(settings.writeNumber(*key, number, 1), 0);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    const std::string refuse = std::string("BEFORE UPDATE ON vals WHEN NEW.name = '") + refused +
+                               "' BEGIN SELECT RAISE(ABORT, 'refused'); END";
+    ASSERT_EQ(
+        sqlite3_exec(db, ("CREATE TRIGGER refuse " + refuse).c_str(), nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    sqlite3_close(db);
+
+    app::DebugLog log(folder.string(), fixedClock);
+    api::ApiClient client(api::kApiKey, api::kApplicationSecret, server.restUrl());
+    ASSERT_TRUE(client.createHandle());
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(api::authGetSession(client, settings, log), 100234u);
+    EXPECT_NE(
+        testing::internal::GetCapturedStdout().find("Problem with writing the session to reg. \n"),
+        std::string::npos);
+    EXPECT_TRUE(client.hasSession());
+
+    EXPECT_EQ(settings.readString(*key, keys::kSessionKey), u"old-key");
+    EXPECT_EQ(settings.readString(*key, keys::kSessionSecret), u"old-secret");
+    for (const char* number : {keys::kUid, keys::kSessionTimeHigh, keys::kSessionTimeLow})
+      EXPECT_EQ(settings.readNumber(*key, number), 1u) << number;
+  }
+  std::filesystem::remove_all(folder);
 }
 
 TEST(SessionValuesTest, ExpiryAndUidConversions) {

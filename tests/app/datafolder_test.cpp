@@ -8,8 +8,10 @@
 #include <fstream>
 #include <functional>
 #include <set>
+#include <vector>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/datafolder.h"
 #include "app/editioncheck.h"
@@ -180,16 +182,103 @@ TEST(DataFolder, SetUpFromTheInstallation) {
   }
 }
 
+// The folder named is the one that could not be made, a missing parent included.
 TEST(DataFolder, AFolderThatCannotBeMadeIsNamedWithTheReason) {
+  for (const std::string below : {"/file/Veltrana", "/file/share/Veltrana"}) {
+    SCOPED_TRACE(below);
+    QTemporaryDir dir;
+    const std::string root = dir.path().toStdString();
+    std::ofstream(root + "/file") << "not a folder";
+    const app::InstallationImage image{root + "/orbisview", root + "/image/"};
+    const auto problem = app::setUpDataFolder(root + below + "/", image);
+    ASSERT_TRUE(problem);
+    EXPECT_EQ(problem->folder, root + below.substr(0, below.find('/', 6)));
+    EXPECT_EQ(problem->reason, "Not a directory");
+    EXPECT_EQ(app::describe(*problem),
+              "Veltrana cannot write to its folder: " + problem->folder + ": Not a directory");
+  }
+}
+
+// A file of the installation that cannot be read is named with the real reason, not taken
+// for a folder of the user's that cannot be written; nothing is linked meanwhile.
+TEST(DataFolder, AnInstallationFileThatCannotBeReadIsNamedWithTheReason) {
+  struct Case {
+    const char* name;
+    std::function<void(const std::string& file)> spoil;
+    const char* reason;
+  };
+  std::vector<Case> cases = {
+      // Reading the start of one's own memory fails, for root too.
+      {"a read error",
+       [](const std::string& file) {
+         fs::remove(file);
+         fs::create_symlink("/proc/self/mem", file);
+       },
+       "Input/output error"},
+  };
+  if (::geteuid() != 0) {
+    cases.push_back({"no permission",
+                     [](const std::string& file) { fs::permissions(file, fs::perms::none); },
+                     "Permission denied"});
+    cases.push_back({"a folder that cannot be searched",
+                     [](const std::string& file) {
+                       fs::permissions(fs::path(file).parent_path(), fs::perms::owner_read);
+                     },
+                     "Permission denied"});
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QTemporaryDir dir;
+    const std::string root = dir.path().toStdString();
+    const app::InstallationImage image{root + "/usr/lib/veltrana/orbisview",
+                                       root + "/usr/share/veltrana/"};
+    fs::create_directories(root + "/usr/lib/veltrana");
+    std::ofstream(image.helper) << "helper";
+    fs::create_directories(image.folder + "pic_square");
+    for (const char* file : {"help.html", "pic_square/body.jpg", "pic_square/body_bf.jpg"})
+      std::ofstream(image.folder + file) << file;
+    const std::string file = image.folder + "pic_square/body.jpg";
+    c.spoil(file);
+    const std::string folder = root + "/home/Veltrana/";
+
+    const auto problem = app::setUpDataFolder(folder, image);
+    fs::permissions(fs::path(file).parent_path(), fs::perms::owner_all);
+    ASSERT_TRUE(problem);
+    EXPECT_EQ(problem->access, app::FolderProblem::Access::Read);
+    EXPECT_EQ(app::describe(*problem),
+              "Veltrana cannot read its installation file: " + file + ": " + c.reason);
+    EXPECT_FALSE(fs::exists(folder + "pic_square/body.jpg"));
+    EXPECT_FALSE(fs::exists(folder + "orbisview"));
+  }
+}
+
+// The helper's and the image's folders are the ones the build installs to, seen from the
+// program's folder, wherever the prefix is; an absolute one is taken as it is.
+TEST(DataFolder, InstallationImageFollowsTheConfiguredLayout) {
   QTemporaryDir dir;
   const std::string root = dir.path().toStdString();
-  std::ofstream(root + "/file") << "not a folder";
-  const app::InstallationImage image{root + "/orbisview", root + "/image/"};
-  const auto problem = app::setUpDataFolder(root + "/file/Veltrana/", image);
-  ASSERT_TRUE(problem);
-  EXPECT_EQ(problem->folder, root + "/file/Veltrana");
-  EXPECT_EQ(problem->reason, "Not a directory");
-  EXPECT_FALSE(fs::exists(root + "/file/Veltrana"));
+  const std::string prefix = root + "/opt/vt";
+  fs::create_directories(prefix + "/libexec/veltrana");
+  std::ofstream(prefix + "/libexec/veltrana/orbisview") << "helper";
+  fs::create_directories(prefix + "/share/games/veltrana");
+  fs::create_directories(root + "/data/veltrana");
+  struct Case {
+    app::InstallLayout layout;
+    std::string image;  // empty: none found
+  } cases[] = {
+      {{"../libexec/veltrana", "../share/games/veltrana"}, prefix + "/share/games/veltrana/"},
+      {{"../libexec/veltrana", root + "/data/veltrana"}, root + "/data/veltrana/"},
+      {{"../libexec/veltrana", "../share/veltrana"}, ""},
+      {{"../lib/veltrana", "../share/games/veltrana"}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.layout.imageFolder);
+    const auto image = app::installationImageOf(prefix + "/bin/veltrana", c.layout);
+    ASSERT_EQ(image.has_value(), !c.image.empty());
+    if (!image) continue;
+    EXPECT_EQ(image->helper, prefix + "/libexec/veltrana/orbisview");
+    EXPECT_EQ(image->folder, c.image);
+  }
 }
 
 TEST(EditionCheck, DeletesOnlyTextFilesDirectlyInTheFolder) {

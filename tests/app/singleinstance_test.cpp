@@ -3,7 +3,12 @@
 
 #include <QElapsedTimer>
 
+#include <unistd.h>
+
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <vector>
 
 #include "platform/namedevent.h"
 #include "veltranasandbox.h"
@@ -61,4 +66,51 @@ TEST(SingleInstance, WithTheEventTakenButNoWindowTheCopyRunsAlongside) {
   EXPECT_GE(clock.elapsed(), 250);  // it looked twice
   ASSERT_TRUE(postCommand(kExitCommandId));
   EXPECT_EQ(run.waitForExit(), 0);
+}
+
+// A runtime folder the program must not use says nothing about another copy: the start
+// names the folder and the reason in a box and on standard error, and ends with 57 of its
+// own rather than as a second copy (255, without a word).
+TEST(SingleInstance, ARefusedRuntimeFolderIsNamedAndEndsWith57) {
+  struct Case {
+    const char* name;
+    std::function<void(const std::string& folder)> spoil;
+    const char* reason;
+  };
+  std::vector<Case> cases = {
+      {"open to others",
+       [](const std::string& folder) { fs::permissions(folder, fs::perms(0777)); },
+       "is open to other users"},
+      {"not a folder",
+       [](const std::string& folder) {
+         fs::remove(folder);
+         std::ofstream(folder) << "x";
+       },
+       "is not a folder"},
+  };
+  // Made first by another local user, as /tmp/veltrana-<uid> can be.
+  if (::geteuid() == 0) {
+    cases.push_back({"another user's",
+                     [](const std::string& folder) {
+                       fs::permissions(folder, fs::perms(0700));
+                       ASSERT_EQ(::chown(folder.c_str(), 65534, 65534), 0);
+                     },
+                     "is owned by user 65534"});
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    VeltranaSandbox sandbox;
+    sandbox.install();
+    const std::string folder = sandbox.root() + "/shared-runtime";
+    fs::create_directories(folder);
+    c.spoil(folder);
+    sandbox.setEnv("VELTRANA_RUNTIME_DIR", folder);
+
+    VeltranaProcess run(sandbox, {}, {}, kProgram);
+    EXPECT_EQ(run.waitForExit(), 57);
+    const std::string text = "Veltrana cannot use its runtime folder: " + folder + " " + c.reason;
+    EXPECT_NE(run.err().find("veltrana: " + text + "\n"), std::string::npos) << run.err();
+    EXPECT_NE(run.err().find("Error: " + text + "\n"), std::string::npos) << run.err();
+    EXPECT_FALSE(fs::exists(sandbox.settingsPath())) << "the start went on";
+  }
 }

@@ -9,9 +9,13 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
+#include <map>
+#include <vector>
 
 #include "platform/settingskeys.h"
 #include "platform/settingsstore.h"
+#include "support/damagedstore.h"
 #include "veltranasandbox.h"
 
 namespace fs = std::filesystem;
@@ -183,6 +187,59 @@ TEST(Startup, AnUnopenableSettingsStoreStopsTheStartAndDeletesNothing) {
     EXPECT_FALSE(has(run.err(), "Veltrana: Welcome"));
     for (const auto& name : files) EXPECT_TRUE(fs::exists(data + name)) << name;
     fs::permissions(sandbox.configHome(), fs::perms::owner_all);
+  }
+}
+
+namespace {
+
+// Every file below `folder`: its size, a digest of its bytes and its modification time.
+std::map<std::string, std::string> snapshot(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    if (!entry.is_regular_file()) continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    files[entry.path().string()] =
+        std::to_string(bytes.size()) + " bytes, digest " +
+        std::to_string(std::hash<std::string>{}(bytes)) + ", written " +
+        std::to_string(entry.last_write_time().time_since_epoch().count());
+  }
+  return files;
+}
+
+}  // namespace
+
+// A store that opens but whose pages are damaged cannot say whether the edition mark, the
+// settings or the session are there: the start stops with the box naming the file and the
+// reason, greets nobody and changes no file of the DataFolder.
+TEST(Startup, ADamagedSettingsStoreStopsTheStartAndChangesNoFile) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> trees;  // empty: every page but the schema
+  } cases[] = {
+      {"every page", {}},
+      {"the keys (the edition mark)", testsupport::kKeyTrees},
+      {"the values (LastUpdate, the session)", testsupport::kValueTrees},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    VeltranaSandbox sandbox;
+    const std::string data = sandbox.install();
+    writeSession(sandbox.settingsPath(), /*withVersion=*/true, "4/3/2009  9:5");
+    for (const char* name : {"bf.txt", "bf1.txt", "vt_s.txt", "rel.txt", "bdate.txt", "status.txt",
+                             "pic_square/1001.jpg", "pic/1001.jpg"})
+      touch(data + name);
+    ASSERT_TRUE(testsupport::damageStore(sandbox.settingsPath(), c.trees));
+    const auto before = snapshot(data);
+
+    VeltranaProcess run(sandbox, {}, {}, kProgram);
+    EXPECT_EQ(run.waitForExit(30000), 58);
+    EXPECT_TRUE(has(run.err(), "Error: Veltrana cannot read its settings: " +
+                                   sandbox.settingsPath() + ": database disk image is malformed\n"))
+        << run.err();
+    EXPECT_FALSE(has(run.err(), "Veltrana: Welcome"));
+    EXPECT_FALSE(has(run.out(), "LastUpdate"));
+    EXPECT_EQ(snapshot(data), before);
   }
 }
 

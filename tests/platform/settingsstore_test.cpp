@@ -10,6 +10,10 @@
 #include <cstdlib>
 #include <functional>
 #include <random>
+#include <string>
+#include <vector>
+
+#include "../support/damagedstore.h"
 
 using platform::KeyDisposition;
 using platform::SettingsKey;
@@ -251,10 +255,57 @@ TEST(SettingsStore, UnopenableStoreFailsEveryOperation) {
   EXPECT_FALSE(store.ok());
   EXPECT_NE(store.openError(), "");
   EXPECT_FALSE(store.createKey(kFacebook));
-  EXPECT_FALSE(store.openKey(kFacebook));
+  EXPECT_TRUE(store.openKey(kFacebook).failed());
   EXPECT_NE(store.deleteTree(kFacebook), 0);
   SettingsStore::Transaction group(store);
   EXPECT_FALSE(group.commit());
+}
+
+// A store that opens but whose pages are damaged answers "failed" with SQLite's reason, never
+// "absent": the start would take an unreadable mark for a first start and wipe everything.
+TEST(SettingsStore, ADamagedStoreFailsItsLookupsRatherThanFindingNothing) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> trees;  // empty: every page but the schema
+    bool keysReadable;
+  } cases[] = {
+      {"every page", {}, false},
+      {"the keys", testsupport::kKeyTrees, false},
+      {"the values", testsupport::kValueTrees, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = freshDbPath(std::string("damaged-") + c.name);
+    {
+      SettingsStore store(path);
+      const auto key = facebookKey(store);
+      ASSERT_EQ(store.writeNumber(key, "UID", 7), 0);
+      ASSERT_EQ(store.writeString(key, "Session_Key", u"k"), 0);
+    }
+    ASSERT_TRUE(testsupport::damageStore(path, c.trees));
+    SettingsStore store(path);
+    ASSERT_TRUE(store.ok()) << store.openError();
+
+    const auto key = store.openKey(kFacebook);
+    EXPECT_EQ(key.failed(), !c.keysReadable);
+    EXPECT_EQ(store.createKey(kFacebook).has_value(), c.keysReadable);
+    // A key the store cannot look for is not reported missing, nor one it cannot delete gone.
+    if (!c.keysReadable) {
+      EXPECT_NE(store.deleteTree("SOFTWARE\\Other"), 2);
+    }
+    EXPECT_NE(store.deleteTree(kFacebook), 0);
+    if (key.failed()) {
+      EXPECT_EQ(key.error(), "database disk image is malformed");
+      continue;
+    }
+    ASSERT_TRUE(key);
+    const auto uid = store.readNumber(*key, "UID");
+    const auto text = store.readString(*key, "Session_Key");
+    EXPECT_TRUE(uid.failed() && !uid.absent());
+    EXPECT_TRUE(text.failed() && !text.has_value());
+    EXPECT_EQ(text.error(), "database disk image is malformed");
+    EXPECT_NE(store.writeNumber(*key, "UID", 8), 0);
+  }
 }
 
 // The store holds the session secret: a file an older version left readable by others is

@@ -16,6 +16,7 @@
 #include "platform/settingsstore.h"
 #include "platform/windowdirectory.h"
 #include "session/loginbrowser.h"
+#include "support/damagedstore.h"
 #include "support/simserver.h"
 
 namespace {
@@ -202,7 +203,12 @@ TEST_F(SessionManagerTest, TheRenewalTimerComesFromTheSessionJustObtained) {
     timers_.clear();
     auto m = manager();
     ::testing::internal::CaptureStdout();
-    m->decideAtStartup();
+    // A store that refuses cannot be read either: only a renewal, which logs in whatever the
+    // store holds, gets as far as a session there.
+    if (refused)
+      m->renew();
+    else
+      m->decideAtStartup();
     const std::string output = ::testing::internal::GetCapturedStdout();
     EXPECT_EQ(output.find("Month = "), std::string::npos) << output;
     ASSERT_EQ(timers_.size(), 1u);
@@ -229,6 +235,48 @@ TEST_F(SessionManagerTest, LongLifetimeWaitsInCappedStepsThenRenews) {
   EXPECT_EQ(navigations(), 1);
   EXPECT_NE(m->client()->sessionKey(), oldKey);
   EXPECT_EQ(storedString(keys::kFacebook, keys::kSessionKey), m->client()->sessionKey());
+}
+
+// The capped steps wait for the session this run holds: the store is not read again, so one
+// that lost or changed the session meanwhile neither renews early nor keeps a wrong period.
+TEST_F(SessionManagerTest, CappedStepsReArmFromTheExpiryHeldInMemory) {
+  constexpr uint64_t kSixtyDaysMs = 60ULL * 24 * 60 * 60 * 1000;
+  storeExpiry(now_ + kSixtyDaysMs * 10'000);
+  auto m = manager();
+  m->decideAtStartup();
+  ASSERT_EQ(timers_, std::vector<uint32_t>{session::kMaxTimerPeriodMs});
+  ASSERT_EQ(store_->deleteTree(keys::kCorvanta), 0);
+
+  now_ += session::kMaxTimerPeriodMs * 10'000ULL;
+  m->onRenewalTimer();
+  now_ += session::kMaxTimerPeriodMs * 10'000ULL;
+  m->onRenewalTimer();
+  EXPECT_EQ(navigations(), 0) << "renewed while the session still had time left";
+  const auto lastStep = static_cast<uint32_t>(kSixtyDaysMs - 2 * session::kMaxTimerPeriodMs + 1000);
+  EXPECT_EQ(timers_, (std::vector<uint32_t>{session::kMaxTimerPeriodMs, session::kMaxTimerPeriodMs,
+                                            lastStep}));
+}
+
+// A store that cannot be read says nothing about the session: the start stops with the box
+// naming the file and the reason rather than log in over a session it could not see. A
+// renewal, which logs in anyway and uses nothing it reads, goes on.
+TEST_F(SessionManagerTest, AnUnreadableStoreIsNoMissingSession) {
+  // The death test's child finds the store damaged by the parent.
+  if (!::testing::internal::InDeathTestChild()) {
+    storeExpiry(now_ + 60 * kMinuteTicks);
+    store_.reset();
+    ASSERT_TRUE(testsupport::damageStore(dbPath_, testsupport::kValueTrees));
+    store_ = std::make_unique<platform::SettingsStore>(dbPath_);
+  }
+  auto m = manager();
+  EXPECT_EXIT(m->decideAtStartup(), ::testing::ExitedWithCode(58),
+              "Error: Veltrana cannot read its settings: " + dbPath_ +
+                  ": database disk image is malformed");
+  EXPECT_EQ(navigations(), 0);
+
+  m->renew();
+  EXPECT_EQ(navigations(), 1);
+  EXPECT_NE(m->currentUserId(), 0u);
 }
 
 // Each session obtained sets timer 2 from its own stored expiry: a renewal does not keep the
