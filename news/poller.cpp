@@ -25,14 +25,22 @@ std::optional<SettingsKey> openMarkers(SettingsStore& settings) {
   return key;
 }
 
-uint32_t numberMarker(SettingsStore& settings, const SettingsKey& key, const char* name) {
-  if (const auto value = settings.readNumber(key, name)) return *value;
+// A missing marker starts at 0. A store that cannot be read gives nothing: writing the start
+// value over the real marker would announce old news again.
+std::optional<uint32_t> numberMarker(SettingsStore& settings, const SettingsKey& key,
+                                     const char* name) {
+  const auto value = settings.readNumber(key, name);
+  if (value) return *value;
+  if (value.failed()) return std::nullopt;
   settings.writeNumber(key, name, 0);
   return 0;
 }
 
-std::string textMarker(SettingsStore& settings, const SettingsKey& key, const char* name) {
-  if (const auto value = settings.readString(key, name)) return platform::toUtf8(*value);
+std::optional<std::string> textMarker(SettingsStore& settings, const SettingsKey& key,
+                                      const char* name) {
+  const auto value = settings.readString(key, name);
+  if (value) return platform::toUtf8(*value);
+  if (value.failed()) return std::nullopt;
   settings.writeString(key, name, u"0");
   return "0";
 }
@@ -107,7 +115,9 @@ Poller::Step Poller::wallPosts(uint32_t uid, NewsWindow& window) {
   if (count.isEmpty()) return Step::Go;
   const auto key = openMarkers(settings_);
   if (!key) return Step::EndPoll;
-  const uint32_t stored = numberMarker(settings_, *key, platform::keys::kWallCount);
+  const auto marker = numberMarker(settings_, *key, platform::keys::kWallCount);
+  if (!marker) return Step::EndPoll;
+  const uint32_t stored = *marker;
   const auto fresh = countIn(count);
   if (!fresh) return Step::Go;
   const uint32_t value = asMarkerNumber(*fresh);
@@ -127,7 +137,9 @@ Poller::Step Poller::messages(const api::XmlNode& response, NewsWindow& window) 
   if (!unread || *unread <= 0) return Step::Go;
   const auto key = openMarkers(settings_);
   if (!key) return Step::EndPoll;
-  const uint32_t stored = numberMarker(settings_, *key, platform::keys::kMessage);
+  const auto marker = numberMarker(settings_, *key, platform::keys::kMessage);
+  if (!marker) return Step::EndPoll;
+  const uint32_t stored = *marker;
   const auto mostRecent = countIn(counter.child("most_recent"));
   if (mostRecent && *mostRecent > static_cast<long long>(stored)) {
     settings_.writeNumber(*key, platform::keys::kMessage, asMarkerNumber(*mostRecent));
@@ -144,7 +156,9 @@ Poller::Step Poller::pending(const api::XmlNode& response, const PendingKind& ki
   if (n == 0) return Step::Go;
   const auto key = openMarkers(settings_);
   if (!key) return Step::EndPoll;
-  const std::string marker = textMarker(settings_, *key, kind.marker);
+  const auto storedMarker = textMarker(settings_, *key, kind.marker);
+  if (!storedMarker) return Step::EndPoll;
+  const std::string& marker = *storedMarker;
   std::vector<std::string> ids;
   for (std::size_t i = 0; i < n; ++i) ids.push_back(list.child(kind.idName, i).text().value_or(""));
   const IdWalk walk = kind.friendRule ? walkFriendRequests(ids, marker) : walkInvites(ids, marker);

@@ -12,6 +12,7 @@
 #include "news/poller.h"
 #include "platform/settingskeys.h"
 #include "simulator/json.h"
+#include "../support/damagedstore.h"
 #include "syncfixture.h"
 
 namespace {
@@ -304,29 +305,43 @@ TEST_F(Poll, CutAnswersMoveNoMarkerAndTheWholeOneDoes) {
   EXPECT_EQ(markers(), "12 1700000456 " + requesters[0] + " <missing> <missing>");
 }
 
-TEST(PollStore, AStoreThatCannotBeOpenedEndsThePoll) {
-  testsupport::SimServer sim;
-  ASSERT_TRUE(sim.start({"--friends", "3"})) << sim.error();
-  friendstest::TempFolder dir;
-  platform::SettingsStore good(dir.path() + "registry.db");
-  friendstest::SimSession session;
-  ASSERT_TRUE(friendstest::logIn(sim, good, dir.path(), session));
-  ASSERT_EQ(sim.control("/wall_count", R"({"count": 5})").status, 200);
-
-  friendstest::writeWhole(dir.path() + "file", "x");
-  platform::SettingsStore broken(dir.path() + "file/registry.db");
-  ASSERT_FALSE(broken.ok());
-  news::AdState ad;
-  news::AdFetcher ads(ad, sim.url(), sim.url());
-  RecordingWindow window;
-  testing::internal::CaptureStdout();
-  const int result =
-      news::Poller(*session.client, broken, ads, {}).Poll(session.userId, window, true, "1");
-  const std::string out = testing::internal::GetCapturedStdout();
-  EXPECT_EQ(result, news::kPollNothingNew);
-  EXPECT_TRUE(window.calls.empty());
-  EXPECT_NE(out.find(news::kKeyProblemLine), std::string::npos);
-  EXPECT_EQ(occurrences(friendstest::requestLog(sim), "facebook.notifications.get"), 0);
+// A store that cannot be opened, or whose markers cannot be read, ends the poll before any
+// news is asked for: a marker taken for missing would be written over with its start value.
+TEST(PollStore, AStoreThatCannotBeOpenedOrReadEndsThePoll) {
+  for (const bool opens : {false, true}) {
+    SCOPED_TRACE(opens ? "values cannot be read" : "cannot be opened");
+    testsupport::SimServer sim;
+    ASSERT_TRUE(sim.start({"--friends", "3"})) << sim.error();
+    friendstest::TempFolder dir;
+    std::string dbPath = dir.path() + "registry.db";
+    friendstest::SimSession session;
+    {
+      platform::SettingsStore good(dbPath);
+      ASSERT_TRUE(friendstest::logIn(sim, good, dir.path(), session));
+    }
+    ASSERT_EQ(sim.control("/wall_count", R"({"count": 5})").status, 200);
+    if (opens) {
+      ASSERT_TRUE(testsupport::damageStore(dbPath, testsupport::kValueTrees));
+    } else {
+      friendstest::writeWhole(dir.path() + "file", "x");
+      dbPath = dir.path() + "file/registry.db";
+    }
+    platform::SettingsStore broken(dbPath);
+    ASSERT_EQ(broken.ok(), opens);
+    news::AdState ad;
+    news::AdFetcher ads(ad, sim.url(), sim.url());
+    RecordingWindow window;
+    testing::internal::CaptureStdout();
+    const int result =
+        news::Poller(*session.client, broken, ads, {}).Poll(session.userId, window, true, "1");
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(result, news::kPollNothingNew);
+    EXPECT_TRUE(window.calls.empty());
+    if (!opens) {
+      EXPECT_NE(out.find(news::kKeyProblemLine), std::string::npos);
+    }
+    EXPECT_EQ(occurrences(friendstest::requestLog(sim), "facebook.notifications.get"), 0);
+  }
 }
 
 }  // namespace
