@@ -6,9 +6,11 @@
 #include <QPointer>
 #include <QStringList>
 #include <QSystemTrayIcon>
+#include <QThread>
 
 #include "app/appcontext.h"
 #include "app/notificationswiring.h"
+#include "platform/exitwait.h"
 #include "ui/board/mainwindow.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/globals.h"
@@ -73,9 +75,13 @@ void TrayIcon::showIcon() {
     menu_->addAction(QStringLiteral("Notifications"), this,
                      [this] { showNews(context_, services_); });
     menu_->addSeparator();
-    // The menu's own "Exit": the connection is released and the program ends with 0.
-    menu_->addAction(QStringLiteral("Exit"), this,
-                     [this] { context_.mainWindow.runCommand(ui::cmd::kExit); });
+    // The menu's own "Exit": the connection is released and the program ends with 0. Inside
+    // a box the quit would only end the nested loops and the code after the box would go on
+    // (and might end with its own code): the program ends at once there.
+    menu_->addAction(QStringLiteral("Exit"), this, [this] {
+      if (QThread::currentThread()->loopLevel() > 1 && platform::endForExitSignal()) return;
+      context_.mainWindow.runCommand(ui::cmd::kExit);
+    });
     icon_ = new QSystemTrayIcon(QIcon(QStringLiteral(":/icons/142.png")), this);
     icon_->setContextMenu(menu_.get());
     connect(icon_, &QSystemTrayIcon::activated, this,
