@@ -69,7 +69,8 @@ int pollUnlessExit(pollfd* fds, int count, int timeoutMs) {
   if (exitFd >= 0) all.push_back({exitFd, POLLIN, 0});
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
   for (;;) {
-    const int ready = ::poll(all.data(), all.size(), timeoutMs < 0 ? -1 : untilDeadlineMs(deadline));
+    const int ready =
+        ::poll(all.data(), all.size(), timeoutMs < 0 ? -1 : untilDeadlineMs(deadline));
     if (ready < 0 && errno == EINTR) continue;
     if (ready > 0 && exitFd >= 0 && (all.back().revents & POLLIN)) endForExitSignal();
     for (int i = 0; i < count; ++i) fds[i].revents = all[i].revents;

@@ -36,8 +36,7 @@ class NamedEvent {
   // Waits for either event. Returns 0 for `first`, 1 for `second` (the first listed wins
   // when both are set), kTimedOutWait, kFailedWait, or kEndedWait when `endedFd` (a process's
   // pidfd, or -1) became readable first. Only the winner is reset.
-  static int waitEither(NamedEvent& first, NamedEvent& second, int timeoutMs,
-                        int endedFd = -1);
+  static int waitEither(NamedEvent& first, NamedEvent& second, int timeoutMs, int endedFd = -1);
 
   const std::string& name() const { return name_; }
 

@@ -3,8 +3,8 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/syscall.h>
-#include <unistd.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <mutex>

@@ -56,8 +56,8 @@ struct LoginBrowser::Ending {
   int result = kOpened;
   const char* caption = nullptr;  // no box when null
   const char* text = nullptr;
-  int exitCode = -1;              // the program ends with it after the box; -1: it goes on
-  bool closeBrowser = false;      // between the box and the end
+  int exitCode = -1;          // the program ends with it after the box; -1: it goes on
+  bool closeBrowser = false;  // between the box and the end
   bool haveWindow = false;
   pid_t pid = 0;
 };
@@ -159,10 +159,11 @@ int LoginBrowser::awaitLogin(pid_t pid) {
   using Clock = std::chrono::steady_clock;
   const auto deadline = Clock::now() + std::chrono::milliseconds(waits_.loginMs);
   for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now())
-                          .count();
-    const int slice = childEnd.valid() ? static_cast<int>(std::max<int64_t>(left, 0))
-                                       : static_cast<int>(std::clamp<int64_t>(left, 0, kWindowLookMs));
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    const int slice = childEnd.valid()
+                          ? static_cast<int>(std::max<int64_t>(left, 0))
+                          : static_cast<int>(std::clamp<int64_t>(left, 0, kWindowLookMs));
     const int got =
         platform::NamedEvent::waitEither(*loginDone_, *browserExit_, slice, childEnd.get());
     if (got == platform::kEndedWait) {

@@ -2,12 +2,12 @@
 // The hand-off to the companion browser: the address goes into the shared block "MMF_FB",
 // the browser is started and told to navigate, and for a login we wait until it reports the
 // login page done ("DESKSTOP") or the user leaving ("GOODBYE").
+#include <sys/types.h>
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <sys/types.h>
 
 #include "session/loginwaits.h"
 

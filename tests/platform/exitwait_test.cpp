@@ -41,8 +41,7 @@ TEST(ExitWaitTest, EveryBlockingWaitEndsOnAnExitSignal) {
     std::function<void()> wait;  // blocks for a minute unless the signal ends it
   };
   const Case cases[] = {
-      {"event wait", SIGTERM,
-       [] { platform::NamedEvent::create("EXITWAIT1")->wait(60'000); }},
+      {"event wait", SIGTERM, [] { platform::NamedEvent::create("EXITWAIT1")->wait(60'000); }},
       {"wait for either", SIGINT,
        [] {
          auto first = platform::NamedEvent::create("EXITWAIT2");

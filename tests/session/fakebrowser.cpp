@@ -8,9 +8,12 @@
 //   notready  never reports readiness
 //   late      "DESKSTOP" 300 ms after answering the navigate message (recorded as "deskstop")
 //   crash     dies by SIGKILL 100 ms after answering the navigate message, setting nothing
+//   gone      ends at once, handing nothing over and reporting nothing
 //   exit      sets the events named in FAKE_BROWSER_LEAVE (a comma list; default "GOODBYE"),
 //             as a resize, a finished page and the user's Exit would, and ends
 // A second copy hands over to the first (which then reports readiness again) and ends.
+// FAKE_BROWSER_MODE_FILE names a file whose text, when it exists, replaces FAKE_BROWSER_MODE
+// (a test changes the mode of a running program's later starts).
 // Every message received is appended to FAKE_BROWSER_RECORD, one line each.
 #include <poll.h>
 #include <signal.h>
@@ -54,7 +57,9 @@ std::string readAddress() {
 }  // namespace
 
 int main() {
-  const std::string mode = env("FAKE_BROWSER_MODE");
+  std::string mode = env("FAKE_BROWSER_MODE");
+  if (std::ifstream file{env("FAKE_BROWSER_MODE_FILE")}; file) std::getline(file, mode);
+  if (mode == "gone") return 0;
   // Never outlive the test that started us, whatever happens to it.
   prctl(PR_SET_PDEATHSIG, SIGKILL);
   if (getppid() == 1) return 4;

@@ -290,8 +290,9 @@ TEST_F(LoginBrowserTest, ALoginHandedToAnOpenBrowserWaitsForThatBrowser) {
   std::this_thread::sleep_for(std::chrono::milliseconds(500));  // its late login has come
   EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/login?auth_token=t", true, true),
             session::kOpened);
-  EXPECT_EQ(recorded(), "navigate http://127.0.0.1:9/home.php\ndeskstop\nactivate\n"
-                        "navigate http://127.0.0.1:9/login?auth_token=t\ndeskstop\ndestroy\n");
+  EXPECT_EQ(recorded(),
+            "navigate http://127.0.0.1:9/home.php\ndeskstop\nactivate\n"
+            "navigate http://127.0.0.1:9/login?auth_token=t\ndeskstop\ndestroy\n");
   EXPECT_TRUE(boxes_.shown().empty());
 }
 

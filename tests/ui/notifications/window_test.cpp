@@ -187,7 +187,8 @@ TEST_F(Window, APollWhileThePageOpensRemovesTheAcceptedEntry) {
   EXPECT_EQ(pages, std::vector<std::string>{"/addfriend.php?id=1002"});
   // The two requests show the same name: the entries are told apart by their ids.
   std::vector<std::string> shown, kept;
-  for (int i = 0; i < list->count(); ++i) shown.push_back(list->itemData(i).toString().toStdString());
+  for (int i = 0; i < list->count(); ++i)
+    shown.push_back(list->itemData(i).toString().toStdString());
   for (const auto& item : g_notifications.friendRequests.items()) kept.push_back(item.id);
   EXPECT_EQ(shown, (std::vector<std::string>{"1001", "1003"}));
   EXPECT_EQ(kept, shown);
