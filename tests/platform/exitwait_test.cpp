@@ -1,9 +1,9 @@
 // Every wait that blocks a thread wakes on SIGTERM, SIGINT and SIGHUP and ends the program as
-// Exit does; with no end set (Orbisview) the waits leave the signals alone.
+// Exit does: the events' waits (those of the login hand-off among them), its pauses, and the
+// reply to a sent message.
 #include "platform/exitwait.h"
 
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -72,21 +72,6 @@ TEST(ExitWaitTest, EveryBlockingWaitEndsOnAnExitSignal) {
         },
         ::testing::ExitedWithCode(0), "^ended as Exit\n$");
   }
-}
-
-TEST(ExitWaitTest, WithoutAnEndTheWaitsLeaveTheSignalToTheEventLoop) {
-  catchExitSignals();
-  const auto started = std::chrono::steady_clock::now();
-  sendSignalSoon(SIGTERM);
-  platform::sleepUnlessExit(600);
-  EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(600));
-  // The signal is still there for the loop's reader.
-  pollfd fd{platform::exitSignalReadFd(), POLLIN, 0};
-  EXPECT_EQ(::poll(&fd, 1, 0), 1);
-  char byte;
-  while (::read(fd.fd, &byte, 1) > 0) {
-  }
-  ::signal(SIGTERM, SIG_DFL);
 }
 
 }  // namespace

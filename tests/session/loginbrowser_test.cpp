@@ -17,7 +17,6 @@
 #include <future>
 
 #include "platform/endprocess.h"
-#include "platform/exitwait.h"
 #include "platform/messageboxes.h"
 #include "platform/windowdirectory.h"
 
@@ -294,47 +293,6 @@ TEST_F(LoginBrowserTest, ALoginHandedToAnOpenBrowserWaitsForThatBrowser) {
             "navigate http://127.0.0.1:9/home.php\ndeskstop\nactivate\n"
             "navigate http://127.0.0.1:9/login?auth_token=t\ndeskstop\ndestroy\n");
   EXPECT_TRUE(boxes_.shown().empty());
-}
-
-// SIGTERM in any wait of a login (for readiness, the pause before the navigate message, the
-// login itself) ends the program at once, with 0 and no box, as Exit does.
-TEST_F(LoginBrowserTest, AnExitSignalEndsEveryWaitOfTheLogin) {
-  struct Case {
-    const char* title;
-    const char* mode;
-    LoginWaits waits;
-  };
-  const Case cases[] = {
-      {"ready", "notready", {.readyMs = 60'000, .navigatePauseMs = 10, .loginMs = 5000}},
-      {"pause", "silent", {.readyMs = 5000, .navigatePauseMs = 60'000, .loginMs = 5000}},
-      {"login", "silent", {.readyMs = 5000, .navigatePauseMs = 10, .loginMs = 60'000}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.title);
-    mode(c.mode);
-    LoginBrowser browser(FAKE_BROWSER, boxes_, c.waits, online);
-    EXPECT_EXIT(
-        {
-          alarm(20);
-          struct sigaction action {};
-          action.sa_handler = platform::noteExitSignal;
-          action.sa_flags = SA_RESTART;
-          platform::exitSignalReadFd();
-          ::sigaction(SIGTERM, &action, nullptr);
-          platform::setExitOnSignalDuringWaits([] {
-            std::fprintf(stderr, "ended as Exit\n");
-            platform::endProcess(0);
-          });
-          std::thread([] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(500));
-            ::kill(::getpid(), SIGTERM);
-          }).detach();
-          browser.openInLoginBrowser("http://127.0.0.1:9/login", true, true);
-          std::fprintf(stderr, "the wait went on\n");
-          platform::endProcess(100);
-        },
-        ::testing::ExitedWithCode(0), "^ended as Exit\n$");
-  }
 }
 
 }  // namespace
