@@ -129,7 +129,9 @@ TEST_P(BoxesTest, NothingBlocksInsideTheBoxAndSigtermEndsWith0) {
       << veltrana.out() << veltrana.err();
 
   if (box.browserGone) std::ofstream(modeFile()) << "gone\n";
-  if (box.command != 0) ASSERT_TRUE(postCommand(box.command));
+  if (box.command != 0) {
+    ASSERT_TRUE(postCommand(box.command));
+  }
   if (*box.shown) {
     ASSERT_TRUE(veltrana.waitForOutput(box.shown, kBoxWaitMs)) << veltrana.out();
   } else {
