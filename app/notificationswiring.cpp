@@ -68,7 +68,9 @@ void runWindow(AppContext& context, Services& s) {
   actions.fetchClientAddress = [] {
     if (g_parts) g_parts->ads.fetchClientAddressIfShort();
   };
-  actions.openPage = [&s](const std::string& path) { s.openMobilePage(path); };
+  actions.openPage = [&s](const std::string& path) {
+    return s.browser.openInLoginBrowser(api::mobileUrl() + path, false, false) == session::kOpened;
+  };
   actions.openAd = [&s] { openAd(s); };
   ui::notifications::NotificationsWindow window(context.fonts, std::move(actions),
                                                 &context.mainWindow);

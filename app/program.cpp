@@ -23,6 +23,9 @@
 #include "friends/progressnotice.h"
 #include "friends/startupsync.h"
 #include "pictures/pictureexpiry.h"
+#include "platform/connectionkeeper.h"
+#include "platform/endprocess.h"
+#include "platform/exitwait.h"
 #include "platform/timetext.h"
 #include "ui/board/mainwindow.h"
 #include "ui/board/pictureboard.h"
@@ -53,6 +56,12 @@ StartupHooks programHooks(std::optional<session::LoginWaits> waits, int timerDiv
   auto services = std::make_shared<Services*>(nullptr);
   StartupHooks hooks;
   hooks.scheduleWork = [services, waits, timerDivisor](AppContext& context) {
+    // A signal during a wait that blocks the thread (the login, a sent message) or inside a
+    // box ends the program as "Exit" does, at once.
+    platform::setExitOnSignalDuringWaits([&connection = context.connection] {
+      connection.release();
+      platform::endProcess(0);
+    });
     *services = new Services(context, waits);
     context.schedule.setPeriodDivisor(timerDivisor);
     (new TimerWork(context, **services))->install();

@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 #include <QString>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +24,8 @@
 namespace app {
 namespace {
 
+constexpr int kHandOffRetryMs = 500;
+
 int64_t secondsNow() { return static_cast<int64_t>(std::time(nullptr)); }
 
 // Runs `work` on the user-interface thread as one run of `kind`.
@@ -40,7 +43,7 @@ TimerWork::TimerWork(AppContext& context, Services& services) : context_(context
 void TimerWork::install() {
   Schedule& schedule = context_.schedule;
   schedule.setWork(1, [this] { bestFriendsAndNews(); });
-  schedule.setWork(2, [this] { runOnce(renewal_, 2, [this] { s_.session.onRenewalTimer(); }); });
+  schedule.setWork(2, [this] { renewal(); });
   schedule.setWork(3, [this] { runOnce(count_, 3, [this] { friendCount(); }); });
   schedule.setWork(4, [this] { friendsStatus(4); });
   schedule.setWork(10, [this] { friendsStatus(10); });
@@ -73,6 +76,22 @@ void TimerWork::bestFriendsAndNews() {
       &context_.mainWindow,
       [this] { s_.notifications.openWindow([this] { context_.connection.setIdle(); }); },
       Qt::QueuedConnection);
+}
+
+void TimerWork::renewal() {
+  // A hand-off is running, perhaps the one whose box this firing came through: the renewal's
+  // login waits its turn, without blocking the thread the box needs.
+  if (s_.browser.busy()) {
+    // Firings while it waits are one renewal, not one each.
+    if (renewalWaiting_) return;
+    renewalWaiting_ = true;
+    QTimer::singleShot(kHandOffRetryMs, &context_.mainWindow, [this] {
+      renewalWaiting_ = false;
+      renewal();
+    });
+    return;
+  }
+  runOnce(renewal_, 2, [this] { s_.session.onRenewalTimer(); });
 }
 
 void TimerWork::friendCount() {

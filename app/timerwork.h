@@ -27,6 +27,7 @@ class TimerWork {
 
  private:
   void bestFriendsAndNews();
+  void renewal();
   void friendCount();
   void friendsStatus(int timerId);
   void relationChanges(int timerId);
@@ -42,6 +43,7 @@ class TimerWork {
   SingleRun relations_{"checkRelationChange"};
   SingleRun birthdays_{"checkBirthdays"};
   SingleRun pictures_{"expirePictures"};
+  bool renewalWaiting_ = false;  // a timer-2 firing waits for the hand-off to be free
 };
 
 // "--test-timer-divisor=N": every period of the schedule divided by N. Only tests and the

@@ -6,9 +6,12 @@
 #include <QPointer>
 #include <QStringList>
 #include <QSystemTrayIcon>
+#include <QThread>
+#include <QTimer>
 
 #include "app/appcontext.h"
 #include "app/notificationswiring.h"
+#include "platform/exitwait.h"
 #include "ui/board/mainwindow.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/globals.h"
@@ -16,6 +19,8 @@
 
 namespace app {
 namespace {
+
+constexpr int kNestedExitDelayMs = 200;
 
 // "1 friend request", "2 friend requests".
 QString counted(std::size_t count, const char* one) {
@@ -73,9 +78,19 @@ void TrayIcon::showIcon() {
     menu_->addAction(QStringLiteral("Notifications"), this,
                      [this] { showNews(context_, services_); });
     menu_->addSeparator();
-    // The menu's own "Exit": the connection is released and the program ends with 0.
-    menu_->addAction(QStringLiteral("Exit"), this,
-                     [this] { context_.mainWindow.runCommand(ui::cmd::kExit); });
+    // The menu's own "Exit": the connection is released and the program ends with 0. Inside
+    // a box the quit would only end the nested loops and the code after the box would go on
+    // (and might end with its own code): the program ends from the loop instead, a moment
+    // later, so that the tray host's call has its answer first.
+    menu_->addAction(QStringLiteral("Exit"), this, [this] {
+      if (QThread::currentThread()->loopLevel() <= 1) {
+        context_.mainWindow.runCommand(ui::cmd::kExit);
+        return;
+      }
+      QTimer::singleShot(kNestedExitDelayMs, this, [this] {
+        if (!platform::endForExitSignal()) context_.mainWindow.runCommand(ui::cmd::kExit);
+      });
+    });
     icon_ = new QSystemTrayIcon(QIcon(QStringLiteral(":/icons/142.png")), this);
     icon_->setContextMenu(menu_.get());
     connect(icon_, &QSystemTrayIcon::activated, this,

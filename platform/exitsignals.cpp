@@ -5,30 +5,23 @@
 #include <unistd.h>
 
 #include <QSocketNotifier>
+#include <QThread>
 
-#include <cerrno>
+#include "platform/exitwait.h"
 
 namespace platform {
 namespace {
 
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
-// Made once per process and never closed: a signal may arrive at any moment of the run.
-int g_pipe[2] = {-1, -1};
-
-void onSignal(int signal) {
-  const int saved = errno;
-  const unsigned char number = static_cast<unsigned char>(signal);
-  // Non-blocking: a full pipe already holds a pending exit.
-  (void)!::write(g_pipe[1], &number, 1);
-  errno = saved;
-}
+void onSignal(int signal) { noteExitSignal(signal); }
 
 }  // namespace
 
 ExitSignals::ExitSignals(QObject* parent) : QObject(parent) {
-  if (g_pipe[0] < 0 && ::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
-  notifier_ = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
+  const int fd = exitSignalReadFd();
+  if (fd < 0) return;
+  notifier_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, &ExitSignals::onReadable);
   struct sigaction action {};
   action.sa_handler = onSignal;
@@ -46,8 +39,11 @@ ExitSignals::~ExitSignals() {
 
 void ExitSignals::onReadable() {
   unsigned char numbers[16];
-  while (::read(g_pipe[0], numbers, sizeof numbers) > 0) {
+  while (::read(exitSignalReadFd(), numbers, sizeof numbers) > 0) {
   }
+  // Inside a box or dialog the handler's quit would only end the nested loops, and the code
+  // after the box would go on (and may end with its own code): end at once instead.
+  if (QThread::currentThread()->loopLevel() > 1 && endForExitSignal()) return;
   if (handler_) handler_();
 }
 

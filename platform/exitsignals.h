@@ -18,7 +18,8 @@ class ExitSignals : public QObject {
   explicit ExitSignals(QObject* parent = nullptr);
   ~ExitSignals() override;
 
-  // What a signal does; it runs on the UI thread, from whichever event loop is running.
+  // What a signal does; it runs on the UI thread from the main event loop. In a nested loop
+  // the end set by setExitOnSignalDuringWaits (platform/exitwait.h) runs instead, when set.
   void setHandler(std::function<void()> handler) { handler_ = std::move(handler); }
 
  private:

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <ctime>
 
+#include "platform/exitwait.h"
 #include "platform/runtimedir.h"
 #include "platform/runtimedirlock.h"
 #include "platform/uniquefd.h"
@@ -89,19 +90,20 @@ std::optional<Clock::time_point> deadlineAfter(int timeoutMs) {
 
 // Polls the given FIFOs until one has a byte that this call manages to take. Another waiter
 // may drain a byte between our poll and our read; then we go on waiting, as with an
-// auto-reset event only one waiter is released. Earlier entries win over later ones.
-int waitAny(const int* fds, int count, int timeoutMs) {
+// auto-reset event only one waiter is released. Earlier entries win over later ones. An
+// `endedFd` (a process's pidfd) that becomes readable ends the wait with kEndedWait; an exit
+// signal ends the program.
+int waitAny(const int* fds, int count, int timeoutMs, int endedFd = -1) {
   const auto deadline = deadlineAfter(timeoutMs);
   for (;;) {
-    pollfd pfds[2] = {};
+    pollfd pfds[3] = {};
     for (int i = 0; i < count; ++i) pfds[i] = {fds[i], POLLIN, 0};
-    const int ready = ::poll(pfds, count, remainingMs(deadline));
-    if (ready < 0) {
-      if (errno == EINTR) continue;
-      return -2;
-    }
+    const int watched = endedFd >= 0 ? count + 1 : count;
+    if (endedFd >= 0) pfds[count] = {endedFd, POLLIN, 0};
+    const int ready = pollUnlessExit(pfds, watched, remainingMs(deadline));
+    if (ready < 0) return kFailedWait;
     for (int i = 0; i < count; ++i) {
-      if (pfds[i].revents & (POLLNVAL | POLLERR)) return -2;
+      if (pfds[i].revents & (POLLNVAL | POLLERR)) return kFailedWait;
     }
     if (ready > 0) {
       // Each FIFO is read in list order even when poll reported only a later one: a byte
@@ -109,8 +111,9 @@ int waitAny(const int* fds, int count, int timeoutMs) {
       for (int i = 0; i < count; ++i) {
         if (drain(fds[i])) return i;
       }
+      if (endedFd >= 0 && pfds[count].revents != 0) return kEndedWait;
     }
-    if (deadline && Clock::now() >= *deadline) return -1;
+    if (deadline && Clock::now() >= *deadline) return kTimedOutWait;
   }
 }
 
@@ -175,16 +178,16 @@ WaitResult NamedEvent::wait(int timeoutMs) {
   switch (waitAny(&fd_, 1, timeoutMs)) {
     case 0:
       return WaitResult::Signalled;
-    case -1:
+    case kTimedOutWait:
       return WaitResult::TimedOut;
     default:
       return WaitResult::Failed;
   }
 }
 
-int NamedEvent::waitEither(NamedEvent& first, NamedEvent& second, int timeoutMs) {
+int NamedEvent::waitEither(NamedEvent& first, NamedEvent& second, int timeoutMs, int endedFd) {
   const int fds[2] = {first.fd_, second.fd_};
-  return waitAny(fds, 2, timeoutMs);
+  return waitAny(fds, 2, timeoutMs, endedFd);
 }
 
 std::unique_ptr<InstanceLock> InstanceLock::acquire(const std::string& name,

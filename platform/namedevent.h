@@ -10,6 +10,11 @@ namespace platform {
 
 enum class WaitResult { Signalled, TimedOut, Failed };
 
+// waitEither's results beside the index of the event that was set.
+inline constexpr int kTimedOutWait = -1;
+inline constexpr int kFailedWait = -2;
+inline constexpr int kEndedWait = -3;
+
 class NamedEvent {
  public:
   // Creates the event, or opens it when another holder already has it (then *alreadyExisted
@@ -26,10 +31,12 @@ class NamedEvent {
   bool set();
   // Takes back a setting nobody waited for (the event is not set afterwards).
   void clear();
+  // Every wait ends the program on an exit signal when platform/exitwait.h says how.
   WaitResult wait(int timeoutMs);
   // Waits for either event. Returns 0 for `first`, 1 for `second` (the first listed wins
-  // when both are set), -1 on time-out, -2 when the wait fails. Only the winner is reset.
-  static int waitEither(NamedEvent& first, NamedEvent& second, int timeoutMs);
+  // when both are set), kTimedOutWait, kFailedWait, or kEndedWait when `endedFd` (a process's
+  // pidfd, or -1) became readable first. Only the winner is reset.
+  static int waitEither(NamedEvent& first, NamedEvent& second, int timeoutMs, int endedFd = -1);
 
   const std::string& name() const { return name_; }
 

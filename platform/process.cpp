@@ -2,7 +2,9 @@
 
 #include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <mutex>
@@ -103,6 +105,17 @@ bool killProcess(pid_t pid) {
   c.running.erase(pid);
   c.ended.insert(pid);
   return true;
+}
+
+UniqueFd watchChild(pid_t pid) {
+  if (pid <= 0) return UniqueFd();
+  Children& c = children();
+  std::lock_guard<std::mutex> guard(c.mutex);
+  // Under the lock nobody reaps it meanwhile, so the pid is still the child's (an ended,
+  // unreaped child gives a pidfd that is readable at once).
+  if (!c.running.count(pid)) return UniqueFd();
+  // By number: glibc 2.36's <sys/pidfd.h> declares pidfd_open without C linkage.
+  return UniqueFd(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
 }
 
 }  // namespace platform

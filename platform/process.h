@@ -3,6 +3,8 @@
 #include <string>
 #include <sys/types.h>
 
+#include "platform/uniquefd.h"
+
 namespace platform {
 
 // Starts `path` with an empty argument list and the caller's environment. The child's pid,
@@ -10,5 +12,8 @@ namespace platform {
 pid_t startProcess(const std::string& path);
 // SIGKILL to `pid` and reap it when it is our child; false when no such process.
 bool killProcess(pid_t pid);
+// A descriptor that becomes readable when our child `pid` ends (a pidfd); invalid when it is
+// not a running child of ours (it ended, or another program started it).
+UniqueFd watchChild(pid_t pid);
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -72,6 +73,21 @@ std::unique_ptr<QMessageBox> build(const MessageBoxRequest& request) {
   return box;
 }
 
+// VELTRANA_TRACE=1 (as the kit's trace lines): tests see a box open and close.
+bool tracing() {
+  static const bool enabled = [] {
+    const char* value = std::getenv("VELTRANA_TRACE");
+    return value && std::strcmp(value, "1") == 0;
+  }();
+  return enabled;
+}
+
+void trace(const char* what, const MessageBoxRequest& request) {
+  if (!tracing()) return;
+  std::printf("message box %s: %s\n", what, request.caption.c_str());
+  std::fflush(stdout);
+}
+
 }  // namespace
 
 int QtMessageBoxes::show(const MessageBoxRequest& request) {
@@ -81,7 +97,10 @@ int QtMessageBoxes::show(const MessageBoxRequest& request) {
     box->raise();
     box->activateWindow();
   }
-  return answerOf(box->exec());
+  trace("shown", request);
+  const int answer = answerOf(box->exec());
+  trace("closed", request);
+  return answer;
 }
 
 std::unique_ptr<MessageBoxes> makeMessageBoxes() {

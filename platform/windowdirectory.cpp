@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/exitwait.h"
 #include "platform/runtimedir.h"
 #include "platform/runtimedirlock.h"
 #include "platform/uniquefd.h"
@@ -123,7 +124,8 @@ bool readExact(int fd, unsigned char* out, std::size_t size,
     if (errno == EINTR) continue;
     if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
     pollfd pfd{fd, POLLIN, 0};
-    const int ready = ::poll(&pfd, 1, deadline ? msLeft(*deadline) : -1);
+    // A sent message may wait 30 s for its reply: an exit signal does not.
+    const int ready = pollUnlessExit(&pfd, 1, deadline ? msLeft(*deadline) : -1);
     if (ready == 0) return false;
     if (ready < 0 && errno != EINTR) return false;
   }

@@ -1,13 +1,14 @@
 #include "session/loginbrowser.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <thread>
 
 #include "api/endpoints.h"
 #include "platform/connectionkeeper.h"
 #include "platform/endprocess.h"
+#include "platform/exitwait.h"
 #include "platform/messageboxes.h"
 #include "platform/namedevent.h"
 #include "platform/process.h"
@@ -18,8 +19,29 @@ namespace session {
 namespace {
 
 constexpr int kSendTimeoutMs = 30'000;
+// How often a login whose own browser process has ended (it handed over to an open window)
+// looks whether that window is still there.
+constexpr int kWindowLookMs = 250;
 
-void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+constexpr const char* kOfflineFatalText =
+    "Your Internet connection down at this time. Please restore connection and re-start "
+    "Veltrana";
+constexpr const char* kOfflineText =
+    "Your Internet connection down at this time. Please re-submit request when your Internet "
+    "connection ready";
+constexpr const char* kNotReadyText =
+    "Your Internet connection very weak or down. Please restart Veltrana when you have "
+    "stronger connection";
+constexpr const char* kClosedText =
+    "Internet Browser was closed without login, please try Veltrana later";
+constexpr const char* kNoLoginText =
+    "We did not receive your login for 3 min. Please try Veltrana again later.";
+
+// The login wait's result when the browser ended without a word (it crashed or was killed).
+constexpr int kBrowserGone = -4;
+
+// The hand-off this thread is inside, boxes included: a nested loop may call back into it.
+thread_local const LoginBrowser* t_handingOff = nullptr;
 
 std::unique_ptr<platform::NamedEvent> createOrKeep(std::unique_ptr<platform::NamedEvent> held,
                                                    const char* name) {
@@ -28,6 +50,17 @@ std::unique_ptr<platform::NamedEvent> createOrKeep(std::unique_ptr<platform::Nam
 }
 
 }  // namespace
+
+// What is left of a hand-off once its lock is released: a box, and maybe the end.
+struct LoginBrowser::Ending {
+  int result = kOpened;
+  const char* caption = nullptr;  // no box when null
+  const char* text = nullptr;
+  int exitCode = -1;          // the program ends with it after the box; -1: it goes on
+  bool closeBrowser = false;  // between the box and the end
+  bool haveWindow = false;
+  pid_t pid = 0;
+};
 
 LoginBrowser::LoginBrowser(std::string browserPath, platform::MessageBoxes& boxes,
                            LoginWaits waits, PathCheck pathCheck)
@@ -40,26 +73,39 @@ LoginBrowser::LoginBrowser(std::string browserPath, platform::MessageBoxes& boxe
 
 LoginBrowser::~LoginBrowser() = default;
 
-void LoginBrowser::fail(const char* text, int exitCode) {
-  boxes_.show({.caption = "Error", .text = text, .icon = platform::MbIcon::Stop});
-  platform::endProcess(exitCode);
-}
-
 int LoginBrowser::openInLoginBrowser(const std::string& address, bool fatalIfOffline,
                                      bool waitForLogin) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  if (t_handingOff == this) return kHandOffBusy;
+  ++handOffs_;
+  t_handingOff = this;
+  std::unique_lock<std::mutex> lock(mutex_);
+  const Ending ending = handOff(address, fatalIfOffline, waitForLogin);
+  // A box runs a nested event loop, whose timers may want the hand-off again.
+  lock.unlock();
+  const int result = finish(ending);
+  t_handingOff = nullptr;
+  --handOffs_;
+  return result;
+}
+
+int LoginBrowser::finish(const Ending& ending) {
+  if (!ending.caption) return ending.result;
+  const bool fatal = ending.exitCode >= 0;
+  boxes_.show({.caption = ending.caption,
+               .text = ending.text,
+               .icon = fatal ? platform::MbIcon::Stop : platform::MbIcon::Exclamation});
+  if (!fatal) return ending.result;
+  if (ending.closeBrowser) closeLoginBrowser(ending.haveWindow, ending.pid);
+  platform::endProcess(ending.exitCode);
+}
+
+LoginBrowser::Ending LoginBrowser::handOff(const std::string& address, bool fatalIfOffline,
+                                           bool waitForLogin) {
   // A local page (the help file) opens without a network.
   if (address.compare(0, 5, "file:") != 0 && pathCheck_() != 0) {
-    if (fatalIfOffline) {
-      fail("Your Internet connection down at this time. Please restore connection and "
-           "re-start Veltrana",
-           kExitOfflineAtLogin);
-    }
-    boxes_.show({.caption = "Warning",
-                 .text = "Your Internet connection down at this time. Please re-submit "
-                         "request when your Internet connection ready",
-                 .icon = platform::MbIcon::Exclamation});
-    return kOffline;
+    if (fatalIfOffline)
+      return {.caption = "Error", .text = kOfflineFatalText, .exitCode = kExitOfflineAtLogin};
+    return {.result = kOffline, .caption = "Warning", .text = kOfflineText};
   }
 
   ready_ = createOrKeep(std::move(ready_), kReadyEvent);
@@ -71,40 +117,63 @@ int LoginBrowser::openInLoginBrowser(const std::string& address, bool fatalIfOff
     if (event) event->clear();
 
   const pid_t pid = platform::startProcess(browserPath_);
-  if (pid < 0) return kBrowserNotStarted;
+  if (pid < 0) return {.result = kBrowserNotStarted};
 
   handOverAddress(address);
 
-  if (!ready_ || ready_->wait(waits_.readyMs) != platform::WaitResult::Signalled) {
-    fail("Your Internet connection very weak or down. Please restart Veltrana when you have "
-         "stronger connection",
-         kExitBrowserNotReady);
-  }
+  if (!ready_ || ready_->wait(waits_.readyMs) != platform::WaitResult::Signalled)
+    return {.caption = "Error", .text = kNotReadyText, .exitCode = kExitBrowserNotReady};
 
   const bool haveWindow = platform::findWindow(kBrowserWindowClass);
   if (haveWindow) {
-    sleepMs(waits_.navigatePauseMs);
+    platform::sleepUnlessExit(waits_.navigatePauseMs);
     platform::sendMessage(kBrowserWindowClass, {platform::kMsgNavigate, 0, 0}, kSendTimeoutMs);
   }
-  if (!waitForLogin) return kOpened;
+  if (!waitForLogin) return {};
 
-  if (!loginDone_ || !browserExit_) return kOpened;
-  switch (platform::NamedEvent::waitEither(*loginDone_, *browserExit_, waits_.loginMs)) {
+  if (!loginDone_ || !browserExit_) return {};
+  switch (awaitLogin(pid)) {
     case 0:
       closeLocked(haveWindow, pid);
-      return kOpened;
+      return {};
     case 1:
-      fail("Internet Browser was closed without login, please try Veltrana later",
-           kExitBrowserClosed);
-    case -1:
-      boxes_.show({.caption = "Error",
-                   .text = "We did not receive your login for 3 min. Please try Veltrana again "
-                           "later.",
-                   .icon = platform::MbIcon::Stop});
-      closeLocked(haveWindow, pid);
-      platform::endProcess(kExitNoLogin);
+    case kBrowserGone:
+      return {.caption = "Error", .text = kClosedText, .exitCode = kExitBrowserClosed};
+    case platform::kTimedOutWait:
+      return {.caption = "Error",
+              .text = kNoLoginText,
+              .exitCode = kExitNoLogin,
+              .closeBrowser = true,
+              .haveWindow = haveWindow,
+              .pid = pid};
     default:
-      return kOpened;
+      return {};
+  }
+}
+
+// "DESKSTOP" (0), "GOODBYE" (1), the time-out, or kBrowserGone when the browser ended without
+// a word. The browser we started may also have handed the address to an open window and
+// ended: then that window is watched instead.
+int LoginBrowser::awaitLogin(pid_t pid) {
+  platform::UniqueFd childEnd = platform::watchChild(pid);
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(waits_.loginMs);
+  for (;;) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    const int slice = childEnd.valid()
+                          ? static_cast<int>(std::max<int64_t>(left, 0))
+                          : static_cast<int>(std::clamp<int64_t>(left, 0, kWindowLookMs));
+    const int got =
+        platform::NamedEvent::waitEither(*loginDone_, *browserExit_, slice, childEnd.get());
+    if (got == platform::kEndedWait) {
+      childEnd.reset();
+    } else if (got != platform::kTimedOutWait) {
+      return got;
+    } else if (left <= slice) {
+      return platform::kTimedOutWait;
+    }
+    if (!childEnd.valid() && !platform::findWindow(kBrowserWindowClass)) return kBrowserGone;
   }
 }
 
@@ -140,7 +209,7 @@ void LoginBrowser::closeLocked(bool haveWindow, pid_t pid) {
   if (haveWindow) {
     platform::sendMessage(kBrowserWindowClass, {platform::kMsgDestroy, 0, 0}, kSendTimeoutMs);
   }
-  sleepMs(waits_.closePauseMs);
+  platform::sleepUnlessExit(waits_.closePauseMs);
   if (pid != 0) platform::killProcess(pid);
 }
 

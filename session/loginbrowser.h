@@ -2,11 +2,12 @@
 // The hand-off to the companion browser: the address goes into the shared block "MMF_FB",
 // the browser is started and told to navigate, and for a login we wait until it reports the
 // login page done ("DESKSTOP") or the user leaving ("GOODBYE").
+#include <sys/types.h>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <sys/types.h>
 
 #include "session/loginwaits.h"
 
@@ -30,6 +31,9 @@ inline constexpr std::size_t kAddressField = 1024;  // at most 1,023 bytes and a
 inline constexpr int kOpened = 0;
 inline constexpr int kBrowserNotStarted = -1;
 inline constexpr int kOffline = -5;
+// Asked from inside this thread's own hand-off (a timer or click run by its box's loop): nothing
+// was done; the caller tries again when busy() is false.
+inline constexpr int kHandOffBusy = -7;
 
 // Exit codes of the hand-off.
 inline constexpr int kExitOfflineAtLogin = 3;
@@ -50,20 +54,28 @@ class LoginBrowser {
   LoginBrowser(const LoginBrowser&) = delete;
   LoginBrowser& operator=(const LoginBrowser&) = delete;
 
-  // One hand-off at a time: a second thread waits until the first is done.
+  // One hand-off at a time: a second thread waits until the first is done. No box is shown
+  // while the lock is held, and a call from inside this thread's own hand-off (its box runs
+  // timers) returns kHandOffBusy at once instead of waiting for itself.
   int openInLoginBrowser(const std::string& address, bool fatalIfOffline, bool waitForLogin);
   // The destroy message to the window (when there is one), a pause, then the kill.
   void closeLoginBrowser(bool haveWindow, pid_t pid);
+  // A hand-off runs, its closing box included: work that needs one waits its turn.
+  bool busy() const { return handOffs_.load() > 0; }
 
  private:
+  struct Ending;
+  Ending handOff(const std::string& address, bool fatalIfOffline, bool waitForLogin);
+  int awaitLogin(pid_t pid);
+  int finish(const Ending& ending);
   void closeLocked(bool haveWindow, pid_t pid);
   void handOverAddress(const std::string& address);
-  [[noreturn]] void fail(const char* text, int exitCode);
 
   std::string browserPath_;
   platform::MessageBoxes& boxes_;
   LoginWaits waits_;
   PathCheck pathCheck_;
+  std::atomic<int> handOffs_{0};
   std::mutex mutex_;  // one hand-off at a time; guards everything below
   // Held for the life of the program, as the browser only opens what we made.
   std::unique_ptr<platform::NamedEvent> ready_, loginDone_, browserExit_;

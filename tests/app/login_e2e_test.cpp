@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <thread>
@@ -91,6 +92,52 @@ TEST(LoginEndToEnd, FirstStartLogsInThroughTheBrowserAndTheNextReusesTheSession)
       if (!asked) std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     EXPECT_TRUE(asked);
+  }
+}
+
+
+// The start-up login waits up to 3 minutes for a browser that never reports the login. A
+// signal in that wait ends the program at once as Exit does (it was held until the wait ran
+// out, then the program blamed the user and ended with 38); a browser that dies in it ends the
+// login as the browser's own Exit does.
+TEST(LoginEndToEnd, TheLoginWaitEndsAtOnceOnASignalOrTheBrowsersDeath) {
+  struct Case {
+    const char* title;
+    const char* mode;
+    int signal;  // 0: none is sent
+    int exitCode;
+    const char* box;  // the box the log shows, or nothing
+  };
+  const Case cases[] = {
+      {"SIGTERM", "silent", SIGTERM, 0, ""},
+      {"SIGINT", "silent", SIGINT, 0, ""},
+      {"SIGHUP", "silent", SIGHUP, 0, ""},
+      {"browser died", "crash", 0, 37,
+       "Error: Internet Browser was closed without login, please try Veltrana later"},
+  };
+  testsupport::SimServer sim;
+  ASSERT_TRUE(sim.start({"--friends", "12"})) << sim.error();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
+    VeltranaSandbox sandbox;
+    const std::string folder = sandbox.install();
+    fs::remove(folder + "orbisview");
+    fs::create_symlink(FAKE_BROWSER, folder + "orbisview");
+    sandbox.setEnv("FAKE_BROWSER_MODE", c.mode);
+    sandbox.pointAt(sim);
+    VeltranaProcess veltrana(sandbox, {"--test-login-waits=5000,10,120000,10"});
+    ASSERT_TRUE(veltrana.waitForOutput("client_url in MMF in example = ", 60'000))
+        << veltrana.out() << veltrana.err();
+    // Into the login wait: the navigate message has been answered.
+    veltrana.waitForOutput("\x01", 1000);
+    if (c.signal != 0) veltrana.signal(c.signal);
+    EXPECT_EQ(veltrana.waitForExit(5000), c.exitCode) << veltrana.out() << veltrana.err();
+    EXPECT_EQ(veltrana.err().find("We did not receive your login"), std::string::npos);
+    if (*c.box) {
+      EXPECT_NE(veltrana.err().find(c.box), std::string::npos) << veltrana.err();
+    } else {
+      EXPECT_EQ(veltrana.err().find("Error: "), std::string::npos) << veltrana.err();
+    }
   }
 }
 

@@ -18,54 +18,19 @@
 #include "platform/windowdirectory.h"
 #include "support/simserver.h"
 #include "support/xvfb.h"
+#include "trayhostprocess.h"
 #include "veltranasandbox.h"
 
 namespace {
 
 constexpr int kHideCommand = 32771;
 constexpr int kWaitMs = 15'000;
-const char* const kPython = "/usr/bin/python3";
-
-// trayhost.py: JSON lines out, commands in.
-class TrayHost {
- public:
-  ~TrayHost() {
-    process_.closeWriteChannel();
-    if (!process_.waitForFinished(3000)) process_.kill();
-    process_.waitForFinished(3000);
-  }
-  bool start() {
-    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process_.start(kPython, {QStringLiteral(TRAY_HOST)});
-    return !next("event", "ready").isEmpty();
-  }
-  // The next line whose `key` is `value`; empty when none comes in time.
-  QJsonObject next(const char* key, const QString& value, int timeoutMs = kWaitMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    for (;;) {
-      while (process_.canReadLine()) {
-        const QJsonObject line = QJsonDocument::fromJson(process_.readLine()).object();
-        if (line[key].toString() == value) return line;
-      }
-      if (deadline.hasExpired() || process_.state() == QProcess::NotRunning) return {};
-      process_.waitForReadyRead(100);
-    }
-  }
-  QJsonObject ask(const QString& command) {
-    process_.write((command + '\n').toUtf8());
-    return next("answer", command.section(' ', 0, 0));
-  }
-  qsizetype items() { return ask("items")["services"].toArray().size(); }
-
- private:
-  QProcess process_;
-};
 
 class TrayTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!testsupport::Xvfb::installed() || qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") ||
-        QProcess::execute(kPython, {"-c", "import dbus, gi.repository.GLib"}) != 0)
+    if (!testsupport::Xvfb::installed() ||
+        qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") || !TrayHost::available())
       GTEST_SKIP() << "Xvfb, a session bus (dbus-run-session) or python3-dbus/gi is missing";
     if (!xvfb.start()) GTEST_SKIP() << "Xvfb did not start";
 

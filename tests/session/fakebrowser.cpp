@@ -7,9 +7,13 @@
 //   silent    nothing: the login never arrives
 //   notready  never reports readiness
 //   late      "DESKSTOP" 300 ms after answering the navigate message (recorded as "deskstop")
+//   crash     dies by SIGKILL 100 ms after answering the navigate message, setting nothing
+//   gone      ends at once, handing nothing over and reporting nothing
 //   exit      sets the events named in FAKE_BROWSER_LEAVE (a comma list; default "GOODBYE"),
 //             as a resize, a finished page and the user's Exit would, and ends
 // A second copy hands over to the first (which then reports readiness again) and ends.
+// FAKE_BROWSER_MODE_FILE names a file whose text, when it exists, replaces FAKE_BROWSER_MODE
+// (a test changes the mode of a running program's later starts).
 // Every message received is appended to FAKE_BROWSER_RECORD, one line each.
 #include <poll.h>
 #include <signal.h>
@@ -53,7 +57,9 @@ std::string readAddress() {
 }  // namespace
 
 int main() {
-  const std::string mode = env("FAKE_BROWSER_MODE");
+  std::string mode = env("FAKE_BROWSER_MODE");
+  if (std::ifstream file{env("FAKE_BROWSER_MODE_FILE")}; file) std::getline(file, mode);
+  if (mode == "gone") return 0;
   // Never outlive the test that started us, whatever happens to it.
   prctl(PR_SET_PDEATHSIG, SIGKILL);
   if (getppid() == 1) return 4;
@@ -66,7 +72,7 @@ int main() {
   if (mode != "notready") platform::NamedEvent::setByName("IE_READY");
 
   bool running = true;
-  std::optional<std::chrono::steady_clock::time_point> lateLogin;
+  std::optional<std::chrono::steady_clock::time_point> lateLogin, crash;
   const auto handle = [&](const platform::WindowMessage& message) -> int64_t {
     if (message.id == platform::kMsgNavigate) {
       const std::string address = readAddress();
@@ -81,6 +87,8 @@ int main() {
         platform::NamedEvent::setByName("GOODBYE");
       } else if (mode == "late") {
         lateLogin = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+      } else if (mode == "crash") {
+        crash = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
       } else if (mode == "exit") {
         std::stringstream events(env("FAKE_BROWSER_LEAVE").empty() ? "GOODBYE"
                                                                    : env("FAKE_BROWSER_LEAVE"));
@@ -100,7 +108,11 @@ int main() {
   };
   while (running) {
     pollfd fd{endpoint->fd(), POLLIN, 0};
-    if (poll(&fd, 1, lateLogin ? 20 : 1000) > 0) endpoint->dispatchPending(handle);
+    if (poll(&fd, 1, lateLogin || crash ? 20 : 1000) > 0) endpoint->dispatchPending(handle);
+    if (crash && std::chrono::steady_clock::now() >= *crash) {
+      record("crash");
+      raise(SIGKILL);
+    }
     if (lateLogin && std::chrono::steady_clock::now() >= *lateLogin) {
       lateLogin.reset();
       record("deskstop");

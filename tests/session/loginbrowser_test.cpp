@@ -12,6 +12,11 @@
 #include <string>
 #include <thread>
 
+#include <atomic>
+#include <cstdio>
+#include <future>
+
+#include "platform/endprocess.h"
 #include "platform/messageboxes.h"
 #include "platform/windowdirectory.h"
 
@@ -190,6 +195,104 @@ TEST_F(LoginBrowserTest, HandOffsFromTwoThreadsTakeTurns) {
   EXPECT_TRUE(text == "navigate http://127.0.0.1:9/a\nactivate\nnavigate http://127.0.0.1:9/b\n" ||
               text == "navigate http://127.0.0.1:9/b\nactivate\nnavigate http://127.0.0.1:9/a\n")
       << text;
+}
+
+// A box of the hand-off runs a nested event loop, in which timer 2 or a click may ask for
+// another hand-off on the same thread while a worker asks from its own. These boxes ask both
+// (then offline, so the asks end at their warning) and print what they got.
+class ReenteringBoxes : public platform::MessageBoxes {
+ public:
+  static constexpr int kStillWaiting = -100;
+  LoginBrowser* browser = nullptr;
+  std::atomic<bool> offline{false};
+
+  int show(const platform::MessageBoxRequest& request) override {
+    if (depth_++ > 0) {
+      --depth_;
+      return platform::kIdOk;
+    }
+    offline = true;
+    const bool busy = browser->busy();
+    const int same = browser->openInLoginBrowser("http://127.0.0.1:9/again", false, false);
+    auto worker = std::async(std::launch::async, [this] {
+      return browser->openInLoginBrowser("http://127.0.0.1:9/other", false, false);
+    });
+    const int other = worker.wait_for(std::chrono::seconds(3)) == std::future_status::ready
+                          ? worker.get()
+                          : kStillWaiting;
+    std::fprintf(stderr, "%s box: busy %d, same thread %d, other thread %d\n",
+                 request.caption.c_str(), busy, same, other);
+    --depth_;
+    return platform::kIdOk;
+  }
+
+ private:
+  std::atomic<int> depth_{0};
+};
+
+// Every box the hand-off shows, the fatal ones included: none is shown under the lock, an ask
+// from inside it returns at once instead of waiting for itself (the program froze for good),
+// and a worker's ask is not held up by it. A browser that dies without a word during the login
+// ends the wait at once, as "GOODBYE" does.
+TEST_F(LoginBrowserTest, BoxesOfTheHandOffHoldNothingAnotherHandOffNeeds) {
+  struct Case {
+    const char* title;
+    const char* mode;
+    bool offlineAtStart, login;
+    int loginMs;
+    int exitCode;  // 100: the call returned (printed) and the case ended itself
+    const char* output;
+  };
+  const Case cases[] = {
+      {"offline page", "silent", true, false, 5000, 100,
+       "Warning box: busy 1, same thread -7, other thread -5\nreturned -5"},
+      {"offline login", "silent", true, true, 5000, 3,
+       "Error box: busy 1, same thread -7, other thread -5"},
+      {"not ready", "notready", false, true, 5000, 36,
+       "Error box: busy 1, same thread -7, other thread -5"},
+      {"goodbye", "goodbye", false, true, 5000, 37,
+       "Error box: busy 1, same thread -7, other thread -5"},
+      {"no login", "silent", false, true, 300, 38,
+       "Error box: busy 1, same thread -7, other thread -5"},
+      {"browser died", "crash", false, true, 120'000, 37,
+       "Error box: busy 1, same thread -7, other thread -5"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
+    mode(c.mode);
+    ReenteringBoxes boxes;
+    LoginWaits waits = kQuickWaits;
+    waits.readyMs = 300;
+    waits.loginMs = c.loginMs;
+    boxes.offline = c.offlineAtStart;
+    LoginBrowser browser(FAKE_BROWSER, boxes, waits, [&boxes] { return boxes.offline ? 1L : 0L; });
+    boxes.browser = &browser;
+    EXPECT_EXIT(
+        {
+          alarm(20);  // a frozen hand-off fails the case instead of the whole run
+          const int result =
+              browser.openInLoginBrowser("http://127.0.0.1:9/login", c.login, c.login);
+          std::fprintf(stderr, "returned %d\n", result);
+          platform::endProcess(100);
+        },
+        ::testing::ExitedWithCode(c.exitCode), c.output);
+  }
+}
+
+// The browser we start may hand the address to one that is open and end at once: its end is
+// not the user leaving, while the open window lives.
+TEST_F(LoginBrowserTest, ALoginHandedToAnOpenBrowserWaitsForThatBrowser) {
+  mode("late");
+  LoginBrowser browser(FAKE_BROWSER, boxes_, kQuickWaits, online);
+  ASSERT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/home.php", false, false),
+            session::kOpened);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));  // its late login has come
+  EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/login?auth_token=t", true, true),
+            session::kOpened);
+  EXPECT_EQ(recorded(),
+            "navigate http://127.0.0.1:9/home.php\ndeskstop\nactivate\n"
+            "navigate http://127.0.0.1:9/login?auth_token=t\ndeskstop\ndestroy\n");
+  EXPECT_TRUE(boxes_.shown().empty());
 }
 
 }  // namespace

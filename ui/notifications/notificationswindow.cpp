@@ -338,7 +338,8 @@ void NotificationsWindow::rowCleared() {
 
 void NotificationsWindow::viewWall(bool openPage) {
   NotificationsState& g = g_notifications;
-  if (openPage && actions_.openPage) actions_.openPage("/wall.php");
+  // A page that did not open (offline, no browser) leaves the row pending.
+  if (openPage && !openPageOf("/wall.php")) return;
   makeIdle(kWallRow);
   g.wallPending = false;
   if (g.messagesPending) {
@@ -352,20 +353,36 @@ void NotificationsWindow::viewWall(bool openPage) {
 
 void NotificationsWindow::viewInbox(bool openPage) {
   setSoftKeys(menu::kNotifications);
-  if (openPage && actions_.openPage) actions_.openPage("/inbox/");
+  if (openPage && !openPageOf("/inbox/")) {
+    if (!g_notifications.wallPending) setSoftKeys(menu::kInboxPending);
+    return;
+  }
   makeIdle(kMessagesRow);
   g_notifications.messagesPending = false;
   rowCleared();
 }
 
+bool NotificationsWindow::openPageOf(const std::string& path) {
+  return !actions_.openPage || actions_.openPage(path);
+}
+
 void NotificationsWindow::listCommand(int row, bool openPage) {
-  auto* list = qobject_cast<QComboBox*>(rows_[row].data());
+  const auto* list = qobject_cast<QComboBox*>(rows_[row].data());
   if (!list || list->currentIndex() < 0) return;
   const std::string id = list->currentData().toString().toStdString();
-  if (openPage && actions_.openPage && news::isUsableId(id))
-    actions_.openPage(rowSpec(row).pagePrefix + id);
+  // The entry stays while its page did not open, so it can be tried again.
+  if (openPage && news::isUsableId(id) && !openPageOf(rowSpec(row).pagePrefix + id)) return;
+  removeListItem(row, id);
+}
+
+void NotificationsWindow::removeListItem(int row, const std::string& id) {
   itemsOf(row).remove(id);
-  list->removeItem(list->currentIndex());
+  // Looked up again: opening the page ran a box whose loop may have polled new items into
+  // the list, which moves the selection to the first one.
+  auto* list = qobject_cast<QComboBox*>(rows_[row].data());
+  if (!list) return;
+  const int index = list->findData(QString::fromStdString(id));
+  if (index >= 0) list->removeItem(index);
   if (list->count() > 0) {
     list->setCurrentIndex(0);
     return;

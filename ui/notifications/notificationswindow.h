@@ -40,8 +40,9 @@ struct NotificationsActions {
   std::function<int(news::NewsWindow&)> poll;
   // Asks the product site for the client address when the ad holds a short one.
   std::function<void()> fetchClientAddress;
-  // Opens a page of the mobile site ("/wall.php") in the companion browser.
-  std::function<void(const std::string& path)> openPage;
+  // Opens a page of the mobile site ("/wall.php") in the companion browser; false when it did
+  // not open (offline, no browser).
+  std::function<bool(const std::string& path)> openPage;
   std::function<void()> openAd;
 };
 
@@ -87,7 +88,10 @@ class NotificationsWindow : public PhoneDialog, public news::NewsWindow {
   QComboBox* ensureList(int row);
   void addItem(int row, const std::string& name, const std::string& id);
   void rebuildRows();
+  // True when the page opened (or there is no opener).
+  bool openPageOf(const std::string& path);
   void listCommand(int row, bool openPage);
+  void removeListItem(int row, const std::string& id);
   void viewWall(bool openPage);
   void viewInbox(bool openPage);
   void rowCleared();

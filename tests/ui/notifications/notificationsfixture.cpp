@@ -30,7 +30,10 @@ ui::notifications::NotificationsWindow& NotificationsFixture::open(Poll poll, bo
   ui::notifications::NotificationsActions actions;
   actions.poll = std::move(poll);
   actions.fetchClientAddress = [this] { ++addressFetches; };
-  actions.openPage = [this](const std::string& path) { pages.push_back(path); };
+  actions.openPage = [this](const std::string& path) {
+    pages.push_back(path);
+    return onPage ? onPage() : true;
+  };
   actions.openAd = [this] { ++ads; };
   window =
       std::make_unique<ui::notifications::NotificationsWindow>(fonts, std::move(actions), nullptr);

@@ -38,6 +38,9 @@ class NotificationsFixture : public ::testing::Test {
   ui::Fonts fonts;
   std::unique_ptr<ui::notifications::NotificationsWindow> window;
   std::vector<std::string> pages;
+  // Runs while a page opens (as the page's box would run a poll); its result says whether the
+  // page opened. Unset: every page opens.
+  std::function<bool()> onPage;
   int ads = 0;
   int addressFetches = 0;
 };

@@ -143,6 +143,57 @@ TEST_F(Window, APollWithEverythingAndTheCommandsThatEmptyTheRows) {
   EXPECT_EQ(window->focusWidget(), window->control(n::kAdButtonId));
 }
 
+// Offline or without a browser the page does not open: the row keeps what the user pressed.
+TEST_F(Window, APageThatDidNotOpenLeavesItsEntry) {
+  open(pollWithEverything);
+  const Rows before = rows();
+  onPage = [] { return false; };
+  const struct {
+    int command;
+    const char* page;
+  } commands[] = {
+      {ui::cmd::kViewWall, "/wall.php"},
+      {ui::cmd::kViewInboxRow, "/inbox/"},
+      {ui::cmd::kAccept, "/addfriend.php?id=1001"},
+      {ui::cmd::kViewEvent, "/event.php?eid=2001"},
+      {ui::cmd::kViewGroup, "/group.php?gid=3001"},
+  };
+  for (const auto& c : commands) {
+    pages.clear();
+    window->runCommand(c.command);
+    QTest::qWait(1);
+    EXPECT_EQ(pages, std::vector<std::string>{c.page}) << c.command;
+    EXPECT_EQ(rows(), before) << c.command;
+  }
+  EXPECT_TRUE(g_notifications.wallPending);
+  EXPECT_TRUE(g_notifications.messagesPending);
+  EXPECT_EQ(g_notifications.friendRequests.items().size(), 2u);
+  EXPECT_EQ(g_notifications.eventInvites.items().size(), 1u);
+  EXPECT_EQ(g_notifications.groupInvites.items().size(), 1u);
+  EXPECT_EQ(g_notifications.header, n::kNewNotifications);
+}
+
+// Opening the page runs a box, whose loop lets timer 1 poll a new request into the list (which
+// selects the first entry): the accepted entry goes, not the one selected meanwhile.
+TEST_F(Window, APollWhileThePageOpensRemovesTheAcceptedEntry) {
+  open(pollWithEverything);
+  auto* list = control<QComboBox>(n::kFriendRequestRow);
+  list->setCurrentIndex(1);  // 1002
+  onPage = [this] {
+    window->AddFriendRequest("Zoe", "1003");
+    return true;
+  };
+  window->runCommand(ui::cmd::kAccept);
+  EXPECT_EQ(pages, std::vector<std::string>{"/addfriend.php?id=1002"});
+  // The two requests show the same name: the entries are told apart by their ids.
+  std::vector<std::string> shown, kept;
+  for (int i = 0; i < list->count(); ++i)
+    shown.push_back(list->itemData(i).toString().toStdString());
+  for (const auto& item : g_notifications.friendRequests.items()) kept.push_back(item.id);
+  EXPECT_EQ(shown, (std::vector<std::string>{"1001", "1003"}));
+  EXPECT_EQ(kept, shown);
+}
+
 TEST_F(Window, NoSelectionDoesNothingAndTheHeaderWaitsForTheLastRow) {
   open([](news::NewsWindow& w) {
     w.AddFriendRequest("Ann", "11");

@@ -1,0 +1,77 @@
+// Every wait that blocks a thread wakes on SIGTERM, SIGINT and SIGHUP and ends the program as
+// Exit does: the events' waits (those of the login hand-off among them), its pauses, and the
+// reply to a sent message.
+#include "platform/exitwait.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <thread>
+
+#include "platform/endprocess.h"
+#include "platform/namedevent.h"
+#include "platform/windowdirectory.h"
+
+namespace {
+
+void sendSignalSoon(int signal) {
+  std::thread([signal] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ::kill(::getpid(), signal);
+  }).detach();
+}
+
+void catchExitSignals() {
+  struct sigaction action {};
+  action.sa_handler = platform::noteExitSignal;
+  action.sa_flags = SA_RESTART;
+  platform::exitSignalReadFd();
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signal, &action, nullptr);
+}
+
+TEST(ExitWaitTest, EveryBlockingWaitEndsOnAnExitSignal) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  struct Case {
+    const char* title;
+    int signal;
+    std::function<void()> wait;  // blocks for a minute unless the signal ends it
+  };
+  const Case cases[] = {
+      {"event wait", SIGTERM, [] { platform::NamedEvent::create("EXITWAIT1")->wait(60'000); }},
+      {"wait for either", SIGINT,
+       [] {
+         auto first = platform::NamedEvent::create("EXITWAIT2");
+         auto second = platform::NamedEvent::create("EXITWAIT3");
+         platform::NamedEvent::waitEither(*first, *second, 60'000);
+       }},
+      {"pause", SIGHUP, [] { platform::sleepUnlessExit(60'000); }},
+      {"sent message", SIGTERM,
+       [] {
+         // A window that takes the message and never answers it.
+         auto silent = platform::WindowEndpoint::registerClass("ExitWaitSilent");
+         platform::sendMessage("ExitWaitSilent", {platform::kMsgNavigate, 0, 0}, 60'000);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
+    EXPECT_EXIT(
+        {
+          alarm(20);
+          catchExitSignals();
+          platform::setExitOnSignalDuringWaits([] {
+            std::fprintf(stderr, "ended as Exit\n");
+            platform::endProcess(0);
+          });
+          sendSignalSoon(c.signal);
+          c.wait();
+          platform::endProcess(100);
+        },
+        ::testing::ExitedWithCode(0), "^ended as Exit\n$");
+  }
+}
+
+}  // namespace
