@@ -62,14 +62,16 @@ def fail(message):
 
 
 class Sim:
-    def __init__(self, url):
+    def __init__(self, url, token):
         self.url = url
+        self.token = token
         self.errors = 0
 
     def call(self, method, path, body=None, timeout=5):
         data = None if body is None else json.dumps(body).encode()
         request = urllib.request.Request(self.url + path, data=data, method=method,
-                                         headers={"Content-Type": "application/json"})
+                                         headers={"Content-Type": "application/json",
+                                                  "X-Socialsim-Token": self.token})
         try:
             with urllib.request.urlopen(request, timeout=timeout) as reply:
                 return reply.status, reply.read()
@@ -189,19 +191,21 @@ def main():
          "--seed", str(seed % 100000)], stdout=sim_out, stderr=subprocess.STDOUT)
     processes.append(sim_process)
     try:
-        url = None
+        url = token = None
         for _ in range(100):
+            # The token line comes first, then the address line.
             sim_out.seek(0)
-            first = sim_out.readline()
-            if first.startswith("socialsim listening on "):
-                url = first.split("socialsim listening on ", 1)[1].strip()
-                break
-            if sim_process.poll() is not None:
+            for line in sim_out.read().splitlines():
+                if line.startswith("control token: "):
+                    token = line.split(": ", 1)[1].strip()
+                elif line.startswith("socialsim listening on "):
+                    url = line.split("socialsim listening on ", 1)[1].strip()
+            if url or sim_process.poll() is not None:
                 break
             time.sleep(0.1)
-        if not url:
+        if not url or not token:
             fail("socialsim did not start")
-        sim = Sim(url)
+        sim = Sim(url, token)
 
         env = dict(os.environ)
         env.update({
@@ -219,7 +223,8 @@ def main():
         settings = os.path.join(work, "config", "Veltrana", "registry.db")
         os.makedirs(os.path.dirname(settings), exist_ok=True)
         if subprocess.run([seeder, url, settings, os.path.join(work, "home", "Documents")],
-                          env=env, stdout=subprocess.DEVNULL).returncode != 0:
+                          env=dict(env, SOCIALSIM_CONTROL_TOKEN=token),
+                          stdout=subprocess.DEVNULL).returncode != 0:
             fail("no session could be stored")
 
         # A user who has chosen best friends: timer 1 refreshes their statuses.

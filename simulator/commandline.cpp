@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "accessguard.h"
+
 namespace sim {
 namespace {
 
@@ -22,6 +24,7 @@ bool parseNumber(std::string_view text, T& out, T min, T max) {
 std::string CommandLine::usage() {
   return "Usage: socialsim [--port N] [--friends N] [--seed S] [--session-lifetime SECONDS]\n"
          "                 [--auto-login] [--state-file FILE] [--chaos RATE]\n"
+         "                 [--control-token TOKEN]\n"
          "A local social network server for the Veltrana demo and tests, on 127.0.0.1 only.\n"
          "\n"
          "  --port N                   port to listen on; 0 (the default) picks a free one\n"
@@ -30,16 +33,24 @@ std::string CommandLine::usage() {
          "  --session-lifetime SECONDS lifetime of new sessions (default 86400; 0 = never\n"
          "                             expire)\n"
          "  --auto-login               the login page logs in at once and redirects\n"
-         "  --state-file FILE          keep the sessions and the world in FILE, read at the\n"
-         "                             start and replaced whole at every change\n"
+         "  --state-file FILE          keep the sessions and the world in FILE (mode 0600),\n"
+         "                             read at the start and replaced whole at every change\n"
          "  --chaos RATE               a random fault (delay, HTTP 500, closed connection, cut\n"
          "                             body, error code 1, 2 or 601) for each REST call and\n"
          "                             picture with this chance (0..1), drawn from --seed\n"
+         "  --control-token TOKEN      the token of the control API (16 to 256 visible ASCII\n"
+         "                             characters; other users see it in the process list);\n"
+         "                             without it, a random one is made and printed\n"
          "  --help                     show this text\n"
          "  --version                  show the version\n"
          "\n"
-         "The first line on standard output is \"socialsim listening on http://127.0.0.1:PORT\".\n"
-         "The server runs until SIGINT or SIGTERM. Tests steer it through /_sim/.\n";
+         "Standard output: \"control token: TOKEN\" (only when the token is a random one),\n"
+         "then \"socialsim listening on http://127.0.0.1:PORT\".\n"
+         "The server runs until SIGINT or SIGTERM. Tests steer it through its control API under\n"
+         "/_sim/: every call sends the token in the header X-Socialsim-Token, and a POST carries\n"
+         "a JSON body (Content-Type: application/json; otherwise 415); a GET takes its\n"
+         "arguments from the query. Every route answers 403 to a request whose Host is not\n"
+         "127.0.0.1:PORT or localhost:PORT, and the control API to a missing or wrong token.\n";
 }
 
 CommandLine CommandLine::parse(int argc, const char* const* argv) {
@@ -86,6 +97,13 @@ CommandLine CommandLine::parse(int argc, const char* const* argv) {
         return result;
       }
       o.stateFile = std::string(value);
+    } else if (arg == "--control-token") {
+      if (!needValue() || !AccessGuard::isUsableToken(value)) {
+        result.action = Action::Error;
+        result.error = "option --control-token needs 16 to 256 visible ASCII characters";
+        return result;
+      }
+      o.controlToken = std::string(value);
     } else {
       result.action = Action::Error;
       result.error = "unknown option " + std::string(arg);

@@ -1,15 +1,17 @@
 #include "controlapi.h"
 
+#include "accessguard.h"
 #include "callsignature.h"
 #include "controlreply.h"
 
 namespace sim {
 
 ControlApi::ControlApi(SimState& state, FaultInjector& faults, RandomFaults& chaos, RequestLog& log,
-                       uint64_t seed, std::function<void(bool)> reset)
+                       uint64_t seed, std::string token, std::function<void(bool)> reset)
     : state_(state),
       log_(log),
       seed_(seed),
+      token_(std::move(token)),
       reset_(std::move(reset)),
       people_(state, seed),
       news_(state, seed),
@@ -17,12 +19,19 @@ ControlApi::ControlApi(SimState& state, FaultInjector& faults, RandomFaults& cha
       site_(state),
       faults_(faults, chaos, seed) {}
 
-PageReply ControlApi::handle(const IncomingRequest& in) {
+PageReply ControlApi::handle(const IncomingRequest& in, std::string_view token) {
+  if (!AccessGuard::tokenMatches(token, token_))
+    return ControlReply::failure(
+        403, "control calls need the control token in " + std::string(AccessGuard::kTokenHeader));
+  // A web page can post a form anywhere, but a JSON body only to its own origin.
+  const bool read = in.httpMethod == "GET" || in.httpMethod == "HEAD";
+  if (!read && !AccessGuard::isJsonType(in.contentType))
+    return ControlReply::failure(415, "control calls take a JSON body (application/json)");
   std::string error;
   const auto input = ControlInput::from(in, error);
   if (!input) return ControlReply::failure(400, error);
   const std::string route = in.path.substr(std::string("/_sim").size());
-  return in.httpMethod == "GET" ? get(route, *input) : post(route, *input);
+  return read ? get(route, *input) : post(route, *input);
 }
 
 PageReply ControlApi::get(const std::string& route, const ControlInput& input) {

@@ -3,8 +3,15 @@
 // (statuses, relationships, profiles, pictures, friends, wall counts, messages, requests and
 // invites, the status permission), the sessions (invalidate, lifetime, log a token in), the
 // ad and address answers, inject faults, read the request log and the uploads, and reset.
-// Arguments come as a JSON object or as form fields; answers are JSON ({"ok": true, ...} or
-// {"error": "..."} with a 4xx status). A missing uid means the user.
+// Answers are JSON ({"ok": true, ...} or {"error": "..."} with a 4xx status). A missing uid
+// means the user.
+//
+// Every call sends the control token (`--control-token`, or the random one socialsim prints)
+// in the header X-Socialsim-Token: 403 without it. A POST takes its arguments as a JSON
+// object body with Content-Type application/json (an empty body is {}): any other type is
+// refused with 415, so that a web page's form cannot make a call. A GET (and HEAD) changes
+// nothing and takes its arguments from the query; a body it carries is not read. As on every
+// route, a Host other than 127.0.0.1:PORT or localhost:PORT is refused with 403.
 //
 //   GET  /_sim/state                 user, friend count, strangers, groups, events, notifications
 //   GET  /_sim/friends               the friends in their order
@@ -66,6 +73,8 @@
 // and the uploads are not.
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <string_view>
 
 #include "controlinput.h"
 #include "faultcontrol.h"
@@ -83,10 +92,12 @@ namespace sim {
 class ControlApi {
  public:
   // `reset(dropSessions)` puts the server back into its start state.
+  // `token`: what every call must send as X-Socialsim-Token.
   ControlApi(SimState& state, FaultInjector& faults, RandomFaults& chaos, RequestLog& log,
-             uint64_t seed, std::function<void(bool)> reset);
+             uint64_t seed, std::string token, std::function<void(bool)> reset);
 
-  PageReply handle(const IncomingRequest& in);
+  // `token`: the X-Socialsim-Token the request came with.
+  PageReply handle(const IncomingRequest& in, std::string_view token);
 
  private:
   PageReply get(const std::string& route, const ControlInput& input);
@@ -97,6 +108,7 @@ class ControlApi {
   SimState& state_;
   RequestLog& log_;
   uint64_t seed_;
+  std::string token_;
   std::function<void(bool)> reset_;
   PeopleControl people_;
   NewsControl news_;

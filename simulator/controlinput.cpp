@@ -57,15 +57,14 @@ std::optional<ControlInput> ControlInput::fromJson(const std::string& body, std:
 }
 
 std::optional<ControlInput> ControlInput::from(const IncomingRequest& in, std::string& error) {
-  std::optional<ControlInput> input = ControlInput{};
-  if (in.isJson && in.body && !in.body->empty()) {
-    input = fromJson(*in.body, error);
-    if (!input) return std::nullopt;
+  const bool read = in.httpMethod == "GET" || in.httpMethod == "HEAD";
+  if (!read) {
+    if (!in.body || in.body->empty()) return ControlInput{};
+    return fromJson(*in.body, error);
   }
-  // Form fields and query fields fill in what the JSON body does not say.
-  for (const FormFields* fields : {&in.bodyFields, &in.queryFields})
-    for (const FormField& f : *fields)
-      if (!input->object_.contains(f.name)) input->object_[f.name] = f.value;
+  ControlInput input;
+  for (const FormField& f : in.queryFields)
+    if (!input.object_.contains(f.name)) input.object_[f.name] = f.value;
   return input;
 }
 

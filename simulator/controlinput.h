@@ -1,6 +1,6 @@
 #pragma once
-// The arguments of a control call, from a JSON object body or from form fields (body or
-// query), read the same way.
+// The arguments of a control call: a change's JSON object body, or a read's query fields,
+// read the same way.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,6 +13,7 @@ namespace sim {
 
 class ControlInput {
  public:
+  // A POST's JSON body (an empty one is {}), a GET's query; the caller checked the type.
   // nullopt with a reason when a JSON body cannot be read or is not an object.
   static std::optional<ControlInput> from(const IncomingRequest& in, std::string& error);
   static std::optional<ControlInput> fromJson(const std::string& body, std::string& error);

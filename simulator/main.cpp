@@ -38,6 +38,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "socialsim: %s\n", simulator.error().c_str());
     return 1;
   }
+  // The token first: whoever waits for the address has it by then.
+  if (command.options.controlToken.empty())
+    std::printf("control token: %s\n", simulator.controlToken().c_str());
   std::printf("socialsim listening on http://127.0.0.1:%d\n", simulator.port());
   std::fflush(stdout);
 

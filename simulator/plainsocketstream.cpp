@@ -103,6 +103,11 @@ void PlainSocketStream::finishFault() {
     held_.clear();
     return;
   }
+  if (fault.kind == WireFault::Kind::CloseAfterAnswer) {
+    sendAll(held_.data(), held_.size());
+    held_.clear();
+    return;
+  }
   const size_t headerEnd = held_.find("\r\n\r\n");
   const size_t bodyStart = headerEnd == std::string::npos ? held_.size() : headerEnd + 4;
   const size_t keep = std::min(held_.size(), bodyStart + fault.bodyBytesKept);

@@ -15,6 +15,7 @@ struct SimOptions {
   bool autoLogin = false;           // the login page logs in at once
   std::string stateFile;            // where sessions and the world are kept; empty: nowhere
   double chaosRate = 0;             // chance of a random fault per REST call or picture
+  std::string controlToken;         // what control calls must send; empty: a random one
 };
 
 }  // namespace sim

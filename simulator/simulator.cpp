@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "accessguard.h"
 #include "adserver.h"
 #include "callsignature.h"
 #include "controlapi.h"
@@ -64,8 +65,11 @@ class Simulator::Impl {
         rest_(state_),
         mobile_(state_),
         login_(state_),
-        control_(state_, faults_, chaos_, log_, options.seed,
+        controlToken_(options.controlToken.empty() ? AccessGuard::newToken()
+                                                   : options.controlToken),
+        control_(state_, faults_, chaos_, log_, options.seed, controlToken_,
                  [this](bool sessions) { reset(sessions); }) {
+    if (controlToken_.empty()) error_ = "cannot make a control token: no random source";
     state_.origin = {options.seed, options.friends, unixNow()};
     state_.world = WorldGenerator::generate(state_.origin);
     chaos_.configure(startChaos());
@@ -76,6 +80,9 @@ class Simulator::Impl {
         error_ = "cannot read the state file " + error_;
       if (!note.empty()) std::fprintf(stderr, "socialsim: %s\n", note.c_str());
     }
+    server_.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+      return refuseForeign(req, res);
+    });
     server_.Get(".*",
                 [this](const httplib::Request& req, httplib::Response& res) { handle(req, res); });
     server_.Post(".*",
@@ -96,7 +103,12 @@ class Simulator::Impl {
 
   SimHttpServer& server() { return server_; }
   const SimOptions& options() const { return options_; }
-  void setBaseUrl(const std::string& url) { state_.baseUrl = url; }
+  const std::string& controlToken() const { return controlToken_; }
+  // Before the server thread starts, which then sees it.
+  void setPort(int port) {
+    port_ = port;
+    state_.baseUrl = "http://127.0.0.1:" + std::to_string(port);
+  }
   void stopping() { stopSignal_.stop(); }
 
  private:
@@ -147,10 +159,26 @@ class Simulator::Impl {
     return rule;
   }
 
+  // Every route, before anything else reads the request: a browser sends the name it was
+  // given, so a foreign Host is a page that has had its name rebound to this address.
+  httplib::Server::HandlerResponse refuseForeign(const httplib::Request& req,
+                                                 httplib::Response& res) const {
+    if (req.get_header_value_count("Host") == 1 &&
+        AccessGuard::isOwnHost(req.get_header_value("Host"), port_))
+      return httplib::Server::HandlerResponse::Unhandled;
+    WireFault::request({WireFault::Kind::CloseAfterAnswer, 0});
+    res.status = 403;
+    res.set_content(
+        "<html><body><h1>403 Forbidden</h1><p>socialsim answers requests to "
+        "127.0.0.1 or localhost at its port only.</p></body></html>\n",
+        "text/html");
+    return httplib::Server::HandlerResponse::Handled;
+  }
+
   void handle(const httplib::Request& req, httplib::Response& res) {
     IncomingRequest in = IncomingRequest::from(req);
     if (startsWith(in.path, "/_sim/")) {
-      apply(control_.handle(in), res);
+      apply(control_.handle(in, req.get_header_value(AccessGuard::kTokenHeader)), res);
       saveState();
       return;
     }
@@ -315,7 +343,9 @@ class Simulator::Impl {
   RestService rest_;
   MobileSite mobile_;
   LoginPages login_;
+  std::string controlToken_;
   ControlApi control_;
+  int port_ = 0;
   StopSignal stopSignal_;
   std::optional<StateFile> stateFile_;
   std::string error_;
@@ -346,7 +376,7 @@ bool Simulator::start() {
     }
     port_ = wanted;
   }
-  impl_->setBaseUrl(baseUrl());
+  impl_->setPort(port_);
   thread_ = std::thread([&server] { server.listen_after_bind(); });
   // stop() only reaches a server that is running, so wait until it does.
   for (int i = 0; i < 5000 && !server.is_running(); ++i)
@@ -355,6 +385,8 @@ bool Simulator::start() {
 }
 
 const std::string& Simulator::error() const { return impl_->error(); }
+
+const std::string& Simulator::controlToken() const { return impl_->controlToken(); }
 
 void Simulator::stop() {
   if (!thread_.joinable()) return;

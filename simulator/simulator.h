@@ -26,6 +26,8 @@ class Simulator {
   void stop();
 
   int port() const { return port_; }
+  // What control calls must send as X-Socialsim-Token: the options' token, or a random one.
+  const std::string& controlToken() const;
   // "http://127.0.0.1:PORT"
   std::string baseUrl() const;
 

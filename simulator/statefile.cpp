@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -87,9 +88,11 @@ bool StateFile::saveIfChanged(SimState& state, std::string& error) {
 }
 
 bool StateFile::write(const std::string& text, std::string& error) {
-  const std::string temporary = path_ + ".tmp." + std::to_string(::getpid());
-  // The file holds session secrets: only its owner may read it.
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  // A name nobody could foresee, created here and now (mode 0600: the file holds session
+  // secrets): a file or link planted beside the state file is never opened, so the state
+  // never lands in another file.
+  std::string temporary = path_ + ".tmp.XXXXXX";
+  const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) {
     error = systemError(temporary);
     return false;

@@ -8,7 +8,9 @@ namespace sim {
 struct WireFault {
   // CutBody keeps the headers as written (the client sees a body shorter than announced);
   // EndBodyEarly drops Content-Length, so the close reads as the end of a whole answer.
-  enum class Kind { None, CloseWithoutAnswer, CutBody, EndBodyEarly };
+  // CloseAfterAnswer sends the whole answer and closes: for a request refused before its
+  // body was read, whose unread bytes must not be taken for the next request.
+  enum class Kind { None, CloseWithoutAnswer, CutBody, EndBodyEarly, CloseAfterAnswer };
   Kind kind = Kind::None;
   size_t bodyBytesKept = 0;  // for CutBody and EndBodyEarly
 

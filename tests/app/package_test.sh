@@ -76,8 +76,9 @@ as_user() {
 url=""
 as_user /usr/bin/socialsim --port 0 --auto-login --friends 12 >"$work/sim.out" 2>&1 &
 sim_pid=$!
+# The address line comes after the control token's.
 for _ in $(seq 100); do
-  line=$(head -n 1 "$work/sim.out")
+  line=$(grep -m 1 "^socialsim listening on " "$work/sim.out" || true)
   case "$line" in "socialsim listening on "*) url=${line#socialsim listening on }; break ;; esac
   sleep 0.1
 done

@@ -84,7 +84,8 @@ TEST(ControlApi, ChangesShowInLaterAnswers) {
                             "user/relationship_status"),
                    "It's Complicated");
        }},
-      {"person fields as a form", "/person?uid=" + f + "&birthday=March%2014&timezone=", "",
+      {"person fields, one of them emptied", "/person",
+       R"({"uid": )" + f + R"(, "birthday": "March 14", "timezone": ""})",
        [&] {
          EXPECT_EQ(fqlFirst(h, "select birthday from user where uid =" + f, "user/birthday"),
                    "March 14");

@@ -31,7 +31,8 @@ class Faults : public ::testing::Test {
   }
   std::string pictureRequest() const {
     return "GET /pics/q" + std::to_string(friendUid) +
-           ".jpg HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
+           ".jpg HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(h.port()) +
+           "\r\nConnection: close\r\n\r\n";
   }
   Answer query() {
     return h.call("facebook.fql.query",

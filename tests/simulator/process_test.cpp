@@ -14,8 +14,13 @@ std::pair<int, std::string> runToEnd(const std::string& arguments) {
 TEST(SocialsimProgram, AnnouncesItsPortServesAndEndsCleanlyOnSigterm) {
   testsupport::SimServer server;
   ASSERT_TRUE(server.start({"--friends", "7", "--seed", "3", "--auto-login"})) << server.error();
-  EXPECT_EQ(server.firstLine(),
-            "socialsim listening on http://127.0.0.1:" + std::to_string(server.port()));
+  // The token before the address: a harness that waits for the address has both.
+  const std::string& token = server.controlToken();
+  EXPECT_EQ(token.size(), 32u);
+  EXPECT_EQ(server.announced(),
+            (std::vector<std::string>{
+                "control token: " + token,
+                "socialsim listening on http://127.0.0.1:" + std::to_string(server.port())}));
   const testsupport::HttpResult state = server.request("GET", "/_sim/state");
   EXPECT_EQ(state.status, 200);
   EXPECT_NE(state.body.find("\"friend_count\":7"), std::string::npos);
@@ -32,6 +37,14 @@ TEST(SocialsimProgram, AnnouncesItsPortServesAndEndsCleanlyOnSigterm) {
   const int status = server.stop();
   EXPECT_TRUE(WIFEXITED(status)) << status;
   EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST(SocialsimProgram, AGivenControlTokenIsTheOneNeededAndNotPrinted) {
+  testsupport::SimServer server;
+  const std::string token = "token-of-the-test-0123456789";
+  ASSERT_TRUE(server.start({"--control-token", token})) << server.error();
+  EXPECT_EQ(server.announced().size(), 1u);
+  EXPECT_EQ(server.control("/wall_count", R"({"count": 3})").status, 200);
 }
 
 TEST(SocialsimProgram, ListensOnTheGivenPortAndRefusesATakenOne) {
@@ -59,6 +72,9 @@ TEST(SocialsimProgram, HelpVersionAndBadOptions) {
       {"--port 70000", 2, "option --port needs a valid number"},
       {"--friends", 2, "option --friends needs a valid number"},
       {"--session-lifetime=-1", 2, "option --session-lifetime needs a valid number"},
+      {"--control-token short", 2, "option --control-token needs 16 to 256 visible ASCII"},
+      {"--control-token 'has a blank in it'", 2, "option --control-token needs"},
+      {"--control-token", 2, "option --control-token needs"},
   };
   for (const Case& c : cases) {
     const auto [code, output] = runToEnd(c.arguments);

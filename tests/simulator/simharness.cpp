@@ -62,7 +62,7 @@ sim::SimOptions SimHarness::defaultOptions() {
 SimHarness::SimHarness(sim::SimOptions options)
     : simulator_(std::make_unique<sim::Simulator>(options)) {
   if (!simulator_->start()) std::abort();
-  caller_ = std::make_unique<RestCaller>(simulator_->port());
+  caller_ = std::make_unique<RestCaller>(simulator_->port(), simulator_->controlToken());
 }
 
 SimHarness::~SimHarness() {
@@ -73,20 +73,27 @@ SimHarness::~SimHarness() {
 std::string SimHarness::url() const { return simulator_->baseUrl(); }
 
 RestCaller SimHarness::caller() const {
-  RestCaller other(simulator_->port());
+  RestCaller other(simulator_->port(), simulator_->controlToken());
   other.setSession(caller_->sessionKey(), caller_->secret());
   return other;
 }
 
-RestCaller::RestCaller(int port) : client_(std::make_unique<httplib::Client>("127.0.0.1", port)) {
+RestCaller::RestCaller(int port, std::string controlToken)
+    : client_(std::make_unique<httplib::Client>("127.0.0.1", port)),
+      controlToken_(std::move(controlToken)) {
   client_->set_read_timeout(10, 0);
   client_->set_decompress(false);  // as the client's libcurl: answers are not compressed
   client_->set_tcp_nodelay(true);
 }
 
+httplib::Headers RestCaller::headersFor(const std::string& path) const {
+  if (path.rfind("/_sim/", 0) != 0) return {};
+  return {{"X-Socialsim-Token", controlToken_}};
+}
+
 Answer RestCaller::get(const std::string& path) {
   Answer answer;
-  if (auto res = client_->Get(path.c_str())) {
+  if (auto res = client_->Get(path.c_str(), headersFor(path))) {
     answer.transferred = true;
     answer.status = res->status;
     answer.body = res->body;
@@ -97,7 +104,7 @@ Answer RestCaller::get(const std::string& path) {
 Answer RestCaller::post(const std::string& path, const std::string& body,
                         const std::string& contentType) {
   Answer answer;
-  if (auto res = client_->Post(path.c_str(), body, contentType.c_str())) {
+  if (auto res = client_->Post(path.c_str(), headersFor(path), body, contentType.c_str())) {
     answer.transferred = true;
     answer.status = res->status;
     answer.body = res->body;

@@ -33,10 +33,11 @@ struct Answer {
   std::string body;
 };
 
-// Makes requests to one server as the client makes them. One caller per thread.
+// Makes requests to one server as the client makes them, and control calls with the
+// server's control token. One caller per thread.
 class RestCaller {
  public:
-  explicit RestCaller(int port);
+  explicit RestCaller(int port, std::string controlToken = {});
 
   Answer get(const std::string& path);
   Answer post(const std::string& path, const std::string& body,
@@ -59,7 +60,11 @@ class RestCaller {
   Params completeParams(const std::string& method, Params params);
   Answer send(const Params& params);
 
+  // The token header on a path under /_sim/.
+  httplib::Headers headersFor(const std::string& path) const;
+
   std::unique_ptr<httplib::Client> client_;
+  std::string controlToken_;
   std::string sessionKey_, secret_;
   unsigned callId_ = 0;
   Params lastParams_;
@@ -74,6 +79,7 @@ class SimHarness {
   static sim::SimOptions defaultOptions();
   std::string url() const;
   int port() const { return simulator_->port(); }
+  const std::string& controlToken() const { return simulator_->controlToken(); }
 
   Answer get(const std::string& path) { return caller_->get(path); }
   Answer post(const std::string& path, const std::string& body,

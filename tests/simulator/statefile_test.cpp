@@ -115,6 +115,34 @@ TEST_F(StateFile, ASessionAndTheWorldOutliveTheServerThatMadeThem) {
   EXPECT_EQ(error, 102);
 }
 
+// Links planted where a temporary file could be foreseen lead nowhere: the state (session
+// secrets) never lands in the file they point at, and the state file stays the owner's.
+TEST_F(StateFile, LinksPlantedBesideItNeverReceiveTheState) {
+  const std::string victim = (folder_ / "victim").string();
+  std::ofstream(victim) << "precious\n";
+  ::chmod(victim.c_str(), 0644);
+  for (const std::string& suffix :
+       {".tmp." + std::to_string(::getpid()), std::string(".tmp"), std::string(".new"),
+        std::string("~"), std::string(".tmp.XXXXXX")})
+    ASSERT_EQ(::symlink(victim.c_str(), (file_ + suffix).c_str()), 0) << suffix;
+  {
+    sim::SimOptions options = SimHarness::defaultOptions();
+    options.stateFile = file_;
+    SimHarness h(options);
+    ASSERT_TRUE(h.login());
+    ASSERT_TRUE(h.control("/wall_count", R"({"count": 5})").value("ok", false));
+  }
+  std::ifstream in(victim);
+  std::ostringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str(), "precious\n");
+  struct stat info {};
+  ASSERT_EQ(::lstat(file_.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISREG(info.st_mode));
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  EXPECT_NE(contents().find("\"socialsim state\""), std::string::npos);
+}
+
 TEST_F(StateFile, AFileThatCannotBeReadStopsTheStartAndIsLeftAsItWas) {
   struct Case {
     std::string content, reason;

@@ -23,6 +23,23 @@ namespace testsupport {
 namespace {
 
 constexpr const char* kPrefix = "socialsim listening on http://127.0.0.1:";
+constexpr const char* kTokenPrefix = "control token: ";
+// The address line comes after the token line; a few lines are plenty.
+constexpr size_t kMaxAnnouncedLines = 4;
+
+bool startsWith(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// The value of --control-token among `args`, or "".
+std::string givenToken(const std::vector<std::string>& args) {
+  const std::string option = "--control-token";
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == option && i + 1 < args.size()) return args[i + 1];
+    if (startsWith(args[i], option + "=")) return args[i].substr(option.size() + 1);
+  }
+  return {};
+}
 
 // Reads one line from `fd`, waiting at most `timeoutMs` in all.
 bool readLine(int fd, std::string& line, int timeoutMs) {
@@ -87,7 +104,8 @@ void SimServer::exportEndpoints() const {
 bool SimServer::start(const std::vector<std::string>& args) {
   stop();
   error_.clear();
-  firstLine_.clear();
+  announced_.clear();
+  controlToken_ = givenToken(args);
   int out[2];
   if (::pipe(out) != 0) {
     error_ = "pipe failed";
@@ -120,16 +138,27 @@ bool SimServer::start(const std::vector<std::string>& args) {
     return false;
   }
   pid_ = child;
-  const bool gotLine = readLine(out[0], firstLine_, 10000);
-  // socialsim writes nothing after its first line and ignores SIGPIPE, so the pipe can go.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  std::string line;
+  while (announced_.size() < kMaxAnnouncedLines && !startsWith(line, kPrefix)) {
+    line.clear();
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (!readLine(out[0], line, static_cast<int>(left.count()))) break;
+    announced_.push_back(line);
+    if (startsWith(line, kTokenPrefix))
+      controlToken_ = line.substr(std::string(kTokenPrefix).size());
+  }
+  // socialsim writes nothing after its address line and ignores SIGPIPE, so the pipe can go.
   ::close(out[0]);
-  const std::string prefix = kPrefix;
-  if (!gotLine || firstLine_.compare(0, prefix.size(), prefix) != 0) {
-    error_ = "socialsim did not announce its port; first line: \"" + firstLine_ + "\"";
+  if (!startsWith(line, kPrefix)) {
+    std::string printed;
+    for (const std::string& l : announced_) printed += "\"" + l + "\" ";
+    error_ = "socialsim did not announce its port; it printed: " + printed;
     stop();
     return false;
   }
-  port_ = std::atoi(firstLine_.c_str() + prefix.size());
+  port_ = std::atoi(line.c_str() + std::string(kPrefix).size());
   return port_ > 0;
 }
 
@@ -170,6 +199,7 @@ HttpResult SimServer::request(const std::string& method, const std::string& path
   }
   std::string text = method + " " + path + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port_) +
                      "\r\nConnection: close\r\n";
+  if (startsWith(path, "/_sim/")) text += "X-Socialsim-Token: " + controlToken_ + "\r\n";
   if (!body.empty() || method == "POST") {
     text += "Content-Type: " + contentType + "\r\nContent-Length: " + std::to_string(body.size()) +
             "\r\n";

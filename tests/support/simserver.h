@@ -1,6 +1,7 @@
 #pragma once
 // Runs the real socialsim program for a test: on a free port of 127.0.0.1, found from the
-// first line it prints, and stopped with SIGTERM when the test is done.
+// address line it prints (after its control token), and stopped with SIGTERM when the test
+// is done. Requests to the control API carry the token.
 //
 //   testsupport::SimServer sim;
 //   ASSERT_TRUE(sim.start({"--friends", "25", "--auto-login"})) << sim.error();
@@ -38,7 +39,7 @@ class SimServer {
   static std::string binaryPath();
 
   // Starts socialsim with "--port 0" and the extra arguments, and waits up to 10 s for its
-  // first line. False, with the reason in error(), when it does not come up.
+  // address line. False, with the reason in error(), when it does not come up.
   bool start(const std::vector<std::string>& args = {});
   // SIGTERM, then up to 5 s for the program to end (SIGKILL after that). The wait status as
   // waitpid gives it, or -1 when nothing was running.
@@ -49,7 +50,10 @@ class SimServer {
   pid_t pid() const { return pid_; }
   // "http://127.0.0.1:PORT"
   std::string url() const;
-  const std::string& firstLine() const { return firstLine_; }
+  // What it printed, up to and with the address line.
+  const std::vector<std::string>& announced() const { return announced_; }
+  // What control calls send as X-Socialsim-Token: the printed one, or --control-token's.
+  const std::string& controlToken() const { return controlToken_; }
   const std::string& error() const { return error_; }
 
   // The addresses Veltrana's endpoint variables take for this server.
@@ -59,7 +63,8 @@ class SimServer {
   // VELTRANA_SITE_URL in this process's environment.
   void exportEndpoints() const;
 
-  // One HTTP/1.1 request to the server with "Connection: close"; status 0 when no answer came.
+  // One HTTP/1.1 request to the server with "Connection: close" (and the control token when
+  // the path is under /_sim/); status 0 when no answer came.
   HttpResult request(const std::string& method, const std::string& path,
                      const std::string& body = {},
                      const std::string& contentType = "application/json") const;
@@ -71,7 +76,8 @@ class SimServer {
  private:
   pid_t pid_ = -1;
   int port_ = 0;
-  std::string firstLine_;
+  std::vector<std::string> announced_;
+  std::string controlToken_;
   std::string error_;
 };
 
