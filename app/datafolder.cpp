@@ -289,15 +289,22 @@ std::optional<std::string> findInstallRoot(const std::vector<platform::StorageCa
   return std::nullopt;
 }
 
+std::string helperToStart(const std::optional<InstallationImage>& installation,
+                          const std::string& programFiles) {
+  return installation ? installation->helper : programFiles + kProgramFolder + kBrowser;
+}
+
 std::optional<DataFolder> locateDataFolder(LocateProblem* problem, FolderProblem* setUpProblem) {
   *problem = LocateProblem::None;
   const auto cards = platform::storageCards();
   const std::string programFiles = platform::programFilesFolder();
   auto root = findInstallRoot(cards, programFiles, isFile);
-  // A program on a storage card brings its own folder; otherwise main memory's is set up
-  // or refreshed from the installation this program was started from.
+  // A storage card with the program brings its own folder (its data only: its program never
+  // runs); otherwise main memory's is set up or refreshed from the installation this
+  // program was started from.
+  const auto image = installationImageOf(ownExecutable());
   if (!root || *root == programFiles) {
-    if (const auto image = installationImageOf(ownExecutable())) {
+    if (image) {
       if (auto trouble = setUpDataFolder(programFiles + kProgramFolder, *image)) {
         *problem = LocateProblem::CannotSetUp;
         *setUpProblem = std::move(*trouble);
@@ -311,10 +318,12 @@ std::optional<DataFolder> locateDataFolder(LocateProblem* problem, FolderProblem
     return std::nullopt;
   }
   auto data = DataFolder::at(*root);
-  if (!data)
+  if (!data) {
     *problem = LocateProblem::PathTooLong;
-  else
-    tighten(data->folder.substr(0, data->folder.size() - 1));
+    return data;
+  }
+  tighten(data->folder.substr(0, data->folder.size() - 1));
+  data->helper = helperToStart(image, programFiles);
   return data;
 }
 

@@ -15,6 +15,7 @@
 
 #include "app/datafolder.h"
 #include "app/editioncheck.h"
+#include "platform/scopedenv.h"
 
 namespace fs = std::filesystem;
 
@@ -54,6 +55,26 @@ TEST(DataFolder, InstallRootSearch) {
     const auto exists = [&](const std::string& path) { return test.installed.count(path) > 0; };
     EXPECT_EQ(app::findInstallRoot(test.cards, main, exists), test.root);
   }
+}
+
+// This test program has no installation beside it, so the helper is the one in main memory,
+// the user's own, even where a card with the program holds the DataFolder.
+TEST(DataFolder, ACardHoldsTheDataButItsProgramNeverRuns) {
+  QTemporaryDir dir;
+  const std::string root = dir.path().toStdString();
+  const std::string cardFolder = root + "/card/Program Files/Veltrana/";
+  fs::create_directories(cardFolder);
+  std::ofstream(cardFolder + "orbisview") << "#!/bin/sh\n";
+  fs::permissions(cardFolder + "orbisview", fs::perms(0755));
+  ScopedEnv env;
+  env.set("VELTRANA_STORAGE_CARDS", root + "/card");
+  env.set("VELTRANA_PROGRAM_FILES", root + "/pf");
+  app::LocateProblem problem{};
+  app::FolderProblem setUpProblem;
+  const auto data = app::locateDataFolder(&problem, &setUpProblem);
+  ASSERT_TRUE(data) << int(problem);
+  EXPECT_EQ(data->folder, cardFolder);
+  EXPECT_EQ(data->helper, root + "/pf/Veltrana/orbisview");
 }
 
 TEST(DataFolder, DerivedPathsEndWhereTheyShould) {

@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "platform/settingskeys.h"
@@ -92,6 +94,48 @@ TEST(LoginEndToEnd, FirstStartLogsInThroughTheBrowserAndTheNextReusesTheSession)
     }
     EXPECT_TRUE(asked);
   }
+}
+
+// A volume in the user's media folder holding "Program Files/Veltrana/orbisview" is a
+// DataFolder like any other, but its program never runs: the login opens the helper of the
+// installation the running veltrana belongs to.
+TEST(LoginEndToEnd, AProgramOnAStorageCardNeverRunsTheInstallationsHelperDoes) {
+  testsupport::SimServer sim;
+  ASSERT_TRUE(sim.start({"--friends", "12", "--auto-login"})) << sim.error();
+  VeltranaSandbox sandbox;
+  // An installation of its own: veltrana copied into bin/ (it finds the rest from its own
+  // path), the stand-in browser as the helper, an empty image.
+  const fs::path bin = sandbox.root() + "/prefix/bin";
+  fs::create_directories(bin);
+  fs::copy_file(VELTRANA_PROGRAM, bin / "veltrana");
+  const fs::path helper = bin / VELTRANA_HELPER_FROM_BIN / "orbisview";
+  fs::create_directories(helper.parent_path());
+  fs::create_symlink(FAKE_BROWSER, helper);
+  fs::create_directories(bin / VELTRANA_IMAGE_FROM_BIN);
+  sandbox.useProgram(bin / "veltrana");
+  // The card's program leaves a mark, then logs in as the helper would.
+  const std::string card = sandbox.root() + "/card";
+  const std::string cardFolder = VeltranaSandbox::install(card + "/Program Files");
+  const std::string marker = sandbox.root() + "/ran-from-card";
+  std::ofstream(cardFolder + "orbisview", std::ios::trunc)
+      << "#!/bin/sh\necho ran > '" << marker << "'\nexec '" << FAKE_BROWSER << "'\n";
+  const std::string record = sandbox.root() + "/browser.txt";
+  sandbox.setEnv("VELTRANA_STORAGE_CARDS", card);
+  sandbox.setEnv("FAKE_BROWSER_MODE", "login");
+  sandbox.setEnv("FAKE_BROWSER_RECORD", record);
+  sandbox.pointAt(sim);
+
+  VeltranaProcess veltrana(sandbox);
+  ASSERT_TRUE(veltrana.waitForOutput("PrepareMainWindowPictures()", 120'000))
+      << veltrana.out() << veltrana.err();
+  EXPECT_FALSE(fs::exists(marker));
+  std::ifstream in(record);
+  const std::string received{std::istreambuf_iterator<char>(in), {}};
+  EXPECT_NE(received.find("navigate " + sim.loginUrl()), std::string::npos) << received;
+  // The card still holds the DataFolder.
+  EXPECT_TRUE(fs::exists(cardFolder + "bf.txt"));
+  ASSERT_TRUE(postCommand(kExitCommand));
+  EXPECT_EQ(veltrana.waitForExit(), 0);
 }
 
 }  // namespace
