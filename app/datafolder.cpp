@@ -15,6 +15,7 @@ namespace {
 constexpr const char* kCardProgramFiles = "/Program Files";
 constexpr const char* kProgramFolder = "/Veltrana/";
 constexpr const char* kBrowser = "orbisview";
+constexpr const char* kHelpPage = "help.html";
 // What the image holds besides the helper; "pic_square/" also holds downloaded pictures,
 // which stay as they are.
 constexpr const char* kImageFiles[] = {"help.html", "pic_square/body.jpg",
@@ -271,7 +272,6 @@ std::optional<DataFolder> DataFolder::at(const std::string& installRoot) {
   data.bdate = in("bdate.txt");
   data.status = in("status.txt");
   data.orbisview = in(kBrowser);
-  data.helpPage = in("help.html");
   return data;
 }
 
@@ -289,9 +289,11 @@ std::optional<std::string> findInstallRoot(const std::vector<platform::StorageCa
   return std::nullopt;
 }
 
-std::string helperToStart(const std::optional<InstallationImage>& installation,
-                          const std::string& programFiles) {
-  return installation ? installation->helper : programFiles + kProgramFolder + kBrowser;
+OwnFiles ownFiles(const std::optional<InstallationImage>& installation,
+                  const std::string& programFiles) {
+  if (installation) return {installation->helper, installation->folder + kHelpPage};
+  const std::string folder = programFiles + kProgramFolder;
+  return {folder + kBrowser, folder + kHelpPage};
 }
 
 std::optional<DataFolder> locateDataFolder(LocateProblem* problem, FolderProblem* setUpProblem) {
@@ -323,7 +325,9 @@ std::optional<DataFolder> locateDataFolder(LocateProblem* problem, FolderProblem
     return data;
   }
   tighten(data->folder.substr(0, data->folder.size() - 1));
-  data->helper = helperToStart(image, programFiles);
+  auto own = ownFiles(image, programFiles);
+  data->helper = std::move(own.helper);
+  data->helpPage = std::move(own.helpPage);
   return data;
 }
 

@@ -75,6 +75,7 @@ TEST(DataFolder, ACardHoldsTheDataButItsProgramNeverRuns) {
   ASSERT_TRUE(data) << int(problem);
   EXPECT_EQ(data->folder, cardFolder);
   EXPECT_EQ(data->helper, root + "/pf/Veltrana/orbisview");
+  EXPECT_EQ(data->helpPage, root + "/pf/Veltrana/help.html");
 }
 
 TEST(DataFolder, DerivedPathsEndWhereTheyShould) {
@@ -87,7 +88,6 @@ TEST(DataFolder, DerivedPathsEndWhereTheyShould) {
   EXPECT_EQ(data->bf1, "/opt/pf/Veltrana/bf1.txt");
   EXPECT_EQ(data->vtS, "/opt/pf/Veltrana/vt_s.txt");
   EXPECT_EQ(data->status, "/opt/pf/Veltrana/status.txt");
-  EXPECT_EQ(data->helpPage, "/opt/pf/Veltrana/help.html");
 }
 
 TEST(DataFolder, APathTooLongForItsDerivedPathsIsRefused) {

@@ -23,6 +23,7 @@ namespace keys = platform::keys;
 
 constexpr int kExitCommand = 32853;
 constexpr int kStatusCommand = 32786;
+constexpr int kHelpCommand = 32878;
 
 std::string storedString(const std::string& db, const char* key, const char* name) {
   platform::SettingsStore store(db);
@@ -97,8 +98,9 @@ TEST(LoginEndToEnd, FirstStartLogsInThroughTheBrowserAndTheNextReusesTheSession)
 }
 
 // A volume in the user's media folder holding "Program Files/Veltrana/orbisview" is a
-// DataFolder like any other, but its program never runs: the login opens the helper of the
-// installation the running veltrana belongs to.
+// DataFolder like any other, but its program never runs and its help page never shows: the
+// login opens the helper of the installation the running veltrana belongs to, and Help that
+// installation's page.
 TEST(LoginEndToEnd, AProgramOnAStorageCardNeverRunsTheInstallationsHelperDoes) {
   testsupport::SimServer sim;
   ASSERT_TRUE(sim.start({"--friends", "12", "--auto-login"})) << sim.error();
@@ -111,7 +113,8 @@ TEST(LoginEndToEnd, AProgramOnAStorageCardNeverRunsTheInstallationsHelperDoes) {
   const fs::path helper = bin / VELTRANA_HELPER_FROM_BIN / "orbisview";
   fs::create_directories(helper.parent_path());
   fs::create_symlink(FAKE_BROWSER, helper);
-  fs::create_directories(bin / VELTRANA_IMAGE_FROM_BIN);
+  const fs::path image = bin / VELTRANA_IMAGE_FROM_BIN;
+  fs::create_directories(image);
   sandbox.useProgram(bin / "veltrana");
   // The card's program leaves a mark, then logs in as the helper would.
   const std::string card = sandbox.root() + "/card";
@@ -119,6 +122,7 @@ TEST(LoginEndToEnd, AProgramOnAStorageCardNeverRunsTheInstallationsHelperDoes) {
   const std::string marker = sandbox.root() + "/ran-from-card";
   std::ofstream(cardFolder + "orbisview", std::ios::trunc)
       << "#!/bin/sh\necho ran > '" << marker << "'\nexec '" << FAKE_BROWSER << "'\n";
+  std::ofstream(cardFolder + "help.html") << "<script>/* reads the user's files */</script>";
   const std::string record = sandbox.root() + "/browser.txt";
   sandbox.setEnv("VELTRANA_STORAGE_CARDS", card);
   sandbox.setEnv("FAKE_BROWSER_MODE", "login");
@@ -128,12 +132,20 @@ TEST(LoginEndToEnd, AProgramOnAStorageCardNeverRunsTheInstallationsHelperDoes) {
   VeltranaProcess veltrana(sandbox);
   ASSERT_TRUE(veltrana.waitForOutput("PrepareMainWindowPictures()", 120'000))
       << veltrana.out() << veltrana.err();
-  EXPECT_FALSE(fs::exists(marker));
-  std::ifstream in(record);
-  const std::string received{std::istreambuf_iterator<char>(in), {}};
-  EXPECT_NE(received.find("navigate " + sim.loginUrl()), std::string::npos) << received;
   // The card still holds the DataFolder.
   EXPECT_TRUE(fs::exists(cardFolder + "bf.txt"));
+  ASSERT_TRUE(postCommand(kHelpCommand));
+  const std::string helpLine = "navigate file://" + (image / "help.html").lexically_normal().string();
+  std::string received;
+  for (int i = 0; i < 100 && received.find(helpLine) == std::string::npos; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::ifstream in(record);
+    received.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  EXPECT_FALSE(fs::exists(marker));
+  EXPECT_NE(received.find("navigate " + sim.loginUrl()), std::string::npos) << received;
+  EXPECT_NE(received.find(helpLine), std::string::npos) << received;
+  EXPECT_EQ(received.find("/card/"), std::string::npos) << received;
   ASSERT_TRUE(postCommand(kExitCommand));
   EXPECT_EQ(veltrana.waitForExit(), 0);
 }
