@@ -26,7 +26,7 @@ done
 grep -q '^password: ' "$work/out" || fail "no password printed: $(cat "$work/out")"
 port=$(sed -n 's/^vnc: 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/out")
 display=$(sed -n 's/^display: :\([0-9]*\)$/\1/p' "$work/out")
-[ -n "$port" ] && [ -n "$display" ] || fail "no address: $(cat "$work/out")"
+{ [ -n "$port" ] && [ -n "$display" ]; } || fail "no address: $(cat "$work/out")"
 [ "$(sed -n 's/^password: //p' "$work/out" | wc -c)" -eq 9 ] || fail "not an 8-character password"
 folder=$(ls -d "$TMPDIR"/* 2>/dev/null) || fail "no folder for the secrets"
 [ "$(stat -c %a "$folder")" = 700 ] || fail "the secrets' folder is $(stat -c %a "$folder")"
