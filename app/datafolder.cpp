@@ -15,6 +15,7 @@ namespace {
 constexpr const char* kCardProgramFiles = "/Program Files";
 constexpr const char* kProgramFolder = "/Veltrana/";
 constexpr const char* kBrowser = "orbisview";
+constexpr const char* kHelpPage = "help.html";
 // What the image holds besides the helper; "pic_square/" also holds downloaded pictures,
 // which stay as they are.
 constexpr const char* kImageFiles[] = {"help.html", "pic_square/body.jpg",
@@ -271,7 +272,6 @@ std::optional<DataFolder> DataFolder::at(const std::string& installRoot) {
   data.bdate = in("bdate.txt");
   data.status = in("status.txt");
   data.orbisview = in(kBrowser);
-  data.helpPage = in("help.html");
   return data;
 }
 
@@ -289,15 +289,24 @@ std::optional<std::string> findInstallRoot(const std::vector<platform::StorageCa
   return std::nullopt;
 }
 
+OwnFiles ownFiles(const std::optional<InstallationImage>& installation,
+                  const std::string& programFiles) {
+  if (installation) return {installation->helper, installation->folder + kHelpPage};
+  const std::string folder = programFiles + kProgramFolder;
+  return {folder + kBrowser, folder + kHelpPage};
+}
+
 std::optional<DataFolder> locateDataFolder(LocateProblem* problem, FolderProblem* setUpProblem) {
   *problem = LocateProblem::None;
   const auto cards = platform::storageCards();
   const std::string programFiles = platform::programFilesFolder();
   auto root = findInstallRoot(cards, programFiles, isFile);
-  // A program on a storage card brings its own folder; otherwise main memory's is set up
-  // or refreshed from the installation this program was started from.
+  // A storage card with the program brings its own folder (its data only: its program never
+  // runs); otherwise main memory's is set up or refreshed from the installation this
+  // program was started from.
+  const auto image = installationImageOf(ownExecutable());
   if (!root || *root == programFiles) {
-    if (const auto image = installationImageOf(ownExecutable())) {
+    if (image) {
       if (auto trouble = setUpDataFolder(programFiles + kProgramFolder, *image)) {
         *problem = LocateProblem::CannotSetUp;
         *setUpProblem = std::move(*trouble);
@@ -311,10 +320,14 @@ std::optional<DataFolder> locateDataFolder(LocateProblem* problem, FolderProblem
     return std::nullopt;
   }
   auto data = DataFolder::at(*root);
-  if (!data)
+  if (!data) {
     *problem = LocateProblem::PathTooLong;
-  else
-    tighten(data->folder.substr(0, data->folder.size() - 1));
+    return data;
+  }
+  tighten(data->folder.substr(0, data->folder.size() - 1));
+  auto own = ownFiles(image, programFiles);
+  data->helper = std::move(own.helper);
+  data->helpPage = std::move(own.helpPage);
   return data;
 }
 

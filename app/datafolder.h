@@ -17,7 +17,9 @@ struct DataFolder {
 
   std::string picSquare, pic, picBig;            // picture folders, each ending with "/"
   std::string bf, bf1, vtS, rel, bdate, status;  // the cache files
-  std::string orbisview, helpPage;
+  std::string orbisview;  // the program file that marks an installation there
+  // The Orbisview program started and the help page shown: locateDataFolder's ownFiles.
+  std::string helper, helpPage;
 
   // The folder for `installRoot`, or nullopt when a derived path would not fit a path
   // (PATH_MAX bytes).
@@ -75,10 +77,21 @@ std::optional<InstallationImage> installationImageOf(const std::string& executab
 std::optional<FolderProblem> setUpDataFolder(const std::string& folder,
                                              const InstallationImage& image);
 
+// What the program runs and shows as its own: the Orbisview program and the help page (a
+// local page, which may read the user's files). They are those of `installation`, the one
+// the running program belongs to; without one (a build folder, a copy elsewhere), those in
+// the program-files DataFolder, the user's own. Never a storage card's: whoever hands the
+// user a card would choose them.
+struct OwnFiles {
+  std::string helper, helpPage;
+};
+OwnFiles ownFiles(const std::optional<InstallationImage>& installation,
+                  const std::string& programFiles);
+
 enum class LocateProblem { None, NotInstalled, PathTooLong, CannotSetUp };
 // Looks on the machine's storage cards and program-files folder; the program-files one is
-// set up first from the installation of the running program when there is one. With
-// CannotSetUp, `setUpProblem` says which folder and why.
+// set up first from the installation of the running program when there is one. The helper
+// and the help page are ownFiles'. With CannotSetUp, `setUpProblem` says which folder and why.
 std::optional<DataFolder> locateDataFolder(LocateProblem* problem, FolderProblem* setUpProblem);
 
 }  // namespace app

@@ -29,6 +29,7 @@
 #include "platform/timetext.h"
 #include "ui/board/mainwindow.h"
 #include "ui/board/pictureboard.h"
+#include "ui/kit/helppage.h"
 #include "ui/kit/progressbox.h"
 
 namespace app {
@@ -83,7 +84,9 @@ StartupHooks programHooks(std::optional<session::LoginWaits> waits, int timerDiv
     Services& s = **services;
     auto* board = new ui::PictureBoard(
         s.paths, context.fonts, context.boxes,
-        [&s](const std::string& address) { s.browser.openInLoginBrowser(address, false, false); },
+        [&s, help = ui::helpPageAddress(context.dataFolder.helpPage)] {
+          s.browser.openInLoginBrowser(help, false, false);
+        },
         [&s](const std::string& uid) {
           if (auto client = s.session.client()) {
             s.pictures.ensureSquarePicture(*client, s.session.currentUserId(), uid);

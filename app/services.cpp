@@ -13,7 +13,7 @@ namespace app {
 Services::Services(AppContext& context, const std::optional<session::LoginWaits>& waits)
     : paths(friends::CachePaths::inFolder(context.dataFolder.folder)),
       store(paths),
-      browser(context.dataFolder.orbisview, context.boxes, waits.value_or(session::LoginWaits{})),
+      browser(context.dataFolder.helper, context.boxes, waits.value_or(session::LoginWaits{})),
       session(context.store, log, context.boxes, browser,
               [&timers = context.mainWindow.timers()](uint32_t periodMs) {
                 // The session decision runs on the synchronisation's worker thread.

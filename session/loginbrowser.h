@@ -46,8 +46,8 @@ class LoginBrowser {
   // 0 when a network path to the mobile site exists (CheckNetworkPath).
   using PathCheck = std::function<long()>;
 
-  // `browserPath` is the DataFolder's orbisview. The default path check tests the mobile
-  // site's root address.
+  // `browserPath` is the Orbisview program of the installation. The default path check
+  // tests the mobile site's root address.
   LoginBrowser(std::string browserPath, platform::MessageBoxes& boxes, LoginWaits waits = {},
                PathCheck pathCheck = {});
   ~LoginBrowser();

@@ -15,6 +15,7 @@
 
 #include "app/datafolder.h"
 #include "app/editioncheck.h"
+#include "platform/scopedenv.h"
 
 namespace fs = std::filesystem;
 
@@ -56,6 +57,27 @@ TEST(DataFolder, InstallRootSearch) {
   }
 }
 
+// This test program has no installation beside it, so the helper is the one in main memory,
+// the user's own, even where a card with the program holds the DataFolder.
+TEST(DataFolder, ACardHoldsTheDataButItsProgramNeverRuns) {
+  QTemporaryDir dir;
+  const std::string root = dir.path().toStdString();
+  const std::string cardFolder = root + "/card/Program Files/Veltrana/";
+  fs::create_directories(cardFolder);
+  std::ofstream(cardFolder + "orbisview") << "#!/bin/sh\n";
+  fs::permissions(cardFolder + "orbisview", fs::perms(0755));
+  ScopedEnv env;
+  env.set("VELTRANA_STORAGE_CARDS", root + "/card");
+  env.set("VELTRANA_PROGRAM_FILES", root + "/pf");
+  app::LocateProblem problem{};
+  app::FolderProblem setUpProblem;
+  const auto data = app::locateDataFolder(&problem, &setUpProblem);
+  ASSERT_TRUE(data) << int(problem);
+  EXPECT_EQ(data->folder, cardFolder);
+  EXPECT_EQ(data->helper, root + "/pf/Veltrana/orbisview");
+  EXPECT_EQ(data->helpPage, root + "/pf/Veltrana/help.html");
+}
+
 TEST(DataFolder, DerivedPathsEndWhereTheyShould) {
   const auto data = app::DataFolder::at("/opt/pf");
   ASSERT_TRUE(data);
@@ -66,7 +88,6 @@ TEST(DataFolder, DerivedPathsEndWhereTheyShould) {
   EXPECT_EQ(data->bf1, "/opt/pf/Veltrana/bf1.txt");
   EXPECT_EQ(data->vtS, "/opt/pf/Veltrana/vt_s.txt");
   EXPECT_EQ(data->status, "/opt/pf/Veltrana/status.txt");
-  EXPECT_EQ(data->helpPage, "/opt/pf/Veltrana/help.html");
 }
 
 TEST(DataFolder, APathTooLongForItsDerivedPathsIsRefused) {

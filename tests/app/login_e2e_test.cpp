@@ -7,6 +7,8 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "platform/settingskeys.h"
@@ -22,6 +24,7 @@ namespace keys = platform::keys;
 
 constexpr int kExitCommand = 32853;
 constexpr int kStatusCommand = 32786;
+constexpr int kHelpCommand = 32878;
 
 std::string storedString(const std::string& db, const char* key, const char* name) {
   platform::SettingsStore store(db);
@@ -95,7 +98,6 @@ TEST(LoginEndToEnd, FirstStartLogsInThroughTheBrowserAndTheNextReusesTheSession)
   }
 }
 
-
 // The start-up login waits up to 3 minutes for a browser that never reports the login. A
 // signal in that wait ends the program at once as Exit does (it was held until the wait ran
 // out, then the program blamed the user and ended with 38); a browser that dies in it ends the
@@ -139,6 +141,59 @@ TEST(LoginEndToEnd, TheLoginWaitEndsAtOnceOnASignalOrTheBrowsersDeath) {
       EXPECT_EQ(veltrana.err().find("Error: "), std::string::npos) << veltrana.err();
     }
   }
+}
+
+// A volume in the user's media folder holding "Program Files/Veltrana/orbisview" is a
+// DataFolder like any other, but its program never runs and its help page never shows: the
+// login opens the helper of the installation the running veltrana belongs to, and Help that
+// installation's page.
+TEST(LoginEndToEnd, AProgramOnAStorageCardNeverRunsTheInstallationsHelperDoes) {
+  testsupport::SimServer sim;
+  ASSERT_TRUE(sim.start({"--friends", "12", "--auto-login"})) << sim.error();
+  VeltranaSandbox sandbox;
+  // An installation of its own: veltrana copied into bin/ (it finds the rest from its own
+  // path), the stand-in browser as the helper, an empty image.
+  const fs::path bin = sandbox.root() + "/prefix/bin";
+  fs::create_directories(bin);
+  fs::copy_file(VELTRANA_PROGRAM, bin / "veltrana");
+  const fs::path helper = bin / VELTRANA_HELPER_FROM_BIN / "orbisview";
+  fs::create_directories(helper.parent_path());
+  fs::create_symlink(FAKE_BROWSER, helper);
+  const fs::path image = bin / VELTRANA_IMAGE_FROM_BIN;
+  fs::create_directories(image);
+  sandbox.useProgram(bin / "veltrana");
+  // The card's program leaves a mark, then logs in as the helper would.
+  const std::string card = sandbox.root() + "/card";
+  const std::string cardFolder = VeltranaSandbox::install(card + "/Program Files");
+  const std::string marker = sandbox.root() + "/ran-from-card";
+  std::ofstream(cardFolder + "orbisview", std::ios::trunc)
+      << "#!/bin/sh\necho ran > '" << marker << "'\nexec '" << FAKE_BROWSER << "'\n";
+  std::ofstream(cardFolder + "help.html") << "<script>/* reads the user's files */</script>";
+  const std::string record = sandbox.root() + "/browser.txt";
+  sandbox.setEnv("VELTRANA_STORAGE_CARDS", card);
+  sandbox.setEnv("FAKE_BROWSER_MODE", "login");
+  sandbox.setEnv("FAKE_BROWSER_RECORD", record);
+  sandbox.pointAt(sim);
+
+  VeltranaProcess veltrana(sandbox);
+  ASSERT_TRUE(veltrana.waitForOutput("PrepareMainWindowPictures()", 120'000))
+      << veltrana.out() << veltrana.err();
+  // The card still holds the DataFolder.
+  EXPECT_TRUE(fs::exists(cardFolder + "bf.txt"));
+  ASSERT_TRUE(postCommand(kHelpCommand));
+  const std::string helpLine = "navigate file://" + (image / "help.html").lexically_normal().string();
+  std::string received;
+  for (int i = 0; i < 100 && received.find(helpLine) == std::string::npos; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::ifstream in(record);
+    received.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  EXPECT_FALSE(fs::exists(marker));
+  EXPECT_NE(received.find("navigate " + sim.loginUrl()), std::string::npos) << received;
+  EXPECT_NE(received.find(helpLine), std::string::npos) << received;
+  EXPECT_EQ(received.find("/card/"), std::string::npos) << received;
+  ASSERT_TRUE(postCommand(kExitCommand));
+  EXPECT_EQ(veltrana.waitForExit(), 0);
 }
 
 }  // namespace

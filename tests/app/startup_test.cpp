@@ -309,8 +309,10 @@ TEST(Startup, LastUpdateIsReadBackAndNothingIsWiped) {
   }
 }
 
-// Where the program is looked for: the first storage card with room, then main memory.
-TEST(Startup, InstallationOnACardComesFirstAndMainMemoryIsTheFallback) {
+// Where the DataFolder is looked for: the first storage card with room that holds the
+// program, then main memory. A card gives the data only: the program started is never its
+// own (LoginEndToEnd.AProgramOnAStorageCardNeverRunsTheInstallationsHelperDoes).
+TEST(Startup, DataFolderOnACardComesFirstAndMainMemoryIsTheFallback) {
   struct Case {
     const char* name;
     bool onCard;

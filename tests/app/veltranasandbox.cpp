@@ -98,7 +98,10 @@ VeltranaProcess::VeltranaProcess(const VeltranaSandbox& sandbox, const QStringLi
   const QString shutdownProbe;
 #endif
   if (!stdoutFile_.empty()) process_.setStandardOutputFile(QString::fromStdString(stdoutFile_));
-  process_.start(binary == Binary::Program       ? QStringLiteral(VELTRANA_PROGRAM)
+  const QString program = sandbox.program().empty()
+                              ? QStringLiteral(VELTRANA_PROGRAM)
+                              : QString::fromStdString(sandbox.program());
+  process_.start(binary == Binary::Program       ? program
                  : binary == Binary::StartupOnly ? startupOnly
                                                  : shutdownProbe,
                  args);

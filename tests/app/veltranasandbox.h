@@ -37,6 +37,10 @@ class VeltranaSandbox {
   // Points the program at `sim`: its REST, login, mobile, ad and site addresses.
   void pointAt(const testsupport::SimServer& sim);
 
+  // Runs `program` (a copy of veltrana placed in an installation) in place of the built one.
+  void useProgram(const std::string& program) { program_ = program; }
+  const std::string& program() const { return program_; }
+
   // Overrides a variable of the program's environment; nullopt removes it.
   void setEnv(const std::string& name, const std::optional<std::string>& value);
   QProcessEnvironment environment() const;
@@ -45,6 +49,7 @@ class VeltranaSandbox {
   QTemporaryDir dir_;
   std::map<std::string, std::optional<std::string>> env_;
   std::optional<std::string> oldRuntimeDir_;
+  std::string program_;
 };
 
 class VeltranaProcess {

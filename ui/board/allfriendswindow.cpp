@@ -13,7 +13,6 @@
 #include "ui/kit/accessibility.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/globals.h"
-#include "ui/kit/helppage.h"
 #include "ui/kit/menutable.h"
 
 namespace ui {
@@ -33,7 +32,7 @@ const char* finishQuestion(AllFriendsWindow::Mode mode) {
 }  // namespace
 
 AllFriendsWindow::AllFriendsWindow(BestFriends& bestFriends, platform::MessageBoxes& boxes,
-                                   std::function<void(const std::string&)> openHelp,
+                                   std::function<void()> openHelp,
                                    QWidget* owner)
     : PhoneDialog(QStringLiteral("All Friends"), owner),
       bestFriends_(bestFriends),
@@ -156,7 +155,7 @@ void AllFriendsWindow::runCommand(int id) {
       if (leaveMode()) done(cmd::kDone);
       break;
     case cmd::kHelp:
-      if (openHelp_) openHelp_(helpPageAddress(bestFriends_.store().paths().folder));
+      if (openHelp_) openHelp_();
       break;
     default:
       break;

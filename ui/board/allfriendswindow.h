@@ -27,7 +27,7 @@ class AllFriendsWindow : public PhoneDialog {
  public:
   enum class Mode { Browse, PickUp, Remove };
   AllFriendsWindow(BestFriends& bestFriends, platform::MessageBoxes& boxes,
-                   std::function<void(const std::string&)> openHelp, QWidget* owner);
+                   std::function<void()> openHelp, QWidget* owner);
   ~AllFriendsWindow() override;
 
   Mode mode() const { return mode_; }
@@ -62,7 +62,7 @@ class AllFriendsWindow : public PhoneDialog {
 
   BestFriends& bestFriends_;
   platform::MessageBoxes& boxes_;
-  std::function<void(const std::string&)> openHelp_;
+  std::function<void()> openHelp_;
   FriendOpener openFriend_;
   Mode mode_ = Mode::Browse;
   AllFriendsModel* model_;

@@ -15,7 +15,8 @@
 namespace ui {
 
 PictureBoard::PictureBoard(friends::CachePaths paths, const Fonts& fonts,
-                           platform::MessageBoxes& boxes, Opener openHelp, Opener fetchSquare,
+                           platform::MessageBoxes& boxes, std::function<void()> openHelp,
+                           Opener fetchSquare,
                            QWidget* parent)
     : QWidget(parent),
       paths_(std::move(paths)),

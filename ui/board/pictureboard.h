@@ -27,10 +27,11 @@ class PictureBoard : public QWidget {
   Q_OBJECT
  public:
   using Opener = std::function<void(const std::string&)>;
-  // `openHelp` opens an address in the login browser; `fetchSquare` gets the square picture
-  // of a new best friend (either may be empty).
+  // `openHelp` opens the program's help page; `fetchSquare` gets the square picture of a new
+  // best friend (either may be empty).
   PictureBoard(friends::CachePaths paths, const Fonts& fonts, platform::MessageBoxes& boxes,
-               Opener openHelp, Opener fetchSquare = {}, QWidget* parent = nullptr);
+               std::function<void()> openHelp, Opener fetchSquare = {},
+               QWidget* parent = nullptr);
   ~PictureBoard() override;
 
   // Rereads bf1.txt and lays the pictures out on pages.
@@ -59,7 +60,7 @@ class PictureBoard : public QWidget {
   friends::CachePaths paths_;
   const Fonts& fonts_;
   platform::MessageBoxes& boxes_;
-  Opener openHelp_;
+  std::function<void()> openHelp_;
   BoardState state_;
   BoardView* view_;
   BestFriends bestFriends_;

@@ -5,8 +5,8 @@
 
 namespace ui {
 
-std::string helpPageAddress(const std::string& dataFolder) {
-  const QString path = QString::fromStdString(dataFolder + kHelpFileName);
+std::string helpPageAddress(const std::string& file) {
+  const QString path = QString::fromStdString(file);
   return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded).toStdString();
 }
 

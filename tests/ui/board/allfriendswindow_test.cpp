@@ -33,7 +33,7 @@ struct Window {
         best(fixture.paths(), [this](const std::string& uid) { fetched.push_back(uid); }) {
     best.load();
     window = std::make_unique<ui::AllFriendsWindow>(
-        best, boxes, [this](const std::string& address) { help = address; }, nullptr);
+        best, boxes, [this] { ++helpOpened; }, nullptr);
     QObject::connect(window.get(), &ui::AllFriendsWindow::modeLeft, [this] { ++modesLeft; });
     window->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -44,7 +44,7 @@ struct Window {
   std::vector<std::string> fetched;
   ui::BestFriends best;
   std::unique_ptr<ui::AllFriendsWindow> window;
-  std::string help;
+  int helpOpened = 0;
   int modesLeft = 0;
 };
 
@@ -157,7 +157,7 @@ TEST(AllFriendsWindow, NoToThePickQuestionKeepsBrowsing) {
   w.window->selectRow(0);
   EXPECT_TRUE(w.window->grab().toImage().save(BoardFixture::screenshotPath("allfriends_browse.png")));
   w.window->runCommand(ui::cmd::kHelp);
-  EXPECT_EQ(w.help, "file://" + fixture.paths().folder + "help.html");
+  EXPECT_EQ(w.helpOpened, 1);
   // Without a mode "Done" asks nothing and leaves the board alone.
   const std::size_t asked = w.boxes.shown().size();
   w.window->runCommand(ui::cmd::kDone);
