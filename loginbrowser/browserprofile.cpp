@@ -1,0 +1,35 @@
+#include "loginbrowser/browserprofile.h"
+
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+
+#include <cstdio>
+
+#include "loginbrowser/profilefolders.h"
+
+namespace orbisview {
+
+QWebEngineProfile* makeBrowserProfile(QObject* parent) {
+  const ProfileFolders folders = profileFolders();
+  std::string error;
+  QWebEngineProfile* profile = nullptr;
+  if (makePrivateFolder(folders.storage, &error) && makePrivateFolder(folders.cache, &error)) {
+    profile = new QWebEngineProfile(QString::fromLatin1(kProfileFolderName), parent);
+    profile->setPersistentStoragePath(QString::fromStdString(folders.storage));
+    profile->setCachePath(QString::fromStdString(folders.cache));
+    profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+    profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
+  } else {
+    std::fprintf(stderr, "orbisview: %s; cookies are kept for this run only\n", error.c_str());
+    profile = new QWebEngineProfile(parent);  // off the record
+  }
+  // Chromium would otherwise pass an address of an unknown scheme that a click leads to on
+  // to the desktop (xdg-open), and so to whatever program is registered for it.
+  profile->settings()->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
+  QObject::connect(profile, &QWebEngineProfile::downloadRequested, profile,
+                   [](QWebEngineDownloadRequest* download) { download->cancel(); });
+  return profile;
+}
+
+}  // namespace orbisview

@@ -1,0 +1,70 @@
+#include "loginbrowser/navigationpolicy.h"
+
+#include <gtest/gtest.h>
+
+using namespace orbisview;
+
+TEST(NavigationPolicy, WebPagesAndTheHandedOverLocalPageOnly) {
+  const QUrl help("file:///home/u/.local/share/Veltrana/help.html");
+  struct Case {
+    const char* address;
+    bool mainFrame;
+    bool opens;
+  };
+  const Case cases[] = {
+      {"http://m.example.org/home.php", true, true},
+      {"https://m.example.org/login.php?next=x", true, true},
+      {"HTTPS://M.EXAMPLE.ORG/", true, true},
+      {"http:///no-host", true, false},
+      {"vtxtest:payload", true, false},
+      {"vtxtest:payload", false, false},
+      {"mailto:someone@example.org", true, false},
+      {"tel:+15550100", true, false},
+      {"javascript:alert(1)", true, false},
+      {"ftp://example.org/file", true, false},
+      {"about:blank", true, true},
+      {"about:blank", false, true},
+      {"about:srcdoc", false, true},
+      {"about:srcdoc", true, false},
+      {"about:settings", true, false},
+      {"data:text/html,<b>x</b>", true, false},
+      {"data:text/html,<b>x</b>", false, true},
+      {"blob:http://m.example.org/0b1c", false, true},
+      {"blob:http://m.example.org/0b1c", true, false},
+      // The handed-over help page, a place in it, and the same file written otherwise.
+      {"file:///home/u/.local/share/Veltrana/help.html", true, true},
+      {"file:///home/u/.local/share/Veltrana/help.html#menu", true, true},
+      {"file:///home/u/.local/share/Veltrana/./help.html", true, true},
+      {"file:///home/u/.local/share/Veltrana/help.html", false, true},
+      // Any other file, or the help page with something more.
+      {"file:///home/u/.local/share/Veltrana/other.html", true, false},
+      {"file:///home/u/.local/share/Veltrana/help.html?x=1", true, false},
+      {"file:///etc/passwd", true, false},
+      {"file:///etc/passwd", false, false},
+      {"file://otherhost/home/u/.local/share/Veltrana/help.html", true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.address) + (c.mainFrame ? " (page)" : " (frame)"));
+    EXPECT_EQ(isOpenableAddress(QUrl(c.address), c.mainFrame, help), c.opens);
+  }
+  // Before any local page was handed over, no file opens.
+  EXPECT_FALSE(isOpenableAddress(help, true, QUrl()));
+}
+
+TEST(NavigationPolicy, OnlyALocalHelpPageIsTakenForOne) {
+  struct Case {
+    const char* address;
+    bool helpPage;
+  };
+  const Case cases[] = {
+      {"file:///home/u/.local/share/Veltrana/help.html", true},
+      {"file:///media/u/CARD/Program%20Files/Veltrana/help.html", true},
+      {"file:///home/u/.local/share/Veltrana/other.html", false},
+      {"file:///home/u/.local/share/Veltrana/help.html?x=1", false},
+      {"file://otherhost/share/help.html", false},
+      {"http://m.example.org/help.html", false},
+      {"file:///", false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(isHelpPageAddress(QUrl(c.address)), c.helpPage) << c.address;
+}
