@@ -10,6 +10,7 @@
 #include <QtTest/qtestspontaneevent.h>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
@@ -275,7 +276,8 @@ TEST_F(BrowserWindowTest, LinksOpenWebPagesOnlyAndNeverAnotherProgram) {
 // The help page that Veltrana hands over is the one local file that shows: not another file
 // it links to, nor one typed or handed over under another name.
 TEST_F(BrowserWindowTest, OnlyTheHandedOverHelpPageShowsOfLocalFiles) {
-  QTemporaryDir folder;
+  // A DataFolder whose name has a blank, a "#" and an umlaut, as a user's may.
+  QTemporaryDir folder(QDir::tempPath() + QString::fromUtf8("/Data #\u00e4-XXXXXX"));
   auto writePage = [&](const QString& name, const QString& title, const QString& body) {
     QFile file(folder.filePath(name));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -286,7 +288,8 @@ TEST_F(BrowserWindowTest, OnlyTheHandedOverHelpPageShowsOfLocalFiles) {
             "<a href='other.html' style='position:fixed;left:0;top:0;width:100%;"
             "height:100%'>other</a>");
   writePage("other.html", "Other", "");
-  const QString help = QUrl::fromLocalFile(folder.filePath("help.html")).toString();
+  const QString help =
+      QUrl::fromLocalFile(folder.filePath("help.html")).toString(QUrl::FullyEncoded);
   const QString other = QUrl::fromLocalFile(folder.filePath("other.html")).toString();
   auto showsTitle = [&](const QString& title, int ms) {
     return QTest::qWaitFor([&] { return window->windowTitle() == title; }, ms);
@@ -303,7 +306,7 @@ TEST_F(BrowserWindowTest, OnlyTheHandedOverHelpPageShowsOfLocalFiles) {
   EXPECT_FALSE(showsTitle("Other", 1500));
   window->navigate(other);
   EXPECT_FALSE(showsTitle("Other", 1500));
-  EXPECT_EQ(window->view()->url().toString().toStdString(), help.toStdString());
+  EXPECT_EQ(window->view()->url(), QUrl(help)) << window->view()->url().toString().toStdString();
 }
 
 // A title is the page's: shown as the text it is, on one line cut to the strip, it can
