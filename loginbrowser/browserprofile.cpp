@@ -26,7 +26,11 @@ QWebEngineProfile* makeBrowserProfile(QObject* parent) {
   }
   // Chromium would otherwise pass an address of an unknown scheme that a click leads to on
   // to the desktop (xdg-open), and so to whatever program is registered for it.
-  profile->settings()->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
+  QWebEngineSettings* settings = profile->settings();
+  settings->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
+  // The help page is whole in itself; one planted on a storage card must not read the
+  // user's other files.
+  settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
   QObject::connect(profile, &QWebEngineProfile::downloadRequested, profile,
                    [](QWebEngineDownloadRequest* download) { download->cancel(); });
   return profile;

@@ -302,6 +302,14 @@ TEST_F(BrowserWindowTest, OnlyTheHandedOverHelpPageShowsOfLocalFiles) {
 
   window->openHandedAddress(help);
   ASSERT_TRUE(showsTitle("Help", kLoadMs));
+  // Nor can the page read other files: a help page on a storage card is anyone's to write.
+  QVariant read;
+  window->view()->page()->runJavaScript(
+      "var r = new XMLHttpRequest(); r.open('GET', 'other.html', false);"
+      "try { r.send(); r.responseText.length; } catch (e) { -1; }",
+      [&read](const QVariant& result) { read = result; });
+  ASSERT_TRUE(QTest::qWaitFor([&] { return read.isValid(); }, kLoadMs));
+  EXPECT_EQ(read.toInt(), -1);
   clickPage();
   EXPECT_FALSE(showsTitle("Other", 1500));
   window->navigate(other);
