@@ -64,7 +64,7 @@ BrowserWindow::BrowserWindow(const BrowserOptions& options, QWidget* parent)
 
   titleStrip_ = new TitleStrip(windowTitle(), this);
 
-  // A child of this window: it outlives the view and its page, deleted in the destructor.
+  // A child of this window, so it goes only after the view and its page (see the destructor).
   profile_ = makeBrowserProfile(this);
   view_ = new QWebEngineView(this);
   page_ = new BrowserPage(profile_, view_);  // goes with the view, never before it

@@ -7,7 +7,6 @@
 
 #include <QTemporaryDir>
 
-#include <cstdlib>
 #include <fstream>
 
 using namespace orbisview;
@@ -20,15 +19,6 @@ mode_t modeOf(const std::string& path) {
 }
 
 }  // namespace
-
-TEST(ProfileFolders, UnderTheUsersDataAndCacheFolders) {
-  const char* data = std::getenv("XDG_DATA_HOME");
-  const char* cache = std::getenv("XDG_CACHE_HOME");
-  ASSERT_TRUE(data && cache) << "run through scripts/run-isolated";
-  const ProfileFolders folders = profileFolders();
-  EXPECT_EQ(folders.storage, std::string(data) + "/Veltrana-Orbisview");
-  EXPECT_EQ(folders.cache, std::string(cache) + "/Veltrana-Orbisview");
-}
 
 TEST(ProfileFolders, MadePrivateOrRefused) {
   QTemporaryDir root;
