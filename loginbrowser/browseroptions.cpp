@@ -37,7 +37,12 @@ const char* browserUsage() {
          "  --help                     show this text\n"
          "  --version                  show the version\n"
          "\n"
-         "Menu > Home opens $VELTRANA_MOBILE_URL (the mobile site's root), else a blank page.\n";
+         "Menu > Home opens $VELTRANA_MOBILE_URL (the mobile site's root), else a blank page.\n"
+         "Only web pages (http, https) open, and the help page Veltrana hands over.\n"
+         "\n"
+         "Cookies and the web cache are kept in $XDG_DATA_HOME/Veltrana-Orbisview and\n"
+         "$XDG_CACHE_HOME/Veltrana-Orbisview (0700); delete both, with Orbisview closed, to\n"
+         "forget every login.\n";
 }
 
 bool parseBrowserOptions(int argc, const char* const* argv, BrowserOptions* options,

@@ -3,22 +3,26 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QLabel>
 #include <QMenu>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineLoadingInfo>
+#include <QWebEngineNewWindowRequest>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 #include <cstdio>
 #include <cstdlib>
 
 #include "loginbrowser/browserpage.h"
+#include "loginbrowser/browserprofile.h"
 #include "loginbrowser/commandids.h"
 #include "loginbrowser/eventtext.h"
+#include "loginbrowser/navigationpolicy.h"
 #include "loginbrowser/openurldialog.h"
 #include "loginbrowser/sharedaddress.h"
 #include "loginbrowser/softkeybar.h"
+#include "loginbrowser/titlestrip.h"
 #include "platform/namedevent.h"
 #include "platform/qtwindowendpoint.h"
 
@@ -58,14 +62,12 @@ BrowserWindow::BrowserWindow(const BrowserOptions& options, QWidget* parent)
   resize(options.screenWidth, options.screenHeight);
   screenshotPending_ = !options.screenshotFile.empty();
 
-  titleStrip_ = new QLabel(windowTitle(), this);
-  titleStrip_->setObjectName("titleStrip");
-  titleStrip_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);  // long titles clip
-  titleStrip_->setContentsMargins(4, 2, 4, 2);
-  titleStrip_->setStyleSheet("background: #2b3a55; color: white; font-weight: bold;");
+  titleStrip_ = new TitleStrip(windowTitle(), this);
 
+  // A child of this window, so it goes only after the view and its page (see the destructor).
+  profile_ = makeBrowserProfile(this);
   view_ = new QWebEngineView(this);
-  page_ = new BrowserPage(view_);  // goes with the view, never before it
+  page_ = new BrowserPage(profile_, view_);  // goes with the view, never before it
   view_->setPage(page_);
   view_->setContextMenuPolicy(Qt::NoContextMenu);
 
@@ -84,6 +86,7 @@ BrowserWindow::BrowserWindow(const BrowserOptions& options, QWidget* parent)
   connect(page_, &QWebEnginePage::titleChanged, this, &BrowserWindow::onTitleChanged);
   connect(page_, &QWebEnginePage::urlChanged, this, &BrowserWindow::onUrlChanged);
   connect(page_, &QWebEnginePage::loadingChanged, this, &BrowserWindow::onLoadingChanged);
+  connect(page_, &QWebEnginePage::newWindowRequested, this, &BrowserWindow::onNewWindowRequested);
   // The page's own Back and Forward actions follow its history.
   for (auto [action, id] : {std::pair{QWebEnginePage::Back, kCmdBack},
                             std::pair{QWebEnginePage::Forward, kCmdForward}}) {
@@ -174,12 +177,19 @@ void BrowserWindow::navigate(const QString& address) {
   view_->load(QUrl::fromUserInput(address));
 }
 
+void BrowserWindow::openHandedAddress(const QString& address) {
+  const QUrl url = QUrl::fromUserInput(address);
+  // Veltrana hands its help page over as a local file: that file, and no other, may show.
+  if (isHelpPageAddress(url)) page_->allowLocalPage(url);
+  view_->load(url);
+}
+
 int64_t BrowserWindow::handleMessage(const platform::WindowMessage& message) {
   switch (message.id) {
     case platform::kMsgNavigate:
       // The sender waits for this reply, so the navigation has started when it returns.
       if (const auto address = readSharedAddress(); address && !address->empty())
-        navigate(QString::fromUtf8(address->data(), static_cast<int>(address->size())));
+        openHandedAddress(QString::fromUtf8(address->data(), static_cast<int>(address->size())));
       return 0;
     case platform::kMsgDestroy:
       endProgram();
@@ -240,7 +250,13 @@ void BrowserWindow::onNavigationRequested(const QUrl& url, bool) {
 void BrowserWindow::onTitleChanged(const QString& title) {
   debugLine(title.toStdString());
   setWindowTitle(title);
-  titleStrip_->setText(title);
+  titleStrip_->setTitle(title);
+}
+
+void BrowserWindow::onNewWindowRequested(QWebEngineNewWindowRequest& request) {
+  // One window, as on the phone: a link meant for a new one opens here, through the same
+  // check as any other address. A pop-up that a script opens on its own is dropped.
+  if (request.isUserInitiated()) view_->load(request.requestedUrl());
 }
 
 void BrowserWindow::onUrlChanged(const QUrl& url) {

@@ -13,9 +13,10 @@
 #include "platform/windowdirectory.h"
 
 class QAction;
-class QLabel;
 class QMenu;
 class QWebEngineLoadingInfo;
+class QWebEngineNewWindowRequest;
+class QWebEngineProfile;
 class QWebEngineView;
 class QtWindowEndpoint;
 
@@ -23,6 +24,7 @@ namespace orbisview {
 
 class BrowserPage;
 class SoftKeyBar;
+class TitleStrip;
 
 class BrowserWindow : public QWidget {
   Q_OBJECT
@@ -38,10 +40,15 @@ class BrowserWindow : public QWidget {
   // Runs a soft-key or menu command; false for an id that is none of ours.
   bool runCommand(int commandId);
   bool isCommandEnabled(int commandId) const;
+  // An address the user typed.
   void navigate(const QString& address);
+  // The address Veltrana handed over in the shared block; its help page is the one local
+  // file that may then show.
+  void openHandedAddress(const QString& address);
 
   QWebEngineView* view() const { return view_; }
   QMenu* menu() const { return menu_; }
+  TitleStrip* titleStrip() const { return titleStrip_; }
   SoftKeyBar* softKeys() const { return softKeys_; }
 
  protected:
@@ -60,15 +67,17 @@ class BrowserWindow : public QWidget {
   void onTitleChanged(const QString& title);
   void onUrlChanged(const QUrl& url);
   void onLoadingChanged(const QWebEngineLoadingInfo& info);
+  void onNewWindowRequested(QWebEngineNewWindowRequest& request);
   void onDocumentComplete(const QUrl& url);
   void saveScreenshot();
 
   uint32_t frameId() const;
 
   BrowserOptions options_;
+  QWebEngineProfile* profile_ = nullptr;
   BrowserPage* page_ = nullptr;
   QWebEngineView* view_ = nullptr;
-  QLabel* titleStrip_ = nullptr;
+  TitleStrip* titleStrip_ = nullptr;
   SoftKeyBar* softKeys_ = nullptr;
   QMenu* menu_ = nullptr;
   QHash<int, QAction*> menuActions_;

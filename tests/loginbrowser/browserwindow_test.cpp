@@ -7,22 +7,30 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <QApplication>
-#include <QLineEdit>
-#include <QSignalSpy>
-#include <QTest>
 #include <QtTest/qtestspontaneevent.h>
-#include <QTimer>
-#include <QWebEngineView>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <QWebEnginePage>
+#include <QWebEngineView>
 
 #include <cstdlib>
 
+#include "desktopopenerwatch.h"
 #include "loginbrowser/commandids.h"
 #include "loginbrowser/openurldialog.h"
 #include "platform/namedevent.h"
 #include "platform/windowdirectory.h"
+#include "support/xvfb.h"
 #include "testapplication.h"
 #include "testpageserver.h"
 
@@ -59,6 +67,14 @@ void answerDialogLater(const QString& typed, int softKey, int triesLeft = 100) {
   });
 }
 
+// A page of the test server that is one link to `href` over the whole page.
+std::string linkPage(const std::string& href, const std::string& target = "") {
+  std::string page =
+      "/link?href=" + QUrl::toPercentEncoding(QString::fromStdString(href)).toStdString();
+  if (!target.empty()) page += "&target=" + target;
+  return page;
+}
+
 }  // namespace
 
 class BrowserWindowTest : public ::testing::Test {
@@ -75,16 +91,34 @@ class BrowserWindowTest : public ::testing::Test {
   }
 
   QString url(const std::string& path) const { return QString::fromStdString(server.url(path)); }
+  // Compared decoded: the browser writes ":" or "/" in a query where we may have "%3A".
+  bool shows(const std::string& path) const {
+    const QUrl shown = window->view()->url();
+    const QUrl wanted(url(path));
+    return shown.scheme() == wanted.scheme() && shown.authority() == wanted.authority() &&
+           shown.path() == wanted.path() &&
+           shown.query(QUrl::FullyDecoded) == wanted.query(QUrl::FullyDecoded);
+  }
   bool waitForPage(const std::string& path) {
-    const QString title = QString::fromStdString(TestPageServer::titleOf(path));
-    return QTest::qWaitFor([&] { return window->view()->url().toString() == url(path) &&
-                                        window->windowTitle() == title &&
-                                        !window->isCommandEnabled(kCmdStop); },
-                           kLoadMs);
+    const QString title =
+        QString::fromStdString(TestPageServer::titleOf(path.substr(0, path.find('?'))));
+    return QTest::qWaitFor(
+        [&] {
+          return shows(path) && window->windowTitle() == title &&
+                 !window->isCommandEnabled(kCmdStop);
+        },
+        kLoadMs);
   }
   bool load(const std::string& path) {
     window->navigate(url(path));
     return waitForPage(path);
+  }
+
+  // A real click, as a user's: only such a click may hand an address to the desktop.
+  void clickPage() {
+    QWidget* surface = window->view()->focusProxy();
+    ASSERT_TRUE(surface);
+    QTest::mouseClick(surface, Qt::LeftButton, {}, surface->rect().center());
   }
 
   TestPageServer server;
@@ -200,4 +234,147 @@ TEST_F(BrowserWindowTest, OpenUrlCancelKeepsThePageAndOkOpensTheAddress) {
   answerDialogLater(url("/typed"), kCmdOk);
   ASSERT_TRUE(window->runCommand(kCmdOpenUrl));
   EXPECT_TRUE(waitForPage("/typed"));
+}
+
+// A page's link leaves the browser only for another web page: no address reaches the
+// desktop's handlers, whatever its scheme, its target window or a redirect on the way.
+TEST_F(BrowserWindowTest, LinksOpenWebPagesOnlyAndNeverAnotherProgram) {
+  DesktopOpenerWatch opener({"vtxtest", "mailto", "file"});
+  struct Case {
+    const char* what;
+    std::string href;
+    std::string target;
+    std::string opens;  // the page it leads to, or empty when it is refused
+  };
+  const Case cases[] = {
+      {"custom scheme", "vtxtest:payload", "", ""},
+      {"custom scheme in a new window", "vtxtest:payload", "_blank", ""},
+      {"mail address", "mailto:someone@example.org", "", ""},
+      {"redirect to a custom scheme", server.url("/redirect?to=vtxtest:payload"), "", ""},
+      {"local file", "file:///etc/hostname", "", ""},
+      {"local file in a new window", "file:///etc/hostname", "_blank", ""},
+      {"web page", "/linked", "", "/linked"},
+      {"web page in a new window", "/linked", "_blank", "/linked"},
+      {"redirect to a web page", "/redirect?to=/elsewhere", "", "/elsewhere"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    opener.reset();
+    const std::string page = linkPage(c.href, c.target);
+    ASSERT_TRUE(load(page));
+    clickPage();
+    if (c.opens.empty()) {
+      QTest::qWait(1000);
+      EXPECT_TRUE(shows(page)) << window->view()->url().toString().toStdString();
+    } else {
+      EXPECT_TRUE(waitForPage(c.opens));
+    }
+    EXPECT_FALSE(opener.opened());
+  }
+}
+
+// The help page that Veltrana hands over is the one local file that shows: not another file
+// it links to, nor one typed or handed over under another name.
+TEST_F(BrowserWindowTest, OnlyTheHandedOverHelpPageShowsOfLocalFiles) {
+  // A DataFolder whose name has a blank, a "#" and an umlaut, as a user's may.
+  QTemporaryDir folder(QDir::tempPath() + QString::fromUtf8("/Data #\u00e4-XXXXXX"));
+  auto writePage = [&](const QString& name, const QString& title, const QString& body) {
+    QFile file(folder.filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(("<html><head><title>" + title + "</title></head><body>" + body + "</body></html>")
+                   .toUtf8());
+  };
+  writePage("help.html", "Help",
+            "<a href='other.html' style='position:fixed;left:0;top:0;width:100%;"
+            "height:100%'>other</a>");
+  writePage("other.html", "Other", "");
+  const QString help =
+      QUrl::fromLocalFile(folder.filePath("help.html")).toString(QUrl::FullyEncoded);
+  const QString other = QUrl::fromLocalFile(folder.filePath("other.html")).toString();
+  auto showsTitle = [&](const QString& title, int ms) {
+    return QTest::qWaitFor([&] { return window->windowTitle() == title; }, ms);
+  };
+
+  window->navigate(help);  // typed before Veltrana handed it over
+  window->openHandedAddress(other);
+  EXPECT_FALSE(showsTitle("Help", 1500));
+  EXPECT_FALSE(showsTitle("Other", 10));
+
+  window->openHandedAddress(help);
+  ASSERT_TRUE(showsTitle("Help", kLoadMs));
+  // Nor can the page read other files: a help page on a storage card is anyone's to write.
+  QVariant read;
+  window->view()->page()->runJavaScript(
+      "var r = new XMLHttpRequest(); r.open('GET', 'other.html', false);"
+      "try { r.send(); r.responseText.length; } catch (e) { -1; }",
+      [&read](const QVariant& result) { read = result; });
+  ASSERT_TRUE(QTest::qWaitFor([&] { return read.isValid(); }, kLoadMs));
+  EXPECT_EQ(read.toInt(), -1);
+  clickPage();
+  EXPECT_FALSE(showsTitle("Other", 1500));
+  window->navigate(other);
+  EXPECT_FALSE(showsTitle("Other", 1500));
+  EXPECT_EQ(window->view()->url(), QUrl(help)) << window->view()->url().toString().toStdString();
+}
+
+// A title is the page's: shown as the text it is, on one line cut to the strip, it can
+// neither dress the strip up nor make it or the window larger.
+TEST_F(BrowserWindowTest, PageTitlesShowAsPlainTextCutToTheStrip) {
+  auto* strip = window->findChild<QLabel*>("titleStrip");
+  ASSERT_TRUE(strip);
+  ASSERT_TRUE(load("/first"));
+  const int stripHeight = strip->height();
+  const QSize windowSize = window->size();
+  const QString picture = QStringLiteral(VELTRANA_SOURCE_DIR "/resources/veltrana.png");
+  const QString longTitle = QString(300, 'W') + " end";
+  const QString titles[] = {
+      "<b>x</b>",
+      "<font size=7 color=red><b>Sign in again</b></font>",
+      "<img src='" + picture + "' width=4000 height=32767>",
+      longTitle,
+  };
+  for (const QString& title : titles) {
+    SCOPED_TRACE(title.left(60).toStdString());
+    window->navigate(url("/titled?t=" + QUrl::toPercentEncoding(title).toStdString()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->windowTitle() == title; }, kLoadMs));
+    QApplication::processEvents();
+    EXPECT_EQ(strip->height(), stripHeight);
+    EXPECT_EQ(window->size(), windowSize);
+    const QFontMetrics metrics = strip->fontMetrics();
+    const int room = strip->contentsRect().width();
+    if (metrics.horizontalAdvance(title) <= room) {
+      EXPECT_EQ(strip->text(), title);
+      // Drawn as the characters they are: markup would take less room than its text.
+      EXPECT_GE(strip->sizeHint().width(), metrics.horizontalAdvance(title));
+    } else {
+      EXPECT_TRUE(strip->text().endsWith(QChar(0x2026))) << strip->text().toStdString();
+      EXPECT_TRUE(title.startsWith(strip->text().chopped(1)));
+      EXPECT_LE(metrics.horizontalAdvance(strip->text()), room);
+    }
+  }
+}
+
+// The link rules again on an X display, where the desktop's handler is a real program: the
+// same test in a child process, with a stand-in xdg-open first in its PATH.
+TEST(BrowserOnX11, ClickedLinksStartNoProgram) {
+  testApplication();
+  if (QGuiApplication::platformName() == QLatin1String("xcb")) GTEST_SKIP() << "already on X11";
+  if (!testsupport::Xvfb::installed())
+    GTEST_SKIP() << "Xvfb is not installed (scripts/install-deps)";
+  testsupport::Xvfb xvfb;
+  ASSERT_TRUE(xvfb.start(QStringLiteral("320x400x24")));
+  QProcess child;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "xcb");
+  env.insert("DISPLAY", QString::fromStdString(xvfb.display()));
+  env.remove("GTEST_TOTAL_SHARDS");
+  env.remove("GTEST_SHARD_INDEX");
+  child.setProcessEnvironment(env);
+  child.setProcessChannelMode(QProcess::MergedChannels);
+  child.start(QCoreApplication::applicationFilePath(),
+              {"--gtest_filter=BrowserWindowTest.LinksOpenWebPagesOnlyAndNeverAnotherProgram"});
+  ASSERT_TRUE(child.waitForFinished(180000));
+  const QString output = QString::fromUtf8(child.readAll());
+  EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+  EXPECT_TRUE(output.contains("[  PASSED  ] 1 test.")) << output.toStdString();
 }

@@ -18,6 +18,7 @@
 #endif
 
 #include "handoffpeer.h"
+#include "loginbrowser/profilefolders.h"
 #include "orbisviewprocess.h"
 #include "platform/windowdirectory.h"
 #include "testpageserver.h"
@@ -216,6 +217,35 @@ TEST_F(OrbisviewProcessTest, SecondStartHandsOverToTheFirstAndEndsAtOnce) {
 
   ASSERT_TRUE(handOver(server.url("/after-handover")));
   EXPECT_TRUE(first->waitForErrorLine(TestPageServer::titleOf("/after-handover"), kLoad));
+}
+
+// A site's login lasts as in the phone's browser: a cookie outlives the program, ended as
+// Veltrana ends it after a login, and is kept where only the user can read it.
+TEST_F(OrbisviewProcessTest, CookiesOutliveTheProgramInPrivateFolders) {
+  auto browser = start();
+  ASSERT_TRUE(browser);
+  ASSERT_TRUE(handOver(server.url("/cookie/set")));
+  ASSERT_TRUE(browser->waitForErrorLine(TestPageServer::titleOf("/cookie/set"), kLoad))
+      << browser->standardError();
+  // The destroy message, then the process ended a second later.
+  ASSERT_TRUE(platform::sendMessage(kBrowserWindowClass, {platform::kMsgDestroy, 0, 0}, 5000));
+  browser->waitForExit(1s);
+  browser.reset();
+
+  auto again = start();
+  ASSERT_TRUE(again);
+  ASSERT_TRUE(handOver(server.url("/cookie/show")));
+  EXPECT_TRUE(
+      again->waitForErrorLine(TestPageServer::cookieTitle(TestPageServer::kKeptCookie), kLoad))
+      << again->standardError();
+
+  const orbisview::ProfileFolders folders = orbisview::profileFolders();
+  for (const std::string& folder : {folders.storage, folders.cache}) {
+    struct stat st {};
+    ASSERT_EQ(::lstat(folder.c_str(), &st), 0) << folder;
+    EXPECT_TRUE(S_ISDIR(st.st_mode)) << folder;
+    EXPECT_EQ(st.st_mode & 07777, 0700u) << folder;
+  }
 }
 
 #if ORBISVIEW_WITH_SOCIALSIM

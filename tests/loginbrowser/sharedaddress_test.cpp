@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/sharedblock.h"
 
@@ -17,10 +19,36 @@ std::optional<std::string> readCapturingOutput(std::string* output) {
   return address;
 }
 
+// A runtime folder of the test's own while it lives: the browser tests of this process
+// leave their block in the usual one, and this test starts where none was made yet.
+class OwnRuntimeFolder {
+ public:
+  OwnRuntimeFolder() {
+    const char* old = std::getenv("VELTRANA_RUNTIME_DIR");
+    if (old) old_ = old;
+    char pattern[] = "/tmp/orbisview-block.XXXXXX";
+    if (::mkdtemp(pattern)) folder_ = pattern;
+    ::setenv("VELTRANA_RUNTIME_DIR", (folder_ + "/runtime").c_str(), 1);
+  }
+  ~OwnRuntimeFolder() {
+    if (old_.empty()) {
+      ::unsetenv("VELTRANA_RUNTIME_DIR");
+    } else {
+      ::setenv("VELTRANA_RUNTIME_DIR", old_.c_str(), 1);
+    }
+    if (!folder_.empty()) std::filesystem::remove_all(folder_);
+  }
+
+ private:
+  std::string old_;
+  std::string folder_;
+};
+
 }  // namespace
 
-// One test: the block, once made, lives for the rest of this process as it does in Veltrana.
+// One test: the block, once made, lives for the rest of this test as it does in Veltrana.
 TEST(SharedAddress, ReadsTheBlockVeltranaMade) {
+  OwnRuntimeFolder runtime;
   std::string output;
   EXPECT_FALSE(readCapturingOutput(&output));
   EXPECT_EQ(output, "Unexpectedly new MMF\n");

@@ -18,6 +18,38 @@ const char kLoginPage[] =
     "Password:<br><input name='pass' type='password' size='18'><br><br>"
     "<input type='submit' value='Log In'></form></body></html>";
 
+// Enough escaping for the values the tests put into a page: titles and link addresses.
+std::string htmlEscaped(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+std::string pageTitled(const std::string& title, const std::string& body = "") {
+  return "<html><head><title>" + htmlEscaped(title) + "</title></head><body>" + body +
+         "</body></html>";
+}
+
 }  // namespace
 
 TestPageServer::TestPageServer() : server_(std::make_unique<httplib::Server>()) {
@@ -32,6 +64,27 @@ TestPageServer::TestPageServer() : server_(std::make_unique<httplib::Server>()) 
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     res.set_content("<html><head><title>" + titleOf(req.path) + "</title></head></html>",
                     "text/html");
+  });
+  server_->Get("/titled", [](const httplib::Request& req, httplib::Response& res) {
+    res.set_content(pageTitled(req.get_param_value("t")), "text/html");
+  });
+  // One link that covers the whole page, so that a click anywhere follows it.
+  server_->Get("/link", [](const httplib::Request& req, httplib::Response& res) {
+    const std::string target = req.get_param_value("target");
+    const std::string link = "<a id='link' href='" + htmlEscaped(req.get_param_value("href")) +
+                             "'" + (target.empty() ? "" : " target='" + htmlEscaped(target) + "'") +
+                             " style='position:fixed;left:0;top:0;width:100%;height:100%'>link</a>";
+    res.set_content(pageTitled(titleOf(req.path), link), "text/html");
+  });
+  server_->Get("/redirect", [](const httplib::Request& req, httplib::Response& res) {
+    res.set_redirect(req.get_param_value("to"));
+  });
+  server_->Get("/cookie/set", [](const httplib::Request& req, httplib::Response& res) {
+    res.set_header("Set-Cookie", kKeptCookie + std::string("; Max-Age=3600; Path=/"));
+    res.set_content(pageTitled(titleOf(req.path)), "text/html");
+  });
+  server_->Get("/cookie/show", [](const httplib::Request& req, httplib::Response& res) {
+    res.set_content(pageTitled(cookieTitle(req.get_header_value("Cookie"))), "text/html");
   });
   server_->Get(".*", [](const httplib::Request& req, httplib::Response& res) {
     res.set_content("<html><head><title>" + titleOf(req.path) +

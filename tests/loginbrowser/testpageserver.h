@@ -1,7 +1,10 @@
 #pragma once
 // A small web server on 127.0.0.1 (port 0) for the browser tests. Every GET answers a page
 // titled "Page <path>"; "/slow/..." answers after a delay, so that a load can be caught
-// while it runs; "/login.php" is a login form.
+// while it runs; "/login.php" is a login form; "/titled?t=T" is titled T; "/link?href=H"
+// (and &target=T) is one link over the whole page; "/redirect?to=A" sends the browser on to
+// A; "/cookie/set" sets kKeptCookie for an hour and "/cookie/show" is titled with the
+// cookies it received.
 #include <atomic>
 #include <memory>
 #include <string>
@@ -18,6 +21,8 @@ class TestPageServer {
 
   std::string url(const std::string& pathAndQuery) const;
   static std::string titleOf(const std::string& path) { return "Page " + path; }
+  static constexpr char kKeptCookie[] = "orbisview_test=kept";
+  static std::string cookieTitle(const std::string& cookies) { return "Cookies: " + cookies; }
 
  private:
   std::unique_ptr<httplib::Server> server_;
