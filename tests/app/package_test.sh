@@ -2,8 +2,8 @@
 # The Debian package as a user gets it: built by CPack, free of lintian errors, its menu
 # entry, metainfo and manual pages valid; installed with dpkg -i and started by a fresh
 # unprivileged user against socialsim: the login runs through the installed Orbisview, the
-# cache lands in ~/.local/share/Veltrana/ (0700), the help page opens from there, a second
-# start reuses the session; dpkg -r leaves nothing under /usr. Needs root: skipped (77)
+# cache lands in ~/.local/share/Veltrana/ (0700), the help page opens from the installation,
+# a second start reuses the session; dpkg -r leaves nothing under /usr. Needs root: skipped (77)
 # otherwise. The package and the user are removed again, whatever happens.
 #   package_test.sh BUILD_DIR
 set -euo pipefail
@@ -124,7 +124,7 @@ grep -qF "Getting token" "$out" || fail "no login in the first run"
 [ "$(readlink "$data/orbisview")" = /usr/lib/veltrana/orbisview ] || fail "orbisview link"
 ls "$data"/*.txt >/dev/null 2>&1 || fail "no cache file in $data: $(ls -la "$data")"
 post 32878  # Help
-wait_for "$data/help.html" 60
+wait_for "/usr/share/veltrana/help.html" 60
 finish
 
 run 2
