@@ -92,6 +92,19 @@ TEST(ApiCallTest, BodyIsSortedEncodedAndSignedOverTheRawEntries) {
   }
 }
 
+// A 9 MiB answer is past the REST cap: the call fails and keeps nothing to parse or store.
+TEST(ApiCallTest, AnAnswerPastTheCapFailsTheCallAndKeepsNothing) {
+  ScriptedServer scripted({reply("<fql_query_response>" + std::string(9u << 20, 'x') +
+                                 "</fql_query_response>")});
+  api::ApiClient client(api::kApiKey, api::kApplicationSecret, scripted.server().restUrl());
+  client.setSession("sk", "ss");
+  std::string answer;
+  EXPECT_EQ(client.fqlQuery("select uid from user where uid = 1", {}, answer, 20),
+            api::kCallFailed);
+  EXPECT_EQ(client.lastResult(), api::kCurlTooLarge);
+  EXPECT_TRUE(answer.empty());
+}
+
 TEST(ApiCallTest, ClearSendsNeitherStatusNorVerbAndNonAsciiArrivesWhole) {
   ScriptedServer scripted({reply("<users_setStatus_response>1</users_setStatus_response>")});
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, scripted.server().restUrl());
