@@ -14,6 +14,7 @@
 #include <mutex>
 #include <thread>
 
+#include "api/timedfetch.h"
 #include "rawhttpserver.h"
 
 using namespace std::chrono_literals;
@@ -244,14 +245,15 @@ INSTANTIATE_TEST_SUITE_P(Table, AnswerCap,
                                          CapCase{1, api::kCurlTooLarge}));
 
 // A hostile server's answer past the real caps (8 MiB for the REST calls, 2 MiB for a
-// picture) fails the transfer and leaves nothing, and costs no more than the cap: a length
-// announced past it is refused before the body (here the server sends only a little of it);
-// an answer without a length ends as its bytes pass the cap (here the server offers 40 MiB
-// and the client takes only part of it).
+// picture, the ad request's own) fails the transfer and leaves nothing, and costs no more
+// than the cap: a length announced past it is refused before the body (here the server sends
+// only a little of it); an answer without a length ends as its bytes pass the cap (here the
+// server offers 40 MiB and the client takes only part of it).
 TEST(AnswerCaps, AnswersPastTheCapFailEarlyAndKeepNothing) {
   using testing_support::RawHttpServer;
   constexpr std::size_t kMiB = 1u << 20;
   constexpr std::size_t kStreamed = 40 * kMiB;
+  static constexpr std::size_t kAdCap = 64u << 10;
   struct Transfer {
     const char* what;
     std::size_t cap;
@@ -269,6 +271,10 @@ TEST(AnswerCaps, AnswersPastTheCapFailEarlyAndKeepNothing) {
       {"picture", api::kMaxPictureBytes,
        [](const std::string& url, std::string& answer) {
          return api::HttpFetch(url, answer).curlCode;
+       }},
+      {"ad request", kAdCap,
+       [](const std::string& url, std::string& answer) {
+         return api::timedFormPost(url, "a=1", {5, 5, kAdCap}, answer).curlCode;
        }},
   };
   const std::string head = "HTTP/1.1 200 OK\r\nConnection: close\r\n";
