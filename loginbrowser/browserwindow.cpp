@@ -21,6 +21,7 @@
 #include "loginbrowser/softkeybar.h"
 #include "platform/namedevent.h"
 #include "platform/qtwindowendpoint.h"
+#include "platform/secrettext.h"
 
 namespace orbisview {
 namespace {
@@ -47,7 +48,11 @@ QUrl homeUrl() {
 
 std::string addressText(const QUrl& url) { return url.toEncoded().toStdString(); }
 
-void debugLine(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
+// Login addresses carry the login token: the printed line hides it (the login rule reads the
+// whole text).
+void debugLine(const std::string& text) {
+  std::fprintf(stderr, "%s\n", platform::hideSecrets(text).c_str());
+}
 
 }  // namespace
 
