@@ -9,6 +9,7 @@
 #include "api/md5hex.h"
 #include "api/multipartbody.h"
 #include "api/responsedocument.h"
+#include "platform/secrettext.h"
 
 namespace api {
 
@@ -78,7 +79,8 @@ int ApiClient::apiCallLocked(const std::string& method, ParamList params, std::s
   params.add("sig=" + signLocked(params));
 
   const std::string body = formBody(params.sortedEntries());
-  std::printf("POST Data: %s\n", body.c_str());
+  // The line goes to the journal: the session key and the signature are not printed.
+  std::printf("POST Data: %s\n", platform::hideSecrets(body).c_str());
 
   // Without a handle every call fails as libcurl fails a call on a missing handle; the
   // call still uses up its number.

@@ -1,16 +1,15 @@
 #include "authoperations.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <iterator>
 #include <limits>
-#include <string_view>
 
 #include "api/apiclient.h"
 #include "api/responsedocument.h"
 #include "api/timeouts.h"
 #include "app/debuglog.h"
+#include "platform/secrettext.h"
 #include "platform/settingskeys.h"
 #include "platform/settingsstore.h"
 
@@ -184,51 +183,6 @@ uint32_t uidNumber(const std::string& uidText) {
   return static_cast<uint32_t>(value);
 }
 
-namespace {
-
-bool isNameChar(char c) {
-  return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.' ||
-         c == ':';
-}
-
-// True when the tag whose name starts at `at` (just after "<") has the local name `name`, in
-// any case and with or without a namespace prefix, as the answer's reader matches names.
-bool tagNamed(const std::string& text, std::size_t at, std::string_view name) {
-  std::size_t end = at;
-  while (end < text.size() && isNameChar(text[end])) ++end;
-  std::string_view local(text.data() + at, end - at);
-  if (const std::size_t colon = local.rfind(':'); colon != std::string_view::npos)
-    local.remove_prefix(colon + 1);
-  return local.size() == name.size() &&
-         std::equal(local.begin(), local.end(), name.begin(), [](char a, char b) {
-           return std::tolower(static_cast<unsigned char>(a)) == b;
-         });
-}
-
-}  // namespace
-
-std::string hideSessionSecrets(const std::string& answer) {
-  std::string out;
-  std::size_t at = 0;
-  for (;;) {
-    const std::size_t open = answer.find('<', at);
-    const std::size_t close = open == std::string::npos ? open : answer.find('>', open);
-    if (close == std::string::npos) break;
-    out.append(answer, at, close + 1 - at);
-    at = close + 1;
-    const bool startTag = answer[open + 1] != '/' && answer[close - 1] != '/';
-    if (startTag &&
-        (tagNamed(answer, open + 1, "session_key") || tagNamed(answer, open + 1, "secret"))) {
-      // Everything up to the next end tag (CDATA included), or to the end of a cut answer.
-      const std::size_t end = std::min(answer.find("</", at), answer.size());
-      if (end > at) out += "[hidden]";
-      at = end;
-    }
-  }
-  out.append(answer, at, std::string::npos);
-  return out;
-}
-
 uint32_t authGetSession(ApiClient& client, platform::SettingsStore& settings,
                         const app::DebugLog& log, uint64_t* expiryOut) {
   const std::string token = client.loginToken();
@@ -250,7 +204,7 @@ uint32_t authGetSession(ApiClient& client, platform::SettingsStore& settings,
   // Kept whole, however long the answer is.
   answer.erase(std::remove(answer.begin(), answer.end(), '\n'), answer.end());
   // The trace file outlives the session: it never holds what signs the calls.
-  const std::string traced = hideSessionSecrets(answer);
+  const std::string traced = platform::hideSecrets(answer);
   log.log("buffer is " + traced);
 
   const std::optional<SessionAnswer> session = readSessionAnswer(

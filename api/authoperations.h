@@ -44,10 +44,6 @@ std::optional<SessionAnswer> readSessionAnswer(const std::string& buffer,
                                                const std::function<void(const std::string&)>& log,
                                                const std::string& traced = {});
 
-// The answer as the login trace keeps it: the text of every session_key and secret element
-// (any case, any prefix) written as "[hidden]", everything else as it came.
-std::string hideSessionSecrets(const std::string& answer);
-
 // The expiry as a 64-bit file time (100 ns since 1601); 0 for a session that never expires.
 uint64_t sessionExpiryFileTime(int64_t expiresUnixSeconds);
 // A uid text as the stored unsigned 32-bit number; a text that is not all decimal digits, or

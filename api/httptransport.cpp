@@ -10,31 +10,47 @@ namespace {
 std::atomic<std::size_t> g_answerCapOverride{0};
 std::atomic<long> g_stallSecondsOverride{0};
 
-std::size_t answerCap() {
+std::size_t answerCap(std::size_t cap) {
   const std::size_t override = g_answerCapOverride.load(std::memory_order_relaxed);
-  return override ? override : kMaxAnswerBytes;
+  return override ? override : cap;
 }
 
 // Collects one transfer's answer; the cap counts only what this transfer appended.
 struct AnswerSink {
-  explicit AnswerSink(std::string& target) : answer(&target) {}
+  AnswerSink(std::string& target, std::size_t limit)
+      : answer(&target), before(target.size()), cap(answerCap(limit)) {}
   std::string* answer;
+  std::size_t before;
+  std::size_t cap;
   std::size_t received = 0;
-  std::size_t cap = answerCap();
+  bool overflowed = false;
 };
 
 std::size_t appendAnswer(char* data, std::size_t size, std::size_t count, void* userdata) {
   auto* sink = static_cast<AnswerSink*>(userdata);
   const std::size_t bytes = size * count;
-  if (bytes > sink->cap - sink->received) return 0;  // fails the transfer: CURLE_WRITE_ERROR
+  if (bytes > sink->cap - sink->received) {
+    sink->overflowed = true;
+    return 0;  // ends the transfer at once
+  }
   sink->answer->append(data, bytes);
   sink->received += bytes;
   return bytes;
 }
 
+// An answer whose announced length passes the cap is refused before its first byte.
 void collectInto(CURL* curl, AnswerSink& sink) {
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendAnswer);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+  curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(sink.cap));
+}
+
+// The transfer's code; an answer past the cap is kCurlTooLarge and leaves nothing behind.
+int finish(AnswerSink& sink, CURLcode code) {
+  if (!sink.overflowed && code != CURLE_FILESIZE_EXCEEDED) return code;
+  sink.answer->resize(sink.before);
+  sink.answer->shrink_to_fit();
+  return kCurlTooLarge;
 }
 
 // Worker threads transfer too; libcurl must not use signals for its time-outs then.
@@ -71,9 +87,9 @@ int TransferHandle::formPost(const std::string& url, const std::string& body,
   // The size is given, not taken from a terminator, so a body never reads past its end.
   curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
   curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
-  AnswerSink sink(answer);
+  AnswerSink sink(answer, kMaxRestAnswerBytes);
   collectInto(curl, sink);
-  return curl_easy_perform(curl);
+  return finish(sink, curl_easy_perform(curl));
 }
 
 int TransferHandle::multipartPost(const std::string& url, const std::vector<std::string>& headers,
@@ -95,9 +111,9 @@ int TransferHandle::multipartPost(const std::string& url, const std::vector<std:
   curl_easy_setopt(curl, CURLOPT_POST, 1L);
   curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
   curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
-  AnswerSink sink(answer);
+  AnswerSink sink(answer, kMaxRestAnswerBytes);
   collectInto(curl, sink);
-  const CURLcode result = curl_easy_perform(curl);
+  const int result = finish(sink, curl_easy_perform(curl));
   // Detached before it is freed, so the handle never points at freed memory.
   curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
   curl_slist_free_all(headerList);
@@ -115,10 +131,10 @@ FetchResult HttpFetch(const std::string& url, std::string& answer) {
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl, CURLOPT_HEADER, 0L);
   const std::size_t before = answer.size();
-  AnswerSink sink(answer);
+  AnswerSink sink(answer, kMaxPictureBytes);
   collectInto(curl, sink);
   FetchResult result;
-  result.curlCode = curl_easy_perform(curl);
+  result.curlCode = finish(sink, curl_easy_perform(curl));
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &result.httpStatus);
   curl_easy_cleanup(curl);
   // Neither half a picture nor a server's error page is left for the caller to store.

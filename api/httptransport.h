@@ -1,7 +1,6 @@
 #pragma once
 // HTTP transfers over libcurl's easy interface. Answers are collected into the caller's 8-bit
-// string; an answer larger than kMaxAnswerBytes fails the transfer (CURLE_WRITE_ERROR), so a
-// hostile server cannot exhaust memory.
+// string, up to a cap, so that a hostile server cannot make us spend memory.
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -9,7 +8,12 @@
 
 namespace api {
 
-inline constexpr std::size_t kMaxAnswerBytes = 64u << 20;
+// The largest answers kept. A REST answer is parsed whole, into a tree some twenty times its
+// size, and workers parse in parallel; a picture is a small JPEG. A larger answer fails the
+// transfer with kCurlTooLarge as soon as its length is announced or its bytes pass the cap,
+// and nothing of it is kept.
+inline constexpr std::size_t kMaxRestAnswerBytes = 8u << 20;
+inline constexpr std::size_t kMaxPictureBytes = 2u << 20;
 
 // Transfers without an overall limit (a picture, the upload) still end on a dead peer: a
 // connection that is not made within kConnectSeconds, or that moves fewer than
@@ -22,6 +26,7 @@ inline constexpr long kStallSeconds = 30;
 inline constexpr int kCurlOk = 0;
 inline constexpr int kCurlBadFunctionArgument = 43;
 inline constexpr int kCurlTimedOut = 28;
+inline constexpr int kCurlTooLarge = 63;  // CURLE_FILESIZE_EXCEEDED
 
 // One easy handle, created once and reset before every request; never shared between
 // threads without the owner's lock.
@@ -35,6 +40,7 @@ class TransferHandle {
 
   // The REST call's form POST: reset; overall and connect time-outs = timeoutSeconds; URL;
   // POST with `body` (application/x-www-form-urlencoded); collect into `answer`; perform.
+  // Both POSTs keep what arrived of a failed answer, except one past kMaxRestAnswerBytes.
   int formPost(const std::string& url, const std::string& body, long timeoutSeconds,
                std::string& answer);
   // The upload's multipart POST: reset; URL; `headers`; POST with the body delimited by its
@@ -57,14 +63,15 @@ struct FetchResult {
   bool succeeded() const { return curlCode == kCurlOk && httpStatus >= 200 && httpStatus < 300; }
 };
 
-// Plain fetch on a fresh handle: appends the answer to `answer` when it succeeded(). Only
-// http and https, also for redirects, since the address comes from the server; the connect
-// time-out and the stall limit, no overall time-out. A failed transfer or an error status
-// leaves `answer` as it was, so an error page never passes for the content asked for.
+// Plain fetch of a picture on a fresh handle: appends the answer to `answer` when it
+// succeeded(). Only http and https, also for redirects, since the address comes from the
+// server; the connect time-out and the stall limit, no overall time-out; kMaxPictureBytes. A
+// failed transfer or an error status leaves `answer` as it was, so an error page never passes
+// for the content asked for.
 FetchResult HttpFetch(const std::string& url, std::string& answer);
 
-// Test only: replaces kMaxAnswerBytes (0 restores it) so that a test server need not send
-// 64 MiB to reach the cap.
+// Test only: replaces both caps (0 restores them) so that a test can reach them by a few
+// bytes.
 void setMaxAnswerBytesForTest(std::size_t bytes);
 // Test only: replaces kConnectSeconds and kStallSeconds (0 restores them) so that a
 // stalled peer is given up on in a second.

@@ -10,12 +10,16 @@ constexpr long kMaxRedirects = 10;
 struct Sink {
   std::string received;
   std::size_t cap = 0;
+  bool overflowed = false;
 };
 
 std::size_t collect(char* data, std::size_t size, std::size_t count, void* userdata) {
   auto* sink = static_cast<Sink*>(userdata);
   const std::size_t bytes = size * count;
-  if (bytes > sink->cap - sink->received.size()) return 0;  // CURLE_WRITE_ERROR
+  if (bytes > sink->cap - sink->received.size()) {
+    sink->overflowed = true;
+    return 0;  // ends the transfer at once
+  }
   sink->received.append(data, bytes);
   return bytes;
 }
@@ -42,8 +46,11 @@ TimedOutcome perform(const std::string& url, const std::string* post, const Time
   sink.cap = limits.maxBytes;
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+  // A longer answer announced is refused before its first byte.
+  curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(sink.cap));
   TimedOutcome outcome;
   outcome.curlCode = curl_easy_perform(curl);
+  if (sink.overflowed) outcome.curlCode = CURLE_FILESIZE_EXCEEDED;
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &outcome.httpStatus);
   curl_easy_cleanup(curl);
   if (outcome.kept()) answer.append(sink.received);

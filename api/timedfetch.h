@@ -11,7 +11,8 @@ namespace api {
 struct TimedLimits {
   long connectSeconds = 0;
   long totalSeconds = 0;
-  // Larger answers fail the transfer (nothing is kept).
+  // Larger answers fail the transfer with CURLE_FILESIZE_EXCEEDED, announced or received
+  // (nothing is kept).
   std::size_t maxBytes = 1u << 20;
 };
 

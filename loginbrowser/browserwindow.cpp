@@ -25,6 +25,7 @@
 #include "loginbrowser/titlestrip.h"
 #include "platform/namedevent.h"
 #include "platform/qtwindowendpoint.h"
+#include "platform/secrettext.h"
 
 namespace orbisview {
 namespace {
@@ -51,7 +52,11 @@ QUrl homeUrl() {
 
 std::string addressText(const QUrl& url) { return url.toEncoded().toStdString(); }
 
-void debugLine(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
+// Login addresses carry the login token: the printed line hides it (the login rule reads the
+// whole text).
+void debugLine(const std::string& text) {
+  std::fprintf(stderr, "%s\n", platform::hideSecrets(text).c_str());
+}
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include "loginbrowser/browseroptions.h"
 #include "loginbrowser/browserwindow.h"
 #include "loginbrowser/chromiumflags.h"
+#include "loginbrowser/hiddenmessages.h"
 #include "loginbrowser/commandids.h"
 #include "platform/exitsignals.h"
 #include "platform/windowdirectory.h"
@@ -13,6 +14,7 @@
 int main(int argc, char** argv) {
   // A redirected standard output sees each diagnostic line as it happens.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  orbisview::hideSecretsInQtMessages();
   orbisview::BrowserOptions options;
   std::string error;
   if (!orbisview::parseBrowserOptions(argc, argv, &options, &error)) {

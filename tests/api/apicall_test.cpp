@@ -84,12 +84,28 @@ TEST(ApiCallTest, BodyIsSortedEncodedAndSignedOverTheRawEntries) {
       "&sig=f4f214df7f409a5abdf54d017f2ddf65&status=a%26b%2Bc%25d&status_includes_verb=1&v=1.0";
   EXPECT_EQ(requests[2].body, setStatusBody);
   EXPECT_EQ(field(requests[2], "status"), "a&b+c%d") << "the value arrives whole";
-  EXPECT_EQ(printed, "POST Data: " + setStatusBody + "\n");
+  // Printed as sent, but for what signs it: the session key and the signature.
+  EXPECT_EQ(printed, "POST Data: api_key=" + kKey +
+                         "&call_id=2&method=facebook.users.setStatus&session_key=[hidden]"
+                         "&sig=[hidden]&status=a%26b%2Bc%25d&status_includes_verb=1&v=1.0\n");
   for (const RawHttpServer::Request& r : requests) {
     EXPECT_EQ(r.method, "POST");
     EXPECT_EQ(r.target, "/restserver.php");
     EXPECT_EQ(r.header("Content-Type"), "application/x-www-form-urlencoded");
   }
+}
+
+// A 9 MiB answer is past the REST cap: the call fails and keeps nothing to parse or store.
+TEST(ApiCallTest, AnAnswerPastTheCapFailsTheCallAndKeepsNothing) {
+  ScriptedServer scripted({reply("<fql_query_response>" + std::string(9u << 20, 'x') +
+                                 "</fql_query_response>")});
+  api::ApiClient client(api::kApiKey, api::kApplicationSecret, scripted.server().restUrl());
+  client.setSession("sk", "ss");
+  std::string answer;
+  EXPECT_EQ(client.fqlQuery("select uid from user where uid = 1", {}, answer, 20),
+            api::kCallFailed);
+  EXPECT_EQ(client.lastResult(), api::kCurlTooLarge);
+  EXPECT_TRUE(answer.empty());
 }
 
 TEST(ApiCallTest, ClearSendsNeitherStatusNorVerbAndNonAsciiArrivesWhole) {

@@ -340,20 +340,4 @@ TEST(SessionValuesTest, ExpiryAndUidConversions) {
   for (const auto& [text, number] : uids) EXPECT_EQ(api::uidNumber(text), number) << text;
 }
 
-// The answers the hiding must cope with beyond the well-formed ones of the table above.
-TEST(SessionValuesTest, TheTraceHidesKeyAndSecretWhateverTheirSpelling) {
-  const std::pair<const char*, const char*> answers[] = {
-      {"<r><session_key>k1</session_key><uid>5</uid><secret>s1</secret></r>",
-       "<r><session_key>[hidden]</session_key><uid>5</uid><secret>[hidden]</secret></r>"},
-      {"<fb:SESSION_KEY a=\"1\">k2</fb:SESSION_KEY><Secret><![CDATA[s<2]]></Secret>",
-       "<fb:SESSION_KEY a=\"1\">[hidden]</fb:SESSION_KEY><Secret>[hidden]</Secret>"},
-      {"<secret/><session_key></session_key><secretary>x</secretary>",
-       "<secret/><session_key></session_key><secretary>x</secretary>"},
-      {"<r><session_key>cut-here", "<r><session_key>[hidden]"},
-      {"<session_key>k</secret>", "<session_key>[hidden]</secret>"},
-  };
-  for (const auto& [answer, traced] : answers)
-    EXPECT_EQ(api::hideSessionSecrets(answer), traced) << answer;
-}
-
 }  // namespace

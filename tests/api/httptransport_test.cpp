@@ -11,16 +11,19 @@
 #include <condition_variable>
 #include <fstream>
 #include <functional>
+#include <mutex>
 #include <thread>
+
+#include "api/timedfetch.h"
+#include "rawhttpserver.h"
 
 using namespace std::chrono_literals;
 
 namespace {
 
-// CURLE_COULDNT_CONNECT, CURLE_PARTIAL_FILE, CURLE_WRITE_ERROR.
+// CURLE_COULDNT_CONNECT, CURLE_PARTIAL_FILE.
 constexpr int kCurlCouldntConnect = 7;
 constexpr int kCurlPartialFile = 18;
-constexpr int kCurlWriteError = 23;
 
 const std::string kPicture("\xFF\xD8\xFF\xE0\0\x10JFIF\0\x01\xFF\xD9", 14);
 
@@ -228,16 +231,92 @@ class AnswerCap : public Transport, public testing::WithParamInterface<CapCase> 
 TEST_P(AnswerCap, LargerAnswerFailsTheTransfer) {
   api::setMaxAnswerBytesForTest(GetParam().cap);
   auto handle = api::TransferHandle::create();
-  std::string answer;
+  std::string answer = "old";
   EXPECT_EQ(handle->formPost(url("/big"), "a=1", 5, answer), GetParam().result);
+  EXPECT_EQ(answer, GetParam().result == api::kCurlOk ? "old" + std::string(4096, 'x') : "old");
   std::string fetched = "old";
   EXPECT_EQ(api::HttpFetch(url("/big"), fetched).curlCode, GetParam().result);
   EXPECT_EQ(fetched, GetParam().result == api::kCurlOk ? "old" + std::string(4096, 'x') : "old");
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, AnswerCap,
-                         testing::Values(CapCase{4095, kCurlWriteError}, CapCase{4096, api::kCurlOk},
-                                         CapCase{1, kCurlWriteError}));
+                         testing::Values(CapCase{4095, api::kCurlTooLarge},
+                                         CapCase{4096, api::kCurlOk},
+                                         CapCase{1, api::kCurlTooLarge}));
+
+// A hostile server's answer past the real caps (8 MiB for the REST calls, 2 MiB for a
+// picture, the ad request's own) fails the transfer and leaves nothing, and costs no more
+// than the cap: a length announced past it is refused before the body (here the server sends
+// only a little of it); an answer without a length ends as its bytes pass the cap (here the
+// server offers 40 MiB and the client takes only part of it).
+TEST(AnswerCaps, AnswersPastTheCapFailEarlyAndKeepNothing) {
+  using testing_support::RawHttpServer;
+  constexpr std::size_t kMiB = 1u << 20;
+  constexpr std::size_t kStreamed = 40 * kMiB;
+  static constexpr std::size_t kAdCap = 64u << 10;
+  struct Transfer {
+    const char* what;
+    std::size_t cap;
+    std::function<int(const std::string&, std::string&)> run;
+  };
+  const Transfer transfers[] = {
+      {"REST call", api::kMaxRestAnswerBytes,
+       [](const std::string& url, std::string& answer) {
+         return api::TransferHandle::create()->formPost(url, "a=1", 20, answer);
+       }},
+      {"upload answer", api::kMaxRestAnswerBytes,
+       [](const std::string& url, std::string& answer) {
+         return api::TransferHandle::create()->multipartPost(url, {}, "picture", answer);
+       }},
+      {"picture", api::kMaxPictureBytes,
+       [](const std::string& url, std::string& answer) {
+         return api::HttpFetch(url, answer).curlCode;
+       }},
+      {"ad request", kAdCap,
+       [](const std::string& url, std::string& answer) {
+         return api::timedFormPost(url, "a=1", {5, 5, kAdCap}, answer).curlCode;
+       }},
+  };
+  const std::string head = "HTTP/1.1 200 OK\r\nConnection: close\r\n";
+  std::mutex replyLock;
+  std::string reply;
+  // What the server had sent when each request came: final for the ones before, since
+  // connections are served one at a time.
+  std::vector<std::size_t> sentBefore;
+  RawHttpServer* peer = nullptr;
+  RawHttpServer server([&](const RawHttpServer::Request&) {
+    std::lock_guard<std::mutex> lock(replyLock);
+    sentBefore.push_back(peer->bytesSent());
+    return RawHttpServer::Response{RawHttpServer::Action::Raw, reply};
+  });
+  peer = &server;
+  const auto answerWith = [&](std::string bytes) {
+    std::lock_guard<std::mutex> lock(replyLock);
+    reply = std::move(bytes);
+  };
+  const std::string url = server.restUrl();
+  for (const Transfer& t : transfers) {
+    SCOPED_TRACE(t.what);
+    const std::string atTheCap(t.cap, 'a');
+    answerWith(head + "Content-Length: " + std::to_string(t.cap + kMiB) + "\r\n\r\n" +
+               std::string(64u << 10, 'b'));
+    std::string answer = "kept";
+    EXPECT_EQ(t.run(url, answer), api::kCurlTooLarge) << "announced";
+    EXPECT_TRUE(answer == "kept");  // not printed whole when it fails
+
+    answerWith(head + "\r\n" + std::string(kStreamed, 'c'));
+    EXPECT_EQ(t.run(url, answer), api::kCurlTooLarge) << "streamed";
+    EXPECT_TRUE(answer == "kept");
+
+    answerWith(head + "Content-Length: " + std::to_string(t.cap) + "\r\n\r\n" + atTheCap);
+    EXPECT_EQ(t.run(url, answer), api::kCurlOk) << "at the cap";
+    EXPECT_TRUE(answer == "kept" + atTheCap);
+    std::lock_guard<std::mutex> lock(replyLock);
+    ASSERT_GE(sentBefore.size(), 3u);
+    const std::size_t streamedSent = sentBefore.back() - sentBefore[sentBefore.size() - 2];
+    EXPECT_LT(streamedSent, t.cap + 16 * kMiB) << "the streamed answer was taken whole";
+  }
+}
 
 TEST(MultipartPost, BodyWithNulBytesArrivesExactlyWithTheHeaders) {
   CannedReplyServer server("HTTP/1.1 200 OK\r\nContent-Length: 6\r\nConnection: close\r\n\r\n"

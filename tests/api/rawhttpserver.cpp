@@ -29,12 +29,13 @@ bool waitReadable(int fd, int wake) {
   }
 }
 
-void sendAll(int fd, const std::string& data) {
+void sendAll(int fd, const std::string& data, std::atomic<std::size_t>* total = nullptr) {
   std::size_t sent = 0;
   while (sent < data.size()) {
     const ssize_t n = ::send(fd, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
     if (n <= 0) return;
     sent += static_cast<std::size_t>(n);
+    if (total) *total += static_cast<std::size_t>(n);
   }
 }
 
@@ -146,13 +147,14 @@ void RawHttpServer::serve(int client) {
       }
       return;
     case Action::Raw:
-      sendAll(client, response.body);
+      sendAll(client, response.body, &sent_);
       return;
     case Action::Reply:
       sendAll(client,
               "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nConnection: close\r\n"
               "Content-Length: " +
-                  std::to_string(response.body.size()) + "\r\n\r\n" + response.body);
+                  std::to_string(response.body.size()) + "\r\n\r\n" + response.body,
+              &sent_);
       return;
   }
 }

@@ -1,6 +1,7 @@
 #pragma once
 // A small HTTP server on 127.0.0.1 (port chosen by the system) for the API tests: it records
 // every request and answers as the test's handler says (reply, close, hang, or raw bytes).
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -40,6 +41,9 @@ class RawHttpServer {
   int port() const { return port_; }
   std::string restUrl() const;
   std::vector<Request> requests() const;
+  // Bytes of answers the clients took so far (what the kernel accepted); final for the
+  // earlier connections when a handler runs, as connections are served one at a time.
+  std::size_t bytesSent() const { return sent_; }
 
  private:
   void run();
@@ -52,6 +56,7 @@ class RawHttpServer {
   std::thread thread_;
   mutable std::mutex mutex_;
   std::vector<Request> requests_;
+  std::atomic<std::size_t> sent_{0};
 };
 
 // Splits an application/x-www-form-urlencoded body into decoded name/value pairs.

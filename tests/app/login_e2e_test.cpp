@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <thread>
+#include <vector>
 
 #include "platform/settingskeys.h"
 #include "platform/settingsstore.h"
@@ -34,6 +35,29 @@ std::string storedString(const std::string& db, const char* key, const char* nam
   return value ? platform::toUtf8(*value) : "<missing>";
 }
 
+// The login token as the login trace VT_LOG.TXT in `documents` recorded it.
+std::string tracedToken(const std::string& documents) {
+  std::ifstream trace(documents + "/VT_LOG.TXT");
+  const std::string label = "   auth_token=";
+  for (std::string line; std::getline(trace, line);) {
+    if (const std::size_t at = line.find(label); at != std::string::npos)
+      return line.substr(at + label.size());
+  }
+  return {};
+}
+
+// Standard output and error go to the journal: they hold no secret, but still the lines that
+// carry one, with "[hidden]" in its place.
+void expectNoSecretPrinted(const std::string& printed, const std::vector<std::string>& secrets,
+                           const std::vector<std::string>& hiddenLines) {
+  for (const std::string& secret : secrets) {
+    ASSERT_GE(secret.size(), 8u) << secret;
+    EXPECT_EQ(printed.find(secret), std::string::npos) << secret << " in:\n" << printed;
+  }
+  for (const std::string& line : hiddenLines)
+    EXPECT_NE(printed.find(line), std::string::npos) << line << " missing in:\n" << printed;
+}
+
 void expectInOrder(const std::string& text, std::initializer_list<const char*> lines) {
   size_t at = 0;
   for (const char* line : lines) {
@@ -50,6 +74,10 @@ TEST(LoginEndToEnd, FirstStartLogsInThroughTheBrowserAndTheNextReusesTheSession)
   fs::remove(folder + "orbisview");
   fs::create_symlink(ORBISVIEW_PROGRAM, folder + "orbisview");
   sandbox.pointAt(sim);
+  const std::string documents = sandbox.root() + "/documents";
+  fs::create_directories(documents);
+  sandbox.setEnv("XDG_DOCUMENTS_DIR", documents);
+  std::vector<std::string> secrets;
 
   const auto started = std::chrono::steady_clock::now();
   {
@@ -71,6 +99,14 @@ TEST(LoginEndToEnd, FirstStartLogsInThroughTheBrowserAndTheNextReusesTheSession)
     EXPECT_EQ(storedString(sandbox.settingsPath(), keys::kFacebook, keys::kSessionKey).size(), 32u);
     ASSERT_TRUE(postCommand(kExitCommand));
     EXPECT_EQ(veltrana.waitForExit(), 0);
+    secrets = {tracedToken(documents),
+               storedString(sandbox.settingsPath(), keys::kFacebook, keys::kSessionKey),
+               storedString(sandbox.settingsPath(), keys::kFacebook, keys::kSessionSecret)};
+    expectNoSecretPrinted(veltrana.out() + veltrana.err(), secrets,
+                          {"client_url in MMF in example = " + sim.loginUrl() + "[hidden]\n",
+                           "my_login_url = " + sim.loginUrl() + "[hidden]\n",
+                           "method=facebook.auth.getSession&sig=[hidden]&v=1.0\n",
+                           "&session_key=[hidden]&sig=[hidden]&v=1.0\n"});
   }
   {
     VeltranaProcess veltrana(sandbox);
@@ -80,6 +116,8 @@ TEST(LoginEndToEnd, FirstStartLogsInThroughTheBrowserAndTheNextReusesTheSession)
     EXPECT_EQ(veltrana.out().find("Getting token"), std::string::npos);
     ASSERT_TRUE(postCommand(kExitCommand));
     EXPECT_EQ(veltrana.waitForExit(), 0);
+    expectNoSecretPrinted(veltrana.out() + veltrana.err(), secrets,
+                          {"&session_key=[hidden]&sig=[hidden]&v=1.0\n"});
   }
   {
     // The menu's "Status" opens its dialog, which asks for the user's status and first name.

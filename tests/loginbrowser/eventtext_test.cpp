@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QtGlobal>
+
+#include "loginbrowser/hiddenmessages.h"
+
 using namespace orbisview;
 
 namespace {
@@ -60,4 +64,14 @@ TEST(EventText, LoginRuleSeesOnlyTheFirst116CharactersCaseSensitively) {
     EXPECT_EQ(isLoginCompleteText(documentCompleteText(0xffffffff, c.address)), c.loginDone);
     EXPECT_EQ(isLoginCompleteText(documentCompleteText(0, c.address)), c.loginDone);
   }
+}
+
+// Qt's messages, the pages' console lines among them, keep their text but not a token.
+TEST(EventText, QtMessagesArePrintedWithTheirSecretsHidden) {
+  hideSecretsInQtMessages();
+  testing::internal::CaptureStderr();
+  qWarning("%s", "Uncaught TypeError at http://h/login.php?v=1.0&auth_token=3fe9c1&x=1");
+  const std::string printed = testing::internal::GetCapturedStderr();
+  qInstallMessageHandler(nullptr);
+  EXPECT_EQ(printed, "Uncaught TypeError at http://h/login.php?v=1.0&auth_token=[hidden]&x=1\n");
 }

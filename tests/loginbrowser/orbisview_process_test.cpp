@@ -123,15 +123,16 @@ TEST_F(OrbisviewProcessTest, ReadyAtStartNavigatesOnMessageAndEndsOnDestroy) {
   EXPECT_EQ(browser->standardOutput(), "Unexpectedly new MMF\n");
 
   const std::string address = server.url("/first?token=T1");
+  const std::string printed = server.url("/first?token=[hidden]");
   ASSERT_TRUE(handOver(address));
   // The reply comes after the block was read.
   EXPECT_EQ(browser->standardOutput(), "Unexpectedly new MMF\nLength of my_login_url = " +
                                            std::to_string(address.size()) +
-                                           "\nmy_login_url = " + address + "\n");
+                                           "\nmy_login_url = " + printed + "\n");
   EXPECT_TRUE(browser->waitForErrorLine(TestPageServer::titleOf("/first"), kLoad))
       << browser->standardError();
   EXPECT_TRUE(browser->waitForErrorLineMatching(
-      [&](const std::string& l) { return isFrameLine(l, address + " (error)"); }, kLoad));
+      [&](const std::string& l) { return isFrameLine(l, printed + " (error)"); }, kLoad));
 
   ASSERT_TRUE(platform::sendMessage(kBrowserWindowClass, {platform::kMsgDestroy, 0, 0}, 5000));
   EXPECT_EQ(browser->waitForExit(10s), 0) << browser->standardError();
@@ -266,6 +267,14 @@ TEST_F(OrbisviewProcessTest, SocialsimLoginEndsOnItsDesktopPageAndSetsDeskstop) 
       },
       1s))
       << browser->standardError();
+  // The token opens a session: its lines are printed with "[hidden]" in its place.
+  const std::string printed = sim.loginUrl() + "[hidden]";
+  EXPECT_NE(browser->standardOutput().find("\nmy_login_url = " + printed + "\n"),
+            std::string::npos)
+      << browser->standardOutput();
+  EXPECT_GE(countFrameLines(*browser, printed + " (error)"), 1) << browser->standardError();
+  for (const std::string& text : {browser->standardOutput(), browser->standardError()})
+    EXPECT_EQ(text.find(token), std::string::npos) << text;
 }
 #endif
 

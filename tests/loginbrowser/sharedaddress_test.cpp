@@ -69,13 +69,15 @@ TEST(SharedAddress, ReadsTheBlockVeltranaMade) {
     const char* what;
     std::string written;  // then zero bytes up to 1,024
     std::string expected;
+    std::string printed;
   };
   const std::string longest(1023, 'u');
   const Case cases[] = {
       {"login address", "http://127.0.0.1:5/login.php?v=1.0&auth_token=ab12",
-       "http://127.0.0.1:5/login.php?v=1.0&auth_token=ab12"},
-      {"empty block", "", ""},
-      {"1,023 bytes", longest, longest},
+       "http://127.0.0.1:5/login.php?v=1.0&auth_token=ab12",
+       "http://127.0.0.1:5/login.php?v=1.0&auth_token=[hidden]"},
+      {"empty block", "", "", ""},
+      {"1,023 bytes", longest, longest, longest},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -87,7 +89,7 @@ TEST(SharedAddress, ReadsTheBlockVeltranaMade) {
     ASSERT_TRUE(address);
     EXPECT_EQ(*address, c.expected);
     EXPECT_EQ(output, "Length of my_login_url = " + std::to_string(c.expected.size()) +
-                          "\nmy_login_url = " + c.expected + "\n");
+                          "\nmy_login_url = " + c.printed + "\n");
   }
 
   // A block without its terminating zero is cut at the buffer's end, never read past it.

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <atomic>
 #include <cstdio>
+#include <mutex>
 
 #include "api/rawhttpserver.h"
 #include "jpegwriter.h"
@@ -194,6 +195,67 @@ TEST(PictureDownload, AnAnswerCutShortIsNotStoredAndTheNextWholeOneIs) {
     EXPECT_EQ(readWhole(file), whole);
   }
   EXPECT_EQ(server.requests().size(), 2 * std::size(cuts));
+}
+
+// A whole picture of `bytes` bytes or a little more: `small` with comment segments after its
+// start marker, which decoding skips.
+std::string paddedJpeg(const std::string& small, std::size_t bytes) {
+  constexpr std::size_t kSegment = 65000;
+  std::string padding;
+  while (small.size() + padding.size() < bytes) {
+    const std::size_t length = kSegment + 2;
+    padding += "\xFF\xFE";
+    padding += static_cast<char>(length >> 8);
+    padding += static_cast<char>(length & 0xFF);
+    padding += std::string(kSegment, 'c');
+  }
+  return small.substr(0, 2) + padding + small.substr(2);
+}
+
+// A server may send a picture of any size: past 2 MiB it is not stored, whether its length
+// was announced or not, and the folder keeps no trace of it.
+TEST(PictureDownload, APicturePastTheCapIsNotStored) {
+  using testing_support::RawHttpServer;
+  const std::string small = picturestest::encodeJpeg(40, 30, 90, 160, 60);
+  const struct {
+    const char* what;
+    std::size_t bytes;
+    bool announced;
+    bool stored;
+  } rows[] = {
+      {"1.5 MiB", 3u << 19, true, true},
+      {"3 MiB", 3u << 20, true, false},
+      {"3 MiB without a length", 3u << 20, false, false},
+  };
+  std::mutex pictureLock;
+  std::string reply;
+  RawHttpServer server([&](const RawHttpServer::Request&) {
+    std::lock_guard<std::mutex> lock(pictureLock);
+    return RawHttpServer::Response{RawHttpServer::Action::Raw, reply};
+  });
+  const std::string url = "http://127.0.0.1:" + std::to_string(server.port()) + "/pics/n1.jpg";
+  friendstest::TempFolder dir;
+  const friends::CachePaths paths = dir.cachePaths();
+  ::mkdir(paths.picBig.c_str(), 0755);
+  pictures::PictureCache cache(paths);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    const std::string picture = paddedJpeg(small, row.bytes);
+    {
+      std::lock_guard<std::mutex> lock(pictureLock);
+      reply = "HTTP/1.1 200 OK\r\nContent-Type: image/jpeg\r\nConnection: close\r\n" +
+              (row.announced ? "Content-Length: " + std::to_string(picture.size()) + "\r\n"
+                             : std::string()) +
+              "\r\n" + picture;
+    }
+    const std::string file = cache.pathOf(pictures::PictureKind::Big, "1");
+    ::unlink(file.c_str());
+    EXPECT_EQ(cache.fetchPicture("1", url, paths.picBig), file);
+    EXPECT_EQ(fileExists(file), row.stored);
+    if (row.stored) {
+      EXPECT_TRUE(readWhole(file) == picture);
+    }
+  }
 }
 
 // Error statuses and pages are no pictures: a fresh cache stays empty.

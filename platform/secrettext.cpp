@@ -1,0 +1,116 @@
+#include "platform/secrettext.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace platform {
+namespace {
+
+constexpr std::string_view kHidden = "[hidden]";
+constexpr std::string_view kSecretNames[] = {"session_key", "secret", "sig", "token", "password"};
+
+char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+
+bool endsWithNoCase(std::string_view text, std::string_view tail) {
+  return text.size() >= tail.size() &&
+         std::equal(tail.begin(), tail.end(), text.end() - static_cast<long>(tail.size()),
+                    [](char a, char b) { return a == lower(b); });
+}
+
+// "auth_token" and "fb_sig_session_key" are secrets as "token" and "session_key" are.
+bool isSecretName(std::string_view name) {
+  return std::any_of(std::begin(kSecretNames), std::end(kSecretNames), [name](std::string_view s) {
+    return endsWithNoCase(name, s) &&
+           (name.size() == s.size() || name[name.size() - s.size() - 1] == '_');
+  });
+}
+
+bool startsWithNoCase(std::string_view text, std::size_t at, std::string_view head) {
+  return text.size() - at >= head.size() &&
+         std::equal(head.begin(), head.end(), text.begin() + static_cast<long>(at),
+                    [](char a, char b) { return a == lower(b); });
+}
+
+bool isEntryNameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+bool isTagNameChar(char c) {
+  return isEntryNameChar(c) || c == '-' || c == '.' || c == ':';
+}
+
+// The local name (no prefix) of the tag whose name starts at `at`, just after "<".
+std::string_view localTagName(std::string_view text, std::size_t at) {
+  std::size_t end = at;
+  while (end < text.size() && isTagNameChar(text[end])) ++end;
+  std::string_view name = text.substr(at, end - at);
+  if (const std::size_t colon = name.rfind(':'); colon != std::string_view::npos)
+    name.remove_prefix(colon + 1);
+  return name;
+}
+
+std::string hideElements(std::string_view text) {
+  std::string out;
+  std::size_t at = 0;
+  for (;;) {
+    const std::size_t open = text.find('<', at);
+    const std::size_t close = open == std::string_view::npos ? open : text.find('>', open);
+    if (close == std::string_view::npos) break;
+    out.append(text.substr(at, close + 1 - at));
+    at = close + 1;
+    const bool startTag = text[open + 1] != '/' && text[close - 1] != '/';
+    if (startTag && isSecretName(localTagName(text, open + 1))) {
+      // Everything up to the next end tag (CDATA included), or to the end of a cut answer.
+      const std::size_t end = std::min(text.find("</", at), text.size());
+      if (end > at) out += kHidden;
+      at = end;
+    }
+  }
+  out.append(text.substr(at));
+  return out;
+}
+
+// "=", or "%3D" in an address percent-encoded inside another: the separator's length, else 0.
+std::size_t separatorAt(std::string_view text, std::size_t at) {
+  if (text[at] == '=') return 1;
+  return startsWithNoCase(text, at, "%3d") ? 3 : 0;
+}
+
+bool endsValue(std::string_view text, std::size_t at, bool encoded) {
+  static constexpr std::string_view kEnds = "&#;\"'<> \t\r\n";
+  if (kEnds.find(text[at]) != std::string_view::npos) return true;
+  return encoded && (startsWithNoCase(text, at, "%26") || startsWithNoCase(text, at, "%23"));
+}
+
+std::string hideEntries(std::string_view text) {
+  std::string out;
+  std::size_t copied = 0;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t separator = separatorAt(text, at);
+    if (separator == 0) {
+      ++at;
+      continue;
+    }
+    std::size_t nameStart = at;
+    while (nameStart > 0 && isEntryNameChar(text[nameStart - 1])) --nameStart;
+    // After an escape ("%3Fauth_token%3D") the name starts behind the escape's two digits.
+    if (nameStart > 0 && text[nameStart - 1] == '%' && at - nameStart > 2) nameStart += 2;
+    const std::size_t valueStart = at + separator;
+    if (!isSecretName(text.substr(nameStart, at - nameStart))) {
+      at = valueStart;
+      continue;
+    }
+    std::size_t valueEnd = valueStart;
+    while (valueEnd < text.size() && !endsValue(text, valueEnd, separator > 1)) ++valueEnd;
+    out.append(text.substr(copied, valueStart - copied));
+    if (valueEnd > valueStart) out += kHidden;
+    copied = at = valueEnd;
+  }
+  out.append(text.substr(copied));
+  return out;
+}
+
+}  // namespace
+
+std::string hideSecrets(std::string_view text) { return hideEntries(hideElements(text)); }
+
+}  // namespace platform
