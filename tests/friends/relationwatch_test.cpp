@@ -2,13 +2,10 @@
 // control API, the exact query, and failures that must keep rel.txt.
 #include <gtest/gtest.h>
 
-#include <linux/capability.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
+#include "../support/unreadablefile.h"
 #include "friends/cachefile.h"
 #include "friends/friendcountcheck.h"
 #include "friends/friendsync.h"
@@ -170,28 +167,6 @@ TEST_F(Relations, AChangeIsToldOnlyOnceItIsStored) {
   EXPECT_EQ(boxes.shown().size(), 1u);
 }
 
-// Makes the file at `path` unreadable to this thread, root included: its mode goes to 0 and
-// the thread sets aside the capabilities that read past a mode; both come back at the end.
-class Unreadable {
- public:
-  explicit Unreadable(std::string path) : path_(std::move(path)) {
-    ::chmod(path_.c_str(), 0);
-    ::syscall(SYS_capget, &header_, saved_);
-    __user_cap_data_struct lowered[2] = {saved_[0], saved_[1]};
-    lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-    ::syscall(SYS_capset, &header_, lowered);
-  }
-  ~Unreadable() {
-    ::syscall(SYS_capset, &header_, saved_);
-    ::chmod(path_.c_str(), 0644);
-  }
-
- private:
-  std::string path_;
-  __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
-  __user_cap_data_struct saved_[2]{};
-};
-
 // A list that cannot be read is no first run: rewritten from today's statuses, it would hide
 // the changes since the last run. It is kept, and the change is told once it reads again.
 TEST_F(Relations, AListThatCannotBeReadIsKeptAndItsChangeToldLater) {
@@ -205,7 +180,7 @@ TEST_F(Relations, AListThatCannotBeReadIsKeptAndItsChangeToldLater) {
                 .status,
             200);
   {
-    const Unreadable unreadable(store.paths().rel);
+    const testsupport::UnreadableFile unreadable(store.paths().rel);
     ASSERT_FALSE(friends::readLines(store.paths().rel));
     run();
   }
