@@ -41,6 +41,7 @@ void collectInto(CURL* curl, AnswerSink& sink) {
 void resetForRequest(CURL* curl) {
   curl_easy_reset(curl);
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  endOnExitSignal(curl);
 }
 
 void limitStalls(CURL* curl) {
