@@ -76,12 +76,9 @@ TEST(Shutdown, ASignalDuringASlowCallEndsWith0AtOnce) {
   VeltranaProcess veltrana(sandbox, {"--test-timer-divisor=600"});
   ASSERT_TRUE(veltrana.waitForOutput("PrepareMainWindowPictures()\n", 60'000))
       << veltrana.out() << veltrana.err();
-  ASSERT_EQ(
-      sim.control(
-             "/faults",
-             R"({"fql": "select uid, status from user where uid in", "count": -1, "delay_ms": 20000})")
-          .status,
-      200);
+  const std::string slowStatuses =
+      R"({"fql": "select uid, status from user where uid in", "count": -1, "delay_ms": 20000})";
+  ASSERT_EQ(sim.control("/faults", slowStatuses).status, 200);
   // Meanwhile timer 1 fires: the interface thread waits for its call, or for a worker's
   // call (the statuses of all friends, just as slow) that holds the client.
   QThread::msleep(5000);
