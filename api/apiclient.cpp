@@ -1,5 +1,6 @@
 #include "apiclient.h"
 
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 
@@ -9,6 +10,7 @@
 #include "api/md5hex.h"
 #include "api/multipartbody.h"
 #include "api/responsedocument.h"
+#include "platform/exitwait.h"
 #include "platform/secrettext.h"
 
 namespace api {
@@ -20,12 +22,19 @@ ApiClient::ApiClient(std::string apiKey, std::string applicationSecret, std::str
 
 ApiClient::~ApiClient() = default;
 
+std::unique_lock<std::timed_mutex> ApiClient::lockCalls() const {
+  constexpr auto kStep = std::chrono::milliseconds(100);
+  std::unique_lock lock(lock_, std::defer_lock);
+  while (!lock.try_lock_for(kStep)) platform::endIfExitSignalPendingHere();
+  return lock;
+}
+
 std::unique_ptr<ApiClient> ApiClient::createDefault() {
   return std::make_unique<ApiClient>(kApiKey, kApplicationSecret, restUrl());
 }
 
 void ApiClient::setSession(const std::string& sessionKey, const std::string& sessionSecret) {
-  std::lock_guard<std::mutex> guard(lock_);
+  const auto guard = lockCalls();
   handle_ = TransferHandle::create();
   sessionSecret_ = sessionSecret;
   sessionKey_ = sessionKey;
@@ -33,31 +42,31 @@ void ApiClient::setSession(const std::string& sessionKey, const std::string& ses
 }
 
 void ApiClient::dropSession() {
-  std::lock_guard<std::mutex> guard(lock_);
+  const auto guard = lockCalls();
   sessionSecret_ = applicationSecret_;
   sessionKey_.clear();
   hasSession_ = false;
 }
 
 std::string ApiClient::loginToken() const {
-  std::lock_guard<std::mutex> guard(lock_);
+  const auto guard = lockCalls();
   return loginToken_;
 }
 
 bool ApiClient::createHandle() {
-  std::lock_guard<std::mutex> guard(lock_);
+  const auto guard = lockCalls();
   handle_ = TransferHandle::create();
   return handle_ != nullptr;
 }
 
 int ApiClient::ApiCall(const std::string& method, ParamList params, std::string& answer,
                        long seconds, CallStatus* status) {
-  std::lock_guard<std::mutex> guard(lock_);
+  const auto guard = lockCalls();
   return apiCallLocked(method, std::move(params), answer, seconds, status);
 }
 
 std::string ApiClient::SignParams(const ParamList& params) const {
-  std::lock_guard<std::mutex> guard(lock_);
+  const auto guard = lockCalls();
   return signLocked(params);
 }
 
@@ -66,7 +75,7 @@ int ApiClient::fqlQuery(const std::string& fql, ParamList params, std::string& a
   params.add("query=" + fql);
   int transferred;
   {
-    std::lock_guard<std::mutex> guard(lock_);
+    const auto guard = lockCalls();
     transferred = apiCallLocked(kMethodFqlQuery, std::move(params), answer, seconds, status);
   }
   return (transferred == kCallDone && !answer.empty()) ? kCallDone : kCallFailed;
@@ -115,7 +124,7 @@ int ApiClient::photosUpload(std::string_view picture, const std::string& picture
   localtime_r(&now, &local);
   const std::string boundary = uploadBoundary(local);
 
-  std::lock_guard<std::mutex> guard(lock_);
+  const auto guard = lockCalls();
   ParamList params;
   appendCallEntries(kMethodPhotosUpload, params);
   params.add("sig=" + signLocked(params));
@@ -138,13 +147,13 @@ int ApiClient::photosUpload(std::string_view picture, const std::string& picture
 }
 
 void ApiClient::setLoginToken(std::string token) {
-  std::lock_guard<std::mutex> guard(lock_);
+  const auto guard = lockCalls();
   loginToken_ = std::move(token);
 }
 
 void ApiClient::adoptSession(std::string sessionKey, std::string sessionSecret,
                              std::string userId) {
-  std::lock_guard<std::mutex> guard(lock_);
+  const auto guard = lockCalls();
   sessionKey_ = std::move(sessionKey);
   sessionSecret_ = std::move(sessionSecret);
   userId_ = std::move(userId);
@@ -152,37 +161,37 @@ void ApiClient::adoptSession(std::string sessionKey, std::string sessionSecret,
 }
 
 bool ApiClient::hasSession() const {
-  std::lock_guard<std::mutex> guard(lock_);
+  const auto guard = lockCalls();
   return hasSession_;
 }
 
 std::string ApiClient::sessionKey() const {
-  std::lock_guard<std::mutex> guard(lock_);
+  const auto guard = lockCalls();
   return sessionKey_;
 }
 
 std::string ApiClient::sessionSecret() const {
-  std::lock_guard<std::mutex> guard(lock_);
+  const auto guard = lockCalls();
   return sessionSecret_;
 }
 
 std::string ApiClient::userId() const {
-  std::lock_guard<std::mutex> guard(lock_);
+  const auto guard = lockCalls();
   return userId_;
 }
 
 bool ApiClient::timedOut() const {
-  std::lock_guard<std::mutex> guard(lock_);
+  const auto guard = lockCalls();
   return timedOut_;
 }
 
 int ApiClient::lastResult() const {
-  std::lock_guard<std::mutex> guard(lock_);
+  const auto guard = lockCalls();
   return lastResult_;
 }
 
 uint32_t ApiClient::callCounter() const {
-  std::lock_guard<std::mutex> guard(lock_);
+  const auto guard = lockCalls();
   return callCounter_;
 }
 

@@ -93,6 +93,10 @@ class ApiClient {
   const std::string& restEndpoint() const { return restEndpoint_; }
 
  private:
+  // Takes lock_. Another thread's call may hold it for that call's whole time-out (an upload
+  // has none): the wait looks for an exit signal meanwhile, which ends the program from the
+  // thread whose loop the wait holds up.
+  std::unique_lock<std::timed_mutex> lockCalls() const;
   // Callers hold lock_.
   int apiCallLocked(const std::string& method, ParamList params, std::string& answer, long seconds,
                     CallStatus* status);
@@ -109,7 +113,7 @@ class ApiClient {
   bool hasSession_ = false;
   std::unique_ptr<TransferHandle> handle_;
   bool timedOut_ = false;
-  mutable std::mutex lock_;
+  mutable std::timed_mutex lock_;
   int lastResult_ = 0;
   uint32_t callCounter_ = 0;
 };

@@ -5,7 +5,11 @@
 
 namespace api {
 
-// nullptr when libcurl cannot make a handle.
+// nullptr when libcurl cannot make a handle. Set up as endOnExitSignal says.
 CURL* newEasyHandle();
+// A transfer may wait up to its time-out (75 s) for the server, on the interface thread too:
+// an exit signal meanwhile ends the program as the blocking waits do (see exitwait.h). Set
+// again after each curl_easy_reset.
+void endOnExitSignal(CURL* curl);
 
 }  // namespace api

@@ -57,6 +57,7 @@ int finish(AnswerSink& sink, CURLcode code) {
 void resetForRequest(CURL* curl) {
   curl_easy_reset(curl);
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  endOnExitSignal(curl);
 }
 
 void limitStalls(CURL* curl) {

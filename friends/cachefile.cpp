@@ -56,14 +56,23 @@ std::string writeTemporary(const std::string& path, std::string_view content) {
 }  // namespace
 
 std::vector<std::string> loadLines(const std::string& path) {
+  return readLines(path).value_or(std::vector<std::string>());
+}
+
+std::optional<std::vector<std::string>> readLines(const std::string& path) {
   std::vector<std::string> lines;
   FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return lines;
+  if (!file) {
+    if (errno == ENOENT) return lines;
+    return std::nullopt;
+  }
   std::string text;
   char buffer[16384];
   std::size_t n;
   while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+  const bool failed = std::ferror(file) != 0;
   std::fclose(file);
+  if (failed) return std::nullopt;
 
   std::size_t start = 0;
   while (start < text.size()) {

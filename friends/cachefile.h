@@ -3,6 +3,7 @@
 // temporary file in the same folder, which is then renamed over the old one, so a reader on
 // another thread, or a process killed in the middle, sees the old file or the new one and
 // never a part of either.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,9 @@ namespace friends {
 // The lines of the file at `path` in file order, each ending with a line feed (added to a
 // last line without one). Empty lines are left out; a missing file gives no lines.
 std::vector<std::string> loadLines(const std::string& path);
+// As loadLines, but nullopt when the file is there and cannot be read whole: a writer that
+// rewrites the file from what it read must not take it for an empty one.
+std::optional<std::vector<std::string>> readLines(const std::string& path);
 
 // Replaces the file at `path` by `content`. False when the temporary file cannot be made or
 // written or the rename fails; the old file is then untouched.

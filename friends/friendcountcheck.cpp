@@ -19,6 +19,9 @@ int fetchAllFriends(FriendSync& sync) {
 std::optional<std::string> friendCountCheck(FriendSync& sync, platform::SettingsStore& settings,
                                             const TimeTextSource& timeText) {
   const int count = sync.getFriendCount();
+  // A count the server did not give (a cut or error answer, no network) is no change: the
+  // list would be fetched again and stamped as updated although nothing changed.
+  if (count < 0) return std::nullopt;
   const auto key = settings.openKey(platform::keys::kFacebook);
   if (!key) return std::nullopt;
   const std::optional<uint32_t> stored = settings.readNumber(*key, platform::keys::kFcount);

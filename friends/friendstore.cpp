@@ -27,6 +27,10 @@ const std::string& FriendStore::pathOf(CacheFile file) const {
 
 std::vector<std::string> FriendStore::load(CacheFile file) const { return loadLines(pathOf(file)); }
 
+std::optional<std::vector<std::string>> FriendStore::read(CacheFile file) const {
+  return readLines(pathOf(file));
+}
+
 bool FriendStore::replace(CacheFile file, std::string_view content) const {
   return replaceFile(pathOf(file), content);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The cache files of the friends: where they are, reading them as lines, and replacing one
 // whole. The object only holds paths, so threads may share it.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,8 @@ class FriendStore {
 
   // The file's lines, each with its line feed; none for a missing file.
   std::vector<std::string> load(CacheFile file) const;
+  // The same, but nullopt when the file is there and cannot be read (see readLines).
+  std::optional<std::vector<std::string>> read(CacheFile file) const;
   // Replaces the file whole (see replaceFile).
   bool replace(CacheFile file, std::string_view content) const;
   // Writes the file whole only when there is none (see createFileIfAbsent).

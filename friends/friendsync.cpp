@@ -240,7 +240,10 @@ int FriendSync::storeStatuses(const std::string& answer) {
 }
 
 int FriendSync::checkBestFriendsStatus() {
-  std::vector<std::string> lines = store_.load(CacheFile::BestFriends);
+  // bf1.txt is rewritten from what is read here: one that cannot be read is not "none".
+  auto read = store_.read(CacheFile::BestFriends);
+  if (!read) return kBestFriendsFailed;
+  std::vector<std::string> lines = std::move(*read);
   if (lines.empty()) return kNoBestFriends;
   std::sort(lines.begin(), lines.end());
 

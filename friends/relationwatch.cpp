@@ -70,7 +70,14 @@ void RelationWatch::forgetCompletion(const std::string& at) {
 }
 
 bool RelationWatch::run(api::ApiClient& client, uint32_t userId) {
-  const auto stored = storedStatuses(store_.load(CacheFile::Relations));
+  // A list that cannot be read is no first run: rewritten, it would hide every change since
+  // the last run.
+  const auto lines = store_.read(CacheFile::Relations);
+  if (!lines) {
+    std::printf("checkRelationChange(): Could not read the stored relationships.\n");
+    return false;
+  }
+  const auto stored = storedStatuses(*lines);
   const bool firstRun = stored.empty();
   if (userId == 0) {
     std::printf("checkRelationChange(): Current UID = 0.  Exiting.\n");

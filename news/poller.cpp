@@ -122,12 +122,14 @@ Poller::Step Poller::wallPosts(uint32_t uid, NewsWindow& window) {
   if (!fresh) return Step::Go;
   const uint32_t value = asMarkerNumber(*fresh);
   // Any change is kept, so posts after a deletion are seen; only growth is news, and not on
-  // the first poll, which has nothing to compare with.
+  // the first poll, which has nothing to compare with. News whose marker was not kept is told
+  // by the next poll instead: told now, it would be told at every poll.
+  if (value != stored && settings_.writeNumber(*key, platform::keys::kWallCount, value) != 0)
+    return Step::Go;
   if (value > stored && stored != 0) {
     news_.addSection(kWallHeader);
     window.ShowWallPending();
   }
-  if (value != stored) settings_.writeNumber(*key, platform::keys::kWallCount, value);
   return Step::Go;
 }
 
@@ -141,8 +143,8 @@ Poller::Step Poller::messages(const api::XmlNode& response, NewsWindow& window) 
   if (!marker) return Step::EndPoll;
   const uint32_t stored = *marker;
   const auto mostRecent = countIn(counter.child("most_recent"));
-  if (mostRecent && *mostRecent > static_cast<long long>(stored)) {
-    settings_.writeNumber(*key, platform::keys::kMessage, asMarkerNumber(*mostRecent));
+  if (mostRecent && *mostRecent > static_cast<long long>(stored) &&
+      settings_.writeNumber(*key, platform::keys::kMessage, asMarkerNumber(*mostRecent)) == 0) {
     news_.addSection(kMessageHeader);
     window.ShowMessagesPending();
   }
@@ -173,8 +175,9 @@ Poller::Step Poller::pending(const api::XmlNode& response, const PendingKind& ki
   if (rows.isEmpty()) return Step::Go;
   // Kept only now that the names are here: a query that failed leaves the items to be
   // reported by the next poll.
-  if (walk.marker != marker)
-    settings_.writeString(*key, kind.marker, platform::toUtf16(walk.marker));
+  if (walk.marker != marker &&
+      settings_.writeString(*key, kind.marker, platform::toUtf16(walk.marker)) != 0)
+    return Step::Go;
 
   std::vector<std::string> names, seen;
   const std::size_t found = rows.count(kind.element);

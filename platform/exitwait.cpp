@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <chrono>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/endprocess.h"
@@ -20,6 +21,7 @@ std::once_flag g_pipeMade;
 
 std::mutex g_endMutex;
 std::function<void()> g_end;
+std::thread::id g_endThread;  // the thread that set g_end: the one whose loop reads signals
 
 std::function<void()> endAction() {
   std::lock_guard lock(g_endMutex);
@@ -53,6 +55,7 @@ void setExitOnSignalDuringWaits(std::function<void()> end) {
   exitSignalReadFd();
   std::lock_guard lock(g_endMutex);
   g_end = std::move(end);
+  g_endThread = std::this_thread::get_id();
 }
 
 bool endForExitSignal() {
@@ -76,6 +79,14 @@ int pollUnlessExit(pollfd* fds, int count, int timeoutMs) {
     for (int i = 0; i < count; ++i) fds[i].revents = all[i].revents;
     return ready;
   }
+}
+
+void endIfExitSignalPendingHere() {
+  {
+    std::lock_guard lock(g_endMutex);
+    if (!g_end || g_endThread != std::this_thread::get_id()) return;
+  }
+  pollUnlessExit(nullptr, 0, 0);
 }
 
 void sleepUnlessExit(int ms) {

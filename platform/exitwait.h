@@ -22,6 +22,10 @@ bool endForExitSignal();
 
 // poll() that also ends the program on an exit signal. EINTR is retried within the time-out.
 int pollUnlessExit(pollfd* fds, int count, int timeoutMs);
+// On the thread that set the end above (its event loop reads the signals) and while that loop
+// cannot run: ends the program when an exit signal is pending, without waiting. Elsewhere
+// nothing, as that loop ends the program itself.
+void endIfExitSignalPendingHere();
 // Sleeps `ms`, ending the program should an exit signal arrive meanwhile.
 void sleepUnlessExit(int ms);
 

@@ -6,7 +6,12 @@
 #include <signal.h>
 
 #include <filesystem>
+#include <fstream>
 
+#include <QElapsedTimer>
+#include <QThread>
+
+#include "friendstestkit.h"
 #include "support/simserver.h"
 #include "veltranasandbox.h"
 
@@ -51,6 +56,37 @@ TEST(Shutdown, ASignalWhileIdleEndsAsExitDoesAndKeepsEveryLine) {
     // The window class is free again, as after "Exit".
     EXPECT_FALSE(platform::findWindow("Veltrana"));
   }
+}
+
+// Timer 1 asks for the best friends' statuses on the interface thread, and the server takes
+// its time: a signal meanwhile ends the program with 0 at once, not when the call (or the
+// worker's call it waits behind) gives up.
+TEST(Shutdown, ASignalDuringASlowCallEndsWith0AtOnce) {
+  testsupport::SimServer sim;
+  ASSERT_TRUE(sim.start({"--friends", "12", "--auto-login"})) << sim.error();
+  VeltranaSandbox sandbox;
+  const std::string folder = sandbox.install();
+  fs::remove(folder + "orbisview");
+  fs::create_symlink(FAKE_BROWSER, folder + "orbisview");
+  sandbox.setEnv("FAKE_BROWSER_MODE", "login");
+  sandbox.pointAt(sim);
+  std::ofstream(folder + "bf1.txt") << friendstest::friendUids(sim)[0] << "*Best***#1\n";
+
+  // Timer 1 every 3 s.
+  VeltranaProcess veltrana(sandbox, {"--test-timer-divisor=600"});
+  ASSERT_TRUE(veltrana.waitForOutput("PrepareMainWindowPictures()\n", 60'000))
+      << veltrana.out() << veltrana.err();
+  const std::string slowStatuses =
+      R"({"fql": "select uid, status from user where uid in", "count": -1, "delay_ms": 20000})";
+  ASSERT_EQ(sim.control("/faults", slowStatuses).status, 200);
+  // Meanwhile timer 1 fires: the interface thread waits for its call, or for a worker's
+  // call (the statuses of all friends, just as slow) that holds the client.
+  QThread::msleep(5000);
+  QElapsedTimer elapsed;
+  elapsed.start();
+  veltrana.signal(SIGTERM);
+  EXPECT_EQ(veltrana.waitForExit(), 0) << veltrana.err();
+  EXPECT_LT(elapsed.elapsed(), 2000) << veltrana.err();
 }
 
 // The probe starts a worker when the loop ends that keeps using the message boxes and the

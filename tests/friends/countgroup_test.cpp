@@ -4,9 +4,12 @@
 
 #include <sqlite3.h>
 
+#include "api/timeouts.h"
 #include "friends/friendcountcheck.h"
+#include "friends/friendqueries.h"
 #include "friends/friendsync.h"
 #include "platform/settingskeys.h"
+#include "simulator/json.h"
 #include "syncfixture.h"
 
 namespace {
@@ -41,6 +44,39 @@ TEST_F(CountGroup, ARefusedUpdateTimeKeepsTheOldCount) {
 
   EXPECT_FALSE(check());
   EXPECT_EQ(fcount(), 25u);
+}
+
+// A count answer cut short (no Content-Length, so the transfer itself succeeds) is no change
+// of the count: the list is not fetched again and its update time stays.
+TEST_F(CountGroup, ACutCountIsNoChange) {
+  namespace keys = platform::keys;
+  startSim({"--friends", "12"});
+  const auto check = [&](const char* time) {
+    friends::FriendSync sync(*session.client, session.userId, store);
+    return friends::friendCountCheck(sync, settings, [time] { return std::string(time); });
+  };
+  check("1/1/2025  1:1");
+  ASSERT_EQ(sim.control("/friends/add", "{}").status, 200);
+  ASSERT_EQ(check("2/2/2025  2:2"), "2/2/2025  2:2");
+  const std::string listBefore = friendstest::readWhole(store.paths().bf);
+
+  const std::string uid = friendstest::friendUids(sim)[3];
+  ASSERT_EQ(sim.control("/person", R"({"uid": )" + uid + R"(, "name": "Renamed Friend"})").status,
+            200);
+  const std::string query = friends::friendCountQuery(session.userId);
+  std::string whole;
+  ASSERT_EQ(session.client->fqlQuery(query, {}, whole, api::kShortFqlSeconds), api::kCallDone);
+  ASSERT_EQ(sim.control("/faults", R"({"fql": )" + ::sim::Json(query).dump() +
+                                       R"(, "action": "truncate", "bytes": )" +
+                                       std::to_string(whole.size() / 2) + "}")
+                .status,
+            200);
+
+  EXPECT_FALSE(check("3/3/2025  3:3"));
+  EXPECT_EQ(friendstest::readWhole(store.paths().bf), listBefore);
+  const auto key = settings.openKey(keys::kFacebook);
+  EXPECT_EQ(settings.readString(*key, keys::kLastUpdate).value_or(u""), u"2/2/2025  2:2");
+  EXPECT_EQ(settings.readNumber(*key, keys::kFcount), 13u);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include "../support/unreadablefile.h"
+#include "friends/cachefile.h"
 #include "friends/friendcountcheck.h"
 #include "friends/friendsync.h"
 #include "friends/relationwatch.h"
@@ -163,6 +165,29 @@ TEST_F(Relations, AChangeIsToldOnlyOnceItIsStored) {
   run();
   EXPECT_TRUE(watch.changes().empty());
   EXPECT_EQ(boxes.shown().size(), 1u);
+}
+
+// A list that cannot be read is no first run: rewritten from today's statuses, it would hide
+// the changes since the last run. It is kept, and the change is told once it reads again.
+TEST_F(Relations, AListThatCannotBeReadIsKeptAndItsChangeToldLater) {
+  startSim();
+  run();
+  const std::string stored = readWhole(store.paths().rel);
+  const std::string uid = stored.substr(0, stored.find('*'));
+  const std::string now = stored.rfind(uid + "*Widowed*", 0) == 0 ? "Separated" : "Widowed";
+  ASSERT_EQ(sim.control("/relationship",
+                        R"({"uid": )" + uid + R"(, "relationship_status": ")" + now + R"("})")
+                .status,
+            200);
+  {
+    const testsupport::UnreadableFile unreadable(store.paths().rel);
+    ASSERT_FALSE(friends::readLines(store.paths().rel));
+    run();
+  }
+  EXPECT_TRUE(watch.changes().empty());
+  EXPECT_EQ(readWhole(store.paths().rel), stored);
+  run();
+  EXPECT_EQ(watch.changes().size(), 1u);
 }
 
 }  // namespace

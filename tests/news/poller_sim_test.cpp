@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <functional>
 
+#include <sqlite3.h>
+
 #include "friends/recordtext.h"
 #include "news/adfetcher.h"
 #include "news/newswindow.h"
@@ -303,6 +305,47 @@ TEST_F(Poll, CutAnswersMoveNoMarkerAndTheWholeOneDoes) {
     reminders.clear();
   }
   EXPECT_EQ(markers(), "12 1700000456 " + requesters[0] + " <missing> <missing>");
+}
+
+// News whose marker the store refuses to keep is not told: told anyway, it would be told
+// again at every poll. Once the store keeps the marker, it is told once.
+TEST_F(Poll, NewsWhoseMarkerIsRefusedIsToldOnceTheMarkerIsKept) {
+  namespace keys = platform::keys;
+  const auto refuse = [this](const char* name, bool on) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((dir.path() + "registry.db").c_str(), &db), SQLITE_OK);
+    for (const std::string event : {"INSERT", "UPDATE"}) {
+      const std::string sql = on ? "CREATE TRIGGER refuse_" + event + " BEFORE " + event +
+                                       " ON vals WHEN NEW.name = '" + name +
+                                       "' BEGIN SELECT RAISE(ABORT, 'no'); END"
+                                 : "DROP TRIGGER refuse_" + event;
+      EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+    }
+    sqlite3_close(db);
+  };
+  const struct {
+    const char* marker;
+    std::function<void()> news;
+  } cases[] = {
+      {keys::kWallCount, [&] { control("/wall_count", R"({"count": 9})"); }},
+      {keys::kMessage,
+       [&] { control("/messages", R"({"unread": 1, "most_recent": 1700000100})"); }},
+      {keys::kFuid, [&] { add("/friend_requests", "uid", "Ann Lee"); }},
+  };
+  control("/wall_count", R"({"count": 5})");
+  ASSERT_EQ(poll(), news::kPollNothingNew);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.marker);
+    c.news();
+    refuse(c.marker, true);
+    for (int i = 0; i < 2; ++i) poll(true);
+    EXPECT_TRUE(reminders.empty());
+    refuse(c.marker, false);
+    EXPECT_EQ(poll(true), news::kPollNews);
+    EXPECT_EQ(poll(true), news::kPollNothingNew);
+    EXPECT_EQ(reminders.size(), 1u);
+    reminders.clear();
+  }
 }
 
 // A store that cannot be opened, or whose markers cannot be read, ends the poll before any

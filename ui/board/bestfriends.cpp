@@ -24,8 +24,11 @@ BestFriends::Result BestFriends::add(const std::string& uid, const std::string& 
   // The file as it stands (a status refresh may have rewritten it since the list was read)
   // plus the new line, replaced whole: a line cut by an earlier crash gets its own end
   // instead of being glued to this one.
+  // A file that cannot be read is not an empty list: the list would be replaced by one line.
+  const auto stored = store_.read(friends::CacheFile::BestFriends);
+  if (!stored) return kWriteFailed;
   std::string content;
-  for (const auto& kept : store_.load(friends::CacheFile::BestFriends)) content += kept;
+  for (const auto& kept : *stored) content += kept;
   content += line;
   if (!store_.replace(friends::CacheFile::BestFriends, content)) return kWriteFailed;
   if (fetchSquare_) fetchSquare_(uid);

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "../../support/unreadablefile.h"
 #include "boardfixture.h"
 #include "platform/messageboxes.h"
 #include "ui/board/allfriendsmodel.h"
@@ -116,6 +117,20 @@ TEST(AllFriendsWindow, AddingAfterACutLineWritesTheNewLineWhole) {
   best.load();
   EXPECT_EQ(best.add(BoardFixture::uid(7), BoardFixture::name(7)), ui::BestFriends::kAdded);
   EXPECT_EQ(fixture.readBestFriends(), "1001*Friend 00***#1\n1002*Fri\n1008*Friend 07***#1\n");
+}
+
+// bf1.txt that cannot be read is no empty list: adding a best friend would replace the list
+// by that one line. The add fails as a write does, and the file stays.
+TEST(AllFriendsWindow, AddingToAListThatCannotBeReadKeepsIt) {
+  BoardFixture fixture(10, 2);
+  ui::BestFriends best(fixture.paths(), {});
+  best.load();
+  const std::string before = fixture.readBestFriends();
+  {
+    const testsupport::UnreadableFile unreadable(fixture.paths().bf1);
+    EXPECT_EQ(best.add(BoardFixture::uid(7), BoardFixture::name(7)), ui::BestFriends::kWriteFailed);
+  }
+  EXPECT_EQ(fixture.readBestFriends(), before);
 }
 
 // bf1.txt that cannot be written (here a folder took its place, which stops root too): the
