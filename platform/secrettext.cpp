@@ -68,16 +68,33 @@ std::string hideElements(std::string_view text) {
   return out;
 }
 
-// "=", or "%3D" in an address percent-encoded inside another: the separator's length, else 0.
+// Where the two hex digits of an escape at `at` start: behind "%" and any "25" that an
+// address encoded once more inside another adds ("%3D", "%253D", ...); npos if no "%" is there.
+std::size_t escapedDigitsAt(std::string_view text, std::size_t at) {
+  if (text[at] != '%') return std::string_view::npos;
+  std::size_t digits = at + 1;
+  while (startsWithNoCase(text, digits, "25") && digits + 3 < text.size() &&
+         std::isxdigit(static_cast<unsigned char>(text[digits + 2])))
+    digits += 2;
+  return digits;
+}
+
+bool isEscapeOf(std::string_view text, std::size_t at, std::string_view hexDigits) {
+  const std::size_t digits = escapedDigitsAt(text, at);
+  return digits != std::string_view::npos && startsWithNoCase(text, digits, hexDigits);
+}
+
+// "=", or "%3D" (also "%253D" ...) in an address percent-encoded inside another: the
+// separator's length, else 0.
 std::size_t separatorAt(std::string_view text, std::size_t at) {
   if (text[at] == '=') return 1;
-  return startsWithNoCase(text, at, "%3d") ? 3 : 0;
+  return isEscapeOf(text, at, "3d") ? escapedDigitsAt(text, at) + 2 - at : 0;
 }
 
 bool endsValue(std::string_view text, std::size_t at, bool encoded) {
   static constexpr std::string_view kEnds = "&#;\"'<> \t\r\n";
   if (kEnds.find(text[at]) != std::string_view::npos) return true;
-  return encoded && (startsWithNoCase(text, at, "%26") || startsWithNoCase(text, at, "%23"));
+  return encoded && (isEscapeOf(text, at, "26") || isEscapeOf(text, at, "23"));
 }
 
 std::string hideEntries(std::string_view text) {
@@ -92,8 +109,12 @@ std::string hideEntries(std::string_view text) {
     }
     std::size_t nameStart = at;
     while (nameStart > 0 && isEntryNameChar(text[nameStart - 1])) --nameStart;
-    // After an escape ("%3Fauth_token%3D") the name starts behind the escape's two digits.
-    if (nameStart > 0 && text[nameStart - 1] == '%' && at - nameStart > 2) nameStart += 2;
+    // After an escape ("%3Fauth_token%3D", "%253Fauth_token%253D") the name starts behind
+    // the escape's two digits.
+    if (nameStart > 0 && text[nameStart - 1] == '%') {
+      const std::size_t digits = escapedDigitsAt(text, nameStart - 1);
+      if (at - digits > 2) nameStart = digits + 2;
+    }
     const std::size_t valueStart = at + separator;
     if (!isSecretName(text.substr(nameStart, at - nameStart))) {
       at = valueStart;

@@ -24,11 +24,16 @@ TEST(HideSecrets, ValuesOfSecretEntriesAndElementsAreHiddenTheRestKept) {
        "0x0badf00d http://h/login.php?AUTH_TOKEN=[hidden]#top (error)"},
       {"http://h/x?next=http%3A%2F%2Fh%2Fd.php%3Fauth_token%3Dab12%26v%3D1&fb_sig=cc",
        "http://h/x?next=http%3A%2F%2Fh%2Fd.php%3Fauth_token%3D[hidden]%26v%3D1&fb_sig=[hidden]"},
+      // ... and inside an address encoded twice, as a login step that forwards the one
+      // before it sends it.
+      {"http://h/x?next=http%253A%252F%252Fh%252Fd.php%253Fauth_token%253Dab12%2526v%253D1",
+       "http://h/x?next=http%253A%252F%252Fh%252Fd.php%253Fauth_token%253D[hidden]%2526v%253D1"},
       {"session_secret=s3;password=p w", "session_secret=[hidden];password=[hidden] w"},
       // Names that only look alike, and empty values, stay.
       {"design=1&signal=2&tokens=3&my_sigma=4&sig=&auth_token=",
        "design=1&signal=2&tokens=3&my_sigma=4&sig=&auth_token="},
       {"Length of client_url = 87", "Length of client_url = 87"},
+      {"x%25=1&sig%253&auth_token%25", "x%25=1&sig%253&auth_token%25"},
       {"<b>Sign in</b> a=b", "<b>Sign in</b> a=b"},
       // Answers: the text of secret elements whatever their spelling, up to a cut's end.
       {"<r><session_key>k1</session_key><uid>5</uid><secret>s1</secret></r>",
