@@ -92,7 +92,7 @@ std::size_t separatorAt(std::string_view text, std::size_t at) {
 }
 
 bool endsValue(std::string_view text, std::size_t at, bool encoded) {
-  static constexpr std::string_view kEnds = "&#;\"'<> \t\r\n";
+  static constexpr std::string_view kEnds = "&#;,}]\"'<> \t\r\n";
   if (kEnds.find(text[at]) != std::string_view::npos) return true;
   return encoded && (isEscapeOf(text, at, "26") || isEscapeOf(text, at, "23"));
 }
@@ -102,26 +102,42 @@ std::string hideEntries(std::string_view text) {
   std::size_t copied = 0;
   std::size_t at = 0;
   while (at < text.size()) {
-    const std::size_t separator = separatorAt(text, at);
+    std::size_t nameEnd = at;
+    std::size_t separator = separatorAt(text, at);
+    // JSON's "name": "value".
+    if (separator == 0 && text[at] == ':' && at > 0 && text[at - 1] == '"') {
+      nameEnd = at - 1;
+      separator = 1;
+      while (at + separator < text.size() && text[at + separator] == ' ') ++separator;
+    }
     if (separator == 0) {
       ++at;
       continue;
     }
-    std::size_t nameStart = at;
+    std::size_t nameStart = nameEnd;
     while (nameStart > 0 && isEntryNameChar(text[nameStart - 1])) --nameStart;
     // After an escape ("%3Fauth_token%3D", "%253Fauth_token%253D") the name starts behind
     // the escape's two digits.
     if (nameStart > 0 && text[nameStart - 1] == '%') {
       const std::size_t digits = escapedDigitsAt(text, nameStart - 1);
-      if (at - digits > 2) nameStart = digits + 2;
+      if (nameEnd - digits > 2) nameStart = digits + 2;
     }
-    const std::size_t valueStart = at + separator;
-    if (!isSecretName(text.substr(nameStart, at - nameStart))) {
+    std::size_t valueStart = at + separator;
+    if (!isSecretName(text.substr(nameStart, nameEnd - nameStart))) {
       at = valueStart;
       continue;
     }
+    const bool escaped = text[at] == '%';
     std::size_t valueEnd = valueStart;
-    while (valueEnd < text.size() && !endsValue(text, valueEnd, separator > 1)) ++valueEnd;
+    const bool quoted = !escaped && valueStart < text.size() &&
+                        (text[valueStart] == '"' || text[valueStart] == '\'');
+    if (quoted) {
+      // name="value", name='value' and JSON: the text inside the quotes.
+      valueEnd = std::min(text.find(text[valueStart], valueStart + 1), text.size());
+      ++valueStart;
+    } else {
+      while (valueEnd < text.size() && !endsValue(text, valueEnd, escaped)) ++valueEnd;
+    }
     out.append(text.substr(copied, valueStart - copied));
     if (valueEnd > valueStart) out += kHidden;
     copied = at = valueEnd;

@@ -29,6 +29,11 @@ TEST(HideSecrets, ValuesOfSecretEntriesAndElementsAreHiddenTheRestKept) {
       {"http://h/x?next=http%253A%252F%252Fh%252Fd.php%253Fauth_token%253Dab12%2526v%253D1",
        "http://h/x?next=http%253A%252F%252Fh%252Fd.php%253Fauth_token%253D[hidden]%2526v%253D1"},
       {"session_secret=s3;password=p w", "session_secret=[hidden];password=[hidden] w"},
+      // Quoted values, as attributes and JSON write them: only what is inside the quotes.
+      {"<input name=x auth_token=\"ab12\" sig='cd'>",
+       "<input name=x auth_token=\"[hidden]\" sig='[hidden]'>"},
+      {"{\"session_key\": \"k1\", \"uid\": 5, \"sig\":77, \"secret\":\"\"}",
+       "{\"session_key\": \"[hidden]\", \"uid\": 5, \"sig\":[hidden], \"secret\":\"\"}"},
       // Names that only look alike, and empty values, stay.
       {"design=1&signal=2&tokens=3&my_sigma=4&sig=&auth_token=",
        "design=1&signal=2&tokens=3&my_sigma=4&sig=&auth_token="},
