@@ -59,13 +59,13 @@ bool ApiClient::createHandle() {
   return handle_ != nullptr;
 }
 
-int ApiClient::ApiCall(const std::string& method, ParamList params, std::string& answer,
+int ApiClient::apiCall(const std::string& method, ParamList params, std::string& answer,
                        long seconds, CallStatus* status) {
   const auto guard = lockCalls();
   return apiCallLocked(method, std::move(params), answer, seconds, status);
 }
 
-std::string ApiClient::SignParams(const ParamList& params) const {
+std::string ApiClient::signParams(const ParamList& params) const {
   const auto guard = lockCalls();
   return signLocked(params);
 }

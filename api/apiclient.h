@@ -26,7 +26,7 @@ inline constexpr const char* kMethodSetStatus = "facebook.users.setStatus";
 inline constexpr const char* kMethodNotificationsGet = "facebook.notifications.get";
 inline constexpr const char* kMethodPhotosUpload = "facebook.photos.upload";
 
-// ApiCall's and fql.query's results.
+// apiCall's and fql.query's results.
 inline constexpr int kCallFailed = 0;
 inline constexpr int kCallDone = 1;
 // photosUpload only: the picture's file name holds a line break and cannot be sent. Nothing
@@ -62,10 +62,10 @@ class ApiClient {
 
   // One signed form POST; 1 when the transfer succeeded (whatever the answer says), else 0.
   // `answer` receives the response body. Holds the lock for the whole call.
-  int ApiCall(const std::string& method, ParamList params, std::string& answer, long seconds,
+  int apiCall(const std::string& method, ParamList params, std::string& answer, long seconds,
               CallStatus* status = nullptr);
   // The 32-digit signature over `params` with the current secret.
-  std::string SignParams(const ParamList& params) const;
+  std::string signParams(const ParamList& params) const;
 
   // facebook.fql.query with "query=" + fql appended to `params`: 1 when the transfer
   // succeeded and the answer is not empty, else 0. The lock is held for the whole call.

@@ -96,7 +96,7 @@ std::optional<std::string> readTokenAnswer(const std::string& answer) {
 
 int authCreateToken(ApiClient& client) {
   std::string answer;
-  if (client.ApiCall(kMethodCreateToken, ParamList(), answer, kCreateTokenSeconds) != kCallDone ||
+  if (client.apiCall(kMethodCreateToken, ParamList(), answer, kCreateTokenSeconds) != kCallDone ||
       answer.empty()) {
     return kTokenFailed;
   }
@@ -191,7 +191,7 @@ uint32_t authGetSession(ApiClient& client, platform::SettingsStore& settings,
   std::string answer;
   ParamList params;
   params.add("auth_token=" + token);
-  if (client.ApiCall(kMethodGetSession, std::move(params), answer, kGetSessionSeconds) !=
+  if (client.apiCall(kMethodGetSession, std::move(params), answer, kGetSessionSeconds) !=
       kCallDone) {
     log.log("facebook.auth.getSession request returns 0");
     return 0;

@@ -121,7 +121,7 @@ int TransferHandle::multipartPost(const std::string& url, const std::vector<std:
   return result;
 }
 
-FetchResult HttpFetch(const std::string& url, std::string& answer) {
+FetchResult httpFetch(const std::string& url, std::string& answer) {
   CURL* curl = newEasyHandle();
   if (!curl) return {CURLE_FAILED_INIT, 0};
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);

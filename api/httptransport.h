@@ -68,7 +68,7 @@ struct FetchResult {
 // server; the connect time-out and the stall limit, no overall time-out; kMaxPictureBytes. A
 // failed transfer or an error status leaves `answer` as it was, so an error page never passes
 // for the content asked for.
-FetchResult HttpFetch(const std::string& url, std::string& answer);
+FetchResult httpFetch(const std::string& url, std::string& answer);
 
 // Test only: replaces both caps (0 restores them) so that a test can reach them by a few
 // bytes.

@@ -66,7 +66,7 @@ SetStatusResult usersSetStatus(ApiClient& client, const std::string& status, boo
   std::string answer;
   CallStatus call;
   const int ok =
-      client.ApiCall(kMethodSetStatus, std::move(params), answer, kSetStatusSeconds, &call);
+      client.apiCall(kMethodSetStatus, std::move(params), answer, kSetStatusSeconds, &call);
   if (call.timedOut) return kSetStatusTimedOut;
   if (ok != kCallDone || answer.empty()) return kSetStatusFailed;
   return readSetStatusAnswer(answer);

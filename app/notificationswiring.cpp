@@ -44,7 +44,7 @@ int poll(AppContext& context, Services& s, news::NewsWindow& window, bool remind
   news::Poller poller(*client, context.store, g_parts->ads, [](const news::NewsList& list) {
     g_parts->reminder.raise(news::reminderBody(list));
   });
-  const int found = poller.Poll(s.session.currentUserId(), window, remind, g_notifications.adTag);
+  const int found = poller.poll(s.session.currentUserId(), window, remind, g_notifications.adTag);
   newsChanged();
   return found;
 }

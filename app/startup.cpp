@@ -174,7 +174,7 @@ int runVeltrana(int argc, char** argv, const StartupHooks& hooks) {
   });
   connection.start();
 
-  if (platform::CheckNetworkPath(api::mobileUrl()) != 0) {
+  if (platform::checkNetworkPath(api::mobileUrl()) != 0) {
     boxes.show(startupNotice("Please check your Internet connection and try Veltrana again!"));
     connection.release();
     endProcess(kExitNoNetworkPath);

@@ -112,15 +112,15 @@ class CountingRelay {
 
 class QuietWindow : public news::NewsWindow {
  public:
-  void ShowWallPending() override {}
-  void ShowMessagesPending() override {}
-  void AddFriendRequest(const std::string&, const std::string&) override { ++items; }
-  void AddGroupInvite(const std::string&, const std::string&) override { ++items; }
-  void AddEventInvite(const std::string&, const std::string&) override { ++items; }
-  void SetHeaderNew() override {}
-  void RebuildAdRow(bool) override {}
-  void Repaint() override {}
-  void RefreshAdLine() override {}
+  void showWallPending() override {}
+  void showMessagesPending() override {}
+  void addFriendRequest(const std::string&, const std::string&) override { ++items; }
+  void addGroupInvite(const std::string&, const std::string&) override { ++items; }
+  void addEventInvite(const std::string&, const std::string&) override { ++items; }
+  void setHeaderNew() override {}
+  void rebuildAdRow(bool) override {}
+  void redraw() override {}
+  void refreshAdLine() override {}
   int items = 0;
 };
 
@@ -162,7 +162,7 @@ void BM_FullPoll5000Friends50Items(benchmark::State& state) {
 
     QuietOutput quiet;
     QuietWindow window;
-    found = news::Poller(client, settings, ads, {}).Poll(session.userId, window, false, "1712024");
+    found = news::Poller(client, settings, ads, {}).poll(session.userId, window, false, "1712024");
     items = window.items;
     sent += relay.sent;
     received += relay.received;

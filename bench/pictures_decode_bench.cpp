@@ -32,7 +32,7 @@ struct Squares {
     const std::vector<std::string> uids = friendstest::friendUids(sim);
     for (const std::string& uid : uids) {
       std::string body;
-      api::HttpFetch(sim.url() + "/pics/q" + uid + ".jpg", body);
+      api::httpFetch(sim.url() + "/pics/q" + uid + ".jpg", body);
       if (body.empty()) continue;
       files.push_back(dir.path() + uid + ".jpg");
       friendstest::writeWhole(files.back(), body);

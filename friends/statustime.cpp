@@ -50,7 +50,7 @@ std::string statusLineText(std::string_view message, std::string_view hours) {
   return std::string(message) + ageText(hours);
 }
 
-int GetStatusNTime(api::ApiClient& client, const std::string& uid, std::string& message,
+int getStatusNTime(api::ApiClient& client, const std::string& uid, std::string& message,
                    std::string& timeText, std::string& hoursText, long timeLimit,
                    const UnixClock& now) {
   std::string answer;

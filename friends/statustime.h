@@ -1,5 +1,5 @@
 #pragma once
-// A friend's status on demand (GetStatusNTime) and the age of a status in whole hours.
+// A friend's status on demand (getStatusNTime) and the age of a status in whole hours.
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -33,7 +33,7 @@ std::string statusLineText(std::string_view message, std::string_view hours);
 // message, its time text and the hours since it; all three stay empty without a message.
 // A uid that is not all digits is not sent, and an answer without fql_query_response (an
 // error answer) or a cut one is a failed query: kStatusFailed.
-int GetStatusNTime(api::ApiClient& client, const std::string& uid, std::string& message,
+int getStatusNTime(api::ApiClient& client, const std::string& uid, std::string& message,
                    std::string& timeText, std::string& hoursText, long timeLimit,
                    const UnixClock& now = unixTimeNow);
 

@@ -9,17 +9,17 @@ class NewsWindow {
  public:
   virtual ~NewsWindow() = default;
 
-  virtual void ShowWallPending() = 0;
-  virtual void ShowMessagesPending() = 0;
+  virtual void showWallPending() = 0;
+  virtual void showMessagesPending() = 0;
   // Names as the answer gave them; ids are decimal digits.
-  virtual void AddFriendRequest(const std::string& name, const std::string& uid) = 0;
-  virtual void AddGroupInvite(const std::string& name, const std::string& gid) = 0;
-  virtual void AddEventInvite(const std::string& name, const std::string& eid) = 0;
-  virtual void SetHeaderNew() = 0;
-  virtual void RebuildAdRow(bool focused) = 0;
-  virtual void Repaint() = 0;
+  virtual void addFriendRequest(const std::string& name, const std::string& uid) = 0;
+  virtual void addGroupInvite(const std::string& name, const std::string& gid) = 0;
+  virtual void addEventInvite(const std::string& name, const std::string& eid) = 0;
+  virtual void setHeaderNew() = 0;
+  virtual void rebuildAdRow(bool focused) = 0;
+  virtual void redraw() = 0;
   // Shows the current ad on the window the ad line was last shown on.
-  virtual void RefreshAdLine() = 0;
+  virtual void refreshAdLine() = 0;
 };
 
 }  // namespace news

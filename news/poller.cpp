@@ -80,13 +80,13 @@ const PendingKind* pendingKinds() {
   static const PendingKind kinds[] = {
       {"friend_requests", "uid", platform::keys::kFuid, kFriendRequestHeader, true,
        "select name,uid from user where uid in (", "user", "name", "uid",
-       &NewsWindow::AddFriendRequest},
+       &NewsWindow::addFriendRequest},
       {"group_invites", "gid", platform::keys::kGuid, kGroupInviteHeader, false,
        "select substr(name,0,14),gid from group where gid in (", "group", "anon", "gid",
-       &NewsWindow::AddGroupInvite},
+       &NewsWindow::addGroupInvite},
       {"event_invites", "eid", platform::keys::kEuid, kEventInviteHeader, false,
        "select substr(name,0,14), eid from event where eid in (", "event", "anon", "eid",
-       &NewsWindow::AddEventInvite},
+       &NewsWindow::addEventInvite},
       {},
   };
   return kinds;
@@ -128,7 +128,7 @@ Poller::Step Poller::wallPosts(uint32_t uid, NewsWindow& window) {
     return Step::Go;
   if (value > stored && stored != 0) {
     news_.addSection(kWallHeader);
-    window.ShowWallPending();
+    window.showWallPending();
   }
   return Step::Go;
 }
@@ -146,7 +146,7 @@ Poller::Step Poller::messages(const api::XmlNode& response, NewsWindow& window) 
   if (mostRecent && *mostRecent > static_cast<long long>(stored) &&
       settings_.writeNumber(*key, platform::keys::kMessage, asMarkerNumber(*mostRecent)) == 0) {
     news_.addSection(kMessageHeader);
-    window.ShowMessagesPending();
+    window.showMessagesPending();
   }
   return Step::Go;
 }
@@ -195,12 +195,12 @@ Poller::Step Poller::pending(const api::XmlNode& response, const PendingKind& ki
   return Step::Go;
 }
 
-int Poller::Poll(uint32_t uid, NewsWindow& window, bool raiseReminder, const std::string& adTag) {
+int Poller::poll(uint32_t uid, NewsWindow& window, bool raiseReminder, const std::string& adTag) {
   news_ = NewsList{};
   if (wallPosts(uid, window) == Step::EndPoll) return kPollNothingNew;
 
   std::string answer;
-  const int called = client_.ApiCall(api::kMethodNotificationsGet, {}, answer, seconds_);
+  const int called = client_.apiCall(api::kMethodNotificationsGet, {}, answer, seconds_);
   if (called != api::kCallDone && !answer.empty()) return kPollNothingNew;
   const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
   // A cut answer is taken as an error one: its last counter or id may be cut short, and the
@@ -216,12 +216,12 @@ int Poller::Poll(uint32_t uid, NewsWindow& window, bool raiseReminder, const std
   ads_.fetchAd(adTag);
 
   if (news_.empty()) {
-    window.RefreshAdLine();
+    window.refreshAdLine();
     return kPollNothingNew;
   }
-  window.SetHeaderNew();
-  window.RebuildAdRow(false);
-  window.Repaint();
+  window.setHeaderNew();
+  window.rebuildAdRow(false);
+  window.redraw();
   if (raiseReminder && raiseReminder_) raiseReminder_(news_);
   return kPollNews;
 }

@@ -38,7 +38,7 @@ class Poller {
          Reminder raiseReminder, long requestSeconds = api::kShortFqlSeconds);
 
   // kPollNews when the news list is not empty. `adTag` is the ad request tag made at start.
-  int Poll(uint32_t uid, NewsWindow& window, bool raiseReminder, const std::string& adTag);
+  int poll(uint32_t uid, NewsWindow& window, bool raiseReminder, const std::string& adTag);
 
   // The news list of the last poll (for tests and the benchmark).
   const NewsList& lastNews() const { return news_; }

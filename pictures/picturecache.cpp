@@ -41,7 +41,7 @@ std::string PictureCache::fetchPicture(const std::string& uid, const std::string
       break;
   }
   std::string body;
-  const api::FetchResult fetched = api::HttpFetch(url, body);
+  const api::FetchResult fetched = api::httpFetch(url, body);
   // Only a picture that decodes whole becomes the file, and in one step: a failed download,
   // an error page or an answer cut short (a 200 without Content-Length whose connection
   // closed early) leaves nothing behind, and the next look asks again.

@@ -49,6 +49,6 @@ class ConnectionKeeper {
 // 0 when a network path to the host of `url` exists, non-zero otherwise (E_FAIL 0x80004005
 // when the test does not finish within 400 ms). Resolves the host and asks the kernel for a
 // route with a UDP connect, which sends nothing.
-long CheckNetworkPath(const std::string& url);
+long checkNetworkPath(const std::string& url);
 
 }  // namespace platform

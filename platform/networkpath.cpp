@@ -120,7 +120,7 @@ long checkNetworkPath(const std::string& url, HostResolver resolver,
   return result.get();
 }
 
-long CheckNetworkPath(const std::string& url) {
+long checkNetworkPath(const std::string& url) {
   return checkNetworkPath(url, resolveHost, kPathTestDeadline);
 }
 

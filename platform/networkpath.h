@@ -1,5 +1,5 @@
 #pragma once
-// The parts of the network path test (CheckNetworkPath in connectionkeeper.h), open to tests:
+// The parts of the network path test (checkNetworkPath in connectionkeeper.h), open to tests:
 // the address parser and the test with its resolver and deadline given.
 #include <sys/socket.h>
 

@@ -69,7 +69,7 @@ LoginBrowser::LoginBrowser(std::string browserPath, platform::MessageBoxes& boxe
       boxes_(boxes),
       waits_(waits),
       pathCheck_(std::move(pathCheck)) {
-  if (!pathCheck_) pathCheck_ = [] { return platform::CheckNetworkPath(api::mobileUrl()); };
+  if (!pathCheck_) pathCheck_ = [] { return platform::checkNetworkPath(api::mobileUrl()); };
 }
 
 LoginBrowser::~LoginBrowser() = default;

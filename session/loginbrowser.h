@@ -43,7 +43,7 @@ inline constexpr int kExitNoLogin = 38;
 
 class LoginBrowser {
  public:
-  // 0 when a network path to the mobile site exists (CheckNetworkPath).
+  // 0 when a network path to the mobile site exists (checkNetworkPath).
   using PathCheck = std::function<long()>;
 
   // `browserPath` is the Orbisview program of the installation. The default path check

@@ -1,4 +1,4 @@
-// ApiCall and the operations on it against a local server that shows what arrived: the
+// apiCall and the operations on it against a local server that shows what arrived: the
 // body, call numbers, time-outs, closed connections, the result codes of users.setStatus,
 // the combined queries and the upload.
 #include <gtest/gtest.h>
@@ -60,7 +60,7 @@ TEST(ApiCallTest, BodyIsSortedEncodedAndSignedOverTheRawEntries) {
   ASSERT_EQ(api::authCreateToken(client), api::kTokenStored);
   EXPECT_EQ(client.loginToken(), "tok123");
   std::string answer;
-  ASSERT_EQ(client.ApiCall(api::kMethodGetSession, api::ParamList{"auth_token=tok123"}, answer, 20),
+  ASSERT_EQ(client.apiCall(api::kMethodGetSession, api::ParamList{"auth_token=tok123"}, answer, 20),
             api::kCallDone);
   EXPECT_EQ(answer, "<ok/>");
 
@@ -129,13 +129,13 @@ TEST(ApiCallTest, CallNumbersAdvanceAlsoOverFailedCalls) {
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, scripted.server().restUrl());
   ASSERT_TRUE(client.createHandle());
   std::string answer;
-  EXPECT_EQ(client.ApiCall("m", {}, answer, 5), api::kCallDone);
-  EXPECT_EQ(client.ApiCall("m", {}, answer, 5), api::kCallFailed);
+  EXPECT_EQ(client.apiCall("m", {}, answer, 5), api::kCallDone);
+  EXPECT_EQ(client.apiCall("m", {}, answer, 5), api::kCallFailed);
   EXPECT_EQ(client.lastResult(), 52) << "nothing came back";
   EXPECT_FALSE(client.timedOut());
   answer.clear();
   EXPECT_EQ(client.fqlQuery("select 1", {}, answer, 5), api::kCallFailed) << "empty answer";
-  EXPECT_EQ(client.ApiCall("m", {}, answer, 5), api::kCallDone);
+  EXPECT_EQ(client.apiCall("m", {}, answer, 5), api::kCallDone);
   const auto requests = scripted.server().requests();
   ASSERT_EQ(requests.size(), 4u);
   for (std::size_t i = 0; i < requests.size(); ++i) {
@@ -148,7 +148,7 @@ TEST(ApiCallTest, WithoutAHandleEveryCallFailsAndUsesItsNumber) {
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, "http://127.0.0.1:9/restserver.php");
   std::string answer;
   testing::internal::CaptureStdout();
-  EXPECT_EQ(client.ApiCall("m", {}, answer, 5), api::kCallFailed);
+  EXPECT_EQ(client.apiCall("m", {}, answer, 5), api::kCallFailed);
   EXPECT_EQ(api::authCreateToken(client), api::kTokenFailed);
   const std::string printed = testing::internal::GetCapturedStdout();
   EXPECT_EQ(client.lastResult(), api::kCurlBadFunctionArgument);
@@ -162,13 +162,13 @@ TEST(ApiCallTest, TimeOutSetsTheFlagAndTheNextCallClearsIt) {
   ASSERT_TRUE(client.createHandle());
   std::string answer;
   api::CallStatus status;
-  EXPECT_EQ(client.ApiCall("m", {}, answer, 1, &status), api::kCallFailed);
+  EXPECT_EQ(client.apiCall("m", {}, answer, 1, &status), api::kCallFailed);
   EXPECT_TRUE(status.timedOut);
   EXPECT_EQ(status.transferResult, api::kCurlTimedOut);
   EXPECT_TRUE(client.timedOut());
   EXPECT_EQ(client.lastResult(), api::kCurlTimedOut);
 
-  EXPECT_EQ(client.ApiCall("m", {}, answer, 5, &status), api::kCallDone);
+  EXPECT_EQ(client.apiCall("m", {}, answer, 5, &status), api::kCallDone);
   EXPECT_FALSE(status.timedOut);
   EXPECT_FALSE(client.timedOut());
 }
@@ -257,7 +257,7 @@ TEST(UploadTest, SendsTheMultipartBodyByteExact) {
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, scripted.server().restUrl());
   client.setSession("sk-7", "ss-7");
   std::string answer;
-  ASSERT_EQ(client.ApiCall("m", {}, answer, 1), api::kCallFailed);
+  ASSERT_EQ(client.apiCall("m", {}, answer, 1), api::kCallFailed);
   ASSERT_TRUE(client.timedOut());
 
   std::string picture("\xff\xd8\xff\xe0", 4);
@@ -293,7 +293,7 @@ TEST(UploadTest, SendsTheMultipartBodyByteExact) {
   api::ApiClient signer(api::kApiKey, api::kApplicationSecret, "x");
   signer.adoptSession("sk-7", "ss-7", "");
   part("sig",
-       signer.SignParams(api::ParamList{"api_key=" + kKey, "v=1.0", "method=facebook.photos.upload",
+       signer.signParams(api::ParamList{"api_key=" + kKey, "v=1.0", "method=facebook.photos.upload",
                                         "session_key=sk-7", "call_id=1"}));
   expected +=
       "Content-Disposition: form-data; filename=\"holiday.jpg\"\r\n"

@@ -235,7 +235,7 @@ TEST_P(AnswerCap, LargerAnswerFailsTheTransfer) {
   EXPECT_EQ(handle->formPost(url("/big"), "a=1", 5, answer), GetParam().result);
   EXPECT_EQ(answer, GetParam().result == api::kCurlOk ? "old" + std::string(4096, 'x') : "old");
   std::string fetched = "old";
-  EXPECT_EQ(api::HttpFetch(url("/big"), fetched).curlCode, GetParam().result);
+  EXPECT_EQ(api::httpFetch(url("/big"), fetched).curlCode, GetParam().result);
   EXPECT_EQ(fetched, GetParam().result == api::kCurlOk ? "old" + std::string(4096, 'x') : "old");
 }
 
@@ -270,7 +270,7 @@ TEST(AnswerCaps, AnswersPastTheCapFailEarlyAndKeepNothing) {
        }},
       {"picture", api::kMaxPictureBytes,
        [](const std::string& url, std::string& answer) {
-         return api::HttpFetch(url, answer).curlCode;
+         return api::httpFetch(url, answer).curlCode;
        }},
       {"ad request", kAdCap,
        [](const std::string& url, std::string& answer) {
@@ -349,7 +349,7 @@ TEST(MultipartPost, BodyWithNulBytesArrivesExactlyWithTheHeaders) {
 
 TEST_F(Transport, FetchAppendsTheAnswer) {
   std::string answer = "prefix";
-  const api::FetchResult result = api::HttpFetch(url("/picture"), answer);
+  const api::FetchResult result = api::httpFetch(url("/picture"), answer);
   EXPECT_TRUE(result.succeeded());
   EXPECT_EQ(result.httpStatus, 200);
   EXPECT_EQ(answer, "prefix" + kPicture);
@@ -358,7 +358,7 @@ TEST_F(Transport, FetchAppendsTheAnswer) {
 TEST(HttpFetch, UnreachableAddressLeavesStringUnchanged) {
   std::string answer = "unchanged";
   const std::string url = "http://127.0.0.1:" + std::to_string(closedPort()) + "/pic.jpg";
-  EXPECT_EQ(api::HttpFetch(url, answer).curlCode, kCurlCouldntConnect);
+  EXPECT_EQ(api::httpFetch(url, answer).curlCode, kCurlCouldntConnect);
   EXPECT_EQ(answer, "unchanged");
 }
 
@@ -367,7 +367,7 @@ TEST(HttpFetch, AnswerCutShortLeavesStringUnchanged) {
                            "Content-Length: 1000\r\n\r\n" +
                            std::string(100, 'p'));
   std::string answer = "before";
-  EXPECT_EQ(api::HttpFetch(server.url("/pic_big/1.jpg"), answer).curlCode, kCurlPartialFile);
+  EXPECT_EQ(api::httpFetch(server.url("/pic_big/1.jpg"), answer).curlCode, kCurlPartialFile);
   EXPECT_EQ(answer, "before");
 }
 
@@ -377,7 +377,7 @@ TEST(HttpFetch, AnErrorStatusIsReportedAndItsPageNotKept) {
     CannedReplyServer server("HTTP/1.1 " + std::to_string(status) +
                              " X\r\nContent-Length: 6\r\nConnection: close\r\n\r\n<html>");
     std::string answer = "before";
-    const api::FetchResult result = api::HttpFetch(server.url("/pics/q1.jpg"), answer);
+    const api::FetchResult result = api::httpFetch(server.url("/pics/q1.jpg"), answer);
     EXPECT_EQ(result.curlCode, api::kCurlOk) << status;
     EXPECT_EQ(result.httpStatus, status);
     EXPECT_FALSE(result.succeeded());
@@ -389,7 +389,7 @@ TEST_F(Transport, ConcurrentFetchesOnFreshHandles) {
   std::vector<std::thread> threads;
   std::vector<std::string> answers(4);
   for (auto& answer : answers) {
-    threads.emplace_back([&] { api::HttpFetch(url("/picture"), answer); });
+    threads.emplace_back([&] { api::httpFetch(url("/picture"), answer); });
   }
   for (auto& thread : threads) thread.join();
   for (const auto& answer : answers) EXPECT_EQ(answer, kPicture);
@@ -406,7 +406,7 @@ TEST(Stalls, TransfersWithoutALimitEndOnADeadPeer) {
     std::function<int(std::string&)> transfer;
   } cases[] = {{"picture fetch",
                 [&](std::string& answer) {
-                  return api::HttpFetch(peer.url("/pic_square/1.jpg"), answer).curlCode;
+                  return api::httpFetch(peer.url("/pic_square/1.jpg"), answer).curlCode;
                 }},
                {"upload", [&](std::string& answer) {
                   auto handle = api::TransferHandle::create();
@@ -432,7 +432,7 @@ TEST(HttpFetch, OnlyHttpAndHttpsAreFetched) {
                                          "dict://127.0.0.1:9/x", "gopher://127.0.0.1:9/x"};
   for (const std::string& url : urls) {
     std::string answer = "unchanged";
-    EXPECT_EQ(api::HttpFetch(url, answer).curlCode, kCurlUnsupportedProtocol) << url;
+    EXPECT_EQ(api::httpFetch(url, answer).curlCode, kCurlUnsupportedProtocol) << url;
     EXPECT_EQ(answer, "unchanged") << url;
   }
 }

@@ -27,7 +27,7 @@ TEST_P(SignatureTest, MatchesIndependentDigest) {
   if (c.withSession) client.adoptSession(kSessionKey, kSessionSecret, "1");
   api::ParamList params;
   for (const std::string& e : c.entries) params.add(e);
-  EXPECT_EQ(client.SignParams(params), c.expected) << c.what;
+  EXPECT_EQ(client.signParams(params), c.expected) << c.what;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -72,7 +72,7 @@ TEST(SignatureTest, DropSessionSignsWithApplicationSecretAgain) {
   client.dropSession();
   api::ParamList params{"api_key=" + kSignedKey, "v=1.0", "method=facebook.auth.createToken",
                         "call_id=0"};
-  EXPECT_EQ(client.SignParams(params), "73fde5534369950c559d9962337938c3");
+  EXPECT_EQ(client.signParams(params), "73fde5534369950c559d9962337938c3");
   EXPECT_FALSE(client.hasSession());
   EXPECT_EQ(client.sessionSecret(), api::kApplicationSecret);
   EXPECT_EQ(client.sessionKey(), "");

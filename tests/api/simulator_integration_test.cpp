@@ -78,7 +78,7 @@ class SimulatorIntegrationTest : public ::testing::Test {
         std::make_unique<api::ApiClient>(api::kApiKey, api::kApplicationSecret, sim_.restUrl());
     EXPECT_EQ(api::createHandleAndRequestToken(*client), api::kTokenStored);
     std::string page;
-    api::HttpFetch(sim_.url() + "/login.php?api_key=" + api::kApiKey +
+    api::httpFetch(sim_.url() + "/login.php?api_key=" + api::kApiKey +
                        "&v=1.0&auth_token=" + client->loginToken(),
                    page);
     EXPECT_EQ(std::to_string(api::authGetSession(*client, *settings_, *log_)), userUid_);
@@ -146,7 +146,7 @@ TEST_F(SimulatorIntegrationTest, CutLoginAnswersAreNotTaken) {
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, sim_.restUrl());
   ASSERT_TRUE(client.createHandle());
   std::string token;
-  ASSERT_EQ(client.ApiCall(api::kMethodCreateToken, {}, token, 30), api::kCallDone);
+  ASSERT_EQ(client.apiCall(api::kMethodCreateToken, {}, token, 30), api::kCallDone);
   const std::size_t tokenText = token.find('>', token.find("<auth_createToken_response")) + 1;
   // Inside the token, inside its end tag, at random.
   for (const std::size_t bytes : {tokenText + 10, tokenText + 35, std::size_t{0}}) {
@@ -159,13 +159,13 @@ TEST_F(SimulatorIntegrationTest, CutLoginAnswersAreNotTaken) {
   }
   ASSERT_EQ(api::authCreateToken(client), api::kTokenStored);
   std::string page;
-  api::HttpFetch(sim_.url() + "/login.php?api_key=" + api::kApiKey +
+  api::httpFetch(sim_.url() + "/login.php?api_key=" + api::kApiKey +
                      "&v=1.0&auth_token=" + client.loginToken(),
                  page);
   api::ParamList params;
   params.add("auth_token=" + client.loginToken());
   std::string whole;
-  ASSERT_EQ(client.ApiCall(api::kMethodGetSession, std::move(params), whole, 30), api::kCallDone);
+  ASSERT_EQ(client.apiCall(api::kMethodGetSession, std::move(params), whole, 30), api::kCallDone);
 
   for (const auto& [marker, past] : {std::pair<const char*, std::size_t>{"<uid>", 3},
                                      {"<expires>", 4},
@@ -215,7 +215,7 @@ TEST_F(SimulatorIntegrationTest, FqlNotificationsAndCallIds) {
   ASSERT_EQ(sim_.control("/messages", R"({"unread":3,"most_recent":1262304000})").status, 200);
   answer.clear();
   ASSERT_EQ(
-      client->ApiCall(api::kMethodNotificationsGet, {}, answer, api::kNotificationsGetSeconds),
+      client->apiCall(api::kMethodNotificationsGet, {}, answer, api::kNotificationsGetSeconds),
       api::kCallDone);
   const api::XmlNode messages =
       api::ResponseDocument::parse(answer).child("notifications_get_response").child("messages");

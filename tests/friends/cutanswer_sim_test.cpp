@@ -128,7 +128,7 @@ TEST_F(CutAnswers, NothingStoredChangesAndTheNextWholeAnswerIsStored) {
        }},
       {"one friend's status", friends::oneStatusQuery(a),
        [&] {
-         return friends::GetStatusNTime(*session.client, a, message, time, hours,
+         return friends::getStatusNTime(*session.client, a, message, time, hours,
                                         api::kShortFqlSeconds) == friends::kStatusDone &&
                 !message.empty();
        }},

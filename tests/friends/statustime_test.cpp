@@ -1,4 +1,4 @@
-// Status ages and GetStatusNTime: the hours rule at fixed clocks, the shown line, and the
+// Status ages and getStatusNTime: the hours rule at fixed clocks, the shown line, and the
 // on-demand query against socialsim with its results and diagnostics.
 #include <gtest/gtest.h>
 
@@ -39,7 +39,7 @@ class StatusQuery : public friendstest::SimFixture {
  protected:
   int query(const std::string& uid, long limit = 30) {
     message = timeText = hours = "";
-    return friends::GetStatusNTime(*session.client, uid, message, timeText, hours, limit,
+    return friends::getStatusNTime(*session.client, uid, message, timeText, hours, limit,
                                    [] { return kSet + 2 * 3600 + 5; });
   }
   std::string message, timeText, hours;

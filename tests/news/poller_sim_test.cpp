@@ -25,21 +25,21 @@ using Calls = std::vector<std::string>;
 // The window's side of a poll, as lines ("friend Ann 123", "wall", ...).
 class RecordingWindow : public news::NewsWindow {
  public:
-  void ShowWallPending() override { calls.push_back("wall"); }
-  void ShowMessagesPending() override { calls.push_back("inbox"); }
-  void AddFriendRequest(const std::string& name, const std::string& uid) override {
+  void showWallPending() override { calls.push_back("wall"); }
+  void showMessagesPending() override { calls.push_back("inbox"); }
+  void addFriendRequest(const std::string& name, const std::string& uid) override {
     calls.push_back("friend " + name + " " + uid);
   }
-  void AddGroupInvite(const std::string& name, const std::string& gid) override {
+  void addGroupInvite(const std::string& name, const std::string& gid) override {
     calls.push_back("group " + name + " " + gid);
   }
-  void AddEventInvite(const std::string& name, const std::string& eid) override {
+  void addEventInvite(const std::string& name, const std::string& eid) override {
     calls.push_back("event " + name + " " + eid);
   }
-  void SetHeaderNew() override { calls.push_back("header"); }
-  void RebuildAdRow(bool focused) override { calls.push_back(focused ? "ad focused" : "ad"); }
-  void Repaint() override { calls.push_back("repaint"); }
-  void RefreshAdLine() override { calls.push_back("ad line"); }
+  void setHeaderNew() override { calls.push_back("header"); }
+  void rebuildAdRow(bool focused) override { calls.push_back(focused ? "ad focused" : "ad"); }
+  void redraw() override { calls.push_back("repaint"); }
+  void refreshAdLine() override { calls.push_back("ad line"); }
   Calls calls;
 };
 
@@ -59,7 +59,7 @@ class Poll : public friendstest::SimFixture {
     news::Poller poller(
         *session.client, settings, ads,
         [this](const news::NewsList& list) { reminders.push_back(list.entries); }, seconds);
-    const int result = poller.Poll(session.userId, window, reminder, "1712024");
+    const int result = poller.poll(session.userId, window, reminder, "1712024");
     news = poller.lastNews();
     return result;
   }
@@ -257,7 +257,7 @@ TEST_F(Poll, CutAnswersMoveNoMarkerAndTheWholeOneDoes) {
        R"("match": "facebook.notifications.get")",
        [&] {
          std::string answer;
-         EXPECT_EQ(session.client->ApiCall(api::kMethodNotificationsGet, {}, answer, 45),
+         EXPECT_EQ(session.client->apiCall(api::kMethodNotificationsGet, {}, answer, 45),
                    api::kCallDone);
          return answer;
        },
@@ -376,7 +376,7 @@ TEST(PollStore, AStoreThatCannotBeOpenedOrReadEndsThePoll) {
     RecordingWindow window;
     testing::internal::CaptureStdout();
     const int result =
-        news::Poller(*session.client, broken, ads, {}).Poll(session.userId, window, true, "1");
+        news::Poller(*session.client, broken, ads, {}).poll(session.userId, window, true, "1");
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(result, news::kPollNothingNew);
     EXPECT_TRUE(window.calls.empty());

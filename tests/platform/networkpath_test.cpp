@@ -61,20 +61,20 @@ std::chrono::milliseconds timed(F&& f) {
 }
 
 TEST(NetworkPath, LoopbackHasAPath) {
-  EXPECT_EQ(platform::CheckNetworkPath("http://127.0.0.1:8080/"), platform::kPathExists);
-  EXPECT_EQ(platform::CheckNetworkPath("http://127.0.0.1"), platform::kPathExists);
-  EXPECT_EQ(platform::CheckNetworkPath("http://localhost:9/home.php"), platform::kPathExists);
+  EXPECT_EQ(platform::checkNetworkPath("http://127.0.0.1:8080/"), platform::kPathExists);
+  EXPECT_EQ(platform::checkNetworkPath("http://127.0.0.1"), platform::kPathExists);
+  EXPECT_EQ(platform::checkNetworkPath("http://localhost:9/home.php"), platform::kPathExists);
 }
 
 TEST(NetworkPath, MalformedAddressHasNoPath) {
   for (const char* url : {"", "not a url", "http://", "http://:8080/"}) {
-    EXPECT_EQ(platform::CheckNetworkPath(url), platform::kPathBadAddress) << url;
+    EXPECT_EQ(platform::checkNetworkPath(url), platform::kPathBadAddress) << url;
   }
 }
 
 TEST(NetworkPath, UnresolvableHostFailsWithinTheDeadline) {
   long result = 0;
-  const auto took = timed([&] { result = platform::CheckNetworkPath("http://no-such-host.invalid/"); });
+  const auto took = timed([&] { result = platform::checkNetworkPath("http://no-such-host.invalid/"); });
   EXPECT_NE(result, platform::kPathExists);
   EXPECT_LT(took, 1500ms);
 }

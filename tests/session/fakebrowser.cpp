@@ -79,7 +79,7 @@ int main() {
       record("navigate " + address);
       if (mode == "login") {
         std::string page;
-        api::HttpFetch(address, page);
+        api::httpFetch(address, page);
         platform::NamedEvent::setByName("DESKSTOP");
       } else if (mode == "deskstop") {
         platform::NamedEvent::setByName("DESKSTOP");

@@ -182,7 +182,7 @@ void FriendPage::refreshStatus() {
   if (const auto api = currentClient()) {
     WaitCursor wait;
     std::string message, time, hours;
-    const int result = friends::GetStatusNTime(*api, uid_, message, time, hours,
+    const int result = friends::getStatusNTime(*api, uid_, message, time, hours,
                                                kRefreshTimeLimit, context_.clock);
     // A query that failed or timed out says nothing about the status: the shown one stays.
     if (result == friends::kStatusDone) showStatus(friends::statusLineText(message, hours));

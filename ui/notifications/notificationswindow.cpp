@@ -198,13 +198,13 @@ void NotificationsWindow::addItem(int row, const std::string& name, const std::s
   list->setCurrentIndex(0);
 }
 
-void NotificationsWindow::ShowWallPending() {
+void NotificationsWindow::showWallPending() {
   g_notifications.wallPending = true;
   makeButton(kWallRow, true);
   setSoftKeys(menu::kWallPending);
 }
 
-void NotificationsWindow::ShowMessagesPending() {
+void NotificationsWindow::showMessagesPending() {
   NotificationsState& g = g_notifications;
   g.messagesPending = true;
   if (g.wallPending) {
@@ -215,33 +215,33 @@ void NotificationsWindow::ShowMessagesPending() {
   setSoftKeys(menu::kInboxPending);
 }
 
-void NotificationsWindow::AddFriendRequest(const std::string& name, const std::string& uid) {
+void NotificationsWindow::addFriendRequest(const std::string& name, const std::string& uid) {
   addItem(kFriendRequestRow, name, uid);
 }
 
-void NotificationsWindow::AddGroupInvite(const std::string& name, const std::string& gid) {
+void NotificationsWindow::addGroupInvite(const std::string& name, const std::string& gid) {
   addItem(kGroupInviteRow, name, gid);
 }
 
-void NotificationsWindow::AddEventInvite(const std::string& name, const std::string& eid) {
+void NotificationsWindow::addEventInvite(const std::string& name, const std::string& eid) {
   addItem(kEventInviteRow, name, eid);
 }
 
-void NotificationsWindow::SetHeaderNew() {
+void NotificationsWindow::setHeaderNew() {
   g_notifications.header = kNewNotifications;
   a11y::setName(client(), headerText());
   client()->update();
 }
 
-void NotificationsWindow::RebuildAdRow(bool focused) {
+void NotificationsWindow::rebuildAdRow(bool focused) {
   g_notifications.adFocus = focused;
   adButton_->setBordered(focused);
   showHint(focused && !g_notifications.plainAdLine);
 }
 
-void NotificationsWindow::Repaint() { settle(); }
+void NotificationsWindow::redraw() { settle(); }
 
-void NotificationsWindow::RefreshAdLine() { refreshAdLine(nullptr); }
+void NotificationsWindow::refreshAdLine() { refreshAdLine(nullptr); }
 
 void NotificationsWindow::refreshAdLine(NotificationsWindow* window) {
   NotificationsState& g = g_notifications;

@@ -59,15 +59,15 @@ class NotificationsWindow : public PhoneDialog, public news::NewsWindow {
   bool runOpening();
   void runCommand(int id);
 
-  void ShowWallPending() override;
-  void ShowMessagesPending() override;
-  void AddFriendRequest(const std::string& name, const std::string& uid) override;
-  void AddGroupInvite(const std::string& name, const std::string& gid) override;
-  void AddEventInvite(const std::string& name, const std::string& eid) override;
-  void SetHeaderNew() override;
-  void RebuildAdRow(bool focused) override;
-  void Repaint() override;
-  void RefreshAdLine() override;
+  void showWallPending() override;
+  void showMessagesPending() override;
+  void addFriendRequest(const std::string& name, const std::string& uid) override;
+  void addGroupInvite(const std::string& name, const std::string& gid) override;
+  void addEventInvite(const std::string& name, const std::string& eid) override;
+  void setHeaderNew() override;
+  void rebuildAdRow(bool focused) override;
+  void redraw() override;
+  void refreshAdLine() override;
 
   // Shows the current ad on `window`, or on the window it went on last when null (nothing
   // when that one has closed).

@@ -26,7 +26,7 @@ NotificationsFixture::~NotificationsFixture() {
   ui::g_windowOpen = ui::kWindowClosed;
 }
 
-ui::notifications::NotificationsWindow& NotificationsFixture::open(Poll poll, bool fromMenu) {
+ui::notifications::NotificationsWindow& NotificationsFixture::open(poll poll, bool fromMenu) {
   ui::notifications::NotificationsActions actions;
   actions.poll = std::move(poll);
   actions.fetchClientAddress = [this] { ++addressFetches; };
@@ -46,16 +46,16 @@ ui::notifications::NotificationsWindow& NotificationsFixture::open(Poll poll, bo
 }
 
 int NotificationsFixture::pollWithEverything(news::NewsWindow& w) {
-  w.ShowWallPending();
-  w.ShowMessagesPending();
-  w.AddFriendRequest("Christopher Montgomery", "1001");
-  w.AddFriendRequest("Christopher Montague", "1002");
-  w.AddFriendRequest("Christopher Montgomery", "1001");
-  w.AddEventInvite("Summer Barbecu", "2001");
-  w.AddGroupInvite("Übungsgruppe M", "3001");
-  w.SetHeaderNew();
-  w.RebuildAdRow(false);
-  w.Repaint();
+  w.showWallPending();
+  w.showMessagesPending();
+  w.addFriendRequest("Christopher Montgomery", "1001");
+  w.addFriendRequest("Christopher Montague", "1002");
+  w.addFriendRequest("Christopher Montgomery", "1001");
+  w.addEventInvite("Summer Barbecu", "2001");
+  w.addGroupInvite("Übungsgruppe M", "3001");
+  w.setHeaderNew();
+  w.rebuildAdRow(false);
+  w.redraw();
   return 1;
 }
 

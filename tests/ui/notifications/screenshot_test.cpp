@@ -23,7 +23,7 @@ TEST_P(Screenshot, Window) {
   const auto [width, height, everything] = GetParam();
   ui::g_screen = ui::PhoneScreen{width, height, 96};
   open(everything ? pollWithEverything : [](news::NewsWindow& w) {
-    w.RefreshAdLine();
+    w.refreshAdLine();
     return 0;
   });
   ASSERT_TRUE(window->isVisible());

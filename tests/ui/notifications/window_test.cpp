@@ -23,7 +23,7 @@ using n::g_notifications;
 using Rows = std::vector<std::string>;
 
 int nothingNew(news::NewsWindow& window) {
-  window.RefreshAdLine();
+  window.refreshAdLine();
   return 0;
 }
 
@@ -70,10 +70,10 @@ TEST_F(Window, TimerOpeningClosesAtOnceWithoutNewsAndStaysOpenWithNews) {
   // into it instead of opening a second one.
   open(
       [](news::NewsWindow& w) {
-        w.ShowWallPending();
-        w.SetHeaderNew();
-        w.RebuildAdRow(false);
-        w.Repaint();
+        w.showWallPending();
+        w.setHeaderNew();
+        w.rebuildAdRow(false);
+        w.redraw();
         return 1;
       },
       false);
@@ -180,7 +180,7 @@ TEST_F(Window, APollWhileThePageOpensRemovesTheAcceptedEntry) {
   auto* list = control<QComboBox>(n::kFriendRequestRow);
   list->setCurrentIndex(1);  // 1002
   onPage = [this] {
-    window->AddFriendRequest("Zoe", "1003");
+    window->addFriendRequest("Zoe", "1003");
     return true;
   };
   window->runCommand(ui::cmd::kAccept);
@@ -196,11 +196,11 @@ TEST_F(Window, APollWhileThePageOpensRemovesTheAcceptedEntry) {
 
 TEST_F(Window, NoSelectionDoesNothingAndTheHeaderWaitsForTheLastRow) {
   open([](news::NewsWindow& w) {
-    w.AddFriendRequest("Ann", "11");
-    w.AddEventInvite("Party", "22");
-    w.SetHeaderNew();
-    w.RebuildAdRow(false);
-    w.Repaint();
+    w.addFriendRequest("Ann", "11");
+    w.addEventInvite("Party", "22");
+    w.setHeaderNew();
+    w.rebuildAdRow(false);
+    w.redraw();
     return 1;
   });
   control<QComboBox>(n::kFriendRequestRow)->setCurrentIndex(-1);
@@ -222,9 +222,9 @@ TEST_F(Window, AReopeningShowsWhatIsStillPendingAndAddsNothingTwice) {
 
   // The same items reported again, and nothing else.
   open([](news::NewsWindow& w) {
-    w.AddFriendRequest("Christopher Montague", "1002");
-    w.AddGroupInvite("Übungsgruppe M", "3001");
-    w.RefreshAdLine();
+    w.addFriendRequest("Christopher Montague", "1002");
+    w.addGroupInvite("Übungsgruppe M", "3001");
+    w.refreshAdLine();
     return 0;
   });
   EXPECT_EQ(rows(), (Rows{"static Wall Posts: 0", "bordered button View Inbox",
@@ -248,14 +248,14 @@ TEST_F(Window, TheAdLineOnAGoneWindowTheCreditLineAndNonAsciiText) {
   EXPECT_FALSE(hintShown());
 
   g_notifications.ad.text = "Señor Taco: 2 für 1";
-  window->RefreshAdLine();
+  window->refreshAdLine();
   EXPECT_EQ(control<QPushButton>(n::kAdButtonId)->text().toStdString(), "Se'or Taco: 2 f'r 1");
   EXPECT_FALSE(g_notifications.plainAdLine);
   EXPECT_TRUE(hintShown());
 
   // A link the browser would not be given: the credit line, and no hint to open it.
   g_notifications.ad.link = "javascript:alert('http')";
-  window->RefreshAdLine();
+  window->refreshAdLine();
   EXPECT_EQ(control<QPushButton>(n::kAdButtonId)->text().toStdString(), news::kCreditLine);
   EXPECT_TRUE(g_notifications.plainAdLine);
   EXPECT_FALSE(hintShown());
@@ -263,9 +263,9 @@ TEST_F(Window, TheAdLineOnAGoneWindowTheCreditLineAndNonAsciiText) {
 
 TEST_F(Window, AListShowsItsKeysWhileItHasTheFocus) {
   open([](news::NewsWindow& w) {
-    w.AddEventInvite("Party", "22");
-    w.AddGroupInvite("Chess", "33");
-    w.Repaint();
+    w.addEventInvite("Party", "22");
+    w.addGroupInvite("Chess", "33");
+    w.redraw();
     return 1;
   });
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -280,8 +280,8 @@ TEST_F(Window, AListShowsItsKeysWhileItHasTheFocus) {
 // with it, whichever list and whichever of its keys.
 TEST_F(Window, TheKeysOfAnEmptiedListGoWithIt) {
   open([](news::NewsWindow& w) {
-    w.ShowWallPending();
-    w.Repaint();
+    w.showWallPending();
+    w.redraw();
     return 1;
   });
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -298,10 +298,10 @@ TEST_F(Window, TheKeysOfAnEmptiedListGoWithIt) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.command);
-    window->AddFriendRequest("Ann", "11");
-    window->AddEventInvite("Party", "22");
-    window->AddGroupInvite("Chess", "33");
-    window->Repaint();
+    window->addFriendRequest("Ann", "11");
+    window->addEventInvite("Party", "22");
+    window->addGroupInvite("Chess", "33");
+    window->redraw();
     control<QComboBox>(c.row)->setFocus(Qt::TabFocusReason);
     ASSERT_EQ(barId(), c.menu);
     pages.clear();
