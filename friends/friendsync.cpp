@@ -20,6 +20,17 @@ namespace {
 constexpr const char* kNoBestFriendsLine =
     "Well, this does no good for 0 best friends.  Exiting.\n";
 
+// What each query logs when it brings nothing usable.
+constexpr const char* kCouldNotGetFriends = "Could not get friends.\n";
+constexpr const char* kNoAllFriends =
+    "getAllFriendsFirstTime(): Could not get friends name, timezone, affiliations and "
+    "birthday.\n";
+constexpr const char* kNoStaticInfo =
+    "getStaticInfo(): Could not get friends relationship_status, hometown_location, "
+    "political.\n";
+constexpr const char* kNoStatuses = "checkFriendsStatus(): Could not get friends.\n";
+constexpr const char* kNoBestFriendStatuses = "checkBestFriendsStatus(): Could not get friends.\n";
+
 std::optional<std::string> textOf(const api::XmlNode& node, const char* name) {
   return node.child(name).text();
 }
@@ -46,11 +57,53 @@ void readStatus(const api::XmlNode& user, Friend& f) {
               c.tm_min, c.tm_sec);
 }
 
-// Logs `value` with `format` when the element has text, and keeps it.
-void take(const api::XmlNode& node, const char* name, const char* format, std::string& value) {
-  if (const auto text = textOf(node, name)) {
-    value = *text;
-    std::printf(format, value.c_str());
+// Where a kept element sits below its user.
+enum class Under { User, Hometown, Affiliation };
+
+// One element of an answer's user kept in a Friend, with its diagnostic line.
+struct FieldRule {
+  Under under;
+  const char* element;
+  const char* logFormat;
+  std::string Friend::* value;
+};
+
+// The optional facts of each query, in the order they are logged.
+constexpr FieldRule kAffiliationFields[] = {
+    {Under::Affiliation, "name", "Affiliation name: %s\n", &Friend::affiliationName},
+    {Under::Affiliation, "type", "Affiliation type: %s\n", &Friend::affiliationType},
+    {Under::Affiliation, "status", "Affiliation status: %s\n", &Friend::affiliationStatus},
+    {Under::Affiliation, "year", "Affiliation status: %s\n", &Friend::affiliationYear},
+};
+constexpr FieldRule kStaticFields[] = {
+    {Under::User, "birthday", "Birthday: %s\n", &Friend::birthday},
+    {Under::Hometown, "City", "Hometown: City %s\n", &Friend::hometownCity},
+    {Under::Hometown, "State", "Hometown: %s\n", &Friend::hometownState},
+    {Under::Hometown, "Country", "Hometown: %s\n", &Friend::hometownCountry},
+    {Under::User, "political", "Political: %s\n", &Friend::political},
+    {Under::User, "relationship_status", "Relationship: %s\n", &Friend::relationshipStatus},
+};
+
+api::XmlNode groupOf(const api::XmlNode& user, Under under) {
+  switch (under) {
+    case Under::Hometown:
+      return user.child("hometown_location");
+    case Under::Affiliation:
+      return user.child("affiliations").child("affiliation");
+    case Under::User:
+      break;
+  }
+  return user;
+}
+
+// Keeps and logs each element of `rules` that has text.
+template <std::size_t N>
+void take(const api::XmlNode& user, const FieldRule (&rules)[N], Friend& f) {
+  for (const FieldRule& rule : rules) {
+    if (const auto text = textOf(groupOf(user, rule.under), rule.element)) {
+      f.*rule.value = *text;
+      std::printf(rule.logFormat, text->c_str());
+    }
   }
 }
 
@@ -62,6 +115,20 @@ api::XmlNode rowsOfWholeAnswer(const std::string& answer) {
 }
 
 }  // namespace
+
+template <class Store>
+int FriendSync::fetchThenStore(const Fetch& fetch, Store store) {
+  if (fetch.noUserLine && userId_ == 0) {
+    std::fputs(fetch.noUserLine, stdout);
+    return fetch.failed;
+  }
+  std::string answer;
+  if (client_.fqlQuery(fetch.query, {}, answer, fetch.seconds) != api::kCallDone) {
+    std::fputs(fetch.failure, stdout);
+    return fetch.failed;
+  }
+  return store(answer);
+}
 
 int FriendSync::readFriendCount(const std::string& answer) {
   const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
@@ -80,39 +147,25 @@ int FriendSync::readFriendCount(const std::string& answer) {
 }
 
 int FriendSync::getFriendCount() {
-  std::string answer;
-  if (client_.fqlQuery(friendCountQuery(userId_), {}, answer, api::kShortFqlSeconds) !=
-      api::kCallDone) {
-    std::printf("Could not get friends.\n");
-    return kCountFailed;
-  }
-  const int count = readFriendCount(answer);
-  if (count == kCountFailed) std::printf("Could not get friends.\n");
-  return count;
+  return fetchThenStore({friendCountQuery(userId_), api::kShortFqlSeconds, kCountFailed, nullptr,
+                         kCouldNotGetFriends},
+                        [](const std::string& answer) {
+                          const int count = readFriendCount(answer);
+                          if (count == kCountFailed) std::fputs(kCouldNotGetFriends, stdout);
+                          return count;
+                        });
 }
 
 int FriendSync::getAllFriendsFirstTime() {
-  if (userId_ == 0) {
-    std::printf("getBestFriends(): Current UID = 0.  Exiting.\n");
-    return kFetchFailed;
-  }
-  std::string answer;
-  if (client_.fqlQuery(allFriendsQuery(userId_), {}, answer, api::kFullFetchSeconds) !=
-      api::kCallDone) {
-    std::printf(
-        "getAllFriendsFirstTime(): Could not get friends name, timezone, affiliations "
-        "and birthday.\n");
-    return kFetchFailed;
-  }
-  return storeAllFriends(answer);
+  return fetchThenStore({allFriendsQuery(userId_), api::kFullFetchSeconds, kFetchFailed,
+                         "getBestFriends(): Current UID = 0.  Exiting.\n", kNoAllFriends},
+                        [this](const std::string& answer) { return storeAllFriends(answer); });
 }
 
 int FriendSync::storeAllFriends(const std::string& answer) {
   const api::XmlNode response = rowsOfWholeAnswer(answer);
   if (response.isEmpty()) {
-    std::printf(
-        "getAllFriendsFirstTime(): Could not get friends name, timezone, affiliations "
-        "and birthday.\n");
+    std::fputs(kNoAllFriends, stdout);
     return kFetchFailed;
   }
   std::printf("Getting friend list\n");
@@ -131,11 +184,7 @@ int FriendSync::storeAllFriends(const std::string& answer) {
     std::printf("Name: %s\n", f.name.c_str());
     if (const auto timezone = textOf(user, "timezone")) f.timezone = *timezone;
     std::printf("Timezone: %s\n", f.timezone.c_str());
-    const api::XmlNode affiliation = user.child("affiliations").child("affiliation");
-    take(affiliation, "name", "Affiliation name: %s\n", f.affiliationName);
-    take(affiliation, "type", "Affiliation type: %s\n", f.affiliationType);
-    take(affiliation, "status", "Affiliation status: %s\n", f.affiliationStatus);
-    take(affiliation, "year", "Affiliation status: %s\n", f.affiliationYear);
+    take(user, kAffiliationFields, f);
     bf += f.allFriendsLine();
   }
   // A count for a file that was not written would keep the next refresh from trying again.
@@ -144,27 +193,15 @@ int FriendSync::storeAllFriends(const std::string& answer) {
 }
 
 int FriendSync::getStaticInfo() {
-  if (userId_ == 0) {
-    std::printf("getStaticInfo(): Current UID = 0.  Exiting.\n");
-    return kFetchFailed;
-  }
-  std::string answer;
-  if (client_.fqlQuery(staticInfoQuery(userId_), {}, answer, api::kFullFetchSeconds) !=
-      api::kCallDone) {
-    std::printf(
-        "getStaticInfo(): Could not get friends relationship_status, hometown_location, "
-        "political.\n");
-    return kFetchFailed;
-  }
-  return storeStaticInfo(answer);
+  return fetchThenStore({staticInfoQuery(userId_), api::kFullFetchSeconds, kFetchFailed,
+                         "getStaticInfo(): Current UID = 0.  Exiting.\n", kNoStaticInfo},
+                        [this](const std::string& answer) { return storeStaticInfo(answer); });
 }
 
 int FriendSync::storeStaticInfo(const std::string& answer) {
   const api::XmlNode response = rowsOfWholeAnswer(answer);
   if (response.isEmpty()) {
-    std::printf(
-        "getStaticInfo(): Could not get friends relationship_status, hometown_location, "
-        "political.\n");
+    std::fputs(kNoStaticInfo, stdout);
     return kFetchFailed;
   }
   std::printf("Getting friend list\n");
@@ -178,13 +215,7 @@ int FriendSync::storeStaticInfo(const std::string& answer) {
     Friend f;
     f.uid = *uid;
     std::printf("Best friend UID: %s\n", f.uid.c_str());
-    take(user, "birthday", "Birthday: %s\n", f.birthday);
-    const api::XmlNode hometown = user.child("hometown_location");
-    take(hometown, "City", "Hometown: City %s\n", f.hometownCity);
-    take(hometown, "State", "Hometown: %s\n", f.hometownState);
-    take(hometown, "Country", "Hometown: %s\n", f.hometownCountry);
-    take(user, "political", "Political: %s\n", f.political);
-    take(user, "relationship_status", "Relationship: %s\n", f.relationshipStatus);
+    take(user, kStaticFields, f);
     vtS += f.staticInfoLine();
     rel += f.relationLine();
     bdate += f.birthdayLine();
@@ -198,23 +229,15 @@ int FriendSync::storeStaticInfo(const std::string& answer) {
 }
 
 void FriendSync::checkFriendsStatus() {
-  if (userId_ == 0) {
-    std::printf("checkFriendsStatus(): Current UID = 0.  Exiting.\n");
-    return;
-  }
-  std::string answer;
-  if (client_.fqlQuery(allStatusesQuery(userId_), {}, answer, api::kAllStatusesSeconds) !=
-      api::kCallDone) {
-    std::printf("checkFriendsStatus(): Could not get friends.\n");
-    return;
-  }
-  storeStatuses(answer);
+  fetchThenStore({allStatusesQuery(userId_), api::kAllStatusesSeconds, kFetchFailed,
+                  "checkFriendsStatus(): Current UID = 0.  Exiting.\n", kNoStatuses},
+                 [this](const std::string& answer) { return storeStatuses(answer); });
 }
 
 int FriendSync::storeStatuses(const std::string& answer) {
   const api::XmlNode response = rowsOfWholeAnswer(answer);
   if (response.isEmpty()) {
-    std::printf("checkFriendsStatus(): Could not get friends.\n");
+    std::fputs(kNoStatuses, stdout);
     return kFetchFailed;
   }
   std::printf("Getting status messages from all friends list\n");
@@ -258,24 +281,20 @@ int FriendSync::checkBestFriendsStatus() {
   }
   if (asked == 0) return kNoBestFriends;
 
-  if (userId_ == 0) {
-    std::printf("checkBestFriendsStatus(): Current UID = 0.  Exiting.\n");
-    return kBestFriendsFailed;
-  }
-  std::string answer;
-  if (client_.fqlQuery(bestFriendStatusesQuery(uidList), {}, answer, api::kShortFqlSeconds) !=
-      api::kCallDone) {
-    std::printf("checkBestFriendsStatus(): Could not get friends.\n");
-    return kBestFriendsFailed;
-  }
-  return storeBestFriendStatuses(lines, asked, answer);
+  return fetchThenStore({bestFriendStatusesQuery(uidList), api::kShortFqlSeconds,
+                         kBestFriendsFailed,
+                         "checkBestFriendsStatus(): Current UID = 0.  Exiting.\n",
+                         kNoBestFriendStatuses},
+                        [&](const std::string& answer) {
+                          return storeBestFriendStatuses(lines, asked, answer);
+                        });
 }
 
 int FriendSync::storeBestFriendStatuses(const std::vector<std::string>& sortedLines,
                                         std::size_t asked, const std::string& answer) {
   const api::XmlNode response = rowsOfWholeAnswer(answer);
   if (response.isEmpty()) {
-    std::printf("checkBestFriendsStatus(): Could not get friends.\n");
+    std::fputs(kNoBestFriendStatuses, stdout);
     return kBestFriendsFailed;
   }
   std::printf("Getting messages from best friends list\n");

@@ -60,6 +60,18 @@ class FriendSync {
                               const std::string& answer);
 
  private:
+  // One query of the operations above and how it fails.
+  struct Fetch {
+    std::string query;
+    long seconds;
+    int failed;              // the result when nothing was stored
+    const char* noUserLine;  // logged when there is no user; null: asked without one
+    const char* failure;     // logged when the call fails
+  };
+  // Asks `fetch.query` and hands a done answer to `store`, whose result it gives.
+  template <class Store>
+  int fetchThenStore(const Fetch& fetch, Store store);
+
   api::ApiClient& client_;
   const uint32_t userId_;
   const FriendStore& store_;
