@@ -1,6 +1,7 @@
 // The cache-line rules: splitting, the uid cut, cleaning, ids, and the line of each file.
 #include <gtest/gtest.h>
 
+#include "friends/cacheentries.h"
 #include "friends/friend.h"
 #include "friends/recordtext.h"
 
@@ -97,6 +98,63 @@ TEST(FriendLines, EveryFileFormat) {
   std::vector<std::string> fields;
   EXPECT_TRUE(friends::splitRecord(odd.allFriendsLine(), 7, fields));
   EXPECT_EQ(fields[2], "Star Name Second line");
+}
+
+}  // namespace
+
+namespace {
+
+struct EntryRow {
+  const char* line;
+  int closed;
+  std::string uid, third;  // the uid and the third field (name, country, message...)
+};
+
+TEST(CacheEntries, ReadBackWhatTheLinesHold) {
+  // Whole lines of each file, then damaged ones keep only the fields closed by "*".
+  const EntryRow all[] = {
+      {"123456*-5*Sample Name*Springfield*region*Full-time*2006*\n", 7, "123456", "Sample Name"},
+      {"1*N*\n", 2, "1", ""},
+      {"1*N*Bo", 2, "1", ""},
+      {"no star\n", 0, "", ""},
+  };
+  for (const EntryRow& row : all) {
+    const auto e = friends::AllFriendsEntry::parse(row.line);
+    EXPECT_EQ(e.closed, row.closed) << row.line;
+    EXPECT_EQ(e.uid, row.uid) << row.line;
+    EXPECT_EQ(e.name, row.third) << row.line;
+    EXPECT_EQ(e.hasName(), row.closed >= 3) << row.line;
+  }
+  const auto facts = friends::StaticInfoEntry::parse("9*Ames**United States**Married*May 1*\n");
+  EXPECT_TRUE(facts.complete());
+  EXPECT_EQ(facts.hometownCountry, "United States");
+  EXPECT_EQ(facts.birthday, "May 1");
+  const auto status = friends::StatusEntry::parse("9*ignored*at work*1229000000*\n");
+  EXPECT_EQ(status.message, "at work");
+  EXPECT_EQ(status.time, "1229000000");
+  EXPECT_EQ(friends::RelationEntry::parse("9*Single*\n").relationshipStatus, "Single");
+  EXPECT_FALSE(friends::BirthdayEntry::parse("9*May 1").complete());
+
+  // The flag is read from the line's end, whatever the fields before it hold.
+  const std::pair<const char*, bool> flags[] = {
+      {"2*Ab*hi*5*#2\n", true}, {"2*Ab*hi*5*#1\r\n", false}, {"2*Ab#2\n", true}, {"2*#2*\n", false}};
+  for (const auto& [line, isNew] : flags)
+    EXPECT_EQ(friends::BestFriendEntry::parse(line).newStatus, isNew) << line;
+}
+
+TEST(CacheEntries, OnlyAllDigitUidsAreListed) {
+  const std::vector<std::string> lines = {"3*N*Cy*\n", "../x*N*Aa*\n", "*N*Ba*\n",
+                                          "-4*N*Bb*\n", "42\n",        "7*\n"};
+  std::vector<std::string> uids;
+  for (const auto& e : friends::entriesOf<friends::AllFriendsEntry>(lines)) uids.push_back(e.uid);
+  EXPECT_EQ(uids, (std::vector<std::string>{"3", "7"}));
+
+  // A lookup by uid takes the first line it accepts, skipping damaged ones.
+  const std::vector<std::string> best = {"5*Bo*\n", "5*Bo*hi*6*#1\n", "5*Bo*later*7*#2\n"};
+  const auto found = friends::entryFor<friends::BestFriendEntry>(
+      best, "5", [](const friends::BestFriendEntry& e) { return e.complete(); });
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->message, "hi");
 }
 
 }  // namespace

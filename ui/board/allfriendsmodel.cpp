@@ -4,24 +4,9 @@
 #include <QPainter>
 #include <QPixmap>
 
-#include "boardlayout.h"
-#include "friends/recordtext.h"
 
 namespace ui {
 namespace {
-
-std::vector<std::string> split(const std::string& line) {
-  std::vector<std::string> fields;
-  std::size_t start = 0;
-  for (std::size_t star; (star = line.find('*', start)) != std::string::npos; start = star + 1)
-    fields.push_back(line.substr(start, star - start));
-  return fields;
-}
-
-std::string chomp(std::string text) {
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  return text;
-}
 
 // The row icons: a grey ring (not a best friend), a blue disc, and an orange one for a new
 // status.
@@ -38,35 +23,24 @@ QIcon icon(const QColor& colour, bool filled) {
 
 }  // namespace
 
-const std::string& AllFriendsModel::Row::field(std::size_t i) const {
-  static const std::string none;
-  return i < fields.size() ? fields[i] : none;
-}
-
 AllFriendsModel::AllFriendsModel(const std::vector<std::string>& allFriends,
                                  const std::vector<std::string>& bestFriends, QObject* parent)
     : QAbstractTableModel(parent),
       icons_{icon(QColor(150, 150, 150), false), icon(QColor(59, 89, 152), true),
              icon(QColor(230, 120, 30), true)} {
-  for (const auto& line : allFriends) {
-    Row row{split(chomp(line)), "#0"};
-    // A friend is listed only with an all-digit uid: it becomes a picture path, a best-friend
-    // line and an address.
-    if (row.fields.empty() || !friends::isDecimalId(row.fields[0])) continue;
-    for (const auto& best : bestFriends) {
-      if (board::uidOf(best) != row.fields[0]) continue;
-      row.mark = chomp(best).size() >= 2 && chomp(best).substr(chomp(best).size() - 2) == "#2"
-                     ? "#2"
-                     : "#1";
-      break;
-    }
+  const auto best = friends::entriesOf<friends::BestFriendEntry>(bestFriends);
+  for (auto& entry : friends::entriesOf<friends::AllFriendsEntry>(allFriends)) {
+    Row row{std::move(entry), "#0"};
+    const auto mine = std::find_if(best.begin(), best.end(),
+                                   [&](const auto& b) { return b.uid == row.entry.uid; });
+    if (mine != best.end()) row.mark = mine->newStatus ? "#2" : "#1";
     rows_.push_back(std::move(row));
   }
   // Byte order of the names; a row without a name sorts after every other.
   std::stable_sort(rows_.begin(), rows_.end(), [](const Row& a, const Row& b) {
-    if (a.fields.size() < 3) return false;
-    if (b.fields.size() < 3) return true;
-    return a.fields[2] < b.fields[2];
+    if (!a.entry.hasName()) return false;
+    if (!b.entry.hasName()) return true;
+    return a.entry.name < b.entry.name;
   });
 }
 
@@ -81,10 +55,10 @@ QVariant AllFriendsModel::data(const QModelIndex& index, int role) const {
   const Row& r = row(index.row());
   switch (role) {
     case Qt::DisplayRole:
-      return QString::fromStdString(r.field(index.column() == 0 ? 2 : 3));
+      return QString::fromStdString(index.column() == 0 ? r.entry.name : r.entry.affiliationName);
     case Qt::AccessibleTextRole:
       // An empty cell would be a row part without a name to a screen reader.
-      if (index.column() == 1 && r.field(3).empty()) return QStringLiteral("No affiliation");
+      if (index.column() == 1 && r.entry.affiliationName.empty()) return QStringLiteral("No affiliation");
       return data(index, Qt::DisplayRole);
     case Qt::AccessibleDescriptionRole:
       // What the mark's icon tells a sighted user.

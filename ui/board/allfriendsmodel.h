@@ -9,15 +9,16 @@
 #include <QColor>
 #include <QIcon>
 
+#include "friends/cacheentries.h"
+
 namespace ui {
 
 class AllFriendsModel : public QAbstractTableModel {
   Q_OBJECT
  public:
   struct Row {
-    std::vector<std::string> fields;  // uid, timezone, name, affiliation name, type, status, year
+    friends::AllFriendsEntry entry;
     std::string mark;
-    const std::string& field(std::size_t i) const;
   };
   // `allFriends` are bf.txt lines, `bestFriends` bf1.txt lines.
   AllFriendsModel(const std::vector<std::string>& allFriends,

@@ -176,14 +176,14 @@ bool AllFriendsWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void AllFriendsWindow::selectRow(int row) {
-  const auto& r = model_->row(row);
-  a11y::setLabelText(
-      info_, QString::fromStdString(r.field(2) + ",    " + r.field(3) + " " + r.field(4) + ", " +
-                                    r.field(5) + ", " + r.field(6)));
-  g_selectedFriend.uid = r.field(0);
-  g_selectedFriend.name = QString::fromStdString(r.field(2));
+  const friends::AllFriendsEntry& r = model_->row(row).entry;
+  a11y::setLabelText(info_, QString::fromStdString(r.name + ",    " + r.affiliationName + " " +
+                                                   r.affiliationType + ", " + r.affiliationStatus +
+                                                   ", " + r.affiliationYear));
+  g_selectedFriend.uid = r.uid;
+  g_selectedFriend.name = QString::fromStdString(r.name);
   g_selectedFriend.picturePath =
-      QString::fromStdString(bestFriends_.store().paths().picSquare + r.field(0) + ".jpg");
+      QString::fromStdString(bestFriends_.store().paths().picSquare + r.uid + ".jpg");
   if (list_->currentIndex().row() != row) list_->selectRow(row);
   showPicture();
 }
@@ -207,9 +207,9 @@ void AllFriendsWindow::showPicture() {
 
 void AllFriendsWindow::activateRow(int row) {
   if (row < 0 || row >= model_->rowCount()) return;
-  const auto& r = model_->row(row);
-  const std::string uid = r.field(0);
-  const std::string name = r.field(2);
+  const friends::AllFriendsEntry& r = model_->row(row).entry;
+  const std::string uid = r.uid;
+  const std::string name = r.name;
   if (mode_ == Mode::PickUp) {
     g_selectedFriend.name = QString::fromStdString(name);
     switch (bestFriends_.add(uid, name)) {

@@ -1,23 +1,17 @@
 #include "namesindex.h"
 
-#include <algorithm>
-
+#include "friends/cacheentries.h"
 #include "friends/recordtext.h"
 
 namespace ui {
 
 NamesIndex::NamesIndex(std::vector<std::string> lines) {
-  std::vector<std::string> entries;
-  std::vector<std::string> fields;
-  entries.reserve(lines.size());
-  for (const std::string& line : lines) {
-    if (!friends::splitRecord(line, 3, fields)) continue;
-    entries.push_back(fields[0] + friends::kFieldEnd + fields[2] + friends::kFieldEnd);
-  }
-  std::sort(entries.begin(), entries.end());
-  for (const std::string& entry : entries) {
-    const std::size_t star = entry.find(friends::kFieldEnd);
-    names_.emplace(entry.substr(0, star), entry.substr(star + 1, entry.size() - star - 2));
+  for (const auto& entry : friends::entriesOf<friends::AllFriendsEntry>(lines)) {
+    if (!entry.hasName()) continue;
+    // Lines of one uid compare by what follows it, "name*".
+    const auto [at, added] = names_.emplace(entry.uid, entry.name);
+    if (!added && entry.name + friends::kFieldEnd < at->second + friends::kFieldEnd)
+      at->second = entry.name;
   }
 }
 

@@ -14,6 +14,7 @@
 #include "detailslayout.h"
 #include "dialogcontext.h"
 #include "friendclock.h"
+#include "friends/cacheentries.h"
 #include "friends/friendstore.h"
 #include "friends/recordtext.h"
 #include "pictures/image.h"
@@ -93,14 +94,13 @@ FriendDetailsDialog::FriendDetailsDialog(DialogContext& context, std::string uid
 
   std::string timezone;
   if (friends::isDecimalId(uid)) {
-    std::vector<std::string> fields;
-    for (const std::string& line : context.store.load(friends::CacheFile::AllFriends)) {
-      if (friends::splitRecord(line, 3, fields) && fields[0] == uid) {
-        found_ = true;
-        timezone = fields[1];
-        if (name.isEmpty()) name = QString::fromStdString(fields[2]);
-        break;
-      }
+    const auto entry = friends::entryFor<friends::AllFriendsEntry>(
+        context.store.load(friends::CacheFile::AllFriends), uid,
+        [](const friends::AllFriendsEntry& e) { return e.hasName(); });
+    if (entry) {
+      found_ = true;
+      timezone = entry->timezone;
+      if (name.isEmpty()) name = QString::fromStdString(entry->name);
     }
   }
   a11y::setLabelText(name_, name);

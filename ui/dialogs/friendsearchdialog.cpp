@@ -8,7 +8,7 @@
 #include <QListWidget>
 
 #include "friends/friendstore.h"
-#include "friends/recordtext.h"
+#include "friends/cacheentries.h"
 #include "namematch.h"
 #include "textcut.h"
 #include "ui/kit/commandids.h"
@@ -60,12 +60,11 @@ FriendSearchDialog::FriendSearchDialog(const friends::FriendStore& store, const 
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
   list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
-  std::vector<std::string> fields;
-  for (const std::string& line : store.load(friends::CacheFile::AllFriends)) {
-    // A uid that is not all digits never reaches a query or an address.
-    if (!friends::splitRecord(line, 3, fields) || !friends::isDecimalId(fields[0])) continue;
-    const QString shown = cutText(QString::fromStdString(fields[2]), kMaxNameChars);
-    names_.push_back({shown, matchKey(shown), sortKey(shown), fields[0]});
+  for (const auto& entry :
+       friends::entriesOf<friends::AllFriendsEntry>(store.load(friends::CacheFile::AllFriends))) {
+    if (!entry.hasName()) continue;
+    const QString shown = cutText(QString::fromStdString(entry.name), kMaxNameChars);
+    names_.push_back({shown, matchKey(shown), sortKey(shown), entry.uid});
   }
   std::stable_sort(names_.begin(), names_.end(), [](const Name& a, const Name& b) {
     return a.sortKey != b.sortKey ? a.sortKey < b.sortKey : a.shown < b.shown;

@@ -3,21 +3,16 @@
 #include <optional>
 #include <string_view>
 
-#include "friends/recordtext.h"
+#include "friends/cacheentries.h"
 #include "friends/statustime.h"
 
 namespace ui::page {
 namespace {
 
-// The first `count` fields of the first line of `lines` whose uid is `uid`, when all are there.
-std::optional<std::vector<std::string>> fieldsOf(const std::vector<std::string>& lines,
-                                                 const std::string& uid, int count) {
-  for (const std::string& line : lines) {
-    if (friends::uidOf(line) != uid) continue;
-    std::vector<std::string> fields;
-    if (friends::splitRecord(line, count, fields)) return fields;
-  }
-  return std::nullopt;
+// The first whole entry of `lines` for `uid`.
+template <class Entry>
+std::optional<Entry> wholeEntryFor(const std::vector<std::string>& lines, const std::string& uid) {
+  return friends::entryFor<Entry>(lines, uid, [](const Entry& e) { return e.complete(); });
 }
 
 }  // namespace
@@ -33,22 +28,27 @@ QString cutToCharacters(const QString& text, int limit) {
 }
 
 std::string factsText(const std::vector<std::string>& staticLines, const std::string& uid) {
-  const auto f = fieldsOf(staticLines, uid, 7);
+  const auto f = wholeEntryFor<friends::StaticInfoEntry>(staticLines, uid);
   if (!f) return {};
-  const std::string& country = (*f)[3] == "United States" ? std::string("US") : (*f)[3];
-  return "Political:  " + (*f)[4] + "\n" + "Relationship status: " + (*f)[5] + "\n" +
-         "Homeland: " + (*f)[1] + ", " + (*f)[2] + ", " + country + ", " + "Birthday: " + (*f)[6] +
-         "\n";
+  const std::string& country =
+      f->hometownCountry == "United States" ? std::string("US") : f->hometownCountry;
+  return "Political:  " + f->political + "\n" + "Relationship status: " + f->relationshipStatus +
+         "\n" + "Homeland: " + f->hometownCity + ", " + f->hometownState + ", " + country + ", " +
+         "Birthday: " + f->birthday + "\n";
 }
 
 std::string statusText(const std::vector<std::string>& bestFriendLines,
                        const std::vector<std::string>& statusLines, const std::string& uid,
                        int64_t nowSeconds) {
-  auto f = fieldsOf(bestFriendLines, uid, 4);
-  if (!f) f = fieldsOf(statusLines, uid, 4);
-  if (!f || (*f)[2].empty()) return "Status was not set.";
-  const std::string& time = (*f)[3];
-  return (*f)[2] + (time.empty() ? std::string() : friends::ageText(friends::hoursSince(time, nowSeconds)));
+  std::optional<std::pair<std::string, std::string>> status;  // message, time
+  if (const auto best = wholeEntryFor<friends::BestFriendEntry>(bestFriendLines, uid))
+    status.emplace(best->message, best->time);
+  else if (const auto any = wholeEntryFor<friends::StatusEntry>(statusLines, uid))
+    status.emplace(any->message, any->time);
+  if (!status || status->first.empty()) return "Status was not set.";
+  const auto& [message, time] = *status;
+  return message +
+         (time.empty() ? std::string() : friends::ageText(friends::hoursSince(time, nowSeconds)));
 }
 
 QString infoText(const friends::CategoryResults& results) {

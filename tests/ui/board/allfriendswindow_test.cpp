@@ -186,11 +186,11 @@ TEST(AllFriendsModel, SortsByNameWithNamelessRowsLast) {
                                    "../../x*N*Aa*A*t*s*y*\n", "*N*Ba*\n", "-4*N*Bb*\n"},
                                   {"2*Ab***#2\n"}, nullptr);
   ASSERT_EQ(model.rowCount(), 3);
-  EXPECT_EQ(model.row(0).field(2), "Ab");
+  EXPECT_EQ(model.row(0).entry.name, "Ab");
   EXPECT_EQ(model.row(0).mark, "#2");
-  EXPECT_EQ(model.row(1).field(2), "Cy");
+  EXPECT_EQ(model.row(1).entry.name, "Cy");
   EXPECT_EQ(model.row(1).mark, "#0");
-  EXPECT_EQ(model.row(2).field(0), "1");
+  EXPECT_EQ(model.row(2).entry.uid, "1");
 }
 
 }  // namespace
