@@ -8,13 +8,13 @@
 #include <regex>
 #include <string>
 
-#include "simulator/appcredentials.h"
-#include "simulator/callsignature.h"
-#include "simulator/formdecoder.h"
-#include "simulator/fqlevaluator.h"
-#include "simulator/simclock.h"
+#include "simulator/fql/fqlevaluator.h"
+#include "simulator/http/formdecoder.h"
+#include "simulator/rest/appcredentials.h"
+#include "simulator/rest/callsignature.h"
 #include "simulator/simulator.h"
-#include "simulator/worldgenerator.h"
+#include "simulator/world/simclock.h"
+#include "simulator/world/worldgenerator.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "commandline.h"
+#include "simulator/commandline.h"
 
 #include <charconv>
 #include <cstdint>
 #include <string_view>
 
-#include "accessguard.h"
+#include "simulator/http/accessguard.h"
 
 namespace sim {
 namespace {

@@ -2,7 +2,7 @@
 // The command line of socialsim.
 #include <string>
 
-#include "simoptions.h"
+#include "simulator/simoptions.h"
 
 namespace sim {
 

@@ -3,8 +3,8 @@
 #include <csignal>
 #include <cstdio>
 
-#include "commandline.h"
-#include "simulator.h"
+#include "simulator/commandline.h"
+#include "simulator/simulator.h"
 
 int main(int argc, char** argv) {
   const sim::CommandLine command = sim::CommandLine::parse(argc, argv);

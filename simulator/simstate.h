@@ -7,11 +7,11 @@
 #include <optional>
 #include <string>
 
-#include "sessionstore.h"
-#include "simoptions.h"
-#include "uploadstore.h"
-#include "world.h"
-#include "worldgenerator.h"
+#include "simulator/rest/sessionstore.h"
+#include "simulator/rest/uploadstore.h"
+#include "simulator/simoptions.h"
+#include "simulator/world/world.h"
+#include "simulator/world/worldgenerator.h"
 
 namespace sim {
 

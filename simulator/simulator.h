@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "simoptions.h"
+#include "simulator/simoptions.h"
 
 namespace sim {
 

@@ -9,7 +9,7 @@
 #include "friends/friendqueries.h"
 #include "friends/friendsync.h"
 #include "platform/settingskeys.h"
-#include "simulator/json.h"
+#include "simulator/control/json.h"
 #include "syncfixture.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "friends/relationwatch.h"
 #include "friends/statustime.h"
 #include "platform/settingskeys.h"
-#include "simulator/json.h"
+#include "simulator/control/json.h"
 #include "syncfixture.h"
 
 namespace {

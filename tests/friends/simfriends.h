@@ -1,7 +1,7 @@
 #pragma once
 // The friends as socialsim's control API lists them; apart from friendstestkit.h, so that only
 // the tests that read them parse the JSON library.
-#include "simulator/json.h"
+#include "simulator/control/json.h"
 
 namespace testsupport {
 class SimServer;

@@ -8,13 +8,13 @@
 
 #include <sqlite3.h>
 
+#include "../support/damagedstore.h"
 #include "friends/recordtext.h"
 #include "news/adfetcher.h"
 #include "news/newswindow.h"
 #include "news/poller.h"
 #include "platform/settingskeys.h"
-#include "simulator/json.h"
-#include "../support/damagedstore.h"
+#include "simulator/control/json.h"
 #include "syncfixture.h"
 
 namespace {

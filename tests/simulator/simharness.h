@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "simulator/json.h"
+#include "simulator/control/json.h"
 #include "simulator/simoptions.h"
 #include "simulator/simulator.h"
 

@@ -1,0 +1,33 @@
+#pragma once
+// Control routes for what notifications.get reports: messages, friend requests, group and
+// event invitations, added, removed or cleared; and the status permission. Called with the
+// state lock held.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "simulator/control/controlinput.h"
+#include "simulator/http/pagereply.h"
+#include "simulator/simstate.h"
+
+namespace sim {
+
+class NewsControl {
+ public:
+  NewsControl(SimState& state, uint64_t seed) : state_(state), seed_(seed) {}
+
+  // nullopt when the route is not one of these.
+  std::optional<PageReply> post(const std::string& route, const ControlInput& input);
+
+ private:
+  PageReply setMessages(const ControlInput& input);
+  PageReply addFriendRequest(const ControlInput& input);
+  PageReply addInvite(const ControlInput& input, bool group);
+  PageReply removeRequest(const ControlInput& input, const char* idName);
+  PageReply setPermission(const ControlInput& input);
+
+  SimState& state_;
+  uint64_t seed_;
+};
+
+}  // namespace sim
