@@ -137,7 +137,10 @@ TEST(CacheEntries, ReadBackWhatTheLinesHold) {
 
   // The flag is read from the line's end, whatever the fields before it hold.
   const std::pair<const char*, bool> flags[] = {
-      {"2*Ab*hi*5*#2\n", true}, {"2*Ab*hi*5*#1\r\n", false}, {"2*Ab#2\n", true}, {"2*#2*\n", false}};
+      {"2*Ab*hi*5*#2\n", true},
+      {"2*Ab*hi*5*#1\r\n", false},
+      {"2*Ab#2\n", true},
+      {"2*#2*\n", false}};
   for (const auto& [line, isNew] : flags)
     EXPECT_EQ(friends::BestFriendEntry::parse(line).newStatus, isNew) << line;
 }

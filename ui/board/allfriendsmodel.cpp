@@ -58,7 +58,8 @@ QVariant AllFriendsModel::data(const QModelIndex& index, int role) const {
       return QString::fromStdString(index.column() == 0 ? r.entry.name : r.entry.affiliationName);
     case Qt::AccessibleTextRole:
       // An empty cell would be a row part without a name to a screen reader.
-      if (index.column() == 1 && r.entry.affiliationName.empty()) return QStringLiteral("No affiliation");
+      if (index.column() == 1 && r.entry.affiliationName.empty())
+        return QStringLiteral("No affiliation");
       return data(index, Qt::DisplayRole);
     case Qt::AccessibleDescriptionRole:
       // What the mark's icon tells a sighted user.
