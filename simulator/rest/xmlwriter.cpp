@@ -1,28 +1,8 @@
 #include "simulator/rest/xmlwriter.h"
 
-namespace sim {
+#include "simulator/http/markupescape.h"
 
-void XmlWriter::appendEscaped(std::string& out, std::string_view text) {
-  for (const char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') break;
-        out += c;
-    }
-  }
-}
+namespace sim {
 
 void XmlWriter::declaration() { out_ += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"; }
 
@@ -61,7 +41,7 @@ void XmlWriter::element(std::string_view name, std::string_view text) {
   }
   startTag(name, {});
   out_ += '>';
-  appendEscaped(out_, text);
+  appendEscaped(out_, text, Markup::Xml);
   out_ += "</";
   out_ += name;
   out_ += ">\n";
@@ -75,7 +55,7 @@ void XmlWriter::textRoot(std::string_view name, std::string_view attributes,
                          std::string_view text) {
   startTag(name, attributes);
   out_ += '>';
-  appendEscaped(out_, text);
+  appendEscaped(out_, text, Markup::Xml);
   out_ += "</";
   out_ += name;
   out_ += ">\n";

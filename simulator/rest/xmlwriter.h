@@ -1,7 +1,7 @@
 #pragma once
 // Writes the REST answers: two blanks of indent per level, one element per line, empty values
 // as self-closing elements, texts escaped as the real server escaped them ("&amp;", "&lt;",
-// "&gt;", "&quot;"; the apostrophe and non-ASCII bytes stay as they are).
+// "&gt;", "&quot;"; the apostrophe and non-ASCII bytes stay as they are; see markupescape.h).
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -23,10 +23,6 @@ class XmlWriter {
   // A root element whose only content is its text (auth_createToken_response and the like).
   void textRoot(std::string_view name, std::string_view attributes, std::string_view text);
   void empty(std::string_view name, std::string_view attributes = {});
-
-  // Bytes that XML 1.0 cannot carry (control characters other than tab, CR and LF) are left
-  // out, so that an odd value cannot make the whole answer unreadable.
-  static void appendEscaped(std::string& out, std::string_view text);
 
  private:
   void indent();

@@ -1,31 +1,13 @@
 #include "simulator/site/html.h"
 
+#include "simulator/http/markupescape.h"
+
 namespace sim {
 
 std::string Html::escape(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  for (const char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&#39;";
-        break;
-      default:
-        out += c;
-    }
-  }
+  appendEscaped(out, text, Markup::Html);
   return out;
 }
 
