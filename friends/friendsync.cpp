@@ -8,6 +8,7 @@
 #include "api/apiclient.h"
 #include "api/responsedocument.h"
 #include "api/timeouts.h"
+#include "friends/cacheentries.h"
 #include "friends/friend.h"
 #include "friends/friendqueries.h"
 #include "friends/friendstore.h"
@@ -274,10 +275,10 @@ int FriendSync::checkBestFriendsStatus() {
   std::string uidList;
   std::size_t asked = 0;
   for (const std::string& line : lines) {
-    const std::string_view uid = uidOf(line);
-    if (!isDecimalId(uid)) continue;
+    const BestFriendEntry entry = BestFriendEntry::parse(line);
+    if (!hasUsableUid(entry.closed, entry.uid)) continue;
     if (asked++ > 0) uidList += ',';
-    uidList += uid;
+    uidList += entry.uid;
   }
   if (asked == 0) return kNoBestFriends;
 
@@ -318,14 +319,12 @@ int FriendSync::storeBestFriendStatuses(const std::vector<std::string>& sortedLi
   }
 
   std::string bf1;
-  std::vector<std::string> fields;
   for (const std::string& line : sortedLines) {
-    splitRecord(line, 4, fields);
+    const BestFriendEntry entry = BestFriendEntry::parse(line);
     // Without a closed name field the line cannot be rebuilt: it is kept as it stands.
-    const bool named = fields.size() >= 2;
-    fields.resize(4);
-    const auto user = users.find(fields[0]);
-    if (!named || !isDecimalId(fields[0]) || user == users.end()) {
+    const bool named = entry.closed >= 2;
+    const auto user = users.find(entry.uid);
+    if (!named || !hasUsableUid(entry.closed, entry.uid) || user == users.end()) {
       // Not asked for, not answered, or not to be split: the friend stays as he was rather
       // than being lost.
       bf1 += line;
@@ -333,11 +332,11 @@ int FriendSync::storeBestFriendStatuses(const std::vector<std::string>& sortedLi
     }
     Friend f;
     f.uid = user->first;
-    f.name = fields[1];
+    f.name = entry.name;
     std::printf("Best friend UID: %s\n", f.uid.c_str());
     readStatus(user->second, f);
     const std::string newTime = cleanValue(f.statusTime);
-    const std::string& oldTime = fields[3];
+    const std::string& oldTime = entry.time;
     const bool isNew = !newTime.empty() && (oldTime.empty() || oldTime < newTime);
     bf1 += f.bestFriendLine(isNew ? kFlagNew : kFlagSeen);
   }
