@@ -97,11 +97,15 @@ api::XmlNode groupOf(const api::XmlNode& user, Under under) {
   return user;
 }
 
-// Keeps and logs each element of `rules` that has text.
+// Keeps and logs each element of `rules` that has text. Each group is looked up once per user:
+// the answer may hold thousands.
 template <std::size_t N>
 void take(const api::XmlNode& user, const FieldRule (&rules)[N], Friend& f) {
+  std::optional<api::XmlNode> groups[3];
   for (const FieldRule& rule : rules) {
-    if (const auto text = textOf(groupOf(user, rule.under), rule.element)) {
+    auto& group = groups[static_cast<std::size_t>(rule.under)];
+    if (!group) group = groupOf(user, rule.under);
+    if (const auto text = textOf(*group, rule.element)) {
       f.*rule.value = *text;
       std::printf(rule.logFormat, text->c_str());
     }
