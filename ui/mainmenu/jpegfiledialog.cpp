@@ -56,11 +56,12 @@ void JpegFileDialog::fitPhoneScreen() {
   // buttons make it wider than the phone. The soft keys replace the buttons; the list view
   // is the only one used.
   for (const char* name : {"sidebar", "buttonBox", "newFolderButton", "listModeButton",
-                           "detailModeButton", "lookInLabel", "fileTypeLabel"})
+                           "detailModeButton"})
     if (auto* child = findChild<QWidget*>(QLatin1String(name))) child->hide();
   for (auto* combo : findChildren<QComboBox*>()) {
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     combo->setMinimumContentsLength(6);
+    combo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   }
   if (layout()) layout()->setContentsMargins(2, 2, 2, 0);
 }
