@@ -183,7 +183,7 @@ void FriendPage::layOut() {
   facts_->setGeometry(pw + 5, 5 + nameHeight, textWidth, factsHeight);
   status_->setGeometry(m, y, std::max(0, cw - 2 * m), std::max(0, content_->height() - y));
   if (categories_) {
-    categories_->setGeometry(0, 0, cw, ch);
+    categories_->setGeometry(0, 0, client()->width(), ch);
   } else {
     status_->setFocus();
   }
