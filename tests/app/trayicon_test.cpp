@@ -2,6 +2,9 @@
 // its row order; the lists counted (one or many), the wall and the inbox only flagged.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <regex>
+#include <sstream>
 #include <string>
 
 #include "app/trayicon.h"
@@ -41,6 +44,29 @@ TEST(TrayToolTip, NamesTheNewsWaiting) {
     addItems(state.groupInvites, c.groups);
     EXPECT_EQ(app::trayToolTip(state).toStdString(), c.expected);
   }
+}
+
+std::string readFlattened(const char* path) {
+  std::ifstream in(std::string(VELTRANA_SOURCE_DIR "/") + path);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return std::regex_replace(text.str(), std::regex("\\s+"), " ");
+}
+
+// The README quotes the tool tip as the program writes it, and the help page's Hide section
+// tells where the hidden window went.
+TEST(TrayToolTip, TheDocumentsDescribeItAsItIs) {
+  n::NotificationsState state;
+  state.messagesPending = true;
+  addItems(state.friendRequests, 2);
+  const std::string news = app::trayToolTip(state).section(QLatin1Char('\n'), 1).toStdString();
+  EXPECT_NE(readFlattened("README.md").find("(\"" + news + "\")"), std::string::npos) << news;
+
+  const std::string help = readFlattened("resources/help.html");
+  const std::size_t hide = help.find("<h2 id=\"hide\">");
+  ASSERT_NE(hide, std::string::npos);
+  const std::string section = help.substr(hide, help.find("<h2", hide + 1) - hide);
+  EXPECT_NE(section.find("tray"), std::string::npos) << section;
 }
 
 }  // namespace

@@ -29,7 +29,10 @@ int pictureRows(int height) {
 }
 
 Grid mainGrid(int width, int height) {
-  const int rows = std::clamp((height - 25) / kCellPitch, 0, kMaxCells);
+  // No more rows than the pictures and pages are counted for: at a height 25 more than a
+  // multiple of 55 one row more would fit the rule, reaching below the window and shown
+  // again at the top of the next page.
+  const int rows = std::min(std::clamp((height - 25) / kCellPitch, 0, kMaxCells), pictureRows(height));
   std::printf("g_sh = %d\n", rows);
   return layout(width, rows, 35);
 }

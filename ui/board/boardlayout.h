@@ -35,7 +35,8 @@ struct Grid {
   int cellsPerPage() const { return columns * rows; }
 };
 
-// The main window's grid: rows from (h - 25) / 55 and cells from y = 35.
+// The main window's grid: rows from (h - 25) / 55, at most pictureRows(h), and cells from
+// y = 35.
 Grid mainGrid(int width, int height);
 // A further page's grid: rows from (h - 2 * (frame + 10)) / 55 and cells from y = 20.
 Grid pageGrid(int width, int height);

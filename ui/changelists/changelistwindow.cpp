@@ -17,6 +17,7 @@
 #include "ui/kit/commandids.h"
 #include "ui/kit/fonts.h"
 #include "ui/kit/globals.h"
+#include "ui/kit/nameorder.h"
 
 namespace ui {
 namespace {
@@ -32,12 +33,11 @@ int statusColumnWidth() {
       .horizontalAdvance(QStringLiteral("In an Open Relationship"));
 }
 
-// The row a name goes to when the list keeps its rows in ascending order of the first column:
-// after the rows that sort before it or equal to it.
-int sortedRow(const QTreeWidget& list, const QString& name) {
+// The row a name goes to when the list keeps its rows in the names' order: after the rows
+// that sort before it or equal to it.
+int sortedRow(const QTreeWidget& list, const NameOrder& order, const QString& name) {
   int row = 0;
-  while (row < list.topLevelItemCount() &&
-         QString::compare(list.topLevelItem(row)->text(0), name, Qt::CaseInsensitive) <= 0)
+  while (row < list.topLevelItemCount() && order.compare(list.topLevelItem(row)->text(0), name) <= 0)
     ++row;
   return row;
 }
@@ -120,6 +120,7 @@ void ChangeListWindow::fill(const ChangeListSource& source, const friends::Frien
   names_.clear();
   std::vector<std::string> entries = source.entries ? source.entries() : std::vector<std::string>();
   std::sort(entries.begin(), entries.end());
+  const NameOrder order;
 
   const int fieldCount = std::max(kind_.secondField, kind_.thirdField) + 1;
   std::vector<std::string> fields;
@@ -130,7 +131,7 @@ void ChangeListWindow::fill(const ChangeListSource& source, const friends::Frien
     if (!name) continue;  // not a friend in bf.txt
 
     const QString shown = QString::fromStdString(*name);
-    const int row = sortedRow(*list_, shown);
+    const int row = sortedRow(*list_, order, shown);
     auto* item = new QTreeWidgetItem;
     item->setText(0, shown);
     item->setData(0, kUidRole, QString::fromStdString(uid));

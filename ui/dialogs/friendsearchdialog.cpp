@@ -16,21 +16,10 @@
 #include "ui/kit/fonts.h"
 #include "ui/kit/globals.h"
 #include "ui/kit/menutable.h"
+#include "ui/kit/nameorder.h"
 #include "ui/kit/softkeybar.h"
 
 namespace ui {
-namespace {
-
-// The list's alphabetical order, the same in every locale: letters without their accents
-// and case first ("Åsa" beside "Aaron", not after "Zola"), then the names exactly.
-QString sortKey(const QString& name) {
-  QString key;
-  for (const QChar c : name.normalized(QString::NormalizationForm_D))
-    if (c.category() != QChar::Mark_NonSpacing) key += c;
-  return key.toCaseFolded();
-}
-
-}  // namespace
 
 FriendSearchDialog::FriendSearchDialog(const friends::FriendStore& store, const Fonts& fonts,
                                        FriendOpener openDetails, QWidget* owner)
@@ -64,11 +53,11 @@ FriendSearchDialog::FriendSearchDialog(const friends::FriendStore& store, const 
        friends::entriesOf<friends::AllFriendsEntry>(store.load(friends::CacheFile::AllFriends))) {
     if (!entry.hasName()) continue;
     const QString shown = cutText(QString::fromStdString(entry.name), kMaxNameChars);
-    names_.push_back({shown, matchKey(shown), sortKey(shown), entry.uid});
+    names_.push_back({shown, matchKey(shown), entry.uid});
   }
-  std::stable_sort(names_.begin(), names_.end(), [](const Name& a, const Name& b) {
-    return a.sortKey != b.sortKey ? a.sortKey < b.sortKey : a.shown < b.shown;
-  });
+  const NameOrder order;
+  std::stable_sort(names_.begin(), names_.end(),
+                   [&order](const Name& a, const Name& b) { return order(a.shown, b.shown); });
 
   connect(edit_, &QLineEdit::textChanged, this, &FriendSearchDialog::search);
   connect(list_, &QListWidget::itemSelectionChanged, this, [this] {

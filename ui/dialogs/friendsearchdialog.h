@@ -49,7 +49,6 @@ class FriendSearchDialog : public PhoneDialog {
   struct Name {
     QString shown;
     QString key;  // as matchKey() makes it
-    QString sortKey;
     std::string uid;
   };
 

@@ -5,8 +5,12 @@
 #include <QEvent>
 #include <QFile>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 
 #include "api/apiclient.h"
 #include "bigpicturewindow.h"
@@ -54,10 +58,20 @@ FriendPage::FriendPage(FriendPageContext& context, std::string uid, QString name
       context_(context),
       uid_(std::move(uid)),
       nameText_(std::move(name)),
-      picture_(new PictureBox(image_, QSize(100, 150), client())),
-      status_(new QPlainTextEdit(client())),
-      name_(new QLabel(client())),
-      facts_(new QLabel(client())) {
+      scroll_(new QScrollArea(client())),
+      content_(new QWidget),
+      picture_(new PictureBox(image_, QSize(100, 150), content_)),
+      status_(new QPlainTextEdit(content_)),
+      name_(new QLabel(content_)),
+      facts_(new QLabel(content_)) {
+  // The page scrolls only when the facts leave the status box too little room.
+  scroll_->setFrameShape(QFrame::NoFrame);
+  scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  scroll_->setFocusPolicy(Qt::NoFocus);
+  scroll_->setWidget(content_);
+  scroll_->viewport()->setAutoFillBackground(false);
+  content_->setAutoFillBackground(false);
   picture_->setObjectName(QStringLiteral("36302"));
   picture_->onLoaded([this](QSize size) { context_.pictureSize = size; });
   status_->setObjectName(QStringLiteral("36301"));
@@ -73,6 +87,7 @@ FriendPage::FriendPage(FriendPageContext& context, std::string uid, QString name
   facts_->setWordWrap(true);
   facts_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   client()->installEventFilter(this);
+  status_->installEventFilter(this);
 
   const bool validUid = friends::isDecimalId(uid_);
   const std::shared_ptr<api::ApiClient> api = currentClient();
@@ -118,26 +133,57 @@ uint32_t FriendPage::currentUser() const { return context_.userId ? context_.use
 
 bool FriendPage::eventFilter(QObject* watched, QEvent* event) {
   if (watched == client() && event->type() == QEvent::Resize) layOut();
+  if (watched == status_ && event->type() == QEvent::KeyPress &&
+      scrollPastStatus(static_cast<QKeyEvent*>(event)->key()))
+    return true;
   return PhoneDialog::eventFilter(watched, event);
+}
+
+bool FriendPage::scrollPastStatus(int key) {
+  // The arrows scroll the status first, then the page where it is taller than the screen.
+  QScrollBar* text = status_->verticalScrollBar();
+  QScrollBar* page = scroll_->verticalScrollBar();
+  if (key == Qt::Key_Down && text->value() == text->maximum() && page->value() < page->maximum()) {
+    page->setValue(page->value() + page->singleStep() * 3);
+    return true;
+  }
+  if (key == Qt::Key_Up && text->value() == text->minimum() && page->value() > page->minimum()) {
+    page->setValue(page->value() - page->singleStep() * 3);
+    return true;
+  }
+  return false;
 }
 
 void FriendPage::layOut() {
   const int pw = std::max(0, context_.pictureSize.width());
   const int ph = std::clamp(context_.pictureSize.height(), 0, kPictureMaxHeight);
-  const int cw = client()->width();
   const int ch = client()->height();
   const int t = context_.lineHeight ? context_.lineHeight() : mainLineHeight();
   // 20 pixels, or the bold font's height on a dense screen so that the name is not cut.
   const int nameHeight = std::max(20, QFontMetrics(context_.fonts.bold).height());
+  const int m = g_screen.sideMargin();
+  // The status box keeps room for a few lines of its own; below that the page scrolls.
+  const int statusMinimum = status_->fontMetrics().lineSpacing() * 3 + 2 * status_->frameWidth();
+  const int scrollBar = scroll_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroll_);
+  int cw = client()->width();
+  int factsHeight = 0, y = 0;
+  for (const bool scrolls : {false, true}) {
+    if (scrolls) cw = std::max(0, cw - scrollBar);
+    const int textWidth = std::max(0, cw - pw - 10);
+    // At least six lines; as many more as the facts need at this width, so none is cut.
+    factsHeight = std::max(6 * t, facts_->heightForWidth(textWidth));
+    y = std::max(ph, factsHeight + 5 + nameHeight) + 5;
+    if (y + statusMinimum <= ch) break;
+  }
   const int textWidth = std::max(0, cw - pw - 10);
+  content_->resize(cw, std::max(ch, y + statusMinimum));
+  scroll_->setGeometry(0, 0, client()->width(), ch);
   picture_->setGeometry(0, 0, pw, ph);
   name_->setGeometry(pw + 5, 5, textWidth, nameHeight);
-  facts_->setGeometry(pw + 5, 5 + nameHeight, textWidth, 6 * t);
-  const int y = std::max(ph, 6 * t + 5 + nameHeight) + 5;
-  const int m = g_screen.sideMargin();
-  status_->setGeometry(m, y, std::max(0, cw - 2 * m), std::max(0, ch - y));
+  facts_->setGeometry(pw + 5, 5 + nameHeight, textWidth, factsHeight);
+  status_->setGeometry(m, y, std::max(0, cw - 2 * m), std::max(0, content_->height() - y));
   if (categories_) {
-    categories_->setGeometry(0, 0, cw, ch);
+    categories_->setGeometry(0, 0, client()->width(), ch);
   } else {
     status_->setFocus();
   }

@@ -13,6 +13,7 @@
 
 class QLabel;
 class QPlainTextEdit;
+class QScrollArea;
 class QWidget;
 
 namespace ui {
@@ -39,6 +40,8 @@ class FriendPage : public PhoneDialog {
   QLabel* nameLabel() const { return name_; }
   QLabel* factsLabel() const { return facts_; }
   QPlainTextEdit* statusBox() const { return status_; }
+  // What the picture, labels and status lie on; taller than the client area when it scrolls.
+  QScrollArea* scrollArea() const { return scroll_; }
   // The "All About Friend" list while it is up.
   CategoryList* categoryList() const;
   const friends::CategoryResults& results() const { return results_; }
@@ -51,6 +54,7 @@ class FriendPage : public PhoneDialog {
   std::shared_ptr<api::ApiClient> currentClient() const;
   uint32_t currentUser() const;
   void layOut();
+  bool scrollPastStatus(int key);
   void showStatus(const std::string& text);
   void refreshStatus();
   void showCategories();
@@ -63,6 +67,8 @@ class FriendPage : public PhoneDialog {
   const std::string uid_;
   const QString nameText_;
   pictures::Image image_;
+  QScrollArea* scroll_;
+  QWidget* content_;
   PictureBox* picture_;
   QPlainTextEdit* status_;
   QLabel* name_;

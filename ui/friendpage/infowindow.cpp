@@ -1,5 +1,7 @@
 #include "infowindow.h"
 
+#include <algorithm>
+
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -21,6 +23,8 @@ InfoWindow::InfoWindow(const QString& name, const QString& text, const Fonts& fo
   title_->setTextFormat(Qt::PlainText);
   a11y::setName(title_, title_->text());  // a name may hold an "&" (see setLabelText)
   title_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  // Two lines: a long name goes on to the second one rather than off the edge.
+  title_->setWordWrap(true);
   text_->setObjectName(QStringLiteral("1028"));
   text_->setReadOnly(true);
   text_->setAccessibleName(QStringLiteral("Facebook Info"));
@@ -38,8 +42,10 @@ InfoWindow::InfoWindow(const QString& name, const QString& text, const Fonts& fo
 void InfoWindow::layOut() {
   const int w = client()->width();
   const int h = client()->height();
-  title_->setGeometry(5, 5, w - 5, 30);
-  text_->setGeometry(5, 35, w - 5, std::max(0, h - 35));
+  // 30 high, or as high as a name too long for two lines needs; the text box follows it.
+  const int titleHeight = std::max(30, title_->heightForWidth(w - 5));
+  title_->setGeometry(5, 5, w - 5, titleHeight);
+  text_->setGeometry(5, 5 + titleHeight, w - 5, std::max(0, h - 5 - titleHeight));
 }
 
 bool InfoWindow::eventFilter(QObject* watched, QEvent* event) {

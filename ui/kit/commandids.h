@@ -74,4 +74,8 @@ inline constexpr int kNotificationsDone = 32843;
 inline constexpr int kBirthdaysDone = 32882;
 inline constexpr int kRelationsDone = 32884;
 
+// The picture picker of "Upload Photo" (menu 173).
+inline constexpr int kOpenPhoto = 32831;
+inline constexpr int kCancelPhoto = 32832;
+
 }  // namespace ui::cmd

@@ -43,6 +43,7 @@ std::vector<MenuResource> buildTable() {
       {menu::kAllAboutFriend, {item("Cancel", kCancelCategories), item("Submit", kSubmitCategories)}},
       {menu::kBirthdays, {item("Done", kBirthdaysDone)}},
       {menu::kRelationChanges, {item("Done", kRelationsDone)}},
+      {menu::kPhotoPicker, {item("Open", kOpenPhoto), item("Cancel", kCancelPhoto)}},
       {menu::kAllFriends,
        {item("Done", kDone),
         popup("Menu", {item("Choose Best Friends", kChooseBestFriends),

@@ -50,6 +50,8 @@ inline constexpr int kAllFriends = 147;
 inline constexpr int kRemoveMode = 148;
 inline constexpr int kFurtherPage = 158;
 inline constexpr int kPickMode = 167;
+// The picture picker of "Upload Photo".
+inline constexpr int kPhotoPicker = 173;
 }  // namespace menu
 
 // The built-in menu resource `id`, or nullptr when there is none.

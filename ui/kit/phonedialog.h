@@ -20,6 +20,11 @@ class PhoneDialog : public QDialog {
  signals:
   void command(int id);
 
+ protected:
+  // Escape presses the Cancel key of the bar showing, so it leaves the current state (a
+  // list, a typed status) and not the window; without one it rejects as usual.
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   PhoneChrome* chrome_;
 };

@@ -1,5 +1,6 @@
 #include "softkeybar.h"
 
+#include <QAction>
 #include <QLinearGradient>
 #include <QMenu>
 #include <QMouseEvent>
@@ -42,7 +43,26 @@ void SoftKeyBar::pressKey(int index) {
   const QSize size = popup->sizeHint();
   const QRect rect = keyRect(index);
   const int x = index == 0 ? rect.left() : rect.right() + 1 - size.width();
+  // The first item starts lit, so the key and then Return pick it at once.
   popup->popup(mapToGlobal(QPoint(std::max(0, x), -size.height())));
+  if (QAction* first = firstItem(popup)) popup->setActiveAction(first);
+}
+
+QAction* SoftKeyBar::firstItem(const QMenu* popup) {
+  for (QAction* action : popup->actions())
+    if (!action->isSeparator() && action->isEnabled() && action->isVisible()) return action;
+  return nullptr;
+}
+
+bool SoftKeyBar::pressCancel() {
+  for (int index = 0; index < keyCount(); ++index) {
+    const SoftKey& key = menu_.keys[index];
+    if (!key.isPopup() && key.text == QLatin1String("Cancel")) {
+      pressKey(index);
+      return true;
+    }
+  }
+  return false;
 }
 
 QMenu* SoftKeyBar::buildPopup(const std::vector<MenuItem>& items, QWidget* parent) {

@@ -27,6 +27,8 @@ class SoftKeyBar : public QWidget {
   QRect keyRect(int index) const;
   // Presses key 0 (left) or 1 (right); nothing when the menu has no such key.
   void pressKey(int index);
+  // Presses the key captioned "Cancel" where the bar has one; false when it has none.
+  bool pressCancel();
   // The popup opened by the last key press while it is open, else nullptr.
   QMenu* openPopup() const;
 
@@ -43,6 +45,7 @@ class SoftKeyBar : public QWidget {
  private:
   int keyAt(const QPoint& position) const;
   QMenu* buildPopup(const std::vector<MenuItem>& items, QWidget* parent);
+  static QAction* firstItem(const QMenu* popup);
 
   MenuResource menu_;
   int pressed_ = -1;

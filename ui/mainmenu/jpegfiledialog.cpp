@@ -1,13 +1,18 @@
 #include "jpegfiledialog.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
 
 #include "photoupload.h"
+#include "ui/kit/commandids.h"
 #include "ui/kit/globals.h"
+#include "ui/kit/menutable.h"
+#include "ui/kit/softkeybar.h"
 
 namespace ui {
 namespace {
@@ -25,7 +30,7 @@ JpegFileDialog::JpegFileDialog(QWidget* owner)
   setNameFilter(QString::fromUtf8(kFilter));
   setViewMode(QFileDialog::List);
   setModal(true);
-  resize(g_screen.size());
+  fitPhoneScreen();
 
   preview_->setObjectName(QStringLiteral("preview"));
   preview_->setAlignment(Qt::AlignCenter);
@@ -34,6 +39,41 @@ JpegFileDialog::JpegFileDialog(QWidget* owner)
   if (auto* grid = qobject_cast<QGridLayout*>(layout()))
     grid->addWidget(preview_, grid->rowCount(), 0, 1, grid->columnCount());
   connect(this, &QFileDialog::currentChanged, this, &JpegFileDialog::showPreview);
+
+  // The soft keys stand for the dialog's own buttons, as in every other window.
+  bar_ = new SoftKeyBar(*findMenu(menu::kPhotoPicker), this);
+  if (auto* grid = qobject_cast<QGridLayout*>(layout()))
+    grid->addWidget(bar_, grid->rowCount(), 0, 1, grid->columnCount());
+  connect(bar_, &SoftKeyBar::commandTriggered, this, [this](int id) {
+    if (id == cmd::kOpenPhoto) accept();
+    if (id == cmd::kCancelPhoto) reject();
+  });
+  resize(g_screen.size());
+}
+
+void JpegFileDialog::fitPhoneScreen() {
+  // Qt's dialog is laid out for a desktop: a side bar, a column of buttons and a row of tool
+  // buttons make it wider than the phone. The soft keys replace the buttons; the list view
+  // is the only one used.
+  for (const char* name : {"sidebar", "buttonBox", "newFolderButton", "listModeButton",
+                           "detailModeButton"})
+    if (auto* child = findChild<QWidget*>(QLatin1String(name))) child->hide();
+  for (auto* combo : findChildren<QComboBox*>()) {
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    combo->setMinimumContentsLength(6);
+    combo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  }
+  if (layout()) layout()->setContentsMargins(2, 2, 2, 0);
+}
+
+void JpegFileDialog::keyPressEvent(QKeyEvent* event) {
+  // The action key opens, like "Open": the dialog's own default button is hidden.
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+      event->modifiers() == Qt::NoModifier) {
+    accept();
+    return;
+  }
+  QFileDialog::keyPressEvent(event);
 }
 
 void JpegFileDialog::showPreview(const QString& path) {

@@ -1,6 +1,6 @@
 #pragma once
 // The picture dialog of "Upload Photo": JPEG files only ("JPEG Files (*.jpg)"), phone-sized,
-// with a preview of the picture under the cursor.
+// with a preview of the picture under the cursor and the soft keys "Open" and "Cancel".
 #include <QFileDialog>
 
 #include "pictures/image.h"
@@ -8,6 +8,8 @@
 class QLabel;
 
 namespace ui {
+
+class SoftKeyBar;
 
 class JpegFileDialog : public QFileDialog {
   Q_OBJECT
@@ -18,11 +20,18 @@ class JpegFileDialog : public QFileDialog {
   explicit JpegFileDialog(QWidget* owner);
 
   QLabel* preview() const { return preview_; }
+  SoftKeyBar* softKeyBar() const { return bar_; }
   // Shows the picture at `path` in the preview (blank when it does not decode).
   void showPreview(const QString& path);
 
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
+  void fitPhoneScreen();
+
   QLabel* preview_;
+  SoftKeyBar* bar_ = nullptr;
   pictures::Image image_;
 };
 

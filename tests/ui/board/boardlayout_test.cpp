@@ -39,13 +39,26 @@ INSTANTIATE_TEST_SUITE_P(
     Screens, BoardLayoutTest,
     ::testing::Values(LayoutCase{240, 270, 4, 4, 12, {12, 67, 122, 177}},
                       LayoutCase{480, 560, 6, 6, 77, {77, 132, 187, 242, 297, 352}},
-                      LayoutCase{320, 190, 5, 3, 25, {25, 80, 135, 190, 245}},
+                      LayoutCase{320, 190, 5, 2, 25, {25, 80, 135, 190, 245}},  // a third row would end below
                       LayoutCase{50, 60, 0, 0, 27, {}}));
 
 TEST(BoardPages, FurtherPagesStartHigherAndCountRowsWithTheFrame) {
   const board::Grid grid = board::pageGrid(240, 270);
   EXPECT_EQ(grid.rows, (270 - 26) / 55);
   EXPECT_EQ(grid.cells.front().top(), 20);
+}
+
+// The main page shows the cells the pages are counted for at every height; at 25 more than
+// a multiple of 55 (the client heights of 240x293 and 240x348) its last row stays inside.
+TEST(BoardPages, TheMainPageShowsTheCellsThePagesCount) {
+  for (int height = 100; height <= 420; ++height) {
+    SCOPED_TRACE(height);
+    const board::Grid main = board::mainGrid(240, height);
+    EXPECT_EQ(main.rows, board::pictureRows(height));
+    if (height % 55 == 25) {
+      EXPECT_LE(main.cells.back().top() + board::kCellSize, height);
+    }
+  }
 }
 
 TEST(BoardSlots, TwentyFiveFriendsOnSixteenCellsMakeTwoPages) {

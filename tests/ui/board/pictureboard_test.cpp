@@ -228,6 +228,8 @@ TEST_P(PictureBoardTest, NextLeadsThroughTheFurtherPageBackToTheFirstCell) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, PictureBoardTest,
-                         ::testing::Values(Screen{240, 320, 96}, Screen{480, 640, 192}));
+                         ::testing::Values(Screen{240, 320, 96}, Screen{480, 640, 192},
+                                           // client heights 25 more than a multiple of 55
+                                           Screen{240, 348, 96}, Screen{240, 293, 96}));
 
 }  // namespace

@@ -136,6 +136,21 @@ TEST_F(ChangeLists, RowsInNameOrderOnlyForFriendsInTheFriendsFile) {
   }
 }
 
+// The same order as Find a Friend: the collation of the names' letters, accents after the
+// letter they sit on ("Çağan" among the C names, not after "Z").
+TEST_F(ChangeLists, NamesSortAsInFindAFriend) {
+  std::ofstream(store.paths().bf, std::ios::binary)
+      << "21*-5*Seán Martin*\n22*-5*Çağan Virtanen*\n23*-5*Chloé Dubois*\n"
+      << "24*-5*Björn Berg*\n25*-5*Zoë Ødegaard*\n26*-5*cecilia Ahl*\n";
+  const auto window = open(ui::kBirthdaysList, fixed({"21*TODAY !!!*", "22*TODAY !!!*", "23*TODAY !!!*",
+                                                      "24*TODAY !!!*", "25*TODAY !!!*", "26*TODAY !!!*"},
+                                                     "12/25/2009  0:7"));
+  std::vector<std::string> names;
+  for (const Row& row : rows(*window)) names.push_back(row.front());
+  EXPECT_EQ(names, (std::vector<std::string>{"Björn Berg", "Çağan Virtanen", "cecilia Ahl",
+                                             "Chloé Dubois", "Seán Martin", "Zoë Ødegaard"}));
+}
+
 // The birthday watch ran at 9:05 on 3 April 2009; the list is looked at later. The line shows
 // the run's time and keeps it, so the next opening without a run shows it again. A store that
 // refused the time (its key gone) gets it again at the next opening.

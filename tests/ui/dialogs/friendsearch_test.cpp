@@ -79,6 +79,20 @@ TEST_F(FriendSearch, ATextListsTheNamesWithAWordItStarts) {
   }
 }
 
+// The same order as the change lists: the collation of the names' letters, accents after
+// the letter they sit on ("Çağan" among the C names, not after "Z").
+TEST_F(FriendSearch, TheListSortsNamesAsTheChangeListsDo) {
+  friendstest::writeWhole(store.paths().bf,
+                          "21*-5*Seán Martin*\n22*-5*Çağan Virtanen*\n23*-5*Chloé Dubois*\n"
+                          "24*-5*Björn Berg*\n25*-5*Zoë Ødegaard*\n26*-5*cecilia Ahl*\n");
+  const auto dialog = open();
+  std::vector<std::string> names;
+  for (int i = 0; i < dialog->list()->count(); ++i)
+    names.push_back(dialog->list()->item(i)->text().toStdString());
+  EXPECT_EQ(names, (std::vector<std::string>{"Björn Berg", "Çağan Virtanen", "cecilia Ahl",
+                                             "Chloé Dubois", "Seán Martin", "Zoë Ødegaard"}));
+}
+
 TEST_F(FriendSearch, OneMatchIsSelectedAndItsUidOpensTheDetails) {
   const auto dialog = open();
   EXPECT_EQ(dialog->lastUpdate()->text(), "List Last Updated: 4/3/2009  9:5");

@@ -101,6 +101,12 @@ TEST_F(StatusDialogTest, TheSoftKeysFollowTheEditAndThePresets) {
       {{Qt::Key_F2}, "", menu::kDone, "", false},
       {{Qt::Key_Down, Qt::Key_Up}, "", menu::kDone, "", true},  // out of the list, still lit
       {{Qt::Key_Down, Qt::Key_Return}, "", menu::kStatusUpdate, "has Facebook on his mobile", false},
+      // Escape is the Cancel key of the state showing; the dialog stays.
+      {{Qt::Key_Escape}, "", menu::kDone, "", false},
+      {{}, "is", menu::kStatusUpdate, "is", false},
+      {{Qt::Key_Escape}, "", menu::kDone, "", false},
+      {{Qt::Key_Down, Qt::Key_Down}, "", menu::kStatusPreset, "", true},
+      {{Qt::Key_Escape}, "", menu::kDone, "", false},
   };
   for (const Step& step : steps) {
     SCOPED_TRACE(testing::Message() << "step " << (&step - steps));
@@ -109,9 +115,15 @@ TEST_F(StatusDialogTest, TheSoftKeysFollowTheEditAndThePresets) {
     EXPECT_EQ(dialog->softKeys(), step.bar);
     EXPECT_EQ(edit->text().toStdString(), step.text);
     EXPECT_EQ(!dialog->presets()->selectedItems().isEmpty(), step.highlighted);
+    EXPECT_TRUE(dialog->isVisible());
   }
   EXPECT_EQ(QApplication::focusWidget(), edit);
   EXPECT_EQ(edit->cursorPosition(), edit->text().size());
+  EXPECT_TRUE(dialog->grab().save(screenshotPath("statusdialog_after_escape.png")));
+  // With nothing to cancel, Escape ends the dialog as Done does.
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(dialog->result(), ui::cmd::kDone);
 }
 
 TEST_F(StatusDialogTest, TheEditTakesNinetyNineCharactersWithoutSplittingOne) {

@@ -127,13 +127,36 @@ TEST(FriendPageCommands, AllAboutFriendAsksForTheCheckedCategoriesOnly) {
     EXPECT_EQ(menuOf(*page), 154);
     EXPECT_EQ(page->results(), friends::CategoryResults{});
   }
-  // "Cancel" takes the list down and sends nothing.
-  pagetest::pickMenuItem(*page, kAllAbout);
-  f.sim.control("/requests/clear");
-  QTest::keyClick(page.get(), Qt::Key_F1);
-  EXPECT_FALSE(page->categoryList());
-  EXPECT_EQ(menuOf(*page), 154);
-  EXPECT_TRUE(f.fqlTexts().empty());
+  // "Cancel", or Escape in the list, takes the list down, sends nothing and keeps the page.
+  for (const Qt::Key cancel : {Qt::Key_F1, Qt::Key_Escape}) {
+    pagetest::pickMenuItem(*page, kAllAbout);
+    ASSERT_TRUE(page->categoryList());
+    f.sim.control("/requests/clear");
+    QTest::keyClick(page->categoryList(), cancel);
+    EXPECT_FALSE(page->categoryList());
+    EXPECT_EQ(menuOf(*page), 154);
+    EXPECT_TRUE(f.fqlTexts().empty());
+    EXPECT_TRUE(page->isVisible());
+  }
+}
+
+// The title wraps a long name onto its second line (or more) instead of cutting it.
+TEST(InfoWindow, TheTitleWrapsALongName) {
+  PageFixture f;
+  for (const char* name : {"Ann Lee", "Laura Ødegaard", "Maximiliana Ødegaard Virtanen Lindqvist"}) {
+    SCOPED_TRACE(name);
+    ui::InfoWindow info(QString::fromUtf8(name), QStringLiteral("Music - Jazz"), f.fonts, nullptr);
+    info.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&info));
+    const QLabel* title = info.title();
+    const QRect needed = title->fontMetrics().boundingRect(QRect(0, 0, title->width(), 1000),
+                                                           Qt::TextWordWrap, title->text());
+    EXPECT_TRUE(title->wordWrap());
+    EXPECT_LE(needed.height(), title->height());
+    EXPECT_GE(title->height(), 30);
+    EXPECT_EQ(info.textBox()->y(), title->geometry().bottom() + 1);
+    EXPECT_EQ(info.textBox()->geometry().bottom(), info.client()->height() - 1);
+  }
 }
 
 TEST(FriendPageCommands, BigPictureFetchesTheLargePictureOnceAndWaitsAfterTheFetch) {

@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 #include "pagefixture.h"
+#include "ui/friendpage/pagetexts.h"
 #include "ui/friendpage/picturebox.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/globals.h"
@@ -42,14 +46,14 @@ TEST_P(FriendPageLayout, FollowsThePictureAndTheLineHeight) {
   const int t = QFontMetrics(QApplication::font()).height();  // no main window painted yet
   const int nameHeight = std::max(20, QFontMetrics(f.fonts.bold).height());
   const int m = ui::g_screen.sideMargin();
-  const int y = std::max(shown, 6 * t + 5 + nameHeight) + 5;
-  if (c.screen.width == 240) {
-    EXPECT_EQ(y, 155);  // max(150, 6T + 25) + 5
-  }
+  // Six lines, or what socialsim's facts need at this width (nine at 240 x 320).
+  const int textWidth = cw - picture.width() - 10;
+  const int factsHeight = std::max(6 * t, page->factsLabel()->heightForWidth(textWidth));
+  const int y = std::max(shown, factsHeight + 5 + nameHeight) + 5;
   EXPECT_EQ(page->pictureBox()->geometry(), QRect(0, 0, picture.width(), shown));
-  EXPECT_EQ(page->nameLabel()->geometry(), QRect(picture.width() + 5, 5, cw - picture.width() - 10, nameHeight));
+  EXPECT_EQ(page->nameLabel()->geometry(), QRect(picture.width() + 5, 5, textWidth, nameHeight));
   EXPECT_EQ(page->factsLabel()->geometry(),
-            QRect(picture.width() + 5, 5 + nameHeight, cw - picture.width() - 10, 6 * t));
+            QRect(picture.width() + 5, 5 + nameHeight, textWidth, factsHeight));
   EXPECT_EQ(page->statusBox()->geometry(), QRect(m, y, cw - 2 * m, ch - y));
   EXPECT_TRUE(page->statusBox()->hasFocus());
   EXPECT_TRUE(page->statusBox()->font().italic() && page->nameLabel()->font().bold());
@@ -69,7 +73,9 @@ TEST_P(FriendPageLayout, FollowsThePictureAndTheLineHeight) {
   }
   // Once the main window has painted, its measure is T.
   ui::g_mainTextSize = {150, 30};
-  EXPECT_EQ(f.open(uid, QStringLiteral("Sample Name"))->factsLabel()->height(), 180);
+  const auto measured = f.open(uid, QStringLiteral("Sample Name"));
+  const QLabel* facts = measured->factsLabel();
+  EXPECT_EQ(facts->height(), std::max(180, facts->heightForWidth(facts->width())));
   ui::g_mainTextSize = {};
 }
 
@@ -126,6 +132,57 @@ TEST(FriendPage, StatusAndFactsComeFromTheCacheFiles) {
       EXPECT_TRUE(pagetest::saveScreenshot(*page, QString("status_%1").arg(&c - cases)));
     }
   }
+}
+
+// Facts longer than six lines: the label takes the height they need and what lies below
+// moves down; on a short screen the page scrolls (and the arrows scroll it past the status).
+TEST(FriendPage, LongFactsAreShownWhole) {
+  const struct {
+    pagetest::Screen screen;
+    bool scrolls;
+    const char* shot;
+  } cases[] = {{{240, 320, 96}, false, "long_hometown"}, {{240, 200, 96}, true, "long_hometown_240x200"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.shot);
+    PageFixture f(c.screen);
+    ASSERT_TRUE(f.start());
+    const std::string uid = f.uid();
+    friendstest::writeWhole(f.paths().vtS, uid + "*Springfield*Illinois*United States*Very Liberal*"
+                                                 "In an Open Relationship*December 7, 1965*\n");
+    ui::g_mainTextSize = {};
+    auto page = f.open(uid, QStringLiteral("Homer Sample"));
+    const QLabel* facts = page->factsLabel();
+    ASSERT_TRUE(facts->text().endsWith("Birthday: December 7, 1965\n"));
+    const int t = QFontMetrics(QApplication::font()).height();
+    EXPECT_GT(facts->heightForWidth(facts->width()), 6 * t);  // more than six lines
+    EXPECT_GE(facts->height(), facts->heightForWidth(facts->width()));
+    EXPECT_EQ(facts->geometry().topLeft(), QPoint(105, page->nameLabel()->geometry().bottom() + 1));
+    const QRect status = page->statusBox()->geometry();
+    EXPECT_EQ(status.top(), std::max(150, facts->geometry().bottom() + 1) + 5);
+    EXPECT_EQ(status.bottom(), page->statusBox()->parentWidget()->height() - 1);
+    EXPECT_GE(status.height(), 3 * page->statusBox()->fontMetrics().lineSpacing());
+    QScrollBar* bar = page->scrollArea()->verticalScrollBar();
+    EXPECT_EQ(bar->maximum() > 0, c.scrolls);
+    EXPECT_TRUE(page->statusBox()->hasFocus());
+    EXPECT_TRUE(pagetest::saveScreenshot(*page, c.shot));
+    if (c.scrolls) {
+      for (int i = 0; i < 20; ++i) QTest::keyClick(page->statusBox(), Qt::Key_Down);
+      EXPECT_EQ(bar->value(), bar->maximum());
+      for (int i = 0; i < 20; ++i) QTest::keyClick(page->statusBox(), Qt::Key_Up);
+      EXPECT_EQ(bar->value(), 0);
+    }
+  }
+}
+
+// The help page quotes the status age in the words the page uses.
+TEST(FriendPage, TheHelpPageQuotesTheAgeAsShown) {
+  const std::string twoHours = "1**x*" + std::to_string(pagetest::kNow - 2 * 3600) + "*";
+  const std::string shown = ui::page::statusText({}, {twoHours}, "1", pagetest::kNow);
+  const std::string age = shown.substr(shown.find('('));
+  QFile help(QStringLiteral(VELTRANA_SOURCE_DIR "/resources/help.html"));
+  ASSERT_TRUE(help.open(QIODevice::ReadOnly));
+  const QString text = QString::fromUtf8(help.readAll()).simplified();
+  EXPECT_TRUE(text.contains(QString::fromStdString("(\"" + age + "\")"))) << age;
 }
 
 TEST(FriendPage, OpensForTheSelectedFriendAndAnswersTheKeys) {

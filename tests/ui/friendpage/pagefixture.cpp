@@ -113,7 +113,7 @@ void pickMenuItem(ui::PhoneDialog& window, int index) {
   QTest::keyClick(&window, Qt::Key_F2);
   QMenu* popup = window.chrome()->softKeyBar()->openPopup();
   ASSERT_TRUE(popup && serveUntil([&] { return popup->windowHandle()->isExposed(); }));
-  for (int i = 0; i <= index; ++i) QTest::keyClick(popup, Qt::Key_Down);
+  for (int i = 0; i < index; ++i) QTest::keyClick(popup, Qt::Key_Down);
   QTest::keyClick(popup, Qt::Key_Return);
 }
 

@@ -78,6 +78,8 @@ const MenuCase kMenus[] = {
     // The change lists: birthdays, relationship changes.
     {171, {"Done=32882"}},
     {172, {"Done=32884"}},
+    // The picture picker of "Upload Photo".
+    {173, {"Open=32831", "Cancel=32832"}},
 };
 // clang-format on
 

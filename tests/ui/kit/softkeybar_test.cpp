@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "ui/kit/accessibility.h"
+#include "ui/kit/menutable.h"
 #include "ui/kit/phonedialog.h"
 #include "ui/kit/phoneframe.h"
 #include "ui/kit/softkeybar.h"
@@ -79,6 +80,30 @@ TEST(SoftKeyBar, TheMainMenuOpensFromItsOnlyKey) {
   findAction(popup, "Exit")->trigger();
   ASSERT_EQ(commands.count(), 1);
   EXPECT_EQ(commands.takeFirst().at(0).toInt(), 32853);
+}
+
+// Every popup key opens on its first item: the key and then Return pick it.
+TEST(SoftKeyBar, APopupOpensOnItsFirstItem) {
+  const struct {
+    int menuId;
+    Qt::Key key;
+    int firstId;
+  } cases[] = {{102, Qt::Key_F1, 0}, {154, Qt::Key_F2, 32826}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.menuId);
+    ShownFrame shown(c.menuId);
+    QSignalSpy commands(&shown.frame, &ui::PhoneFrame::command);
+    QTest::keyClick(&shown.frame, c.key);
+    QMenu* popup = shown.frame.chrome()->softKeyBar()->openPopup();
+    ASSERT_TRUE(popup);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(popup));
+    ASSERT_TRUE(popup->activeAction());
+    EXPECT_EQ(popup->activeAction(), popup->actions().value(0));
+    const int expected = c.firstId ? c.firstId : ui::commandIds(*ui::findMenu(c.menuId)).front();
+    QTest::keyClick(popup, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return commands.count() == 1; }));
+    EXPECT_EQ(commands.takeFirst().at(0).toInt(), expected);
+  }
 }
 
 // What a screen reader over AT-SPI finds of the drawn bar: its keys by caption, pressed

@@ -6,6 +6,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QFile>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -18,6 +21,9 @@
 #include "friendstestkit.h"
 #include "support/simserver.h"
 #include "ui/mainmenu/jpegfiledialog.h"
+#include "ui/kit/globals.h"
+#include "ui/kit/menutable.h"
+#include "ui/kit/softkeybar.h"
 #include "ui/mainmenu/photoupload.h"
 
 namespace {
@@ -124,6 +130,47 @@ TEST(PhotoUpload, TheDialogTakesJpegFilesAndPreviewsThem) {
   EXPECT_FALSE(dialog.preview()->pixmap().isNull());
   dialog.showPreview(QStringLiteral(VELTRANA_SOURCE_DIR "/resources"));
   EXPECT_TRUE(dialog.preview()->pixmap().isNull());
+}
+
+// On the phone screen the dialog fits, every control inside it, and its soft keys pick the
+// file ("Open") or leave ("Cancel", Escape).
+TEST(PhotoUpload, TheDialogFitsThePhoneAndHasSoftKeys) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(QFile::copy(QStringLiteral(VELTRANA_SOURCE_DIR "/resources/pic_square/body_bf.jpg"),
+                          dir.path() + "/beach.jpg"));
+  for (const Qt::Key key : {Qt::Key_F1, Qt::Key_F2, Qt::Key_Escape, Qt::Key_Return}) {
+    SCOPED_TRACE(key);
+    ui::JpegFileDialog dialog(nullptr);
+    dialog.setDirectory(dir.path());
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    EXPECT_EQ(dialog.size(), ui::g_screen.size());
+    EXPECT_LE(dialog.minimumSizeHint().width(), ui::g_screen.width);
+    for (const QWidget* child : dialog.findChildren<QWidget*>()) {
+      if (!child->isVisible() || child->isWindow()) continue;
+      const QRect shown(child->mapTo(&dialog, QPoint(0, 0)), child->size());
+      EXPECT_TRUE(dialog.rect().contains(shown)) << child->objectName().toStdString();
+    }
+    ASSERT_TRUE(dialog.softKeyBar());
+    EXPECT_EQ(dialog.softKeyBar()->menuId(), ui::menu::kPhotoPicker);
+    EXPECT_EQ(dialog.softKeyBar()->geometry().bottom(), dialog.height() - 1);
+    auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_TRUE(name);
+    QTest::keyClicks(name, QStringLiteral("beach.jpg"));
+    const QStringList beach{dir.path() + "/beach.jpg"};
+    EXPECT_EQ(dialog.selectedFiles(), beach);
+    if (key == Qt::Key_F1) {
+      QDir().mkpath(QStringLiteral(VELTRANA_BINARY_DIR "/screenshots"));
+      EXPECT_TRUE(dialog.grab().save(QStringLiteral(VELTRANA_BINARY_DIR "/screenshots/photopicker_240x320.png")));
+    }
+    QTest::keyClick(name, key);
+    const bool opens = key == Qt::Key_F1 || key == Qt::Key_Return;
+    EXPECT_EQ(dialog.result(), opens ? QDialog::Accepted : QDialog::Rejected);
+    if (opens) {
+      EXPECT_EQ(dialog.selectedFiles(), beach);
+    }
+  }
 }
 
 // The real upload to socialsim, from a folder with a blank in its name.
