@@ -49,7 +49,7 @@ void wireMainMenu(AppContext& context, Services& s, ui::FriendOpener openFriend)
   });
 
   window.setCommandHandler(ui::cmd::kHelp, [&context, &s] {
-    s.browser.openInLoginBrowser(ui::helpPageAddress(context.dataFolder.helpPage), false, false);
+    s.browser.openInLoginBrowser(ui::helpPageAddress(context.dataFolder.helpPage), session::HandOff::Page);
   });
 
   for (const MobilePage& page : kViewPages)

@@ -57,7 +57,7 @@ void openAd(Services& s) {
     std::printf("OpenAd(): the ad link is not a web address; not opened.\n");
     return;
   }
-  s.browser.openInLoginBrowser(*address, false, false);
+  s.browser.openInLoginBrowser(*address, session::HandOff::Page);
 }
 
 void runWindow(AppContext& context, Services& s) {
@@ -69,7 +69,7 @@ void runWindow(AppContext& context, Services& s) {
     if (g_parts) g_parts->ads.fetchClientAddressIfShort();
   };
   actions.openPage = [&s](const std::string& path) {
-    return s.browser.openInLoginBrowser(api::mobileUrl() + path, false, false) == session::kOpened;
+    return s.browser.openInLoginBrowser(api::mobileUrl() + path, session::HandOff::Page) == session::kOpened;
   };
   actions.openAd = [&s] { openAd(s); };
   ui::notifications::NotificationsWindow window(context.fonts, std::move(actions),

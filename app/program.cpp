@@ -49,7 +49,7 @@ class ProgressBoxNotice : public friends::ProgressNotice {
   ui::ProgressBox& box_;
 };
 
-int64_t secondsNow() { return static_cast<int64_t>(std::time(nullptr)); }
+int64_t pictureClock() { return static_cast<int64_t>(std::time(nullptr)); }
 
 }  // namespace
 
@@ -85,7 +85,7 @@ StartupHooks programHooks(std::optional<session::LoginWaits> waits, int timerDiv
     auto* board = new ui::PictureBoard(
         s.paths, context.fonts, context.boxes,
         [&s, help = ui::helpPageAddress(context.dataFolder.helpPage)] {
-          s.browser.openInLoginBrowser(help, false, false);
+          s.browser.openInLoginBrowser(help, session::HandOff::Page);
         },
         [&s](const std::string& uid) {
           if (auto client = s.session.client()) {
@@ -103,7 +103,7 @@ StartupHooks programHooks(std::optional<session::LoginWaits> waits, int timerDiv
     wireMainMenu(context, s, openFriend);
   };
   hooks.pictureMaintenance = [services](AppContext&) {
-    pictures::expirePictures((*services)->paths, secondsNow);
+    pictures::expirePictures((*services)->paths, pictureClock);
   };
   return hooks;
 }

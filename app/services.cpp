@@ -40,7 +40,7 @@ void Services::showBusy(bool busy) {
 }
 
 void Services::openMobilePage(const std::string& path) {
-  browser.openInLoginBrowser(api::mobileUrl() + path, false, false);
+  browser.openInLoginBrowser(api::mobileUrl() + path, session::HandOff::Page);
 }
 
 }  // namespace app

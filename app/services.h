@@ -9,14 +9,14 @@
 #include <thread>
 
 #include "api/apiclient.h"
-#include "app/debuglog.h"
+#include "platform/debuglog.h"
 #include "app/notificationsbranch.h"
 #include "friends/birthdaywatch.h"
 #include "friends/cachepaths.h"
 #include "friends/friendstore.h"
 #include "friends/relationwatch.h"
 #include "pictures/picturecache.h"
-#include "session/loginbrowser.h"
+#include "session/browserhandoff.h"
 #include "session/loginwaits.h"
 #include "session/sessionmanager.h"
 #include "ui/kit/waitcursor.h"
@@ -48,8 +48,8 @@ struct Services {
 
   friends::CachePaths paths;
   friends::FriendStore store;
-  DebugLog log;
-  session::LoginBrowser browser;
+  platform::DebugLog log;
+  session::BrowserHandoff browser;
   session::SessionManager session;
   pictures::PictureCache pictures;
   friends::RelationWatch relations;

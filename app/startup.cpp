@@ -9,10 +9,11 @@
 #include "commandline.h"
 #include "datafolder.h"
 #include "editioncheck.h"
-#include "exitcodes.h"
 #include "lastupdate.h"
 #include "mainwindowcreation.h"
 #include "platform/connectionkeeper.h"
+#include "platform/endprocess.h"
+#include "platform/exitcodes.h"
 #include "platform/exitsignals.h"
 #include "platform/qtmessageboxes.h"
 #include "platform/settingsstore.h"
@@ -54,7 +55,7 @@ void applySystemFont() {
       "insert the memory card";
   request.icon = platform::MbIcon::Stop;
   boxes.show(request);
-  endProcess(kExitNoInstallation);
+  platform::endProcess(platform::kExitNoInstallation);
 }
 
 // Without its settings the program cannot tell an older edition's data from its own: it
@@ -68,7 +69,7 @@ void applySystemFont() {
   request.icon = platform::MbIcon::Stop;
   boxes.show(request);
   connection.release();
-  endProcess(kExitNoSettings);
+  platform::endProcess(platform::kExitNoSettings);
 }
 
 // Cache files and pictures that cannot be written would fail one by one, silently, and
@@ -83,7 +84,7 @@ void applySystemFont() {
   request.icon = platform::MbIcon::Stop;
   boxes.show(request);
   connection.release();
-  endProcess(kExitDataFolderUnwritable);
+  platform::endProcess(platform::kExitDataFolderUnwritable);
 }
 
 // A runtime folder that is refused cannot tell whether another copy runs: ending as a second
@@ -99,7 +100,7 @@ void applySystemFont() {
   request.text = text;
   request.icon = platform::MbIcon::Stop;
   boxes.show(request);
-  endProcess(kExitRuntimeFolderRefused);
+  platform::endProcess(platform::kExitRuntimeFolderRefused);
 }
 
 // The second half of the start: fonts, the main window, the timers and the message loop.
@@ -119,7 +120,7 @@ int runMainWindow(platform::ConnectionKeeper& connection, platform::SettingsStor
   if (hooks.startupSync)
     sync = [&](ui::ProgressBox& progress) { return hooks.startupSync(context, progress); };
   CreationContext creation{connection, store, schedule, sync};
-  if (!createMainWindow(window, creation)) return kExitWindowCreation;
+  if (!createMainWindow(window, creation)) return platform::kExitWindowCreation;
   if (hooks.buildBoard) hooks.buildBoard(context);
   window.show();
   window.activate();
@@ -141,7 +142,7 @@ int runVeltrana(int argc, char** argv, const StartupHooks& hooks) {
   const CommandLine line = CommandLine::parse(argc, argv);
   if (!line.error.empty()) {
     std::fprintf(stderr, "veltrana: %s\n%s", line.error.c_str(), CommandLine::usage());
-    return kExitBadCommandLine;
+    return platform::kExitBadCommandLine;
   }
   if (line.help) {
     std::fputs(CommandLine::usage(), stdout);
@@ -157,7 +158,7 @@ int runVeltrana(int argc, char** argv, const StartupHooks& hooks) {
   SingleInstance instance = SingleInstance::claim();
   if (instance.outcome == SingleInstance::Outcome::EventFailed)
     failRuntimeFolder(argc, argv, instance.problem);
-  if (instance.outcome != SingleInstance::Outcome::OnlyCopy) return kExitAnotherCopy;
+  if (instance.outcome != SingleInstance::Outcome::OnlyCopy) return platform::kExitAnotherCopy;
 
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Veltrana"));
@@ -170,14 +171,14 @@ int runVeltrana(int argc, char** argv, const StartupHooks& hooks) {
   platform::ExitSignals exitSignals;
   exitSignals.setHandler([&connection] {
     connection.release();
-    endProcess(0);
+    platform::endProcess(0);
   });
   connection.start();
 
   if (platform::checkNetworkPath(api::mobileUrl()) != 0) {
     boxes.show(startupNotice("Please check your Internet connection and try Veltrana again!"));
     connection.release();
-    endProcess(kExitNoNetworkPath);
+    platform::endProcess(platform::kExitNoNetworkPath);
   }
 
   LocateProblem problem = LocateProblem::None;
@@ -213,7 +214,7 @@ int runVeltrana(int argc, char** argv, const StartupHooks& hooks) {
   instance.lock.reset();
   // Worker threads may still be using the message boxes, the store and the application
   // object: the process ends with all of them in place.
-  endProcess(exitCode);
+  platform::endProcess(exitCode);
 }
 
 }  // namespace app
