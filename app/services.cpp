@@ -5,6 +5,7 @@
 #include "api/endpoints.h"
 #include "app/appcontext.h"
 #include "app/datafolder.h"
+#include "app/schedule.h"
 #include "ui/board/mainwindow.h"
 #include "ui/kit/windowtimers.h"
 
@@ -21,9 +22,9 @@ Services::Services(AppContext& context, const std::optional<session::LoginWaits>
                     &timers,
                     [&timers, periodMs] {
                       if (periodMs == 0)
-                        timers.killTimer(2);  // a session that never expires
+                        timers.killTimer(kRenewalTimer);  // a session that never expires
                       else
-                        timers.setTimer(2, int(periodMs));
+                        timers.setTimer(kRenewalTimer, int(periodMs));
                     },
                     Qt::QueuedConnection);
               }),

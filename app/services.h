@@ -1,8 +1,8 @@
 #pragma once
-// Everything the program makes once the main window exists: the cache paths and files, the
-// debug log, the login browser, the session, the picture cache and the two watches. Made once
-// and never freed, as worker threads may still hold on to it when the program ends; the
-// timers' work and the windows opened from the menu take what they need from here.
+// The program's core services: the cache paths and files, the debug log, the login hand-off,
+// the session, the picture cache and the two watches. Part of the program, which is never
+// freed, as worker threads may still hold on to it when the process ends; the timers' work
+// and the windows opened from the menu take what they need from here.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -10,7 +10,6 @@
 
 #include "api/apiclient.h"
 #include "platform/debuglog.h"
-#include "app/notificationsbranch.h"
 #include "friends/birthdaywatch.h"
 #include "friends/cachepaths.h"
 #include "friends/friendstore.h"
@@ -55,8 +54,6 @@ struct Services {
   friends::RelationWatch relations;
   friends::BirthdayWatch birthdays;
   std::optional<ui::WaitCursor> busyCursor;
-  // Timer 1's notifications window (UI thread only).
-  NotificationsBranch notifications;
 };
 
 }  // namespace app

@@ -106,7 +106,7 @@ void applySystemFont() {
 // The second half of the start: fonts, the main window, the timers and the message loop.
 int runMainWindow(platform::ConnectionKeeper& connection, platform::SettingsStore& store,
                   platform::MessageBoxes& boxes, const DataFolder& dataFolder,
-                  const StartupHooks& hooks, platform::ExitSignals& exitSignals) {
+                  const StepsMaker& makeSteps, platform::ExitSignals& exitSignals) {
   applySystemFont();
   const ui::Fonts fonts = ui::Fonts::fromSystemFont(QApplication::font());
 
@@ -114,21 +114,23 @@ int runMainWindow(platform::ConnectionKeeper& connection, platform::SettingsStor
   new ui::FirstPaintWatch(&window);
   Schedule schedule(window.timers());
   AppContext context{connection, store, boxes, dataFolder, fonts, window, schedule};
-  if (hooks.scheduleWork) hooks.scheduleWork(context);
+  // The program's one deliberate leak: worker threads of the timers may still use it while
+  // the process ends, so it is never freed.
+  StartupSteps* steps = makeSteps ? makeSteps(context).release() : nullptr;
 
   std::function<int(ui::ProgressBox&)> sync;
-  if (hooks.startupSync)
-    sync = [&](ui::ProgressBox& progress) { return hooks.startupSync(context, progress); };
+  if (steps && steps->synchronises())
+    sync = [steps](ui::ProgressBox& progress) { return steps->startupSync(progress); };
   CreationContext creation{connection, store, schedule, sync};
   if (!createMainWindow(window, creation)) return platform::kExitWindowCreation;
-  if (hooks.buildBoard) hooks.buildBoard(context);
+  if (steps) steps->buildBoard();
   window.show();
   window.activate();
   window.finishCreation();
 
   schedule.startMainTimers();
   schedule.releaseFirings();
-  if (hooks.pictureMaintenance) hooks.pictureMaintenance(context);
+  if (steps) steps->pictureMaintenance();
   // From here a signal ends the program as the menu's "Exit" does.
   exitSignals.setHandler([&window] { window.runCommand(ui::cmd::kExit); });
   return QApplication::exec();
@@ -136,7 +138,9 @@ int runMainWindow(platform::ConnectionKeeper& connection, platform::SettingsStor
 
 }  // namespace
 
-int runVeltrana(int argc, char** argv, const StartupHooks& hooks) {
+int StartupSteps::startupSync(ui::ProgressBox&) { return 0; }
+
+int runVeltrana(int argc, char** argv, const StepsMaker& makeSteps) {
   // `veltrana > log` and a pipe see each diagnostic line as it happens.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   const CommandLine line = CommandLine::parse(argc, argv);
@@ -210,7 +214,8 @@ int runVeltrana(int argc, char** argv, const StartupHooks& hooks) {
 
   // The window (and its class in the window directory) goes before the instance event, so
   // a copy started meanwhile never finds the event free and the class still taken.
-  const int exitCode = runMainWindow(connection, store, boxes, *dataFolder, hooks, exitSignals);
+  const int exitCode =
+      runMainWindow(connection, store, boxes, *dataFolder, makeSteps, exitSignals);
   instance.lock.reset();
   // Worker threads may still be using the message boxes, the store and the application
   // object: the process ends with all of them in place.
