@@ -1,7 +1,5 @@
 #include "app/program.h"
 
-#include <QApplication>
-
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -78,25 +76,21 @@ std::shared_ptr<ui::DialogContext> dialogContext(AppContext& context, Services& 
   });
 }
 
-// A signal during a wait that blocks the thread (the login, a sent message) or inside a box
-// ends the program as "Exit" does, at once. Set before the services exist, which may wait.
-AppContext& exitDuringWaits(AppContext& context) {
-  platform::setExitOnSignalDuringWaits([&connection = context.connection] {
-    connection.release();
-    platform::endProcess(0);
-  });
-  return context;
-}
-
 }  // namespace
 
 Program::Program(AppContext& context, const ProgramOptions& options)
-    : context_(exitDuringWaits(context)),
+    : context_(context),
       services_(context, options.waits),
       news_(services_.session, services_.browser, context.store, context.fonts,
             &context.mainWindow),
       timers_(context, services_, news_),
       tray_(context, news_) {
+  // A signal during a wait that blocks the thread (the login, a sent message) or inside a box
+  // ends the program as "Exit" does, at once.
+  platform::setExitOnSignalDuringWaits([&connection = context.connection] {
+    connection.release();
+    platform::endProcess(0);
+  });
   context.schedule.setPeriodDivisor(options.timerDivisor);
   timers_.install();
 }

@@ -69,6 +69,15 @@ TEST_F(BrowserHandoffTest, OfflineEndsTheLoginWithCode3) {
               "and re-start Veltrana");
 }
 
+// The program decides how it ends: a failed login leaves by the way out it is given (here one
+// that marks the code), not by ending the process itself.
+TEST_F(BrowserHandoffTest, AFailedLoginLeavesByTheWayOutGiven) {
+  const auto marked = [](int code) { std::_Exit(100 + code); };
+  BrowserHandoff browser(FAKE_BROWSER, boxes_, kQuickWaits, offline, marked);
+  EXPECT_EXIT(browser.openInLoginBrowser("http://127.0.0.1:9/login", session::HandOff::Login),
+              ::testing::ExitedWithCode(100 + session::kExitOfflineAtLogin), "");
+}
+
 TEST_F(BrowserHandoffTest, OfflinePageWarnsAndReturnsMinus5WithoutStartingTheBrowser) {
   mode("deskstop");
   BrowserHandoff browser(FAKE_BROWSER, boxes_, kQuickWaits, offline);

@@ -331,6 +331,10 @@ TEST_F(SessionManagerTest, FailuresEndTheProgram) {
     EXPECT_EXIT(m.decideAtStartup(), ::testing::ExitedWithCode(7),
                 "Error: Internal Browser Orbisview.exe either missing or corrupted. Please "
                 "re-install Veltrana");
+    // By the way out the program gives, when it gives one.
+    SessionManager given(*store_, *log_, boxes_, missing, [](uint32_t) {}, {},
+                         session::fileTimeNow, [](int code) { std::_Exit(100 + code); });
+    EXPECT_EXIT(given.decideAtStartup(), ::testing::ExitedWithCode(107), "");
   }
   {
     SCOPED_TRACE("login not done at the server");
