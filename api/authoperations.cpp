@@ -8,7 +8,7 @@
 #include "api/apiclient.h"
 #include "api/responsedocument.h"
 #include "api/timeouts.h"
-#include "app/debuglog.h"
+#include "platform/debuglog.h"
 #include "platform/secrettext.h"
 #include "platform/settingskeys.h"
 #include "platform/settingsstore.h"
@@ -184,7 +184,7 @@ uint32_t uidNumber(const std::string& uidText) {
 }
 
 uint32_t authGetSession(ApiClient& client, platform::SettingsStore& settings,
-                        const app::DebugLog& log, uint64_t* expiryOut) {
+                        const platform::DebugLog& log, uint64_t* expiryOut) {
   const std::string token = client.loginToken();
   log.log("auth_token=" + token);
 

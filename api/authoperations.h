@@ -7,11 +7,9 @@
 #include <string>
 
 namespace platform {
-class SettingsStore;
-}
-namespace app {
 class DebugLog;
-}
+class SettingsStore;
+}  // namespace platform
 
 namespace api {
 
@@ -55,6 +53,6 @@ uint32_t uidNumber(const std::string& uidText);
 // answer whose uid reads as 0 is neither installed nor written. `expiry` receives the new
 // session's expiry (sessionExpiryFileTime) on success, whether or not the store took it.
 uint32_t authGetSession(ApiClient& client, platform::SettingsStore& settings,
-                        const app::DebugLog& log, uint64_t* expiry = nullptr);
+                        const platform::DebugLog& log, uint64_t* expiry = nullptr);
 
 }  // namespace api

@@ -1,24 +1,16 @@
 #include "app/program.h"
 
-#include <QApplication>
-#include <QMetaObject>
-
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <string>
 
 #include "api/apiclient.h"
+#include "app/abouttext.h"
 #include "app/appcontext.h"
 #include "app/datafolder.h"
-#include "app/dialogwiring.h"
-#include "app/friendpagewiring.h"
-#include "app/menuwiring.h"
-#include "app/notificationswiring.h"
 #include "app/schedule.h"
-#include "app/services.h"
-#include "app/timerwork.h"
-#include "app/trayicon.h"
 #include "friends/friendstore.h"
 #include "friends/progressnotice.h"
 #include "friends/startupsync.h"
@@ -29,8 +21,17 @@
 #include "platform/timetext.h"
 #include "ui/board/mainwindow.h"
 #include "ui/board/pictureboard.h"
+#include "ui/changelists/changelistwindow.h"
+#include "ui/dialogs/dialogcontext.h"
+#include "ui/dialogs/frienddetailsdialog.h"
+#include "ui/dialogs/friendsearchdialog.h"
+#include "ui/dialogs/statusdialog.h"
+#include "ui/friendpage/friendpage.h"
+#include "ui/kit/commandids.h"
 #include "ui/kit/helppage.h"
 #include "ui/kit/progressbox.h"
+#include "ui/mainmenu/aboutdialog.h"
+#include "ui/mainmenu/photoupload.h"
 
 namespace app {
 namespace {
@@ -49,63 +50,171 @@ class ProgressBoxNotice : public friends::ProgressNotice {
   ui::ProgressBox& box_;
 };
 
-int64_t secondsNow() { return static_cast<int64_t>(std::time(nullptr)); }
+int64_t pictureClock() { return static_cast<int64_t>(std::time(nullptr)); }
+
+struct MobilePage {
+  int command;
+  const char* path;
+};
+// "My Profile" has no id in its path: the site shows the user's own profile.
+constexpr MobilePage kViewPages[] = {
+    {ui::cmd::kViewHome, "/home.php"},
+    {ui::cmd::kViewInbox, "/inbox/"},
+    {ui::cmd::kViewProfile, "/profile.php"},
+};
+
+std::shared_ptr<ui::DialogContext> dialogContext(AppContext& context, Services& s) {
+  return std::make_shared<ui::DialogContext>(ui::DialogContext{
+      .store = s.store,
+      .pictures = s.pictures,
+      .connection = context.connection,
+      .boxes = context.boxes,
+      .fonts = context.fonts,
+      .client = [&s] { return s.session.client(); },
+      .userId = [&s] { return s.session.currentUserId(); },
+      .openMobilePage = [&s](const std::string& path) { s.openMobilePage(path); },
+  });
+}
 
 }  // namespace
 
-StartupHooks programHooks(std::optional<session::LoginWaits> waits, int timerDivisor) {
-  auto services = std::make_shared<Services*>(nullptr);
-  StartupHooks hooks;
-  hooks.scheduleWork = [services, waits, timerDivisor](AppContext& context) {
-    // A signal during a wait that blocks the thread (the login, a sent message) or inside a
-    // box ends the program as "Exit" does, at once.
-    platform::setExitOnSignalDuringWaits([&connection = context.connection] {
-      connection.release();
-      platform::endProcess(0);
-    });
-    *services = new Services(context, waits);
-    context.schedule.setPeriodDivisor(timerDivisor);
-    (new TimerWork(context, **services))->install();
+Program::Program(AppContext& context, const ProgramOptions& options)
+    : context_(context),
+      services_(context, options.waits),
+      news_(services_.session, services_.browser, context.store, context.fonts,
+            &context.mainWindow),
+      timers_(context, services_, news_),
+      tray_(context, news_) {
+  // A signal during a wait that blocks the thread (the login, a sent message) or inside a box
+  // ends the program as "Exit" does, at once.
+  platform::setExitOnSignalDuringWaits([&connection = context.connection] {
+    connection.release();
+    platform::endProcess(0);
+  });
+  context.schedule.setPeriodDivisor(options.timerDivisor);
+  timers_.install();
+}
+
+int Program::startupSync(ui::ProgressBox& progress) {
+  Services& s = services_;
+  ProgressBoxNotice notice(progress);
+  friends::StartupSession session{
+      .decide = [&s] { s.session.decideAtStartup(); },
+      .client = [&s] { return s.session.client(); },
+      .userId = [&s] { return s.session.currentUserId(); },
+      .reset = [&s] { s.session.reset(); },
   };
-  hooks.startupSync = [services](AppContext& context, ui::ProgressBox& progress) {
-    Services& s = **services;
-    ProgressBoxNotice notice(progress);
-    friends::StartupSession session{
-        .decide = [&s] { s.session.decideAtStartup(); },
-        .client = [&s] { return s.session.client(); },
-        .userId = [&s] { return s.session.currentUserId(); },
-        .reset = [&s] { s.session.reset(); },
-    };
-    friends::StartupSync sync(s.store, context.store, context.boxes, notice, session,
-                              platform::formatTimeTextNow);
-    return sync.run();
+  friends::StartupSync sync(s.store, context_.store, context_.boxes, notice, session,
+                            platform::formatTimeTextNow);
+  return sync.run();
+}
+
+void Program::buildBoard() {
+  Services& s = services_;
+  auto* board = new ui::PictureBoard(
+      s.paths, context_.fonts, context_.boxes, [this] { openHelp(); },
+      [&s](const std::string& uid) {
+        if (auto client = s.session.client()) {
+          s.pictures.ensureSquarePicture(*client, s.session.currentUserId(), uid);
+        }
+      });
+  // One opener for every window that opens a friend's page, so they share its state.
+  const ui::FriendOpener openFriend = friendPageOpener(detailsOpener());
+  board->setFriendOpener(openFriend);
+  context_.mainWindow.setBoard(board);
+  wireDialogs(detailsOpener());
+  wireNotifications();
+  wireMainMenu(openFriend);
+}
+
+void Program::pictureMaintenance() { pictures::expirePictures(services_.paths, pictureClock); }
+
+void Program::openHelp() {
+  services_.browser.openInLoginBrowser(ui::helpPageAddress(context_.dataFolder.helpPage),
+                                       session::HandOff::Page);
+}
+
+ui::FriendOpener Program::detailsOpener() {
+  return [dialogs = dialogContext(context_, services_)](const std::string& uid, const QString& name, QWidget* over) {
+    ui::FriendDetailsDialog dialog(*dialogs, uid, name, over);
+    dialog.exec();
   };
-  hooks.buildBoard = [services](AppContext& context) {
-    Services& s = **services;
-    auto* board = new ui::PictureBoard(
-        s.paths, context.fonts, context.boxes,
-        [&s, help = ui::helpPageAddress(context.dataFolder.helpPage)] {
-          s.browser.openInLoginBrowser(help, false, false);
+}
+
+ui::FriendOpener Program::friendPageOpener(ui::FriendOpener openDetails) {
+  Services& s = services_;
+  // One context for every opening: it remembers the last picture size from page to page.
+  auto page = std::make_shared<ui::FriendPageContext>(ui::FriendPageContext{
+      .client = [&s] { return s.session.client(); },
+      .userId = [&s] { return s.session.currentUserId(); },
+      .store = s.store,
+      .pictures = s.pictures,
+      .fonts = context_.fonts,
+      .openDetails = std::move(openDetails),
+  });
+  return [page](const std::string& uid, const QString& name, QWidget* over) {
+    ui::openFriendPage(*page, uid, name, over);
+  };
+}
+
+void Program::wireDialogs(const ui::FriendOpener& openDetails) {
+  Services& s = services_;
+  ui::MainWindow& window = context_.mainWindow;
+  window.setCommandHandler(ui::cmd::kFindFriend, [this, &s, &window, openDetails] {
+    ui::FriendSearchDialog dialog(s.store, context_.fonts, openDetails, &window);
+    if (dialog.exec() == ui::cmd::kDone) window.activate();
+  });
+  window.setCommandHandler(ui::cmd::kStatus, [&window, dialogs = dialogContext(context_, s)] {
+    ui::StatusDialog dialog(*dialogs, &window);
+    if (dialog.exec() == ui::cmd::kDone) window.activate();
+  });
+}
+
+void Program::wireNotifications() {
+  news_.start();
+  ui::MainWindow& window = context_.mainWindow;
+  window.setCommandHandler(ui::cmd::kNotifications, [this] { news_.open(); });
+  window.setCommandHandler(ui::cmd::kOpenAd, [this] { news_.openAd(); });
+  QObject::connect(&news_, &ui::notifications::NewsCenter::foregroundWanted, &window,
+                   &ui::MainWindow::activate);
+}
+
+void Program::wireMainMenu(const ui::FriendOpener& openFriend) {
+  Services& s = services_;
+  ui::MainWindow& window = context_.mainWindow;
+
+  window.setCommandHandler(ui::cmd::kAbout, [this, &window] {
+    ui::AboutDialog about(aboutText(), context_.fonts, &window);
+    about.exec();
+  });
+
+  window.setCommandHandler(ui::cmd::kUploadPhoto, [this, &s, &window] {
+    ui::PhotoUpload upload(
+        context_.boxes,
+        [&s](std::string_view picture, const std::string& path, std::string& answer) {
+          const auto client = s.session.client();
+          return client ? client->photosUpload(picture, path, answer) : 0;
         },
-        [&s](const std::string& uid) {
-          if (auto client = s.session.client()) {
-            s.pictures.ensureSquarePicture(*client, s.session.currentUserId(), uid);
-          }
-        });
-    // One opener for every window that opens a friend's page, so they share its state.
-    const ui::FriendOpener openFriend =
-        makeFriendPageOpener(context, s, makeDetailsOpener(context, s));
-    board->setFriendOpener(openFriend);
-    context.mainWindow.setBoard(board);
-    wireDialogs(context, s);
-    installNotifications(context, s);
-    installTrayIcon(context, s);
-    wireMainMenu(context, s, openFriend);
-  };
-  hooks.pictureMaintenance = [services](AppContext&) {
-    pictures::expirePictures((*services)->paths, secondsNow);
-  };
-  return hooks;
+        ui::pickJpegFile);
+    upload.run(&window);
+  });
+
+  window.setCommandHandler(ui::cmd::kHelp, [this] { openHelp(); });
+
+  for (const MobilePage& page : kViewPages)
+    window.setCommandHandler(page.command, [&s, path = page.path] { s.openMobilePage(path); });
+
+  window.setCommandHandler(ui::cmd::kBirthdays, [this, &s, &window, openFriend] {
+    ui::ChangeListWindow list(ui::kBirthdaysList, s.birthdays, s.store, context_.store,
+                              context_.fonts, openFriend, &window);
+    list.exec();
+  });
+
+  window.setCommandHandler(ui::cmd::kRelationChange, [this, &s, &window, openFriend] {
+    ui::ChangeListWindow list(ui::kRelationChangesList, s.relations, s.store, context_.store,
+                              context_.fonts, openFriend, &window);
+    list.exec();
+  });
 }
 
 std::optional<session::LoginWaits> testLoginWaits(int argc, const char* const* argv) {

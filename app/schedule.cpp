@@ -21,15 +21,15 @@ struct TimerEntry {
 
 // Timer 2 (session renewal) is set by the session with the session's remaining lifetime.
 constexpr TimerEntry kTimers[] = {
-    {1, 30 * kMinute, false},  // best friends' statuses and notifications
-    {3, 12 * kHour, false},    // friends-count check
-    {4, 3 * kMinute, true},    // first status check of all friends
-    {5, 10 * kMinute, true},   // first relationship check, then timer 6
-    {6, 12 * kHour, false},    // relationship check
-    {7, 5 * kMinute, true},    // first birthday check
-    {8, 12 * kHour, false},    // birthday check
-    {9, 3 * kHour, false},     // picture-cache maintenance
-    {10, 3 * kHour, false},    // status check of all friends
+    {kNewsTimer, 30 * kMinute, false},
+    {kFriendCountTimer, 12 * kHour, false},
+    {kFirstFriendsStatusTimer, 3 * kMinute, true},
+    {kFirstRelationsTimer, 10 * kMinute, true},
+    {kRelationsTimer, 12 * kHour, false},
+    {kFirstBirthdaysTimer, 5 * kMinute, true},
+    {kBirthdaysTimer, 12 * kHour, false},
+    {kPicturesTimer, 3 * kHour, false},
+    {kFriendsStatusTimer, 3 * kHour, false},
 };
 
 const TimerEntry* find(int id) {
@@ -54,17 +54,21 @@ void Schedule::setTimer(int id, int periodMs) {
   timers_.setTimer(id, std::max(1, periodMs / divisor_));
 }
 
-void Schedule::startCreationTimer3() { setTimer(3, kCreationTimer3Ms); }
+void Schedule::startCreationTimer3() { setTimer(kFriendCountTimer, kCreationTimer3Ms); }
 
-void Schedule::startTimer4() { setTimer(4, period(4)); }
+void Schedule::startTimer4() {
+  setTimer(kFirstFriendsStatusTimer, period(kFirstFriendsStatusTimer));
+}
 
 void Schedule::startMainTimers() {
   // Timer 3 again: its first firing moves from 3 minutes to 12 hours after start.
-  for (int id : {1, 3, 10, 5, 7, 8, 9}) setTimer(id, period(id));
+  for (int id : {kNewsTimer, kFriendCountTimer, kFriendsStatusTimer, kFirstRelationsTimer,
+                 kFirstBirthdaysTimer, kBirthdaysTimer, kPicturesTimer})
+    setTimer(id, period(id));
 }
 
 void Schedule::onTimer(int id) {
-  if (id < 1 || id > 10) return;
+  if (id < kFirstTimer || id > kLastTimer) return;
   if (oneShot(id)) timers_.killTimer(id);
   ui::trace("timer %d fired\n", id);
   if (held_) {
@@ -76,7 +80,7 @@ void Schedule::onTimer(int id) {
 
 void Schedule::run(int id) {
   if (const auto work = work_.find(id); work != work_.end() && work->second) work->second();
-  if (id == 5) setTimer(6, period(6));
+  if (id == kFirstRelationsTimer) setTimer(kRelationsTimer, period(kRelationsTimer));
 }
 
 void Schedule::holdFirings() { held_ = true; }

@@ -12,6 +12,23 @@ class WindowTimers;
 
 namespace app {
 
+// The main window's timers by what they run. The numbers are the ones the diagnostics print
+// ("timer 10 skipped"), so they stay as they are.
+enum TimerId : int {
+  kNewsTimer = 1,                // best friends' statuses and notifications
+  kRenewalTimer = 2,             // session renewal, set by the session
+  kFriendCountTimer = 3,         // friends-count check
+  kFirstFriendsStatusTimer = 4,  // first status check of all friends
+  kFirstRelationsTimer = 5,      // first relationship check, then the relations timer
+  kRelationsTimer = 6,           // relationship check
+  kFirstBirthdaysTimer = 7,      // first birthday check
+  kBirthdaysTimer = 8,           // birthday check
+  kPicturesTimer = 9,            // picture-cache maintenance
+  kFriendsStatusTimer = 10,      // status check of all friends
+};
+inline constexpr int kFirstTimer = kNewsTimer;
+inline constexpr int kLastTimer = kFriendsStatusTimer;
+
 class Schedule {
  public:
   using Work = std::function<void()>;

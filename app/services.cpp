@@ -5,6 +5,8 @@
 #include "api/endpoints.h"
 #include "app/appcontext.h"
 #include "app/datafolder.h"
+#include "app/schedule.h"
+#include "platform/endprocess.h"
 #include "ui/board/mainwindow.h"
 #include "ui/kit/windowtimers.h"
 
@@ -13,7 +15,9 @@ namespace app {
 Services::Services(AppContext& context, const std::optional<session::LoginWaits>& waits)
     : paths(friends::CachePaths::inFolder(context.dataFolder.folder)),
       store(paths),
-      browser(context.dataFolder.helper, context.boxes, waits.value_or(session::LoginWaits{})),
+      // A failed login or session ends the process at once, from whichever thread it is on.
+      browser(context.dataFolder.helper, context.boxes, waits.value_or(session::LoginWaits{}),
+              {}, platform::endProcess),
       session(context.store, log, context.boxes, browser,
               [&timers = context.mainWindow.timers()](uint32_t periodMs) {
                 // The session decision runs on the synchronisation's worker thread.
@@ -21,12 +25,13 @@ Services::Services(AppContext& context, const std::optional<session::LoginWaits>
                     &timers,
                     [&timers, periodMs] {
                       if (periodMs == 0)
-                        timers.killTimer(2);  // a session that never expires
+                        timers.killTimer(kRenewalTimer);  // a session that never expires
                       else
-                        timers.setTimer(2, int(periodMs));
+                        timers.setTimer(kRenewalTimer, int(periodMs));
                     },
                     Qt::QueuedConnection);
-              }),
+              },
+              {}, session::fileTimeNow, platform::endProcess),
       pictures(paths, [this](bool busy) { showBusy(busy); }),
       relations(store, context.boxes),
       birthdays(store, context.boxes) {}
@@ -40,7 +45,7 @@ void Services::showBusy(bool busy) {
 }
 
 void Services::openMobilePage(const std::string& path) {
-  browser.openInLoginBrowser(api::mobileUrl() + path, false, false);
+  browser.openInLoginBrowser(api::mobileUrl() + path, session::HandOff::Page);
 }
 
 }  // namespace app

@@ -1,22 +1,21 @@
 #pragma once
-// Everything the program makes once the main window exists: the cache paths and files, the
-// debug log, the login browser, the session, the picture cache and the two watches. Made once
-// and never freed, as worker threads may still hold on to it when the program ends; the
-// timers' work and the windows opened from the menu take what they need from here.
+// The program's core services: the cache paths and files, the debug log, the login hand-off,
+// the session, the picture cache and the two watches. Part of the program, which is never
+// freed, as worker threads may still hold on to it when the process ends; the timers' work
+// and the windows opened from the menu take what they need from here.
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <thread>
 
 #include "api/apiclient.h"
-#include "app/debuglog.h"
-#include "app/notificationsbranch.h"
+#include "platform/debuglog.h"
 #include "friends/birthdaywatch.h"
 #include "friends/cachepaths.h"
 #include "friends/friendstore.h"
 #include "friends/relationwatch.h"
 #include "pictures/picturecache.h"
-#include "session/loginbrowser.h"
+#include "session/browserhandoff.h"
 #include "session/loginwaits.h"
 #include "session/sessionmanager.h"
 #include "ui/kit/waitcursor.h"
@@ -48,15 +47,13 @@ struct Services {
 
   friends::CachePaths paths;
   friends::FriendStore store;
-  DebugLog log;
-  session::LoginBrowser browser;
+  platform::DebugLog log;
+  session::BrowserHandoff browser;
   session::SessionManager session;
   pictures::PictureCache pictures;
   friends::RelationWatch relations;
   friends::BirthdayWatch birthdays;
   std::optional<ui::WaitCursor> busyCursor;
-  // Timer 1's notifications window (UI thread only).
-  NotificationsBranch notifications;
 };
 
 }  // namespace app

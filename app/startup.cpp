@@ -9,10 +9,11 @@
 #include "commandline.h"
 #include "datafolder.h"
 #include "editioncheck.h"
-#include "exitcodes.h"
 #include "lastupdate.h"
 #include "mainwindowcreation.h"
 #include "platform/connectionkeeper.h"
+#include "platform/endprocess.h"
+#include "platform/exitcodes.h"
 #include "platform/exitsignals.h"
 #include "platform/qtmessageboxes.h"
 #include "platform/settingsstore.h"
@@ -54,7 +55,7 @@ void applySystemFont() {
       "insert the memory card";
   request.icon = platform::MbIcon::Stop;
   boxes.show(request);
-  endProcess(kExitNoInstallation);
+  platform::endProcess(platform::kExitNoInstallation);
 }
 
 // Without its settings the program cannot tell an older edition's data from its own: it
@@ -68,7 +69,7 @@ void applySystemFont() {
   request.icon = platform::MbIcon::Stop;
   boxes.show(request);
   connection.release();
-  endProcess(kExitNoSettings);
+  platform::endProcess(platform::kExitNoSettings);
 }
 
 // Cache files and pictures that cannot be written would fail one by one, silently, and
@@ -83,7 +84,7 @@ void applySystemFont() {
   request.icon = platform::MbIcon::Stop;
   boxes.show(request);
   connection.release();
-  endProcess(kExitDataFolderUnwritable);
+  platform::endProcess(platform::kExitDataFolderUnwritable);
 }
 
 // A runtime folder that is refused cannot tell whether another copy runs: ending as a second
@@ -99,13 +100,13 @@ void applySystemFont() {
   request.text = text;
   request.icon = platform::MbIcon::Stop;
   boxes.show(request);
-  endProcess(kExitRuntimeFolderRefused);
+  platform::endProcess(platform::kExitRuntimeFolderRefused);
 }
 
 // The second half of the start: fonts, the main window, the timers and the message loop.
 int runMainWindow(platform::ConnectionKeeper& connection, platform::SettingsStore& store,
                   platform::MessageBoxes& boxes, const DataFolder& dataFolder,
-                  const StartupHooks& hooks, platform::ExitSignals& exitSignals) {
+                  const StepsMaker& makeSteps, platform::ExitSignals& exitSignals) {
   applySystemFont();
   const ui::Fonts fonts = ui::Fonts::fromSystemFont(QApplication::font());
 
@@ -113,21 +114,23 @@ int runMainWindow(platform::ConnectionKeeper& connection, platform::SettingsStor
   new ui::FirstPaintWatch(&window);
   Schedule schedule(window.timers());
   AppContext context{connection, store, boxes, dataFolder, fonts, window, schedule};
-  if (hooks.scheduleWork) hooks.scheduleWork(context);
+  // The program's one deliberate leak: worker threads of the timers may still use it while
+  // the process ends, so it is never freed.
+  StartupSteps* steps = makeSteps ? makeSteps(context).release() : nullptr;
 
   std::function<int(ui::ProgressBox&)> sync;
-  if (hooks.startupSync)
-    sync = [&](ui::ProgressBox& progress) { return hooks.startupSync(context, progress); };
+  if (steps && steps->synchronises())
+    sync = [steps](ui::ProgressBox& progress) { return steps->startupSync(progress); };
   CreationContext creation{connection, store, schedule, sync};
-  if (!createMainWindow(window, creation)) return kExitWindowCreation;
-  if (hooks.buildBoard) hooks.buildBoard(context);
+  if (!createMainWindow(window, creation)) return platform::kExitWindowCreation;
+  if (steps) steps->buildBoard();
   window.show();
   window.activate();
   window.finishCreation();
 
   schedule.startMainTimers();
   schedule.releaseFirings();
-  if (hooks.pictureMaintenance) hooks.pictureMaintenance(context);
+  if (steps) steps->pictureMaintenance();
   // From here a signal ends the program as the menu's "Exit" does.
   exitSignals.setHandler([&window] { window.runCommand(ui::cmd::kExit); });
   return QApplication::exec();
@@ -135,13 +138,15 @@ int runMainWindow(platform::ConnectionKeeper& connection, platform::SettingsStor
 
 }  // namespace
 
-int runVeltrana(int argc, char** argv, const StartupHooks& hooks) {
+int StartupSteps::startupSync(ui::ProgressBox&) { return 0; }
+
+int runVeltrana(int argc, char** argv, const StepsMaker& makeSteps) {
   // `veltrana > log` and a pipe see each diagnostic line as it happens.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   const CommandLine line = CommandLine::parse(argc, argv);
   if (!line.error.empty()) {
     std::fprintf(stderr, "veltrana: %s\n%s", line.error.c_str(), CommandLine::usage());
-    return kExitBadCommandLine;
+    return platform::kExitBadCommandLine;
   }
   if (line.help) {
     std::fputs(CommandLine::usage(), stdout);
@@ -157,7 +162,7 @@ int runVeltrana(int argc, char** argv, const StartupHooks& hooks) {
   SingleInstance instance = SingleInstance::claim();
   if (instance.outcome == SingleInstance::Outcome::EventFailed)
     failRuntimeFolder(argc, argv, instance.problem);
-  if (instance.outcome != SingleInstance::Outcome::OnlyCopy) return kExitAnotherCopy;
+  if (instance.outcome != SingleInstance::Outcome::OnlyCopy) return platform::kExitAnotherCopy;
 
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Veltrana"));
@@ -170,14 +175,14 @@ int runVeltrana(int argc, char** argv, const StartupHooks& hooks) {
   platform::ExitSignals exitSignals;
   exitSignals.setHandler([&connection] {
     connection.release();
-    endProcess(0);
+    platform::endProcess(0);
   });
   connection.start();
 
   if (platform::checkNetworkPath(api::mobileUrl()) != 0) {
     boxes.show(startupNotice("Please check your Internet connection and try Veltrana again!"));
     connection.release();
-    endProcess(kExitNoNetworkPath);
+    platform::endProcess(platform::kExitNoNetworkPath);
   }
 
   LocateProblem problem = LocateProblem::None;
@@ -209,11 +214,12 @@ int runVeltrana(int argc, char** argv, const StartupHooks& hooks) {
 
   // The window (and its class in the window directory) goes before the instance event, so
   // a copy started meanwhile never finds the event free and the class still taken.
-  const int exitCode = runMainWindow(connection, store, boxes, *dataFolder, hooks, exitSignals);
+  const int exitCode =
+      runMainWindow(connection, store, boxes, *dataFolder, makeSteps, exitSignals);
   instance.lock.reset();
   // Worker threads may still be using the message boxes, the store and the application
   // object: the process ends with all of them in place.
-  endProcess(exitCode);
+  platform::endProcess(exitCode);
 }
 
 }  // namespace app

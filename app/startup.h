@@ -4,6 +4,7 @@
 // loop. Each step runs when the one before has finished; a fatal one ends the process with
 // its exit code.
 #include <functional>
+#include <memory>
 
 namespace ui {
 class ProgressBox;
@@ -13,20 +14,27 @@ namespace app {
 
 struct AppContext;
 
-struct StartupHooks {
-  // The start-up synchronisation behind the progress box, on a worker thread; a result of
-  // 0 or more is a success. Empty: nothing to synchronise.
-  std::function<int(AppContext&, ui::ProgressBox&)> startupSync;
-  // Gives the timers their work (Schedule::setWork), before they are started.
-  std::function<void(AppContext&)> scheduleWork;
+// What a program adds to the start-up path. Made once the main window exists and before the
+// timers start (it gives them their work); it lives until the process ends.
+class StartupSteps {
+ public:
+  virtual ~StartupSteps() = default;
+
+  // Whether there is a start-up synchronisation to run behind the progress box.
+  virtual bool synchronises() const { return false; }
+  // The synchronisation, on a worker thread; a result of 0 or more is a success.
+  virtual int startupSync(ui::ProgressBox& progress);
   // The picture board of the main window, built once the synchronisation is done.
-  std::function<void(AppContext&)> buildBoard;
+  virtual void buildBoard() {}
   // The picture-cache maintenance, run once before the message loop.
-  std::function<void(AppContext&)> pictureMaintenance;
+  virtual void pictureMaintenance() {}
 };
+
+using StepsMaker = std::function<std::unique_ptr<StartupSteps>(AppContext&)>;
 
 // Runs the program and ends the process with its exit code; it returns only for --help,
 // --version, a bad command line and another copy running. `argc`/`argv` go to Qt as well.
-int runVeltrana(int argc, char** argv, const StartupHooks& hooks = {});
+// Without `makeSteps` the start-up path runs alone: no session, no board, no timer work.
+int runVeltrana(int argc, char** argv, const StepsMaker& makeSteps = {});
 
 }  // namespace app

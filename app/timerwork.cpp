@@ -20,6 +20,7 @@
 #include "ui/board/mainwindow.h"
 #include "ui/kit/globals.h"
 #include "ui/kit/waitcursor.h"
+#include "ui/notifications/newscenter.h"
 
 namespace app {
 namespace {
@@ -38,24 +39,29 @@ void runOnce(SingleRun& kind, int timerId, Work work) {
 
 }  // namespace
 
-TimerWork::TimerWork(AppContext& context, Services& services) : context_(context), s_(services) {}
+TimerWork::TimerWork(AppContext& context, Services& services,
+                     ui::notifications::NewsCenter& news)
+    : context_(context), s_(services), news_(news) {}
 
 void TimerWork::install() {
   Schedule& schedule = context_.schedule;
-  schedule.setWork(1, [this] { bestFriendsAndNews(); });
-  schedule.setWork(2, [this] { renewal(); });
-  schedule.setWork(3, [this] { runOnce(count_, 3, [this] { friendCount(); }); });
-  schedule.setWork(4, [this] { friendsStatus(4); });
-  schedule.setWork(10, [this] { friendsStatus(10); });
-  schedule.setWork(5, [this] { relationChanges(5); });
-  schedule.setWork(6, [this] { relationChanges(6); });
-  schedule.setWork(7, [this] { birthdays(7); });
-  schedule.setWork(8, [this] { birthdays(8); });
-  schedule.setWork(9, [this] { runOnce(pictures_, 9, [this] { pictureMaintenance(); }); });
+  schedule.setWork(kNewsTimer, [this] { bestFriendsAndNews(); });
+  schedule.setWork(kRenewalTimer, [this] { renewal(); });
+  schedule.setWork(kFriendCountTimer,
+                   [this] { runOnce(count_, kFriendCountTimer, [this] { friendCount(); }); });
+  for (int id : {kFirstFriendsStatusTimer, kFriendsStatusTimer})
+    schedule.setWork(id, [this, id] { friendsStatus(id); });
+  for (int id : {kFirstRelationsTimer, kRelationsTimer})
+    schedule.setWork(id, [this, id] { relationChanges(id); });
+  for (int id : {kFirstBirthdaysTimer, kBirthdaysTimer})
+    schedule.setWork(id, [this, id] { birthdays(id); });
+  schedule.setWork(kPicturesTimer, [this] {
+    runOnce(pictures_, kPicturesTimer, [this] { pictureMaintenance(); });
+  });
 }
 
 void TimerWork::bestFriendsAndNews() {
-  if (!bestFriends_.tryBegin(1)) return;
+  if (!bestFriends_.tryBegin(kNewsTimer)) return;
   bool windowOpen = false;
   {
     ui::WaitCursor wait;
@@ -64,17 +70,22 @@ void TimerWork::bestFriendsAndNews() {
       friends::FriendSync(*client, s_.session.currentUserId(), s_.store).checkBestFriendsStatus();
     }
     windowOpen = ui::g_windowOpen.load() != ui::kWindowClosed;
-    if (windowOpen && s_.notifications.pollIntoWindow) s_.notifications.pollIntoWindow();
+    if (windowOpen) news_.poll();
   }
   bestFriends_.end();
 
-  if (windowOpen || !s_.notifications.openWindow) {
+  if (windowOpen) {
     context_.connection.setIdle();
     return;
   }
+  // From the event loop, so that this handler returns (and the timer keeps firing) while a
+  // window with news stays open; the connection stays interactive until it has closed.
   QMetaObject::invokeMethod(
-      &context_.mainWindow,
-      [this] { s_.notifications.openWindow([this] { context_.connection.setIdle(); }); },
+      &news_,
+      [this] {
+        news_.openIfNews();
+        context_.connection.setIdle();
+      },
       Qt::QueuedConnection);
 }
 
@@ -91,7 +102,7 @@ void TimerWork::renewal() {
     });
     return;
   }
-  runOnce(renewal_, 2, [this] { s_.session.onRenewalTimer(); });
+  runOnce(renewal_, kRenewalTimer, [this] { s_.session.onRenewalTimer(); });
 }
 
 void TimerWork::friendCount() {

@@ -1,11 +1,14 @@
 #pragma once
 // The work of every timer of the schedule: what each firing runs, on the user-interface
-// thread or on a worker thread, with one run of each kind at a time. Made once with the
-// program's services and never freed, as worker threads may still end a run while the
-// program ends.
+// thread or on a worker thread, with one run of each kind at a time. Part of the program,
+// which is never freed, as worker threads may still end a run while the program ends.
 #include <optional>
 
 #include "app/singlerun.h"
+
+namespace ui::notifications {
+class NewsCenter;
+}
 
 namespace app {
 
@@ -14,7 +17,8 @@ struct Services;
 
 class TimerWork {
  public:
-  TimerWork(AppContext& context, Services& services);
+  // Timer 1 polls into the news centre's open window, or opens it.
+  TimerWork(AppContext& context, Services& services, ui::notifications::NewsCenter& news);
   TimerWork(const TimerWork&) = delete;
   TimerWork& operator=(const TimerWork&) = delete;
 
@@ -36,6 +40,7 @@ class TimerWork {
 
   AppContext& context_;
   Services& s_;
+  ui::notifications::NewsCenter& news_;
   SingleRun bestFriends_{"checkBestFriendsStatus"};
   SingleRun renewal_{"renewSession"};
   SingleRun count_{"friendCountCheck"};

@@ -3,18 +3,17 @@
 #include <QEvent>
 #include <QIcon>
 #include <QMenu>
-#include <QPointer>
 #include <QStringList>
 #include <QSystemTrayIcon>
 #include <QThread>
 #include <QTimer>
 
 #include "app/appcontext.h"
-#include "app/notificationswiring.h"
 #include "platform/exitwait.h"
 #include "ui/board/mainwindow.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/globals.h"
+#include "ui/notifications/newscenter.h"
 #include "ui/notifications/notificationsstate.h"
 
 namespace app {
@@ -48,16 +47,22 @@ QString trayToolTip(const ui::notifications::NotificationsState& state) {
   return text;
 }
 
-TrayIcon::TrayIcon(AppContext& context, Services& services)
-    : QObject(&context.mainWindow), context_(context), services_(services) {
+TrayIcon::TrayIcon(AppContext& context, ui::notifications::NewsCenter& news)
+    : context_(context), news_(news) {
   context_.mainWindow.installEventFilter(this);
+  connect(&news_, &ui::notifications::NewsCenter::changed, this, &TrayIcon::refresh);
+  // The icon goes with the window, as it stands for it.
+  connect(&context_.mainWindow, &QObject::destroyed, this, [this] {
+    delete icon_;
+    icon_ = nullptr;
+  });
 }
 
 // The icon first: it still points at its menu.
 TrayIcon::~TrayIcon() { delete icon_; }
 
 void TrayIcon::refresh() {
-  if (icon_) icon_->setToolTip(trayToolTip(ui::notifications::g_notifications));
+  if (icon_) icon_->setToolTip(trayToolTip(news_.state()));
 }
 
 bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
@@ -76,7 +81,7 @@ void TrayIcon::showIcon() {
     menu_ = std::make_unique<QMenu>();
     menu_->addAction(QStringLiteral("Show Veltrana"), this, [this] { showWindow(); });
     menu_->addAction(QStringLiteral("Notifications"), this,
-                     [this] { showNews(context_, services_); });
+                     [this] { news_.showNews(); });
     menu_->addSeparator();
     // The menu's own "Exit": the connection is released and the program ends with 0. Inside
     // a box the quit would only end the nested loops and the code after the box would go on
@@ -104,12 +109,5 @@ void TrayIcon::showIcon() {
 }
 
 void TrayIcon::showWindow() { context_.mainWindow.activate(); }
-
-void installTrayIcon(AppContext& context, Services& services) {
-  QPointer<TrayIcon> tray = new TrayIcon(context, services);
-  onNewsChanged([tray] {
-    if (tray) tray->refresh();
-  });
-}
 
 }  // namespace app

@@ -12,13 +12,13 @@ class QMenu;
 class QSystemTrayIcon;
 
 namespace ui::notifications {
+class NewsCenter;
 struct NotificationsState;
-}
+}  // namespace ui::notifications
 
 namespace app {
 
 struct AppContext;
-struct Services;
 
 // "Veltrana", and on a second line the news waiting, in the notifications window's row order:
 // "Veltrana\nnew messages, 2 friend requests, 1 event invite".
@@ -26,8 +26,8 @@ QString trayToolTip(const ui::notifications::NotificationsState& state);
 
 class TrayIcon : public QObject {
  public:
-  // A child of the main window, whose showing and hiding it follows.
-  TrayIcon(AppContext& context, Services& services);
+  // Follows the main window's showing and hiding; its tool tip follows the news centre.
+  TrayIcon(AppContext& context, ui::notifications::NewsCenter& news);
   ~TrayIcon() override;
 
   // The tool tip again, from the notifications state as it is now.
@@ -41,13 +41,9 @@ class TrayIcon : public QObject {
   void showWindow();
 
   AppContext& context_;
-  Services& services_;
+  ui::notifications::NewsCenter& news_;
   std::unique_ptr<QMenu> menu_;
   QSystemTrayIcon* icon_ = nullptr;  // made at the first Hide that finds a tray host
 };
-
-// Makes the tray icon and keeps its tool tip current after every poll. Called once, with the
-// board, after installNotifications.
-void installTrayIcon(AppContext& context, Services& services);
 
 }  // namespace app

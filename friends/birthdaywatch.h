@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "friends/changesource.h"
+
 namespace platform {
 class MessageBoxes;
 }
@@ -33,7 +35,7 @@ struct UpcomingBirthday {
   std::string whenText() const;
 };
 
-class BirthdayWatch {
+class BirthdayWatch : public ChangeSource {
  public:
   BirthdayWatch(const FriendStore& store, platform::MessageBoxes& boxes,
                 LocalClock clock = localTimeNow);
@@ -42,15 +44,15 @@ class BirthdayWatch {
   void run();
 
   // The entries of the last run: uid "*" when-text "*", in the order of the sorted lines.
-  std::vector<std::string> entries() const;
+  std::vector<std::string> entries() const override;
   bool completed() const { return completed_.load(); }
   void clearCompleted() { completed_.store(false); }
   // The time text of the end of the last run when a run has ended since the window last
   // kept one, else nullopt. The window shows when the list was made, not when it was looked
   // at, and forgets the time only once it is stored, so a refused write loses nothing.
-  std::optional<std::string> completion() const;
+  std::optional<std::string> completion() const override;
   // Forgets the completion `at`; a later run's completion stays.
-  void forgetCompletion(const std::string& at);
+  void forgetCompletion(const std::string& at) override;
 
   // Nothing for a birthday text that is malformed or not upcoming at `now`.
   static std::optional<UpcomingBirthday> classify(std::string_view birthday, const std::tm& now);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "friends/changesource.h"
 #include "platform/timetext.h"
 
 namespace api {
@@ -24,7 +25,7 @@ namespace friends {
 
 class FriendStore;
 
-class RelationWatch {
+class RelationWatch : public ChangeSource {
  public:
   // `boxes` must take messages from a worker thread (the program's marshals them to the
   // user-interface thread). `timeText` gives the time text of now (tests hand in fixed ones).
@@ -39,14 +40,15 @@ class RelationWatch {
 
   // The change entries: uid "*" old status "*" new status "*" line feed.
   std::vector<std::string> changes() const;
+  std::vector<std::string> entries() const override { return changes(); }
   bool completed() const { return completed_.load(); }
   void clearCompleted() { completed_.store(false); }
   // The time text of the end of the last run when a run has ended since the window last
   // kept one, else nullopt. The window shows when the list was made, not when it was looked
   // at, and forgets the time only once it is stored, so a refused write loses nothing.
-  std::optional<std::string> completion() const;
+  std::optional<std::string> completion() const override;
   // Forgets the completion `at`; a later run's completion stays.
-  void forgetCompletion(const std::string& at);
+  void forgetCompletion(const std::string& at) override;
 
  private:
   // True when changes were found.

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "friends/friendcountcheck.h"
+#include "platform/exitcodes.h"
 
 namespace api {
 class ApiClient;
@@ -23,7 +24,7 @@ class FriendStore;
 class ProgressNotice;
 
 // The program ends with this code when the server answers the count with an error.
-inline constexpr int kExitServerDown = 67;
+using platform::kExitServerDown;
 
 // What the synchronisation needs of the session; filled from the SessionManager.
 struct StartupSession {

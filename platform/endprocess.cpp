@@ -11,4 +11,9 @@ void endProcess(int code) {
   std::_Exit(code);
 }
 
+void endThrough(const EndProgram& end, int code) {
+  if (end) end(code);
+  endProcess(code);
+}
+
 }  // namespace platform

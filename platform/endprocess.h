@@ -1,5 +1,6 @@
 #pragma once
 // Ending the program for a fatal problem, from any thread.
+#include <functional>
 
 namespace platform {
 
@@ -7,5 +8,13 @@ namespace platform {
 // ends the process with `code` without running static destructors (a worker thread may
 // still be running; every settings write is committed when it returns).
 [[noreturn]] void endProcess(int code);
+
+// The way out a library is given by the program, so that the program decides how it ends.
+// Empty: endProcess.
+using EndProgram = std::function<void(int code)>;
+
+// Ends through `end`; should it return, the process ends here all the same, as the caller
+// cannot go on after a fatal problem.
+[[noreturn]] void endThrough(const EndProgram& end, int code);
 
 }  // namespace platform

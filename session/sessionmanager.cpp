@@ -5,12 +5,12 @@
 #include "api/apiclient.h"
 #include "api/authoperations.h"
 #include "api/endpoints.h"
-#include "app/debuglog.h"
+#include "platform/debuglog.h"
 #include "platform/endprocess.h"
 #include "platform/messageboxes.h"
 #include "platform/settingskeys.h"
 #include "platform/settingsstore.h"
-#include "session/loginbrowser.h"
+#include "session/browserhandoff.h"
 
 namespace session {
 namespace {
@@ -21,17 +21,18 @@ constexpr const char* kUnexpectedErrorText = "Unexpected Error. Please try Veltr
 
 }  // namespace
 
-SessionManager::SessionManager(platform::SettingsStore& store, const app::DebugLog& log,
-                               platform::MessageBoxes& boxes, LoginBrowser& browser,
+SessionManager::SessionManager(platform::SettingsStore& store, const platform::DebugLog& log,
+                               platform::MessageBoxes& boxes, BrowserHandoff& browser,
                                RenewalTimer timer, ClientFactory factory,
-                               std::function<uint64_t()> now)
+                               std::function<uint64_t()> now, platform::EndProgram endProgram)
     : store_(store),
       log_(log),
       boxes_(boxes),
       browser_(browser),
       timer_(std::move(timer)),
       factory_(std::move(factory)),
-      now_(std::move(now)) {
+      now_(std::move(now)),
+      endProgram_(std::move(endProgram)) {
   if (!factory_) factory_ = [] { return api::ApiClient::createDefault(); };
 }
 
@@ -49,7 +50,7 @@ std::string SessionManager::loginAddress() const {
 
 void SessionManager::fail(const std::string& text, int exitCode) {
   boxes_.show({.caption = "Error", .text = text, .icon = platform::MbIcon::Stop});
-  platform::endProcess(exitCode);
+  platform::endThrough(endProgram_, exitCode);
 }
 
 // A store that cannot be read is no missing session: logging in again would replace a
@@ -168,7 +169,7 @@ void SessionManager::loadOrStartSession(bool& needLogin) {
 }
 
 void SessionManager::openLogin() {
-  if (browser_.openInLoginBrowser(loginAddress(), true, true) == kBrowserNotStarted) {
+  if (browser_.openInLoginBrowser(loginAddress(), HandOff::Login) == kBrowserNotStarted) {
     fail(kBrowserMissingText, kExitBrowserMissing);
   }
 }

@@ -8,30 +8,29 @@
 #include <mutex>
 #include <string>
 
+#include "platform/endprocess.h"
+#include "platform/exitcodes.h"
 #include "session/sessiontime.h"
 
 namespace api {
 class ApiClient;
 }
-namespace app {
-class DebugLog;
-}
 namespace platform {
+class DebugLog;
 class MessageBoxes;
 class SettingsStore;
 }  // namespace platform
 
 namespace session {
 
-class LoginBrowser;
+class BrowserHandoff;
 
 // Exit codes of the session's failures.
-inline constexpr int kExitBrowserMissing = 7;
-inline constexpr int kExitNoToken = 35;
-inline constexpr int kExitSessionReset = 65;
-inline constexpr int kExitNoSession = 66;
-// As the start's own stop on settings it cannot use.
-inline constexpr int kExitSettingsUnreadable = 58;
+using platform::kExitBrowserMissing;
+using platform::kExitNoSession;
+using platform::kExitNoToken;
+using platform::kExitSessionReset;
+using platform::kExitSettingsUnreadable;
 
 // The longest period a window timer takes (a signed 32-bit count of milliseconds).
 inline constexpr uint64_t kMaxTimerPeriodMs = 0x7fff'ffff;
@@ -43,10 +42,13 @@ class SessionManager {
   // Makes the client of every new session (the built-in key, secret and REST endpoint).
   using ClientFactory = std::function<std::unique_ptr<api::ApiClient>()>;
 
-  SessionManager(platform::SettingsStore& store, const app::DebugLog& log,
-                 platform::MessageBoxes& boxes, LoginBrowser& browser, RenewalTimer timer,
-                 ClientFactory factory = {}, std::function<uint64_t()> now = fileTimeNow);
+  SessionManager(platform::SettingsStore& store, const platform::DebugLog& log,
+                 platform::MessageBoxes& boxes, BrowserHandoff& browser, RenewalTimer timer,
+                 ClientFactory factory = {}, std::function<uint64_t()> now = fileTimeNow,
+                 platform::EndProgram endProgram = {});
   ~SessionManager();
+
+  // Every failure below that "ends the program" shows its box and leaves by `endProgram`.
 
   // The start-up decision: reuse the stored session, or log in. Ends the program when no
   // session can be had.
@@ -82,12 +84,13 @@ class SessionManager {
   int64_t remainingMs(uint64_t expiry) const;
 
   platform::SettingsStore& store_;
-  const app::DebugLog& log_;
+  const platform::DebugLog& log_;
   platform::MessageBoxes& boxes_;
-  LoginBrowser& browser_;
+  BrowserHandoff& browser_;
   RenewalTimer timer_;
   ClientFactory factory_;
   std::function<uint64_t()> now_;
+  platform::EndProgram endProgram_;
 
   mutable std::mutex mutex_;  // guards client_ and loginAddress_
   std::shared_ptr<api::ApiClient> client_;

@@ -14,7 +14,7 @@
 
 #include "api/apiclient.h"
 #include "api/authoperations.h"
-#include "app/debuglog.h"
+#include "platform/debuglog.h"
 #include "platform/settingskeys.h"
 #include "platform/settingsstore.h"
 #include "rawhttpserver.h"
@@ -93,7 +93,7 @@ TEST_P(AuthGetSessionTest, TracesStoresAndReturns) {
   });
   platform::SettingsStore settings((folder_ / "registry.db").string());
   ASSERT_TRUE(settings.ok());
-  app::DebugLog log(folder_.string(), fixedClock);
+  platform::DebugLog log(folder_.string(), fixedClock);
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, server.restUrl());
   ASSERT_TRUE(client.createHandle());
   client.setLoginToken("tok-9");
@@ -251,7 +251,7 @@ TEST(AuthGetSessionStoreTest, UnwritableStoreIsReportedAndTheSessionStillInstall
   });
   platform::SettingsStore settings("/proc/veltrana-no-such-folder/registry.db");
   ASSERT_FALSE(settings.ok());
-  app::DebugLog log("/proc/veltrana-no-such-folder", fixedClock);
+  platform::DebugLog log("/proc/veltrana-no-such-folder", fixedClock);
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, server.restUrl());
   ASSERT_TRUE(client.createHandle());
 
@@ -298,7 +298,7 @@ TEST(AuthGetSessionStoreTest, ARefusedValueLeavesTheOldSessionWhole) {
         SQLITE_OK);
     sqlite3_close(db);
 
-    app::DebugLog log(folder.string(), fixedClock);
+    platform::DebugLog log(folder.string(), fixedClock);
     api::ApiClient client(api::kApiKey, api::kApplicationSecret, server.restUrl());
     ASSERT_TRUE(client.createHandle());
     testing::internal::CaptureStdout();

@@ -18,7 +18,7 @@
 #include "api/responsedocument.h"
 #include "api/statusoperations.h"
 #include "api/timeouts.h"
-#include "app/debuglog.h"
+#include "platform/debuglog.h"
 #include "platform/settingskeys.h"
 #include "platform/settingsstore.h"
 #include "support/simserver.h"
@@ -63,7 +63,7 @@ class SimulatorIntegrationTest : public ::testing::Test {
                ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(folder_);
     settings_ = std::make_unique<platform::SettingsStore>((folder_ / "registry.db").string());
-    log_ = std::make_unique<app::DebugLog>(folder_.string());
+    log_ = std::make_unique<platform::DebugLog>(folder_.string());
     userUid_ = find(sim_.request("GET", "/_sim/state").body, R"re("user":\{"uid":([0-9]+))re");
     ASSERT_FALSE(userUid_.empty());
   }
@@ -105,7 +105,7 @@ class SimulatorIntegrationTest : public ::testing::Test {
   testsupport::SimServer sim_;
   std::filesystem::path folder_;
   std::unique_ptr<platform::SettingsStore> settings_;
-  std::unique_ptr<app::DebugLog> log_;
+  std::unique_ptr<platform::DebugLog> log_;
   std::string userUid_;
 };
 

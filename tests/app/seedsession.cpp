@@ -11,7 +11,7 @@
 
 #include "api/apiclient.h"
 #include "api/authoperations.h"
-#include "app/debuglog.h"
+#include "platform/debuglog.h"
 #include "platform/settingsstore.h"
 
 namespace {
@@ -55,5 +55,5 @@ int main(int argc, char** argv) {
   if (api::createHandleAndRequestToken(client) != api::kTokenStored) return 1;
   if (!authorize(simUrl, controlToken, client.loginToken())) return 1;
   platform::SettingsStore settings(argv[2]);
-  return api::authGetSession(client, settings, app::DebugLog(argv[3])) != 0 ? 0 : 1;
+  return api::authGetSession(client, settings, platform::DebugLog(argv[3])) != 0 ? 0 : 1;
 }

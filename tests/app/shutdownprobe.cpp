@@ -1,8 +1,9 @@
-// veltrana's start-up path without the program's hooks, plus a worker that starts as the
+// veltrana's start-up path without the program's own steps, plus a worker that starts as the
 // message loop ends and keeps using the message boxes and the settings store, as a timer's
 // worker thread may do when the user chooses "Exit".
 #include <QCoreApplication>
 
+#include <memory>
 #include <thread>
 
 #include "app/appcontext.h"
@@ -11,9 +12,11 @@
 #include "platform/settingskeys.h"
 #include "platform/settingsstore.h"
 
-int main(int argc, char** argv) {
-  app::StartupHooks hooks;
-  hooks.scheduleWork = [](app::AppContext& context) {
+namespace {
+
+class LateWorker : public app::StartupSteps {
+ public:
+  explicit LateWorker(app::AppContext& context) {
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, [&context] {
       std::thread([&context] {
         for (;;) {
@@ -22,6 +25,13 @@ int main(int argc, char** argv) {
         }
       }).detach();
     });
-  };
-  return app::runVeltrana(argc, argv, hooks);
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return app::runVeltrana(argc, argv, [](app::AppContext& context) {
+    return std::make_unique<LateWorker>(context);
+  });
 }

@@ -19,7 +19,6 @@
 
 #include "app/appcontext.h"
 #include "app/datafolder.h"
-#include "app/notificationswiring.h"
 #include "app/schedule.h"
 #include "app/services.h"
 #include "app/timerwork.h"
@@ -33,6 +32,7 @@
 #include "ui/kit/globals.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/windowtimers.h"
+#include "ui/notifications/newscenter.h"
 #include "ui/notifications/notificationswindow.h"
 
 namespace {
@@ -83,21 +83,35 @@ class TimerWorkTest : public ::testing::Test {
     testing::internal::GetCapturedStdout();
   }
 
-  // Made on first use, after the endpoints are known; like the program's, never freed.
+  // The program's parts, made on first use, after the endpoints are known; like the
+  // program, never freed.
+  struct Parts {
+    explicit Parts(app::AppContext& context)
+        : services(context, std::nullopt),
+          news(services.session, services.browser, context.store, context.fonts,
+               &context.mainWindow),
+          work(context, services, news) {
+      news.start();
+      work.install();
+    }
+    app::Services services;
+    ui::notifications::NewsCenter news;
+    app::TimerWork work;
+  };
   app::Services& services() {
     if (!services_) {
-      services_ = new app::Services(context, std::nullopt);
-      work_ = new app::TimerWork(context, *services_);
-      work_->install();
-      kept().push_back({services_, work_});
+      Parts* parts = new Parts(context);
+      services_ = &parts->services;
+      work_ = &parts->work;
+      kept().push_back(parts);
     }
     return *services_;
   }
 
   // Reachable to the end of the process (worker threads may still hold them), so the leak
   // checker does not count them.
-  static std::vector<std::pair<app::Services*, app::TimerWork*>>& kept() {
-    static auto* list = new std::vector<std::pair<app::Services*, app::TimerWork*>>;
+  static std::vector<Parts*>& kept() {
+    static auto* list = new std::vector<Parts*>;
     return *list;
   }
 
@@ -212,42 +226,24 @@ TEST_F(TimerWorkTest, TimerThreeRefreshesLastUpdateAndTheShownText) {
   EXPECT_EQ(ui::g_lastUpdateText.get(), QStringLiteral("unchanged"));
 }
 
-// Timer 1 without a session: the connection is made sure of, then the notifications step.
-TEST_F(TimerWorkTest, TimerOneKeepsTheConnectionInteractiveWhileItsWindowIsOpen) {
-  app::Services& s = services();
+// Timer 1 without a session: the connection is made sure of, then the notifications step:
+// with the window closed it opens one from the event loop (which finds nothing and closes)
+// and only then goes idle; with the window open it polls into it and goes idle at once.
+TEST_F(TimerWorkTest, TimerOneGoesIdleOnlyOnceItsNotificationsStepIsDone) {
+  services();
   testing::internal::CaptureStdout();
   schedule.onTimer(1);
-  EXPECT_EQ(events, (std::vector<std::string>{"establish 15000", "interactive", "idle"}));
+  EXPECT_EQ(events, (std::vector<std::string>{"establish 15000", "interactive"}));
+  ASSERT_TRUE(waitFor([&] { return events.back() == "idle"; }));
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "Success\n");
+  EXPECT_EQ(ui::g_windowOpen.load(), ui::kWindowClosed);
 
-  std::vector<std::string> calls;
-  std::function<void()> closed;
-  s.notifications.pollIntoWindow = [&] { calls.push_back("poll"); };
-  s.notifications.openWindow = [&](std::function<void()> whenClosed) {
-    calls.push_back("open");
-    closed = std::move(whenClosed);
-  };
-
-  // Flag 0: the window opens from the event loop, after the handler; idle once it closed.
-  events.clear();
-  schedule.onTimer(1);
-  EXPECT_TRUE(calls.empty());
-  EXPECT_EQ(events, (std::vector<std::string>{"interactive"}));
-  ASSERT_TRUE(waitFor([&] { return !calls.empty(); }));
-  EXPECT_EQ(calls, (std::vector<std::string>{"open"}));
-  EXPECT_EQ(events.back(), "interactive");
-  closed();
-  EXPECT_EQ(events.back(), "idle");
-
-  // The window is open: the firing polls into it and goes idle again.
   ui::g_windowOpen = ui::kWindowOpen;
-  calls.clear();
   events.clear();
   schedule.onTimer(1);
-  EXPECT_EQ(calls, (std::vector<std::string>{"poll"}));
   EXPECT_EQ(events, (std::vector<std::string>{"interactive", "idle"}));
   QApplication::processEvents();
-  EXPECT_EQ(calls, (std::vector<std::string>{"poll"}));
+  EXPECT_EQ(events, (std::vector<std::string>{"interactive", "idle"}));
 }
 
 // Timer 1 with the real notifications window against socialsim: with nothing new the window
@@ -255,8 +251,7 @@ TEST_F(TimerWorkTest, TimerOneKeepsTheConnectionInteractiveWhileItsWindowIsOpen)
 // polls into it instead of opening another.
 TEST_F(TimerWorkTest, TimerOneOpensTheRealWindowOnceAndPollsIntoIt) {
   logIn();
-  app::Services& s = services();
-  app::installNotifications(context, s);
+  services();
   ASSERT_EQ(sim.control("/notifications/clear").status, 200);
 
   int shown = 0;
@@ -296,6 +291,7 @@ TEST_F(TimerWorkTest, TimerOneOpensTheRealWindowOnceAndPollsIntoIt) {
     if (windows() != 1 || seenInside >= 0) return;
     inside.stop();
     EXPECT_EQ(ui::g_windowOpen.load(), ui::kWindowOpen);
+    EXPECT_EQ(events.back(), "interactive");  // until the window it opened has closed
     const auto before = events.size();
     ASSERT_EQ(sim.control("/requests/clear").status, 200);
     schedule.onTimer(1);

@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 
 #include "api/authoperations.h"
-#include "app/debuglog.h"
+#include "platform/debuglog.h"
 #include "support/simserver.h"
 
 namespace friendstest {
@@ -74,7 +74,7 @@ bool logIn(const testsupport::SimServer& sim, platform::SettingsStore& settings,
   const auto authorised =
       sim.control("/authorize", R"({"auth_token": ")" + session.client->loginToken() + R"("})");
   if (authorised.status != 200) return false;
-  const uint32_t uid = api::authGetSession(*session.client, settings, app::DebugLog(logFolder));
+  const uint32_t uid = api::authGetSession(*session.client, settings, platform::DebugLog(logFolder));
   session.userId = uid;
   return uid != 0;
 }

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "api/apiclient.h"
-#include "app/debuglog.h"
+#include "platform/debuglog.h"
 #include "platform/messageboxes.h"
 #include "platform/settingskeys.h"
 #include "platform/settingsstore.h"
 #include "platform/windowdirectory.h"
-#include "session/loginbrowser.h"
+#include "session/browserhandoff.h"
 #include "support/damagedstore.h"
 #include "support/simserver.h"
 
@@ -55,8 +55,8 @@ class SessionManagerTest : public ::testing::Test {
     setenv("FAKE_BROWSER_RECORD", recordPath_.c_str(), 1);
     setenv("FAKE_BROWSER_MODE", "login", 1);
     store_ = std::make_unique<platform::SettingsStore>(dbPath_);
-    log_ = std::make_unique<app::DebugLog>(dir);
-    browser_ = std::make_unique<session::LoginBrowser>(FAKE_BROWSER, boxes_, kShortWaits,
+    log_ = std::make_unique<platform::DebugLog>(dir);
+    browser_ = std::make_unique<session::BrowserHandoff>(FAKE_BROWSER, boxes_, kShortWaits,
                                                        [] { return 0L; });
   }
 
@@ -100,9 +100,9 @@ class SessionManagerTest : public ::testing::Test {
   testsupport::SimServer sim_;
   std::string dbPath_, recordPath_;
   std::unique_ptr<platform::SettingsStore> store_;
-  std::unique_ptr<app::DebugLog> log_;
+  std::unique_ptr<platform::DebugLog> log_;
   platform::LogMessageBoxes boxes_{std::vector<int>{}};
-  std::unique_ptr<session::LoginBrowser> browser_;
+  std::unique_ptr<session::BrowserHandoff> browser_;
   std::vector<uint32_t> timers_;
   uint64_t now_ = session::fileTimeNow();
 };
@@ -325,12 +325,16 @@ TEST_F(SessionManagerTest, FailuresEndTheProgram) {
   }
   {
     SCOPED_TRACE("login browser missing");
-    session::LoginBrowser missing("/nonexistent/orbisview", boxes_, kShortWaits,
+    session::BrowserHandoff missing("/nonexistent/orbisview", boxes_, kShortWaits,
                                   [] { return 0L; });
     SessionManager m(*store_, *log_, boxes_, missing, [](uint32_t) {});
     EXPECT_EXIT(m.decideAtStartup(), ::testing::ExitedWithCode(7),
                 "Error: Internal Browser Orbisview.exe either missing or corrupted. Please "
                 "re-install Veltrana");
+    // By the way out the program gives, when it gives one.
+    SessionManager given(*store_, *log_, boxes_, missing, [](uint32_t) {}, {},
+                         session::fileTimeNow, [](int code) { std::_Exit(100 + code); });
+    EXPECT_EXIT(given.decideAtStartup(), ::testing::ExitedWithCode(107), "");
   }
   {
     SCOPED_TRACE("login not done at the server");

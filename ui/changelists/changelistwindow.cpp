@@ -44,7 +44,7 @@ int sortedRow(const QTreeWidget& list, const NameOrder& order, const QString& na
 
 }  // namespace
 
-ChangeListWindow::ChangeListWindow(const ChangeListKind& kind, const ChangeListSource& source,
+ChangeListWindow::ChangeListWindow(const ChangeListKind& kind, friends::ChangeSource& source,
                                    const friends::FriendStore& store,
                                    platform::SettingsStore& settings, const Fonts& fonts,
                                    FriendOpener openFriend, QWidget* owner)
@@ -97,16 +97,16 @@ ChangeListWindow::ChangeListWindow(const ChangeListKind& kind, const ChangeListS
 
 ChangeListWindow::~ChangeListWindow() = default;
 
-QString ChangeListWindow::lastUpdateText(const ChangeListSource& source,
+QString ChangeListWindow::lastUpdateText(friends::ChangeSource& source,
                                          platform::SettingsStore& settings) {
   // A run ended since the last look: its own time is shown and kept, not the time of this
   // opening, which says nothing about when the list was made. Until the store has taken it,
   // the watch keeps it for the next opening.
-  if (const auto completed = source.completion ? source.completion() : std::nullopt) {
+  if (const auto completed = source.completion()) {
     const int written = platform::LastCheckTime(settings, [&] {
                           return *completed;
                         }).access(kind_.lastCheck, platform::LastCheckTime::Mode::Write);
-    if (written == 0 && source.forgetCompletion) source.forgetCompletion(*completed);
+    if (written == 0) source.forgetCompletion(*completed);
     return QString::fromStdString(*completed);
   }
   platform::LastCheckTime stored(settings);
@@ -114,11 +114,11 @@ QString ChangeListWindow::lastUpdateText(const ChangeListSource& source,
   return QString::fromStdU16String(stored.text(kind_.lastCheck));
 }
 
-void ChangeListWindow::fill(const ChangeListSource& source, const friends::FriendStore& store) {
+void ChangeListWindow::fill(const friends::ChangeSource& source, const friends::FriendStore& store) {
   const NamesIndex names(store.load(friends::CacheFile::AllFriends));
   list_->clear();
   names_.clear();
-  std::vector<std::string> entries = source.entries ? source.entries() : std::vector<std::string>();
+  std::vector<std::string> entries = source.entries();
   std::sort(entries.begin(), entries.end());
   const NameOrder order;
 

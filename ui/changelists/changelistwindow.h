@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "changelistkind.h"
+#include "friends/changesource.h"
 #include "ui/kit/friendopener.h"
 #include "ui/kit/phonedialog.h"
 
@@ -25,23 +26,13 @@ namespace ui {
 
 struct Fonts;
 
-// What a window shows of its watch.
-struct ChangeListSource {
-  // The entries of the watch's last run.
-  std::function<std::vector<std::string>()> entries;
-  // The time text of a run that ended since the window last stored one, else nullopt.
-  std::function<std::optional<std::string>()> completion;
-  // Called once that time is stored: the watch forgets it.
-  std::function<void(const std::string&)> forgetCompletion;
-};
-
 class ChangeListWindow : public PhoneDialog {
   Q_OBJECT
 
  public:
   // Fills the list from `source` and the names of bf.txt; `settings` keeps the time of the
   // last update for the next opening.
-  ChangeListWindow(const ChangeListKind& kind, const ChangeListSource& source,
+  ChangeListWindow(const ChangeListKind& kind, friends::ChangeSource& source,
                    const friends::FriendStore& store, platform::SettingsStore& settings,
                    const Fonts& fonts, FriendOpener openFriend, QWidget* owner);
   ~ChangeListWindow() override;
@@ -56,8 +47,8 @@ class ChangeListWindow : public PhoneDialog {
   void reject() override;
 
  private:
-  QString lastUpdateText(const ChangeListSource& source, platform::SettingsStore& settings);
-  void fill(const ChangeListSource& source, const friends::FriendStore& store);
+  QString lastUpdateText(friends::ChangeSource& source, platform::SettingsStore& settings);
+  void fill(const friends::ChangeSource& source, const friends::FriendStore& store);
   void activateRow(int row);
 
   const ChangeListKind& kind_;

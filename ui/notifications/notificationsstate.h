@@ -1,7 +1,8 @@
 #pragma once
 // What the notifications window keeps for the whole run, so that it survives the window's
-// closing: the pending rows, the header state, the ad and where it was shown last. UI thread
-// only. (The window-open flag that timer 1 reads is ui::g_windowOpen in the kit.)
+// closing: the pending rows, the header state, the ad and where it was shown last. The
+// NewsCenter holds it; UI thread only. (The window-open flag that timer 1 reads is
+// ui::g_windowOpen in the kit.)
 #include <string>
 
 #include <QPointer>
@@ -45,7 +46,5 @@ struct NotificationsState {
            !groupInvites.empty();
   }
 };
-
-extern NotificationsState g_notifications;
 
 }  // namespace ui::notifications

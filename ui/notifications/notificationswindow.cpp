@@ -45,13 +45,6 @@ const RowSpec& rowSpec(int row) {
   return rows[row];
 }
 
-PendingItems& itemsOf(int row) {
-  NotificationsState& g = g_notifications;
-  return row == kFriendRequestRow ? g.friendRequests
-         : row == kEventInviteRow ? g.eventInvites
-                                  : g.groupInvites;
-}
-
 const QColor kHeaderIdle(59, 89, 152);
 const QColor kHeaderNew(226, 103, 69);
 constexpr int kIconSize = 16;
@@ -61,30 +54,35 @@ constexpr std::size_t kMaxListNameCharacters = 100;
 
 QString text(const char* utf8) { return QString::fromUtf8(utf8); }
 
-QString headerText() {
-  return g_notifications.header == kNewNotifications ? QStringLiteral("New Notifications")
-                                                     : QStringLiteral("No New Notifications");
-}
-
 }  // namespace
 
-NotificationsWindow::NotificationsWindow(const Fonts& fonts, NotificationsActions actions,
-                                         QWidget* owner)
+PendingItems& NotificationsWindow::itemsOf(int row) {
+  return row == kFriendRequestRow ? state_.friendRequests
+         : row == kEventInviteRow ? state_.eventInvites
+                                  : state_.groupInvites;
+}
+
+QString NotificationsWindow::headerText() const {
+  return state_.header == kNewNotifications ? QStringLiteral("New Notifications")
+                                            : QStringLiteral("No New Notifications");
+}
+
+NotificationsWindow::NotificationsWindow(NotificationsState& state, const Fonts& fonts,
+                                         NewsActions& actions, QWidget* owner)
     : PhoneDialog(QStringLiteral("Notifications"), owner),
+      state_(state),
       fonts_(fonts),
-      actions_(std::move(actions)),
+      actions_(actions),
       adButton_(new AdButton(client())) {
   client()->installEventFilter(this);
-  connect(adButton_, &QPushButton::clicked, this, [this] {
-    if (actions_.openAd) actions_.openAd();
-  });
+  connect(adButton_, &QPushButton::clicked, this, [this] { actions_.openAd(); });
   connect(this, &PhoneDialog::command, this, &NotificationsWindow::runCommand);
 }
 
 NotificationsWindow::~NotificationsWindow() = default;
 
 bool NotificationsWindow::runOpening() {
-  NotificationsState& g = g_notifications;
+  NotificationsState& g = state_;
   std::optional<WaitCursor> wait(std::in_place);
   g.openWindow = this;
   g.adFocus = false;
@@ -95,8 +93,8 @@ bool NotificationsWindow::runOpening() {
   rebuildRows();
   relayout();
 
-  if (actions_.fetchClientAddress) actions_.fetchClientAddress();
-  const int found = actions_.poll ? actions_.poll(*this) : 0;
+  actions_.fetchClientAddress();
+  const int found = actions_.pollOpening(*this);
   if (found == 0 && g_windowOpen != kWindowOpening) {
     g_windowOpen = kWindowClosed;
     done(cmd::kNotificationsDone);
@@ -113,7 +111,7 @@ bool NotificationsWindow::runOpening() {
 }
 
 void NotificationsWindow::rebuildRows() {
-  const NotificationsState& g = g_notifications;
+  const NotificationsState& g = state_;
   if (g.wallPending)
     makeButton(kWallRow, true);
   else
@@ -199,13 +197,13 @@ void NotificationsWindow::addItem(int row, const std::string& name, const std::s
 }
 
 void NotificationsWindow::showWallPending() {
-  g_notifications.wallPending = true;
+  state_.wallPending = true;
   makeButton(kWallRow, true);
   setSoftKeys(menu::kWallPending);
 }
 
 void NotificationsWindow::showMessagesPending() {
-  NotificationsState& g = g_notifications;
+  NotificationsState& g = state_;
   g.messagesPending = true;
   if (g.wallPending) {
     makeButton(kMessagesRow, false);
@@ -228,23 +226,23 @@ void NotificationsWindow::addEventInvite(const std::string& name, const std::str
 }
 
 void NotificationsWindow::setHeaderNew() {
-  g_notifications.header = kNewNotifications;
+  state_.header = kNewNotifications;
   a11y::setName(client(), headerText());
   client()->update();
 }
 
 void NotificationsWindow::rebuildAdRow(bool focused) {
-  g_notifications.adFocus = focused;
+  state_.adFocus = focused;
   adButton_->setBordered(focused);
-  showHint(focused && !g_notifications.plainAdLine);
+  showHint(focused && !state_.plainAdLine);
 }
 
 void NotificationsWindow::redraw() { settle(); }
 
-void NotificationsWindow::refreshAdLine() { refreshAdLine(nullptr); }
+void NotificationsWindow::refreshAdLine() { refreshAdLineOn(nullptr); }
 
-void NotificationsWindow::refreshAdLine(NotificationsWindow* window) {
-  NotificationsState& g = g_notifications;
+void NotificationsWindow::refreshAdLineOn(NotificationsWindow* window) {
+  NotificationsState& g = state_;
   NotificationsWindow* target = window ? window : g.adWindow.data();
   if (!target) return;
   const news::AdLine line = news::adLine(g.ad);
@@ -279,13 +277,13 @@ void NotificationsWindow::showHint(bool shown) {
 }
 
 bool NotificationsWindow::settle() {
-  NotificationsState& g = g_notifications;
+  NotificationsState& g = state_;
   if (!g.anyPending() && !g.adFocus) {
     g.adFocus = true;
     adButton_->setBordered(true);
     showHint(true);
   }
-  refreshAdLine(this);
+  refreshAdLineOn(this);
   const bool onAd = focusFirstPending();
   // The header is drawn, not a control: the area it heads carries its text.
   a11y::setName(client(), headerText());
@@ -294,7 +292,7 @@ bool NotificationsWindow::settle() {
 }
 
 bool NotificationsWindow::focusFirstPending() {
-  const NotificationsState& g = g_notifications;
+  const NotificationsState& g = state_;
   QWidget* target = adButton_;
   if (g.wallPending)
     target = rows_[kWallRow];
@@ -331,13 +329,13 @@ bool NotificationsWindow::showsListKeys() const {
 }
 
 void NotificationsWindow::rowCleared() {
-  NotificationsState& g = g_notifications;
+  NotificationsState& g = state_;
   if (!g.anyPending()) g.header = kNoNewNotifications;
   if (settle()) setSoftKeys(menu::kNotifications);
 }
 
 void NotificationsWindow::viewWall(bool openPage) {
-  NotificationsState& g = g_notifications;
+  NotificationsState& g = state_;
   // A page that did not open (offline, no browser) leaves the row pending.
   if (openPage && !openPageOf("/wall.php")) return;
   makeIdle(kWallRow);
@@ -354,16 +352,16 @@ void NotificationsWindow::viewWall(bool openPage) {
 void NotificationsWindow::viewInbox(bool openPage) {
   setSoftKeys(menu::kNotifications);
   if (openPage && !openPageOf("/inbox/")) {
-    if (!g_notifications.wallPending) setSoftKeys(menu::kInboxPending);
+    if (!state_.wallPending) setSoftKeys(menu::kInboxPending);
     return;
   }
   makeIdle(kMessagesRow);
-  g_notifications.messagesPending = false;
+  state_.messagesPending = false;
   rowCleared();
 }
 
 bool NotificationsWindow::openPageOf(const std::string& path) {
-  return !actions_.openPage || actions_.openPage(path);
+  return actions_.openPage(path);
 }
 
 void NotificationsWindow::listCommand(int row, bool openPage) {
@@ -436,7 +434,7 @@ void NotificationsWindow::reject() { finish(); }
 void NotificationsWindow::relayout() {
   const int top = std::max(0, (g_screen.height - client()->height()) / 2);
   layout_ = layOutNotifications(text_, g_screen.width, g_screen.height, top);
-  g_notifications.gap = layout_.gap;
+  state_.gap = layout_.gap;
   for (int row = kWallRow; row <= kGroupInviteRow; ++row)
     if (rows_[row]) rows_[row]->setGeometry(layout_.rows[row - 1]);
   adButton_->setGeometry(layout_.ad);
@@ -444,7 +442,7 @@ void NotificationsWindow::relayout() {
 }
 
 void NotificationsWindow::paintClient() {
-  const NotificationsState& g = g_notifications;
+  const NotificationsState& g = state_;
   QPainter painter(client());
   const bool fresh = g.header == kNewNotifications;
   const QFontMetrics bold(fonts_.bold);

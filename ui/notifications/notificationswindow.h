@@ -2,10 +2,9 @@
 // The notifications window: a coloured header, the rows of wall posts, messages, friend
 // requests, event invites and group invites (idle texts, or a button or a drop-down list
 // while something is pending), and the sponsored ad at the bottom. Opening it runs one poll;
-// what the rows show lives in g_notifications, so a reopened window shows what is still
-// pending.
+// what the rows show lives in the state it is given, which outlives it, so a reopened window
+// shows what is still pending.
 #include <array>
-#include <functional>
 #include <string>
 
 #include <QPointer>
@@ -22,6 +21,7 @@ namespace ui::notifications {
 
 class AdButton;
 class PendingItems;
+struct NotificationsState;
 
 // The controls' ids (their object names).
 inline constexpr int kWallRow = 1;
@@ -35,25 +35,31 @@ inline constexpr int kAdHintId = 8;
 inline constexpr const char* kAdHintText = "Press Central Key to Open Ad";
 
 // What the window does outside itself.
-struct NotificationsActions {
+class NewsActions {
+ public:
   // The opening poll (no reminder) into this window; 1 when it found news.
-  std::function<int(news::NewsWindow&)> poll;
+  virtual int pollOpening(news::NewsWindow& window) = 0;
   // Asks the product site for the client address when the ad holds a short one.
-  std::function<void()> fetchClientAddress;
+  virtual void fetchClientAddress() = 0;
   // Opens a page of the mobile site ("/wall.php") in the companion browser; false when it did
   // not open (offline, no browser).
-  std::function<bool(const std::string& path)> openPage;
-  std::function<void()> openAd;
+  virtual bool openPage(const std::string& path) = 0;
+  virtual void openAd() = 0;
+
+ protected:
+  ~NewsActions() = default;
 };
 
 class NotificationsWindow : public PhoneDialog, public news::NewsWindow {
   Q_OBJECT
 
  public:
-  NotificationsWindow(const Fonts& fonts, NotificationsActions actions, QWidget* owner);
+  // `state` and `actions` outlive the window.
+  NotificationsWindow(NotificationsState& state, const Fonts& fonts, NewsActions& actions,
+                      QWidget* owner);
   ~NotificationsWindow() override;
 
-  // The opening: the rows as g_notifications holds them, the client address, the poll. False
+  // The opening: the rows as the state holds them, the client address, the poll. False
   // when the window ended at once (nothing new and not opened from the menu); it is then
   // not to be shown.
   bool runOpening();
@@ -69,10 +75,6 @@ class NotificationsWindow : public PhoneDialog, public news::NewsWindow {
   void redraw() override;
   void refreshAdLine() override;
 
-  // Shows the current ad on `window`, or on the window it went on last when null (nothing
-  // when that one has closed).
-  static void refreshAdLine(NotificationsWindow* window);
-
   // The control with id `id` (rows 1-5, 7, 8); nullptr when there is none.
   QWidget* control(int id) const;
   const NotificationsLayout& currentLayout() const { return layout_; }
@@ -82,13 +84,18 @@ class NotificationsWindow : public PhoneDialog, public news::NewsWindow {
   void reject() override;
 
  private:
+  // Shows the current ad on `window`, or on the window it went on last when null (nothing
+  // when that one has closed).
+  void refreshAdLineOn(NotificationsWindow* window);
+  PendingItems& itemsOf(int row);
+  QString headerText() const;
   void setRowControl(int row, QWidget* control);
   void makeIdle(int row);
   void makeButton(int row, bool bordered);
   QComboBox* ensureList(int row);
   void addItem(int row, const std::string& name, const std::string& id);
   void rebuildRows();
-  // True when the page opened (or there is no opener).
+  // True when the page opened.
   bool openPageOf(const std::string& path);
   void listCommand(int row, bool openPage);
   void removeListItem(int row, const std::string& id);
@@ -107,8 +114,9 @@ class NotificationsWindow : public PhoneDialog, public news::NewsWindow {
   void paintClient();
   void finish();
 
+  NotificationsState& state_;
   const Fonts& fonts_;
-  NotificationsActions actions_;
+  NewsActions& actions_;
   TextSizes text_;
   NotificationsLayout layout_;
   std::array<QPointer<QWidget>, 6> rows_;  // [1] to [5]

@@ -45,7 +45,7 @@ class ChangeLists : public ::testing::Test {
   ~ChangeLists() override { ui::g_mainTextSize = QSize(); }
 
   std::unique_ptr<ui::ChangeListWindow> open(const ui::ChangeListKind& kind,
-                                             const ui::ChangeListSource& source) {
+                                             friends::ChangeSource& source) {
     auto window = std::make_unique<ui::ChangeListWindow>(
         kind, source, store, settings, fonts,
         [this](const std::string& uid, const QString& name, QWidget* over) {
@@ -71,13 +71,21 @@ class ChangeLists : public ::testing::Test {
     return shown;
   }
 
-  static ui::ChangeListSource fixed(std::vector<std::string> entries,
-                                    std::optional<std::string> completion = std::nullopt) {
-    auto pending = std::make_shared<std::optional<std::string>>(std::move(completion));
-    return {.entries = [entries] { return entries; },
-            .completion = [pending] { return *pending; },
-            .forgetCompletion = [pending](const std::string&) { pending->reset(); }};
+  // A watch whose last run left `entries`, and `completion` until the window keeps it.
+  struct Fixed : friends::ChangeSource {
+    Fixed(std::vector<std::string> lines, std::optional<std::string> at)
+        : lines_(std::move(lines)), at_(std::move(at)) {}
+    std::vector<std::string> entries() const override { return lines_; }
+    std::optional<std::string> completion() const override { return at_; }
+    void forgetCompletion(const std::string&) override { at_.reset(); }
+    std::vector<std::string> lines_;
+    std::optional<std::string> at_;
+  };
+  Fixed& fixed(std::vector<std::string> entries,
+               std::optional<std::string> completion = std::nullopt) {
+    return *sources.emplace_back(std::make_unique<Fixed>(std::move(entries), std::move(completion)));
   }
+  std::vector<std::unique_ptr<Fixed>> sources;
 
   QTemporaryDir dir;
   friends::FriendStore store{friends::CachePaths::inFolder(dir.path().toStdString())};
@@ -167,10 +175,7 @@ TEST_F(ChangeLists, UpdatedIsTheTimeOfTheRunAndStaysTheSameWithoutANewRun) {
   testing::internal::CaptureStdout();
   watch.run();
   testing::internal::GetCapturedStdout();
-  const ui::ChangeListSource source{
-      .entries = [&] { return watch.entries(); },
-      .completion = [&] { return watch.completion(); },
-      .forgetCompletion = [&](const std::string& at) { watch.forgetCompletion(at); }};
+  friends::ChangeSource& source = watch;
 
   ASSERT_EQ(settings.deleteTree(platform::keys::kFacebook), 0);
   for (int opening = 0; opening < 3; ++opening) {

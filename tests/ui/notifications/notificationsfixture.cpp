@@ -9,40 +9,32 @@
 
 #include "ui/kit/globals.h"
 #include "ui/kit/softkeybar.h"
-#include "ui/notifications/notificationsstate.h"
-
-using ui::notifications::g_notifications;
 
 NotificationsFixture::NotificationsFixture()
     : fonts(ui::Fonts::fromSystemFont(QApplication::font())) {
-  g_notifications = ui::notifications::NotificationsState{};
-  g_notifications.ad = {"http://shop.example/1", "Fresh coffee delivered", "127.0.0.1", ""};
+  state.ad = {"http://shop.example/1", "Fresh coffee delivered", "127.0.0.1", ""};
   ui::g_windowOpen = ui::kWindowClosed;
 }
 
 NotificationsFixture::~NotificationsFixture() {
   window.reset();
-  g_notifications = ui::notifications::NotificationsState{};
   ui::g_windowOpen = ui::kWindowClosed;
 }
 
 ui::notifications::NotificationsWindow& NotificationsFixture::open(poll poll, bool fromMenu) {
-  ui::notifications::NotificationsActions actions;
-  actions.poll = std::move(poll);
-  actions.fetchClientAddress = [this] { ++addressFetches; };
-  actions.openPage = [this](const std::string& path) {
-    pages.push_back(path);
-    return onPage ? onPage() : true;
-  };
-  actions.openAd = [this] { ++ads; };
-  window =
-      std::make_unique<ui::notifications::NotificationsWindow>(fonts, std::move(actions), nullptr);
+  poll_ = std::move(poll);
+  window = std::make_unique<ui::notifications::NotificationsWindow>(state, fonts, *this, nullptr);
   if (fromMenu) ui::g_windowOpen = ui::kWindowOpening;
   if (window->runOpening()) {
     window->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
   }
   return *window;
+}
+
+bool NotificationsFixture::openPage(const std::string& path) {
+  pages.push_back(path);
+  return onPage ? onPage() : true;
 }
 
 int NotificationsFixture::pollWithEverything(news::NewsWindow& w) {

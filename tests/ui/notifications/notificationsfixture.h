@@ -10,9 +10,10 @@
 
 #include "news/newswindow.h"
 #include "ui/kit/fonts.h"
+#include "ui/notifications/notificationsstate.h"
 #include "ui/notifications/notificationswindow.h"
 
-class NotificationsFixture : public ::testing::Test {
+class NotificationsFixture : public ::testing::Test, public ui::notifications::NewsActions {
  protected:
   using poll = std::function<int(news::NewsWindow&)>;
 
@@ -31,11 +32,19 @@ class NotificationsFixture : public ::testing::Test {
   T* control(int id) const {
     return qobject_cast<T*>(window->control(id));
   }
+  int pollOpening(news::NewsWindow& w) override { return poll_ ? poll_(w) : 0; }
+  void fetchClientAddress() override { ++addressFetches; }
+  bool openPage(const std::string& path) override;
+  void openAd() override { ++ads; }
+
   int barId() const;
   std::string rowText(int id) const;
   static std::string screenshotPath(const std::string& name);
 
   ui::Fonts fonts;
+  // What the program's news centre would hold: fresh for every test.
+  ui::notifications::NotificationsState state;
+  poll poll_;
   std::unique_ptr<ui::notifications::NotificationsWindow> window;
   std::vector<std::string> pages;
   // Runs while a page opens (as the page's box would run a poll); its result says whether the

@@ -19,7 +19,6 @@
 namespace {
 
 namespace n = ui::notifications;
-using n::g_notifications;
 using Rows = std::vector<std::string>;
 
 int nothingNew(news::NewsWindow& window) {
@@ -46,7 +45,7 @@ TEST_F(Window, MenuOpeningWithNothingNewStaysOpenWithTheAdFocused) {
   EXPECT_EQ(window->result(), 0);
   EXPECT_EQ(ui::g_windowOpen, ui::kWindowOpen);
   EXPECT_EQ(rows(), kIdle);
-  EXPECT_EQ(g_notifications.header, n::kNoNewNotifications);
+  EXPECT_EQ(state.header, n::kNoNewNotifications);
   EXPECT_TRUE(adBordered());
   EXPECT_TRUE(hintShown());
   EXPECT_EQ(window->focusWidget(), window->control(n::kAdButtonId));
@@ -86,7 +85,7 @@ TEST_F(Window, APollWithEverythingAndTheCommandsThatEmptyTheRows) {
   EXPECT_EQ(rows(), (Rows{"bordered button View Wall", "button View Inbox",
                           "list [Christopher Mon...] Christopher Mon...", "list [Summer Barbecu]",
                           "list [Übungsgruppe M]"}));
-  EXPECT_EQ(g_notifications.header, n::kNewNotifications);
+  EXPECT_EQ(state.header, n::kNewNotifications);
   EXPECT_FALSE(adBordered());
   EXPECT_FALSE(hintShown());
   EXPECT_EQ(window->focusWidget(), window->control(n::kWallRow));
@@ -142,7 +141,7 @@ TEST_F(Window, APollWithEverythingAndTheCommandsThatEmptyTheRows) {
     EXPECT_EQ(rows(), step.rows) << step.command;
   }
   // The last row emptied: nothing new any more, the ad takes the focus and its hint.
-  EXPECT_EQ(g_notifications.header, n::kNoNewNotifications);
+  EXPECT_EQ(state.header, n::kNoNewNotifications);
   EXPECT_TRUE(adBordered());
   EXPECT_TRUE(hintShown());
   EXPECT_EQ(window->focusWidget(), window->control(n::kAdButtonId));
@@ -170,12 +169,12 @@ TEST_F(Window, APageThatDidNotOpenLeavesItsEntry) {
     EXPECT_EQ(pages, std::vector<std::string>{c.page}) << c.command;
     EXPECT_EQ(rows(), before) << c.command;
   }
-  EXPECT_TRUE(g_notifications.wallPending);
-  EXPECT_TRUE(g_notifications.messagesPending);
-  EXPECT_EQ(g_notifications.friendRequests.items().size(), 2u);
-  EXPECT_EQ(g_notifications.eventInvites.items().size(), 1u);
-  EXPECT_EQ(g_notifications.groupInvites.items().size(), 1u);
-  EXPECT_EQ(g_notifications.header, n::kNewNotifications);
+  EXPECT_TRUE(state.wallPending);
+  EXPECT_TRUE(state.messagesPending);
+  EXPECT_EQ(state.friendRequests.items().size(), 2u);
+  EXPECT_EQ(state.eventInvites.items().size(), 1u);
+  EXPECT_EQ(state.groupInvites.items().size(), 1u);
+  EXPECT_EQ(state.header, n::kNewNotifications);
 }
 
 // Opening the page runs a box, whose loop lets timer 1 poll a new request into the list (which
@@ -194,7 +193,7 @@ TEST_F(Window, APollWhileThePageOpensRemovesTheAcceptedEntry) {
   std::vector<std::string> shown, kept;
   for (int i = 0; i < list->count(); ++i)
     shown.push_back(list->itemData(i).toString().toStdString());
-  for (const auto& item : g_notifications.friendRequests.items()) kept.push_back(item.id);
+  for (const auto& item : state.friendRequests.items()) kept.push_back(item.id);
   EXPECT_EQ(shown, (std::vector<std::string>{"1001", "1003"}));
   EXPECT_EQ(kept, shown);
 }
@@ -214,8 +213,8 @@ TEST_F(Window, NoSelectionDoesNothingAndTheHeaderWaitsForTheLastRow) {
   EXPECT_EQ(control<QComboBox>(n::kFriendRequestRow)->count(), 1);
   window->runCommand(ui::cmd::kIgnoreEvent);
   EXPECT_EQ(rowText(n::kEventInviteRow), "static Event Invites: 0");
-  EXPECT_EQ(g_notifications.header, n::kNewNotifications);  // the request is still there
-  EXPECT_TRUE(g_notifications.eventInvites.empty());
+  EXPECT_EQ(state.header, n::kNewNotifications);  // the request is still there
+  EXPECT_TRUE(state.eventInvites.empty());
 }
 
 TEST_F(Window, AReopeningShowsWhatIsStillPendingAndAddsNothingTwice) {
@@ -235,7 +234,7 @@ TEST_F(Window, AReopeningShowsWhatIsStillPendingAndAddsNothingTwice) {
   EXPECT_EQ(rows(), (Rows{"static Wall Posts: 0", "bordered button View Inbox",
                           "list [Christopher Mon...] Christopher Mon...", "list [Summer Barbecu]",
                           "list [Übungsgruppe M]"}));
-  EXPECT_EQ(g_notifications.header, n::kNewNotifications);
+  EXPECT_EQ(state.header, n::kNewNotifications);
   EXPECT_EQ(window->focusWidget(), window->control(n::kMessagesRow));
 }
 
@@ -243,26 +242,26 @@ TEST_F(Window, TheAdLineOnAGoneWindowTheCreditLineAndNonAsciiText) {
   open(nothingNew);
   window->runCommand(ui::cmd::kNotificationsDone);
   window.reset();
-  ASSERT_TRUE(g_notifications.adWindow.isNull());
+  ASSERT_TRUE(state.adWindow.isNull());
   // The opening poll refreshes the ad line before the new window has been shown: the window
   // it went on last is gone, so nothing happens until the new one settles.
-  g_notifications.ad.text = "Ok";
+  state.ad.text = "Ok";
   open(nothingNew);
   EXPECT_EQ(control<QPushButton>(n::kAdButtonId)->text().toStdString(), news::kCreditLine);
-  EXPECT_TRUE(g_notifications.plainAdLine);
+  EXPECT_TRUE(state.plainAdLine);
   EXPECT_FALSE(hintShown());
 
-  g_notifications.ad.text = "Señor Taco: 2 für 1";
+  state.ad.text = "Señor Taco: 2 für 1";
   window->refreshAdLine();
   EXPECT_EQ(control<QPushButton>(n::kAdButtonId)->text().toStdString(), "Se'or Taco: 2 f'r 1");
-  EXPECT_FALSE(g_notifications.plainAdLine);
+  EXPECT_FALSE(state.plainAdLine);
   EXPECT_TRUE(hintShown());
 
   // A link the browser would not be given: the credit line, and no hint to open it.
-  g_notifications.ad.link = "javascript:alert('http')";
+  state.ad.link = "javascript:alert('http')";
   window->refreshAdLine();
   EXPECT_EQ(control<QPushButton>(n::kAdButtonId)->text().toStdString(), news::kCreditLine);
-  EXPECT_TRUE(g_notifications.plainAdLine);
+  EXPECT_TRUE(state.plainAdLine);
   EXPECT_FALSE(hintShown());
 }
 

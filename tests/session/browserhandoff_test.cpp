@@ -1,4 +1,4 @@
-#include "session/loginbrowser.h"
+#include "session/browserhandoff.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -22,13 +22,13 @@
 
 namespace {
 
-using session::LoginBrowser;
+using session::BrowserHandoff;
 using session::LoginWaits;
 
 const LoginWaits kQuickWaits{.readyMs = 5000, .navigatePauseMs = 10, .loginMs = 5000,
                              .closePauseMs = 50};
 
-class LoginBrowserTest : public ::testing::Test {
+class BrowserHandoffTest : public ::testing::Test {
  protected:
   void SetUp() override {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
@@ -61,18 +61,27 @@ class LoginBrowserTest : public ::testing::Test {
 long online() { return 0; }
 long offline() { return 1; }
 
-TEST_F(LoginBrowserTest, OfflineEndsTheLoginWithCode3) {
-  LoginBrowser browser(FAKE_BROWSER, boxes_, kQuickWaits, offline);
-  EXPECT_EXIT(browser.openInLoginBrowser("http://127.0.0.1:9/login", true, true),
+TEST_F(BrowserHandoffTest, OfflineEndsTheLoginWithCode3) {
+  BrowserHandoff browser(FAKE_BROWSER, boxes_, kQuickWaits, offline);
+  EXPECT_EXIT(browser.openInLoginBrowser("http://127.0.0.1:9/login", session::HandOff::Login),
               ::testing::ExitedWithCode(3),
               "Error: Your Internet connection down at this time. Please restore connection "
               "and re-start Veltrana");
 }
 
-TEST_F(LoginBrowserTest, OfflinePageWarnsAndReturnsMinus5WithoutStartingTheBrowser) {
+// The program decides how it ends: a failed login leaves by the way out it is given (here one
+// that marks the code), not by ending the process itself.
+TEST_F(BrowserHandoffTest, AFailedLoginLeavesByTheWayOutGiven) {
+  const auto marked = [](int code) { std::_Exit(100 + code); };
+  BrowserHandoff browser(FAKE_BROWSER, boxes_, kQuickWaits, offline, marked);
+  EXPECT_EXIT(browser.openInLoginBrowser("http://127.0.0.1:9/login", session::HandOff::Login),
+              ::testing::ExitedWithCode(100 + session::kExitOfflineAtLogin), "");
+}
+
+TEST_F(BrowserHandoffTest, OfflinePageWarnsAndReturnsMinus5WithoutStartingTheBrowser) {
   mode("deskstop");
-  LoginBrowser browser(FAKE_BROWSER, boxes_, kQuickWaits, offline);
-  EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/home.php", false, false),
+  BrowserHandoff browser(FAKE_BROWSER, boxes_, kQuickWaits, offline);
+  EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/home.php", session::HandOff::Page),
             session::kOffline);
   ASSERT_EQ(boxes_.shown().size(), 1u);
   EXPECT_EQ(boxes_.shown()[0],
@@ -81,22 +90,22 @@ TEST_F(LoginBrowserTest, OfflinePageWarnsAndReturnsMinus5WithoutStartingTheBrows
   EXPECT_EQ(recorded(), "");
 }
 
-TEST_F(LoginBrowserTest, LocalFileOpensWithoutConnectionCheck) {
+TEST_F(BrowserHandoffTest, LocalFileOpensWithoutConnectionCheck) {
   mode("silent");
-  LoginBrowser browser(FAKE_BROWSER, boxes_, kQuickWaits, offline);
-  EXPECT_EQ(browser.openInLoginBrowser("file:///opt/Veltrana/help.html", false, false),
+  BrowserHandoff browser(FAKE_BROWSER, boxes_, kQuickWaits, offline);
+  EXPECT_EQ(browser.openInLoginBrowser("file:///opt/Veltrana/help.html", session::HandOff::Page),
             session::kOpened);
   EXPECT_TRUE(boxes_.shown().empty());
   EXPECT_EQ(recorded(), "navigate file:///opt/Veltrana/help.html\n");
 }
 
-TEST_F(LoginBrowserTest, MissingBrowserReturnsMinus1) {
-  LoginBrowser browser("/nonexistent/orbisview", boxes_, kQuickWaits, online);
-  EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/x", true, true),
+TEST_F(BrowserHandoffTest, MissingBrowserReturnsMinus1) {
+  BrowserHandoff browser("/nonexistent/orbisview", boxes_, kQuickWaits, online);
+  EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/x", session::HandOff::Login),
             session::kBrowserNotStarted);
 }
 
-TEST_F(LoginBrowserTest, EndsOfTheLogin) {
+TEST_F(BrowserHandoffTest, EndsOfTheLogin) {
   struct Case {
     const char* mode;
     int readyMs, loginMs;
@@ -118,8 +127,8 @@ TEST_F(LoginBrowserTest, EndsOfTheLogin) {
     LoginWaits waits = kQuickWaits;
     waits.readyMs = c.readyMs;
     waits.loginMs = c.loginMs;
-    LoginBrowser browser(FAKE_BROWSER, boxes_, waits, online);
-    EXPECT_EXIT(browser.openInLoginBrowser("http://127.0.0.1:9/login?auth_token=t", true, true),
+    BrowserHandoff browser(FAKE_BROWSER, boxes_, waits, online);
+    EXPECT_EXIT(browser.openInLoginBrowser("http://127.0.0.1:9/login?auth_token=t", session::HandOff::Login),
                 ::testing::ExitedWithCode(c.exitCode), c.message);
   }
   // The login that never came closed the browser before the program ended.
@@ -127,46 +136,46 @@ TEST_F(LoginBrowserTest, EndsOfTheLogin) {
             std::string::npos);
 }
 
-TEST_F(LoginBrowserTest, CompletedLoginClosesTheBrowser) {
+TEST_F(BrowserHandoffTest, CompletedLoginClosesTheBrowser) {
   mode("deskstop");
-  LoginBrowser browser(FAKE_BROWSER, boxes_, kQuickWaits, online);
-  EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/login?auth_token=abc", true, true),
+  BrowserHandoff browser(FAKE_BROWSER, boxes_, kQuickWaits, online);
+  EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/login?auth_token=abc", session::HandOff::Login),
             session::kOpened);
   EXPECT_EQ(recorded(), "navigate http://127.0.0.1:9/login?auth_token=abc\ndestroy\n");
   EXPECT_FALSE(platform::findWindow(session::kBrowserWindowClass));
 }
 
-TEST_F(LoginBrowserTest, AddressesReplaceEachOtherWhole) {
+TEST_F(BrowserHandoffTest, AddressesReplaceEachOtherWhole) {
   mode("silent");
-  LoginBrowser browser(FAKE_BROWSER, boxes_, kQuickWaits, online);
+  BrowserHandoff browser(FAKE_BROWSER, boxes_, kQuickWaits, online);
   const std::string longest = "http://127.0.0.1:9/" + std::string(1023 - 19, 'a');
   ASSERT_EQ(longest.size(), 1023u);
-  EXPECT_EQ(browser.openInLoginBrowser(longest, false, false), session::kOpened);
+  EXPECT_EQ(browser.openInLoginBrowser(longest, session::HandOff::Page), session::kOpened);
   // The second hand-off goes to the open browser: the new copy hands over and ends.
-  EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/b", false, false), session::kOpened);
+  EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/b", session::HandOff::Page), session::kOpened);
   // Longer than the field: cut so that its terminating zero remains.
-  EXPECT_EQ(browser.openInLoginBrowser(longest + "tail", false, false), session::kOpened);
+  EXPECT_EQ(browser.openInLoginBrowser(longest + "tail", session::HandOff::Page), session::kOpened);
   EXPECT_EQ(recorded(), "navigate " + longest + "\nactivate\nnavigate http://127.0.0.1:9/b\n" +
                             "activate\nnavigate " + longest + "\n");
 }
 
 // The events live for the whole run. Whatever a browser opened for a page left set (a resize,
 // a finished page, the user's Exit) must not answer the next login's waits.
-TEST_F(LoginBrowserTest, ALoginAfterAPageClosedByExitWaitsForItsOwnBrowser) {
+TEST_F(BrowserHandoffTest, ALoginAfterAPageClosedByExitWaitsForItsOwnBrowser) {
   const char* leftovers[] = {"GOODBYE", "IE_READY", "DESKSTOP", "IE_READY,DESKSTOP,GOODBYE"};
-  LoginBrowser browser(FAKE_BROWSER, boxes_, kQuickWaits, online);
+  BrowserHandoff browser(FAKE_BROWSER, boxes_, kQuickWaits, online);
   for (const char* left : leftovers) {
     SCOPED_TRACE(left);
     std::remove(recordPath_.c_str());
     mode("exit");
     setenv("FAKE_BROWSER_LEAVE", left, 1);
-    ASSERT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/help.php", false, false),
+    ASSERT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/help.php", session::HandOff::Page),
               session::kOpened);
     for (int i = 0; i < 250 && platform::findWindow(session::kBrowserWindowClass); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
 
     mode("late");
-    EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/login?auth_token=t", true, true),
+    EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/login?auth_token=t", session::HandOff::Login),
               session::kOpened);
     EXPECT_EQ(recorded(), "navigate http://127.0.0.1:9/help.php\nexit\n"
                           "navigate http://127.0.0.1:9/login?auth_token=t\ndeskstop\ndestroy\n");
@@ -175,14 +184,14 @@ TEST_F(LoginBrowserTest, ALoginAfterAPageClosedByExitWaitsForItsOwnBrowser) {
 }
 
 // Two threads that hand over at once take turns: each address reaches a browser whole.
-TEST_F(LoginBrowserTest, HandOffsFromTwoThreadsTakeTurns) {
+TEST_F(BrowserHandoffTest, HandOffsFromTwoThreadsTakeTurns) {
   mode("silent");
-  LoginBrowser browser(FAKE_BROWSER, boxes_, kQuickWaits, online);
+  BrowserHandoff browser(FAKE_BROWSER, boxes_, kQuickWaits, online);
   int results[2] = {-100, -100};
   // Both threads stay until both are done: the stand-in dies with the thread that started it.
   std::latch done(2);
   const auto handOff = [&](int i, const char* address) {
-    results[i] = browser.openInLoginBrowser(address, false, false);
+    results[i] = browser.openInLoginBrowser(address, session::HandOff::Page);
     done.arrive_and_wait();
   };
   std::thread first(handOff, 0, "http://127.0.0.1:9/a");
@@ -203,7 +212,7 @@ TEST_F(LoginBrowserTest, HandOffsFromTwoThreadsTakeTurns) {
 class ReenteringBoxes : public platform::MessageBoxes {
  public:
   static constexpr int kStillWaiting = -100;
-  LoginBrowser* browser = nullptr;
+  BrowserHandoff* browser = nullptr;
   std::atomic<bool> offline{false};
 
   int show(const platform::MessageBoxRequest& request) override {
@@ -213,9 +222,9 @@ class ReenteringBoxes : public platform::MessageBoxes {
     }
     offline = true;
     const bool busy = browser->busy();
-    const int same = browser->openInLoginBrowser("http://127.0.0.1:9/again", false, false);
+    const int same = browser->openInLoginBrowser("http://127.0.0.1:9/again", session::HandOff::Page);
     auto worker = std::async(std::launch::async, [this] {
-      return browser->openInLoginBrowser("http://127.0.0.1:9/other", false, false);
+      return browser->openInLoginBrowser("http://127.0.0.1:9/other", session::HandOff::Page);
     });
     const int other = worker.wait_for(std::chrono::seconds(3)) == std::future_status::ready
                           ? worker.get()
@@ -234,7 +243,7 @@ class ReenteringBoxes : public platform::MessageBoxes {
 // from inside it returns at once instead of waiting for itself (the program froze for good),
 // and a worker's ask is not held up by it. A browser that dies without a word during the login
 // ends the wait at once, as "GOODBYE" does.
-TEST_F(LoginBrowserTest, BoxesOfTheHandOffHoldNothingAnotherHandOffNeeds) {
+TEST_F(BrowserHandoffTest, BoxesOfTheHandOffHoldNothingAnotherHandOffNeeds) {
   struct Case {
     const char* title;
     const char* mode;
@@ -265,13 +274,13 @@ TEST_F(LoginBrowserTest, BoxesOfTheHandOffHoldNothingAnotherHandOffNeeds) {
     waits.readyMs = 300;
     waits.loginMs = c.loginMs;
     boxes.offline = c.offlineAtStart;
-    LoginBrowser browser(FAKE_BROWSER, boxes, waits, [&boxes] { return boxes.offline ? 1L : 0L; });
+    BrowserHandoff browser(FAKE_BROWSER, boxes, waits, [&boxes] { return boxes.offline ? 1L : 0L; });
     boxes.browser = &browser;
     EXPECT_EXIT(
         {
           alarm(20);  // a frozen hand-off fails the case instead of the whole run
           const int result =
-              browser.openInLoginBrowser("http://127.0.0.1:9/login", c.login, c.login);
+              browser.openInLoginBrowser("http://127.0.0.1:9/login", c.login ? session::HandOff::Login : session::HandOff::Page);
           std::fprintf(stderr, "returned %d\n", result);
           platform::endProcess(100);
         },
@@ -281,13 +290,13 @@ TEST_F(LoginBrowserTest, BoxesOfTheHandOffHoldNothingAnotherHandOffNeeds) {
 
 // The browser we start may hand the address to one that is open and end at once: its end is
 // not the user leaving, while the open window lives.
-TEST_F(LoginBrowserTest, ALoginHandedToAnOpenBrowserWaitsForThatBrowser) {
+TEST_F(BrowserHandoffTest, ALoginHandedToAnOpenBrowserWaitsForThatBrowser) {
   mode("late");
-  LoginBrowser browser(FAKE_BROWSER, boxes_, kQuickWaits, online);
-  ASSERT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/home.php", false, false),
+  BrowserHandoff browser(FAKE_BROWSER, boxes_, kQuickWaits, online);
+  ASSERT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/home.php", session::HandOff::Page),
             session::kOpened);
   std::this_thread::sleep_for(std::chrono::milliseconds(500));  // its late login has come
-  EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/login?auth_token=t", true, true),
+  EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/login?auth_token=t", session::HandOff::Login),
             session::kOpened);
   EXPECT_EQ(recorded(),
             "navigate http://127.0.0.1:9/home.php\ndeskstop\nactivate\n"

@@ -9,7 +9,7 @@
 
 #include "platform/folders.h"
 
-namespace app {
+namespace platform {
 namespace {
 
 std::tm localNow() {
@@ -50,4 +50,4 @@ void DebugLog::log(const std::string& message) const {
   ::close(fd);
 }
 
-}  // namespace app
+}  // namespace platform

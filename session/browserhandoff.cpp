@@ -1,4 +1,4 @@
-#include "session/loginbrowser.h"
+#include "session/browserhandoff.h"
 
 #include <algorithm>
 #include <chrono>
@@ -42,7 +42,7 @@ constexpr const char* kNoLoginText =
 constexpr int kBrowserGone = -4;
 
 // The hand-off this thread is inside, boxes included: a nested loop may call back into it.
-thread_local const LoginBrowser* t_handingOff = nullptr;
+thread_local const BrowserHandoff* t_handingOff = nullptr;
 
 std::unique_ptr<platform::NamedEvent> createOrKeep(std::unique_ptr<platform::NamedEvent> held,
                                                    const char* name) {
@@ -53,7 +53,7 @@ std::unique_ptr<platform::NamedEvent> createOrKeep(std::unique_ptr<platform::Nam
 }  // namespace
 
 // What is left of a hand-off once its lock is released: a box, and maybe the end.
-struct LoginBrowser::Ending {
+struct BrowserHandoff::Ending {
   int result = kOpened;
   const char* caption = nullptr;  // no box when null
   const char* text = nullptr;
@@ -63,24 +63,25 @@ struct LoginBrowser::Ending {
   pid_t pid = 0;
 };
 
-LoginBrowser::LoginBrowser(std::string browserPath, platform::MessageBoxes& boxes,
-                           LoginWaits waits, PathCheck pathCheck)
+BrowserHandoff::BrowserHandoff(std::string browserPath, platform::MessageBoxes& boxes,
+                               LoginWaits waits, PathCheck pathCheck,
+                               platform::EndProgram endProgram)
     : browserPath_(std::move(browserPath)),
       boxes_(boxes),
       waits_(waits),
-      pathCheck_(std::move(pathCheck)) {
+      pathCheck_(std::move(pathCheck)),
+      endProgram_(std::move(endProgram)) {
   if (!pathCheck_) pathCheck_ = [] { return platform::checkNetworkPath(api::mobileUrl()); };
 }
 
-LoginBrowser::~LoginBrowser() = default;
+BrowserHandoff::~BrowserHandoff() = default;
 
-int LoginBrowser::openInLoginBrowser(const std::string& address, bool fatalIfOffline,
-                                     bool waitForLogin) {
+int BrowserHandoff::openInLoginBrowser(const std::string& address, HandOff kind) {
   if (t_handingOff == this) return kHandOffBusy;
   ++handOffs_;
   t_handingOff = this;
   std::unique_lock<std::mutex> lock(mutex_);
-  const Ending ending = handOff(address, fatalIfOffline, waitForLogin);
+  const Ending ending = handOff(address, kind);
   // A box runs a nested event loop, whose timers may want the hand-off again.
   lock.unlock();
   const int result = finish(ending);
@@ -89,7 +90,7 @@ int LoginBrowser::openInLoginBrowser(const std::string& address, bool fatalIfOff
   return result;
 }
 
-int LoginBrowser::finish(const Ending& ending) {
+int BrowserHandoff::finish(const Ending& ending) {
   if (!ending.caption) return ending.result;
   const bool fatal = ending.exitCode >= 0;
   boxes_.show({.caption = ending.caption,
@@ -97,14 +98,13 @@ int LoginBrowser::finish(const Ending& ending) {
                .icon = fatal ? platform::MbIcon::Stop : platform::MbIcon::Exclamation});
   if (!fatal) return ending.result;
   if (ending.closeBrowser) closeLoginBrowser(ending.haveWindow, ending.pid);
-  platform::endProcess(ending.exitCode);
+  platform::endThrough(endProgram_, ending.exitCode);
 }
 
-LoginBrowser::Ending LoginBrowser::handOff(const std::string& address, bool fatalIfOffline,
-                                           bool waitForLogin) {
+BrowserHandoff::Ending BrowserHandoff::handOff(const std::string& address, HandOff kind) {
   // A local page (the help file) opens without a network.
   if (address.compare(0, 5, "file:") != 0 && pathCheck_() != 0) {
-    if (fatalIfOffline)
+    if (kind == HandOff::Login)
       return {.caption = "Error", .text = kOfflineFatalText, .exitCode = kExitOfflineAtLogin};
     return {.result = kOffline, .caption = "Warning", .text = kOfflineText};
   }
@@ -130,7 +130,7 @@ LoginBrowser::Ending LoginBrowser::handOff(const std::string& address, bool fata
     platform::sleepUnlessExit(waits_.navigatePauseMs);
     platform::sendMessage(kBrowserWindowClass, {platform::kMsgNavigate, 0, 0}, kSendTimeoutMs);
   }
-  if (!waitForLogin) return {};
+  if (kind != HandOff::Login) return {};
 
   if (!loginDone_ || !browserExit_) return {};
   switch (awaitLogin(pid)) {
@@ -155,7 +155,7 @@ LoginBrowser::Ending LoginBrowser::handOff(const std::string& address, bool fata
 // "DESKSTOP" (0), "GOODBYE" (1), the time-out, or kBrowserGone when the browser ended without
 // a word. The browser we started may also have handed the address to an open window and
 // ended: then that window is watched instead.
-int LoginBrowser::awaitLogin(pid_t pid) {
+int BrowserHandoff::awaitLogin(pid_t pid) {
   platform::UniqueFd childEnd = platform::watchChild(pid);
   using Clock = std::chrono::steady_clock;
   const auto deadline = Clock::now() + std::chrono::milliseconds(waits_.loginMs);
@@ -178,7 +178,7 @@ int LoginBrowser::awaitLogin(pid_t pid) {
   }
 }
 
-void LoginBrowser::handOverAddress(const std::string& address) {
+void BrowserHandoff::handOverAddress(const std::string& address) {
   bool existed = false;
   if (!block_) {
     block_ = platform::SharedBlock::createOrOpen(kSharedBlockName, kSharedBlockSize, &existed);
@@ -201,12 +201,12 @@ void LoginBrowser::handOverAddress(const std::string& address) {
   std::memcpy(field, address.data(), std::min(address.size(), kAddressField - 1));
 }
 
-void LoginBrowser::closeLoginBrowser(bool haveWindow, pid_t pid) {
+void BrowserHandoff::closeLoginBrowser(bool haveWindow, pid_t pid) {
   std::lock_guard<std::mutex> lock(mutex_);
   closeLocked(haveWindow, pid);
 }
 
-void LoginBrowser::closeLocked(bool haveWindow, pid_t pid) {
+void BrowserHandoff::closeLocked(bool haveWindow, pid_t pid) {
   if (haveWindow) {
     platform::sendMessage(kBrowserWindowClass, {platform::kMsgDestroy, 0, 0}, kSendTimeoutMs);
   }

@@ -9,6 +9,8 @@
 #include <mutex>
 #include <string>
 
+#include "platform/endprocess.h"
+#include "platform/exitcodes.h"
 #include "session/loginwaits.h"
 
 namespace platform {
@@ -27,6 +29,10 @@ inline constexpr const char* kBrowserExitEvent = "GOODBYE";
 inline constexpr std::size_t kSharedBlockSize = 4096;
 inline constexpr std::size_t kAddressField = 1024;  // at most 1,023 bytes and a zero
 
+// What a hand-off is for. A page opens without waiting and only warns when offline; a login
+// waits for the browser's word, and being offline or a failed login ends the program.
+enum class HandOff { Page, Login };
+
 // openInLoginBrowser's results; every other outcome ends the program.
 inline constexpr int kOpened = 0;
 inline constexpr int kBrowserNotStarted = -1;
@@ -36,28 +42,29 @@ inline constexpr int kOffline = -5;
 inline constexpr int kHandOffBusy = -7;
 
 // Exit codes of the hand-off.
-inline constexpr int kExitOfflineAtLogin = 3;
-inline constexpr int kExitBrowserNotReady = 36;
-inline constexpr int kExitBrowserClosed = 37;
-inline constexpr int kExitNoLogin = 38;
+using platform::kExitBrowserClosed;
+using platform::kExitBrowserNotReady;
+using platform::kExitNoLogin;
+using platform::kExitOfflineAtLogin;
 
-class LoginBrowser {
+class BrowserHandoff {
  public:
   // 0 when a network path to the mobile site exists (checkNetworkPath).
   using PathCheck = std::function<long()>;
 
   // `browserPath` is the Orbisview program of the installation. The default path check
   // tests the mobile site's root address.
-  LoginBrowser(std::string browserPath, platform::MessageBoxes& boxes, LoginWaits waits = {},
-               PathCheck pathCheck = {});
-  ~LoginBrowser();
-  LoginBrowser(const LoginBrowser&) = delete;
-  LoginBrowser& operator=(const LoginBrowser&) = delete;
+  // `endProgram` is the way out of a failed login (platform::endProcess when empty).
+  BrowserHandoff(std::string browserPath, platform::MessageBoxes& boxes, LoginWaits waits = {},
+                 PathCheck pathCheck = {}, platform::EndProgram endProgram = {});
+  ~BrowserHandoff();
+  BrowserHandoff(const BrowserHandoff&) = delete;
+  BrowserHandoff& operator=(const BrowserHandoff&) = delete;
 
   // One hand-off at a time: a second thread waits until the first is done. No box is shown
   // while the lock is held, and a call from inside this thread's own hand-off (its box runs
   // timers) returns kHandOffBusy at once instead of waiting for itself.
-  int openInLoginBrowser(const std::string& address, bool fatalIfOffline, bool waitForLogin);
+  int openInLoginBrowser(const std::string& address, HandOff kind);
   // The destroy message to the window (when there is one), a pause, then the kill.
   void closeLoginBrowser(bool haveWindow, pid_t pid);
   // A hand-off runs, its closing box included: work that needs one waits its turn.
@@ -65,7 +72,7 @@ class LoginBrowser {
 
  private:
   struct Ending;
-  Ending handOff(const std::string& address, bool fatalIfOffline, bool waitForLogin);
+  Ending handOff(const std::string& address, HandOff kind);
   int awaitLogin(pid_t pid);
   int finish(const Ending& ending);
   void closeLocked(bool haveWindow, pid_t pid);
@@ -75,6 +82,7 @@ class LoginBrowser {
   platform::MessageBoxes& boxes_;
   LoginWaits waits_;
   PathCheck pathCheck_;
+  platform::EndProgram endProgram_;
   std::atomic<int> handOffs_{0};
   std::mutex mutex_;  // one hand-off at a time; guards everything below
   // Held for the life of the program, as the browser only opens what we made.

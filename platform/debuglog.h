@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-namespace app {
+namespace platform {
 
 class DebugLog {
  public:
@@ -28,4 +28,4 @@ class DebugLog {
   Clock clock_;
 };
 
-}  // namespace app
+}  // namespace platform

@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/debuglog.h"
+#include "platform/debuglog.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ class DebugLogTest : public ::testing::Test {
   }
   void TearDown() override { std::filesystem::remove_all(folder_); }
 
-  static app::DebugLog::Clock at(int h, int m, int s) {
+  static platform::DebugLog::Clock at(int h, int m, int s) {
     return [h, m, s] {
       std::tm t{};
       t.tm_hour = h;
@@ -55,7 +55,7 @@ TEST_F(DebugLogTest, LinesHaveTheTimeWithoutLeadingZerosAndThreeBlanks) {
   };
   std::string expected;
   for (const auto& c : cases) {
-    app::DebugLog(folder_.string(), at(c.h, c.m, c.s)).log(c.message);
+    platform::DebugLog(folder_.string(), at(c.h, c.m, c.s)).log(c.message);
     expected += c.line;
   }
   EXPECT_EQ(readFile((folder_ / "VT_LOG.TXT").string()), expected);
@@ -64,9 +64,9 @@ TEST_F(DebugLogTest, LinesHaveTheTimeWithoutLeadingZerosAndThreeBlanks) {
 TEST_F(DebugLogTest, AppendsToWhatEarlierRunsWrote) {
   const std::string path = (folder_ / "VT_LOG.TXT").string();
   std::ofstream(path, std::ios::binary) << "earlier run\n";
-  app::DebugLog first(folder_.string(), at(1, 2, 3));
+  platform::DebugLog first(folder_.string(), at(1, 2, 3));
   first.log("one");
-  app::DebugLog second(folder_.string(), at(4, 5, 6));
+  platform::DebugLog second(folder_.string(), at(4, 5, 6));
   second.log("two");
   first.log("three");
   EXPECT_EQ(readFile(path), "earlier run\n1:2:3   one\n4:5:6   two\n1:2:3   three\n");
@@ -74,14 +74,14 @@ TEST_F(DebugLogTest, AppendsToWhatEarlierRunsWrote) {
 
 TEST_F(DebugLogTest, MissingFolderDropsTheLineSilently) {
   const std::filesystem::path missing = folder_ / "no" / "such";
-  app::DebugLog log(missing.string(), at(1, 1, 1));
+  platform::DebugLog log(missing.string(), at(1, 1, 1));
   log.log("lost");
   EXPECT_FALSE(std::filesystem::exists(missing));
 
   // A folder that is not writable (unless we run as root, which may write anyway).
   std::filesystem::permissions(
       folder_, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-  app::DebugLog(folder_.string(), at(1, 1, 1)).log("lost too");
+  platform::DebugLog(folder_.string(), at(1, 1, 1)).log("lost too");
   std::filesystem::permissions(folder_, std::filesystem::perms::owner_all);
   if (::geteuid() != 0) {
     EXPECT_FALSE(std::filesystem::exists(folder_ / "VT_LOG.TXT"));
@@ -91,7 +91,7 @@ TEST_F(DebugLogTest, MissingFolderDropsTheLineSilently) {
 TEST_F(DebugLogTest, DefaultIsTheDocumentsFolderWithTheLocalTime) {
   const char* documents = std::getenv("XDG_DOCUMENTS_DIR");
   ASSERT_NE(documents, nullptr) << "run through scripts/run-isolated";
-  app::DebugLog log;
+  platform::DebugLog log;
   EXPECT_EQ(log.path(), std::string(documents) + "/VT_LOG.TXT");
   log.log("hello");
   // "h:m:s" with no leading zeros, then three blanks.
@@ -116,7 +116,7 @@ TEST_F(DebugLogTest, TheFileIsTheOwnersOnly) {
     return std::filesystem::status(path).permissions() & std::filesystem::perms::all;
   };
   const mode_t saved = ::umask(0);
-  app::DebugLog(folder_.string(), at(1, 2, 3)).log("first");
+  platform::DebugLog(folder_.string(), at(1, 2, 3)).log("first");
   ::umask(saved);
   EXPECT_EQ(modeOf(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 
@@ -124,7 +124,7 @@ TEST_F(DebugLogTest, TheFileIsTheOwnersOnly) {
                                          std::filesystem::perms::owner_write |
                                          std::filesystem::perms::group_read |
                                          std::filesystem::perms::others_read);
-  app::DebugLog(folder_.string(), at(1, 2, 4)).log("second");
+  platform::DebugLog(folder_.string(), at(1, 2, 4)).log("second");
   EXPECT_EQ(modeOf(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   EXPECT_EQ(readFile(path), "1:2:3   first\n1:2:4   second\n");
 }

@@ -1,9 +1,0 @@
-#include "exitcodes.h"
-
-#include "platform/endprocess.h"
-
-namespace app {
-
-void endProcess(int code) { platform::endProcess(code); }
-
-}  // namespace app

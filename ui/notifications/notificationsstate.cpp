@@ -1,7 +1,0 @@
-#include "notificationsstate.h"
-
-namespace ui::notifications {
-
-NotificationsState g_notifications;
-
-}  // namespace ui::notifications
