@@ -17,13 +17,11 @@ NotificationsFixture::NotificationsFixture()
     : fonts(ui::Fonts::fromSystemFont(QApplication::font())) {
   g_notifications = ui::notifications::NotificationsState{};
   g_notifications.ad = {"http://shop.example/1", "Fresh coffee delivered", "127.0.0.1", ""};
-  ui::g_windowOpen = ui::kWindowClosed;
 }
 
 NotificationsFixture::~NotificationsFixture() {
   window.reset();
   g_notifications = ui::notifications::NotificationsState{};
-  ui::g_windowOpen = ui::kWindowClosed;
 }
 
 ui::notifications::NotificationsWindow& NotificationsFixture::open(poll poll, bool fromMenu) {
