@@ -246,7 +246,7 @@ TEST_F(OrbisviewProcessTest, SocialsimLoginEndsOnItsDesktopPageAndSetsDeskstop) 
       << browser->standardError();
   EXPECT_TRUE(browser->waitForErrorLineMatching(
       [&](const std::string& l) {
-        return isFrameLine(l, sim.url() + "/desktopapp.php?api_key=" + kSimApiKey);
+        return isFrameLine(l, sim.url() + "/desktopapp.php?api_key=" + testsupport::kApiKey);
       },
       1s))
       << browser->standardError();
