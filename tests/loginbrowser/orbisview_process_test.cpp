@@ -52,10 +52,9 @@ int countFrameLines(const OrbisviewProcess& browser, const std::string& text) {
 // A login token from socialsim: the one signed call a login starts with.
 std::string createToken(const testsupport::SimServer& sim) {
   const std::string apiKey = testsupport::kApiKey;
-  const std::string secret = testsupport::kAppSecret;
   const std::string method = "facebook.auth.createToken";
-  const std::string sig =
-      testsupport::md5Hex("api_key=" + apiKey + "method=" + method + "v=1.0" + secret);
+  const std::string sig = testsupport::clientSignature(
+      {{"api_key", apiKey}, {"method", method}, {"v", "1.0"}}, testsupport::kAppSecret);
   const auto answer = sim.request(
       "POST", "/restserver.php", "api_key=" + apiKey + "&method=" + method + "&v=1.0&sig=" + sig,
       "application/x-www-form-urlencoded");
