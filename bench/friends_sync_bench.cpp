@@ -6,11 +6,13 @@
 
 #include <cstdio>
 
+#include "friends/cachepaths.h"
 #include "friends/friendstore.h"
 #include "friends/friendsync.h"
-#include "friendstestkit.h"
 #include "quietoutput.h"
 #include "support/simserver.h"
+#include "support/simsession.h"
+#include "support/tempfolder.h"
 
 namespace {
 
@@ -18,15 +20,15 @@ constexpr int kFriends = 5000;
 
 struct World {
   testsupport::SimServer sim;
-  friendstest::TempFolder dir;
-  friends::FriendStore store{dir.cachePaths()};
+  testsupport::TempFolder dir;
+  friends::FriendStore store{friends::CachePaths::inFolder(dir.path())};
   platform::SettingsStore settings{dir.path() + "registry.db"};
-  friendstest::SimSession session;
+  testsupport::SimSession session;
   bool ready = false;
 
   World() {
     ready = sim.start({"--friends", std::to_string(kFriends)}) &&
-            friendstest::logIn(sim, settings, dir.path(), session);
+            testsupport::logIn(sim, settings, dir.path(), session);
   }
   static World& get() {
     static World world;

@@ -18,13 +18,14 @@
 #include <thread>
 #include <vector>
 
-#include "friendstestkit.h"
 #include "news/adfetcher.h"
 #include "news/newswindow.h"
 #include "news/poller.h"
 #include "platform/settingskeys.h"
 #include "quietoutput.h"
 #include "support/simserver.h"
+#include "support/simsession.h"
+#include "support/tempfolder.h"
 
 namespace {
 
@@ -126,11 +127,11 @@ class QuietWindow : public news::NewsWindow {
 
 void BM_FullPoll5000Friends50Items(benchmark::State& state) {
   testsupport::SimServer sim;
-  friendstest::TempFolder dir;
+  testsupport::TempFolder dir;
   platform::SettingsStore settings(dir.path() + "registry.db");
-  friendstest::SimSession session;
+  testsupport::SimSession session;
   if (!sim.start({"--friends", std::to_string(kFriends)}) ||
-      !friendstest::logIn(sim, settings, dir.path(), session)) {
+      !testsupport::logIn(sim, settings, dir.path(), session)) {
     state.SkipWithError("socialsim did not start or the login failed");
     return;
   }

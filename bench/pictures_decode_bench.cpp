@@ -11,10 +11,11 @@
 #include <vector>
 
 #include "api/httptransport.h"
-#include "friendstestkit.h"
 #include "pictures/image.h"
 #include "pictures/picturefile.h"
 #include "support/simserver.h"
+#include "support/simsession.h"
+#include "support/tempfolder.h"
 
 extern char** environ;
 
@@ -23,19 +24,19 @@ namespace {
 constexpr int kPictures = 25;
 
 struct Squares {
-  friendstest::TempFolder dir;
+  testsupport::TempFolder dir;
   std::vector<std::string> files;
 
   Squares() {
     testsupport::SimServer sim;
     if (!sim.start({"--friends", std::to_string(kPictures)})) return;
-    const std::vector<std::string> uids = friendstest::friendUids(sim);
+    const std::vector<std::string> uids = testsupport::friendUids(sim);
     for (const std::string& uid : uids) {
       std::string body;
       api::httpFetch(sim.url() + "/pics/q" + uid + ".jpg", body);
       if (body.empty()) continue;
       files.push_back(dir.path() + uid + ".jpg");
-      friendstest::writeWhole(files.back(), body);
+      testsupport::writeWhole(files.back(), body);
     }
   }
   static Squares& get() {

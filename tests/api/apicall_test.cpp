@@ -9,12 +9,12 @@
 #include "api/authoperations.h"
 #include "api/httptransport.h"
 #include "api/statusoperations.h"
-#include "rawhttpserver.h"
+#include "support/rawhttpserver.h"
 
 namespace {
 
-using testing_support::decodeForm;
-using testing_support::RawHttpServer;
+using testsupport::decodeForm;
+using testsupport::RawHttpServer;
 
 const std::string kKey = api::kApiKey;
 

@@ -8,12 +8,12 @@
 
 #include "api/apiclient.h"
 #include "api/responsedocument.h"
-#include "rawhttpserver.h"
+#include "support/rawhttpserver.h"
 
 namespace {
 
-using testing_support::decodeForm;
-using testing_support::RawHttpServer;
+using testsupport::decodeForm;
+using testsupport::RawHttpServer;
 
 std::string field(const std::string& body, const std::string& name) {
   for (const auto& [key, value] : decodeForm(body)) {

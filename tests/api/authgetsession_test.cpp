@@ -17,11 +17,11 @@
 #include "platform/debuglog.h"
 #include "platform/settingskeys.h"
 #include "platform/settingsstore.h"
-#include "rawhttpserver.h"
+#include "support/rawhttpserver.h"
 
 namespace {
 
-using testing_support::RawHttpServer;
+using testsupport::RawHttpServer;
 
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

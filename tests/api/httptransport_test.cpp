@@ -1,11 +1,7 @@
 #include "api/httptransport.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -15,7 +11,8 @@
 #include <thread>
 
 #include "api/timedfetch.h"
-#include "rawhttpserver.h"
+#include "support/loopback.h"
+#include "support/rawhttpserver.h"
 
 using namespace std::chrono_literals;
 
@@ -27,110 +24,10 @@ constexpr int kCurlPartialFile = 18;
 
 const std::string kPicture("\xFF\xD8\xFF\xE0\0\x10JFIF\0\x01\xFF\xD9", 14);
 
-// A port on 127.0.0.1 that nobody listens on (bound once, then closed again).
-int closedPort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ::bind(fd, reinterpret_cast<sockaddr*>(&address), length);
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  ::close(fd);
-  return ntohs(address.sin_port);
-}
-
-// A port that takes connections (the kernel completes them) and never reads or answers:
-// a peer that has died behind a live connection.
-class SilentPeer {
- public:
-  SilentPeer() {
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length);
-    ::listen(listener_, 4);
-    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-  }
-  ~SilentPeer() { ::close(listener_); }
-  std::string url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
-  }
-
- private:
-  int listener_ = -1;
-  int port_ = 0;
-};
-
-// Answers every connection with fixed bytes and closes it, after reading the whole request:
-// for exact request bodies and for answers cut short, which a server library would not send.
-class CannedReplyServer {
- public:
-  explicit CannedReplyServer(std::string reply) : reply_(std::move(reply)) {
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length);
-    ::listen(listener_, 4);
-    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this] { serve(); });
-  }
-  ~CannedReplyServer() {
-    ::shutdown(listener_, SHUT_RDWR);  // wakes accept()
-    thread_.join();
-    ::close(listener_);
-  }
-
-  std::string url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
-  }
-  // The request as received: head up to the blank line, then the body.
-  std::string head() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return head_;
-  }
-  std::string body() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return body_;
-  }
-
- private:
-  void serve() {
-    for (int client; (client = ::accept(listener_, nullptr, nullptr)) >= 0; ::close(client)) {
-      std::string data;
-      char buffer[4096];
-      std::size_t headEnd = std::string::npos, wanted = 0;
-      while (headEnd == std::string::npos || data.size() < wanted) {
-        const ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
-        if (n <= 0) break;
-        data.append(buffer, std::size_t(n));
-        if (headEnd == std::string::npos && (headEnd = data.find("\r\n\r\n")) != std::string::npos) {
-          const std::size_t at = data.find("Content-Length: ");
-          wanted = headEnd + 4 + (at < headEnd ? std::stoul(data.substr(at + 16)) : 0);
-        }
-      }
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        head_ = data.substr(0, headEnd);
-        body_ = headEnd == std::string::npos ? "" : data.substr(headEnd + 4);
-      }
-      ::send(client, reply_.data(), reply_.size(), MSG_NOSIGNAL);
-    }
-  }
-
-  std::string reply_;
-  int listener_ = -1;
-  int port_ = 0;
-  std::thread thread_;
-  mutable std::mutex mutex_;
-  std::string head_, body_;
-};
+using testsupport::CannedReplyServer;
+using testsupport::closedPort;
+// A peer that has died behind a live connection.
+using SilentPeer = testsupport::LoopbackListener;
 
 class Transport : public testing::Test {
  protected:
@@ -250,7 +147,7 @@ INSTANTIATE_TEST_SUITE_P(Table, AnswerCap,
 // only a little of it); an answer without a length ends as its bytes pass the cap (here the
 // server offers 40 MiB and the client takes only part of it).
 TEST(AnswerCaps, AnswersPastTheCapFailEarlyAndKeepNothing) {
-  using testing_support::RawHttpServer;
+  using testsupport::RawHttpServer;
   constexpr std::size_t kMiB = 1u << 20;
   constexpr std::size_t kStreamed = 40 * kMiB;
   static constexpr std::size_t kAdCap = 64u << 10;

@@ -12,12 +12,12 @@
 #include <iostream>
 #include <regex>
 
-#include "friendstestkit.h"
 #include "platform/settingsstore.h"
-#include "simfriends.h"
+#include "support/simfriends.h"
 #include "support/simserver.h"
+#include "support/simsession.h"
+#include "support/veltranasandbox.h"
 #include "support/xvfb.h"
-#include "veltranasandbox.h"
 
 namespace {
 
@@ -50,8 +50,8 @@ TEST(AccessibilityWalk, EveryVisitedWindowNamesWhatItShows) {
   sandbox.pointAt(sim);
   {
     platform::SettingsStore settings(sandbox.settingsPath());
-    friendstest::SimSession session;
-    ASSERT_TRUE(friendstest::logIn(sim, settings, sandbox.root(), session));
+    testsupport::SimSession session;
+    ASSERT_TRUE(testsupport::logIn(sim, settings, sandbox.root(), session));
   }
 
   // Five best friends with a status each; the first generated names hold "&" and line breaks.
@@ -59,7 +59,7 @@ TEST(AccessibilityWalk, EveryVisitedWindowNamesWhatItShows) {
                           QString::fromStdString(kStatus)};
   {
     std::ofstream best(dataFolder + "bf1.txt");
-    const sim::Json friends = friendstest::simFriends(sim);
+    const sim::Json friends = testsupport::simFriends(sim);
     ASSERT_GE(friends.size(), 5u);
     const auto now = std::chrono::system_clock::now().time_since_epoch();
     for (std::size_t i = 0; i < 5; ++i) {

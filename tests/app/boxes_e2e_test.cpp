@@ -17,13 +17,13 @@
 #include <functional>
 #include <ostream>
 
-#include "friendstestkit.h"
 #include "platform/settingsstore.h"
 #include "platform/windowdirectory.h"
 #include "support/simserver.h"
+#include "support/simsession.h"
+#include "support/veltranasandbox.h"
 #include "support/xvfb.h"
 #include "trayhostprocess.h"
-#include "veltranasandbox.h"
 
 namespace {
 
@@ -71,8 +71,8 @@ class BoxesTest : public ::testing::TestWithParam<BoxCase> {
     sandbox.setEnv("QT_QPA_PLATFORMTHEME", std::nullopt);
     sandbox.setEnv("XDG_CURRENT_DESKTOP", std::nullopt);
     platform::SettingsStore settings(sandbox.settingsPath());
-    friendstest::SimSession session;
-    ASSERT_TRUE(friendstest::logIn(sim, settings, sandbox.root(), session));
+    testsupport::SimSession session;
+    ASSERT_TRUE(testsupport::logIn(sim, settings, sandbox.root(), session));
   }
 
   std::string modeFile() const { return sandbox.root() + "/browser-mode"; }

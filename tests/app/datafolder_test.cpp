@@ -15,7 +15,7 @@
 
 #include "app/datafolder.h"
 #include "app/editioncheck.h"
-#include "platform/scopedenv.h"
+#include "support/scopedenv.h"
 
 namespace fs = std::filesystem;
 
@@ -66,7 +66,7 @@ TEST(DataFolder, ACardHoldsTheDataButItsProgramNeverRuns) {
   fs::create_directories(cardFolder);
   std::ofstream(cardFolder + "orbisview") << "#!/bin/sh\n";
   fs::permissions(cardFolder + "orbisview", fs::perms(0755));
-  ScopedEnv env;
+  testsupport::ScopedEnv env;
   env.set("VELTRANA_STORAGE_CARDS", root + "/card");
   env.set("VELTRANA_PROGRAM_FILES", root + "/pf");
   app::LocateProblem problem{};

@@ -16,7 +16,7 @@
 #include "platform/settingsstore.h"
 #include "platform/windowdirectory.h"
 #include "support/simserver.h"
-#include "veltranasandbox.h"
+#include "support/veltranasandbox.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // program would drive it.
 #include <gtest/gtest.h>
 
-#include "veltranasandbox.h"
+#include "support/veltranasandbox.h"
 
 namespace {
 

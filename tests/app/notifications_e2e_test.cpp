@@ -9,7 +9,7 @@
 #include <QThread>
 
 #include "support/simserver.h"
-#include "veltranasandbox.h"
+#include "support/veltranasandbox.h"
 
 namespace {
 

@@ -19,12 +19,13 @@
 #include <regex>
 #include <vector>
 
-#include "friendstestkit.h"
 #include "platform/settingsstore.h"
 #include "platform/windowdirectory.h"
 #include "support/simserver.h"
+#include "support/simsession.h"
+#include "support/tempfolder.h"
+#include "support/veltranasandbox.h"
 #include "support/xvfb.h"
-#include "veltranasandbox.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ constexpr int kHelp = 32878, kViewHome = 32813, kViewInbox = 32812, kViewProfile
 constexpr int kHideCmd = 32771, kExitCmd = 32853, kAboutCmd = 32804;
 
 int occurrences(const std::string& text, const std::string& part) {
-  return friendstest::occurrences(text, part);
+  return testsupport::occurrences(text, part);
 }
 
 class ProgramTest : public ::testing::Test {
@@ -49,8 +50,8 @@ class ProgramTest : public ::testing::Test {
     sandbox.setEnv("VELTRANA_PROGRAM_FILES", installRoot);
     sandbox.pointAt(sim);
     platform::SettingsStore settings(sandbox.settingsPath());
-    friendstest::SimSession session;
-    ASSERT_TRUE(friendstest::logIn(sim, settings, sandbox.root(), session));
+    testsupport::SimSession session;
+    ASSERT_TRUE(testsupport::logIn(sim, settings, sandbox.root(), session));
   }
 
   // Until `part` has been printed `count` times.

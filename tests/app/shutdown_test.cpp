@@ -11,9 +11,9 @@
 #include <QElapsedTimer>
 #include <QThread>
 
-#include "friendstestkit.h"
 #include "support/simserver.h"
-#include "veltranasandbox.h"
+#include "support/simsession.h"
+#include "support/veltranasandbox.h"
 
 namespace {
 
@@ -70,7 +70,7 @@ TEST(Shutdown, ASignalDuringASlowCallEndsWith0AtOnce) {
   fs::create_symlink(FAKE_BROWSER, folder + "orbisview");
   sandbox.setEnv("FAKE_BROWSER_MODE", "login");
   sandbox.pointAt(sim);
-  std::ofstream(folder + "bf1.txt") << friendstest::friendUids(sim)[0] << "*Best***#1\n";
+  std::ofstream(folder + "bf1.txt") << testsupport::friendUids(sim)[0] << "*Best***#1\n";
 
   // Timer 1 every 3 s.
   VeltranaProcess veltrana(sandbox, {"--test-timer-divisor=600"});

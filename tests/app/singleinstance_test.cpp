@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/namedevent.h"
-#include "veltranasandbox.h"
+#include "support/veltranasandbox.h"
 
 namespace fs = std::filesystem;
 

@@ -16,7 +16,7 @@
 #include "platform/settingskeys.h"
 #include "platform/settingsstore.h"
 #include "support/damagedstore.h"
-#include "veltranasandbox.h"
+#include "support/veltranasandbox.h"
 
 namespace fs = std::filesystem;
 using platform::toUtf16;

@@ -22,15 +22,17 @@
 #include "app/schedule.h"
 #include "app/services.h"
 #include "app/timerwork.h"
-#include "friendstestkit.h"
 #include "platform/connectionkeeper.h"
 #include "platform/settingskeys.h"
 #include "platform/settingsstore.h"
+#include "support/recordingboxes.h"
 #include "support/simserver.h"
+#include "support/simsession.h"
+#include "support/tempfolder.h"
 #include "ui/board/mainwindow.h"
+#include "ui/kit/commandids.h"
 #include "ui/kit/fonts.h"
 #include "ui/kit/globals.h"
-#include "ui/kit/commandids.h"
 #include "ui/kit/windowtimers.h"
 #include "ui/notifications/newscenter.h"
 #include "ui/notifications/notificationswindow.h"
@@ -70,14 +72,13 @@ class TimerWorkTest : public ::testing::Test {
     testing::internal::GetCapturedStdout();
     events.clear();
   }
-  ~TimerWorkTest() override { ui::g_windowOpen = ui::kWindowClosed; }
 
   // socialsim with a logged-in session in the settings, taken up as at start-up.
   void logIn() {
     ASSERT_TRUE(sim.start({"--friends", "25", "--session-lifetime", "0"})) << sim.error();
     sim.exportEndpoints();
-    friendstest::SimSession session;
-    ASSERT_TRUE(friendstest::logIn(sim, settings, root.path(), session));
+    testsupport::SimSession session;
+    ASSERT_TRUE(testsupport::logIn(sim, settings, root.path(), session));
     testing::internal::CaptureStdout();
     services().session.decideAtStartup();
     testing::internal::GetCapturedStdout();
@@ -133,10 +134,10 @@ class TimerWorkTest : public ::testing::Test {
   }
 
   testsupport::SimServer sim;
-  friendstest::TempFolder root;
+  testsupport::TempFolder root;
   app::DataFolder folder = *app::DataFolder::at(root.path() + "pf");
   platform::SettingsStore settings{root.path() + "registry.db"};
-  friendstest::RecordingBoxes boxes;
+  testsupport::RecordingBoxes boxes;
   std::vector<std::string> events;
   platform::ConnectionKeeper connection{std::make_unique<FakeConnection>(&events)};
   ui::Fonts fonts = ui::Fonts::fromSystemFont(QApplication::font());
@@ -150,7 +151,7 @@ class TimerWorkTest : public ::testing::Test {
 TEST_F(TimerWorkTest, WorkerKindsRunOneAtATimeAndTheChangeListEmptiesOnlyBetweenRuns) {
   logIn();
   app::Services& s = services();
-  const auto uids = friendstest::friendUids(sim);
+  const auto uids = testsupport::friendUids(sim);
   std::string rel;
   for (int i = 0; i < 3; ++i) {
     ASSERT_EQ(sim.control("/relationship",
@@ -159,7 +160,7 @@ TEST_F(TimerWorkTest, WorkerKindsRunOneAtATimeAndTheChangeListEmptiesOnlyBetween
               200);
     rel += uids[i] + "*Single*\n";
   }
-  friendstest::writeWhole(s.paths.rel, rel);
+  testsupport::writeWhole(s.paths.rel, rel);
 
   // Both kinds slowed down, so that the second firing of each comes while its run goes on.
   delayQueries(2);

@@ -13,13 +13,14 @@
 
 #include <regex>
 
-#include "friendstestkit.h"
 #include "platform/settingsstore.h"
 #include "platform/windowdirectory.h"
 #include "support/simserver.h"
+#include "support/simsession.h"
+#include "support/tempfolder.h"
+#include "support/veltranasandbox.h"
 #include "support/xvfb.h"
 #include "trayhostprocess.h"
-#include "veltranasandbox.h"
 
 namespace {
 
@@ -44,12 +45,12 @@ class TrayTest : public ::testing::Test {
     sandbox.setEnv("QT_QPA_PLATFORMTHEME", std::nullopt);
     sandbox.setEnv("XDG_CURRENT_DESKTOP", std::nullopt);
     platform::SettingsStore settings(sandbox.settingsPath());
-    friendstest::SimSession session;
-    ASSERT_TRUE(friendstest::logIn(sim, settings, sandbox.root(), session));
+    testsupport::SimSession session;
+    ASSERT_TRUE(testsupport::logIn(sim, settings, sandbox.root(), session));
   }
 
   static int count(VeltranaProcess& veltrana, const std::string& part) {
-    return friendstest::occurrences(veltrana.out(), part);
+    return testsupport::occurrences(veltrana.out(), part);
   }
   static bool waitForCount(VeltranaProcess& veltrana, const std::string& part, int count) {
     QDeadlineTimer deadline(kWaitMs);

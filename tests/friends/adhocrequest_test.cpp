@@ -11,7 +11,7 @@ class AdHocRequestTest : public friendstest::SimFixture {};
 
 TEST_F(AdHocRequestTest, SendsOnlyForAUserADigitUidAndAChoice) {
   startSim({"--friends", "3"});
-  const std::string uid = friendstest::friendUids(sim).at(0);
+  const std::string uid = testsupport::friendUids(sim).at(0);
   ASSERT_EQ(sim.control("/person", R"({"uid": )" + uid + R"(, "music": "Fado", "tv": ""})").status, 200);
   const friends::CategorySet musicAndTv = friends::CategorySet().set(6).set(9);
   api::ApiClient* client = session.client.get();
@@ -30,17 +30,17 @@ TEST_F(AdHocRequestTest, SendsOnlyForAUserADigitUidAndAChoice) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.out);
-    friendstest::clearRequestLog(sim);
+    testsupport::clearRequestLog(sim);
     friends::CategoryResults results;
     results[6] = "kept ";
     testing::internal::CaptureStdout();
     const int result = friends::AdHocRequest(c.client, c.user, c.uid, c.chosen, results);
     std::string out;
-    for (const std::string& line : friendstest::splitLines(testing::internal::GetCapturedStdout()))
+    for (const std::string& line : testsupport::splitLines(testing::internal::GetCapturedStdout()))
       if (line.rfind("POST Data:", 0) != 0) out += line + "\n";
     EXPECT_EQ(out, c.out);
     const bool sent = result == friends::kAdHocDone;
-    EXPECT_EQ(friendstest::occurrences(log(), "select music, tv from user where uid =" + uid), sent ? 1 : 0);
+    EXPECT_EQ(testsupport::occurrences(log(), "select music, tv from user where uid =" + uid), sent ? 1 : 0);
     EXPECT_EQ(results[6], sent ? "kept Fado" : "kept ");
     EXPECT_EQ(results[9], "");
   }

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "friends/birthdaywatch.h"
+#include "friends/cachepaths.h"
 #include "friends/friendstore.h"
-#include "friendstestkit.h"
+#include "support/recordingboxes.h"
+#include "support/tempfolder.h"
 
 namespace {
 
@@ -78,12 +80,12 @@ TEST(BirthdayClassification, AtFixedClocks) {
 }
 
 TEST(BirthdayWatch, ARunListsTheUpcomingOnesAndTellsOnce) {
-  friendstest::TempFolder dir;
-  const friends::FriendStore store(dir.cachePaths());
-  friendstest::writeWhole(store.paths().bdate,
+  testsupport::TempFolder dir;
+  const friends::FriendStore store(friends::CachePaths::inFolder(dir.path()));
+  testsupport::writeWhole(store.paths().bdate,
                           "9*March 14, 1982*\n10*May 5*\n11**\n12*March 12*\n13*nonsense*\n"
                           "2*March 13*\n");
-  friendstest::RecordingBoxes boxes;
+  testsupport::RecordingBoxes boxes;
   friends::BirthdayWatch watch(store, boxes, [] { return at(2024, 3, 13, 10, 0); });
 
   ::testing::internal::CaptureStdout();
@@ -100,7 +102,7 @@ TEST(BirthdayWatch, ARunListsTheUpcomingOnesAndTellsOnce) {
 
   // Nothing upcoming, or no file: an empty list, no message, the flag set all the same.
   watch.clearCompleted();
-  friendstest::writeWhole(store.paths().bdate, "9*July 1*\n");
+  testsupport::writeWhole(store.paths().bdate, "9*July 1*\n");
   watch.run();
   EXPECT_TRUE(watch.entries().empty());
   EXPECT_TRUE(watch.completed());

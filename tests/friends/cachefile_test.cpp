@@ -11,14 +11,15 @@
 #include <unistd.h>
 
 #include "friends/cachefile.h"
+#include "friends/cachepaths.h"
 #include "friends/friendstore.h"
-#include "friendstestkit.h"
+#include "support/tempfolder.h"
 
 namespace {
 
-using friendstest::readWhole;
-using friendstest::TempFolder;
-using friendstest::writeWhole;
+using testsupport::readWhole;
+using testsupport::TempFolder;
+using testsupport::writeWhole;
 
 TEST(LoadLines, LinesKeepTheirOrderAndGetALineFeed) {
   const std::pair<std::string, std::vector<std::string>> rows[] = {
@@ -102,7 +103,7 @@ TEST(CreateFileIfAbsent, WritesOnlyWhereThereIsNoFile) {
 
 TEST(FriendStore, BestFriendUidsAreSortedAndSkipLinesWithoutAStar) {
   TempFolder dir;
-  const friends::FriendStore store(dir.cachePaths());
+  const friends::FriendStore store(friends::CachePaths::inFolder(dir.path()));
   writeWhole(store.paths().bf1, "3*C***#1\n100*A***#1\ngarbage\n20*B***#2\n");
   EXPECT_EQ(store.bestFriendUids(), (std::vector<std::string>{"100", "20", "3"}));
   EXPECT_EQ(store.load(friends::CacheFile::BestFriends).size(), 4u);
@@ -143,9 +144,9 @@ TEST(ReplaceFile, AWriterKilledAtRandomMomentsLeavesTheOldOrTheNewFile) {
   EXPECT_GT(sawFirst + sawSecond, 0);
 
   // What the killed writers left beside the file goes at the next start, and only that.
-  friendstest::writeWhole(dir.path() + "status.txt.keep", "x");
-  friendstest::writeWhole(dir.path() + "bf.txt.AbC123", "x");
-  const friends::FriendStore store(dir.cachePaths());
+  testsupport::writeWhole(dir.path() + "status.txt.keep", "x");
+  testsupport::writeWhole(dir.path() + "bf.txt.AbC123", "x");
+  const friends::FriendStore store(friends::CachePaths::inFolder(dir.path()));
   store.removeStaleTemporaries();
   std::vector<std::string> left;
   for (const auto& entry : std::filesystem::directory_iterator(dir.path()))

@@ -58,9 +58,9 @@ TEST_F(CountGroup, ACutCountIsNoChange) {
   check("1/1/2025  1:1");
   ASSERT_EQ(sim.control("/friends/add", "{}").status, 200);
   ASSERT_EQ(check("2/2/2025  2:2"), "2/2/2025  2:2");
-  const std::string listBefore = friendstest::readWhole(store.paths().bf);
+  const std::string listBefore = testsupport::readWhole(store.paths().bf);
 
-  const std::string uid = friendstest::friendUids(sim)[3];
+  const std::string uid = testsupport::friendUids(sim)[3];
   ASSERT_EQ(sim.control("/person", R"({"uid": )" + uid + R"(, "name": "Renamed Friend"})").status,
             200);
   const std::string query = friends::friendCountQuery(session.userId);
@@ -73,7 +73,7 @@ TEST_F(CountGroup, ACutCountIsNoChange) {
             200);
 
   EXPECT_FALSE(check("3/3/2025  3:3"));
-  EXPECT_EQ(friendstest::readWhole(store.paths().bf), listBefore);
+  EXPECT_EQ(testsupport::readWhole(store.paths().bf), listBefore);
   const auto key = settings.openKey(keys::kFacebook);
   EXPECT_EQ(settings.readString(*key, keys::kLastUpdate).value_or(u""), u"2/2/2025  2:2");
   EXPECT_EQ(settings.readNumber(*key, keys::kFcount), 13u);

@@ -20,7 +20,7 @@
 namespace {
 
 using friends::CacheFile;
-using friendstest::readWhole;
+using testsupport::readWhole;
 
 // Where a cut falls in a whole answer: `occurrence` (from 0) of `marker`, then `past` bytes
 // more; a cut meant inside a value is left out where the value is shorter. No marker: a
@@ -82,9 +82,9 @@ class CutAnswers : public friendstest::SimFixture {
 
 TEST_F(CutAnswers, NothingStoredChangesAndTheNextWholeAnswerIsStored) {
   startSim({"--friends", "12", "--seed", "7"});
-  const auto uids = friendstest::friendUids(sim);
+  const auto uids = testsupport::friendUids(sim);
   const std::string a = uids[3], b = uids[8];
-  friendstest::writeWhole(store.paths().bf1, a + "*A***#1\n" + b + "*B***#1\n");
+  testsupport::writeWhole(store.paths().bf1, a + "*A***#1\n" + b + "*B***#1\n");
   {
     auto s = sync();
     friends::friendCountCheck(s, settings, [] { return "1/1/2025  1:1"; });

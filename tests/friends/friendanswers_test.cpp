@@ -6,14 +6,15 @@
 #include <cstdio>
 
 #include "api/apiclient.h"
+#include "friends/cachepaths.h"
 #include "friends/friendstore.h"
 #include "friends/friendsync.h"
-#include "friendstestkit.h"
+#include "support/tempfolder.h"
 
 namespace {
 
-using friendstest::readWhole;
-using friendstest::writeWhole;
+using testsupport::readWhole;
+using testsupport::writeWhole;
 
 std::string fixture(const std::string& name) {
   return readWhole(std::string(VELTRANA_TEST_DATA_DIR) + "/" + name);
@@ -22,8 +23,8 @@ std::string fixture(const std::string& name) {
 // An answer walk never sends anything; the client only has to exist.
 class AnswerWalk : public ::testing::Test {
  protected:
-  friendstest::TempFolder dir;
-  friends::FriendStore store{dir.cachePaths()};
+  testsupport::TempFolder dir;
+  friends::FriendStore store{friends::CachePaths::inFolder(dir.path())};
   api::ApiClient client{"key", "secret", "http://127.0.0.1:9/restserver.php"};
   friends::FriendSync sync{client, 4242, store};
 
@@ -79,7 +80,7 @@ TEST_F(AnswerWalk, ErrorAnswersKeepTheFilesAndNoUsersEmptiesThem) {
             "Getting status messages from all friends list\n"
             "Well, this does no good for 0 friends.  Exiting.\n");
   for (const std::string* path : {&p.bf, &p.vtS, &p.bdate, &p.status}) {
-    EXPECT_TRUE(friendstest::fileExists(*path)) << *path;
+    EXPECT_TRUE(testsupport::fileExists(*path)) << *path;
     EXPECT_EQ(readWhole(*path), "") << *path;
   }
   EXPECT_EQ(readWhole(p.rel), "1*old*\n");

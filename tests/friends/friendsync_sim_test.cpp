@@ -10,14 +10,14 @@
 #include "friends/recordtext.h"
 #include "friends/startupsync.h"
 #include "platform/settingskeys.h"
-#include "simfriends.h"
+#include "support/simfriends.h"
 #include "syncfixture.h"
 
 namespace {
 
-using friendstest::readWhole;
-using friendstest::splitLines;
-using friendstest::writeWhole;
+using testsupport::readWhole;
+using testsupport::splitLines;
+using testsupport::writeWhole;
 
 constexpr const char* kTimeText = "6/11/2024  9:5";
 
@@ -82,7 +82,7 @@ TEST_F(Sync, StartupFromNothingWritesTheSixFilesInTheirFormats) {
   startSim();
   // One friend with every value set, a name that would break a line among them.
   std::string odd;
-  for (const sim::Json& f : friendstest::simFriends(sim))
+  for (const sim::Json& f : testsupport::simFriends(sim))
     if (f["affiliations"].get<int64_t>() == 0) odd = std::to_string(f["uid"].get<int64_t>());
   ASSERT_FALSE(odd.empty()) << "the world has no friend without affiliations";
   ASSERT_EQ(sim.control("/person", R"({"uid": )" + odd + R"(, "name": "Star*Name\nSecond",
@@ -96,7 +96,7 @@ TEST_F(Sync, StartupFromNothingWritesTheSixFilesInTheirFormats) {
           .status,
       200);
 
-  std::vector<std::string> uids = friendstest::friendUids(sim);
+  std::vector<std::string> uids = testsupport::friendUids(sim);
   ASSERT_EQ(uids.size(), 25u);
   writeWhole(store.paths().bf1, uids[3] + "*Fourth***#1\n" + odd + "*Odd***#1\n");
 
@@ -161,7 +161,7 @@ TEST_F(Sync, QueriesAreSentWithTheirExactTexts) {
         "where uid in " +
             sub,
         "select uid, status from user where uid in " + sub})
-    EXPECT_EQ(friendstest::occurrences(l, "\"value\":\"" + text + "\""), 1) << text;
+    EXPECT_EQ(testsupport::occurrences(l, "\"value\":\"" + text + "\""), 1) << text;
 }
 
 TEST_F(Sync, AnEqualCountFetchesNothingAgain) {
@@ -171,12 +171,12 @@ TEST_F(Sync, AnEqualCountFetchesNothingAgain) {
   struct stat before {};
   ASSERT_EQ(::stat(store.paths().bf.c_str(), &before), 0);
 
-  friendstest::clearRequestLog(sim);
+  testsupport::clearRequestLog(sim);
   EXPECT_EQ(startup().run(), 0);
   const std::string l = log();
-  EXPECT_EQ(friendstest::occurrences(l, "affiliations  from"), 0);
-  EXPECT_EQ(friendstest::occurrences(l, "relationship_status, hometown_location"), 0);
-  EXPECT_EQ(friendstest::occurrences(l, "\"name\":\"query\""), 1);  // the count only
+  EXPECT_EQ(testsupport::occurrences(l, "affiliations  from"), 0);
+  EXPECT_EQ(testsupport::occurrences(l, "relationship_status, hometown_location"), 0);
+  EXPECT_EQ(testsupport::occurrences(l, "\"name\":\"query\""), 1);  // the count only
   struct stat after {};
   ASSERT_EQ(::stat(store.paths().bf.c_str(), &after), 0);
   EXPECT_EQ(after.st_ino, before.st_ino);
@@ -205,7 +205,7 @@ TEST_F(Sync, CountErrorsAtStartup) {
   EXPECT_EQ(boxes.shown(),
             std::vector<std::string>{"Error: The server is down. Please try Veltrana later"});
   EXPECT_FALSE(fcount());
-  EXPECT_FALSE(friendstest::fileExists(store.paths().bf));
+  EXPECT_FALSE(testsupport::fileExists(store.paths().bf));
 }
 
 TEST_F(Sync, AFailedFullFetchKeepsTheCountAndTheNoticeUp) {
@@ -215,8 +215,8 @@ TEST_F(Sync, AFailedFullFetchKeepsTheCountAndTheNoticeUp) {
   EXPECT_EQ(startup().run(), friends::kFetchFailed);
   EXPECT_FALSE(fcount());
   EXPECT_EQ(notice.events, std::vector<std::string>{"show: Retrieving friends' info"});
-  EXPECT_FALSE(friendstest::fileExists(store.paths().bf));
-  EXPECT_TRUE(friendstest::fileExists(store.paths().vtS));  // the static fetch still ran
+  EXPECT_FALSE(testsupport::fileExists(store.paths().bf));
+  EXPECT_TRUE(testsupport::fileExists(store.paths().vtS));  // the static fetch still ran
 }
 
 // The count is stored only once both files it stands for are in: at start-up and by timer 3,
@@ -277,10 +277,10 @@ TEST_F(Sync, BestFriendsAreAskedForInTextOrder) {
   for (const char* uid : {"20", "100", "3"})
     ASSERT_EQ(sim.control("/friends/add", std::string(R"({"uid": )") + uid + "}").status, 200);
   writeWhole(store.paths().bf1, "20*Twenty***#1\n100*Hundred***#1\n3*Three***#1\n");
-  friendstest::clearRequestLog(sim);
+  testsupport::clearRequestLog(sim);
   EXPECT_EQ(sync().checkBestFriendsStatus(), friends::kBestFriendsDone);
   EXPECT_EQ(
-      friendstest::occurrences(log(), "select uid, status from user where uid in (100,20,3)\""), 1);
+      testsupport::occurrences(log(), "select uid, status from user where uid in (100,20,3)\""), 1);
   const auto lines = splitLines(readWhole(store.paths().bf1));
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0].substr(0, 12), "100*Hundred*");
@@ -290,7 +290,7 @@ TEST_F(Sync, BestFriendsAreAskedForInTextOrder) {
 
 TEST_F(Sync, TwoUsersForThreeBestFriendsLeaveTheFile) {
   startSim();
-  const auto uids = friendstest::friendUids(sim);
+  const auto uids = testsupport::friendUids(sim);
   const std::string before =
       uids[0] + "*A***#1\n" + uids[1] + "*B***#1\n" + "999999999*Nobody***#1\n";
   writeWhole(store.paths().bf1, before);
@@ -300,7 +300,7 @@ TEST_F(Sync, TwoUsersForThreeBestFriendsLeaveTheFile) {
 
 TEST_F(Sync, AStatusChangedBetweenRefreshesIsFlaggedNew) {
   startSim();
-  const auto uids = friendstest::friendUids(sim);
+  const auto uids = testsupport::friendUids(sim);
   for (int i = 0; i < 3; ++i)
     ASSERT_EQ(sim.control("/status",
                           R"({"uid": )" + uids[i] + R"(, "message": "first", "time": 1229000000})")
@@ -338,13 +338,13 @@ TEST_F(Sync, TimerThreeFetchesOnlyWhenTheCountDiffers) {
   EXPECT_EQ(fcount(), 25u);
   EXPECT_FALSE(stringValue(platform::keys::kLastUpdate));
 
-  friendstest::clearRequestLog(sim);
+  testsupport::clearRequestLog(sim);
   check();
-  EXPECT_EQ(friendstest::occurrences(log(), "affiliations  from"), 0);
+  EXPECT_EQ(testsupport::occurrences(log(), "affiliations  from"), 0);
 
   ASSERT_EQ(sim.control("/friends/add", "{}").status, 200);
   check();
-  EXPECT_EQ(friendstest::occurrences(log(), "affiliations  from"), 1);
+  EXPECT_EQ(testsupport::occurrences(log(), "affiliations  from"), 1);
   EXPECT_EQ(fcount(), 26u);
   EXPECT_EQ(stringValue(platform::keys::kLastUpdate), platform::toUtf16(kTimeText));
   EXPECT_EQ(splitLines(readWhole(store.paths().bf)).size(), 26u);

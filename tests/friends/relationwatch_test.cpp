@@ -14,8 +14,8 @@
 
 namespace {
 
-using friendstest::readWhole;
-using friendstest::splitLines;
+using testsupport::readWhole;
+using testsupport::splitLines;
 
 constexpr const char* kChangedMessage =
     "Veltrana: Your friends changed their relationship status. If you want to look at the "
@@ -42,7 +42,7 @@ TEST_F(Relations, ThreeRunsAroundAChange) {
   const std::string uid = line.substr(0, line.find('*'));
   const std::string old = line.substr(uid.size() + 1, line.size() - uid.size() - 2);
   const std::string now = old == "Engaged" ? "Married" : "Engaged";
-  EXPECT_EQ(friendstest::occurrences(
+  EXPECT_EQ(testsupport::occurrences(
                 log(),
                 "\"select uid, relationship_status from user where uid in (SELECT uid2 "
                 "FROM friend WHERE uid1=" +
@@ -94,7 +94,7 @@ TEST_F(Relations, AFailedOrRefusedQueryKeepsTheStoredStatuses) {
 // before the watch runs, and the watch must still find the change, once.
 TEST_F(Relations, AChangeBeforeACountCheckIsFoundOnce) {
   startSim();
-  const std::string uid = friendstest::friendUids(sim)[4];
+  const std::string uid = testsupport::friendUids(sim)[4];
   ASSERT_EQ(
       sim.control("/relationship", R"({"uid": )" + uid + R"(, "relationship_status": "Single"})")
           .status,
@@ -113,7 +113,7 @@ TEST_F(Relations, AChangeBeforeACountCheckIsFoundOnce) {
       200);
   ASSERT_EQ(sim.control("/friends/add", "{}").status, 200);
   check();
-  EXPECT_EQ(friendstest::occurrences(log(), "relationship_status, hometown_location"), 2);
+  EXPECT_EQ(testsupport::occurrences(log(), "relationship_status, hometown_location"), 2);
   run();
   EXPECT_EQ(watch.changes(), std::vector<std::string>{uid + "*Single*Engaged*\n"});
   run();

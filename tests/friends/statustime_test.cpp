@@ -47,7 +47,7 @@ class StatusQuery : public friendstest::SimFixture {
 
 TEST_F(StatusQuery, ResultsAndDiagnostics) {
   startSim();
-  const std::string uid = friendstest::friendUids(sim).at(0);
+  const std::string uid = testsupport::friendUids(sim).at(0);
   ASSERT_EQ(
       sim.control("/status", R"({"uid": )" + uid + R"(, "message": "at work", "time": 1229000000})")
           .status,
@@ -66,7 +66,7 @@ TEST_F(StatusQuery, ResultsAndDiagnostics) {
   EXPECT_EQ(message, "at work");
   EXPECT_EQ(timeText, "1229000000");
   EXPECT_EQ(hours, "2");
-  EXPECT_EQ(friendstest::occurrences(log(), "\"select status from user where uid =" + uid + "\""),
+  EXPECT_EQ(testsupport::occurrences(log(), "\"select status from user where uid =" + uid + "\""),
             1);
 
   ASSERT_EQ(sim.control("/status", R"({"uid": )" + uid + R"(, "message": ""})").status, 200);
@@ -96,9 +96,9 @@ TEST_F(StatusQuery, ResultsAndDiagnostics) {
             200);
   EXPECT_EQ(query(uid, 1), friends::kStatusTimedOut);
 
-  friendstest::clearRequestLog(sim);
+  testsupport::clearRequestLog(sim);
   EXPECT_EQ(query(uid + " or 1=1"), friends::kStatusFailed);
-  EXPECT_EQ(friendstest::occurrences(log(), "\"name\":\"query\""), 0);
+  EXPECT_EQ(testsupport::occurrences(log(), "\"name\":\"query\""), 0);
 }
 
 }  // namespace

@@ -6,11 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "friends/cachepaths.h"
 #include "friends/friendstore.h"
 #include "friends/progressnotice.h"
-#include "friendstestkit.h"
 #include "platform/settingsstore.h"
+#include "support/recordingboxes.h"
 #include "support/simserver.h"
+#include "support/simsession.h"
+#include "support/tempfolder.h"
 
 namespace friendstest {
 
@@ -27,17 +30,17 @@ class SimFixture : public ::testing::Test {
   void startSim(std::vector<std::string> args = {"--friends", "25"}) {
     ASSERT_TRUE(sim.start(args)) << sim.error();
     ASSERT_TRUE(settings.ok());
-    ASSERT_TRUE(logIn(sim, settings, dir.path(), session));
+    ASSERT_TRUE(testsupport::logIn(sim, settings, dir.path(), session));
   }
   // The FQL texts the server was sent since the log was last emptied, as logged JSON text.
-  std::string log() const { return requestLog(sim); }
+  std::string log() const { return testsupport::requestLog(sim); }
 
   testsupport::SimServer sim;
-  TempFolder dir;
-  friends::FriendStore store{dir.cachePaths()};
+  testsupport::TempFolder dir;
+  friends::FriendStore store{friends::CachePaths::inFolder(dir.path())};
   platform::SettingsStore settings{dir.path() + "registry.db"};
-  RecordingBoxes boxes;
-  SimSession session;
+  testsupport::RecordingBoxes boxes;
+  testsupport::SimSession session;
 };
 
 }  // namespace friendstest

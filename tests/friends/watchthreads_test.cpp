@@ -29,7 +29,7 @@ void expectWhole(const std::vector<std::string>& lines, std::size_t whole, int f
 
 TEST_F(WatchThreads, WorkersAndTheInterfaceThreadShareFilesAndLists) {
   startSim({"--friends", "200"});
-  const std::size_t friendCount = friendstest::friendUids(sim).size();
+  const std::size_t friendCount = testsupport::friendUids(sim).size();
   friends::RelationWatch watch(store, boxes);
   // The relationship statuses the first run will store.
   watch.checkRelationChange(*session.client, session.userId);

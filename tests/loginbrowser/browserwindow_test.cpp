@@ -2,11 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QtTest/qtestspontaneevent.h>
 #include <QApplication>
 #include <QCloseEvent>
@@ -30,6 +25,8 @@
 #include "loginbrowser/openurldialog.h"
 #include "platform/namedevent.h"
 #include "platform/windowdirectory.h"
+#include "support/loopback.h"
+#include "support/scopedenv.h"
 #include "support/xvfb.h"
 #include "testapplication.h"
 #include "testpageserver.h"
@@ -40,18 +37,7 @@ namespace {
 
 constexpr int kLoadMs = 15000;
 
-// A port on 127.0.0.1 that nobody listens on (bound once, then closed again).
-int closedPort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ::bind(fd, reinterpret_cast<sockaddr*>(&address), length);
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  ::close(fd);
-  return ntohs(address.sin_port);
-}
+using testsupport::closedPort;
 
 // The dialog is modal: answer it from the event loop that it runs, once it is up.
 void answerDialogLater(const QString& typed, int softKey, int triesLeft = 100) {
@@ -85,10 +71,7 @@ class BrowserWindowTest : public ::testing::Test {
     ASSERT_TRUE(window->isRegistered()) << window->registrationError();
     window->show();
   }
-  void TearDown() override {
-    window.reset();
-    unsetenv("VELTRANA_MOBILE_URL");
-  }
+  void TearDown() override { window.reset(); }
 
   QString url(const std::string& path) const { return QString::fromStdString(server.url(path)); }
   // Compared decoded: the browser writes ":" or "/" in a query where we may have "%3A".
@@ -218,7 +201,8 @@ TEST_F(BrowserWindowTest, MenuFollowsHistoryAndLoading) {
 }
 
 TEST_F(BrowserWindowTest, HomeIsTheMobileSiteRoot) {
-  setenv("VELTRANA_MOBILE_URL", server.url("/m/").c_str(), 1);
+  testsupport::ScopedEnv env;
+  env.set("VELTRANA_MOBILE_URL", server.url("/m/"));
   ASSERT_TRUE(window->runCommand(kCmdHome));
   EXPECT_TRUE(waitForPage("/m/"));
 }

@@ -12,8 +12,7 @@
 #include <cstdio>
 
 #if ORBISVIEW_WITH_SOCIALSIM
-#include <openssl/evp.h>
-
+#include "support/requestsigner.h"
 #include "support/simserver.h"
 #endif
 
@@ -50,29 +49,12 @@ int countFrameLines(const OrbisviewProcess& browser, const std::string& text) {
 }
 
 #if ORBISVIEW_WITH_SOCIALSIM
-// The application socialsim knows: Veltrana's API key and secret.
-constexpr char kSimApiKey[] = "8c2e5b1f07d94a3e96b0c4d2a7f13e68";
-constexpr char kSimSecret[] = "3f9a0c27d5e84b16a2c7f0e9d41b8a53";
-
-std::string md5Hex(const std::string& bytes) {
-  unsigned char digest[EVP_MAX_MD_SIZE];
-  unsigned int length = 0;
-  EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_md5(), nullptr);
-  std::string hex;
-  char two[3];
-  for (unsigned int i = 0; i < length; ++i) {
-    std::snprintf(two, sizeof two, "%02x", digest[i]);
-    hex += two;
-  }
-  return hex;
-}
-
 // A login token from socialsim: the one signed call a login starts with.
 std::string createToken(const testsupport::SimServer& sim) {
-  const std::string apiKey = kSimApiKey;
-  const std::string secret = kSimSecret;
+  const std::string apiKey = testsupport::kApiKey;
   const std::string method = "facebook.auth.createToken";
-  const std::string sig = md5Hex("api_key=" + apiKey + "method=" + method + "v=1.0" + secret);
+  const std::string sig = testsupport::clientSignature(
+      {{"api_key", apiKey}, {"method", method}, {"v", "1.0"}}, testsupport::kAppSecret);
   const auto answer = sim.request(
       "POST", "/restserver.php", "api_key=" + apiKey + "&method=" + method + "&v=1.0&sig=" + sig,
       "application/x-www-form-urlencoded");
@@ -263,7 +245,7 @@ TEST_F(OrbisviewProcessTest, SocialsimLoginEndsOnItsDesktopPageAndSetsDeskstop) 
       << browser->standardError();
   EXPECT_TRUE(browser->waitForErrorLineMatching(
       [&](const std::string& l) {
-        return isFrameLine(l, sim.url() + "/desktopapp.php?api_key=" + kSimApiKey);
+        return isFrameLine(l, sim.url() + "/desktopapp.php?api_key=" + testsupport::kApiKey);
       },
       1s))
       << browser->standardError();

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "platform/sharedblock.h"
+#include "support/scopedenv.h"
 
 using namespace orbisview;
 
@@ -24,24 +25,17 @@ std::optional<std::string> readCapturingOutput(std::string* output) {
 class OwnRuntimeFolder {
  public:
   OwnRuntimeFolder() {
-    const char* old = std::getenv("VELTRANA_RUNTIME_DIR");
-    if (old) old_ = old;
     char pattern[] = "/tmp/orbisview-block.XXXXXX";
     if (::mkdtemp(pattern)) folder_ = pattern;
-    ::setenv("VELTRANA_RUNTIME_DIR", (folder_ + "/runtime").c_str(), 1);
+    env_.set("VELTRANA_RUNTIME_DIR", folder_ + "/runtime");
   }
   ~OwnRuntimeFolder() {
-    if (old_.empty()) {
-      ::unsetenv("VELTRANA_RUNTIME_DIR");
-    } else {
-      ::setenv("VELTRANA_RUNTIME_DIR", old_.c_str(), 1);
-    }
     if (!folder_.empty()) std::filesystem::remove_all(folder_);
   }
 
  private:
-  std::string old_;
   std::string folder_;
+  testsupport::ScopedEnv env_;
 };
 
 }  // namespace

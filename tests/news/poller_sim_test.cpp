@@ -10,16 +10,16 @@
 
 #include "../support/damagedstore.h"
 #include "friends/recordtext.h"
+#include "friends/syncfixture.h"
 #include "news/adfetcher.h"
 #include "news/newswindow.h"
 #include "news/poller.h"
 #include "platform/settingskeys.h"
 #include "simulator/control/json.h"
-#include "syncfixture.h"
 
 namespace {
 
-using friendstest::occurrences;
+using testsupport::occurrences;
 using Calls = std::vector<std::string>;
 
 // The window's side of a poll, as lines ("friend Ann 123", "wall", ...).
@@ -50,7 +50,7 @@ class Poll : public friendstest::SimFixture {
   void SetUp() override {
     startSim({"--friends", "10"});
     ASSERT_EQ(sim.control("/notifications/clear").status, 200);
-    friendstest::clearRequestLog(sim);
+    testsupport::clearRequestLog(sim);
   }
   // One poll; the window's calls and the reminder's lists are kept.
   int poll(bool reminder = false, long seconds = api::kShortFqlSeconds) {
@@ -86,7 +86,7 @@ class Poll : public friendstest::SimFixture {
       ids.push_back(std::to_string(id.get<int64_t>()));
     return ids;
   }
-  std::string requests() const { return friendstest::requestLog(sim); }
+  std::string requests() const { return testsupport::requestLog(sim); }
   Calls section(const char* header, std::vector<std::string> items = {}) {
     Calls entries{news::kSectionSeparator, header};
     entries.insert(entries.end(), items.begin(), items.end());
@@ -148,7 +148,7 @@ TEST_F(Poll, FriendRequestsBeforeTheMarkerAreNewAndTheFirstBecomesTheMarker) {
   EXPECT_EQ(occurrences(requests(), "select name,uid from user where uid in (" + u[0] + ")"), 1);
 
   // Nothing new: no name query at all.
-  friendstest::clearRequestLog(sim);
+  testsupport::clearRequestLog(sim);
   EXPECT_EQ(poll(), news::kPollNothingNew);
   EXPECT_EQ(occurrences(requests(), "select name,uid"), 0);
 }
@@ -203,7 +203,7 @@ TEST_F(Poll, ACutOrErrorAnswerEndsThePollWithoutTheAd) {
                             R"( "error_code": 102})",
                             R"({"match": "facebook.notifications.get", "action": "http500"})"}) {
     control("/faults", fault);
-    friendstest::clearRequestLog(sim);
+    testsupport::clearRequestLog(sim);
     EXPECT_EQ(poll(), news::kPollNothingNew) << fault;
     EXPECT_TRUE(window.calls.empty()) << fault;
     EXPECT_EQ(occurrences(requests(), "/ad_source.php"), 0) << fault;
@@ -355,18 +355,18 @@ TEST(PollStore, AStoreThatCannotBeOpenedOrReadEndsThePoll) {
     SCOPED_TRACE(opens ? "values cannot be read" : "cannot be opened");
     testsupport::SimServer sim;
     ASSERT_TRUE(sim.start({"--friends", "3"})) << sim.error();
-    friendstest::TempFolder dir;
+    testsupport::TempFolder dir;
     std::string dbPath = dir.path() + "registry.db";
-    friendstest::SimSession session;
+    testsupport::SimSession session;
     {
       platform::SettingsStore good(dbPath);
-      ASSERT_TRUE(friendstest::logIn(sim, good, dir.path(), session));
+      ASSERT_TRUE(testsupport::logIn(sim, good, dir.path(), session));
     }
     ASSERT_EQ(sim.control("/wall_count", R"({"count": 5})").status, 200);
     if (opens) {
       ASSERT_TRUE(testsupport::damageStore(dbPath, testsupport::kValueTrees));
     } else {
-      friendstest::writeWhole(dir.path() + "file", "x");
+      testsupport::writeWhole(dir.path() + "file", "x");
       dbPath = dir.path() + "file/registry.db";
     }
     platform::SettingsStore broken(dbPath);
@@ -383,7 +383,7 @@ TEST(PollStore, AStoreThatCannotBeOpenedOrReadEndsThePoll) {
     if (!opens) {
       EXPECT_NE(out.find(news::kKeyProblemLine), std::string::npos);
     }
-    EXPECT_EQ(occurrences(friendstest::requestLog(sim), "facebook.notifications.get"), 0);
+    EXPECT_EQ(occurrences(testsupport::requestLog(sim), "facebook.notifications.get"), 0);
   }
 }
 

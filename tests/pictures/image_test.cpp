@@ -4,14 +4,14 @@
 
 #include <random>
 
-#include "friendstestkit.h"
 #include "jpegwriter.h"
 #include "pictures/image.h"
 #include "pictures/picturefile.h"
+#include "support/tempfolder.h"
 
 namespace {
 
-using friendstest::writeWhole;
+using testsupport::writeWhole;
 using picturestest::encodeJpeg;
 using picturestest::JpegKind;
 
@@ -23,7 +23,7 @@ bool near(uint32_t pixel, int r, int g, int b) {
 }
 
 TEST(ImageLoad, WhatLoadsAndWhatDoesNot) {
-  friendstest::TempFolder dir;
+  testsupport::TempFolder dir;
   const std::string good = encodeJpeg(200, 200, 10, 200, 30);
   struct Row {
     const char* what;

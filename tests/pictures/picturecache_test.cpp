@@ -8,28 +8,29 @@
 #include <cstdio>
 #include <mutex>
 
-#include "api/rawhttpserver.h"
+#include "friends/cachepaths.h"
+#include "friends/syncfixture.h"
 #include "jpegwriter.h"
 #include "pictures/image.h"
 #include "pictures/picturecache.h"
 #include "pictures/pictureurls.h"
-#include "syncfixture.h"
+#include "support/rawhttpserver.h"
 
 namespace {
 
-using friendstest::fileExists;
-using friendstest::readWhole;
+using testsupport::fileExists;
+using testsupport::readWhole;
 
 class Pictures : public friendstest::SimFixture {
  protected:
   void SetUp() override {
     startSim();
-    uid = friendstest::friendUids(sim).at(0);
+    uid = testsupport::friendUids(sim).at(0);
     for (const std::string* folder : {&paths.picSquare, &paths.pic, &paths.picBig})
       ::mkdir(folder->c_str(), 0755);
   }
-  int picturesFetched() { return friendstest::occurrences(log(), "\"path\":\"/pics/"); }
-  friends::CachePaths paths = dir.cachePaths();
+  int picturesFetched() { return testsupport::occurrences(log(), "\"path\":\"/pics/"); }
+  friends::CachePaths paths = friends::CachePaths::inFolder(dir.path());
   std::vector<bool> busy;
   pictures::PictureCache cache{paths, [this](bool on) { busy.push_back(on); }};
   std::string uid;
@@ -53,11 +54,11 @@ TEST_F(Pictures, AddressQueries) {
        "getBigPictureUrl(): Current UID = 0.  Exiting.\n", "getBigPictureUrl(): Query failed.\n"},
   };
   for (const Row& row : rows) {
-    friendstest::clearRequestLog(sim);
+    testsupport::clearRequestLog(sim);
     std::string url;
     EXPECT_EQ(row.query(*session.client, session.userId, uid, url), pictures::kUrlFound);
     EXPECT_EQ(url, sim.url() + "/pics/" + row.kind + uid + ".jpg");
-    EXPECT_EQ(friendstest::occurrences(log(), std::string("\"select ") + row.field +
+    EXPECT_EQ(testsupport::occurrences(log(), std::string("\"select ") + row.field +
                                                   " from user where uid =" + uid + "\""),
               1);
 
@@ -70,7 +71,7 @@ TEST_F(Pictures, AddressQueries) {
     std::fflush(stdout);
     const std::string out = ::testing::internal::GetCapturedStdout();
     EXPECT_EQ(out.find(row.noUser), 0u) << out;
-    EXPECT_EQ(friendstest::occurrences(out, row.failed), 2);
+    EXPECT_EQ(testsupport::occurrences(out, row.failed), 2);
     // A user without the picture field: no address.
     EXPECT_EQ(row.query(*session.client, session.userId, "999999999", url), pictures::kUrlFailed);
     // An answer ended inside the address, without Content-Length: no address either.
@@ -91,7 +92,7 @@ TEST_F(Pictures, AddressQueries) {
 TEST_F(Pictures, EachKindIsDownloadedOnceIntoItsFolder) {
   using pictures::PictureKind;
   for (const PictureKind kind : {PictureKind::Square, PictureKind::Standard, PictureKind::Big}) {
-    friendstest::clearRequestLog(sim);
+    testsupport::clearRequestLog(sim);
     busy.clear();
     EXPECT_TRUE(cache.ensurePicture(kind, *session.client, session.userId, uid));
     EXPECT_EQ(busy, (std::vector<bool>{true, false}));
@@ -101,7 +102,7 @@ TEST_F(Pictures, EachKindIsDownloadedOnceIntoItsFolder) {
     // A picture that is there is neither asked for nor fetched again.
     EXPECT_TRUE(cache.ensurePicture(kind, *session.client, session.userId, uid));
     EXPECT_EQ(picturesFetched(), 1);
-    EXPECT_EQ(friendstest::occurrences(log(), "\"name\":\"query\""), 1);
+    EXPECT_EQ(testsupport::occurrences(log(), "\"name\":\"query\""), 1);
   }
   EXPECT_EQ(cache.fetchPicture("../" + uid, sim.url() + "/pics/q" + uid + ".jpg", paths.pic), "");
 }
@@ -121,7 +122,7 @@ TEST_F(Pictures, ABrokenDownloadLeavesNoFileAndTheNextLookFetchesIt) {
     EXPECT_FALSE(cache.ensureSquarePicture(*session.client, session.userId, uid));
     EXPECT_FALSE(fileExists(file));
 
-    friendstest::clearRequestLog(sim);
+    testsupport::clearRequestLog(sim);
     EXPECT_TRUE(cache.ensureSquarePicture(*session.client, session.userId, uid));
     EXPECT_EQ(picturesFetched(), 1);
     EXPECT_TRUE(image.load(file));
@@ -131,7 +132,7 @@ TEST_F(Pictures, ABrokenDownloadLeavesNoFileAndTheNextLookFetchesIt) {
   const std::string standard = cache.pathOf(pictures::PictureKind::Standard, uid);
   EXPECT_EQ(cache.fetchPicture(uid, "http://127.0.0.1:1/never.jpg", paths.pic), standard);
   EXPECT_FALSE(fileExists(standard));
-  friendstest::writeWhole(standard, "");
+  testsupport::writeWhole(standard, "");
   EXPECT_EQ(cache.fetchPicture(uid, sim.url() + "/pics/s" + uid + ".jpg", paths.pic), standard);
   EXPECT_TRUE(image.load(standard));
 }
@@ -145,8 +146,8 @@ TEST_F(Pictures, ABrokenFileIsDeletedAtTheNextLookAndFetchedAtTheOneAfter) {
         std::string("\xFF"), whole.substr(0, whole.size() / 2),
         whole.substr(0, whole.size() - 2)}) {
     SCOPED_TRACE(broken.size());
-    friendstest::writeWhole(file, broken);
-    friendstest::clearRequestLog(sim);
+    testsupport::writeWhole(file, broken);
+    testsupport::clearRequestLog(sim);
     EXPECT_FALSE(cache.ensureSquarePicture(*session.client, session.userId, uid));
     EXPECT_FALSE(fileExists(file));
     EXPECT_EQ(log().find("\"path\":\"/"), std::string::npos) << "nothing is asked for";
@@ -167,13 +168,13 @@ TEST(PictureDownload, AnAnswerCutShortIsNotStoredAndTheNextWholeOneIs) {
   const std::string head =
       "HTTP/1.1 200 OK\r\nContent-Type: image/jpeg\r\nConnection: close\r\n\r\n";
   std::atomic<std::size_t> sendBytes = 0;  // read on the server's thread
-  testing_support::RawHttpServer server([&](const testing_support::RawHttpServer::Request&) {
-    return testing_support::RawHttpServer::Response{
-        testing_support::RawHttpServer::Action::Raw, head + whole.substr(0, sendBytes)};
+  testsupport::RawHttpServer server([&](const testsupport::RawHttpServer::Request&) {
+    return testsupport::RawHttpServer::Response{
+        testsupport::RawHttpServer::Action::Raw, head + whole.substr(0, sendBytes)};
   });
   const std::string url = "http://127.0.0.1:" + std::to_string(server.port()) + "/pics/x.jpg";
-  friendstest::TempFolder dir;
-  const friends::CachePaths paths = dir.cachePaths();
+  testsupport::TempFolder dir;
+  const friends::CachePaths paths = friends::CachePaths::inFolder(dir.path());
   for (const std::string* folder : {&paths.picSquare, &paths.pic, &paths.picBig})
     ::mkdir(folder->c_str(), 0755);
   pictures::PictureCache cache(paths);
@@ -215,7 +216,7 @@ std::string paddedJpeg(const std::string& small, std::size_t bytes) {
 // A server may send a picture of any size: past 2 MiB it is not stored, whether its length
 // was announced or not, and the folder keeps no trace of it.
 TEST(PictureDownload, APicturePastTheCapIsNotStored) {
-  using testing_support::RawHttpServer;
+  using testsupport::RawHttpServer;
   const std::string small = picturestest::encodeJpeg(40, 30, 90, 160, 60);
   const struct {
     const char* what;
@@ -234,8 +235,8 @@ TEST(PictureDownload, APicturePastTheCapIsNotStored) {
     return RawHttpServer::Response{RawHttpServer::Action::Raw, reply};
   });
   const std::string url = "http://127.0.0.1:" + std::to_string(server.port()) + "/pics/n1.jpg";
-  friendstest::TempFolder dir;
-  const friends::CachePaths paths = dir.cachePaths();
+  testsupport::TempFolder dir;
+  const friends::CachePaths paths = friends::CachePaths::inFolder(dir.path());
   ::mkdir(paths.picBig.c_str(), 0755);
   pictures::PictureCache cache(paths);
   for (const auto& row : rows) {

@@ -5,18 +5,19 @@
 #include <sys/stat.h>
 #include <cstdio>
 
-#include "friendstestkit.h"
+#include "friends/cachepaths.h"
 #include "pictures/filecreationtime.h"
 #include "pictures/pictureexpiry.h"
+#include "support/tempfolder.h"
 
 namespace {
 
-using friendstest::fileExists;
-using friendstest::writeWhole;
+using testsupport::fileExists;
+using testsupport::writeWhole;
 
 struct Layout {
-  friendstest::TempFolder dir;
-  friends::CachePaths paths = dir.cachePaths();
+  testsupport::TempFolder dir;
+  friends::CachePaths paths = friends::CachePaths::inFolder(dir.path());
   Layout() {
     for (const std::string* folder : {&paths.pic, &paths.picBig, &paths.picSquare})
       ::mkdir(folder->c_str(), 0755);

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/linuxconnectionbackend.h"
+#include "support/scopedenv.h"
 
 using platform::ConnectionKeeper;
 using platform::ConnectionPriority;
@@ -173,7 +174,8 @@ TEST_P(RouteTable, DefaultRouteFound) {
 INSTANTIATE_TEST_SUITE_P(Table, RouteTable, testing::ValuesIn(kRouteTables));
 
 TEST(LinuxBackend, OffersTheInternetOnlyWithADefaultRoute) {
-  unsetenv("VELTRANA_NO_CONNMGR");
+  testsupport::ScopedEnv env;
+  env.set("VELTRANA_NO_CONNMGR", std::nullopt);
   platform::LinuxConnectionBackend routed(fixture("proc_net_route_no_default.txt"),
                                           fixture("proc_net_ipv6_route_default_via_eth0.txt"));
   EXPECT_EQ(routed.destinations(), std::vector<std::string>{"The Internet"});
@@ -182,9 +184,9 @@ TEST(LinuxBackend, OffersTheInternetOnlyWithADefaultRoute) {
   routed.setPriority(ConnectionPriority::UserIdle);
   EXPECT_EQ(routed.priority(), ConnectionPriority::UserIdle);
 
-  setenv("VELTRANA_NO_CONNMGR", "1", 1);
+  env.set("VELTRANA_NO_CONNMGR", "1");
   EXPECT_TRUE(routed.destinations().empty());
-  unsetenv("VELTRANA_NO_CONNMGR");
+  env.set("VELTRANA_NO_CONNMGR", std::nullopt);
 
   platform::LinuxConnectionBackend isolated(fixture("proc_net_route_no_default.txt"),
                                             fixture("proc_net_ipv6_route_lo_unreachable_only.txt"));
@@ -201,13 +203,13 @@ TEST(LinuxBackend, OffersTheInternetOnlyWithADefaultRoute) {
 }
 
 TEST(LinuxBackend, KeeperWithoutConnectionManagerManagesNothing) {
-  setenv("VELTRANA_NO_CONNMGR", "1", 1);
+  testsupport::ScopedEnv env;
+  env.set("VELTRANA_NO_CONNMGR", "1");
   ConnectionKeeper keeper;
   testing::internal::CaptureStdout();
   keeper.start();
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "Failure\n");
   EXPECT_FALSE(keeper.managed());
-  unsetenv("VELTRANA_NO_CONNMGR");
 }
 
 }  // namespace

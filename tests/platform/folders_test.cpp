@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 
-#include "scopedenv.h"
+#include "support/scopedenv.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ TEST(FoldersTest, ProgramFilesFolder) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.expected);
-    ScopedEnv env;
+    testsupport::ScopedEnv env;
     env.set("VELTRANA_PROGRAM_FILES", c.programFiles);
     env.set("XDG_DATA_HOME", c.dataHome);
     env.set("HOME", c.home);
@@ -58,7 +58,7 @@ TEST(FoldersTest, DocumentsFolder) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.expected);
-    ScopedEnv env;
+    testsupport::ScopedEnv env;
     env.set("XDG_DOCUMENTS_DIR", c.documents);
     env.set("HOME", c.home);
     EXPECT_EQ(platform::documentsFolder(), c.expected);
@@ -69,7 +69,7 @@ TEST(FoldersTest, StorageCardsFromTheEnvironmentWithTheirFreeSpace) {
   const std::string a = foldersTestRoot() + "/card-a", b = foldersTestRoot() + "/card b";
   ::mkdir(a.c_str(), 0700);
   ::mkdir(b.c_str(), 0700);
-  ScopedEnv env;
+  testsupport::ScopedEnv env;
   // No user media folder can hold mounts under this name, so only the list counts.
   env.set("USER", std::string("veltrana-test-nobody"));
   env.set("VELTRANA_STORAGE_CARDS",

@@ -1,4 +1,5 @@
 #include "platform/messageboxes.h"
+#include "support/scopedenv.h"
 
 #include <gtest/gtest.h>
 
@@ -68,9 +69,10 @@ TEST(LogMessageBoxes, WritesCaptionAndTextToStandardError) {
 }
 
 TEST(LogMessageBoxes, AnswersFromTheEnvironment) {
-  setenv("VELTRANA_MESSAGEBOX_ANSWERS", "no, CANCEL,bogus,ok", 1);
+  testsupport::ScopedEnv env;
+  env.set("VELTRANA_MESSAGEBOX_ANSWERS", "no, CANCEL,bogus,ok");
   LogMessageBoxes boxes;
-  unsetenv("VELTRANA_MESSAGEBOX_ANSWERS");
+  env.set("VELTRANA_MESSAGEBOX_ANSWERS", std::nullopt);
   testing::internal::CaptureStderr();
   EXPECT_EQ(boxes.show(box("Q", "1", MbIcon::None, MbButtons::YesNoCancel)), kIdNo);
   EXPECT_EQ(boxes.show(box("Q", "2", MbIcon::None, MbButtons::YesNoCancel)), kIdCancel);

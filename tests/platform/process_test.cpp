@@ -1,5 +1,6 @@
 // Starting and killing a companion program (ipcpeer started with an empty command line).
 #include "platform/process.h"
+#include "support/scopedenv.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -55,9 +56,12 @@ TEST(ProcessTest, WhatCannotBeStartedGivesMinusOne) {
 
 TEST(ProcessTest, StartsWithAnEmptyCommandLineAndOurEnvironmentAndKillReaps) {
   const std::string report = processTestRoot() + "/peer-report.txt";
-  ::setenv("VELTRANA_IPCPEER_REPORT", report.c_str(), 1);
-  const pid_t pid = platform::startProcess(VELTRANA_IPCPEER);
-  ::unsetenv("VELTRANA_IPCPEER_REPORT");
+  pid_t pid = 0;
+  {
+    testsupport::ScopedEnv env;
+    env.set("VELTRANA_IPCPEER_REPORT", report);
+    pid = platform::startProcess(VELTRANA_IPCPEER);
+  }
   ASSERT_GT(pid, 0);
 
   std::string text;
@@ -79,18 +83,16 @@ TEST(ProcessTest, StartsWithAnEmptyCommandLineAndOurEnvironmentAndKillReaps) {
 }
 
 TEST(ProcessTest, AChildThatEndsByItselfIsReapedAndNotKilledLater) {
-  ::setenv("VELTRANA_IPCPEER_MODE", "exit", 1);
+  testsupport::ScopedEnv env;
+  env.set("VELTRANA_IPCPEER_MODE", "exit");
   const pid_t pid = platform::startProcess(VELTRANA_IPCPEER);
-  ::unsetenv("VELTRANA_IPCPEER_MODE");
   ASSERT_GT(pid, 0);
   ASSERT_TRUE(waitForState(pid, 'Z'));
   EXPECT_FALSE(platform::killProcess(pid));
   EXPECT_EQ(processState(pid), 0);
 
   // The next start also reaps what ended before it.
-  ::setenv("VELTRANA_IPCPEER_MODE", "exit", 1);
   const pid_t second = platform::startProcess(VELTRANA_IPCPEER);
-  ::unsetenv("VELTRANA_IPCPEER_MODE");
   ASSERT_GT(second, 0);
   ASSERT_TRUE(waitForState(second, 'Z'));
   const pid_t third = platform::startProcess(VELTRANA_IPCPEER);

@@ -1,6 +1,7 @@
 #include "platform/qtmessageboxes.h"
 
 #include "qtapplication.h"
+#include "support/scopedenv.h"
 
 #include <gtest/gtest.h>
 
@@ -120,10 +121,11 @@ INSTANTIATE_TEST_SUITE_P(Table, QtBoxes, testing::ValuesIn(kQtCases),
 
 TEST(MakeMessageBoxes, LogModeOnlyWhenAsked) {
   app();
-  setenv("VELTRANA_MESSAGEBOX", "log", 1);
+  testsupport::ScopedEnv env;
+  env.set("VELTRANA_MESSAGEBOX", "log");
   auto logBoxes = makeMessageBoxes();
   EXPECT_NE(dynamic_cast<LogMessageBoxes*>(logBoxes.get()), nullptr);
-  unsetenv("VELTRANA_MESSAGEBOX");
+  env.set("VELTRANA_MESSAGEBOX", std::nullopt);
   auto qtBoxes = makeMessageBoxes();
   EXPECT_NE(dynamic_cast<QtMessageBoxes*>(qtBoxes.get()), nullptr);
 }

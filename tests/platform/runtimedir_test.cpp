@@ -11,7 +11,7 @@
 #include "platform/namedevent.h"
 #include "platform/sharedblock.h"
 #include "platform/windowdirectory.h"
-#include "scopedenv.h"
+#include "support/scopedenv.h"
 
 namespace {
 
@@ -72,7 +72,7 @@ TEST(RuntimeDirTest, OnlyAPrivateFolderOfOurOwnIsAccepted) {
       std::printf("skipped \"%s\": cannot be set up by this user\n", c.title);
       continue;
     }
-    ScopedEnv env;
+    testsupport::ScopedEnv env;
     env.set("VELTRANA_RUNTIME_DIR", dir);
     std::string error;
     const auto got = platform::runtimeDir(&error);
@@ -109,12 +109,12 @@ TEST(RuntimeDirTest, TheFolderIsChosenFromTheEnvironment) {
   makeFolder(root + "/xdg", 0700);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.expected);
-    ScopedEnv env;
+    testsupport::ScopedEnv env;
     env.set("VELTRANA_RUNTIME_DIR", c.veltrana);
     env.set("XDG_RUNTIME_DIR", c.xdg);
     EXPECT_EQ(platform::runtimeDir(), c.expected);
   }
-  ScopedEnv relative;
+  testsupport::ScopedEnv relative;
   relative.set("VELTRANA_RUNTIME_DIR", std::string("relative/veltrana"));
   EXPECT_EQ(platform::runtimeDir(), std::nullopt);
 }

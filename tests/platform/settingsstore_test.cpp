@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "../support/damagedstore.h"
+#include "support/scopedenv.h"
 
 using platform::KeyDisposition;
 using platform::SettingsKey;
@@ -327,14 +328,12 @@ TEST(SettingsStore, AnExistingStoreIsTightenedToTheOwnersAccess) {
 }
 
 TEST(SettingsStore, DefaultPathFollowsXdgConfigHome) {
-  const char* saved = std::getenv("XDG_CONFIG_HOME");
-  const std::string keep = saved ? saved : "";
-  setenv("XDG_CONFIG_HOME", "/x/config", 1);
+  testsupport::ScopedEnv env;
+  env.set("XDG_CONFIG_HOME", "/x/config");
   EXPECT_EQ(SettingsStore::defaultPath(), "/x/config/Veltrana/registry.db");
-  unsetenv("XDG_CONFIG_HOME");
+  env.set("XDG_CONFIG_HOME", std::nullopt);
   EXPECT_EQ(SettingsStore::defaultPath(),
             std::string(std::getenv("HOME")) + "/.config/Veltrana/registry.db");
-  if (saved) setenv("XDG_CONFIG_HOME", keep.c_str(), 1);
 }
 
 // A writer killed at any moment leaves each group whole: all values of one generation.

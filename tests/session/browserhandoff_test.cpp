@@ -19,6 +19,7 @@
 #include "platform/endprocess.h"
 #include "platform/messageboxes.h"
 #include "platform/windowdirectory.h"
+#include "support/scopedenv.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ class BrowserHandoffTest : public ::testing::Test {
     recordPath_ = ::testing::TempDir() + "/fakebrowser." +
                   ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
     std::remove(recordPath_.c_str());
-    setenv("FAKE_BROWSER_RECORD", recordPath_.c_str(), 1);
+    env_.set("FAKE_BROWSER_RECORD", recordPath_);
   }
   void TearDown() override {
     // Whatever a case left open must not answer the next case's messages.
@@ -45,7 +46,7 @@ class BrowserHandoffTest : public ::testing::Test {
     }
   }
 
-  static void mode(const char* value) { setenv("FAKE_BROWSER_MODE", value, 1); }
+  void mode(const char* value) { env_.set("FAKE_BROWSER_MODE", value); }
 
   std::string recorded() const {
     std::ifstream in(recordPath_);
@@ -54,6 +55,7 @@ class BrowserHandoffTest : public ::testing::Test {
     return text.str();
   }
 
+  testsupport::ScopedEnv env_;
   std::string recordPath_;
   platform::LogMessageBoxes boxes_{std::vector<int>{}};
 };
@@ -168,7 +170,7 @@ TEST_F(BrowserHandoffTest, ALoginAfterAPageClosedByExitWaitsForItsOwnBrowser) {
     SCOPED_TRACE(left);
     std::remove(recordPath_.c_str());
     mode("exit");
-    setenv("FAKE_BROWSER_LEAVE", left, 1);
+    env_.set("FAKE_BROWSER_LEAVE", left);
     ASSERT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/help.php", session::HandOff::Page),
               session::kOpened);
     for (int i = 0; i < 250 && platform::findWindow(session::kBrowserWindowClass); ++i)
@@ -180,7 +182,6 @@ TEST_F(BrowserHandoffTest, ALoginAfterAPageClosedByExitWaitsForItsOwnBrowser) {
     EXPECT_EQ(recorded(), "navigate http://127.0.0.1:9/help.php\nexit\n"
                           "navigate http://127.0.0.1:9/login?auth_token=t\ndeskstop\ndestroy\n");
   }
-  unsetenv("FAKE_BROWSER_LEAVE");
 }
 
 // Two threads that hand over at once take turns: each address reaches a browser whole.

@@ -17,6 +17,7 @@
 #include "platform/windowdirectory.h"
 #include "session/browserhandoff.h"
 #include "support/damagedstore.h"
+#include "support/scopedenv.h"
 #include "support/simserver.h"
 
 namespace {
@@ -52,8 +53,8 @@ class SessionManagerTest : public ::testing::Test {
       }
       std::remove(recordPath_.c_str());
     }
-    setenv("FAKE_BROWSER_RECORD", recordPath_.c_str(), 1);
-    setenv("FAKE_BROWSER_MODE", "login", 1);
+    env_.set("FAKE_BROWSER_RECORD", recordPath_);
+    env_.set("FAKE_BROWSER_MODE", "login");
     store_ = std::make_unique<platform::SettingsStore>(dbPath_);
     log_ = std::make_unique<platform::DebugLog>(dir);
     browser_ = std::make_unique<session::BrowserHandoff>(FAKE_BROWSER, boxes_, kShortWaits,
@@ -98,6 +99,8 @@ class SessionManagerTest : public ::testing::Test {
   }
 
   testsupport::SimServer sim_;
+  // After sim_: what a case sets here goes back before sim_ takes its endpoints back.
+  testsupport::ScopedEnv env_;
   std::string dbPath_, recordPath_;
   std::unique_ptr<platform::SettingsStore> store_;
   std::unique_ptr<platform::DebugLog> log_;
@@ -316,12 +319,12 @@ TEST_F(SessionManagerTest, RenewalBuildsTheAddressFromTheNewTokenOnly) {
 TEST_F(SessionManagerTest, FailuresEndTheProgram) {
   {
     SCOPED_TRACE("no token");
-    setenv("VELTRANA_REST_URL", "http://127.0.0.1:9/restserver.php", 1);
+    env_.set("VELTRANA_REST_URL", "http://127.0.0.1:9/restserver.php");
     auto m = manager();
     EXPECT_EXIT(m->decideAtStartup(), ::testing::ExitedWithCode(35),
                 "Error: Your Internet connection very weak or down. Please restart Veltrana "
                 "when you have stronger connection");
-    sim_.exportEndpoints();
+    env_.set("VELTRANA_REST_URL", sim_.restUrl());
   }
   {
     SCOPED_TRACE("login browser missing");
@@ -338,11 +341,11 @@ TEST_F(SessionManagerTest, FailuresEndTheProgram) {
   }
   {
     SCOPED_TRACE("login not done at the server");
-    setenv("FAKE_BROWSER_MODE", "deskstop", 1);
+    env_.set("FAKE_BROWSER_MODE", "deskstop");
     auto m = manager();
     EXPECT_EXIT(m->decideAtStartup(), ::testing::ExitedWithCode(66),
                 "Error: We cannot get your session info. Please try Veltrana later");
-    setenv("FAKE_BROWSER_MODE", "login", 1);
+    env_.set("FAKE_BROWSER_MODE", "login");
   }
 }
 

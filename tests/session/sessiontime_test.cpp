@@ -9,6 +9,7 @@
 
 #include "platform/settingskeys.h"
 #include "platform/settingsstore.h"
+#include "support/scopedenv.h"
 
 namespace {
 
@@ -84,10 +85,8 @@ TEST(CheckSessionTime, NowIsUtcFileTime) {
   // 2010-01-01 00:00 UTC is 1,262,304,000 s after 1970.
   EXPECT_EQ(session::kFileTimeOf1970 + 1'262'304'000ULL * 10'000'000, kNow);
   // Fourteen hours east of UTC, so that a clock of local time could not pass.
-  const char* oldZone = std::getenv("TZ");
-  const std::optional<std::string> zone =
-      oldZone ? std::optional<std::string>(oldZone) : std::nullopt;
-  ::setenv("TZ", "UTC-14", 1);
+  std::optional<testsupport::ScopedEnv> zone(std::in_place);
+  zone->set("TZ", "UTC-14");
   ::tzset();
   auto fileTimeOf = [](std::time_t seconds) {
     return session::kFileTimeOf1970 + static_cast<uint64_t>(seconds) * 10'000'000;
@@ -95,10 +94,7 @@ TEST(CheckSessionTime, NowIsUtcFileTime) {
   const uint64_t before = fileTimeOf(std::time(nullptr));
   const uint64_t now = session::fileTimeNow();
   const uint64_t after = fileTimeOf(std::time(nullptr) + 1);
-  if (zone)
-    ::setenv("TZ", zone->c_str(), 1);
-  else
-    ::unsetenv("TZ");
+  zone.reset();
   ::tzset();
   EXPECT_GE(now, before);
   EXPECT_LT(now, after);

@@ -13,19 +13,18 @@
 #include "simulator/control/json.h"
 #include "simulator/simoptions.h"
 #include "simulator/simulator.h"
+#include "support/requestsigner.h"
 
 namespace simtest {
 
-inline constexpr const char* kApiKey = "8c2e5b1f07d94a3e96b0c4d2a7f13e68";
-inline constexpr const char* kAppSecret = "3f9a0c27d5e84b16a2c7f0e9d41b8a53";
+using testsupport::clientSignature;
+using testsupport::kApiKey;
+using testsupport::kAppSecret;
+using testsupport::md5Hex;
+using testsupport::Params;
 
-using Params = std::vector<std::pair<std::string, std::string>>;
-
-std::string md5Hex(const std::string& bytes);
 // Every byte but the unreserved ones as %XX, as the client sends form values.
 std::string urlEncode(const std::string& text);
-// MD5 over the name=value entries sorted as unsigned bytes and joined, then the secret.
-std::string clientSignature(const Params& params, const std::string& secret);
 
 struct Answer {
   bool transferred = false;  // an HTTP answer arrived

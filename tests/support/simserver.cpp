@@ -17,6 +17,8 @@
 #include <cstdlib>
 #include <thread>
 
+#include "requestsigner.h"
+
 extern char** environ;
 
 namespace testsupport {
@@ -90,15 +92,15 @@ std::string SimServer::binaryPath() {
 std::string SimServer::url() const { return "http://127.0.0.1:" + std::to_string(port_); }
 
 std::string SimServer::loginUrl() const {
-  return url() + "/login.php?api_key=8c2e5b1f07d94a3e96b0c4d2a7f13e68&v=1.0&auth_token=";
+  return url() + "/login.php?api_key=" + kApiKey + "&v=1.0&auth_token=";
 }
 
 void SimServer::exportEndpoints() const {
-  ::setenv("VELTRANA_REST_URL", restUrl().c_str(), 1);
-  ::setenv("VELTRANA_MOBILE_URL", url().c_str(), 1);
-  ::setenv("VELTRANA_LOGIN_URL", loginUrl().c_str(), 1);
-  ::setenv("VELTRANA_AD_URL", url().c_str(), 1);
-  ::setenv("VELTRANA_SITE_URL", url().c_str(), 1);
+  exported_.set("VELTRANA_REST_URL", restUrl());
+  exported_.set("VELTRANA_MOBILE_URL", url());
+  exported_.set("VELTRANA_LOGIN_URL", loginUrl());
+  exported_.set("VELTRANA_AD_URL", url());
+  exported_.set("VELTRANA_SITE_URL", url());
 }
 
 bool SimServer::start(const std::vector<std::string>& args) {

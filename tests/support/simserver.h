@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "scopedenv.h"
+
 namespace testsupport {
 
 struct HttpResult {
@@ -60,7 +62,7 @@ class SimServer {
   std::string restUrl() const { return url() + "/restserver.php"; }
   std::string loginUrl() const;
   // Sets VELTRANA_REST_URL, VELTRANA_MOBILE_URL, VELTRANA_LOGIN_URL, VELTRANA_AD_URL and
-  // VELTRANA_SITE_URL in this process's environment.
+  // VELTRANA_SITE_URL in this process's environment until this server object is destroyed.
   void exportEndpoints() const;
 
   // One HTTP/1.1 request to the server with "Connection: close" (and the control token when
@@ -79,6 +81,7 @@ class SimServer {
   std::vector<std::string> announced_;
   std::string controlToken_;
   std::string error_;
+  mutable ScopedEnv exported_;
 };
 
 }  // namespace testsupport

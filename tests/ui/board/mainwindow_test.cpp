@@ -48,10 +48,7 @@ struct Fixture : ::testing::Test {
   platform::ConnectionKeeper connection{std::make_unique<RecordingBackend>(&releases)};
   ui::Fonts fonts = ui::Fonts::fromSystemFont(QApplication::font());
 
-  Fixture() {
-    connection.start();
-    ui::g_hidden = false;
-  }
+  Fixture() { connection.start(); }
 };
 
 using MainWindowTest = Fixture;

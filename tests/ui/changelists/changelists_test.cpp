@@ -42,8 +42,6 @@ class ChangeLists : public ::testing::Test {
        << "1003*0*Mia Lopez*****\n";
     settings.createKey(platform::keys::kFacebook);
   }
-  ~ChangeLists() override { ui::g_mainTextSize = QSize(); }
-
   std::unique_ptr<ui::ChangeListWindow> open(const ui::ChangeListKind& kind,
                                              friends::ChangeSource& source) {
     auto window = std::make_unique<ui::ChangeListWindow>(

@@ -6,7 +6,6 @@
 #include <regex>
 
 #include "platform/settingsstore.h"
-#include "ui/kit/globals.h"
 
 namespace dialogstest {
 namespace {
@@ -48,12 +47,9 @@ void DialogsFixture::SetUp() {
   ASSERT_TRUE(sim.start({"--friends", "3"})) << sim.error();
   sim.exportEndpoints();
   platform::SettingsStore settings(dir.path() + "registry.db");
-  ASSERT_TRUE(friendstest::logIn(sim, settings, dir.path(), session));
+  ASSERT_TRUE(testsupport::logIn(sim, settings, dir.path(), session));
   ASSERT_TRUE(QDir().mkpath(QString::fromStdString(store.paths().picSquare)));
   setStatus("", "");  // the generated user has one
-  ui::g_hasStatus = ui::kNoStatus;
-  ui::g_selectedFriend = {};
-  ui::g_screen = ui::PhoneScreen{};
   connectionEvents.clear();
 }
 
@@ -72,7 +68,7 @@ void DialogsFixture::setStatus(const std::string& uid, const std::string& messag
 void DialogsFixture::writeAllFriends(const std::vector<std::vector<std::string>>& friends) {
   std::string text;
   for (const auto& f : friends) text += f.at(0) + "*" + f.at(1) + "*" + f.at(2) + "*****\n";
-  friendstest::writeWhole(store.paths().bf, text);
+  testsupport::writeWhole(store.paths().bf, text);
 }
 
 QString DialogsFixture::screenshotPath(const QString& name) {

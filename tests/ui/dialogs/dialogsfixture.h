@@ -8,11 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "friends/cachepaths.h"
 #include "friends/friendstore.h"
-#include "friendstestkit.h"
 #include "pictures/picturecache.h"
 #include "platform/connectionkeeper.h"
+#include "support/recordingboxes.h"
 #include "support/simserver.h"
+#include "support/simsession.h"
+#include "support/tempfolder.h"
 #include "ui/dialogs/dialogcontext.h"
 #include "ui/kit/fonts.h"
 
@@ -30,15 +33,15 @@ class DialogsFixture : public ::testing::Test {
   // bf.txt with these friends: uid, timezone, name.
   void writeAllFriends(const std::vector<std::vector<std::string>>& friends);
   void fault(const std::string& json) { EXPECT_EQ(sim.control("/faults", json).status, 200) << json; }
-  std::string requests() const { return friendstest::requestLog(sim); }
+  std::string requests() const { return testsupport::requestLog(sim); }
   static QString screenshotPath(const QString& name);
 
   testsupport::SimServer sim;
-  friendstest::TempFolder dir;
-  friends::FriendStore store{dir.cachePaths()};
-  pictures::PictureCache pictures{dir.cachePaths()};
-  friendstest::SimSession session;
-  friendstest::RecordingBoxes boxes;
+  testsupport::TempFolder dir;
+  friends::FriendStore store{friends::CachePaths::inFolder(dir.path())};
+  pictures::PictureCache pictures{friends::CachePaths::inFolder(dir.path())};
+  testsupport::SimSession session;
+  testsupport::RecordingBoxes boxes;
   std::vector<std::string> connectionEvents;  // "interactive", "idle", "release"
   platform::ConnectionKeeper connection;
   ui::Fonts fonts;

@@ -16,7 +16,7 @@
 namespace dialogstest {
 namespace {
 
-using friendstest::occurrences;
+using testsupport::occurrences;
 
 constexpr std::time_t kMidnightUtc = 1236124800;  // 4 March 2009
 
@@ -124,17 +124,17 @@ TEST_F(FriendDetails, ThePictureIsFetchedOnceAndAFailedFetchKeepsNoFile) {
   const std::string picture = "/pics/q" + uid + ".jpg";
   fault(R"({"match": ")" + picture + R"(", "action": "close"})");
   open(uid, "Pia Corner");
-  EXPECT_FALSE(friendstest::fileExists(path));
+  EXPECT_FALSE(testsupport::fileExists(path));
   // An empty file or a picture cut short, as an older run may have left, counts as missing.
-  friendstest::writeWhole(path, "");
+  testsupport::writeWhole(path, "");
   auto dialog = open(uid, "Pia Corner");
-  const std::string whole = friendstest::readWhole(path);
+  const std::string whole = testsupport::readWhole(path);
   EXPECT_GT(whole.size(), 100u);
   EXPECT_FALSE(dialog->pictureLabel()->pixmap().isNull());
   EXPECT_TRUE(dialog->grab().save(screenshotPath("frienddetails_240x320.png")));
-  friendstest::writeWhole(path, whole.substr(0, whole.size() / 2));
+  testsupport::writeWhole(path, whole.substr(0, whole.size() / 2));
   open(uid, "Pia Corner");
-  EXPECT_EQ(friendstest::readWhole(path), whole);
+  EXPECT_EQ(testsupport::readWhole(path), whole);
   open(uid, "Pia Corner");
   EXPECT_EQ(occurrences(requests(), picture), 3);
 }

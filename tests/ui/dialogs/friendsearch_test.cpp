@@ -10,8 +10,9 @@
 #include <QListWidget>
 #include <QTest>
 
+#include "friends/cachepaths.h"
 #include "friends/friendstore.h"
-#include "friendstestkit.h"
+#include "support/tempfolder.h"
 #include "ui/dialogs/friendsearchdialog.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/fonts.h"
@@ -31,7 +32,7 @@ class FriendSearch : public ::testing::Test {
              {"15", "Émile Zola"}, {"16", "ÅSA ÖBERG"}, {"17", "Ηλίας Σταύρου"}, {"18", "john smith"}})
       text += std::string(uid) + "*-5*" + name + "*Vel*college*Alumnus*2001*\n";
     text += "12x*-5*Mallory Bad*****\n";  // a uid that is not all digits is left out
-    friendstest::writeWhole(store.paths().bf, text);
+    testsupport::writeWhole(store.paths().bf, text);
     ui::g_lastUpdateText.set("List Last Updated: 4/3/2009  9:5");
   }
   std::unique_ptr<ui::FriendSearchDialog> open() {
@@ -46,8 +47,8 @@ class FriendSearch : public ::testing::Test {
     return dialog;
   }
 
-  friendstest::TempFolder dir;
-  friends::FriendStore store{dir.cachePaths()};
+  testsupport::TempFolder dir;
+  friends::FriendStore store{friends::CachePaths::inFolder(dir.path())};
   ui::Fonts fonts = ui::Fonts::fromSystemFont(QApplication::font());
   std::vector<std::string> opened;
 };

@@ -27,7 +27,7 @@ TEST(FriendPageCommands, RefreshShowsTheServersStatusAndKeepsTheShownOneOnFailur
   ASSERT_TRUE(f.start());
   const std::string uid = f.uid();
   const std::string before = uid + "*S*old news*" + std::to_string(pagetest::kNow - 3600) + "*#1\n";
-  friendstest::writeWhole(f.paths().bf1, before);
+  testsupport::writeWhole(f.paths().bf1, before);
   auto page = f.open(uid, QStringLiteral("Sample"));
   EXPECT_EQ(page->statusBox()->toPlainText(), "old news( 1 hour(s) ago)");
   const std::string back = "back home( 2 hour(s) ago)";
@@ -53,7 +53,7 @@ TEST(FriendPageCommands, RefreshShowsTheServersStatusAndKeepsTheShownOneOnFailur
     EXPECT_TRUE(page->statusBox()->hasFocus());
     EXPECT_TRUE(pagetest::saveScreenshot(*page, QString("refresh_%1").arg(&c - cases)));
   }
-  EXPECT_EQ(friendstest::readWhole(f.paths().bf1), before);
+  EXPECT_EQ(testsupport::readWhole(f.paths().bf1), before);
 }
 
 TEST(FriendPageCommands, AllAboutFriendAsksForTheCheckedCategoriesOnly) {
@@ -117,7 +117,7 @@ TEST(FriendPageCommands, AllAboutFriendAsksForTheCheckedCategoriesOnly) {
     testing::internal::CaptureStdout();
     QTest::keyClick(page.get(), Qt::Key_F2);  // "Submit"
     std::string out;
-    for (const std::string& line : friendstest::splitLines(testing::internal::GetCapturedStdout()))
+    for (const std::string& line : testsupport::splitLines(testing::internal::GetCapturedStdout()))
       if (line.rfind("POST Data:", 0) != 0) out += line + "\n";
     EXPECT_EQ(out, c.out);
     EXPECT_EQ(shown.back(), c.info);

@@ -37,7 +37,6 @@ TEST_P(FriendPageLayout, FollowsThePictureAndTheLineHeight) {
   const std::string uid = f.uid();
   if (!c.picture.isEmpty())
     pagetest::writePicture(f.paths().pic + uid + ".jpg", c.picture.width(), c.picture.height(), Qt::red);
-  ui::g_mainTextSize = {};
   auto page = f.open(uid, QStringLiteral("Sample Name"));
 
   const QSize picture = c.picture.isEmpty() ? QSize(100, 150) : c.picture;
@@ -76,7 +75,6 @@ TEST_P(FriendPageLayout, FollowsThePictureAndTheLineHeight) {
   const auto measured = f.open(uid, QStringLiteral("Sample Name"));
   const QLabel* facts = measured->factsLabel();
   EXPECT_EQ(facts->height(), std::max(180, facts->heightForWidth(facts->width())));
-  ui::g_mainTextSize = {};
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, FriendPageLayout,
@@ -116,10 +114,10 @@ TEST(FriendPage, StatusAndFactsComeFromTheCacheFiles) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.shownStatus);
-    friendstest::writeWhole(f.paths().bf1, "1*Other*elsewhere*1*#1\n" + c.bf1);
-    friendstest::writeWhole(f.paths().status, "2**elsewhere*1*\n" + c.status);
+    testsupport::writeWhole(f.paths().bf1, "1*Other*elsewhere*1*#1\n" + c.bf1);
+    testsupport::writeWhole(f.paths().status, "2**elsewhere*1*\n" + c.status);
     std::remove(f.paths().vtS.c_str());
-    if (c.vtS) friendstest::writeWhole(f.paths().vtS, *c.vtS ? uid + c.vtS : "");
+    if (c.vtS) testsupport::writeWhole(f.paths().vtS, *c.vtS ? uid + c.vtS : "");
     f.sim.control("/requests/clear");
     auto page = f.open(uid, QStringLiteral("Sample"));
     EXPECT_EQ(page->statusBox()->toPlainText().toStdString(), c.shownStatus);
@@ -209,8 +207,8 @@ TEST(FriendPage, OpensForTheSelectedFriendAndAnswersTheKeys) {
     ui::openFriendPage(*f.context, uid, QStringLiteral("Ann Lee"), nullptr);
   }
   EXPECT_EQ(ui::g_selectedFriend.picturePath.toStdString(), f.paths().picSquare + uid + ".jpg");
-  EXPECT_TRUE(friendstest::fileExists(f.paths().picSquare + uid + ".jpg"));
-  EXPECT_TRUE(friendstest::fileExists(f.paths().pic + uid + ".jpg"));
+  EXPECT_TRUE(testsupport::fileExists(f.paths().picSquare + uid + ".jpg"));
+  EXPECT_TRUE(testsupport::fileExists(f.paths().pic + uid + ".jpg"));
 }
 
 }  // namespace

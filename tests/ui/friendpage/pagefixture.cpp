@@ -12,6 +12,7 @@
 #include <QWindow>
 #include <nlohmann/json.hpp>
 
+#include "friends/cachepaths.h"
 #include "ui/kit/globals.h"
 #include "ui/kit/softkeybar.h"
 
@@ -31,7 +32,9 @@ bool serveUntil(Done done) {
 }  // namespace
 
 PageFixture::PageFixture(Screen screen)
-    : paths_(dir_.cachePaths()), settings_(dir_.path() + "registry.db"), oldFont_(QApplication::font()) {
+    : paths_(friends::CachePaths::inFolder(dir_.path())),
+      settings_(dir_.path() + "registry.db"),
+      oldFont_(QApplication::font()) {
   ui::g_screen = ui::PhoneScreen{screen.width, screen.height, screen.dpi};
   QFont font = oldFont_;
   font.setPixelSize(ui::g_screen.systemFontPixels());
@@ -65,15 +68,12 @@ PageFixture::PageFixture(Screen screen)
   });
 }
 
-PageFixture::~PageFixture() {
-  QApplication::setFont(oldFont_);
-  ui::g_screen = ui::PhoneScreen{};
-}
+PageFixture::~PageFixture() { QApplication::setFont(oldFont_); }
 
 bool PageFixture::start() {
   EXPECT_TRUE(sim.start({"--friends", "5"})) << sim.error();
-  EXPECT_TRUE(friendstest::logIn(sim, settings_, dir_.path(), session_));
-  uids_ = friendstest::friendUids(sim);
+  EXPECT_TRUE(testsupport::logIn(sim, settings_, dir_.path(), session_));
+  uids_ = testsupport::friendUids(sim);
   return session_.client && !uids_.empty();
 }
 
@@ -86,7 +86,7 @@ std::unique_ptr<ui::FriendPage> PageFixture::open(const std::string& uid, const 
 
 std::vector<std::string> PageFixture::fqlTexts() const {
   std::vector<std::string> texts;
-  const auto log = nlohmann::json::parse(friendstest::requestLog(sim), nullptr, false);
+  const auto log = nlohmann::json::parse(testsupport::requestLog(sim), nullptr, false);
   if (log.is_discarded()) return texts;
   for (const auto& entry : log.value("requests", nlohmann::json::array()))
     for (const auto& param : entry.value("params", nlohmann::json::array()))

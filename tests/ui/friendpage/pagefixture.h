@@ -8,10 +8,11 @@
 
 #include <QColor>
 
-#include "friendstestkit.h"
 #include "pictures/picturecache.h"
 #include "platform/settingsstore.h"
 #include "support/simserver.h"
+#include "support/simsession.h"
+#include "support/tempfolder.h"
 #include "ui/friendpage/friendpage.h"
 #include "ui/kit/fonts.h"
 
@@ -49,10 +50,10 @@ class PageFixture {
   std::vector<int> pauses;
 
  private:
-  friendstest::TempFolder dir_;
+  testsupport::TempFolder dir_;
   friends::CachePaths paths_;
   platform::SettingsStore settings_;
-  friendstest::SimSession session_;
+  testsupport::SimSession session_;
   std::vector<std::string> uids_;
   QFont oldFont_;
 };

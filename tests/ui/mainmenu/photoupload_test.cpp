@@ -18,8 +18,10 @@
 
 #include "api/apiclient.h"
 #include "api/md5hex.h"
-#include "friendstestkit.h"
+#include "support/recordingboxes.h"
 #include "support/simserver.h"
+#include "support/simsession.h"
+#include "support/tempfolder.h"
 #include "ui/mainmenu/jpegfiledialog.h"
 #include "ui/kit/globals.h"
 #include "ui/kit/menutable.h"
@@ -29,7 +31,7 @@
 namespace {
 
 using Outcome = ui::PhotoUpload::Outcome;
-using friendstest::writeWhole;
+using testsupport::writeWhole;
 
 constexpr const char* kStored =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<photos_upload_response><pid>7</pid>"
@@ -46,7 +48,7 @@ std::string randomBytes(std::size_t n) {
 }
 
 TEST(PhotoUpload, ReadsOnlyWholeRegularFiles) {
-  friendstest::TempFolder dir;
+  testsupport::TempFolder dir;
   const std::string picture = randomBytes(3000) + std::string(5, '\0');
   writeWhole(dir.path() + "a.jpg", picture);
   writeWhole(dir.path() + "empty.jpg", "");
@@ -66,7 +68,7 @@ TEST(PhotoUpload, ReadsOnlyWholeRegularFiles) {
 }
 
 TEST(PhotoUpload, WhatTheUserSeesForEachOutcome) {
-  friendstest::TempFolder dir;
+  testsupport::TempFolder dir;
   for (const char* name : {"ok.jpg", "SHOUT.JPG", "b.jpg", "line\nend.jpg"})
     writeWhole(dir.path() + name, "jpeg");
   constexpr const char* kAccess =
@@ -96,7 +98,7 @@ TEST(PhotoUpload, WhatTheUserSeesForEachOutcome) {
       {"b.jpg", 1, kStored, Outcome::Uploaded, 1, {"Veltrana: Image successfully uploaded!"}},
   };
   for (const auto& c : cases) {
-    friendstest::RecordingBoxes boxes;
+    testsupport::RecordingBoxes boxes;
     int sends = 0;
     std::string sentPath;
     ui::PhotoUpload upload(
@@ -177,10 +179,10 @@ TEST(PhotoUpload, TheDialogFitsThePhoneAndHasSoftKeys) {
 TEST(PhotoUpload, SocialsimReceivesTheBytesExactly) {
   testsupport::SimServer sim;
   ASSERT_TRUE(sim.start({"--friends", "3"})) << sim.error();
-  friendstest::TempFolder dir;
+  testsupport::TempFolder dir;
   platform::SettingsStore settings(dir.path() + "registry.db");
-  friendstest::SimSession session;
-  ASSERT_TRUE(friendstest::logIn(sim, settings, dir.path(), session));
+  testsupport::SimSession session;
+  ASSERT_TRUE(testsupport::logIn(sim, settings, dir.path(), session));
   QDir().mkpath(QString::fromStdString(dir.path() + "my pictures"));
   const std::string photo = dir.path() + "my pictures/holiday.jpg";
   const std::string empty = dir.path() + "my pictures/empty.jpg";
@@ -188,7 +190,7 @@ TEST(PhotoUpload, SocialsimReceivesTheBytesExactly) {
   writeWhole(photo, bytes);
   writeWhole(empty, "");
 
-  friendstest::RecordingBoxes boxes;
+  testsupport::RecordingBoxes boxes;
   std::string chosen;
   ui::PhotoUpload upload(
       boxes,

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include "platform/windowdirectory.h"
+#include "scopedenv.h"
 
 namespace testsupport {
 class SimServer;
@@ -19,7 +20,6 @@ class SimServer;
 class VeltranaSandbox {
  public:
   VeltranaSandbox();
-  ~VeltranaSandbox();
 
   std::string root() const { return dir_.path().toStdString(); }
   std::string programFiles() const { return root() + "/pf"; }
@@ -48,7 +48,7 @@ class VeltranaSandbox {
  private:
   QTemporaryDir dir_;
   std::map<std::string, std::optional<std::string>> env_;
-  std::optional<std::string> oldRuntimeDir_;
+  testsupport::ScopedEnv ownEnv_;  // this process's runtime folder, while the sandbox lives
   std::string program_;
 };
 
@@ -57,9 +57,8 @@ class VeltranaProcess {
   static constexpr int kTimedOut = -1000;
   enum class Binary {
     Program,        // the real veltrana
-    StartupOnly,    // the start-up path without the program's hooks (no login, no sync); the
-                    // tests that use it define VELTRANA_STARTUP_PROBE
-    ShutdownProbe,  // the same with a worker that outlives the loop (VELTRANA_SHUTDOWN_PROBE)
+    StartupOnly,    // the start-up path without the program's hooks (no login, no sync)
+    ShutdownProbe,  // the same with a worker that outlives the loop
   };
 
   // With `stdoutFile` standard output goes to that file, as `veltrana > file` sends it, and

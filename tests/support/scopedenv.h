@@ -1,10 +1,13 @@
 #pragma once
-// Sets environment variables for one test case and puts the old values back afterwards.
+// Sets environment variables for one scope (a test case, a fixture) and puts the old values
+// back afterwards, in reverse order, also when an assertion ends the case early.
 #include <cstdlib>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+namespace testsupport {
 
 class ScopedEnv {
  public:
@@ -30,3 +33,5 @@ class ScopedEnv {
   }
   std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
+
+}  // namespace testsupport

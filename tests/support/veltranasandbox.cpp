@@ -17,8 +17,7 @@ namespace fs = std::filesystem;
 
 VeltranaSandbox::VeltranaSandbox() {
   const std::string runtime = root() + "/runtime";
-  if (const char* old = std::getenv("VELTRANA_RUNTIME_DIR")) oldRuntimeDir_ = old;
-  ::setenv("VELTRANA_RUNTIME_DIR", runtime.c_str(), 1);
+  ownEnv_.set("VELTRANA_RUNTIME_DIR", runtime);
   fs::create_directories(configHome());
   env_ = {
       {"QT_QPA_PLATFORM", "offscreen"},
@@ -33,13 +32,6 @@ VeltranaSandbox::VeltranaSandbox() {
       {"VELTRANA_TRACE", "1"},
       {"VELTRANA_QUIT_AFTER_FIRST_PAINT", std::nullopt},
   };
-}
-
-VeltranaSandbox::~VeltranaSandbox() {
-  if (oldRuntimeDir_)
-    ::setenv("VELTRANA_RUNTIME_DIR", oldRuntimeDir_->c_str(), 1);
-  else
-    ::unsetenv("VELTRANA_RUNTIME_DIR");
 }
 
 std::string VeltranaSandbox::install(const std::string& installRoot) {
@@ -87,16 +79,8 @@ VeltranaProcess::VeltranaProcess(const VeltranaSandbox& sandbox, const QStringLi
   for (const auto& [name, value] : extraEnv)
     env.insert(QString::fromStdString(name), QString::fromStdString(value));
   process_.setProcessEnvironment(env);
-#ifdef VELTRANA_STARTUP_PROBE
   const QString startupOnly = QStringLiteral(VELTRANA_STARTUP_PROBE);
-#else
-  const QString startupOnly;  // this test runs the real program only
-#endif
-#ifdef VELTRANA_SHUTDOWN_PROBE
   const QString shutdownProbe = QStringLiteral(VELTRANA_SHUTDOWN_PROBE);
-#else
-  const QString shutdownProbe;
-#endif
   if (!stdoutFile_.empty()) process_.setStandardOutputFile(QString::fromStdString(stdoutFile_));
   const QString program = sandbox.program().empty()
                               ? QStringLiteral(VELTRANA_PROGRAM)

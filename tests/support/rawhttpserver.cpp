@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
-namespace testing_support {
+namespace testsupport {
 namespace {
 
 std::string lower(std::string s) {
@@ -188,4 +188,4 @@ std::vector<std::pair<std::string, std::string>> decodeForm(const std::string& b
   return fields;
 }
 
-}  // namespace testing_support
+}  // namespace testsupport

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-namespace testing_support {
+namespace testsupport {
 
 class RawHttpServer {
  public:
@@ -62,4 +62,4 @@ class RawHttpServer {
 // Splits an application/x-www-form-urlencoded body into decoded name/value pairs.
 std::vector<std::pair<std::string, std::string>> decodeForm(const std::string& body);
 
-}  // namespace testing_support
+}  // namespace testsupport
