@@ -40,9 +40,9 @@ void wireMainMenu(AppContext& context, Services& s, ui::FriendOpener openFriend)
   window.setCommandHandler(ui::cmd::kUploadPhoto, [&context, &s, &window] {
     ui::PhotoUpload upload(
         context.boxes,
-        [&s](std::string_view picture, const std::string& path, std::string& answer) {
+        [&s](std::string_view picture, const std::string& path) {
           const auto client = s.session.client();
-          return client ? client->photosUpload(picture, path, answer) : 0;
+          return client ? client->photosUpload(picture, path) : api::CallResult{};
         },
         ui::pickJpegFile);
     upload.run(&window);

@@ -80,13 +80,13 @@ int FriendSync::readFriendCount(const std::string& answer) {
 }
 
 int FriendSync::getFriendCount() {
-  std::string answer;
-  if (client_.fqlQuery(friendCountQuery(userId_), {}, answer, api::kShortFqlSeconds) !=
-      api::kCallDone) {
+  const api::CallResult call =
+      client_.fqlQuery(friendCountQuery(userId_), {}, api::kShortFqlSeconds);
+  if (!call.done()) {
     std::printf("Could not get friends.\n");
     return kCountFailed;
   }
-  const int count = readFriendCount(answer);
+  const int count = readFriendCount(call.body);
   if (count == kCountFailed) std::printf("Could not get friends.\n");
   return count;
 }
@@ -96,15 +96,15 @@ int FriendSync::getAllFriendsFirstTime() {
     std::printf("getBestFriends(): Current UID = 0.  Exiting.\n");
     return kFetchFailed;
   }
-  std::string answer;
-  if (client_.fqlQuery(allFriendsQuery(userId_), {}, answer, api::kFullFetchSeconds) !=
-      api::kCallDone) {
+  const api::CallResult call =
+      client_.fqlQuery(allFriendsQuery(userId_), {}, api::kFullFetchSeconds);
+  if (!call.done()) {
     std::printf(
         "getAllFriendsFirstTime(): Could not get friends name, timezone, affiliations "
         "and birthday.\n");
     return kFetchFailed;
   }
-  return storeAllFriends(answer);
+  return storeAllFriends(call.body);
 }
 
 int FriendSync::storeAllFriends(const std::string& answer) {
@@ -148,15 +148,15 @@ int FriendSync::getStaticInfo() {
     std::printf("getStaticInfo(): Current UID = 0.  Exiting.\n");
     return kFetchFailed;
   }
-  std::string answer;
-  if (client_.fqlQuery(staticInfoQuery(userId_), {}, answer, api::kFullFetchSeconds) !=
-      api::kCallDone) {
+  const api::CallResult call =
+      client_.fqlQuery(staticInfoQuery(userId_), {}, api::kFullFetchSeconds);
+  if (!call.done()) {
     std::printf(
         "getStaticInfo(): Could not get friends relationship_status, hometown_location, "
         "political.\n");
     return kFetchFailed;
   }
-  return storeStaticInfo(answer);
+  return storeStaticInfo(call.body);
 }
 
 int FriendSync::storeStaticInfo(const std::string& answer) {
@@ -202,13 +202,13 @@ void FriendSync::checkFriendsStatus() {
     std::printf("checkFriendsStatus(): Current UID = 0.  Exiting.\n");
     return;
   }
-  std::string answer;
-  if (client_.fqlQuery(allStatusesQuery(userId_), {}, answer, api::kAllStatusesSeconds) !=
-      api::kCallDone) {
+  const api::CallResult call =
+      client_.fqlQuery(allStatusesQuery(userId_), {}, api::kAllStatusesSeconds);
+  if (!call.done()) {
     std::printf("checkFriendsStatus(): Could not get friends.\n");
     return;
   }
-  storeStatuses(answer);
+  storeStatuses(call.body);
 }
 
 int FriendSync::storeStatuses(const std::string& answer) {
@@ -262,13 +262,13 @@ int FriendSync::checkBestFriendsStatus() {
     std::printf("checkBestFriendsStatus(): Current UID = 0.  Exiting.\n");
     return kBestFriendsFailed;
   }
-  std::string answer;
-  if (client_.fqlQuery(bestFriendStatusesQuery(uidList), {}, answer, api::kShortFqlSeconds) !=
-      api::kCallDone) {
+  const api::CallResult call =
+      client_.fqlQuery(bestFriendStatusesQuery(uidList), {}, api::kShortFqlSeconds);
+  if (!call.done()) {
     std::printf("checkBestFriendsStatus(): Could not get friends.\n");
     return kBestFriendsFailed;
   }
-  return storeBestFriendStatuses(lines, asked, answer);
+  return storeBestFriendStatuses(lines, asked, call.body);
 }
 
 int FriendSync::storeBestFriendStatuses(const std::vector<std::string>& sortedLines,
