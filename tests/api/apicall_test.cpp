@@ -3,6 +3,7 @@
 // the combined queries and the upload.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <thread>
 
 #include "api/apiclient.h"
@@ -361,13 +362,20 @@ TEST(UploadTest, ClosedConnectionFails) {
 
 namespace {
 
-// The one-friend queries have a fixed 15-second limit, so this case waits that long.
+// The one-friend queries have a fixed 15-second limit; divided by 15, the case waits a second.
 TEST(ApiCallSlowTest, OneFriendQueryTimedOutGivesFour) {
   ScriptedServer scripted({kHang});
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, scripted.server().restUrl());
   client.setSession("sk", "ss");
+  api::TransferLimits limits;
+  limits.timeoutDivisor = 15;
+  client.setTransferLimits(limits);
   std::string text = "1001", second = "kept";
+  const auto begin = std::chrono::steady_clock::now();
   EXPECT_EQ(api::statusWithFirstName(client, text, second), api::kOneFriendTimedOut);
+  const auto waited = std::chrono::steady_clock::now() - begin;
+  EXPECT_GE(waited, std::chrono::milliseconds(950));
+  EXPECT_LT(waited, std::chrono::seconds(5));
   EXPECT_EQ(text, "1001");
   EXPECT_EQ(second, "kept");
 }
