@@ -6,10 +6,8 @@
 
 #include "api/endpoints.h"
 #include "api/formbody.h"
-#include "api/httptransport.h"
 #include "api/md5hex.h"
 #include "api/multipartbody.h"
-#include "api/responsedocument.h"
 #include "platform/exitwait.h"
 #include "platform/secrettext.h"
 
@@ -35,7 +33,7 @@ std::unique_ptr<ApiClient> ApiClient::createDefault() {
 
 void ApiClient::setSession(const std::string& sessionKey, const std::string& sessionSecret) {
   const auto guard = lockCalls();
-  handle_ = TransferHandle::create();
+  handle_ = TransferHandle::create(limits_);
   sessionSecret_ = sessionSecret;
   sessionKey_ = sessionKey;
   hasSession_ = true;
@@ -55,14 +53,19 @@ std::string ApiClient::loginToken() const {
 
 bool ApiClient::createHandle() {
   const auto guard = lockCalls();
-  handle_ = TransferHandle::create();
+  handle_ = TransferHandle::create(limits_);
   return handle_ != nullptr;
 }
 
-int ApiClient::apiCall(const std::string& method, ParamList params, std::string& answer,
-                       long seconds, CallStatus* status) {
+void ApiClient::setTransferLimits(const TransferLimits& limits) {
   const auto guard = lockCalls();
-  return apiCallLocked(method, std::move(params), answer, seconds, status);
+  limits_ = limits;
+  if (handle_) handle_->setLimits(limits);
+}
+
+CallResult ApiClient::apiCall(const std::string& method, ParamList params, long seconds) {
+  const auto guard = lockCalls();
+  return apiCallLocked(method, std::move(params), seconds);
 }
 
 std::string ApiClient::signParams(const ParamList& params) const {
@@ -70,19 +73,18 @@ std::string ApiClient::signParams(const ParamList& params) const {
   return signLocked(params);
 }
 
-int ApiClient::fqlQuery(const std::string& fql, ParamList params, std::string& answer, long seconds,
-                        CallStatus* status) {
+CallResult ApiClient::fqlQuery(const std::string& fql, ParamList params, long seconds) {
   params.add("query=" + fql);
-  int transferred;
+  CallResult result;
   {
     const auto guard = lockCalls();
-    transferred = apiCallLocked(kMethodFqlQuery, std::move(params), answer, seconds, status);
+    result = apiCallLocked(kMethodFqlQuery, std::move(params), seconds);
   }
-  return (transferred == kCallDone && !answer.empty()) ? kCallDone : kCallFailed;
+  if (result.body.empty()) result.outcome = kCallFailed;
+  return result;
 }
 
-int ApiClient::apiCallLocked(const std::string& method, ParamList params, std::string& answer,
-                             long seconds, CallStatus* status) {
+CallResult ApiClient::apiCallLocked(const std::string& method, ParamList params, long seconds) {
   timedOut_ = false;
   appendCallEntries(method, params);
   params.add("sig=" + signLocked(params));
@@ -93,13 +95,15 @@ int ApiClient::apiCallLocked(const std::string& method, ParamList params, std::s
 
   // Without a handle every call fails as libcurl fails a call on a missing handle; the
   // call still uses up its number.
-  const int result =
-      handle_ ? handle_->formPost(restEndpoint_, body, seconds, answer) : kCurlBadFunctionArgument;
-  lastResult_ = result;
+  CallResult result;
+  result.transferResult = handle_ ? handle_->formPost(restEndpoint_, body, seconds, result.body)
+                                  : kCurlBadFunctionArgument;
+  lastResult_ = result.transferResult;
   ++callCounter_;
-  if (result == kCurlTimedOut) timedOut_ = true;
-  if (status) *status = CallStatus{result, timedOut_};
-  return result == kCurlOk ? kCallDone : kCallFailed;
+  if (result.transferResult == kCurlTimedOut) timedOut_ = true;
+  result.timedOut = timedOut_;
+  result.outcome = result.transferResult == kCurlOk ? kCallDone : kCallFailed;
+  return result;
 }
 
 void ApiClient::appendCallEntries(const std::string& method, ParamList& params) const {
@@ -117,8 +121,7 @@ std::string ApiClient::signLocked(const ParamList& params) const {
   return md5Hex(text);
 }
 
-int ApiClient::photosUpload(std::string_view picture, const std::string& picturePath,
-                            std::string& answer) {
+CallResult ApiClient::photosUpload(std::string_view picture, const std::string& picturePath) {
   std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
@@ -129,21 +132,28 @@ int ApiClient::photosUpload(std::string_view picture, const std::string& picture
   appendCallEntries(kMethodPhotosUpload, params);
   params.add("sig=" + signLocked(params));
 
+  CallResult result;
   const std::optional<std::string> fileName = uploadFileName(picturePath);
-  if (!fileName) return kCallFailed;
+  if (!fileName) return result;
   // A line break would end the part's header inside the name; quotes are escaped instead.
-  if (fileName->find_first_of("\r\n") != std::string::npos) return kUploadNameRefused;
+  if (fileName->find_first_of("\r\n") != std::string::npos) {
+    result.outcome = kUploadNameRefused;
+    return result;
+  }
 
   const MultipartRequest request =
       buildMultipartRequest(params.entries(), boundary, *fileName, picture);
-  const int result =
-      handle_ ? handle_->multipartPost(restEndpoint_, request.headers, request.body, answer)
+  result.transferResult =
+      handle_ ? handle_->multipartPost(restEndpoint_, request.headers, request.body, result.body)
               : kCurlBadFunctionArgument;
-  lastResult_ = result;
+  lastResult_ = result.transferResult;
   ++callCounter_;
-  if (result != kCurlOk) return kCallFailed;
-  const bool uploaded = !ResponseDocument::parse(answer).child("photos_upload_response").isEmpty();
-  return uploaded ? kCallDone : kCallFailed;
+  // Told in the result only: the client's flag belongs to the REST calls and is left alone.
+  result.timedOut = result.transferResult == kCurlTimedOut;
+  if (result.transferResult != kCurlOk) return result;
+  const bool uploaded = !result.document().child("photos_upload_response").isEmpty();
+  result.outcome = uploaded ? kCallDone : kCallFailed;
+  return result;
 }
 
 void ApiClient::setLoginToken(std::string token) {

@@ -8,11 +8,11 @@
 #include <string>
 #include <string_view>
 
+#include "api/httptransport.h"
 #include "api/paramlist.h"
+#include "api/responsedocument.h"
 
 namespace api {
-
-class TransferHandle;
 
 // The application's built-in credentials.
 inline constexpr const char* kApiKey = "8c2e5b1f07d94a3e96b0c4d2a7f13e68";
@@ -26,7 +26,7 @@ inline constexpr const char* kMethodSetStatus = "facebook.users.setStatus";
 inline constexpr const char* kMethodNotificationsGet = "facebook.notifications.get";
 inline constexpr const char* kMethodPhotosUpload = "facebook.photos.upload";
 
-// apiCall's and fql.query's results.
+// CallResult::outcome.
 inline constexpr int kCallFailed = 0;
 inline constexpr int kCallDone = 1;
 // photosUpload only: the picture's file name holds a line break and cannot be sent. Nothing
@@ -36,9 +36,17 @@ inline constexpr int kUploadNameRefused = 2;
 
 // What one call ended with, captured while the call still holds the lock: reading
 // timedOut() afterwards could see the flag of another thread's call that ran in between.
-struct CallStatus {
+struct CallResult {
+  int outcome = kCallFailed;
+  // The answer as it arrived, also of a failed transfer (see TransferHandle).
+  std::string body;
+  // libcurl's code (httptransport.h); kCurlOk when nothing was sent.
   int transferResult = 0;
   bool timedOut = false;
+
+  bool done() const { return outcome == kCallDone; }
+  // The body parsed; its isWhole() tells a cut answer from a whole one.
+  ResponseDocument document() const { return ResponseDocument::parse(body); }
 };
 
 class ApiClient {
@@ -59,24 +67,25 @@ class ApiClient {
 
   // Creates the transfer handle (replacing an earlier one); false when libcurl cannot.
   bool createHandle();
+  // The caps and time-outs of this client's transfers, from now on (the program keeps the
+  // defaults).
+  void setTransferLimits(const TransferLimits& limits);
 
-  // One signed form POST; 1 when the transfer succeeded (whatever the answer says), else 0.
-  // `answer` receives the response body. Holds the lock for the whole call.
-  int apiCall(const std::string& method, ParamList params, std::string& answer, long seconds,
-              CallStatus* status = nullptr);
+  // One signed form POST; done when the transfer succeeded (whatever the answer says). Holds
+  // the lock for the whole call.
+  CallResult apiCall(const std::string& method, ParamList params, long seconds);
   // The 32-digit signature over `params` with the current secret.
   std::string signParams(const ParamList& params) const;
 
-  // facebook.fql.query with "query=" + fql appended to `params`: 1 when the transfer
-  // succeeded and the answer is not empty, else 0. The lock is held for the whole call.
-  int fqlQuery(const std::string& fql, ParamList params, std::string& answer, long seconds,
-               CallStatus* status = nullptr);
+  // facebook.fql.query with "query=" + fql appended to `params`: done when the transfer
+  // succeeded and the answer is not empty. The lock is held for the whole call.
+  CallResult fqlQuery(const std::string& fql, ParamList params, long seconds);
 
   // facebook.photos.upload as one multipart POST with the stall limit and no overall
   // time-out: kCallDone when the server answered with a photos_upload_response; kCallFailed
   // when `picturePath` names no ".jpg" file (nothing is sent), the transfer failed or the
   // answer is anything else (an error, a proxy's page); kUploadNameRefused (nothing sent).
-  int photosUpload(std::string_view picture, const std::string& picturePath, std::string& answer);
+  CallResult photosUpload(std::string_view picture, const std::string& picturePath);
 
   // Used by the login operations.
   void setLoginToken(std::string token);
@@ -98,8 +107,7 @@ class ApiClient {
   // thread whose loop the wait holds up.
   std::unique_lock<std::timed_mutex> lockCalls() const;
   // Callers hold lock_.
-  int apiCallLocked(const std::string& method, ParamList params, std::string& answer, long seconds,
-                    CallStatus* status);
+  CallResult apiCallLocked(const std::string& method, ParamList params, long seconds);
   void appendCallEntries(const std::string& method, ParamList& params) const;
   std::string signLocked(const ParamList& params) const;
 
@@ -111,6 +119,7 @@ class ApiClient {
   std::string sessionSecret_;
   std::string userId_;
   bool hasSession_ = false;
+  TransferLimits limits_;
   std::unique_ptr<TransferHandle> handle_;
   bool timedOut_ = false;
   mutable std::timed_mutex lock_;

@@ -95,12 +95,9 @@ std::optional<std::string> readTokenAnswer(const std::string& answer) {
 }
 
 int authCreateToken(ApiClient& client) {
-  std::string answer;
-  if (client.apiCall(kMethodCreateToken, ParamList(), answer, kCreateTokenSeconds) != kCallDone ||
-      answer.empty()) {
-    return kTokenFailed;
-  }
-  std::optional<std::string> token = readTokenAnswer(answer);
+  const CallResult call = client.apiCall(kMethodCreateToken, ParamList(), kCreateTokenSeconds);
+  if (!call.done() || call.body.empty()) return kTokenFailed;
+  std::optional<std::string> token = readTokenAnswer(call.body);
   if (!token) return kTokenFailed;
   client.setLoginToken(std::move(*token));
   return kTokenStored;
@@ -188,14 +185,14 @@ uint32_t authGetSession(ApiClient& client, platform::SettingsStore& settings,
   const std::string token = client.loginToken();
   log.log("auth_token=" + token);
 
-  std::string answer;
   ParamList params;
   params.add("auth_token=" + token);
-  if (client.apiCall(kMethodGetSession, std::move(params), answer, kGetSessionSeconds) !=
-      kCallDone) {
+  CallResult call = client.apiCall(kMethodGetSession, std::move(params), kGetSessionSeconds);
+  if (!call.done()) {
     log.log("facebook.auth.getSession request returns 0");
     return 0;
   }
+  std::string answer = std::move(call.body);
   if (answer.empty()) {
     log.log("xml length is 0");
     return 0;

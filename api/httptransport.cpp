@@ -1,24 +1,14 @@
 #include "httptransport.h"
 
-#include <atomic>
-
 #include "api/curlhandle.h"
 
 namespace api {
 namespace {
 
-std::atomic<std::size_t> g_answerCapOverride{0};
-std::atomic<long> g_stallSecondsOverride{0};
-
-std::size_t answerCap(std::size_t cap) {
-  const std::size_t override = g_answerCapOverride.load(std::memory_order_relaxed);
-  return override ? override : cap;
-}
-
 // Collects one transfer's answer; the cap counts only what this transfer appended.
 struct AnswerSink {
   AnswerSink(std::string& target, std::size_t limit)
-      : answer(&target), before(target.size()), cap(answerCap(limit)) {}
+      : answer(&target), before(target.size()), cap(limit) {}
   std::string* answer;
   std::size_t before;
   std::size_t cap;
@@ -60,19 +50,25 @@ void resetForRequest(CURL* curl) {
   endOnExitSignal(curl);
 }
 
-void limitStalls(CURL* curl) {
-  const long override = g_stallSecondsOverride.load(std::memory_order_relaxed);
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, override ? override : kConnectSeconds);
+void limitStalls(CURL* curl, const TransferLimits& limits) {
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limits.connectSeconds);
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, kStallBytesPerSecond);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, override ? override : kStallSeconds);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limits.stallSeconds);
+}
+
+// libcurl keeps its time-outs in milliseconds whatever unit they are set in, so the
+// program's undivided seconds give the same limit as before.
+long timeoutMilliseconds(long seconds, const TransferLimits& limits) {
+  const long divisor = limits.timeoutDivisor > 0 ? limits.timeoutDivisor : 1;
+  return seconds * 1000 / divisor;
 }
 
 }  // namespace
 
-std::unique_ptr<TransferHandle> TransferHandle::create() {
+std::unique_ptr<TransferHandle> TransferHandle::create(const TransferLimits& limits) {
   CURL* curl = newEasyHandle();
   if (!curl) return nullptr;
-  return std::unique_ptr<TransferHandle>(new TransferHandle(curl));
+  return std::unique_ptr<TransferHandle>(new TransferHandle(curl, limits));
 }
 
 TransferHandle::~TransferHandle() { curl_easy_cleanup(static_cast<CURL*>(curl_)); }
@@ -81,14 +77,15 @@ int TransferHandle::formPost(const std::string& url, const std::string& body,
                              long timeoutSeconds, std::string& answer) {
   CURL* curl = static_cast<CURL*>(curl_);
   resetForRequest(curl);
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT, timeoutSeconds);
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, timeoutSeconds);
+  const long timeoutMs = timeoutMilliseconds(timeoutSeconds, limits_);
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, timeoutMs);
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, timeoutMs);
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl, CURLOPT_POST, 1L);
   // The size is given, not taken from a terminator, so a body never reads past its end.
   curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
   curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
-  AnswerSink sink(answer, kMaxRestAnswerBytes);
+  AnswerSink sink(answer, limits_.maxRestAnswerBytes);
   collectInto(curl, sink);
   return finish(sink, curl_easy_perform(curl));
 }
@@ -97,7 +94,7 @@ int TransferHandle::multipartPost(const std::string& url, const std::vector<std:
                                   const std::string& body, std::string& answer) {
   CURL* curl = static_cast<CURL*>(curl_);
   resetForRequest(curl);
-  limitStalls(curl);
+  limitStalls(curl, limits_);
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_slist* headerList = nullptr;
   for (const auto& header : headers) {
@@ -112,7 +109,7 @@ int TransferHandle::multipartPost(const std::string& url, const std::vector<std:
   curl_easy_setopt(curl, CURLOPT_POST, 1L);
   curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
   curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
-  AnswerSink sink(answer, kMaxRestAnswerBytes);
+  AnswerSink sink(answer, limits_.maxRestAnswerBytes);
   collectInto(curl, sink);
   const int result = finish(sink, curl_easy_perform(curl));
   // Detached before it is freed, so the handle never points at freed memory.
@@ -121,18 +118,18 @@ int TransferHandle::multipartPost(const std::string& url, const std::vector<std:
   return result;
 }
 
-FetchResult httpFetch(const std::string& url, std::string& answer) {
+FetchResult httpFetch(const std::string& url, std::string& answer, const TransferLimits& limits) {
   CURL* curl = newEasyHandle();
   if (!curl) return {CURLE_FAILED_INIT, 0};
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   // The address is the server's word: never a local file or another scheme libcurl knows.
   curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  limitStalls(curl);
+  limitStalls(curl, limits);
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl, CURLOPT_HEADER, 0L);
   const std::size_t before = answer.size();
-  AnswerSink sink(answer, kMaxPictureBytes);
+  AnswerSink sink(answer, limits.maxPictureBytes);
   collectInto(curl, sink);
   FetchResult result;
   result.curlCode = finish(sink, curl_easy_perform(curl));
@@ -141,14 +138,6 @@ FetchResult httpFetch(const std::string& url, std::string& answer) {
   // Neither half a picture nor a server's error page is left for the caller to store.
   if (!result.succeeded()) answer.resize(before);
   return result;
-}
-
-void setMaxAnswerBytesForTest(std::size_t bytes) {
-  g_answerCapOverride.store(bytes, std::memory_order_relaxed);
-}
-
-void setStallSecondsForTest(long seconds) {
-  g_stallSecondsOverride.store(seconds, std::memory_order_relaxed);
 }
 
 }  // namespace api

@@ -28,19 +28,33 @@ inline constexpr int kCurlBadFunctionArgument = 43;
 inline constexpr int kCurlTimedOut = 28;
 inline constexpr int kCurlTooLarge = 63;  // CURLE_FILESIZE_EXCEEDED
 
+// What a transfer may take. The defaults are the program's; a test gives smaller ones to reach
+// a cap by a few bytes or a time-out in a fraction of its real length.
+struct TransferLimits {
+  std::size_t maxRestAnswerBytes = kMaxRestAnswerBytes;
+  std::size_t maxPictureBytes = kMaxPictureBytes;
+  long connectSeconds = kConnectSeconds;
+  long stallSeconds = kStallSeconds;
+  // Divides the form POST's time-outs, as the schedule's divisor divides its periods.
+  long timeoutDivisor = 1;
+};
+
 // One easy handle, created once and reset before every request; never shared between
 // threads without the owner's lock.
 class TransferHandle {
  public:
   // nullptr when libcurl cannot make a handle.
-  static std::unique_ptr<TransferHandle> create();
+  static std::unique_ptr<TransferHandle> create(const TransferLimits& limits = {});
   ~TransferHandle();
   TransferHandle(const TransferHandle&) = delete;
   TransferHandle& operator=(const TransferHandle&) = delete;
 
-  // The REST call's form POST: reset; overall and connect time-outs = timeoutSeconds; URL;
+  void setLimits(const TransferLimits& limits) { limits_ = limits; }
+
+  // The REST call's form POST: reset; overall and connect time-outs = timeoutSeconds (divided
+  // by the limits' divisor); URL;
   // POST with `body` (application/x-www-form-urlencoded); collect into `answer`; perform.
-  // Both POSTs keep what arrived of a failed answer, except one past kMaxRestAnswerBytes.
+  // Both POSTs keep what arrived of a failed answer, except one past maxRestAnswerBytes.
   int formPost(const std::string& url, const std::string& body, long timeoutSeconds,
                std::string& answer);
   // The upload's multipart POST: reset; URL; `headers`; POST with the body delimited by its
@@ -50,8 +64,9 @@ class TransferHandle {
                     const std::string& body, std::string& answer);
 
  private:
-  explicit TransferHandle(void* curl) : curl_(curl) {}
+  TransferHandle(void* curl, const TransferLimits& limits) : curl_(curl), limits_(limits) {}
   void* curl_ = nullptr;
+  TransferLimits limits_;
 };
 
 // What a plain fetch ended with: libcurl's code and the HTTP status of the answer (0 when
@@ -68,13 +83,7 @@ struct FetchResult {
 // server; the connect time-out and the stall limit, no overall time-out; kMaxPictureBytes. A
 // failed transfer or an error status leaves `answer` as it was, so an error page never passes
 // for the content asked for.
-FetchResult httpFetch(const std::string& url, std::string& answer);
-
-// Test only: replaces both caps (0 restores them) so that a test can reach them by a few
-// bytes.
-void setMaxAnswerBytesForTest(std::size_t bytes);
-// Test only: replaces kConnectSeconds and kStallSeconds (0 restores them) so that a
-// stalled peer is given up on in a second.
-void setStallSecondsForTest(long seconds);
+FetchResult httpFetch(const std::string& url, std::string& answer,
+                      const TransferLimits& limits = {});
 
 }  // namespace api

@@ -27,13 +27,10 @@ OneFriendResult oneFriendQuery(ApiClient& client, const char* query, const char*
                                std::string& uidInStatusOut, std::string& secondOut) {
   // A uid goes into an FQL text only when it is all digits.
   if (!allDigits(uidInStatusOut)) return kOneFriendNothing;
-  std::string answer;
-  CallStatus status;
-  const int ok =
-      client.fqlQuery(query + uidInStatusOut, ParamList(), answer, kOneFriendSeconds, &status);
-  if (status.timedOut) return kOneFriendTimedOut;
-  if (ok != kCallDone) return kOneFriendNothing;
-  return readOneFriendAnswer(answer, secondField, uidInStatusOut, secondOut);
+  const CallResult call = client.fqlQuery(query + uidInStatusOut, ParamList(), kOneFriendSeconds);
+  if (call.timedOut) return kOneFriendTimedOut;
+  if (!call.done()) return kOneFriendNothing;
+  return readOneFriendAnswer(call.body, secondField, uidInStatusOut, secondOut);
 }
 
 }  // namespace
@@ -63,13 +60,10 @@ SetStatusResult usersSetStatus(ApiClient& client, const std::string& status, boo
     params.add("status=" + status);
     params.add("status_includes_verb=1");
   }
-  std::string answer;
-  CallStatus call;
-  const int ok =
-      client.apiCall(kMethodSetStatus, std::move(params), answer, kSetStatusSeconds, &call);
+  const CallResult call = client.apiCall(kMethodSetStatus, std::move(params), kSetStatusSeconds);
   if (call.timedOut) return kSetStatusTimedOut;
-  if (ok != kCallDone || answer.empty()) return kSetStatusFailed;
-  return readSetStatusAnswer(answer);
+  if (!call.done() || call.body.empty()) return kSetStatusFailed;
+  return readSetStatusAnswer(call.body);
 }
 
 OneFriendResult readOneFriendAnswer(const std::string& answer, const char* secondField,

@@ -1,6 +1,6 @@
 #include "xmlnode.h"
 
-#include <cstring>
+#include <atomic>
 
 #include "api/xmltext.h"
 #include "api/xmltree.h"
@@ -10,13 +10,15 @@ namespace {
 
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
-bool equalsIgnoreCase(const char* a, std::size_t aLength, std::string_view b) {
-  if (aLength != b.size()) return false;
-  for (std::size_t i = 0; i < aLength; ++i) {
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-  }
-  return true;
+// True when the terminated text `a` is `b` without regard to ASCII case.
+bool equalsIgnoreCase(const char* a, std::string_view b) {
+  std::size_t i = 0;
+  while (i < b.size() && a[i] != 0 && lowerAscii(a[i]) == lowerAscii(b[i])) ++i;
+  return i == b.size() && a[i] == 0;
 }
+
+std::atomic<std::uint64_t> g_treeSerials{0};
+thread_local XmlLookup t_lastLookup;
 
 // A wanted element name, prepared once per lookup.
 class NameQuery {
@@ -36,9 +38,11 @@ class NameQuery {
     // its local part still finds it. The matched part holds no ":", so a prefix separator
     // can only come after it.
     if (prefixed_) return false;
-    const char* colon = std::strrchr(name + i, ':');
-    return colon && equalsIgnoreCase(colon + 1, std::strlen(colon + 1), name_) &&
-           node.type() == pugi::node_element;
+    const char* colon = nullptr;
+    for (const char* c = name + i; *c != 0; ++c) {
+      if (*c == ':') colon = c;
+    }
+    return colon && equalsIgnoreCase(colon + 1, name_) && node.type() == pugi::node_element;
   }
 
  private:
@@ -64,6 +68,8 @@ pugi::xml_node previousMatch(pugi::xml_node node, const NameQuery& query) {
 
 }  // namespace
 
+XmlTree::XmlTree() : serial(g_treeSerials.fetch_add(1, std::memory_order_relaxed) + 1) {}
+
 std::string XmlNode::name() const { return node_ ? std::string(node_.name()) : std::string(); }
 
 XmlNode XmlNode::child(std::string_view name, std::size_t index) const {
@@ -77,13 +83,12 @@ XmlNode XmlNode::child(std::string_view name, std::size_t index) const {
 }
 
 XmlNode XmlNode::childAfterLookup(std::string_view name, std::size_t index) const {
-  std::lock_guard<std::mutex> guard(tree_->lookupLock);
-  XmlTree::Lookup& last = tree_->lastLookup;
-
+  XmlLookup& last = t_lastLookup;
   const NameQuery query(name);
   pugi::xml_node found;
   std::size_t at = 0;
-  if (last.parent == node_.internal_object() && last.found && last.name == name) {
+  pugi::xml_node_struct* const parent = node_.internal_object();
+  if (last.serial == tree_->serial && last.parent == parent && last.name == name) {
     found = last.found;
     at = last.index;
   } else {
@@ -101,7 +106,8 @@ XmlNode XmlNode::childAfterLookup(std::string_view name, std::size_t index) cons
   }
   if (!found) return XmlNode();
 
-  last.parent = node_.internal_object();
+  last.serial = tree_->serial;
+  last.parent = parent;
   last.name.assign(name);
   last.index = index;
   last.found = found;

@@ -1,7 +1,7 @@
 #pragma once
 // The parsed tree that every XmlNode handle of one answer shares (internal to api/).
 #include <cstddef>
-#include <mutex>
+#include <cstdint>
 #include <string>
 
 #include <pugixml.hpp>
@@ -9,19 +9,24 @@
 namespace api {
 
 struct XmlTree {
-  pugi::xml_document document;
+  XmlTree();
 
-  // The last indexed child lookup. Rows are read by index one after another (forwards or
-  // backwards), so continuing from the previous hit keeps a walk over n rows linear instead
-  // of quadratic. Guarded because handles to one tree may be used on several threads.
-  struct Lookup {
-    pugi::xml_node_struct* parent = nullptr;
-    std::string name;
-    std::size_t index = 0;
-    pugi::xml_node found;
-  };
-  std::mutex lookupLock;
-  Lookup lastLookup;
+  pugi::xml_document document;
+  // Never reused by another tree, so a lookup remembered for this one cannot be taken for
+  // another's that was later allocated at the same address.
+  const std::uint64_t serial;
+};
+
+// A thread's last indexed child lookup. Rows are read by index one after another (forwards
+// or backwards), so continuing from the previous hit keeps a walk over n rows linear instead
+// of quadratic. One per thread, as handles to one tree may be used on several threads; it is
+// only followed while the caller holds the tree that `serial` names.
+struct XmlLookup {
+  std::uint64_t serial = 0;
+  pugi::xml_node_struct* parent = nullptr;
+  std::string name;
+  std::size_t index = 0;
+  pugi::xml_node found;
 };
 
 }  // namespace api

@@ -191,9 +191,9 @@ void Program::wireMainMenu(const ui::FriendOpener& openFriend) {
   window.setCommandHandler(ui::cmd::kUploadPhoto, [this, &s, &window] {
     ui::PhotoUpload upload(
         context_.boxes,
-        [&s](std::string_view picture, const std::string& path, std::string& answer) {
+        [&s](std::string_view picture, const std::string& path) {
           const auto client = s.session.client();
-          return client ? client->photosUpload(picture, path, answer) : 0;
+          return client ? client->photosUpload(picture, path) : api::CallResult{};
         },
         ui::pickJpegFile);
     upload.run(&window);

@@ -52,16 +52,17 @@ int AdHocRequest(api::ApiClient* client, uint32_t userId, const std::string& uid
     std::printf("AdHocRequest(): Current UID = 0.  Exiting.\n");
     return kAdHocFailed;
   }
-  std::string answer;
   // An empty field list would only earn a syntax error from the server.
   const bool sendable = isDecimalId(uid) && chosen.any();
-  if (!sendable || client->fqlQuery(adHocQuery(chosen, uid), {}, answer, api::kShortFqlSeconds) !=
-                       api::kCallDone) {
+  const api::CallResult call =
+      sendable ? client->fqlQuery(adHocQuery(chosen, uid), {}, api::kShortFqlSeconds)
+               : api::CallResult{};
+  if (!call.done()) {
     std::printf("AdHocRequest(): Could not get friends info.\n");
     return kAdHocFailed;
   }
   std::printf("Getting Adhoc info\n");
-  readAdHocAnswer(answer, results);
+  readAdHocAnswer(call.body, results);
   return kAdHocDone;
 }
 

@@ -127,12 +127,12 @@ int FriendSync::fetchThenStore(const Fetch& fetch, Store store) {
     std::fputs(fetch.noUserLine, stdout);
     return fetch.failed;
   }
-  std::string answer;
-  if (client_.fqlQuery(fetch.query, {}, answer, fetch.seconds) != api::kCallDone) {
+  const api::CallResult call = client_.fqlQuery(fetch.query, {}, fetch.seconds);
+  if (!call.done()) {
     std::fputs(fetch.failure, stdout);
     return fetch.failed;
   }
-  return store(answer);
+  return store(call.body);
 }
 
 int FriendSync::readFriendCount(const std::string& answer) {

@@ -83,11 +83,9 @@ bool RelationWatch::run(api::ApiClient& client, uint32_t userId) {
     std::printf("checkRelationChange(): Current UID = 0.  Exiting.\n");
     return false;
   }
-  std::string answer;
-  const bool sent = client.fqlQuery(relationshipQuery(userId), {}, answer,
-                                    api::kFullFetchSeconds) == api::kCallDone;
-  const api::ResponseDocument doc =
-      sent ? api::ResponseDocument::parse(answer) : api::ResponseDocument();
+  const api::CallResult call =
+      client.fqlQuery(relationshipQuery(userId), {}, api::kFullFetchSeconds);
+  const api::ResponseDocument doc = call.done() ? call.document() : api::ResponseDocument();
   const api::XmlNode response = doc.isWhole() ? doc.child("fql_query_response") : api::XmlNode();
   // An error answer keeps rel.txt too: emptied, it would make the next run a first one. A cut
   // answer would store a cut status and drop the friends after the cut.

@@ -53,18 +53,15 @@ std::string statusLineText(std::string_view message, std::string_view hours) {
 int getStatusNTime(api::ApiClient& client, const std::string& uid, std::string& message,
                    std::string& timeText, std::string& hoursText, long timeLimit,
                    const UnixClock& now) {
-  std::string answer;
-  api::CallStatus status;
-  const int sent = isDecimalId(uid)
-                       ? client.fqlQuery(oneStatusQuery(uid), {}, answer, timeLimit, &status)
-                       : api::kCallFailed;
-  if (status.timedOut) return kStatusTimedOut;
-  if (sent != api::kCallDone) {
+  const api::CallResult call =
+      isDecimalId(uid) ? client.fqlQuery(oneStatusQuery(uid), {}, timeLimit) : api::CallResult{};
+  if (call.timedOut) return kStatusTimedOut;
+  if (!call.done()) {
     std::printf("GetStatusNTime(): Could not retrieve info.\n");
     return kStatusFailed;
   }
 
-  const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
+  const api::ResponseDocument doc = call.document();
   const api::XmlNode response = doc.isWhole() ? doc.child("fql_query_response") : api::XmlNode();
   // An error answer (a rejected session, an FQL error) says nothing about the status, and a
   // cut one may hold a cut message or time.

@@ -103,13 +103,12 @@ Poller::Poller(api::ApiClient& client, platform::SettingsStore& settings, AdFetc
       seconds_(requestSeconds) {}
 
 Poller::Step Poller::wallPosts(uint32_t uid, NewsWindow& window) {
-  std::string answer;
   // Only a whole answer of a call that was done holds a count: a cut "12" reads as 1, and a
   // later whole 12 would then announce a post that never happened.
-  if (client_.fqlQuery("select wall_count from user where uid =" + std::to_string(uid), {}, answer,
-                       seconds_) != api::kCallDone)
-    return Step::Go;
-  const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
+  const api::CallResult call = client_.fqlQuery(
+      "select wall_count from user where uid =" + std::to_string(uid), {}, seconds_);
+  if (!call.done()) return Step::Go;
+  const api::ResponseDocument doc = call.document();
   if (!doc.isWhole()) return Step::Go;
   const api::XmlNode count = doc.child("fql_query_response").child("user").child("wall_count");
   if (count.isEmpty()) return Step::Go;
@@ -166,11 +165,9 @@ Poller::Step Poller::pending(const api::XmlNode& response, const PendingKind& ki
   const IdWalk walk = kind.friendRule ? walkFriendRequests(ids, marker) : walkInvites(ids, marker);
   if (walk.ids.empty()) return Step::Go;
 
-  std::string answer;
-  if (client_.fqlQuery(kind.queryHead + walk.idList() + ")", {}, answer, seconds_) !=
-      api::kCallDone)
-    return Step::Go;
-  const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
+  const api::CallResult call = client_.fqlQuery(kind.queryHead + walk.idList() + ")", {}, seconds_);
+  if (!call.done()) return Step::Go;
+  const api::ResponseDocument doc = call.document();
   const api::XmlNode rows = doc.isWhole() ? doc.child("fql_query_response") : api::XmlNode();
   if (rows.isEmpty()) return Step::Go;
   // Kept only now that the names are here: a query that failed leaves the items to be
@@ -199,10 +196,9 @@ int Poller::poll(uint32_t uid, NewsWindow& window, bool raiseReminder, const std
   news_ = NewsList{};
   if (wallPosts(uid, window) == Step::EndPoll) return kPollNothingNew;
 
-  std::string answer;
-  const int called = client_.apiCall(api::kMethodNotificationsGet, {}, answer, seconds_);
-  if (called != api::kCallDone && !answer.empty()) return kPollNothingNew;
-  const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
+  const api::CallResult call = client_.apiCall(api::kMethodNotificationsGet, {}, seconds_);
+  if (!call.done() && !call.body.empty()) return kPollNothingNew;
+  const api::ResponseDocument doc = call.document();
   // A cut answer is taken as an error one: its last counter or id may be cut short, and the
   // markers would follow it.
   const api::XmlNode response =

@@ -5,9 +5,8 @@
 #include "pictures/jpegdecoder.h"
 
 namespace pictures {
-namespace {
 
-bool readFile(const std::string& path, std::string& bytes) {
+bool Image::readFile(const std::string& path, std::string& bytes) {
   FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return false;
   bool ok = std::fseek(file, 0, SEEK_END) == 0;
@@ -20,8 +19,6 @@ bool readFile(const std::string& path, std::string& bytes) {
   std::fclose(file);
   return ok;
 }
-
-}  // namespace
 
 void Image::clear() {
   pixels_.clear();

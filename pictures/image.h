@@ -18,6 +18,8 @@ class Image {
   // file. With a target size, a picture at least twice as large in both directions is
   // decoded at the smallest of 1/2, 1/4 and 1/8 of its size that still covers the target.
   bool load(const std::string& path, int targetWidth = 0, int targetHeight = 0);
+  // The bytes load() decodes: false for a missing file or one past kMaxFileBytes.
+  static bool readFile(const std::string& path, std::string& bytes);
   bool loadFromMemory(std::string_view data, int targetWidth = 0, int targetHeight = 0);
   void clear();
 

@@ -29,14 +29,15 @@ int askUrl(const UrlQuery& q, api::ApiClient& client, uint32_t userId, const std
     std::fputs(q.noUserLine, stdout);
     return kUrlFailed;
   }
-  std::string answer;
   const std::string fql = std::string("select ") + q.field + " from user where uid =" + uid;
-  if (!friends::isDecimalId(uid) ||
-      client.fqlQuery(fql, {}, answer, api::kShortFqlSeconds) != api::kCallDone) {
+  const api::CallResult call = friends::isDecimalId(uid)
+                                   ? client.fqlQuery(fql, {}, api::kShortFqlSeconds)
+                                   : api::CallResult{};
+  if (!call.done()) {
     std::fputs(q.failedLine, stdout);
     return kUrlFailed;
   }
-  const api::ResponseDocument doc = api::ResponseDocument::parse(answer);
+  const api::ResponseDocument doc = call.document();
   // A cut address would fetch, and store, another picture.
   if (!doc.isWhole()) return kUrlFailed;
   const auto text = doc.child("fql_query_response").child("user").child(q.field).text();

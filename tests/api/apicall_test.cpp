@@ -3,6 +3,7 @@
 // the combined queries and the upload.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <thread>
 
 #include "api/apiclient.h"
@@ -59,14 +60,13 @@ TEST(ApiCallTest, BodyIsSortedEncodedAndSignedOverTheRawEntries) {
 
   ASSERT_EQ(api::authCreateToken(client), api::kTokenStored);
   EXPECT_EQ(client.loginToken(), "tok123");
-  std::string answer;
-  ASSERT_EQ(client.apiCall(api::kMethodGetSession, api::ParamList{"auth_token=tok123"}, answer, 20),
-            api::kCallDone);
-  EXPECT_EQ(answer, "<ok/>");
+  const api::CallResult call =
+      client.apiCall(api::kMethodGetSession, api::ParamList{"auth_token=tok123"}, 20);
+  ASSERT_EQ(call.outcome, api::kCallDone);
+  EXPECT_EQ(call.body, "<ok/>");
 
   client.adoptSession("sk-123", "ss-456", "1");
   testing::internal::CaptureStdout();
-  answer.clear();
   const api::SetStatusResult result = api::usersSetStatus(client, "a&b+c%d", false);
   const std::string printed = testing::internal::GetCapturedStdout();
   EXPECT_EQ(result, api::kSetStatusDone);
@@ -101,11 +101,11 @@ TEST(ApiCallTest, AnAnswerPastTheCapFailsTheCallAndKeepsNothing) {
                                  "</fql_query_response>")});
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, scripted.server().restUrl());
   client.setSession("sk", "ss");
-  std::string answer;
-  EXPECT_EQ(client.fqlQuery("select uid from user where uid = 1", {}, answer, 20),
-            api::kCallFailed);
+  const api::CallResult call = client.fqlQuery("select uid from user where uid = 1", {}, 20);
+  EXPECT_EQ(call.outcome, api::kCallFailed);
+  EXPECT_EQ(call.transferResult, api::kCurlTooLarge);
   EXPECT_EQ(client.lastResult(), api::kCurlTooLarge);
-  EXPECT_TRUE(answer.empty());
+  EXPECT_TRUE(call.body.empty());
 }
 
 TEST(ApiCallTest, ClearSendsNeitherStatusNorVerbAndNonAsciiArrivesWhole) {
@@ -128,14 +128,17 @@ TEST(ApiCallTest, CallNumbersAdvanceAlsoOverFailedCalls) {
   ScriptedServer scripted({reply("<a/>"), kClose, reply(""), reply("<a/>")});
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, scripted.server().restUrl());
   ASSERT_TRUE(client.createHandle());
-  std::string answer;
-  EXPECT_EQ(client.apiCall("m", {}, answer, 5), api::kCallDone);
-  EXPECT_EQ(client.apiCall("m", {}, answer, 5), api::kCallFailed);
-  EXPECT_EQ(client.lastResult(), 52) << "nothing came back";
+  EXPECT_TRUE(client.apiCall("m", {}, 5).done());
+  const api::CallResult closed = client.apiCall("m", {}, 5);
+  EXPECT_EQ(closed.outcome, api::kCallFailed);
+  EXPECT_EQ(closed.transferResult, 52) << "nothing came back";
+  EXPECT_EQ(client.lastResult(), 52);
+  EXPECT_FALSE(closed.timedOut);
   EXPECT_FALSE(client.timedOut());
-  answer.clear();
-  EXPECT_EQ(client.fqlQuery("select 1", {}, answer, 5), api::kCallFailed) << "empty answer";
-  EXPECT_EQ(client.apiCall("m", {}, answer, 5), api::kCallDone);
+  const api::CallResult empty = client.fqlQuery("select 1", {}, 5);
+  EXPECT_EQ(empty.outcome, api::kCallFailed) << "empty answer";
+  EXPECT_EQ(empty.transferResult, api::kCurlOk);
+  EXPECT_TRUE(client.apiCall("m", {}, 5).done());
   const auto requests = scripted.server().requests();
   ASSERT_EQ(requests.size(), 4u);
   for (std::size_t i = 0; i < requests.size(); ++i) {
@@ -146,9 +149,8 @@ TEST(ApiCallTest, CallNumbersAdvanceAlsoOverFailedCalls) {
 
 TEST(ApiCallTest, WithoutAHandleEveryCallFailsAndUsesItsNumber) {
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, "http://127.0.0.1:9/restserver.php");
-  std::string answer;
   testing::internal::CaptureStdout();
-  EXPECT_EQ(client.apiCall("m", {}, answer, 5), api::kCallFailed);
+  EXPECT_EQ(client.apiCall("m", {}, 5).transferResult, api::kCurlBadFunctionArgument);
   EXPECT_EQ(api::authCreateToken(client), api::kTokenFailed);
   const std::string printed = testing::internal::GetCapturedStdout();
   EXPECT_EQ(client.lastResult(), api::kCurlBadFunctionArgument);
@@ -160,16 +162,18 @@ TEST(ApiCallTest, TimeOutSetsTheFlagAndTheNextCallClearsIt) {
   ScriptedServer scripted({kHang, reply("<a/>")});
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, scripted.server().restUrl());
   ASSERT_TRUE(client.createHandle());
-  std::string answer;
-  api::CallStatus status;
-  EXPECT_EQ(client.apiCall("m", {}, answer, 1, &status), api::kCallFailed);
-  EXPECT_TRUE(status.timedOut);
-  EXPECT_EQ(status.transferResult, api::kCurlTimedOut);
+  const api::CallResult hung = client.apiCall("m", {}, 1);
+  EXPECT_EQ(hung.outcome, api::kCallFailed);
+  EXPECT_TRUE(hung.timedOut);
+  EXPECT_EQ(hung.transferResult, api::kCurlTimedOut);
   EXPECT_TRUE(client.timedOut());
   EXPECT_EQ(client.lastResult(), api::kCurlTimedOut);
 
-  EXPECT_EQ(client.apiCall("m", {}, answer, 5, &status), api::kCallDone);
-  EXPECT_FALSE(status.timedOut);
+  const api::CallResult next = client.apiCall("m", {}, 5);
+  EXPECT_EQ(next.outcome, api::kCallDone);
+  EXPECT_FALSE(next.timedOut);
+  EXPECT_TRUE(next.document().isWhole());
+  EXPECT_FALSE(next.document().child("a").isEmpty());
   EXPECT_FALSE(client.timedOut());
 }
 
@@ -256,14 +260,13 @@ TEST(UploadTest, SendsTheMultipartBodyByteExact) {
   ScriptedServer scripted({kHang, reply("<photos_upload_response/>")});
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, scripted.server().restUrl());
   client.setSession("sk-7", "ss-7");
-  std::string answer;
-  ASSERT_EQ(client.apiCall("m", {}, answer, 1), api::kCallFailed);
+  ASSERT_EQ(client.apiCall("m", {}, 1).outcome, api::kCallFailed);
   ASSERT_TRUE(client.timedOut());
 
   std::string picture("\xff\xd8\xff\xe0", 4);
   for (int i = 0; i < 3000; ++i) picture.push_back(static_cast<char>(i * 7));
   picture.append("\r\n--\0\xff\xd9", 7);
-  EXPECT_EQ(client.photosUpload(picture, "/home/u/Pictures/holiday.jpg", answer), api::kCallDone);
+  EXPECT_TRUE(client.photosUpload(picture, "/home/u/Pictures/holiday.jpg").done());
   EXPECT_TRUE(client.timedOut()) << "the upload leaves the flag alone";
   EXPECT_EQ(client.callCounter(), 2u);
 
@@ -306,8 +309,7 @@ TEST(UploadTest, NoJpgPieceSendsNothing) {
   ScriptedServer scripted({reply("<a/>")});
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, scripted.server().restUrl());
   client.setSession("sk", "ss");
-  std::string answer;
-  EXPECT_EQ(client.photosUpload("bytes", "\\My Documents\\IMG_01.JPG", answer), api::kCallFailed);
+  EXPECT_EQ(client.photosUpload("bytes", "\\My Documents\\IMG_01.JPG").outcome, api::kCallFailed);
   EXPECT_EQ(client.callCounter(), 0u);
   EXPECT_TRUE(scripted.server().requests().empty());
 }
@@ -323,8 +325,9 @@ TEST(UploadTest, OnlyAnUploadAnswerIsASuccess) {
     ScriptedServer scripted({reply(body)});
     api::ApiClient client(api::kApiKey, api::kApplicationSecret, scripted.server().restUrl());
     client.setSession("sk", "ss");
-    std::string answer;
-    EXPECT_EQ(client.photosUpload("bytes", "/p/a.jpg", answer), expected) << body;
+    const api::CallResult call = client.photosUpload("bytes", "/p/a.jpg");
+    EXPECT_EQ(call.outcome, expected) << body;
+    EXPECT_EQ(call.body, body);
   }
 }
 
@@ -334,13 +337,12 @@ TEST(UploadTest, AFileNameCannotBreakItsPart) {
   ScriptedServer scripted({reply("<photos_upload_response/>")});
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, scripted.server().restUrl());
   client.setSession("sk", "ss");
-  std::string answer;
   for (const char* path : {"/p/a\r\nX-Injected: 1\r\n.jpg", "/p/two\nlines.jpg"})
-    EXPECT_EQ(client.photosUpload("bytes", path, answer), api::kUploadNameRefused) << path;
+    EXPECT_EQ(client.photosUpload("bytes", path).outcome, api::kUploadNameRefused) << path;
   EXPECT_EQ(client.callCounter(), 0u);
   EXPECT_TRUE(scripted.server().requests().empty());
 
-  EXPECT_EQ(client.photosUpload("bytes", "/p/say \"cheese\".jpg", answer), api::kCallDone);
+  EXPECT_TRUE(client.photosUpload("bytes", "/p/say \"cheese\".jpg").done());
   const auto requests = scripted.server().requests();
   ASSERT_EQ(requests.size(), 1u);
   EXPECT_NE(requests[0].body.find("filename=\"say \\\"cheese\\\".jpg\"\r\n"), std::string::npos)
@@ -351,8 +353,7 @@ TEST(UploadTest, ClosedConnectionFails) {
   ScriptedServer scripted({kClose});
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, scripted.server().restUrl());
   client.setSession("sk", "ss");
-  std::string answer;
-  EXPECT_EQ(client.photosUpload("bytes", "a.jpg", answer), api::kCallFailed);
+  EXPECT_EQ(client.photosUpload("bytes", "a.jpg").outcome, api::kCallFailed);
   EXPECT_EQ(client.callCounter(), 1u);
   EXPECT_NE(client.lastResult(), api::kCurlOk);
 }
@@ -361,13 +362,20 @@ TEST(UploadTest, ClosedConnectionFails) {
 
 namespace {
 
-// The one-friend queries have a fixed 15-second limit, so this case waits that long.
+// The one-friend queries have a fixed 15-second limit; divided by 15, the case waits a second.
 TEST(ApiCallSlowTest, OneFriendQueryTimedOutGivesFour) {
   ScriptedServer scripted({kHang});
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, scripted.server().restUrl());
   client.setSession("sk", "ss");
+  api::TransferLimits limits;
+  limits.timeoutDivisor = 15;
+  client.setTransferLimits(limits);
   std::string text = "1001", second = "kept";
+  const auto begin = std::chrono::steady_clock::now();
   EXPECT_EQ(api::statusWithFirstName(client, text, second), api::kOneFriendTimedOut);
+  const auto waited = std::chrono::steady_clock::now() - begin;
+  EXPECT_GE(waited, std::chrono::milliseconds(950));
+  EXPECT_LT(waited, std::chrono::seconds(5));
   EXPECT_EQ(text, "1001");
   EXPECT_EQ(second, "kept");
 }

@@ -37,10 +37,9 @@ TEST(ApiClientThreadsTest, ConcurrentFqlQueriesAreSerialised) {
   auto worker = [&](const std::string& name) {
     for (int i = 0; i < kPerThread; ++i) {
       const std::string query = "select uid from user where uid=" + name + std::to_string(i);
-      std::string answer;
-      api::CallStatus status;
-      if (client.fqlQuery(query, {}, answer, 10, &status) != api::kCallDone ||
-          answer.find("<q>" + query + "</q>") == std::string::npos || status.timedOut) {
+      const api::CallResult call = client.fqlQuery(query, {}, 10);
+      if (!call.done() || call.body.find("<q>" + query + "</q>") == std::string::npos ||
+          call.timedOut) {
         ++mismatches;
       }
     }

@@ -65,7 +65,6 @@ class Transport : public testing::Test {
     stopped_.notify_all();
     server_.stop();
     if (thread_.joinable()) thread_.join();
-    api::setMaxAnswerBytesForTest(0);
   }
 
   std::string url(const std::string& path) const {
@@ -99,14 +98,26 @@ TEST_F(Transport, FormPostDeliversBodyAndAppendsAnswer) {
   EXPECT_EQ(second, "answer:x=1");
 }
 
+// The divisor shortens a call's time-out as tests ask; the program's undivided one holds.
 TEST_F(Transport, FormPostTimesOutWith28) {
-  auto handle = api::TransferHandle::create();
-  std::string answer;
-  const auto begin = std::chrono::steady_clock::now();
-  EXPECT_EQ(handle->formPost(url("/slow"), "a=1", 1, answer), api::kCurlTimedOut);
-  EXPECT_LT(std::chrono::steady_clock::now() - begin, 2500ms);
-  // The same handle works again after a time-out.
-  EXPECT_EQ(handle->formPost(url("/form"), "a=2", 5, answer), api::kCurlOk);
+  const struct {
+    long seconds;
+    long divisor;
+    std::chrono::milliseconds atLeast, below;
+  } cases[] = {{1, 1, 900ms, 2500ms}, {20, 100, 150ms, 1500ms}};
+  for (const auto& c : cases) {
+    api::TransferLimits limits;
+    limits.timeoutDivisor = c.divisor;
+    auto handle = api::TransferHandle::create(limits);
+    std::string answer;
+    const auto begin = std::chrono::steady_clock::now();
+    EXPECT_EQ(handle->formPost(url("/slow"), "a=1", c.seconds, answer), api::kCurlTimedOut);
+    const auto took = std::chrono::steady_clock::now() - begin;
+    EXPECT_GE(took, c.atLeast) << c.seconds << "/" << c.divisor;
+    EXPECT_LT(took, c.below) << c.seconds << "/" << c.divisor;
+    // The same handle works again after a time-out.
+    EXPECT_EQ(handle->formPost(url("/form"), "a=2", 5, answer), api::kCurlOk);
+  }
 }
 
 TEST_F(Transport, RefusedConnectionFails) {
@@ -126,13 +137,14 @@ struct CapCase {
 class AnswerCap : public Transport, public testing::WithParamInterface<CapCase> {};
 
 TEST_P(AnswerCap, LargerAnswerFailsTheTransfer) {
-  api::setMaxAnswerBytesForTest(GetParam().cap);
-  auto handle = api::TransferHandle::create();
+  api::TransferLimits limits;
+  limits.maxRestAnswerBytes = limits.maxPictureBytes = GetParam().cap;
+  auto handle = api::TransferHandle::create(limits);
   std::string answer = "old";
   EXPECT_EQ(handle->formPost(url("/big"), "a=1", 5, answer), GetParam().result);
   EXPECT_EQ(answer, GetParam().result == api::kCurlOk ? "old" + std::string(4096, 'x') : "old");
   std::string fetched = "old";
-  EXPECT_EQ(api::httpFetch(url("/big"), fetched).curlCode, GetParam().result);
+  EXPECT_EQ(api::httpFetch(url("/big"), fetched, limits).curlCode, GetParam().result);
   EXPECT_EQ(fetched, GetParam().result == api::kCurlOk ? "old" + std::string(4096, 'x') : "old");
 }
 
@@ -295,7 +307,8 @@ TEST_F(Transport, ConcurrentFetchesOnFreshHandles) {
 // The transfers that have no overall limit still end when the peer stops moving bytes: a
 // picture from a server that never answers, an upload that the server stops reading.
 TEST(Stalls, TransfersWithoutALimitEndOnADeadPeer) {
-  api::setStallSecondsForTest(1);
+  api::TransferLimits limits;
+  limits.connectSeconds = limits.stallSeconds = 1;
   SilentPeer peer;
   const std::string bigBody(32u << 20, 'p');  // more than the socket buffers take
   struct Case {
@@ -303,10 +316,10 @@ TEST(Stalls, TransfersWithoutALimitEndOnADeadPeer) {
     std::function<int(std::string&)> transfer;
   } cases[] = {{"picture fetch",
                 [&](std::string& answer) {
-                  return api::httpFetch(peer.url("/pic_square/1.jpg"), answer).curlCode;
+                  return api::httpFetch(peer.url("/pic_square/1.jpg"), answer, limits).curlCode;
                 }},
                {"upload", [&](std::string& answer) {
-                  auto handle = api::TransferHandle::create();
+                  auto handle = api::TransferHandle::create(limits);
                   return handle->multipartPost(peer.url("/restserver.php"), {}, bigBody, answer);
                 }}};
   for (const Case& c : cases) {
@@ -317,7 +330,6 @@ TEST(Stalls, TransfersWithoutALimitEndOnADeadPeer) {
     EXPECT_LT(std::chrono::steady_clock::now() - begin, 20s);
     EXPECT_EQ(answer, "kept");
   }
-  api::setStallSecondsForTest(0);
 }
 
 // A picture address comes from the server: no scheme but http and https is fetched.

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <thread>
 
 #include "api/responsedocument.h"
 #include "api/statusoperations.h"
@@ -225,6 +226,37 @@ TEST(ResponseDocumentTest, IndexedWalksInEitherDirectionFindEveryRow) {
   }
   EXPECT_TRUE(top.child("user", 50).isEmpty());
   EXPECT_EQ(top.child("user", 7).child("uid").text().value_or(kAbsent), "7");
+}
+
+// The remembered position of a walk belongs to one tree: a later answer (perhaps parsed
+// where a freed one was), a walk over another answer in between, or another thread's walk
+// never lends its rows.
+TEST(ResponseDocumentTest, IndexedWalksNeverTakeRowsOfAnotherAnswer) {
+  const auto answer = [](const std::string& tag, int rows) {
+    std::string text = "<fql_query_response>";
+    for (int i = 0; i < rows; ++i)
+      text += "<user><uid>" + tag + std::to_string(i) + "</uid></user>";
+    return api::ResponseDocument::parse(text + "</fql_query_response>").child("fql_query_response");
+  };
+  const auto uidAt = [](const api::XmlNode& top, int i) {
+    return top.child("user", static_cast<std::size_t>(i)).child("uid").text().value_or(kAbsent);
+  };
+  for (int round = 0; round < 20; ++round) {
+    const std::string tag = "r" + std::to_string(round) + "-";
+    EXPECT_EQ(uidAt(answer(tag, 5), 3), tag + "3");
+  }
+  const api::XmlNode a = answer("a", 30), b = answer("b", 30);
+  for (int i = 29; i >= 0; --i) {
+    EXPECT_EQ(uidAt(a, i), "a" + std::to_string(i));
+    EXPECT_EQ(uidAt(b, 29 - i), "b" + std::to_string(29 - i));
+  }
+  int wrong = 0;
+  std::thread other([&] {
+    for (int i = 0; i < 30; ++i) wrong += uidAt(a, i) != "a" + std::to_string(i);
+  });
+  for (int i = 29; i >= 0; --i) EXPECT_EQ(uidAt(a, i), "a" + std::to_string(i));
+  other.join();
+  EXPECT_EQ(wrong, 0);
 }
 
 }  // namespace

@@ -145,8 +145,9 @@ TEST_F(SimulatorIntegrationTest, LoginStoresTheSessionAndTracesIt) {
 TEST_F(SimulatorIntegrationTest, CutLoginAnswersAreNotTaken) {
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, sim_.restUrl());
   ASSERT_TRUE(client.createHandle());
-  std::string token;
-  ASSERT_EQ(client.apiCall(api::kMethodCreateToken, {}, token, 30), api::kCallDone);
+  const api::CallResult created = client.apiCall(api::kMethodCreateToken, {}, 30);
+  ASSERT_TRUE(created.done());
+  const std::string& token = created.body;
   const std::size_t tokenText = token.find('>', token.find("<auth_createToken_response")) + 1;
   // Inside the token, inside its end tag, at random.
   for (const std::size_t bytes : {tokenText + 10, tokenText + 35, std::size_t{0}}) {
@@ -164,8 +165,9 @@ TEST_F(SimulatorIntegrationTest, CutLoginAnswersAreNotTaken) {
                  page);
   api::ParamList params;
   params.add("auth_token=" + client.loginToken());
-  std::string whole;
-  ASSERT_EQ(client.apiCall(api::kMethodGetSession, std::move(params), whole, 30), api::kCallDone);
+  const api::CallResult session = client.apiCall(api::kMethodGetSession, std::move(params), 30);
+  ASSERT_TRUE(session.done());
+  const std::string& whole = session.body;
 
   for (const auto& [marker, past] : {std::pair<const char*, std::size_t>{"<uid>", 3},
                                      {"<expires>", 4},
@@ -191,13 +193,15 @@ TEST_F(SimulatorIntegrationTest, CutLoginAnswersAreNotTaken) {
 
 TEST_F(SimulatorIntegrationTest, FqlNotificationsAndCallIds) {
   auto client = loggedInClient();
-  std::string answer;
-  ASSERT_EQ(client->fqlQuery("select uid, name from user where uid in (SELECT uid2 FROM friend "
-                             "WHERE uid1=" +
-                                 userUid_ + ")",
-                             {}, answer, api::kFullFetchSeconds),
-            api::kCallDone);
-  const api::XmlNode top = api::ResponseDocument::parse(answer).child("fql_query_response");
+  const api::CallResult friends =
+      client->fqlQuery("select uid, name from user where uid in (SELECT uid2 FROM friend "
+                       "WHERE uid1=" +
+                           userUid_ + ")",
+                       {}, api::kFullFetchSeconds);
+  ASSERT_TRUE(friends.done());
+  const api::ResponseDocument document = friends.document();
+  ASSERT_TRUE(document.isWhole());
+  const api::XmlNode top = document.child("fql_query_response");
   ASSERT_EQ(top.count("user"), 25u);
   for (std::size_t i = 25; i-- > 0;) {
     EXPECT_TRUE(top.child("user", i).child("name").text().has_value()) << i;
@@ -208,17 +212,15 @@ TEST_F(SimulatorIntegrationTest, FqlNotificationsAndCallIds) {
   ASSERT_EQ(sim_.control("/faults", R"({"match":"facebook.fql.query","action":"close","count":2})")
                 .status,
             200);
-  answer.clear();
-  EXPECT_EQ(client->fqlQuery("select name from user where uid=" + userUid_, {}, answer, 45),
+  EXPECT_EQ(client->fqlQuery("select name from user where uid=" + userUid_, {}, 45).outcome,
             api::kCallFailed);
 
   ASSERT_EQ(sim_.control("/messages", R"({"unread":3,"most_recent":1262304000})").status, 200);
-  answer.clear();
-  ASSERT_EQ(
-      client->apiCall(api::kMethodNotificationsGet, {}, answer, api::kNotificationsGetSeconds),
-      api::kCallDone);
+  const api::CallResult news =
+      client->apiCall(api::kMethodNotificationsGet, {}, api::kNotificationsGetSeconds);
+  ASSERT_TRUE(news.done());
   const api::XmlNode messages =
-      api::ResponseDocument::parse(answer).child("notifications_get_response").child("messages");
+      news.document().child("notifications_get_response").child("messages");
   EXPECT_EQ(messages.child("unread").text().value_or(""), "3");
   EXPECT_EQ(messages.child("most_recent").text().value_or(""), "1262304000");
 
@@ -266,11 +268,14 @@ TEST_F(SimulatorIntegrationTest, SetStatusResults) {
   EXPECT_EQ(text, userUid_) << "a cleared status leaves the uid in place";
 }
 
-// users.setStatus has a fixed 20-second limit, so this case waits that long.
+// users.setStatus has a fixed 20-second limit, here divided by ten.
 TEST_F(SimulatorIntegrationTest, SetStatusTimedOutThenTheNextCallClearsTheFlag) {
   auto client = loggedInClient();
+  api::TransferLimits limits;
+  limits.timeoutDivisor = 10;
+  client->setTransferLimits(limits);
   ASSERT_EQ(sim_.control("/faults", R"({"match":"facebook.users.setStatus","action":"none",)"
-                                    R"("delay_ms":22000})")
+                                    R"("delay_ms":3000})")
                 .status,
             200);
   EXPECT_EQ(api::usersSetStatus(*client, "slow", false), api::kSetStatusTimedOut);
@@ -289,10 +294,9 @@ TEST_F(SimulatorIntegrationTest, UploadArrivesByteExact) {
     picture.push_back(static_cast<char>(x >> 24));
   }
   picture += "\r\n--" + std::string(32, 'a') + "\r\n\xff\xd9";
-  std::string answer;
-  ASSERT_EQ(client->photosUpload(picture, "/home/user/Pictures/trip.jpg", answer), api::kCallDone);
-  EXPECT_EQ(api::ResponseDocument::parse(answer).child("photos_upload_response").isEmpty(), false)
-      << answer;
+  const api::CallResult upload = client->photosUpload(picture, "/home/user/Pictures/trip.jpg");
+  ASSERT_TRUE(upload.done());
+  EXPECT_EQ(upload.document().child("photos_upload_response").isEmpty(), false) << upload.body;
 
   const std::string uploads = sim_.request("GET", "/_sim/uploads").body;
   EXPECT_EQ(find(uploads, R"re("filename":"([^"]*)")re"), "trip.jpg") << uploads;

@@ -64,8 +64,9 @@ TEST_F(CountGroup, ACutCountIsNoChange) {
   ASSERT_EQ(sim.control("/person", R"({"uid": )" + uid + R"(, "name": "Renamed Friend"})").status,
             200);
   const std::string query = friends::friendCountQuery(session.userId);
-  std::string whole;
-  ASSERT_EQ(session.client->fqlQuery(query, {}, whole, api::kShortFqlSeconds), api::kCallDone);
+  const api::CallResult call = session.client->fqlQuery(query, {}, api::kShortFqlSeconds);
+  ASSERT_TRUE(call.done());
+  const std::string& whole = call.body;
   ASSERT_EQ(sim.control("/faults", R"({"fql": )" + ::sim::Json(query).dump() +
                                        R"(, "action": "truncate", "bytes": )" +
                                        std::to_string(whole.size() / 2) + "}")

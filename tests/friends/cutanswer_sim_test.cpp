@@ -72,9 +72,9 @@ class CutAnswers : public friendstest::SimFixture {
     ASSERT_EQ(sim.control(path, json).status, 200) << path << " " << json;
   }
   std::string answerTo(const std::string& query) {
-    std::string answer;
-    EXPECT_EQ(session.client->fqlQuery(query, {}, answer, api::kShortFqlSeconds), api::kCallDone);
-    return answer;
+    api::CallResult call = session.client->fqlQuery(query, {}, api::kShortFqlSeconds);
+    EXPECT_TRUE(call.done());
+    return std::move(call.body);
   }
 
   friends::RelationWatch watch{store, boxes};

@@ -231,9 +231,9 @@ TEST_F(Poll, CutAnswersMoveNoMarkerAndTheWholeOneDoes) {
     std::vector<Cut> cuts;
   };
   const auto fql = [this](const std::string& query) {
-    std::string answer;
-    EXPECT_EQ(session.client->fqlQuery(query, {}, answer, 45), api::kCallDone);
-    return answer;
+    api::CallResult call = session.client->fqlQuery(query, {}, 45);
+    EXPECT_TRUE(call.done());
+    return std::move(call.body);
   };
   const std::string wallQuery =
       "select wall_count from user where uid =" + std::to_string(session.userId);
@@ -256,10 +256,9 @@ TEST_F(Poll, CutAnswersMoveNoMarkerAndTheWholeOneDoes) {
        },
        R"("match": "facebook.notifications.get")",
        [&] {
-         std::string answer;
-         EXPECT_EQ(session.client->apiCall(api::kMethodNotificationsGet, {}, answer, 45),
-                   api::kCallDone);
-         return answer;
+         api::CallResult call = session.client->apiCall(api::kMethodNotificationsGet, {}, 45);
+         EXPECT_TRUE(call.done());
+         return std::move(call.body);
        },
        {{"<most_recent>", 16}, {"<friend_requests", 10}, {"<uid>", 7}, {nullptr, 0}}},
       {"requesters' names",

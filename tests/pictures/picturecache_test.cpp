@@ -75,9 +75,10 @@ TEST_F(Pictures, AddressQueries) {
     // A user without the picture field: no address.
     EXPECT_EQ(row.query(*session.client, session.userId, "999999999", url), pictures::kUrlFailed);
     // An answer ended inside the address, without Content-Length: no address either.
-    std::string answer;
-    session.client->fqlQuery(std::string("select ") + row.field + " from user where uid =" + uid,
-                             {}, answer, 45);
+    const std::string answer =
+        session.client
+            ->fqlQuery(std::string("select ") + row.field + " from user where uid =" + uid, {}, 45)
+            .body;
     const std::size_t inside = answer.find(std::string("<") + row.field + ">") + 20;
     ASSERT_EQ(sim.control("/faults", R"({"fql": "from user where uid =", "action": "truncate",)"
                                      R"( "bytes": )" +

@@ -17,16 +17,35 @@ CellButton::CellButton(pictures::Image& image, std::function<std::string()> path
   a11y::setSelected(this, false);
 }
 
+const QImage& CellButton::picture(const std::string& path) {
+  std::string bytes;
+  if (path.empty() || !pictures::Image::readFile(path, bytes)) {
+    decodedBytes_.clear();
+    decoded_ = QImage();
+    return decoded_;
+  }
+  // The same bytes decode to the same pixels.
+  if (!decoded_.isNull() && bytes == decodedBytes_) return decoded_;
+  if (!image_.loadFromMemory(bytes, board::kCellSize, board::kCellSize)) {
+    decodedBytes_.clear();
+    decoded_ = QImage();
+    return decoded_;
+  }
+  decoded_ = QImage(reinterpret_cast<const uchar*>(image_.pixels()), image_.width(),
+                    image_.height(), image_.bytesPerLine(), QImage::Format_RGB32)
+                 .copy();
+  decodedBytes_ = std::move(bytes);
+  return decoded_;
+}
+
 void CellButton::paintEvent(QPaintEvent* event) {
-  QPushButton::paintEvent(event);
-  const std::string path = path_();
+  const QImage& face = picture(path_());
+  // An opaque picture over the whole cell hides the button face: it is not drawn for nothing.
   // A picture that does not load leaves the plain button face.
-  if (path.empty() || !image_.load(path, board::kCellSize, board::kCellSize)) return;
-  // The pixels are already 0xFFRRGGBB rows: borrow them rather than copy.
-  const QImage picture(reinterpret_cast<const uchar*>(image_.pixels()), image_.width(),
-                       image_.height(), image_.bytesPerLine(), QImage::Format_RGB32);
+  if (face.width() < width() || face.height() < height()) QPushButton::paintEvent(event);
+  if (face.isNull()) return;
   QPainter painter(this);
-  painter.drawImage(0, 0, picture);
+  painter.drawImage(0, 0, face);
 }
 
 }  // namespace ui

@@ -1,8 +1,10 @@
 #pragma once
 // One cell of the picture board: a bordered push button whose face is a friend's square
-// picture, decoded afresh from its file on every paint into the board's one image object.
+// picture, read afresh from its file on every paint. The cell keeps the last bytes it decoded
+// and their pixels, so an unchanged file is not decoded again.
 #include <functional>
 #include <string>
+#include <QImage>
 #include <QPushButton>
 
 namespace pictures {
@@ -21,8 +23,13 @@ class CellButton : public QPushButton {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  // The picture of the file at this paint; null when there is none or it does not decode.
+  const QImage& picture(const std::string& path);
+
   pictures::Image& image_;
   std::function<std::string()> path_;
+  std::string decodedBytes_;
+  QImage decoded_;
 };
 
 }  // namespace ui

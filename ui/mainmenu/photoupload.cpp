@@ -95,17 +95,16 @@ PhotoUpload::Outcome PhotoUpload::run(QWidget* owner) {
     return Outcome::Unnamed;
   }
 
-  std::string answer;
-  int sent = 0;
+  api::CallResult sent;
   {
     WaitCursor wait;
-    sent = send_ ? send_(*picture, path, answer) : 0;
+    if (send_) sent = send_(*picture, path);
   }
-  if (sent == api::kUploadNameRefused) {
+  if (sent.outcome == api::kUploadNameRefused) {
     tell(kCannotAccess, false);
     return Outcome::Unreadable;
   }
-  if (sent != api::kCallDone || !uploaded(answer)) return Outcome::Failed;
+  if (!sent.done() || !uploaded(sent.body)) return Outcome::Failed;
   tell(kUploaded, true);
   return Outcome::Uploaded;
 }

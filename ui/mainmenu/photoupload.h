@@ -8,6 +8,8 @@
 
 #include <QString>
 
+#include "api/apiclient.h"
+
 class QWidget;
 
 namespace platform {
@@ -18,10 +20,9 @@ namespace ui {
 
 class PhotoUpload {
  public:
-  // Sends the picture with its path (photos.upload); 1 when the transfer went through, with
-  // the server's answer in `answer`.
+  // Sends the picture with its path (photos.upload).
   using Sender =
-      std::function<int(std::string_view picture, const std::string& path, std::string& answer)>;
+      std::function<api::CallResult(std::string_view picture, const std::string& path)>;
   // The path the user chose, or an empty text when he cancelled.
   using Picker = std::function<QString(QWidget* owner)>;
 

@@ -6,16 +6,27 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "api/apiclient.h"
 #include "dialogsfixture.h"
 #include "ui/dialogs/statusdialog.h"
 
 namespace dialogstest {
 namespace {
 
-constexpr const char* kLateQuery = R"({"match": "facebook.fql.query", "delay_ms": 16500})";
+// The calls' time-outs (15 and 20 s) divided by ten; each late answer comes a second after.
+constexpr long kTimeoutDivisor = 10;
+constexpr const char* kLateQuery = R"({"match": "facebook.fql.query", "delay_ms": 2500})";
+constexpr const char* kLateUpdate = R"({"match": "facebook.users.setStatus", "delay_ms": 3000})";
+
+void shortenTimeouts(api::ApiClient& client) {
+  api::TransferLimits limits;
+  limits.timeoutDivisor = kTimeoutDivisor;
+  client.setTransferLimits(limits);
+}
 
 TEST_F(DialogsFixture, TheStatusDialogOpensWhenTheQueryTimesOut) {
   sim.control("/person", R"({"first_name": "Veronika"})");
+  shortenTimeouts(*session.client);
   fault(kLateQuery);
   ui::StatusDialog dialog(context, nullptr);
   EXPECT_EQ(boxes.shown(), std::vector<std::string>{"Problem: We couldn't retrieve your current "
@@ -28,7 +39,8 @@ TEST_F(DialogsFixture, AnUpdateThatTimesOutSaysSoAndKeepsTheText) {
   dialog.show();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
   QTest::keyClicks(dialog.edit(), "is patient");
-  fault(R"({"match": "facebook.users.setStatus", "delay_ms": 21500})");
+  shortenTimeouts(*session.client);
+  fault(kLateUpdate);
   QTest::keyClick(dialog.edit(), Qt::Key_Return);
   EXPECT_EQ(boxes.shown(),
             std::vector<std::string>{"Problem: Internet connection is too slow. Please try again later."});

@@ -103,12 +103,14 @@ TEST(PhotoUpload, WhatTheUserSeesForEachOutcome) {
     std::string sentPath;
     ui::PhotoUpload upload(
         boxes,
-        [&](std::string_view picture, const std::string& path, std::string& answer) {
+        [&](std::string_view picture, const std::string& path) {
           ++sends;
           sentPath = path;
           EXPECT_EQ(picture, "jpeg");
-          answer = c.answer;
-          return c.sendResult;
+          api::CallResult result;
+          result.outcome = c.sendResult;
+          result.body = c.answer;
+          return result;
         },
         [&](QWidget*) {
           return c.chosen.empty() ? QString() : QString::fromStdString(dir.path() + c.chosen);
@@ -194,8 +196,8 @@ TEST(PhotoUpload, SocialsimReceivesTheBytesExactly) {
   std::string chosen;
   ui::PhotoUpload upload(
       boxes,
-      [&](std::string_view picture, const std::string& path, std::string& answer) {
-        return session.client->photosUpload(picture, path, answer);
+      [&](std::string_view picture, const std::string& path) {
+        return session.client->photosUpload(picture, path);
       },
       [&](QWidget*) { return QString::fromStdString(chosen); });
   for (const std::string& file : {photo, empty}) {
