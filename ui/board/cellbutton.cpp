@@ -11,7 +11,8 @@ namespace ui {
 
 CellButton::CellButton(pictures::Image& image, std::function<std::string()> path, QWidget* parent)
     : QPushButton(parent), image_(image), path_(std::move(path)) {
-  setFocusPolicy(Qt::NoFocus);  // the focus stays on the board's focus button
+  // Out of the tab chain: the board gives the focus to the cell the bar is on.
+  setFocusPolicy(Qt::NoFocus);
   // Named by the board after the friend on it; selectable, as the bar marks one cell.
   a11y::setRole(this, QAccessible::PushButton);
   a11y::setSelected(this, false);

@@ -9,4 +9,11 @@ PhoneDialog::PhoneDialog(const QString& title, QWidget* owner)
   connect(chrome_, &PhoneChrome::command, this, &PhoneDialog::command);
 }
 
+void PhoneDialog::done(int result) {
+  QDialog::done(result);
+  // Without a window manager nothing else would: the keys would reach no window, and a
+  // screen reader would not hear where the focus is.
+  if (QWidget* owner = parentWidget()) owner->window()->activateWindow();
+}
+
 }  // namespace ui

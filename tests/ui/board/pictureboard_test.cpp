@@ -159,6 +159,12 @@ TEST_P(PictureBoardTest, TheCellsNameTheirFriendsAndFollowTheBar) {
   interfaceOf(3)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
   QTRY_COMPARE(board_->state().selected, 4);
   EXPECT_TRUE(interfaceOf(3)->state().selected);
+  // On an empty cell the action key opens nobody, and says so.
+  interfaceOf(5)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  QTRY_COMPARE(board_->state().selected, 6);
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(board_->view()->focusButton())
+                ->text(QAccessible::Name),
+            "No friend selected");
 
   // Two best friends left: the others' cells are empty now.
   std::FILE* file = std::fopen(fixture_->paths().bf1.c_str(), "wb");
@@ -168,6 +174,72 @@ TEST_P(PictureBoardTest, TheCellsNameTheirFriendsAndFollowTheBar) {
   board_->prepareMainWindowPictures();
   EXPECT_EQ(interfaceOf(0)->text(QAccessible::Name).toStdString(), BoardFixture::name(2));
   EXPECT_EQ(interfaceOf(2)->text(QAccessible::Name), "Empty cell");
+}
+
+std::vector<std::string> g_focusEvents;
+
+void recordFocus(QAccessibleEvent* event) {
+  if (event->type() != QAccessible::Focus || !event->accessibleInterface()) return;
+  const QAccessibleInterface* focused = event->accessibleInterface();
+  const QAccessible::State state = focused->state();
+  g_focusEvents.push_back(focused->text(QAccessible::Name).toStdString() +
+                          (focused->role() == QAccessible::PushButton ? " button" : " other") +
+                          (state.selected ? " selected" : "") + (state.focused ? " focused" : ""));
+}
+
+// A screen reader speaks what takes the focus: each move of the bar, by a key, "Next" or
+// onto a further page, is a focus event on the cell it lands on, as an item view gives one
+// for its current row; the action key still opens that cell's friend.
+TEST_P(PictureBoardTest, TheKeyboardFocusMovesWithTheBar) {
+  open(25);
+  window_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+  QAccessible::setActive(true);
+  const QAccessible::UpdateHandler old = QAccessible::installUpdateHandler(recordFocus);
+  const int cells = board_->view()->grid().cellsPerPage();
+  const auto cellOf = [](ui::BoardView* view, int s) {
+    const auto& record = view->grid().cells[static_cast<std::size_t>(s - 1)];
+    return view->cell(record.row * 6 + record.column);
+  };
+  const auto heard = [](int friendIndex) {
+    return std::vector<std::string>{BoardFixture::name(friendIndex) + " button selected focused"};
+  };
+  EXPECT_EQ(QApplication::focusWidget(), cellOf(board_->view(), 1));
+  for (const Qt::Key key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_Left, Qt::Key_Up}) {
+    g_focusEvents.clear();
+    QTest::keyClick(QApplication::focusWidget(), key);
+    const int s = board_->state().selected;
+    EXPECT_EQ(QApplication::focusWidget(), cellOf(board_->view(), s)) << key;
+    EXPECT_EQ(g_focusEvents, heard(s - 1)) << key;
+  }
+  ui::g_selectedFriend = {};
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(ui::g_selectedFriend.uid, BoardFixture::uid(board_->state().selected - 1));
+
+  std::vector<std::vector<std::string>> onPage;
+  board_->setDialogRunner([&](QDialog& dialog) {
+    auto& page = dynamic_cast<ui::FurtherPage&>(dialog);
+    g_focusEvents.clear();
+    dialog.show();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    EXPECT_EQ(QApplication::focusWidget(), cellOf(page.view(), 1));
+    onPage.push_back(g_focusEvents);
+    g_focusEvents.clear();
+    page.runCommand(ui::cmd::kNext);
+    EXPECT_EQ(QApplication::focusWidget(), cellOf(page.view(), 2));
+    onPage.push_back(g_focusEvents);
+    page.runCommand(ui::cmd::kPrevious);
+    return 0;
+  });
+  if (board_->state().pictureSlots.totalPages > 1) {
+    while (board_->state().selected < cells) board_->runCommand(ui::cmd::kNext);
+    board_->runCommand(ui::cmd::kNext);
+    EXPECT_EQ(onPage, (std::vector<std::vector<std::string>>{heard(cells), heard(cells + 1)}));
+  }
+  // Back on the main page the focus is where the bar is.
+  EXPECT_EQ(window_->focusWidget(), cellOf(board_->view(), board_->state().selected));
+  QAccessible::installUpdateHandler(old);
+  QAccessible::setActive(false);
 }
 
 // A best-friend line whose uid is not all digits names no picture and opens nothing.
@@ -203,6 +275,9 @@ TEST_P(PictureBoardTest, NextLeadsThroughTheFurtherPageBackToTheFirstCell) {
     dialog.show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     shown.push_back(board_->state().currentPage);
+    // The title is the same on every page.
+    EXPECT_EQ(dialog.accessibleDescription(),
+              QString("Page %1 of %2").arg(board_->state().currentPage + 1).arg(pages));
     if (shown.size() == 1) {
       EXPECT_TRUE(dialog.grab().toImage().save(
           BoardFixture::screenshotPath(QString("board_%1_page2.png").arg(size()))));
