@@ -25,8 +25,6 @@ class DrawnAccessible : public QAccessibleWidget {
     if (selected.isValid()) {
       state.selectable = true;
       state.selected = selected.toBool();
-      // The keyboard focus follows the selection onto it (a board cell).
-      state.focusable = true;
     }
     // Board cells outside the grid are kept at 0 x 0 rather than hidden.
     if (widget()->size().isEmpty() && !widget()->hasFocus()) state.invisible = true;
