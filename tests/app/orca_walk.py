@@ -119,8 +119,8 @@ def hear_list(log, what, name, key):
 
 
 def bar():
-    """The board shown on top (a further page, else the main window) and the index of the
-    cell its bar is on."""
+    """Where the bar is on the board shown on top (a further page, else the main window): the
+    window's role, the cell's place and the cell's name."""
     app = application()
     boards = [w for w in app if w is not None and has(w, pyatspi.STATE_SHOWING)
               and w.getRole() in (pyatspi.ROLE_FRAME, pyatspi.ROLE_DIALOG)]
@@ -138,8 +138,11 @@ def move(log, what, key, names):
     before = bar()
     log.mark()
     press(key)()
-    after = wait_for("the bar moved by " + what, lambda: (lambda now: now if now and now != before else None)(bar()))
-    name = after[2]
+    def moved():
+        now = bar()
+        return now if now and now != before else None
+
+    name = wait_for("the bar moved by " + what, moved)[2]
     if name not in names and name != "Empty cell":
         fail('%s: the bar is on a cell named "%s"' % (what, name))
     spoken = wait_for('"%s" spoken after %s' % (name, what),
@@ -164,7 +167,8 @@ def walk(acc):
 
 
 def application():
-    return next((a for a in pyatspi.Registry.getDesktop(0) if a is not None and a.name == "Veltrana"), None)
+    return next((a for a in pyatspi.Registry.getDesktop(0)
+                 if a is not None and a.name == "Veltrana"), None)
 
 
 def dialogs(title):
@@ -223,7 +227,8 @@ def walk_with(log, names):
         fail("Orca did not start")
         return
     board = wait_for("main window", lambda: next(
-        w for w in application() if w.getRole() == pyatspi.ROLE_FRAME and has(w, pyatspi.STATE_ACTIVE)))
+        w for w in application()
+        if w.getRole() == pyatspi.ROLE_FRAME and has(w, pyatspi.STATE_ACTIVE)))
     cells = wait_for("the board", lambda: [
         a for a in walk(board) if a.getRole() == pyatspi.ROLE_PUSH_BUTTON
         and has(a, pyatspi.STATE_SELECTABLE) and has(a, pyatspi.STATE_SHOWING)])

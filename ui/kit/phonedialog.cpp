@@ -13,7 +13,8 @@ void PhoneDialog::done(int result) {
   QDialog::done(result);
   // Without a window manager nothing else would: the keys would reach no window, and a
   // screen reader would not hear where the focus is.
-  if (QWidget* owner = parentWidget()) owner->window()->activateWindow();
+  QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+  if (owner && owner->isVisible()) owner->activateWindow();
 }
 
 }  // namespace ui
