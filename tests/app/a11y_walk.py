@@ -8,15 +8,9 @@
 # acted on, and no list, table or menu, may lack a name. Prints what it found; exit 1 on a
 # fault, 77 when pyatspi is missing.
 import sys
-import time
 
-try:
-    import pyatspi
-except ImportError:
-    print("pyatspi is not installed")
-    sys.exit(77)
+from atspikit import act, application, fail, faults, has, pyatspi, wait_for, walk
 
-WAIT_S = 10
 INTERACTIVE = {
     pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_MENU_ITEM, pyatspi.ROLE_LIST_ITEM,
     pyatspi.ROLE_CHECK_BOX, pyatspi.ROLE_ENTRY, pyatspi.ROLE_TABLE_CELL,
@@ -29,45 +23,6 @@ CONTAINERS = {
     pyatspi.ROLE_TREE_TABLE, pyatspi.ROLE_MENU, pyatspi.ROLE_POPUP_MENU, pyatspi.ROLE_MENU_BAR,
     pyatspi.ROLE_PAGE_TAB_LIST,
 }
-faults = []
-
-
-def fail(text):
-    faults.append(text)
-    print("FAULT: " + text)
-
-
-def wait_for(what, probe, timeout=WAIT_S):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        try:
-            found = probe()
-        except Exception:  # a window that went away mid-walk: look again
-            found = None
-        if found:
-            return found
-        time.sleep(0.1)
-    print("FAULT: no " + what + " within %d s" % timeout)
-    sys.exit(1)
-
-
-def has(acc, state):
-    return acc.getState().contains(state)
-
-
-def walk(acc):
-    yield acc
-    for i in range(acc.childCount):
-        child = acc.getChildAtIndex(i)
-        if child is not None:
-            yield from walk(child)
-
-
-def application():
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.name == "Veltrana":
-            return app
-    return None
 
 
 def windows(role):
@@ -99,15 +54,6 @@ def soft_key(window, caption):
                 if key.name == caption:
                     return key
     return None
-
-
-def act(acc):
-    action = acc.queryAction()
-    try:
-        action.doAction(0)
-    except Exception:
-        # A menu item that opens a modal window answers only when that window closes.
-        pass
 
 
 def choose(window, item, report=False):

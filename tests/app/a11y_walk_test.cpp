@@ -125,6 +125,7 @@ class ScreenReader : public ::testing::Test {
     walk.process.setProcessEnvironment(env);
     walk.process.setProcessChannelMode(QProcess::MergedChannels);
     args.prepend(QStringLiteral(VELTRANA_SOURCE_DIR "/tests/app/") + script);
+    args.prepend(QStringLiteral("-B"));  // no byte-code files in the source tree
     walk.process.start(kPython, args);
     ASSERT_TRUE(walk.process.waitForFinished(timeoutMs)) << walk.process.readAll().toStdString();
     const std::string found = walk.process.readAll().toStdString();

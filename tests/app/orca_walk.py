@@ -16,36 +16,9 @@ import threading
 import time
 import tty
 
-try:
-    import pyatspi
-except ImportError:
-    print("pyatspi is not installed")
-    sys.exit(77)
+from atspikit import act, application, fail, faults, has, pyatspi, wait_for, walk
 
-WAIT_S = 15
 KEYS = {"Right": 0xff53, "Down": 0xff54, "Tab": 0xff09, "F1": 0xffbe, "F2": 0xffbf}
-faults = []
-
-
-def fail(text):
-    faults.append(text)
-    print("FAULT: " + text)
-
-
-def wait_for(what, probe, timeout=WAIT_S, quiet=False):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        try:
-            found = probe()
-        except Exception:  # a window that went away mid-walk: look again
-            found = None
-        if found:
-            return found
-        time.sleep(0.1)
-    if quiet:
-        return None
-    print("FAULT: no " + what + " within %d s" % timeout)
-    sys.exit(1)
 
 
 class Orca:
@@ -154,33 +127,9 @@ def press(key):
     return lambda: pyatspi.Registry.generateKeyboardEvent(KEYS[key], None, pyatspi.KEY_SYM)
 
 
-def has(acc, state):
-    return acc.getState().contains(state)
-
-
-def walk(acc):
-    yield acc
-    for i in range(acc.childCount):
-        child = acc.getChildAtIndex(i)
-        if child is not None:
-            yield from walk(child)
-
-
-def application():
-    return next((a for a in pyatspi.Registry.getDesktop(0)
-                 if a is not None and a.name == "Veltrana"), None)
-
-
 def dialogs(title):
     return [w for w in application() if w is not None and w.getRole() == pyatspi.ROLE_DIALOG
             and w.name == title and has(w, pyatspi.STATE_SHOWING)]
-
-
-def act(acc):
-    try:
-        acc.queryAction().doAction(0)
-    except Exception:  # the item's window is modal: the call answers when it closes
-        pass
 
 
 def close(window, title):
