@@ -3,64 +3,26 @@
 # Walks the running veltrana over AT-SPI as a screen reader would and drives it by the
 # accessible actions only: the board (each best friend NAME on a cell, the rest "Empty cell",
 # the "Menu" soft key), the menu, All Friends, the friend page of the selected cell (its
-# name and STATUS) and the notifications window, then "Exit". In every window it visits no
-# control that can be acted on may lack a name. Prints what it found; exit 1 on a fault,
-# 77 when pyatspi is missing.
+# name and STATUS, its "All About Friend" list), Find a Friend, Status, both change lists
+# and the notifications window, then "Exit". In every window it visits no control that can be
+# acted on, and no list, table or menu, may lack a name. Prints what it found; exit 1 on a
+# fault, 77 when pyatspi is missing.
 import sys
-import time
 
-try:
-    import pyatspi
-except ImportError:
-    print("pyatspi is not installed")
-    sys.exit(77)
+from atspikit import act, application, fail, faults, has, pyatspi, wait_for, walk
 
-WAIT_S = 10
 INTERACTIVE = {
     pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_MENU_ITEM, pyatspi.ROLE_LIST_ITEM,
     pyatspi.ROLE_CHECK_BOX, pyatspi.ROLE_ENTRY, pyatspi.ROLE_TABLE_CELL,
     pyatspi.ROLE_TOGGLE_BUTTON, pyatspi.ROLE_RADIO_BUTTON, pyatspi.ROLE_COMBO_BOX,
     pyatspi.ROLE_PASSWORD_TEXT,
 }
-faults = []
-
-
-def fail(text):
-    faults.append(text)
-    print("FAULT: " + text)
-
-
-def wait_for(what, probe, timeout=WAIT_S):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        try:
-            found = probe()
-        except Exception:  # a window that went away mid-walk: look again
-            found = None
-        if found:
-            return found
-        time.sleep(0.1)
-    print("FAULT: no " + what + " within %d s" % timeout)
-    sys.exit(1)
-
-
-def has(acc, state):
-    return acc.getState().contains(state)
-
-
-def walk(acc):
-    yield acc
-    for i in range(acc.childCount):
-        child = acc.getChildAtIndex(i)
-        if child is not None:
-            yield from walk(child)
-
-
-def application():
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.name == "Veltrana":
-            return app
-    return None
+# What a screen reader announces by name when the focus enters it ("Friends list").
+CONTAINERS = {
+    pyatspi.ROLE_LIST, pyatspi.ROLE_LIST_BOX, pyatspi.ROLE_TABLE, pyatspi.ROLE_TREE,
+    pyatspi.ROLE_TREE_TABLE, pyatspi.ROLE_MENU, pyatspi.ROLE_POPUP_MENU, pyatspi.ROLE_MENU_BAR,
+    pyatspi.ROLE_PAGE_TAB_LIST,
+}
 
 
 def windows(role):
@@ -77,9 +39,12 @@ def named(window, role, name):
 def check_names(label, window):
     for acc in walk(window):
         editable = acc.getRole() == pyatspi.ROLE_TEXT and has(acc, pyatspi.STATE_EDITABLE)
-        if (acc.getRole() in INTERACTIVE or editable) and has(acc, pyatspi.STATE_VISIBLE) \
-                and not acc.name.strip():
+        role = acc.getRole()
+        if (role in INTERACTIVE or role in CONTAINERS or editable) \
+                and has(acc, pyatspi.STATE_VISIBLE) and not acc.name.strip():
             fail("%s: a %s without a name" % (label, acc.getRoleName()))
+        elif role in CONTAINERS and has(acc, pyatspi.STATE_SHOWING):
+            print('%s: %s "%s"' % (label, acc.getRoleName(), acc.name))
 
 
 def soft_key(window, caption):
@@ -89,15 +54,6 @@ def soft_key(window, caption):
                 if key.name == caption:
                     return key
     return None
-
-
-def act(acc):
-    action = acc.queryAction()
-    try:
-        action.doAction(0)
-    except Exception:
-        # A menu item that opens a modal window answers only when that window closes.
-        pass
 
 
 def choose(window, item, report=False):
@@ -168,7 +124,33 @@ def main():
     if status not in shown:
         fail('friend page: status "%s" not shown' % status)
     check_names("friend page", page)
+    choose(page, "All About Friend")
+    wait_for("the checklist", lambda: next((a for a in walk(page) if a.getRole() in CONTAINERS
+                                            and has(a, pyatspi.STATE_SHOWING)), None))
+    check_names("all about friend", page)
+    act(soft_key(page, "Cancel"))
+    wait_for("the checklist gone", lambda: soft_key(page, "Done"))
     close(page, "Veltrana")
+
+    # Lists by the captions shown with them.
+    for item, title in (("Find a Friend", "Friends"), ("Status", "Status"),
+                        ("Birthdays", "Friends' Birthdays"),
+                        ("Relation Change", "VT: Change in Relation")):
+        choose(board, item)
+        window = dialog(title, lambda d: soft_key(d, "Done") is not None)
+        check_names(title, window)
+        close(window, title)
+
+    # The bar on an empty cell: the action key has no friend to open.
+    if empty:
+        act(empty[0])
+        wait_for("the empty cell selected", lambda: has(empty[0], pyatspi.STATE_SELECTED))
+        focus = wait_for("the focus button", lambda: next(
+            (a for a in walk(board) if a.getRole() == pyatspi.ROLE_PUSH_BUTTON and
+             not has(a, pyatspi.STATE_SELECTABLE) and a.name.startswith(("Open", "No "))), None))
+        print('board: focus button "%s"' % focus.name)
+        if focus.name != "No friend selected":
+            fail('board: an empty cell is read "%s"' % focus.name)
 
     choose(board, "Notifications")
     window = dialog("Notifications", lambda d: soft_key(d, "Done") is not None)

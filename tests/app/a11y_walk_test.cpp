@@ -1,15 +1,20 @@
 // The real veltrana as a screen reader meets it over AT-SPI: on Xvfb, with the accessibility
-// bus on this test's private session bus, on a stored session against socialsim with five
-// best friends. a11y_walk.py walks the windows and drives them by their accessible actions
-// alone (the board, the menu, All Friends, a friend page, the notifications window, "Exit").
+// bus on this test's private session bus, on a stored session against socialsim with best
+// friends who each have a status. a11y_walk.py walks the windows and drives them by their
+// accessible actions alone (the board, the menu, All Friends, a friend page, the lists, the
+// notifications window, "Exit"); orca_walk.py presses keys while the Orca screen reader runs
+// and reads what it spoke from its debug log.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 
 #include <chrono>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <regex>
 
 #include "platform/settingsstore.h"
@@ -37,77 +42,143 @@ struct Child {
   }
 };
 
-TEST(AccessibilityWalk, EveryVisitedWindowNamesWhatItShows) {
-  if (!testsupport::Xvfb::installed() || !QFile::exists(kBusLauncher))
-    GTEST_SKIP() << "Xvfb or at-spi2-core is not installed (scripts/install-deps)";
-  if (QProcess::execute(kPython, {"-c", "import pyatspi"}) != 0)
-    GTEST_SKIP() << "python3-pyatspi is not installed (scripts/install-deps)";
+// speech-dispatcher's configuration for HOME `root`: one output module that hands each text
+// to a command writing it to `root`/spoken.txt, and libao's null device for the sound it
+// opens anyway, so that speech needs no sound device.
+bool writeSilentSpeech(const std::string& root) {
+  const std::string folder = root + "/config/speech-dispatcher";
+  if (!QDir().mkpath(QString::fromStdString(folder + "/modules"))) return false;
+  std::ofstream conf(folder + "/speechd.conf");
+  conf << "LogLevel 3\nLogDir \"" << root << "\"\n"
+       << "AudioOutputMethod \"libao\"\n"
+       << "AddModule \"silent\" \"sd_generic\" \"silent.conf\"\n"
+       << "DefaultModule silent\nDefaultLanguage \"en\"\n";
+  std::ofstream module(folder + "/modules/silent.conf");
+  module << "GenericExecuteSynth \"echo \\'$DATA\\' >> " << root << "/spoken.txt\"\n"
+         << "GenericLanguage \"en\" \"en\" \"utf-8\"\nAddVoice \"en\" \"MALE1\" \"en\"\n";
+  std::ofstream sound(root + "/.libao");
+  sound << "default_driver=null\n";
+  return conf.good() && module.good() && sound.good();
+}
 
-  testsupport::SimServer sim;
-  ASSERT_TRUE(sim.start({"--friends", "12", "--session-lifetime", "0"})) << sim.error();
-  VeltranaSandbox sandbox;
-  const std::string dataFolder = sandbox.installStandIn();
-  sandbox.pointAt(sim);
-  {
-    platform::SettingsStore settings(sandbox.settingsPath());
-    testsupport::SimSession session;
-    ASSERT_TRUE(testsupport::logIn(sim, settings, sandbox.root(), session));
-  }
+class ScreenReader : public ::testing::Test {
+ protected:
+  // socialsim with `friends` friends, the first `best` of them best friends with kStatus,
+  // Xvfb, the accessibility bus and veltrana showing its board. Skips without the tools.
+  void start(int friends, int best) {
+    if (!testsupport::Xvfb::installed() || !QFile::exists(kBusLauncher))
+      GTEST_SKIP() << "Xvfb or at-spi2-core is not installed (scripts/install-deps)";
+    if (QProcess::execute(kPython, {"-c", "import pyatspi"}) != 0)
+      GTEST_SKIP() << "python3-pyatspi is not installed (scripts/install-deps)";
 
-  // Five best friends with a status each; the first generated names hold "&" and line breaks.
-  QStringList walkArgs = {QStringLiteral(VELTRANA_SOURCE_DIR "/tests/app/a11y_walk.py"),
-                          QString::fromStdString(kStatus)};
-  {
-    std::ofstream best(dataFolder + "bf1.txt");
-    const sim::Json friends = testsupport::simFriends(sim);
-    ASSERT_GE(friends.size(), 5u);
+    ASSERT_TRUE(sim_.start({"--friends", std::to_string(friends), "--session-lifetime", "0"}))
+        << sim_.error();
+    dataFolder_ = sandbox_.installStandIn();
+    sandbox_.pointAt(sim_);
+    {
+      platform::SettingsStore settings(sandbox_.settingsPath());
+      testsupport::SimSession session;
+      ASSERT_TRUE(testsupport::logIn(sim_, settings, sandbox_.root(), session));
+    }
+    std::ofstream bestFile(dataFolder_ + "bf1.txt");
+    const sim::Json all = testsupport::simFriends(sim_);
+    ASSERT_GE(all.size(), static_cast<std::size_t>(best));
     const auto now = std::chrono::system_clock::now().time_since_epoch();
-    for (std::size_t i = 0; i < 5; ++i) {
-      const auto uid = friends[i]["uid"].get<int64_t>();
+    for (std::size_t i = 0; i < static_cast<std::size_t>(best); ++i) {
+      const auto uid = all[i]["uid"].get<int64_t>();
       const std::string name =
-          std::regex_replace(friends[i]["name"].get<std::string>(), std::regex("[*\r\n]"), " ");
-      best << uid << '*' << name << "***#1\n";
-      walkArgs << QString::fromStdString(name);
+          std::regex_replace(all[i]["name"].get<std::string>(), std::regex("[*\r\n]"), " ");
+      bestFile << uid << '*' << name << "***#1\n";
+      names_ << QString::fromStdString(name);
       const sim::Json status = {
           {"uid", uid},
           {"message", kStatus},
           {"time", std::chrono::duration_cast<std::chrono::seconds>(now).count()}};
-      ASSERT_EQ(sim.control("/status", status.dump()).status, 200);
+      ASSERT_EQ(sim_.control("/status", status.dump()).status, 200);
     }
+    bestFile.close();
+
+    if (!xvfb_.start(QStringLiteral("320x400x24"))) GTEST_SKIP() << "Xvfb did not start";
+    // The accessibility bus, announced on this test's session bus as org.a11y.Bus.
+    bus_.process.setProcessEnvironment(environment());
+    bus_.process.start(kBusLauncher, {"--launch-immediately"});
+    ASSERT_TRUE(bus_.process.waitForStarted(kWaitMs));
+
+    sandbox_.setEnv("DISPLAY", xvfb_.display());
+    sandbox_.setEnv("QT_QPA_PLATFORM", "xcb");
+    sandbox_.setEnv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+    veltrana_ = std::make_unique<VeltranaProcess>(sandbox_);
+    ASSERT_TRUE(veltrana_->waitForOutput("main window shown\n", 30'000))
+        << veltrana_->out() << veltrana_->err();
   }
 
-  testsupport::Xvfb xvfb;
-  if (!xvfb.start(QStringLiteral("320x400x24"))) GTEST_SKIP() << "Xvfb did not start";
-  const std::string display = xvfb.display();
+  QProcessEnvironment environment() const {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", QString::fromStdString(xvfb_.display()));
+    return env;
+  }
 
-  // The accessibility bus, announced on this test's session bus as org.a11y.Bus.
-  Child bus;
-  QProcessEnvironment busEnv = QProcessEnvironment::systemEnvironment();
-  busEnv.insert("DISPLAY", QString::fromStdString(display));
-  bus.process.setProcessEnvironment(busEnv);
-  bus.process.start(kBusLauncher, {"--launch-immediately"});
-  ASSERT_TRUE(bus.process.waitForStarted(kWaitMs));
+  // Runs tests/app/`script` with `args`; exit code 0 passes, 77 skips.
+  void runScript(const char* script, QStringList args, int timeoutMs,
+                 const QProcessEnvironment& env) {
+    Child walk;
+    walk.process.setProcessEnvironment(env);
+    walk.process.setProcessChannelMode(QProcess::MergedChannels);
+    args.prepend(QStringLiteral(VELTRANA_SOURCE_DIR "/tests/app/") + script);
+    args.prepend(QStringLiteral("-B"));  // no byte-code files in the source tree
+    walk.process.start(kPython, args);
+    ASSERT_TRUE(walk.process.waitForFinished(timeoutMs)) << walk.process.readAll().toStdString();
+    const std::string found = walk.process.readAll().toStdString();
+    std::cout << found;
+    if (walk.process.exitCode() == 77) GTEST_SKIP() << found;
+    EXPECT_EQ(walk.process.exitCode(), 0) << found;
+  }
 
-  sandbox.setEnv("DISPLAY", display);
-  sandbox.setEnv("QT_QPA_PLATFORM", "xcb");
-  sandbox.setEnv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
-  VeltranaProcess veltrana(sandbox);
-  ASSERT_TRUE(veltrana.waitForOutput("main window shown\n", 30'000))
-      << veltrana.out() << veltrana.err();
+  testsupport::SimServer sim_;
+  VeltranaSandbox sandbox_;
+  std::string dataFolder_;
+  QStringList names_;
+  testsupport::Xvfb xvfb_;
+  Child bus_;
+  std::unique_ptr<VeltranaProcess> veltrana_;
+};
 
-  Child walk;
-  QProcessEnvironment walkEnv = QProcessEnvironment::systemEnvironment();
-  walkEnv.insert("DISPLAY", QString::fromStdString(display));
-  walk.process.setProcessEnvironment(walkEnv);
-  walk.process.setProcessChannelMode(QProcess::MergedChannels);
-  walk.process.start(kPython, walkArgs);
-  ASSERT_TRUE(walk.process.waitForFinished(45'000)) << walk.process.readAll().toStdString();
-  const std::string found = walk.process.readAll().toStdString();
-  std::cout << found;
-  if (walk.process.exitCode() == 77) GTEST_SKIP() << found;
-  EXPECT_EQ(walk.process.exitCode(), 0) << found;
+TEST_F(ScreenReader, EveryVisitedWindowNamesWhatItShows) {
+  start(12, 5);  // the first generated names hold "&" and line breaks
+  if (IsSkipped() || HasFatalFailure()) return;
+  runScript("a11y_walk.py", QStringList{QString::fromStdString(kStatus)} + names_, 90'000,
+            environment());
   // The walk ends with the menu's "Exit".
-  EXPECT_EQ(veltrana.waitForExit(kWaitMs), 0) << veltrana.out() << veltrana.err();
+  EXPECT_EQ(veltrana_->waitForExit(kWaitMs), 0) << veltrana_->out() << veltrana_->err();
+}
+
+// Orca speaks to a silent speech-dispatcher module; its debug log holds every utterance.
+TEST_F(ScreenReader, OrcaSpeaksTheFriendUnderTheBarAndTheListsByName) {
+  if (QStandardPaths::findExecutable("orca").isEmpty())
+    GTEST_SKIP() << "orca is not installed (scripts/install-deps)";
+  start(30, 24);  // more than the main page shows: a further page
+  if (IsSkipped() || HasFatalFailure()) return;
+
+  // Orca and the speech server it starts keep their settings and sockets in here.
+  const QString root = QString::fromStdString(sandbox_.root() + "/orca");
+  const QString log = root + "/debug.out";
+  ASSERT_TRUE(QDir().mkpath(root + "/prefs") && QDir().mkpath(root + "/run"));
+  QFile::setPermissions(root + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  ASSERT_TRUE(writeSilentSpeech(root.toStdString()));
+  QProcessEnvironment env = environment();
+  env.insert("HOME", root);
+  env.insert("XDG_CONFIG_HOME", root + "/config");
+  env.insert("XDG_RUNTIME_DIR", root + "/run");
+  env.insert("GSETTINGS_BACKEND", "memory");
+
+  runScript("orca_walk.py", QStringList{log, root + "/prefs"} + names_, 150'000, env);
+  if (HasFailure()) {
+    std::ifstream spoken(log.toStdString());
+    std::string line;
+    while (std::getline(spoken, line))
+      if (line.find("SPEECH OUTPUT") != std::string::npos) std::cout << line << '\n';
+  }
+  EXPECT_EQ(veltrana_->waitForExit(kWaitMs), 0) << veltrana_->out() << veltrana_->err();
 }
 
 }  // namespace

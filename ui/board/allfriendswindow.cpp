@@ -45,6 +45,7 @@ AllFriendsWindow::AllFriendsWindow(BestFriends& bestFriends, platform::MessageBo
       pictureBox_(new QLabel(client())),
       info_(new QLabel(client())) {
   list_->setModel(model_);
+  list_->setAccessibleName(windowTitle());  // the list fills the window under its title
   list_->horizontalHeader()->hide();
   list_->verticalHeader()->hide();
   list_->setShowGrid(false);

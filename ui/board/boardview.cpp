@@ -40,9 +40,10 @@ BoardView::BoardView(BoardState& state, bool mainWindow, const QFont* titleFont,
     cell->setObjectName(QString::number((main_ ? 37001 : 37037) + i));
     cell->setGeometry(0, 0, 0, 0);
     connect(cell, &QPushButton::clicked, this, [this, i] { cellClicked(i); });
+    cell->installEventFilter(this);
     cells_[static_cast<std::size_t>(i)] = cell;
   }
-  // Holds the keyboard focus so that the action key clicks it.
+  // Holds the keyboard focus while the bar is on no cell, so that the action key clicks it.
   focus_->setObjectName(QStringLiteral("37106"));
   focus_->setGeometry(0, 0, 0, 0);
   focus_->installEventFilter(this);
@@ -89,8 +90,29 @@ void BoardView::updateAccessibleNames() {
     if (isSelected) selected = name;
   }
   // The action key clicks the focus button: it opens the friend under the bar.
-  a11y::setName(focus_, selected.isEmpty() ? QStringLiteral("Open the selected friend")
-                                           : QStringLiteral("Open ") + selected);
+  a11y::setName(focus_, selected.isEmpty() || selected == QLatin1String("Empty cell")
+                            ? QStringLiteral("No friend selected")
+                            : QStringLiteral("Open ") + selected);
+  followBar(false);
+}
+
+QWidget* BoardView::focusTarget() const {
+  const int s = state_.selected;
+  if (s < 1 || s > static_cast<int>(grid_.cells.size())) return focus_;
+  const auto& record = grid_.cells[static_cast<std::size_t>(s - 1)];
+  return cells_[static_cast<std::size_t>(record.row * 6 + record.column)];
+}
+
+void BoardView::followBar(bool take) {
+  // As an item view's current item does: each move of the bar is a focus event on the cell it
+  // is on, which a screen reader speaks, after the cell has its name and selected state.
+  QWidget* target = focusTarget();
+  setFocusProxy(target);
+  QWidget* current = window()->focusWidget();
+  const bool onBoard = current == focus_ ||
+                       std::find(cells_.begin(), cells_.end(), current) != cells_.end();
+  // In a window that is not active this only marks where its focus returns to.
+  if ((take || onBoard) && current != target) target->setFocus(Qt::OtherFocusReason);
 }
 
 void BoardView::resizeEvent(QResizeEvent* event) {
@@ -123,7 +145,9 @@ void BoardView::paintEvent(QPaintEvent* event) {
 }
 
 bool BoardView::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == focus_ && event->type() == QEvent::KeyPress) {
+  const bool onBoard = watched == focus_ ||
+                       std::find(cells_.begin(), cells_.end(), watched) != cells_.end();
+  if (onBoard && event->type() == QEvent::KeyPress) {
     switch (static_cast<QKeyEvent*>(event)->key()) {
       case Qt::Key_Left:
       case Qt::Key_Right:
@@ -150,15 +174,16 @@ int BoardView::gridIndex(int cell) const {
 }
 
 void BoardView::cellClicked(int cell) {
-  focus_->setFocus();
   const int index = gridIndex(cell);
   if (index < 0) return;
   if (index + 1 == state_.selected) {
+    followBar(true);
     emit openRequested();
     return;
   }
   state_.selected = index + 1;
   refresh();
+  followBar(true);
 }
 
 }  // namespace ui

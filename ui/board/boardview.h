@@ -60,6 +60,10 @@ class BoardView : public QWidget {
   // What a screen reader says of each cell and of the focus button: the friend on it, or
   // that it is empty, and which one the bar is on.
   void updateAccessibleNames();
+  // The cell the bar is on, or the focus button when it is on none.
+  QWidget* focusTarget() const;
+  // Moves the keyboard focus with the bar when the board holds it (or `take`: always).
+  void followBar(bool take);
 
   BoardState& state_;
   bool main_;

@@ -16,6 +16,11 @@ FurtherPage::FurtherPage(BoardState& state, QWidget* owner)
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(view_);
   setSoftKeys(menu::kFurtherPage);
+  // Every page has the same title; a screen reader tells them apart by this. The main
+  // window's board is the first page.
+  setAccessibleDescription(QStringLiteral("Page %1 of %2")
+                               .arg(state_.currentPage + 1)
+                               .arg(state_.pictureSlots.totalPages));
   connect(this, &PhoneDialog::command, this, &FurtherPage::runCommand);
   connect(view_, &BoardView::nextRequested, this, [this] { runCommand(cmd::kNext); });
   connect(view_, &BoardView::openRequested, this, &FurtherPage::openRequested);

@@ -14,6 +14,9 @@ struct ChangeListKind {
   // Field of an entry (uid "*" ...) shown in the second and third columns; -1 for none.
   int secondField;
   int thirdField;
+  // What a screen reader hears for an empty second or third column, which would be a row
+  // part without a name.
+  const char* blankCell;
   bool horizontalScrollBar;
   int menuId;
   int doneId;

@@ -75,6 +75,8 @@ ChangeListWindow::ChangeListWindow(const ChangeListKind& kind, friends::ChangeSo
   QStringList columns{QStringLiteral("Name"), QString::fromUtf8(kind.secondColumn)};
   if (kind.thirdColumn) columns << QString::fromUtf8(kind.thirdColumn);
   list_->setHeaderLabels(columns);
+  // Named by the title above it; the line below it says when it was made.
+  list_->setAccessibleName(heading_->text());
   list_->setColumnWidth(0, kNameColumnWidth);
   if (kind.thirdColumn) {
     list_->setColumnWidth(1, statusColumnWidth());
@@ -88,6 +90,7 @@ ChangeListWindow::ChangeListWindow(const ChangeListKind& kind, friends::ChangeSo
   updated_->setFont(fonts.small);
   updated_->setGeometry(0, 0, 30, 30);
   updated_->setText(QStringLiteral("Updated ") + lastUpdateText(source, settings));
+  list_->setAccessibleDescription(updated_->text());
 
   fill(source, store);
   setSoftKeys(kind.menuId);
@@ -141,6 +144,9 @@ void ChangeListWindow::fill(const friends::ChangeSource& source, const friends::
     item->setText(1, QString::fromStdString(fields[static_cast<std::size_t>(kind_.secondField)]));
     if (kind_.thirdField >= 0)
       item->setText(2, QString::fromStdString(fields[static_cast<std::size_t>(kind_.thirdField)]));
+    for (int column = 1; column < list_->columnCount(); ++column)
+      if (item->text(column).isEmpty())
+        item->setData(column, Qt::AccessibleTextRole, QString::fromUtf8(kind_.blankCell));
   }
 }
 

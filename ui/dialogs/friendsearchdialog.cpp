@@ -48,6 +48,9 @@ FriendSearchDialog::FriendSearchDialog(const friends::FriendStore& store, const 
   list_->setGeometry(units.rect(7, 40, 123, 59));
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
   list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  // The matching names, under the window's title; the line above them says how fresh they are.
+  list_->setAccessibleName(windowTitle());
+  list_->setAccessibleDescription(lastUpdate_->text());
 
   for (const auto& entry :
        friends::entriesOf<friends::AllFriendsEntry>(store.load(friends::CacheFile::AllFriends))) {

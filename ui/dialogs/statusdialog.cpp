@@ -81,6 +81,7 @@ StatusDialog::StatusDialog(DialogContext& context, QWidget* owner)
   presets_->setSelectionMode(QAbstractItemView::SingleSelection);
   presets_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   presets_->setSortingEnabled(true);
+  presets_->setAccessibleName(presetsHeading_->text());
   icon_ = new QLabel(client());
   icon_->setObjectName(QStringLiteral("143"));
   icon_->setPixmap(QPixmap(QStringLiteral(":/icons/143.png"))

@@ -11,6 +11,8 @@ constexpr int kCategoryRole = Qt::UserRole;
 
 CategoryList::CategoryList(QWidget* parent) : QTreeWidget(parent) {
   setObjectName(QStringLiteral("36303"));
+  // It covers the page: named after the command that shows it.
+  setAccessibleName(QStringLiteral("All About Friend"));
   setColumnCount(1);
   setHeaderHidden(true);
   setRootIsDecorated(false);

@@ -23,4 +23,12 @@ void PhoneDialog::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
+void PhoneDialog::done(int result) {
+  QDialog::done(result);
+  // Without a window manager nothing else would: the keys would reach no window, and a
+  // screen reader would not hear where the focus is.
+  QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+  if (owner && owner->isVisible()) owner->activateWindow();
+}
+
 }  // namespace ui

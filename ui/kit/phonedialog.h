@@ -16,6 +16,8 @@ class PhoneDialog : public QDialog {
   QWidget* client() const { return chrome_->client(); }
   PhoneChrome* chrome() const { return chrome_; }
   bool setSoftKeys(int menuId) { return chrome_->setSoftKeys(menuId); }
+  // Closes, and gives the keyboard back to the window it was opened over.
+  void done(int result) override;
 
  signals:
   void command(int id);

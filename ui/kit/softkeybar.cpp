@@ -37,6 +37,8 @@ void SoftKeyBar::pressKey(int index) {
   }
   if (popup_) popup_->close();
   QMenu* popup = buildPopup(key.popup, this);
+  // A screen reader names the popup after the key that opened it.
+  popup->setAccessibleName(key.text);
   popup->setAttribute(Qt::WA_DeleteOnClose);
   popup_ = popup;
   // Opens upward from the key, as the phone's menus do; left key menus align left.
@@ -73,6 +75,7 @@ QMenu* SoftKeyBar::buildPopup(const std::vector<MenuItem>& items, QWidget* paren
     } else if (entry.isPopup()) {
       QMenu* sub = buildPopup(entry.popup, popup);
       sub->setTitle(entry.text);
+      sub->setAccessibleName(entry.text);
       popup->addMenu(sub);
     } else {
       const int id = entry.id;

@@ -159,6 +159,12 @@ TEST_P(PictureBoardTest, TheCellsNameTheirFriendsAndFollowTheBar) {
   interfaceOf(3)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
   QTRY_COMPARE(board_->state().selected, 4);
   EXPECT_TRUE(interfaceOf(3)->state().selected);
+  // On an empty cell the action key opens nobody, and says so.
+  interfaceOf(5)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  QTRY_COMPARE(board_->state().selected, 6);
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(board_->view()->focusButton())
+                ->text(QAccessible::Name),
+            "No friend selected");
 
   // Two best friends left: the others' cells are empty now.
   std::FILE* file = std::fopen(fixture_->paths().bf1.c_str(), "wb");
@@ -168,6 +174,65 @@ TEST_P(PictureBoardTest, TheCellsNameTheirFriendsAndFollowTheBar) {
   board_->prepareMainWindowPictures();
   EXPECT_EQ(interfaceOf(0)->text(QAccessible::Name).toStdString(), BoardFixture::name(2));
   EXPECT_EQ(interfaceOf(2)->text(QAccessible::Name), "Empty cell");
+}
+
+// A screen reader speaks what takes the focus: each move of the bar, by a key, "Next" or onto
+// a further page, gives the focus to the cell it lands on, which says who is on it, that it
+// is a button and that it is the one selected, as an item view's current row does; the
+// action key still opens that cell's friend.
+TEST_P(PictureBoardTest, TheKeyboardFocusMovesWithTheBar) {
+  open(25);
+  window_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+  const int cells = board_->view()->grid().cellsPerPage();
+  // What the focused widget tells a screen reader, or what is wrong with it.
+  const auto focused = [](ui::BoardView* view, int s) {
+    const auto& record = view->grid().cells[static_cast<std::size_t>(s - 1)];
+    QWidget* cell = view->cell(record.row * 6 + record.column);
+    if (QApplication::focusWidget() != cell) return std::string("focus elsewhere");
+    QAccessibleInterface* shown = QAccessible::queryAccessibleInterface(cell);
+    return shown->text(QAccessible::Name).toStdString() +
+           (shown->role() == QAccessible::PushButton ? " button" : " other") +
+           (shown->state().selected ? " selected" : "") +
+           (shown->state().focused ? " focused" : "");
+  };
+  const auto heard = [](int friendIndex) {
+    return BoardFixture::name(friendIndex) + " button selected focused";
+  };
+  EXPECT_EQ(focused(board_->view(), 1), heard(0));
+  for (const Qt::Key key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_Left, Qt::Key_Up}) {
+    ASSERT_TRUE(QApplication::focusWidget());
+    QTest::keyClick(QApplication::focusWidget(), key);
+    const int s = board_->state().selected;
+    EXPECT_EQ(focused(board_->view(), s), heard(s - 1)) << key;
+  }
+  ui::g_selectedFriend = {};
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(ui::g_selectedFriend.uid, BoardFixture::uid(board_->state().selected - 1));
+
+  std::vector<std::string> onPage;
+  board_->setDialogRunner([&](QDialog& dialog) {
+    auto& page = dynamic_cast<ui::FurtherPage&>(dialog);
+    dialog.show();
+    // The focus arrives after the activation.
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+      return QApplication::focusWidget() && QApplication::focusWidget()->window() == &dialog;
+    }));
+    onPage.push_back(focused(page.view(), 1));
+    page.runCommand(ui::cmd::kNext);
+    onPage.push_back(focused(page.view(), 2));
+    page.runCommand(ui::cmd::kPrevious);
+    return 0;
+  });
+  if (board_->state().pictureSlots.totalPages > 1) {
+    while (board_->state().selected < cells) board_->runCommand(ui::cmd::kNext);
+    board_->runCommand(ui::cmd::kNext);
+    EXPECT_EQ(onPage, (std::vector<std::string>{heard(cells), heard(cells + 1)}));
+  }
+  // Back on the main page the focus is where the bar is.
+  EXPECT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+  EXPECT_EQ(focused(board_->view(), board_->state().selected),
+            heard(board_->state().selected - 1));
 }
 
 // A best-friend line whose uid is not all digits names no picture and opens nothing.
@@ -203,6 +268,9 @@ TEST_P(PictureBoardTest, NextLeadsThroughTheFurtherPageBackToTheFirstCell) {
     dialog.show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     shown.push_back(board_->state().currentPage);
+    // The title is the same on every page.
+    EXPECT_EQ(dialog.accessibleDescription(),
+              QString("Page %1 of %2").arg(board_->state().currentPage + 1).arg(pages));
     if (shown.size() == 1) {
       EXPECT_TRUE(dialog.grab().toImage().save(
           BoardFixture::screenshotPath(QString("board_%1_page2.png").arg(size()))));

@@ -3,6 +3,7 @@
 // same time again at the next opening), activation opening the friend page, and the layout.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QHeaderView>
@@ -256,6 +257,34 @@ TEST_F(ChangeLists, ColumnsAndLayout) {
   EXPECT_EQ(relations->list()->geometry(), QRect(5, 30, cw - 5, ch - 45));
   // The "Updated" line ends at the bottom of the client area instead of below it.
   EXPECT_EQ(birthdays->updatedLabel()->geometry(), QRect(5, ch - 15, cw - 5, 15));
+}
+
+// A screen reader hears each list by its title, when it was made, and every cell by a name,
+// an empty status too (a friend without one).
+TEST_F(ChangeLists, AScreenReaderHearsTheListAndEveryCellByName) {
+  const struct {
+    const ui::ChangeListKind* kind;
+    std::string entry;
+    std::vector<std::string> cells;
+  } cases[] = {
+      {&ui::kRelationChangesList, "1003*Single**\n", {"Mia Lopez", "No status", "Single"}},
+      {&ui::kRelationChangesList, "1003**Married*\n", {"Mia Lopez", "Married", "No status"}},
+      {&ui::kBirthdaysList, "1002*In 15 hours*", {"adam Brown", "In 15 hours"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.entry);
+    testing::internal::CaptureStdout();
+    const auto window = open(*c.kind, fixed({c.entry}, "12/25/2009  0:7"));
+    testing::internal::GetCapturedStdout();
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(window->list());
+    EXPECT_EQ(list->text(QAccessible::Name).toStdString(), c.kind->heading);
+    EXPECT_EQ(list->text(QAccessible::Description), "Updated 12/25/2009  0:7");
+    std::vector<std::string> cells;
+    for (int column = 0; column < window->list()->columnCount(); ++column)
+      cells.push_back(
+          list->tableInterface()->cellAt(0, column)->text(QAccessible::Name).toStdString());
+    EXPECT_EQ(cells, c.cells);
+  }
 }
 
 }  // namespace

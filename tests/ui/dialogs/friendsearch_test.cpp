@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -97,6 +98,9 @@ TEST_F(FriendSearch, TheListSortsNamesAsTheChangeListsDo) {
 TEST_F(FriendSearch, OneMatchIsSelectedAndItsUidOpensTheDetails) {
   const auto dialog = open();
   EXPECT_EQ(dialog->lastUpdate()->text(), "List Last Updated: 4/3/2009  9:5");
+  const QAccessibleInterface* list = QAccessible::queryAccessibleInterface(dialog->list());
+  EXPECT_EQ(list->text(QAccessible::Name), "Friends");
+  EXPECT_EQ(list->text(QAccessible::Description), "List Last Updated: 4/3/2009  9:5");
   EXPECT_TRUE(dialog->grab().save(QStringLiteral(VELTRANA_BINARY_DIR "/screenshots/friendsearch_240x320.png")));
   struct Step {
     const char* typed;

@@ -3,6 +3,7 @@
 // sending or clearing a status, and texts that must arrive whole.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -67,6 +68,8 @@ TEST_F(StatusDialogTest, OpeningShowsTheFirstNameAndTheStatusAndKeepsTheFlag) {
     EXPECT_EQ(name->width(), QFontMetrics(name->font()).horizontalAdvance("Veronika") + 15);
     EXPECT_EQ(dialog->edit()->x(), ui::g_screen.sideMargin() + name->width());
     EXPECT_EQ(dialog->presets()->item(1)->text(), "is bored");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(dialog->presets())->text(QAccessible::Name),
+              "Select a preset status to edit");
     EXPECT_EQ(dialog->softKeys(), menu::kDone);
     EXPECT_EQ(connectionEvents, std::vector<std::string>{"interactive"});
     EXPECT_TRUE(dialog->grab().save(screenshotPath("statusdialog_240x320.png")));

@@ -2,6 +2,7 @@
 // Friend" with its list and info window, and "Big Picture".
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -104,6 +105,8 @@ TEST(FriendPageCommands, AllAboutFriendAsksForTheCheckedCategoriesOnly) {
     EXPECT_EQ(menuOf(*page), 169);
     EXPECT_EQ(list->geometry(), page->client()->rect());
     EXPECT_TRUE(list->hasFocus());
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(list)->text(QAccessible::Name),
+              "All About Friend");
     int at = 0;
     for (int row : c.rows) {
       for (; at < row; ++at) QTest::keyClick(list, Qt::Key_Down);

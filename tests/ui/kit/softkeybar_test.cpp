@@ -137,6 +137,7 @@ TEST(SoftKeyBar, AScreenReaderSeesTheKeysAndPressesThem) {
   ASSERT_EQ(keys->childCount(), 3);
   QAccessibleInterface* popup = keys->child(2);
   EXPECT_EQ(popup->object(), bar->openPopup());
+  EXPECT_EQ(popup->text(QAccessible::Name), "Menu");  // after the key that opened it
   QStringList items;
   for (int i = 0; i < popup->childCount(); ++i) items << popup->child(i)->text(QAccessible::Name);
   EXPECT_TRUE(items.contains("Big Picture")) << items.join(", ").toStdString();
