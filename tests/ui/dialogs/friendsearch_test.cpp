@@ -84,7 +84,7 @@ TEST_F(FriendSearch, ATextListsTheNamesWithAWordItStarts) {
 // The same order as the change lists: the collation of the names' letters, accents after
 // the letter they sit on ("Çağan" among the C names, not after "Z").
 TEST_F(FriendSearch, TheListSortsNamesAsTheChangeListsDo) {
-  friendstest::writeWhole(store.paths().bf,
+  testsupport::writeWhole(store.paths().bf,
                           "21*-5*Seán Martin*\n22*-5*Çağan Virtanen*\n23*-5*Chloé Dubois*\n"
                           "24*-5*Björn Berg*\n25*-5*Zoë Ødegaard*\n26*-5*cecilia Ahl*\n");
   const auto dialog = open();

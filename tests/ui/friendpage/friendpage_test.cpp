@@ -145,7 +145,7 @@ TEST(FriendPage, LongFactsAreShownWhole) {
     PageFixture f(c.screen);
     ASSERT_TRUE(f.start());
     const std::string uid = f.uid();
-    friendstest::writeWhole(f.paths().vtS, uid + "*Springfield*Illinois*United States*Very Liberal*"
+    testsupport::writeWhole(f.paths().vtS, uid + "*Springfield*Illinois*United States*Very Liberal*"
                                                  "In an Open Relationship*December 7, 1965*\n");
     ui::g_mainTextSize = {};
     auto page = f.open(uid, QStringLiteral("Homer Sample"));
