@@ -11,6 +11,9 @@ class Image;
 
 namespace ui {
 
+// The "@2x" twin of a picture file ("body.jpg" -> "body@2x.jpg") when it exists, else empty.
+std::string atTwiceTheDensity(const std::string& path);
+
 class CellButton : public QPushButton {
   Q_OBJECT
  public:
