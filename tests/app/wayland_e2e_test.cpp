@@ -103,6 +103,11 @@ class WaylandTest : public ::testing::TestWithParam<int> {
     platform::SettingsStore settings(sandbox_.settingsPath());
     friendstest::SimSession session;
     ASSERT_TRUE(friendstest::logIn(sim_, settings, sandbox_.root(), session));
+    // The placeholders, as an installation sets the DataFolder up with them.
+    fs::create_directories(dataFolder + "pic_square");
+    for (const auto& entry : fs::directory_iterator(VELTRANA_SOURCE_DIR "/resources/pic_square"))
+      fs::copy_file(entry.path(), dataFolder + "pic_square/" + entry.path().filename().string(),
+                    fs::copy_options::overwrite_existing);
     // Five best friends on the board, so that it has a friend page to open.
     std::ofstream best(dataFolder + "bf1.txt");
     const sim::Json friends = friendstest::simFriends(sim_);
