@@ -416,24 +416,29 @@ int SettingsStore::writeSecret(const SettingsKey& key, const std::string& name,
   const int removed = removeValue(db_, key.path(), name);
   if (removed != kErrorSuccess) return removed;
   pendingSecrets_.push_back({key.path(), name, value});
-  if (sqlite3_get_autocommit(db_) != 0) flushSecrets();
+  if (sqlite3_get_autocommit(db_) != 0 && !flushSecrets()) return kErrorWriteFault;
   return kErrorSuccess;
 }
 
-void SettingsStore::flushSecrets() {
+bool SettingsStore::flushSecrets() {
   std::vector<PendingSecret> pending;
   pending.swap(pendingSecrets_);
+  bool landed = true;
   for (const auto& secret : pending) {
-    if (vault_ && vault_->write(secret.name, toUtf8(secret.value))) continue;
+    SecretVault* vault = vault_;
+    if (vault && vault->write(secret.name, toUtf8(secret.value))) continue;
     // The keyring stopped answering: the value lands where it did before there was one, and
     // the next start moves it into the keyring over whatever older value that kept.
     vault_ = nullptr;
-    writeStoredString(secret.key, secret.name, secret.value);
+    if (writeStoredString(secret.key, secret.name, secret.value) != kErrorSuccess) landed = false;
   }
+  return landed;
 }
 
 Lookup<std::u16string> SettingsStore::readSecret(const SettingsKey& key, const std::string& name) {
-  const auto fromVault = vault_->read(name);
+  SecretVault* vault = vault_;
+  if (!vault) return readStoredString(key.path(), name);
+  const auto fromVault = vault->read(name);
   if (fromVault) {
     std::u16string text = toUtf16(*fromVault);
     // As from the store: a value that does not fit the caller's buffer is none.
@@ -447,9 +452,10 @@ Lookup<std::u16string> SettingsStore::readSecret(const SettingsKey& key, const s
 
 void SettingsStore::eraseSecrets() {
   pendingSecrets_.clear();
-  if (!vault_) return;
+  SecretVault* vault = vault_;
+  if (!vault) return;
   for (const char* name : {keys::kSessionKey, keys::kSessionSecret}) {
-    if (!vault_->erase(name)) {
+    if (!vault->erase(name)) {
       vault_ = nullptr;
       return;
     }
@@ -458,10 +464,11 @@ void SettingsStore::eraseSecrets() {
 
 void SettingsStore::keepSecretsIn(SecretVault* vault) {
   vault_ = vault;
-  if (vault_ && db_) moveSecretsIntoVault();
+  if (vault && db_) moveSecretsIntoVault();
 }
 
 void SettingsStore::moveSecretsIntoVault() {
+  SecretVault* vault = vault_;
   const auto key = openKey(keys::kFacebook);
   if (!key) return;
   const char* names[] = {keys::kSessionKey, keys::kSessionSecret};
@@ -469,9 +476,9 @@ void SettingsStore::moveSecretsIntoVault() {
   for (const char* name : names) {
     const auto stored = readStoredString(key->path(), name);
     if (!stored) continue;
-    if (!vault_->write(name, toUtf8(*stored))) {
+    if (!vault->write(name, toUtf8(*stored))) {
       // Both or neither: a key in the vault beside a secret in the store would be no session.
-      for (const char* done : moved) vault_->erase(done);
+      for (const char* done : moved) vault->erase(done);
       vault_ = nullptr;
       return;
     }
@@ -514,8 +521,8 @@ bool SettingsStore::Transaction::commit() {
   // A failed COMMIT (the disk is full) leaves the group open for the destructor to undo.
   if (!exec(store_.db_, outermost_ ? "COMMIT" : "RELEASE vt_group")) return false;
   active_ = false;
-  if (outermost_) store_.flushSecrets();
-  return true;
+  // A secret that reached neither the keyring nor the store is a failed group.
+  return !outermost_ || store_.flushSecrets();
 }
 
 std::string unreadableSettingsText(const std::string& path, const std::string& reason) {

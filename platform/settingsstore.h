@@ -2,6 +2,7 @@
 // The settings store: a registry of keys and typed values kept in one SQLite database.
 // Keys are addressed by their full path ("SOFTWARE\Corvanta\Facebook"); every write is its
 // own transaction, and Transaction groups several writes so that a crash leaves all or none.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -118,13 +119,14 @@ class SettingsStore {
   int writeSecret(const SettingsKey& key, const std::string& name, const std::u16string& value);
   Lookup<std::u16string> readSecret(const SettingsKey& key, const std::string& name);
   void eraseSecrets();
-  void flushSecrets();
+  bool flushSecrets();  // false when a value landed nowhere
   void moveSecretsIntoVault();
   Lookup<std::u16string> readStoredString(const std::string& key, const std::string& name);
   int writeStoredString(const std::string& key, const std::string& name,
                         const std::u16string& value);
 
-  SecretVault* vault_ = nullptr;
+  // Dropped by whichever thread finds it silent; read by every write.
+  std::atomic<SecretVault*> vault_{nullptr};
   // Vault writes wait for their group to land, so a group rolled back changes no keyring.
   std::vector<PendingSecret> pendingSecrets_;
   sqlite3* db_ = nullptr;
