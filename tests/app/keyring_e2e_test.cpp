@@ -31,7 +31,9 @@ class Keyring {
   explicit Keyring(const std::string& root) : root_(root) {}
   ~Keyring() { stop(); }
 
-  bool start() {
+  // `unlock`: with the password on its input, as a desktop login does; else the keyring
+  // made before stays locked and, with no prompter on the bus, the user never opens it.
+  bool start(bool unlock = true) {
     fs::create_directories(root_ + "/data");
     fs::create_directories(root_ + "/run");
     fs::permissions(root_ + "/run", fs::perms::owner_all);
@@ -39,10 +41,12 @@ class Keyring {
     env.insert("XDG_DATA_HOME", QString::fromStdString(root_ + "/data"));
     env.insert("XDG_RUNTIME_DIR", QString::fromStdString(root_ + "/run"));
     daemon_.setProcessEnvironment(env);
-    daemon_.start("gnome-keyring-daemon", {"--foreground", "--unlock", "--components=secrets"});
+    QStringList args = {"--foreground", "--components=secrets"};
+    if (unlock) args << "--unlock";
+    daemon_.start("gnome-keyring-daemon", args);
     if (!daemon_.waitForStarted(5000)) return false;
     // The password, then the end of its input: written out here, as no event loop runs.
-    daemon_.write("pw");
+    if (unlock) daemon_.write("pw");
     daemon_.waitForBytesWritten(5000);
     daemon_.closeWriteChannel();
     for (int i = 0; i < 100; ++i) {
@@ -162,6 +166,23 @@ TEST_F(KeyringTest, AnOlderBuildsSessionMovesIntoTheKeyring) {
   EXPECT_EQ(Keyring::lookup(keys::kSessionKey), key);
   EXPECT_EQ(stored(sandbox.settingsPath(), keys::kSessionKey), "<missing>");
   EXPECT_EQ(stored(sandbox.settingsPath(), keys::kSessionSecret), "<missing>");
+}
+
+TEST_F(KeyringTest, ALockedKeyringLeftClosedLeavesThePairInTheStore) {
+  const std::string folder = sandbox.root() + "/keyring";
+  {
+    Keyring made(folder);  // the login keyring, with its password
+    ASSERT_TRUE(made.start());
+  }
+  Keyring locked(folder);
+  ASSERT_TRUE(locked.start(false));
+  const std::string out = run();
+  EXPECT_EQ(stored(sandbox.settingsPath(), keys::kSessionKey).size(), 32u);
+  EXPECT_GE(stored(sandbox.settingsPath(), keys::kSessionSecret).size(), 8u);
+  const std::size_t said = out.find("No desktop keyring (");
+  ASSERT_NE(said, std::string::npos) << out;
+  EXPECT_NE(out.find("locked", said), std::string::npos) << out;
+  EXPECT_EQ(out.find("No desktop keyring (", said + 1), std::string::npos) << out;
 }
 
 TEST_F(KeyringTest, WithoutTheServiceTheStoreKeepsThePairAndSaysWhyOnce) {
