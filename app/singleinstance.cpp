@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -45,7 +46,10 @@ SingleInstance SingleInstance::claim(const Sleep& sleep) {
         std::this_thread::sleep_for(std::chrono::milliseconds(kLookIntervalMs));
     }
     if (platform::findWindow(kName)) {
-      platform::activateWindow(kName);
+      // On Wayland only the token the desktop gave this start lets the running copy come
+      // forward; elsewhere there is none and the window is raised as before.
+      const char* token = std::getenv("XDG_ACTIVATION_TOKEN");
+      platform::activateWindow(kName, token ? token : "");
       result.outcome = Outcome::OtherCopyRuns;
       return result;
     }

@@ -16,6 +16,7 @@
 #include "platform/exitcodes.h"
 #include "platform/exitsignals.h"
 #include "platform/qtmessageboxes.h"
+#include "platform/keyringvault.h"
 #include "platform/settingsstore.h"
 #include "schedule.h"
 #include "singleinstance.h"
@@ -202,6 +203,9 @@ int runVeltrana(int argc, char** argv, const StepsMaker& makeSteps) {
     failSettings(boxes, connection,
                  "Veltrana cannot open its settings: " + settingsPath + ": " + store.openError());
   }
+  // Kept to the process's end with the store that uses it.
+  const std::unique_ptr<platform::KeyringVault> keyring = platform::KeyringVault::open();
+  store.keepSecretsIn(keyring.get());
   // A store that opens but cannot be read is no first start: nothing is deleted or greeted.
   const EditionCheck edition = runEditionCheck(store, dataFolder->folder);
   if (edition.outcome == EditionCheck::Outcome::Unreadable)

@@ -5,10 +5,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <strings.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include "platform/secretvault.h"
+#include "platform/settingskeys.h"
 
 namespace platform {
 namespace {
@@ -202,6 +207,8 @@ SettingsStore::SettingsStore(const std::string& dbPath) : path_(dbPath) {
   // writer; NORMAL sync may lose the last group on power loss, never split one.
   exec(db, "PRAGMA journal_mode=WAL");
   exec(db, "PRAGMA synchronous=NORMAL");
+  // A secret deleted here (moved into the keyring) leaves no copy in a free page.
+  exec(db, "PRAGMA secure_delete=ON");
   if (!exec(db, "BEGIN IMMEDIATE") || !exec(db, kSchema) || !exec(db, "COMMIT")) {
     openError_ = sqlite3_errmsg(db);
     sqlite3_close(db);
@@ -286,6 +293,24 @@ int writeValue(sqlite3* db, const std::string& key, const std::string& name, int
   return kErrorSuccess;
 }
 
+int removeValue(sqlite3* db, const std::string& key, const std::string& name) {
+  WriteScope scope(db);
+  if (!scope.begun()) return kErrorWriteFault;
+  const auto stored = storedKeyPath(db, key);
+  if (stored.failed()) return kErrorWriteFault;
+  if (!stored) return kErrorKeyDeleted;
+  Statement remove(db, "DELETE FROM vals WHERE key = ?1 AND name = ?2");
+  remove.bind(1, key).bind(2, name);
+  if (remove.step() != SQLITE_DONE || !scope.commit()) return kErrorWriteFault;
+  return kErrorSuccess;
+}
+
+// True when deleting the tree `path` takes the key `key` with it.
+bool treeHolds(const std::string& path, const std::string& key) {
+  return key.size() >= path.size() && ::strncasecmp(key.c_str(), path.c_str(), path.size()) == 0 &&
+         (key.size() == path.size() || key[path.size()] == '\\');
+}
+
 Lookup<std::pair<int, std::string>> readValue(sqlite3* db, const std::string& key,
                                               const std::string& name) {
   Statement select(db, "SELECT type, data FROM vals WHERE key = ?1 AND name = ?2");
@@ -302,7 +327,13 @@ int SettingsStore::writeString(const SettingsKey& key, const std::string& name,
                                const std::u16string& value) {
   if (!db_) return kErrorInvalidHandle;
   if (brokenGroups_ > 0) return kErrorWriteFault;
-  return writeValue(db_, key.path(), name, kTypeString, utf16Blob(value));
+  if (holdsSecret(key.path(), name)) return writeSecret(key, name, value);
+  return writeStoredString(key.path(), name, value);
+}
+
+int SettingsStore::writeStoredString(const std::string& key, const std::string& name,
+                                     const std::u16string& value) {
+  return writeValue(db_, key, name, kTypeString, utf16Blob(value));
 }
 
 int SettingsStore::writeNumber(const SettingsKey& key, const std::string& name, uint32_t value) {
@@ -325,7 +356,13 @@ Lookup<uint32_t> SettingsStore::readNumber(const SettingsKey& key, const std::st
 
 Lookup<std::u16string> SettingsStore::readString(const SettingsKey& key, const std::string& name) {
   if (!db_) return Lookup<std::u16string>::failure(openError_);
-  const auto value = readValue(db_, key.path(), name);
+  if (holdsSecret(key.path(), name)) return readSecret(key, name);
+  return readStoredString(key.path(), name);
+}
+
+Lookup<std::u16string> SettingsStore::readStoredString(const std::string& key,
+                                                       const std::string& name) {
+  const auto value = readValue(db_, key, name);
   if (value.failed()) return Lookup<std::u16string>::failure(value.error());
   if (!value || value->first != kTypeString || value->second.size() > kStringBufferBytes) {
     return std::nullopt;
@@ -362,10 +399,102 @@ int SettingsStore::deleteTree(const std::string& path) {
       deleteKeys.bind(1, prefixes.back()).step() != SQLITE_DONE || !scope.commit()) {
     return kErrorWriteFault;
   }
+  if (treeHolds(prefixes.back(), keys::kFacebook)) eraseSecrets();
   return kErrorSuccess;
 }
 
-SettingsStore::Transaction::Transaction(SettingsStore& store) : store_(store) {
+bool SettingsStore::holdsSecret(const std::string& key, const std::string& name) const {
+  return vault_ != nullptr && ::strcasecmp(key.c_str(), keys::kFacebook) == 0 &&
+         (::strcasecmp(name.c_str(), keys::kSessionKey) == 0 ||
+          ::strcasecmp(name.c_str(), keys::kSessionSecret) == 0);
+}
+
+int SettingsStore::writeSecret(const SettingsKey& key, const std::string& name,
+                               const std::u16string& value) {
+  // The store's copy goes with the group the value belongs to; the vault gets the value
+  // once that group has landed.
+  const int removed = removeValue(db_, key.path(), name);
+  if (removed != kErrorSuccess) return removed;
+  pendingSecrets_.push_back({key.path(), name, value});
+  if (sqlite3_get_autocommit(db_) != 0 && !flushSecrets()) return kErrorWriteFault;
+  return kErrorSuccess;
+}
+
+bool SettingsStore::flushSecrets() {
+  std::vector<PendingSecret> pending;
+  pending.swap(pendingSecrets_);
+  bool landed = true;
+  for (const auto& secret : pending) {
+    SecretVault* vault = vault_;
+    if (vault && vault->write(secret.name, toUtf8(secret.value))) continue;
+    // The keyring stopped answering: the value lands where it did before there was one, and
+    // the next start moves it into the keyring over whatever older value that kept.
+    vault_ = nullptr;
+    if (writeStoredString(secret.key, secret.name, secret.value) != kErrorSuccess) landed = false;
+  }
+  return landed;
+}
+
+Lookup<std::u16string> SettingsStore::readSecret(const SettingsKey& key, const std::string& name) {
+  SecretVault* vault = vault_;
+  if (!vault) return readStoredString(key.path(), name);
+  const auto fromVault = vault->read(name);
+  if (fromVault) {
+    std::u16string text = toUtf16(*fromVault);
+    // As from the store: a value that does not fit the caller's buffer is none.
+    if ((text.size() + 1) * 2 > kStringBufferBytes) return std::nullopt;
+    return text;
+  }
+  if (fromVault.failed()) vault_ = nullptr;
+  // A value written while the keyring did not answer is still here.
+  return readStoredString(key.path(), name);
+}
+
+void SettingsStore::eraseSecrets() {
+  pendingSecrets_.clear();
+  SecretVault* vault = vault_;
+  if (!vault) return;
+  for (const char* name : {keys::kSessionKey, keys::kSessionSecret}) {
+    if (!vault->erase(name)) {
+      vault_ = nullptr;
+      return;
+    }
+  }
+}
+
+void SettingsStore::keepSecretsIn(SecretVault* vault) {
+  vault_ = vault;
+  if (vault && db_) moveSecretsIntoVault();
+}
+
+void SettingsStore::moveSecretsIntoVault() {
+  SecretVault* vault = vault_;
+  const auto key = openKey(keys::kFacebook);
+  if (!key) return;
+  const char* names[] = {keys::kSessionKey, keys::kSessionSecret};
+  std::vector<const char*> moved;
+  for (const char* name : names) {
+    const auto stored = readStoredString(key->path(), name);
+    if (!stored) continue;
+    if (!vault->write(name, toUtf8(*stored))) {
+      // Both or neither: a key in the vault beside a secret in the store would be no session.
+      for (const char* done : moved) vault->erase(done);
+      vault_ = nullptr;
+      return;
+    }
+    moved.push_back(name);
+  }
+  if (moved.empty()) return;
+  WriteScope scope(db_);
+  if (!scope.begun()) return;
+  for (const char* name : moved) {
+    if (removeValue(db_, key->path(), name) != kErrorSuccess) return;
+  }
+  if (scope.commit()) exec(db_, "PRAGMA wal_checkpoint(TRUNCATE)");
+}
+
+SettingsStore::Transaction::Transaction(SettingsStore& store)
+    : store_(store), secretsMark_(store.pendingSecrets_.size()) {
   if (!store_.db_) return;
   outermost_ = sqlite3_get_autocommit(store_.db_) != 0;
   active_ = exec(store_.db_, outermost_ ? "BEGIN IMMEDIATE" : "SAVEPOINT vt_group");
@@ -378,6 +507,7 @@ SettingsStore::Transaction::Transaction(SettingsStore& store) : store_(store) {
 SettingsStore::Transaction::~Transaction() {
   if (broken_) --store_.brokenGroups_;
   if (!active_) return;
+  if (store_.pendingSecrets_.size() > secretsMark_) store_.pendingSecrets_.resize(secretsMark_);
   if (outermost_) {
     exec(store_.db_, "ROLLBACK");
   } else {
@@ -391,7 +521,8 @@ bool SettingsStore::Transaction::commit() {
   // A failed COMMIT (the disk is full) leaves the group open for the destructor to undo.
   if (!exec(store_.db_, outermost_ ? "COMMIT" : "RELEASE vt_group")) return false;
   active_ = false;
-  return true;
+  // A secret that reached neither the keyring nor the store is a failed group.
+  return !outermost_ || store_.flushSecrets();
 }
 
 std::string unreadableSettingsText(const std::string& path, const std::string& reason) {

@@ -2,15 +2,18 @@
 // The settings store: a registry of keys and typed values kept in one SQLite database.
 // Keys are addressed by their full path ("SOFTWARE\Corvanta\Facebook"); every write is its
 // own transaction, and Transaction groups several writes so that a crash leaves all or none.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct sqlite3;
 
 namespace platform {
 
+class SecretVault;
 class SettingsStore;
 
 // A handle to an existing key. Cheap to copy; it does not keep anything open.
@@ -87,6 +90,11 @@ class SettingsStore {
   // SQLite's text for the last failure on this connection.
   std::string lastError() const;
 
+  // From now on the session's key and secret live in `vault` (nullptr: here again). A key
+  // and secret an older run left in the store move into it and leave the store. A vault
+  // that stops answering is dropped for the rest of the run and the store takes over.
+  void keepSecretsIn(SecretVault* vault);
+
   // Groups writes: everything between begin and commit lands together or not at all.
   class Transaction {
    public:
@@ -99,9 +107,28 @@ class SettingsStore {
     bool active_ = false;
     bool outermost_ = false;  // began the database transaction (else a savepoint in one)
     bool broken_ = false;     // could not begin: the store refuses writes until it ends
+    std::size_t secretsMark_ = 0;  // the vault writes queued before this group
   };
 
  private:
+  struct PendingSecret {
+    std::string key, name;
+    std::u16string value;
+  };
+  bool holdsSecret(const std::string& key, const std::string& name) const;
+  int writeSecret(const SettingsKey& key, const std::string& name, const std::u16string& value);
+  Lookup<std::u16string> readSecret(const SettingsKey& key, const std::string& name);
+  void eraseSecrets();
+  bool flushSecrets();  // false when a value landed nowhere
+  void moveSecretsIntoVault();
+  Lookup<std::u16string> readStoredString(const std::string& key, const std::string& name);
+  int writeStoredString(const std::string& key, const std::string& name,
+                        const std::u16string& value);
+
+  // Dropped by whichever thread finds it silent; read by every write.
+  std::atomic<SecretVault*> vault_{nullptr};
+  // Vault writes wait for their group to land, so a group rolled back changes no keyring.
+  std::vector<PendingSecret> pendingSecrets_;
   sqlite3* db_ = nullptr;
   std::string path_;
   std::string openError_;

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "platform/exitwait.h"
 #include "platform/runtimedir.h"
@@ -21,11 +22,13 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Frame: u32 magic, u32 id, u64 wParam, i64 lParam, u32 flags, all little-endian.
+// Frame: u32 magic, u32 id, u64 wParam, i64 lParam, u32 flags, all little-endian; with
+// kFlagText a u32 length and that many bytes of text follow.
 // The magic carries the version, so a peer of another layout is refused, not misread.
 constexpr uint32_t kFrameMagic = 0x31574D56;  // "VMW1"
 constexpr uint32_t kFlagSend = 1;             // the sender waits for an i64 reply
 constexpr uint32_t kFlagPost = 2;
+constexpr uint32_t kFlagText = 4;
 constexpr std::size_t kFrameSize = 28;
 constexpr std::size_t kReplySize = 8;
 
@@ -97,7 +100,8 @@ void encodeFrame(const WindowMessage& message, uint32_t flags, unsigned char* ou
 bool decodeFrame(const unsigned char* in, WindowMessage* message, uint32_t* flags) {
   if (getLe(in, 4) != kFrameMagic) return false;
   *flags = static_cast<uint32_t>(getLe(in + 24, 4));
-  if (*flags != kFlagSend && *flags != kFlagPost) return false;
+  const uint32_t kind = *flags & ~kFlagText;
+  if (kind != kFlagSend && kind != kFlagPost) return false;
   message->id = static_cast<uint32_t>(getLe(in + 4, 4));
   message->wParam = getLe(in + 8, 8);
   message->lParam = static_cast<int64_t>(getLe(in + 16, 8));
@@ -191,9 +195,15 @@ UniqueFd deliver(const std::string& className, const WindowMessage& message, uin
   Reach reach;
   UniqueFd fd = connectToClass(className, true, connectTimeoutMs, &reach);
   if (!fd.valid()) return fd;
-  unsigned char frame[kFrameSize];
-  encodeFrame(message, flags, frame);
-  if (!sendAll(fd.get(), frame, sizeof frame)) return UniqueFd();
+  if (message.text.size() > kMaxMessageText) return UniqueFd();
+  const bool withText = !message.text.empty();
+  std::vector<unsigned char> bytes(kFrameSize + (withText ? 4 + message.text.size() : 0));
+  encodeFrame(message, flags | (withText ? kFlagText : 0), bytes.data());
+  if (withText) {
+    putLe(bytes.data() + kFrameSize, message.text.size(), 4);
+    std::memcpy(bytes.data() + kFrameSize + 4, message.text.data(), message.text.size());
+  }
+  if (!sendAll(fd.get(), bytes.data(), bytes.size())) return UniqueFd();
   return fd;
 }
 
@@ -252,8 +262,18 @@ void WindowEndpoint::dispatchPending(const Handler& handler) {
     if (!readExact(conn.get(), frame, sizeof frame, frameDeadline) ||
         !decodeFrame(frame, &message, &flags))
       continue;
+    if (flags & kFlagText) {
+      unsigned char length[4];
+      if (!readExact(conn.get(), length, sizeof length, frameDeadline)) continue;
+      const std::size_t size = getLe(length, 4);
+      if (size > kMaxMessageText) continue;
+      message.text.resize(size);
+      if (!readExact(conn.get(), reinterpret_cast<unsigned char*>(message.text.data()), size,
+                     frameDeadline))
+        continue;
+    }
     const int64_t result = handler ? handler(message) : 0;
-    if (flags == kFlagSend) {
+    if ((flags & ~kFlagText) == kFlagSend) {
       unsigned char reply[kReplySize];
       putLe(reply, static_cast<uint64_t>(result), 8);
       // Eight bytes always fit a fresh socket's buffer; a sender that gave up is ignored.
@@ -284,8 +304,10 @@ bool postMessage(const std::string& className, const WindowMessage& message) {
   return deliver(className, message, kFlagPost, kPostConnectTimeoutMs).valid();
 }
 
-bool activateWindow(const std::string& className) {
-  return postMessage(className, WindowMessage{kMsgActivate, 0, 0});
+bool activateWindow(const std::string& className, const std::string& activationToken) {
+  // A token too long to send is no token: the window is still raised as without one.
+  const std::string token = activationToken.size() <= kMaxMessageText ? activationToken : "";
+  return postMessage(className, WindowMessage{kMsgActivate, 0, 0, token});
 }
 
 }  // namespace platform

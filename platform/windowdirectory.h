@@ -14,7 +14,12 @@ struct WindowMessage {
   uint32_t id = 0;
   uint64_t wParam = 0;
   int64_t lParam = 0;
+  // A short text that travels with the message (an activation token); at most kMaxMessageText
+  // bytes, a longer one is not sent.
+  std::string text = {};
 };
+
+inline constexpr std::size_t kMaxMessageText = 4096;
 
 // Message ids that cross between the programs.
 inline constexpr uint32_t kMsgDestroy = 2;       // WM_DESTROY
@@ -55,7 +60,8 @@ std::optional<int64_t> sendMessage(const std::string& className, const WindowMes
                                    int timeoutMs = 30000);
 // Posts without waiting; false when no window of this class exists.
 bool postMessage(const std::string& className, const WindowMessage& message);
-// Brings the window to the foreground (posts kMsgActivate).
-bool activateWindow(const std::string& className);
+// Brings the window to the foreground (posts kMsgActivate), with the desktop's activation
+// token of this start when there is one (Wayland's compositor lets only that raise a window).
+bool activateWindow(const std::string& className, const std::string& activationToken = {});
 
 }  // namespace platform

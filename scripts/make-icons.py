@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 # Generates the 16 x 16 row icons of the notifications window (136 wall posts, 137 event
 # invites, 138 friend requests, 139 group invites, 140 messages) and the status dialog's
-# icon (143) in resources/icons/. Run once; the outputs are committed.
+# icon (143) in resources/icons/, each also at 32 x 32 for screens at twice the density
+# (<n>@2x.png, drawn from the same shapes). Run once; the outputs are committed.
 import os, struct, zlib
 
 out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources", "icons")
@@ -11,18 +12,20 @@ WHITE = (255, 255, 255, 255)
 ORANGE = (226, 103, 69, 255)
 NONE = (0, 0, 0, 0)
 
+S = 1  # pixels per unit of the 16-unit grid the shapes are drawn on
+
 def canvas():
-    return [[NONE] * 16 for _ in range(16)]
+    return [[NONE] * (16 * S) for _ in range(16 * S)]
 
 def rect(c, x0, y0, x1, y1, colour):
-    for y in range(y0, y1 + 1):
-        for x in range(x0, x1 + 1):
+    for y in range(y0 * S, (y1 + 1) * S):
+        for x in range(x0 * S, (x1 + 1) * S):
             c[y][x] = colour
 
 def disc(c, cx, cy, r, colour):
-    for y in range(16):
-        for x in range(16):
-            if (x + 0.5 - cx) ** 2 + (y + 0.5 - cy) ** 2 <= r * r:
+    for y in range(16 * S):
+        for x in range(16 * S):
+            if ((x + 0.5) / S - cx) ** 2 + ((y + 0.5) / S - cy) ** 2 <= r * r:
                 c[y][x] = colour
 
 def person(c, cx, top, colour):
@@ -31,7 +34,7 @@ def person(c, cx, top, colour):
         half = 2 + (y - top - 6) // 2
         for x in range(int(cx - half), int(cx + half)):
             if 0 <= x < 16:
-                c[y][x] = colour
+                rect(c, x, y, x, y, colour)
 
 def wall():  # a page with lines
     c = canvas()
@@ -45,9 +48,10 @@ def inbox():  # an envelope
     c = canvas()
     rect(c, 1, 3, 14, 12, BLUE)
     rect(c, 2, 4, 13, 11, WHITE)
-    for i in range(6):
-        c[4 + i][2 + i] = BLUE
-        c[4 + i][13 - i] = BLUE
+    for i in range(6 * S):
+        for t in range(S):
+            c[4 * S + i][2 * S + i + t] = BLUE
+            c[4 * S + i][14 * S - 1 - i - t] = BLUE
     return c
 
 def friend():  # a person with a plus
@@ -91,11 +95,12 @@ def png(path, rows):
         return c + struct.pack(">I", zlib.crc32(kind + data) & 0xffffffff)
     with open(path, "wb") as f:
         f.write(b"\x89PNG\r\n\x1a\n")
-        f.write(chunk(b"IHDR", struct.pack(">IIBBBBB", 16, 16, 8, 6, 0, 0, 0)))
+        f.write(chunk(b"IHDR", struct.pack(">IIBBBBB", len(rows[0]), len(rows), 8, 6, 0, 0, 0)))
         f.write(chunk(b"IDAT", zlib.compress(raw, 9)))
         f.write(chunk(b"IEND", b""))
 
 os.makedirs(out, exist_ok=True)
-for number, draw in ((136, wall), (137, event), (138, friend), (139, group), (140, inbox),
-                     (143, status)):
-    png(os.path.join(out, "%d.png" % number), draw())
+for S, suffix in ((1, ""), (2, "@2x")):
+    for number, draw in ((136, wall), (137, event), (138, friend), (139, group), (140, inbox),
+                         (143, status)):
+        png(os.path.join(out, "%d%s.png" % (number, suffix)), draw())

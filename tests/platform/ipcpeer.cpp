@@ -183,7 +183,7 @@ int serve(const std::string& className) {
   bool quit = false;
   const auto handler = [&](const platform::WindowMessage& m) -> int64_t {
     say("got " + std::to_string(m.id) + " " + std::to_string(m.wParam) + " " +
-        std::to_string(m.lParam));
+        std::to_string(m.lParam) + (m.text.empty() ? "" : " text=" + m.text));
     if (m.id == ipcpeer::kHoldMessage) {
       const auto line = input.next(3000);
       say(line && *line == "release" ? "released" : "not-released");

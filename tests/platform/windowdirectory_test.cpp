@@ -21,7 +21,7 @@ namespace {
 
 std::string gotLine(const WindowMessage& m) {
   return "got " + std::to_string(m.id) + " " + std::to_string(m.wParam) + " " +
-         std::to_string(m.lParam);
+         std::to_string(m.lParam) + (m.text.empty() ? "" : " text=" + m.text);
 }
 
 // Serves `endpoint` here until `peer` ends; the peer's exit code.
@@ -98,6 +98,29 @@ TEST_F(ServedWindow, APostDoesNotWaitForTheHandler) {
   EXPECT_EQ(server_.readLine(), "released");
   EXPECT_TRUE(platform::activateWindow(className_));
   EXPECT_EQ(server_.readLine(), gotLine({platform::kMsgActivate, 0, 0}));
+}
+
+// A second start's activation token reaches the running window whole; one too long to
+// send still raises the window, without a token.
+TEST_F(ServedWindow, AnActivationCarriesTheStartsToken) {
+  const struct {
+    std::string token;
+    std::string received;
+  } cases[] = {
+      {"", ""},
+      {"weston-token_12:34", "weston-token_12:34"},
+      {std::string(platform::kMaxMessageText, 't'), std::string(platform::kMaxMessageText, 't')},
+      {std::string(platform::kMaxMessageText + 1, 't'), ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.token.size());
+    ASSERT_TRUE(platform::activateWindow(className_, c.token));
+    EXPECT_EQ(server_.readLine(), gotLine({platform::kMsgActivate, 0, 0, c.received}));
+  }
+  // A sent message with a text gets its reply as one without.
+  const WindowMessage withText{platform::kMsgNavigate, 3, 4, "abc"};
+  EXPECT_EQ(platform::sendMessage(className_, withText, 5000), ipcpeer::replyFor(withText));
+  EXPECT_EQ(server_.readLine(), gotLine(withText));
 }
 
 TEST_F(ServedWindow, ASendGivesUpAfterItsTimeOutAndTheWindowGoesOn) {

@@ -13,6 +13,9 @@ class Image;
 
 namespace ui {
 
+// The "@2x" twin of a picture file ("body.jpg" -> "body@2x.jpg") when it exists, else empty.
+std::string atTwiceTheDensity(const std::string& path);
+
 class CellButton : public QPushButton {
   Q_OBJECT
  public:
@@ -24,12 +27,14 @@ class CellButton : public QPushButton {
 
  private:
   // The picture of the file at this paint; null when there is none or it does not decode.
-  const QImage& picture(const std::string& path);
+  // `scale` 2 decodes at twice the cell's side for a denser screen.
+  const QImage& picture(const std::string& path, int scale);
 
   pictures::Image& image_;
   std::function<std::string()> path_;
   std::string decodedBytes_;
   QImage decoded_;
+  int decodedScale_ = 1;
 };
 
 }  // namespace ui

@@ -8,6 +8,7 @@
 #include "ui/kit/commandids.h"
 #include "ui/kit/globals.h"
 #include "ui/kit/menutable.h"
+#include "platform/activationtoken.h"
 #include "platform/connectionkeeper.h"
 #include "pictureboard.h"
 #include "platform/qtwindowendpoint.h"
@@ -55,7 +56,7 @@ int64_t MainWindow::handleMessage(const platform::WindowMessage& message) {
   }
   switch (message.id) {
     case platform::kMsgActivate:
-      activate();
+      activate(message.text);
       break;
     case platform::kMsgCommand: {
       // From the event loop: a command that opens a modal window must not hold up the
@@ -113,14 +114,15 @@ void MainWindow::runCommand(int id) {
   }
 }
 
-void MainWindow::activate() {
+void MainWindow::activate(const std::string& activationToken) {
   if (g_hidden) {
     show();
     g_hidden = false;
   }
   if (!isVisible()) return;  // still starting: it shows itself when ready
   raise();
-  activateWindow();
+  if (!activationToken.empty()) trace("main window activated with a token\n");
+  platform::activateWithToken(this, activationToken);
   // Owned dialogs come along, as the phone brings a window's pop-ups with it.
   if (QWidget* modal = QApplication::activeModalWidget()) {
     modal->raise();

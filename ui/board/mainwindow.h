@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "ui/kit/fonts.h"
@@ -52,8 +53,9 @@ class MainWindow : public PhoneFrame {
   void runCommand(int id);
   // The work of menu command `id` (the windows the program opens from the menu).
   void setCommandHandler(int id, std::function<void()> handler);
-  // Activation: shows a window that "Hide" hid, and brings it to the front.
-  void activate();
+  // Activation: shows a window that "Hide" hid, and brings it to the front (with the
+  // activation token a second start forwarded, where it gave one).
+  void activate(const std::string& activationToken = {});
   // The picture board fills the client area; it takes "Next", 32851, the focus button and
   // "Friends". The window takes ownership.
   void setBoard(PictureBoard* board);

@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -84,8 +85,9 @@ StatusDialog::StatusDialog(DialogContext& context, QWidget* owner)
   presets_->setAccessibleName(presetsHeading_->text());
   icon_ = new QLabel(client());
   icon_->setObjectName(QStringLiteral("143"));
-  icon_->setPixmap(QPixmap(QStringLiteral(":/icons/143.png"))
-                       .scaled(kIconSide, kIconSide, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+  // QIcon takes the "@2x" drawing on a denser screen.
+  icon_->setPixmap(QIcon(QStringLiteral(":/icons/143.png"))
+                       .pixmap(QSize(kIconSide, kIconSide), devicePixelRatioF()));
 
   load();
 

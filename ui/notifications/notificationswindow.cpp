@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QFocusEvent>
 #include <QLabel>
+#include <QIcon>
 #include <QPainter>
 #include <QPushButton>
 
@@ -456,8 +457,9 @@ void NotificationsWindow::paintClient() {
   painter.drawLine(0, band, client()->width(), band);
   for (int row = kWallRow; row <= kGroupInviteRow; ++row) {
     const QRect& at = layout_.rows[row - 1];
-    painter.drawPixmap(at.left() - kIconOffset, at.top(), kIconSize, kIconSize,
-                       QPixmap(text(rowSpec(row).icon)));
+    // Through QIcon, which takes the icon's "@2x" drawing on a denser screen.
+    QIcon(text(rowSpec(row).icon))
+        .paint(&painter, QRect(at.left() - kIconOffset, at.top(), kIconSize, kIconSize));
   }
 }
 

@@ -1,0 +1,180 @@
+// The session's key and secret go to a vault when the store has one; every other value and
+// every other key stays in the store.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <string>
+
+#include "platform/secretvault.h"
+#include "platform/settingsstore.h"
+
+using platform::SettingsStore;
+
+namespace {
+
+const std::string kFacebook = "SOFTWARE\\Corvanta\\Facebook";
+
+class FakeVault : public platform::SecretVault {
+ public:
+  std::map<std::string, std::string> values;
+  int writesBeforeFailure = -1;  // -1: never fails
+  bool readsFail = false;
+
+  platform::Lookup<std::string> read(const std::string& name) override {
+    if (readsFail) return platform::Lookup<std::string>::failure("locked");
+    const auto found = values.find(name);
+    if (found == values.end()) return std::nullopt;
+    return found->second;
+  }
+  bool write(const std::string& name, const std::string& value) override {
+    if (writesBeforeFailure == 0) return false;
+    if (writesBeforeFailure > 0) --writesBeforeFailure;
+    values[name] = value;
+    return true;
+  }
+  bool erase(const std::string& name) override {
+    values.erase(name);
+    return true;
+  }
+};
+
+std::string freshDbPath(const std::string& name) {
+  const char* root = std::getenv("VELTRANA_TEST_ROOT");
+  const std::string dir = std::string(root ? root : "/tmp") + "/secrets-" +
+                          std::to_string(::getpid()) + "-" + name;
+  std::system(("rm -rf '" + dir + "'").c_str());
+  return dir + "/registry.db";
+}
+
+// The session as the login stores it: one group.
+bool storeSession(SettingsStore& store, bool commit = true) {
+  SettingsStore::Transaction group(store);
+  const auto key = store.createKey(kFacebook);
+  if (!key || store.writeString(*key, "Session_Key", u"k-123") != 0 ||
+      store.writeString(*key, "Session_Secret", u"s-456") != 0 ||
+      store.writeNumber(*key, "UID", 42) != 0)
+    return false;
+  return !commit || group.commit();
+}
+
+std::optional<std::u16string> storedOnly(const std::string& path, const char* name) {
+  SettingsStore plain(path);  // no vault: what the file itself holds
+  const auto key = plain.openKey(kFacebook);
+  if (!key) return std::nullopt;
+  return plain.readString(*key, name);
+}
+
+std::string fileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+struct SecretCase {
+  const char* name;
+  std::function<void(const std::string& path, FakeVault& vault)> run;
+};
+
+const SecretCase kSecretCases[] = {
+    {"ALoginsSecretsGoToTheVaultOnly",
+     [](const std::string& path, FakeVault& vault) {
+       SettingsStore store(path);
+       store.keepSecretsIn(&vault);
+       ASSERT_TRUE(storeSession(store));
+       EXPECT_EQ(vault.values["Session_Key"], "k-123");
+       EXPECT_EQ(vault.values["Session_Secret"], "s-456");
+       EXPECT_EQ(store.readString(*store.openKey(kFacebook), "Session_Secret"), u"s-456");
+       EXPECT_EQ(store.readNumber(*store.openKey(kFacebook), "UID"), 42u);
+       EXPECT_EQ(storedOnly(path, "Session_Secret"), std::nullopt);
+       const std::string secretBytes("s\0-\0" "4\0" "5\0" "6\0", 10);  // as stored, UTF-16
+       EXPECT_EQ(fileBytes(path).find(secretBytes), std::string::npos);
+     }},
+    {"AGroupRolledBackLeavesTheVaultAlone",
+     [](const std::string& path, FakeVault& vault) {
+       SettingsStore store(path);
+       store.keepSecretsIn(&vault);
+       ASSERT_TRUE(storeSession(store, false));
+       EXPECT_TRUE(vault.values.empty());
+     }},
+    {"AnOlderStoresSessionMovesIntoTheVault",
+     [](const std::string& path, FakeVault& vault) {
+       {
+         SettingsStore older(path);
+         ASSERT_TRUE(storeSession(older));
+       }
+       SettingsStore store(path);
+       store.keepSecretsIn(&vault);
+       EXPECT_EQ(vault.values["Session_Key"], "k-123");
+       EXPECT_EQ(vault.values["Session_Secret"], "s-456");
+       EXPECT_EQ(storedOnly(path, "Session_Key"), std::nullopt);
+       EXPECT_EQ(storedOnly(path, "Session_Secret"), std::nullopt);
+       EXPECT_EQ(store.readString(*store.openKey(kFacebook), "Session_Key"), u"k-123");
+     }},
+    {"AMoveTheVaultRefusesHalfwayKeepsBothInTheStore",
+     [](const std::string& path, FakeVault& vault) {
+       {
+         SettingsStore older(path);
+         ASSERT_TRUE(storeSession(older));
+       }
+       vault.writesBeforeFailure = 1;
+       SettingsStore store(path);
+       store.keepSecretsIn(&vault);
+       EXPECT_TRUE(vault.values.empty());
+       EXPECT_EQ(store.readString(*store.openKey(kFacebook), "Session_Key"), u"k-123");
+       EXPECT_EQ(store.readString(*store.openKey(kFacebook), "Session_Secret"), u"s-456");
+     }},
+    {"AVaultThatStopsAnsweringHandsTheWriteToTheStore",
+     [](const std::string& path, FakeVault& vault) {
+       SettingsStore store(path);
+       store.keepSecretsIn(&vault);
+       vault.writesBeforeFailure = 0;
+       ASSERT_TRUE(storeSession(store));
+       EXPECT_EQ(storedOnly(path, "Session_Key"), u"k-123");
+       EXPECT_EQ(storedOnly(path, "Session_Secret"), u"s-456");
+     }},
+    {"AVaultThatCannotBeReadFallsBackToTheStore",
+     [](const std::string& path, FakeVault& vault) {
+       {
+         SettingsStore older(path);
+         ASSERT_TRUE(storeSession(older));
+       }
+       vault.writesBeforeFailure = 0;  // nothing moves
+       SettingsStore store(path);
+       store.keepSecretsIn(&vault);
+       vault.readsFail = true;
+       EXPECT_EQ(store.readString(*store.openKey(kFacebook), "Session_Secret"), u"s-456");
+     }},
+    {"DeletingTheTreeForgetsTheVaultsSession",
+     [](const std::string& path, FakeVault& vault) {
+       SettingsStore store(path);
+       store.keepSecretsIn(&vault);
+       ASSERT_TRUE(storeSession(store));
+       ASSERT_EQ(store.deleteTree("SOFTWARE\\Corvanta"), 0);
+       EXPECT_TRUE(vault.values.empty());
+     }},
+    {"OtherValuesAndKeysStayInTheStore",
+     [](const std::string& path, FakeVault& vault) {
+       SettingsStore store(path);
+       store.keepSecretsIn(&vault);
+       const auto key = store.createKey("SOFTWARE\\Corvanta\\Version");
+       ASSERT_EQ(store.writeString(*key, "Session_Key", u"not-a-session"), 0);
+       ASSERT_EQ(store.writeString(*store.createKey(kFacebook), "FUID", u"7"), 0);
+       EXPECT_TRUE(vault.values.empty());
+     }},
+};
+
+class SettingsSecrets : public testing::TestWithParam<SecretCase> {};
+
+TEST_P(SettingsSecrets, Hold) {
+  FakeVault vault;
+  GetParam().run(freshDbPath(GetParam().name), vault);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, SettingsSecrets, testing::ValuesIn(kSecretCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
