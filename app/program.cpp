@@ -176,7 +176,7 @@ void Program::wireNotifications() {
   window.setCommandHandler(ui::cmd::kNotifications, [this] { news_.open(); });
   window.setCommandHandler(ui::cmd::kOpenAd, [this] { news_.openAd(); });
   QObject::connect(&news_, &ui::notifications::NewsCenter::foregroundWanted, &window,
-                   &ui::MainWindow::activate);
+                   [&window] { window.activate(); });
 }
 
 void Program::wireMainMenu(const ui::FriendOpener& openFriend) {
