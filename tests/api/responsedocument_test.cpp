@@ -288,3 +288,24 @@ TEST(XmlTextTest, DecodesThenTrims) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(XmlNodeTest, NamesMatchFoldedOrByLocalPartAndNeverPastTheirEnd) {
+  const api::XmlNode top =
+      api::ResponseDocument::parse(
+          "<r><userx>1</userx><a:User>2</a:User><b:c:uid>3</b:c:uid><Name>4</Name><na>5</na></r>")
+          .child("r");
+  const std::pair<std::string, const char*> cases[] = {
+      {"user", "2"},   {"USERX", "1"},           {"a:user", "2"},           {"b:user", nullptr},
+      {"uid", "3"},    {"c:uid", nullptr},        {"name", "4"},             {"nam", nullptr},
+      {"na", "5"},     {std::string("na\0", 3), nullptr}, {std::string("na\0me", 5), nullptr},
+      {"", nullptr},
+  };
+  for (const auto& [name, expected] : cases) {
+    EXPECT_EQ(top.child(name).text().value_or("<absent>"), expected ? expected : "<absent>")
+        << name;
+  }
+}
+
+}  // namespace
