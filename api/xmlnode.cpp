@@ -28,6 +28,49 @@ bool present(const pugi::xml_node& node) { return node.*NodeRoot::kRoot != nullp
 
 std::atomic<std::uint64_t> g_treeSerials{0};
 thread_local XmlLookup t_lastLookup;
+thread_local XmlFields t_lastFields;
+
+// True when `a` begins with `b` without regard to ASCII case.
+bool equalFolded(const char* a, std::string_view b) {
+  std::size_t i = 0;
+  while (i < b.size() && a[i] == b[i]) ++i;
+  while (i < b.size() && lowerAscii(a[i]) == lowerAscii(b[i])) ++i;
+  return i == b.size();
+}
+
+// Fills `fields` with the element children of `parent`, or marks it as a list.
+void measure(const pugi::xml_node& parent, XmlFields& fields) {
+  fields.measured = true;
+  fields.tooMany = false;
+  fields.size = 0;
+  for (pugi::xml_node c = parent.first_child(); present(c); c = c.next_sibling()) {
+    if (c.type() != pugi::node_element) continue;
+    if (fields.size == fields.elements.size()) {
+      fields.tooMany = true;
+      return;
+    }
+    const char* name = c.name();
+    std::uint32_t size = 0;
+    std::uint32_t local = 0;
+    for (; name[size] != 0; ++size) {
+      if (name[size] == ':') local = size + 1;
+    }
+    fields.elements[fields.size++] = {c, name, size, local};
+  }
+}
+
+// The first measured element named `name` (same rule as NameQuery), or the null node.
+pugi::xml_node findMeasured(const XmlFields& fields, std::string_view name) {
+  for (std::size_t k = 0; k < fields.size; ++k) {
+    const XmlFields::Element& e = fields.elements[k];
+    if (e.size == name.size() && equalFolded(e.name, name)) return e.node;
+    if (e.local != 0 && e.size - e.local == name.size() &&
+        name.find(':') == std::string_view::npos && equalFolded(e.name + e.local, name)) {
+      return e.node;
+    }
+  }
+  return pugi::xml_node();
+}
 
 // A wanted element name.
 class NameQuery {
@@ -86,6 +129,20 @@ std::string XmlNode::name() const { return node_ ? std::string(node_.name()) : s
 XmlNode XmlNode::child(std::string_view name, std::size_t index) const {
   if (!present(node_)) return XmlNode();
   if (index > 0) return childAfterLookup(name, index);
+  if (name.empty()) return XmlNode();
+  XmlFields& fields = t_lastFields;
+  pugi::xml_node_struct* const parent = node_.*NodeRoot::kRoot;
+  if (fields.serial == tree_->serial && fields.parent == parent) {
+    if (!fields.measured) measure(node_, fields);
+    if (!fields.tooMany) {
+      const pugi::xml_node found = findMeasured(fields, name);
+      return present(found) ? XmlNode(tree_, found) : XmlNode();
+    }
+  } else {
+    fields.serial = tree_->serial;
+    fields.parent = parent;
+    fields.measured = false;
+  }
   const NameQuery query(name);
   for (pugi::xml_node c = node_.first_child(); present(c); c = c.next_sibling()) {
     if (query.matches(c)) return XmlNode(tree_, c);
