@@ -106,10 +106,15 @@ std::optional<std::string> textPiece(std::string_view raw) {
   const std::string_view trimmed = trim(raw);
   if (trimmed.empty()) return std::nullopt;
   if (trimmed.find('&') == std::string_view::npos) return std::string(trimmed);
-  const std::string decoded = decodeReferences(trimmed);
+  // Trimmed in place: one allocation per decoded piece.
+  std::string decoded = decodeReferences(trimmed);
   const std::string_view text = trim(decoded);
   if (text.empty()) return std::nullopt;
-  return std::string(text);
+  const std::size_t begin = static_cast<std::size_t>(text.data() - decoded.data());
+  const std::size_t size = text.size();
+  decoded.resize(begin + size);
+  decoded.erase(0, begin);
+  return decoded;
 }
 
 bool isTextPiece(std::string_view raw) {

@@ -2,6 +2,7 @@
 // The parsed tree that every XmlNode handle of one answer shares (internal to api/).
 #include <cstddef>
 #include <cstdint>
+#include <array>
 #include <string>
 
 #include <pugixml.hpp>
@@ -27,6 +28,29 @@ struct XmlLookup {
   std::string name;
   std::size_t index = 0;
   pugi::xml_node found;
+};
+
+// The element children of the parent a thread last read several fields from, their names
+// measured once. A row's fields are looked up one after another on the same parent; with
+// the lengths at hand, most names are told apart by one comparison and without a call into
+// the reader.
+struct XmlFields {
+  struct Element {
+    pugi::xml_node node;
+    const char* name;
+    std::uint32_t size;
+    // Where the part after the last ":" begins; 0 without a ":".
+    std::uint32_t local;
+  };
+
+  std::uint64_t serial = 0;
+  pugi::xml_node_struct* parent = nullptr;
+  // Filled on the second lookup on `parent`: a parent read once is not worth measuring.
+  bool measured = false;
+  // Fixed room: no allocation, and parents with more children are lists, read by index.
+  std::size_t size = 0;
+  bool tooMany = false;
+  std::array<Element, 64> elements;
 };
 
 }  // namespace api

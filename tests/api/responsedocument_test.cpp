@@ -288,3 +288,50 @@ TEST(XmlTextTest, DecodesThenTrims) {
 }
 
 }  // namespace
+
+namespace {
+
+// Each rule is checked on a parent looked up once and on one read field by field, and on
+// a parent too wide to be read field by field.
+TEST(XmlNodeTest, NamesMatchFoldedOrByLocalPartAndNeverPastTheirEnd) {
+  std::string wide;
+  for (int i = 0; i < 70; ++i) wide += "<f" + std::to_string(i) + "/>";
+  const std::string xml =
+      "<r>" + wide +
+      "<userx>1</userx><a:User>2</a:User><b:c:uid>3</b:c:uid><Name>4</Name><na>5</na></r>";
+  const auto parsed = [&](bool wideRow) {
+    return api::ResponseDocument::parse(wideRow ? xml : std::string(xml).erase(3, wide.size()))
+        .child("r");
+  };
+  const api::XmlNode rows[] = {parsed(false), parsed(true)};
+  const std::pair<std::string, const char*> cases[] = {
+      {"user", "2"},   {"USERX", "1"},           {"a:user", "2"},           {"b:user", nullptr},
+      {"uid", "3"},    {"c:uid", nullptr},        {"name", "4"},             {"nam", nullptr},
+      {"na", "5"},     {std::string("na\0", 3), nullptr}, {std::string("na\0me", 5), nullptr},
+      {"", nullptr},   {"f69", nullptr},
+  };
+  for (const auto& [name, expected] : cases) {
+    const std::string want = expected ? expected : "<absent>";
+    EXPECT_EQ(parsed(false).child(name).text().value_or("<absent>"), want) << name;
+    for (const api::XmlNode& row : rows) {
+      EXPECT_EQ(row.child(name).text().value_or("<absent>"), want) << name;
+    }
+  }
+  EXPECT_FALSE(rows[1].child("f69").isEmpty());
+}
+
+// Fields read from a row of one answer are never taken for those of another answer's row,
+// even one parsed where the first was.
+TEST(XmlNodeTest, FieldsReadOneAfterAnotherBelongToTheirAnswer) {
+  for (int round = 0; round < 20; ++round) {
+    const std::string tag = std::to_string(round);
+    const api::XmlNode user =
+        api::ResponseDocument::parse("<user><uid>" + tag + "</uid><name>n" + tag + "</name></user>")
+            .child("user");
+    EXPECT_EQ(user.child("uid").text().value_or(kAbsent), tag);
+    EXPECT_EQ(user.child("name").text().value_or(kAbsent), "n" + tag);
+    EXPECT_EQ(user.child("uid").text().value_or(kAbsent), tag);
+  }
+}
+
+}  // namespace
