@@ -136,6 +136,16 @@ const SecretCase kSecretCases[] = {
        EXPECT_EQ(storedOnly(path, "Session_Key"), u"k-123");
        EXPECT_EQ(storedOnly(path, "Session_Secret"), u"s-456");
      }},
+    {"AVaultThatStopsBetweenKeyAndSecretLeavesBothInTheStore",
+     [](const std::string& path, FakeVault& vault) {
+       SettingsStore store(path);
+       store.keepSecretsIn(&vault);
+       vault.writesBeforeFailure = 1;  // the key lands in the vault, the secret does not
+       ASSERT_TRUE(storeSession(store));
+       EXPECT_EQ(storedOnly(path, "Session_Key"), u"k-123");
+       EXPECT_EQ(storedOnly(path, "Session_Secret"), u"s-456");
+       EXPECT_EQ(store.readString(*store.openKey(kFacebook), "Session_Key"), u"k-123");
+     }},
     {"AVaultThatCannotBeReadFallsBackToTheStore",
      [](const std::string& path, FakeVault& vault) {
        {
