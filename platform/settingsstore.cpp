@@ -475,7 +475,12 @@ void SettingsStore::keepSecretsIn(SecretVault* vault) {
 void SettingsStore::moveSecretsIntoVault() {
   SecretVault* vault = vault_;
   const auto key = openKey(keys::kFacebook);
-  if (!key) return;
+  if (!key) {
+    // No session here, so none in the vault either: one a wipe could not erase there (the
+    // keyring was silent then) goes now rather than outliving the settings it belonged to.
+    if (!key.failed()) eraseSecrets();
+    return;
+  }
   const char* names[] = {keys::kSessionKey, keys::kSessionSecret};
   std::vector<const char*> moved;
   for (const char* name : names) {
