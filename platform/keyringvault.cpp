@@ -98,8 +98,7 @@ KeyringVault::Answer KeyringVault::run(Kind kind, const std::string& name,
 }
 
 void KeyringVault::giveUp(const std::string& why) {
-  if (gone_) return;
-  gone_ = true;
+  if (gone_.exchange(true)) return;
   std::fprintf(stderr, "No desktop keyring (%s): the session is kept in the settings store.\n",
                why.c_str());
 }

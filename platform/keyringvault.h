@@ -1,5 +1,6 @@
 #pragma once
 // The session's key and secret in the desktop's Secret Service, through QtKeychain.
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -33,7 +34,8 @@ class KeyringVault : public SecretVault {
   void giveUp(const std::string& why);
 
   int waitMs_;
-  bool gone_ = false;
+  // Set by whichever thread finds the keyring silent.
+  std::atomic<bool> gone_{false};
   // The jobs run on a thread of their own: a caller waits a bounded time for the answer and
   // no nested event loop runs timers or boxes meanwhile.
   std::unique_ptr<QThread> thread_;

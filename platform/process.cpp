@@ -7,8 +7,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <mutex>
 #include <set>
+#include <vector>
 
 extern char** environ;
 
@@ -80,7 +82,17 @@ pid_t startProcess(const std::string& path) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-  const int rc = posix_spawn(&pid, path.c_str(), &actions, &attr, argv, environ);
+  // Nor does a desktop's start-up token of ours: the child's windows are not the ones the
+  // desktop gave it for, and a token is good for one activation only.
+  std::vector<char*> environment;
+  for (char** entry = environ; entry && *entry; ++entry) {
+    if (std::strncmp(*entry, "XDG_ACTIVATION_TOKEN=", 21) == 0 ||
+        std::strncmp(*entry, "DESKTOP_STARTUP_ID=", 19) == 0)
+      continue;
+    environment.push_back(*entry);
+  }
+  environment.push_back(nullptr);
+  const int rc = posix_spawn(&pid, path.c_str(), &actions, &attr, argv, environment.data());
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attr);
   if (rc != 0) return -1;

@@ -424,13 +424,18 @@ bool SettingsStore::flushSecrets() {
   std::vector<PendingSecret> pending;
   pending.swap(pendingSecrets_);
   bool landed = true;
-  for (const auto& secret : pending) {
+  for (std::size_t i = 0; i < pending.size(); ++i) {
     SecretVault* vault = vault_;
-    if (vault && vault->write(secret.name, toUtf8(secret.value))) continue;
-    // The keyring stopped answering: the value lands where it did before there was one, and
-    // the next start moves it into the keyring over whatever older value that kept.
+    if (vault && vault->write(pending[i].name, toUtf8(pending[i].value))) continue;
+    // The keyring stopped answering: the group's values land where they did before there was
+    // one, those the keyring already took too, so the store never holds a key without its
+    // secret; the next start moves them into the keyring over whatever older value it kept.
     vault_ = nullptr;
-    if (writeStoredString(secret.key, secret.name, secret.value) != kErrorSuccess) landed = false;
+    for (const auto& secret : pending) {
+      if (writeStoredString(secret.key, secret.name, secret.value) != kErrorSuccess)
+        landed = false;
+    }
+    break;
   }
   return landed;
 }
@@ -470,7 +475,12 @@ void SettingsStore::keepSecretsIn(SecretVault* vault) {
 void SettingsStore::moveSecretsIntoVault() {
   SecretVault* vault = vault_;
   const auto key = openKey(keys::kFacebook);
-  if (!key) return;
+  if (!key) {
+    // No session here, so none in the vault either: one a wipe could not erase there (the
+    // keyring was silent then) goes now rather than outliving the settings it belonged to.
+    if (!key.failed()) eraseSecrets();
+    return;
+  }
   const char* names[] = {keys::kSessionKey, keys::kSessionSecret};
   std::vector<const char*> moved;
   for (const char* name : names) {

@@ -304,10 +304,19 @@ bool postMessage(const std::string& className, const WindowMessage& message) {
   return deliver(className, message, kFlagPost, kPostConnectTimeoutMs).valid();
 }
 
+std::string activationTokenOf(const std::string& text) {
+  if (text.size() > kMaxMessageText) return {};
+  for (const char c : text) {
+    if (c < 0x21 || c > 0x7e) return {};
+  }
+  return text;
+}
+
 bool activateWindow(const std::string& className, const std::string& activationToken) {
-  // A token too long to send is no token: the window is still raised as without one.
-  const std::string token = activationToken.size() <= kMaxMessageText ? activationToken : "";
-  return postMessage(className, WindowMessage{kMsgActivate, 0, 0, token});
+  // A token too long to send or not one at all is no token: the window is still raised as
+  // without one.
+  return postMessage(className,
+                     WindowMessage{kMsgActivate, 0, 0, activationTokenOf(activationToken)});
 }
 
 }  // namespace platform

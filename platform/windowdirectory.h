@@ -60,6 +60,9 @@ std::optional<int64_t> sendMessage(const std::string& className, const WindowMes
                                    int timeoutMs = 30000);
 // Posts without waiting; false when no window of this class exists.
 bool postMessage(const std::string& className, const WindowMessage& message);
+// `text` when it can be an activation token: at most kMaxMessageText bytes of printable
+// ASCII without spaces; anything else (control characters, bytes beyond ASCII) is no token.
+std::string activationTokenOf(const std::string& text);
 // Brings the window to the foreground (posts kMsgActivate), with the desktop's activation
 // token of this start when there is one (Wayland's compositor lets only that raise a window).
 bool activateWindow(const std::string& className, const std::string& activationToken = {});

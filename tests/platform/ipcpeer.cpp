@@ -219,7 +219,11 @@ int noArguments(const char* program, int argc) {
   const std::string m = mode ? mode : "";
   if (m == "exit") return 0;
   if (const char* report = std::getenv("VELTRANA_IPCPEER_REPORT")) {
-    std::ofstream(report) << "argc=" << argc << "\nargv0=" << program << "\n";
+    std::string tokens;
+    for (const char* name : {"XDG_ACTIVATION_TOKEN", "DESKTOP_STARTUP_ID"}) {
+      if (const char* value = std::getenv(name)) tokens += std::string(name) + "=" + value + "\n";
+    }
+    std::ofstream(report) << tokens << "argc=" << argc << "\nargv0=" << program << "\n";
   }
   // Bounded, so a test that forgets us cannot leave us behind for long.
   std::this_thread::sleep_for(std::chrono::seconds(30));

@@ -37,7 +37,10 @@ class FakeVault : public platform::SecretVault {
     values[name] = value;
     return true;
   }
+  bool erasesFail = false;
+
   bool erase(const std::string& name) override {
+    if (erasesFail) return false;
     values.erase(name);
     return true;
   }
@@ -136,6 +139,16 @@ const SecretCase kSecretCases[] = {
        EXPECT_EQ(storedOnly(path, "Session_Key"), u"k-123");
        EXPECT_EQ(storedOnly(path, "Session_Secret"), u"s-456");
      }},
+    {"AVaultThatStopsBetweenKeyAndSecretLeavesBothInTheStore",
+     [](const std::string& path, FakeVault& vault) {
+       SettingsStore store(path);
+       store.keepSecretsIn(&vault);
+       vault.writesBeforeFailure = 1;  // the key lands in the vault, the secret does not
+       ASSERT_TRUE(storeSession(store));
+       EXPECT_EQ(storedOnly(path, "Session_Key"), u"k-123");
+       EXPECT_EQ(storedOnly(path, "Session_Secret"), u"s-456");
+       EXPECT_EQ(store.readString(*store.openKey(kFacebook), "Session_Key"), u"k-123");
+     }},
     {"AVaultThatCannotBeReadFallsBackToTheStore",
      [](const std::string& path, FakeVault& vault) {
        {
@@ -155,6 +168,33 @@ const SecretCase kSecretCases[] = {
        ASSERT_TRUE(storeSession(store));
        ASSERT_EQ(store.deleteTree("SOFTWARE\\Corvanta"), 0);
        EXPECT_TRUE(vault.values.empty());
+     }},
+    {"ASessionTheVaultKeptThroughAWipeGoesAtTheNextStart",
+     [](const std::string& path, FakeVault& vault) {
+       {
+         SettingsStore store(path);
+         store.keepSecretsIn(&vault);
+         ASSERT_TRUE(storeSession(store));
+         vault.erasesFail = true;  // the keyring is silent when the settings are wiped
+         ASSERT_EQ(store.deleteTree("SOFTWARE\\Corvanta"), 0);
+         EXPECT_EQ(vault.values.size(), 2u);
+       }
+       vault.erasesFail = false;
+       SettingsStore store(path);
+       store.keepSecretsIn(&vault);
+       EXPECT_TRUE(vault.values.empty());
+     }},
+    {"AStoreWithASessionLeavesTheVaultsSessionAlone",
+     [](const std::string& path, FakeVault& vault) {
+       {
+         SettingsStore store(path);
+         store.keepSecretsIn(&vault);
+         ASSERT_TRUE(storeSession(store));
+       }
+       SettingsStore store(path);
+       store.keepSecretsIn(&vault);
+       EXPECT_EQ(vault.values["Session_Key"], "k-123");
+       EXPECT_EQ(store.readString(*store.openKey(kFacebook), "Session_Secret"), u"s-456");
      }},
     {"OtherValuesAndKeysStayInTheStore",
      [](const std::string& path, FakeVault& vault) {

@@ -111,6 +111,11 @@ TEST_F(ServedWindow, AnActivationCarriesTheStartsToken) {
       {"weston-token_12:34", "weston-token_12:34"},
       {std::string(platform::kMaxMessageText, 't'), std::string(platform::kMaxMessageText, 't')},
       {std::string(platform::kMaxMessageText + 1, 't'), ""},
+      {"tok\nXDG_ACTIVATION_TOKEN=x", ""},
+      {std::string("tok\0en", 6), ""},
+      {"t\x1b[2Jk", ""},
+      {"tok en", ""},
+      {"t\xc3\xa9", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.token.size());
@@ -121,6 +126,27 @@ TEST_F(ServedWindow, AnActivationCarriesTheStartsToken) {
   const WindowMessage withText{platform::kMsgNavigate, 3, 4, "abc"};
   EXPECT_EQ(platform::sendMessage(className_, withText, 5000), ipcpeer::replyFor(withText));
   EXPECT_EQ(server_.readLine(), gotLine(withText));
+}
+
+// What the receiving window hands on as a token: printable ASCII only, never too long.
+TEST(WindowDirectoryTest, OnlyPrintableTextIsAnActivationToken) {
+  const struct {
+    std::string text;
+    std::string token;
+  } cases[] = {
+      {"", ""},
+      {"weston-token_12:34", "weston-token_12:34"},
+      {std::string(platform::kMaxMessageText, '~'), std::string(platform::kMaxMessageText, '~')},
+      {std::string(platform::kMaxMessageText + 1, 't'), ""},
+      {"a\rb", ""},
+      {std::string("a\0b", 3), ""},
+      {"a\x7f", ""},
+      {"\xff", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text.size());
+    EXPECT_EQ(platform::activationTokenOf(c.text), c.token);
+  }
 }
 
 TEST_F(ServedWindow, ASendGivesUpAfterItsTimeOutAndTheWindowGoesOn) {

@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include "friends/recordtext.h"
+
 
 namespace ui {
 namespace {
@@ -28,12 +30,15 @@ AllFriendsModel::AllFriendsModel(const std::vector<std::string>& allFriends,
     : QAbstractTableModel(parent),
       icons_{icon(QColor(150, 150, 150), false), icon(QColor(59, 89, 152), true),
              icon(QColor(230, 120, 30), true)} {
-  const auto best = friends::entriesOf<friends::BestFriendEntry>(bestFriends);
   for (auto& entry : friends::entriesOf<friends::AllFriendsEntry>(allFriends)) {
     Row row{std::move(entry), "#0"};
-    const auto mine = std::find_if(best.begin(), best.end(),
-                                   [&](const auto& b) { return b.uid == row.entry.uid; });
-    if (mine != best.end()) row.mark = mine->newStatus ? "#2" : "#1";
+    // A best-friend line is matched as the board and its add and remove match it, by the text
+    // before its first "*": a line cut before that "*" still makes its friend a best friend.
+    const auto mine = std::find_if(bestFriends.begin(), bestFriends.end(), [&](const auto& b) {
+      return friends::uidOf(b) == row.entry.uid;
+    });
+    if (mine != bestFriends.end())
+      row.mark = friends::BestFriendEntry::parse(*mine).newStatus ? "#2" : "#1";
     rows_.push_back(std::move(row));
   }
   // Byte order of the names; a row without a name sorts after every other.

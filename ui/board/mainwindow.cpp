@@ -56,7 +56,9 @@ int64_t MainWindow::handleMessage(const platform::WindowMessage& message) {
   }
   switch (message.id) {
     case platform::kMsgActivate:
-      activate(message.text);
+      // The text comes from another process: it goes into the environment and the
+      // compositor's request only when it can be a token.
+      activate(platform::activationTokenOf(message.text));
       break;
     case platform::kMsgCommand: {
       // From the event loop: a command that opens a modal window must not hold up the

@@ -194,3 +194,26 @@ TEST(AllFriendsModel, SortsByNameWithNamelessRowsLast) {
 }
 
 }  // namespace
+
+namespace {
+
+// A best-friend line counts for the list as it does for the board: by the text before its
+// first "*", also when the line was cut before one.
+TEST(AllFriendsModel, BestFriendMarksFollowTheBoardsReadingOfDamagedLines) {
+  const struct {
+    const char* best;
+    const char* mark;
+  } cases[] = {
+      {"7*Ab*m*1*#1\n", "#1"}, {"7*Ab*m*1*#2\n", "#2"}, {"7*Ab*m*1*#2\r\n", "#2"},
+      {"7*Ab\n", "#1"},        {"7*", "#1"},            {"7", "#1"},
+      {"7\n", "#0"},           {"8*Ab*m*1*#2\n", "#0"}, {"", "#0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.best);
+    const ui::AllFriendsModel model({"7*N*Ab*\n"}, {c.best}, nullptr);
+    ASSERT_EQ(model.rowCount(), 1);
+    EXPECT_EQ(model.row(0).mark, c.mark);
+  }
+}
+
+}  // namespace
