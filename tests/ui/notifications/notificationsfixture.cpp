@@ -26,9 +26,9 @@ NotificationsFixture::~NotificationsFixture() {
   ui::g_windowOpen = ui::kWindowClosed;
 }
 
-ui::notifications::NotificationsWindow& NotificationsFixture::open(poll poll, bool fromMenu) {
+ui::notifications::NotificationsWindow& NotificationsFixture::open(poll opening, bool fromMenu) {
   ui::notifications::NotificationsActions actions;
-  actions.poll = std::move(poll);
+  actions.poll = std::move(opening);
   actions.fetchClientAddress = [this] { ++addressFetches; };
   actions.openPage = [this](const std::string& path) {
     pages.push_back(path);

@@ -19,9 +19,9 @@ class NotificationsFixture : public ::testing::Test {
   NotificationsFixture();
   ~NotificationsFixture() override;
 
-  // A window whose opening runs `poll`; `fromMenu` sets the window-open flag first, as the
+  // A window whose opening runs `opening`; `fromMenu` sets the window-open flag first, as the
   // menu does. The window is shown when its opening keeps it.
-  ui::notifications::NotificationsWindow& open(poll poll, bool fromMenu = true);
+  ui::notifications::NotificationsWindow& open(poll opening, bool fromMenu = true);
   // A poll that adds one of everything: wall post, message, two friend requests whose names
   // share 15 characters, an event and a group invite.
   static int pollWithEverything(news::NewsWindow& window);
