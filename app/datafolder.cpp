@@ -229,9 +229,9 @@ std::optional<FolderProblem> setUpDataFolder(const std::string& folder,
   for (const char* file : kImageFiles) {
     const std::string source = image.folder + file;
     const std::string target = folder + file;
-    bool present = false;
-    if (auto trouble = lookAtSource(source, &present)) return trouble;
-    if (!present || sameFile(source, target)) continue;
+    bool sourcePresent = false;
+    if (auto trouble = lookAtSource(source, &sourcePresent)) return trouble;
+    if (!sourcePresent || sameFile(source, target)) continue;
     const std::string parent = parentOf(target);
     if (::mkdir(parent.c_str(), 0755) != 0 && errno != EEXIST)
       return FolderProblem{parent, std::strerror(errno)};

@@ -195,7 +195,8 @@ int runVeltrana(int argc, char** argv, const StepsMaker& makeSteps) {
       std::printf("The DataFolder path is too long for the derived paths.\n");
     failInstallation(boxes);
   }
-  if (const auto problem = checkWritable(*dataFolder)) failDataFolder(boxes, connection, *problem);
+  if (const auto unwritable = checkWritable(*dataFolder))
+    failDataFolder(boxes, connection, *unwritable);
 
   const std::string settingsPath = platform::SettingsStore::defaultPath();
   platform::SettingsStore store(settingsPath);

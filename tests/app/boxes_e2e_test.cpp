@@ -178,8 +178,8 @@ const BoxCase kBoxes[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(EveryKind, BoxesTest, ::testing::ValuesIn(kBoxes),
-                         [](const ::testing::TestParamInfo<BoxCase>& info) {
-                           return std::string(info.param.title);
+                         [](const ::testing::TestParamInfo<BoxCase>& row) {
+                           return std::string(row.param.title);
                          });
 
 }  // namespace

@@ -301,8 +301,8 @@ TEST_F(TimerWorkTest, TimerOneOpensTheRealWindowOnceAndPollsIntoIt) {
     askedInside = sim.request("GET", "/_sim/requests").body;
     seenInside = windows();
     for (QWidget* widget : QApplication::topLevelWidgets())
-      if (auto* window = qobject_cast<ui::notifications::NotificationsWindow*>(widget))
-        if (window->isVisible()) emit window->command(ui::cmd::kNotificationsDone);
+      if (auto* opened = qobject_cast<ui::notifications::NotificationsWindow*>(widget))
+        if (opened->isVisible()) emit opened->command(ui::cmd::kNotificationsDone);
   });
   inside.start(20);
   schedule.onTimer(1);

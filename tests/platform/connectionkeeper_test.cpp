@@ -133,7 +133,7 @@ TEST_P(Keeper, CallsTheBackendInOrder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, Keeper, testing::ValuesIn(kKeeperCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(Keeper, NothingHappensBeforeStart) {
   auto log = std::make_shared<Log>();

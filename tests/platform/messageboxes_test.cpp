@@ -52,7 +52,7 @@ TEST_P(LogAnswers, FollowDefaultAndScript) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, LogAnswers, testing::ValuesIn(kAnswers),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(LogMessageBoxes, WritesCaptionAndTextToStandardError) {
   LogMessageBoxes boxes(std::vector<int>{});

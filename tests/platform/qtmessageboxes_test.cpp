@@ -117,7 +117,7 @@ TEST_P(QtBoxes, ShowExactlyWhatWasAsked) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, QtBoxes, testing::ValuesIn(kQtCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(MakeMessageBoxes, LogModeOnlyWhenAsked) {
   app();

@@ -234,7 +234,7 @@ TEST_P(SettingsStoreRules, Holds) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, SettingsStoreRules, testing::ValuesIn(kStoreCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(SettingsStore, ValuesSurviveReopeningAndAreSharedBetweenConnections) {
   const std::string path = freshDbPath("shared");
@@ -413,7 +413,7 @@ TEST_P(TextConversion, ReplacesWhatIsMalformed) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, TextConversion, testing::ValuesIn(kConversions),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(TextConversion, LoneSurrogateInUtf16BecomesReplacement) {
   EXPECT_EQ(platform::toUtf8(std::u16string(1, char16_t(0xD800)) + u"x"), "\xEF\xBF\xBDx");

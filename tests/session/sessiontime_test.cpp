@@ -24,7 +24,7 @@ struct Stored {
   std::optional<uint32_t> high, low;
 };
 
-struct Case {
+struct TimeCase {
   const char* name;
   Stored stored;
   session::SessionTimeResult result;
@@ -38,7 +38,7 @@ uint32_t lowOf(uint64_t t) { return static_cast<uint32_t>(t); }
 TEST(CheckSessionTime, ResultsAndRemainingTime) {
   const uint64_t oneMinuteLeft = kNow + kMinute;
   const uint64_t sixtyDaysLeft = kNow + 60 * 24 * 60 * kMinute;
-  const Case cases[] = {
+  const TimeCase cases[] = {
       {"no key", {false, {}, {}}, session::kSessionKeyMissing, 7,
        "Missing all registry info about\n"},
       {"low only", {true, {}, 5}, session::kSessionTimeMissing, 7,
@@ -57,7 +57,7 @@ TEST(CheckSessionTime, ResultsAndRemainingTime) {
        "Month = 1, Day = 1, Time 0:0\n"},
       {"expired long ago", {true, 0, 1}, session::kSessionExpired, 7, nullptr},
   };
-  for (const Case& c : cases) {
+  for (const TimeCase& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string path = ::testing::TempDir() + "/sessiontime.db";
     std::remove(path.c_str());

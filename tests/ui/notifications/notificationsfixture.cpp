@@ -21,8 +21,8 @@ NotificationsFixture::~NotificationsFixture() {
   ui::g_windowOpen = ui::kWindowClosed;
 }
 
-ui::notifications::NotificationsWindow& NotificationsFixture::open(poll poll, bool fromMenu) {
-  poll_ = std::move(poll);
+ui::notifications::NotificationsWindow& NotificationsFixture::open(Poll opening, bool fromMenu) {
+  poll_ = std::move(opening);
   window = std::make_unique<ui::notifications::NotificationsWindow>(state, fonts, *this, nullptr);
   if (fromMenu) ui::g_windowOpen = ui::kWindowOpening;
   if (window->runOpening()) {

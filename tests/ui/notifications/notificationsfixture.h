@@ -15,14 +15,14 @@
 
 class NotificationsFixture : public ::testing::Test, public ui::notifications::NewsActions {
  protected:
-  using poll = std::function<int(news::NewsWindow&)>;
+  using Poll = std::function<int(news::NewsWindow&)>;
 
   NotificationsFixture();
   ~NotificationsFixture() override;
 
-  // A window whose opening runs `poll`; `fromMenu` sets the window-open flag first, as the
+  // A window whose opening runs `opening`; `fromMenu` sets the window-open flag first, as the
   // menu does. The window is shown when its opening keeps it.
-  ui::notifications::NotificationsWindow& open(poll poll, bool fromMenu = true);
+  ui::notifications::NotificationsWindow& open(Poll opening, bool fromMenu = true);
   // A poll that adds one of everything: wall post, message, two friend requests whose names
   // share 15 characters, an event and a group invite.
   static int pollWithEverything(news::NewsWindow& window);
@@ -44,7 +44,7 @@ class NotificationsFixture : public ::testing::Test, public ui::notifications::N
   ui::Fonts fonts;
   // What the program's news centre would hold: fresh for every test.
   ui::notifications::NotificationsState state;
-  poll poll_;
+  Poll poll_;
   std::unique_ptr<ui::notifications::NotificationsWindow> window;
   std::vector<std::string> pages;
   // Runs while a page opens (as the page's box would run a poll); its result says whether the
