@@ -8,6 +8,7 @@ namespace friends {
 
 class ChangeSource {
  public:
+  virtual ~ChangeSource() = default;
   // The entries of the last run, one cache line each.
   virtual std::vector<std::string> entries() const = 0;
   // The time text of the end of the last run when a run has ended since the window last
@@ -15,9 +16,6 @@ class ChangeSource {
   virtual std::optional<std::string> completion() const = 0;
   // Called once that time is stored: the watch forgets it; a later run's stays.
   virtual void forgetCompletion(const std::string& at) = 0;
-
- protected:
-  ~ChangeSource() = default;
 };
 
 }  // namespace friends

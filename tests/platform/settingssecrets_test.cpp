@@ -215,6 +215,6 @@ TEST_P(SettingsSecrets, Hold) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, SettingsSecrets, testing::ValuesIn(kSecretCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
