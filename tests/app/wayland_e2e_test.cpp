@@ -200,6 +200,6 @@ TEST_P(WaylandTest, OrbisviewsLoginRuns) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scale, WaylandTest, testing::Values(1, 2),
-                         [](const auto& info) { return "x" + std::to_string(info.param); });
+                         [](const auto& row) { return "x" + std::to_string(row.param); });
 
 }  // namespace
