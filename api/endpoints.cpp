@@ -31,7 +31,9 @@ std::string loginUrl() {
                  "&v=1.0&auth_token=");
 }
 
-std::string adUrl() { return withoutTrailingSlash(fromEnv("VELTRANA_AD_URL", "http://r.admob.com")); }
+std::string adUrl() {
+  return withoutTrailingSlash(fromEnv("VELTRANA_AD_URL", "http://r.admob.com"));
+}
 
 std::string siteUrl() {
   return withoutTrailingSlash(fromEnv("VELTRANA_SITE_URL", "http://www.corvanta.com"));

@@ -73,8 +73,8 @@ std::unique_ptr<TransferHandle> TransferHandle::create(const TransferLimits& lim
 
 TransferHandle::~TransferHandle() { curl_easy_cleanup(static_cast<CURL*>(curl_)); }
 
-int TransferHandle::formPost(const std::string& url, const std::string& body,
-                             long timeoutSeconds, std::string& answer) {
+int TransferHandle::formPost(const std::string& url, const std::string& body, long timeoutSeconds,
+                             std::string& answer) {
   CURL* curl = static_cast<CURL*>(curl_);
   resetForRequest(curl);
   const long timeoutMs = timeoutMilliseconds(timeoutSeconds, limits_);

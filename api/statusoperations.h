@@ -15,7 +15,7 @@ enum SetStatusResult {
   kSetStatusFailed = 0,  // transfer failed or empty answer
   kSetStatusDone = 1,
   kSetStatusNoPermission = 2,  // error code 250
-  kSetStatusOtherError = 3,  // any other answer, also one that is not the server's yes
+  kSetStatusOtherError = 3,    // any other answer, also one that is not the server's yes
   kSetStatusTimedOut = 4,
 };
 

@@ -18,9 +18,8 @@ constexpr const char* kBrowser = "orbisview";
 constexpr const char* kHelpPage = "help.html";
 // What the image holds besides the helper; "pic_square/" also holds downloaded pictures,
 // which stay as they are.
-constexpr const char* kImageFiles[] = {"help.html", "pic_square/body.jpg",
-                                       "pic_square/body_bf.jpg", "pic_square/body@2x.jpg",
-                                       "pic_square/body_bf@2x.jpg"};
+constexpr const char* kImageFiles[] = {"help.html", "pic_square/body.jpg", "pic_square/body_bf.jpg",
+                                       "pic_square/body@2x.jpg", "pic_square/body_bf@2x.jpg"};
 
 bool isFile(const std::string& path) {
   struct stat info {};

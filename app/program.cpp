@@ -135,7 +135,8 @@ void Program::openHelp() {
 }
 
 ui::FriendOpener Program::detailsOpener() {
-  return [dialogs = dialogContext(context_, services_)](const std::string& uid, const QString& name, QWidget* over) {
+  return [dialogs = dialogContext(context_, services_)](const std::string& uid, const QString& name,
+                                                        QWidget* over) {
     ui::FriendDetailsDialog dialog(*dialogs, uid, name, over);
     dialog.exec();
   };

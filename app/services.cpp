@@ -16,22 +16,23 @@ Services::Services(AppContext& context, const std::optional<session::LoginWaits>
     : paths(friends::CachePaths::inFolder(context.dataFolder.folder)),
       store(paths),
       // A failed login or session ends the process at once, from whichever thread it is on.
-      browser(context.dataFolder.helper, context.boxes, waits.value_or(session::LoginWaits{}),
-              {}, platform::endProcess),
-      session(context.store, log, context.boxes, browser,
-              [&timers = context.mainWindow.timers()](uint32_t periodMs) {
-                // The session decision runs on the synchronisation's worker thread.
-                QMetaObject::invokeMethod(
-                    &timers,
-                    [&timers, periodMs] {
-                      if (periodMs == 0)
-                        timers.killTimer(kRenewalTimer);  // a session that never expires
-                      else
-                        timers.setTimer(kRenewalTimer, int(periodMs));
-                    },
-                    Qt::QueuedConnection);
-              },
-              {}, session::fileTimeNow, platform::endProcess),
+      browser(context.dataFolder.helper, context.boxes, waits.value_or(session::LoginWaits{}), {},
+              platform::endProcess),
+      session(
+          context.store, log, context.boxes, browser,
+          [&timers = context.mainWindow.timers()](uint32_t periodMs) {
+            // The session decision runs on the synchronisation's worker thread.
+            QMetaObject::invokeMethod(
+                &timers,
+                [&timers, periodMs] {
+                  if (periodMs == 0)
+                    timers.killTimer(kRenewalTimer);  // a session that never expires
+                  else
+                    timers.setTimer(kRenewalTimer, int(periodMs));
+                },
+                Qt::QueuedConnection);
+          },
+          {}, session::fileTimeNow, platform::endProcess),
       pictures(paths, [this](bool busy) { showBusy(busy); }),
       relations(store, context.boxes),
       birthdays(store, context.boxes) {}

@@ -219,8 +219,7 @@ int runVeltrana(int argc, char** argv, const StepsMaker& makeSteps) {
 
   // The window (and its class in the window directory) goes before the instance event, so
   // a copy started meanwhile never finds the event free and the class still taken.
-  const int exitCode =
-      runMainWindow(connection, store, boxes, *dataFolder, makeSteps, exitSignals);
+  const int exitCode = runMainWindow(connection, store, boxes, *dataFolder, makeSteps, exitSignals);
   instance.lock.reset();
   // Worker threads may still be using the message boxes, the store and the application
   // object: the process ends with all of them in place.

@@ -39,8 +39,7 @@ void runOnce(SingleRun& kind, int timerId, Work work) {
 
 }  // namespace
 
-TimerWork::TimerWork(AppContext& context, Services& services,
-                     ui::notifications::NewsCenter& news)
+TimerWork::TimerWork(AppContext& context, Services& services, ui::notifications::NewsCenter& news)
     : context_(context), s_(services), news_(news) {}
 
 void TimerWork::install() {

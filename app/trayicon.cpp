@@ -80,8 +80,7 @@ void TrayIcon::showIcon() {
   if (!icon_) {
     menu_ = std::make_unique<QMenu>();
     menu_->addAction(QStringLiteral("Show Veltrana"), this, [this] { showWindow(); });
-    menu_->addAction(QStringLiteral("Notifications"), this,
-                     [this] { news_.showNews(); });
+    menu_->addAction(QStringLiteral("Notifications"), this, [this] { news_.showNews(); });
     menu_->addSeparator();
     // The menu's own "Exit": the connection is released and the program ends with 0. Inside
     // a box the quit would only end the nested loops and the code after the box would go on

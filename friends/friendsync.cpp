@@ -66,7 +66,7 @@ struct FieldRule {
   Under under;
   const char* element;
   const char* logFormat;
-  std::string Friend::* value;
+  std::string Friend::*value;
 };
 
 // The optional facts of each query, in the order they are logged.
@@ -286,13 +286,10 @@ int FriendSync::checkBestFriendsStatus() {
   }
   if (asked == 0) return kNoBestFriends;
 
-  return fetchThenStore({bestFriendStatusesQuery(uidList), api::kShortFqlSeconds,
-                         kBestFriendsFailed,
-                         "checkBestFriendsStatus(): Current UID = 0.  Exiting.\n",
-                         kNoBestFriendStatuses},
-                        [&](const std::string& answer) {
-                          return storeBestFriendStatuses(lines, asked, answer);
-                        });
+  return fetchThenStore(
+      {bestFriendStatusesQuery(uidList), api::kShortFqlSeconds, kBestFriendsFailed,
+       "checkBestFriendsStatus(): Current UID = 0.  Exiting.\n", kNoBestFriendStatuses},
+      [&](const std::string& answer) { return storeBestFriendStatuses(lines, asked, answer); });
 }
 
 int FriendSync::storeBestFriendStatuses(const std::vector<std::string>& sortedLines,

@@ -36,7 +36,7 @@ struct MenuItem {
 };
 
 constexpr MenuItem kMenuItems[] = {
-    {kCmdBack, "Back"},       {kCmdForward, "Forward"}, {kCmdHome, "Home"},
+    {kCmdBack, "Back"},           {kCmdForward, "Forward"}, {kCmdHome, "Home"},
     {kCmdOpenUrl, "Open URL..."}, {kCmdRefresh, "Refresh"}, {kCmdStop, "Stop"},
 };
 
@@ -46,8 +46,7 @@ constexpr int kScreenshotDelayMs = 600;
 // Home is the mobile site's root when one is configured, else a blank page.
 QUrl homeUrl() {
   const char* mobile = std::getenv("VELTRANA_MOBILE_URL");
-  return mobile && *mobile ? QUrl::fromUserInput(QString::fromUtf8(mobile))
-                           : QUrl("about:blank");
+  return mobile && *mobile ? QUrl::fromUserInput(QString::fromUtf8(mobile)) : QUrl("about:blank");
 }
 
 std::string addressText(const QUrl& url) { return url.toEncoded().toStdString(); }
@@ -178,9 +177,7 @@ void BrowserWindow::openUrl() {
   if (dialog.exec() == kCmdOk) navigate(dialog.address());
 }
 
-void BrowserWindow::navigate(const QString& address) {
-  view_->load(QUrl::fromUserInput(address));
-}
+void BrowserWindow::navigate(const QString& address) { view_->load(QUrl::fromUserInput(address)); }
 
 void BrowserWindow::openHandedAddress(const QString& address) {
   const QUrl url = QUrl::fromUserInput(address);

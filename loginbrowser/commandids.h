@@ -5,8 +5,8 @@
 namespace orbisview {
 
 enum CommandId : int {
-  kCmdOk = 1,       // Open URL dialog
-  kCmdCancel = 2,   // Open URL dialog
+  kCmdOk = 1,      // Open URL dialog
+  kCmdCancel = 2,  // Open URL dialog
   kCmdExit = 40001,
   kCmdMenu = 40002,
   kCmdBack = 40003,

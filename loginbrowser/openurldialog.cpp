@@ -40,7 +40,12 @@ void OpenUrlDialog::showEvent(QShowEvent* event) {
   // The dialog gives the edit box its focus as if by Tab, which selects the whole text; the
   // address is typed after "http://", not over it.
   QMetaObject::invokeMethod(
-      edit_, [edit = edit_] { edit->deselect(); edit->end(false); }, Qt::QueuedConnection);
+      edit_,
+      [edit = edit_] {
+        edit->deselect();
+        edit->end(false);
+      },
+      Qt::QueuedConnection);
 }
 
 QString OpenUrlDialog::address() const { return edit_->text(); }

@@ -25,17 +25,18 @@ SoftKeyBar::SoftKeyBar(const QString& leftText, int leftCommand, const QString& 
   layout->addWidget(right_);
 }
 
-QPushButton* SoftKeyBar::makeKey(const QString& text, int commandId,
-                                 const QKeySequence& shortcut) {
+QPushButton* SoftKeyBar::makeKey(const QString& text, int commandId, const QKeySequence& shortcut) {
   auto* key = new QPushButton(text, this);
   key->setFlat(true);
   key->setFocusPolicy(Qt::NoFocus);  // focus stays with the page or the edit box
   key->setAutoDefault(false);
   key->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   key->setMinimumHeight(fontMetrics().height() + 10);
-  key->setStyleSheet("QPushButton { color: white; font-weight: bold; border: none; }"
-                     "QPushButton:pressed { background: #4a6a9a; }");
-  connect(key, &QPushButton::clicked, this, [this, commandId] { emit commandTriggered(commandId); });
+  key->setStyleSheet(
+      "QPushButton { color: white; font-weight: bold; border: none; }"
+      "QPushButton:pressed { background: #4a6a9a; }");
+  connect(key, &QPushButton::clicked, this,
+          [this, commandId] { emit commandTriggered(commandId); });
   // The keys work wherever the focus is in the bar's window.
   auto* press = new QShortcut(shortcut, this);
   press->setContext(Qt::WindowShortcut);

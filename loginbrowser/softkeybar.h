@@ -11,8 +11,8 @@ class SoftKeyBar : public QWidget {
   Q_OBJECT
 
  public:
-  SoftKeyBar(const QString& leftText, int leftCommand, const QString& rightText,
-             int rightCommand, QWidget* parent = nullptr);
+  SoftKeyBar(const QString& leftText, int leftCommand, const QString& rightText, int rightCommand,
+             QWidget* parent = nullptr);
 
   // Where a pop-up of the right key opens: its bottom-right corner, in global coordinates.
   QPoint rightKeyTopRight() const;

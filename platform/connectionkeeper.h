@@ -27,7 +27,8 @@ std::unique_ptr<ConnectionBackend> makeLinuxConnectionBackend();
 
 class ConnectionKeeper {
  public:
-  explicit ConnectionKeeper(std::unique_ptr<ConnectionBackend> backend = makeLinuxConnectionBackend());
+  explicit ConnectionKeeper(
+      std::unique_ptr<ConnectionBackend> backend = makeLinuxConnectionBackend());
 
   // Start-up: choose the first destination containing "Internet", establish (20 s), print
   // "Success" or "Failure".

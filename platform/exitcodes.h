@@ -12,7 +12,7 @@ inline constexpr int kExitBadCommandLine = 2;
 inline constexpr int kExitNoNetworkPath = 37;
 inline constexpr int kExitNoInstallation = 56;
 inline constexpr int kExitRuntimeFolderRefused = 57;  // no single-instance event can be made
-inline constexpr int kExitNoSettings = 58;  // the settings store cannot be opened
+inline constexpr int kExitNoSettings = 58;            // the settings store cannot be opened
 inline constexpr int kExitDataFolderUnwritable = 59;  // the DataFolder cannot keep files
 
 // The login hand-off to the companion browser.

@@ -109,8 +109,7 @@ std::vector<StorageCard> storageCards() {
     for (const std::string& parent : parents) {
       for (const auto& point : points) {
         if (point.size() > parent.size() + 1 && point.compare(0, parent.size(), parent) == 0 &&
-            point[parent.size()] == '/' &&
-            point.find('/', parent.size() + 1) == std::string::npos)
+            point[parent.size()] == '/' && point.find('/', parent.size() + 1) == std::string::npos)
           addCard(&cards, point);
       }
     }

@@ -43,15 +43,18 @@ std::unique_ptr<KeyringVault> KeyringVault::open(int waitMs) {
   const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
   const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
   if (bus.isEmpty() && (runtime.isEmpty() || access((runtime + "/bus").constData(), F_OK) != 0)) {
-    std::fprintf(stderr, "No desktop keyring (no session bus): the session is kept in the "
-                         "settings store.\n");
+    std::fprintf(stderr,
+                 "No desktop keyring (no session bus): the session is kept in the "
+                 "settings store.\n");
     return nullptr;
   }
   std::unique_ptr<KeyringVault> vault(new KeyringVault(waitMs));
   const Answer probe = vault->run(Kind::Read, kProbeName);
-  if (probe.answered && (probe.error == QKeychain::NoError || probe.error == QKeychain::EntryNotFound))
+  if (probe.answered &&
+      (probe.error == QKeychain::NoError || probe.error == QKeychain::EntryNotFound))
     return vault;
-  vault->giveUp(probe.answered ? probe.reason : "no answer within " + std::to_string(waitMs / 1000) + " s");
+  vault->giveUp(probe.answered ? probe.reason
+                               : "no answer within " + std::to_string(waitMs / 1000) + " s");
   return nullptr;
 }
 

@@ -58,8 +58,8 @@ bool hasIpv6DefaultRoute(std::istream& table) {
   while (std::getline(table, line)) {
     // dest dest_len src src_len next_hop metric refcnt use flags iface
     std::istringstream fields(line);
-    std::string destination, destLength, source, sourceLength, nextHop, metric, refCnt, use,
-        flags, iface;
+    std::string destination, destLength, source, sourceLength, nextHop, metric, refCnt, use, flags,
+        iface;
     if (!(fields >> destination >> destLength >> source >> sourceLength >> nextHop >> metric >>
           refCnt >> use >> flags >> iface)) {
       continue;

@@ -190,8 +190,7 @@ int NamedEvent::waitEither(NamedEvent& first, NamedEvent& second, int timeoutMs,
   return waitAny(fds, 2, timeoutMs, endedFd);
 }
 
-std::unique_ptr<InstanceLock> InstanceLock::acquire(const std::string& name,
-                                                    bool* alreadyExists) {
+std::unique_ptr<InstanceLock> InstanceLock::acquire(const std::string& name, bool* alreadyExists) {
   if (alreadyExists) *alreadyExists = false;
   const auto path = runtimePath("instance." + name + ".lock");
   if (!path) return nullptr;

@@ -19,7 +19,8 @@ class NamedEvent {
  public:
   // Creates the event, or opens it when another holder already has it (then *alreadyExisted
   // is true). Not signalled unless another holder had set it. nullptr on failure.
-  static std::unique_ptr<NamedEvent> create(const std::string& name, bool* alreadyExisted = nullptr);
+  static std::unique_ptr<NamedEvent> create(const std::string& name,
+                                            bool* alreadyExisted = nullptr);
   // Sets the event by name without keeping it (what Orbisview does). False when no holder
   // exists, and then nothing is set.
   static bool setByName(const std::string& name);

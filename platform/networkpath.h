@@ -13,7 +13,7 @@ namespace platform {
 
 inline constexpr long kPathExists = 0;
 inline constexpr long kNoPath = 1;
-inline constexpr long kPathTimedOut = 0x80004005L;   // E_FAIL: no answer within the deadline
+inline constexpr long kPathTimedOut = 0x80004005L;    // E_FAIL: no answer within the deadline
 inline constexpr long kPathBadAddress = 0x80070057L;  // E_INVALIDARG: no host in the address
 
 inline constexpr std::chrono::milliseconds kPathTestDeadline{400};

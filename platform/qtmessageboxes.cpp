@@ -59,8 +59,7 @@ std::unique_ptr<QMessageBox> build(const MessageBoxRequest& request) {
   QMessageBox::StandardButtons flags;
   for (auto button : buttons) flags |= button;
 
-  auto box = std::make_unique<QMessageBox>(qtIcon(request.icon),
-                                           QString::fromUtf8(request.caption),
+  auto box = std::make_unique<QMessageBox>(qtIcon(request.icon), QString::fromUtf8(request.caption),
                                            QString::fromUtf8(request.text), flags);
   const std::size_t defaultIndex =
       request.defaultButton > 0 && std::size_t(request.defaultButton) < buttons.size()

@@ -37,7 +37,7 @@ bool fail(std::string* error, const std::string& reason) {
 // Creates the missing parents of `dir` (0700, so nothing we add is open to others) and
 // `dir` itself; an existing folder is left as it is for the checks that follow.
 bool makeFolders(const std::string& dir, std::string* error) {
-  for (std::size_t slash = dir.find('/', 1); ; slash = dir.find('/', slash + 1)) {
+  for (std::size_t slash = dir.find('/', 1);; slash = dir.find('/', slash + 1)) {
     const std::string part = dir.substr(0, slash);
     if (::mkdir(part.c_str(), 0700) == 0) {
       // umask may have taken bits the owner needs.

@@ -33,9 +33,7 @@ bool startsWithNoCase(std::string_view text, std::size_t at, std::string_view he
 
 bool isEntryNameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
-bool isTagNameChar(char c) {
-  return isEntryNameChar(c) || c == '-' || c == '.' || c == ':';
-}
+bool isTagNameChar(char c) { return isEntryNameChar(c) || c == '-' || c == '.' || c == ':'; }
 
 // The local name (no prefix) of the tag whose name starts at `at`, just after "<".
 std::string_view localTagName(std::string_view text, std::size_t at) {

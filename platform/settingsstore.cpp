@@ -350,7 +350,8 @@ Lookup<uint32_t> SettingsStore::readNumber(const SettingsKey& key, const std::st
   if (value.failed()) return Lookup<uint32_t>::failure(value.error());
   if (!value || value->first != kTypeNumber || value->second.size() != 4) return std::nullopt;
   uint32_t number = 0;
-  for (int i = 3; i >= 0; --i) number = (number << 8) | static_cast<unsigned char>(value->second[i]);
+  for (int i = 3; i >= 0; --i)
+    number = (number << 8) | static_cast<unsigned char>(value->second[i]);
   return number;
 }
 
@@ -432,8 +433,7 @@ bool SettingsStore::flushSecrets() {
     // secret; the next start moves them into the keyring over whatever older value it kept.
     vault_ = nullptr;
     for (const auto& secret : pending) {
-      if (writeStoredString(secret.key, secret.name, secret.value) != kErrorSuccess)
-        landed = false;
+      if (writeStoredString(secret.key, secret.name, secret.value) != kErrorSuccess) landed = false;
     }
     break;
   }

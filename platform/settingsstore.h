@@ -73,7 +73,8 @@ class SettingsStore {
   // Opens an existing key: found, absent, or failed when the store cannot be read.
   Lookup<SettingsKey> openKey(const std::string& path);
   // Creates the key (and its missing parents) or opens it; nullopt on failure.
-  std::optional<SettingsKey> createKey(const std::string& path, KeyDisposition* disposition = nullptr);
+  std::optional<SettingsKey> createKey(const std::string& path,
+                                       KeyDisposition* disposition = nullptr);
 
   // Results are 0 on success, non-zero otherwise (as the platform's own calls return).
   int writeString(const SettingsKey& key, const std::string& name, const std::u16string& value);
@@ -105,8 +106,8 @@ class SettingsStore {
    private:
     SettingsStore& store_;
     bool active_ = false;
-    bool outermost_ = false;  // began the database transaction (else a savepoint in one)
-    bool broken_ = false;     // could not begin: the store refuses writes until it ends
+    bool outermost_ = false;       // began the database transaction (else a savepoint in one)
+    bool broken_ = false;          // could not begin: the store refuses writes until it ends
     std::size_t secretsMark_ = 0;  // the vault writes queued before this group
   };
 

@@ -69,8 +69,8 @@ unsigned char* mapFile(int fd, std::size_t size) {
 
 }  // namespace
 
-std::unique_ptr<SharedBlock> SharedBlock::createOrOpen(const std::string& name,
-                                                       std::size_t size, bool* alreadyExisted) {
+std::unique_ptr<SharedBlock> SharedBlock::createOrOpen(const std::string& name, std::size_t size,
+                                                       bool* alreadyExisted) {
   if (alreadyExisted) *alreadyExisted = false;
   const auto path = runtimePath("block." + name);
   if (!path || size == 0) return nullptr;

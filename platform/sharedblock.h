@@ -26,8 +26,7 @@ class SharedBlock {
   std::size_t size() const { return size_; }
 
  private:
-  SharedBlock(unsigned char* data, std::size_t size, int fd)
-      : data_(data), size_(size), fd_(fd) {}
+  SharedBlock(unsigned char* data, std::size_t size, int fd) : data_(data), size_(size), fd_(fd) {}
   unsigned char* data_ = nullptr;
   std::size_t size_ = 0;
   // Holds a shared lock on the file while the block lives: a file nobody holds is stale.

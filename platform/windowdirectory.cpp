@@ -44,8 +44,8 @@ constexpr int kPostConnectTimeoutMs = 1000;
 std::string sanitisedClass(const std::string& className) {
   std::string out;
   for (const unsigned char c : className) {
-    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-        c == '.' || c == '-') {
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' ||
+        c == '-') {
       out += static_cast<char>(c);
     } else {
       char escaped[4];
@@ -164,8 +164,7 @@ enum class Reach { Listening, NoListener, Failed };
 
 // Connects to the class's socket. A listener whose backlog is full still lives (EAGAIN on a
 // non-blocking connect), but yields no connection.
-UniqueFd connectToClass(const std::string& className, bool blocking, int timeoutMs,
-                        Reach* reach) {
+UniqueFd connectToClass(const std::string& className, bool blocking, int timeoutMs, Reach* reach) {
   *reach = Reach::Failed;
   sockaddr_un addr;
   std::string path;

@@ -22,12 +22,12 @@ struct WindowMessage {
 inline constexpr std::size_t kMaxMessageText = 4096;
 
 // Message ids that cross between the programs.
-inline constexpr uint32_t kMsgDestroy = 2;       // WM_DESTROY
-inline constexpr uint32_t kMsgActivate = 6;      // bring to the foreground
-inline constexpr uint32_t kMsgClose = 0x10;      // WM_CLOSE
-inline constexpr uint32_t kMsgQuit = 0x12;       // WM_QUIT
-inline constexpr uint32_t kMsgCommand = 0x111;   // WM_COMMAND, wParam = command id
-inline constexpr uint32_t kMsgUser = 0x400;      // WM_USER
+inline constexpr uint32_t kMsgDestroy = 2;              // WM_DESTROY
+inline constexpr uint32_t kMsgActivate = 6;             // bring to the foreground
+inline constexpr uint32_t kMsgClose = 0x10;             // WM_CLOSE
+inline constexpr uint32_t kMsgQuit = 0x12;              // WM_QUIT
+inline constexpr uint32_t kMsgCommand = 0x111;          // WM_COMMAND, wParam = command id
+inline constexpr uint32_t kMsgUser = 0x400;             // WM_USER
 inline constexpr uint32_t kMsgNavigate = kMsgUser + 1;  // 1,025
 
 // A registered window class: owns the listening socket. Serve it from the owner's event loop

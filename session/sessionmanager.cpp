@@ -156,9 +156,10 @@ void SessionManager::loadOrStartSession(bool& needLogin) {
 
   std::printf("Getting token\n");
   if (api::createHandleAndRequestToken(*client) != api::kTokenStored) {
-    fail("Your Internet connection very weak or down. Please restart Veltrana when you have "
-         "stronger connection",
-         kExitNoToken);
+    fail(
+        "Your Internet connection very weak or down. Please restart Veltrana when you have "
+        "stronger connection",
+        kExitNoToken);
   }
   std::printf("Launching login, please type something and hit enter after login\n");
   {

@@ -47,8 +47,7 @@ SessionTimeResult checkSessionTime(platform::SettingsStore& store, uint64_t& rem
   std::printf("Month = %d, Day = %d, Time %d:%d\n", fields.tm_mon + 1, fields.tm_mday,
               fields.tm_hour, fields.tm_min);
 
-  const int64_t remaining =
-      (static_cast<int64_t>(expiry) - static_cast<int64_t>(now())) / 10'000;
+  const int64_t remaining = (static_cast<int64_t>(expiry) - static_cast<int64_t>(now())) / 10'000;
   if (remaining <= 0) return kSessionExpired;
   remainingMs = static_cast<uint64_t>(remaining);
   return kSessionValid;

@@ -97,8 +97,8 @@ TEST(ApiCallTest, BodyIsSortedEncodedAndSignedOverTheRawEntries) {
 
 // A 9 MiB answer is past the REST cap: the call fails and keeps nothing to parse or store.
 TEST(ApiCallTest, AnAnswerPastTheCapFailsTheCallAndKeepsNothing) {
-  ScriptedServer scripted({reply("<fql_query_response>" + std::string(9u << 20, 'x') +
-                                 "</fql_query_response>")});
+  ScriptedServer scripted(
+      {reply("<fql_query_response>" + std::string(9u << 20, 'x') + "</fql_query_response>")});
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, scripted.server().restUrl());
   client.setSession("sk", "ss");
   const api::CallResult call = client.fqlQuery("select uid from user where uid = 1", {}, 20);

@@ -228,19 +228,17 @@ TEST(AnswerCaps, AnswersPastTheCapFailEarlyAndKeepNothing) {
 }
 
 TEST(MultipartPost, BodyWithNulBytesArrivesExactlyWithTheHeaders) {
-  CannedReplyServer server("HTTP/1.1 200 OK\r\nContent-Length: 6\r\nConnection: close\r\n\r\n"
-                           "<ok/>\n");
+  CannedReplyServer server(
+      "HTTP/1.1 200 OK\r\nContent-Length: 6\r\nConnection: close\r\n\r\n"
+      "<ok/>\n");
   const std::string boundary = "5d41402abc4b2a76b9719d911017c592";
   const std::string body = "--" + boundary +
                            "\r\nContent-Disposition: form-data; filename=\"p.jpg\"\r\n\r\n" +
                            kPicture + std::string("\0\0\r\n", 4) + "--" + boundary + "--\r\n";
   const std::vector<std::string> headers = {
-      "User-Agent: Veltrana",
-      "Content-Type: multipart/form-data; boundary=" + boundary,
-      "MIME-version: 1.0",
-      "Content-Length: " + std::to_string(body.size()),
-      "Keep-Alive: 300",
-      "Connection: keep-alive",
+      "User-Agent: Veltrana", "Content-Type: multipart/form-data; boundary=" + boundary,
+      "MIME-version: 1.0",    "Content-Length: " + std::to_string(body.size()),
+      "Keep-Alive: 300",      "Connection: keep-alive",
   };
   auto handle = api::TransferHandle::create();
   std::string answer;
@@ -272,9 +270,10 @@ TEST(HttpFetch, UnreachableAddressLeavesStringUnchanged) {
 }
 
 TEST(HttpFetch, AnswerCutShortLeavesStringUnchanged) {
-  CannedReplyServer server("HTTP/1.1 200 OK\r\nContent-Type: image/jpeg\r\n"
-                           "Content-Length: 1000\r\n\r\n" +
-                           std::string(100, 'p'));
+  CannedReplyServer server(
+      "HTTP/1.1 200 OK\r\nContent-Type: image/jpeg\r\n"
+      "Content-Length: 1000\r\n\r\n" +
+      std::string(100, 'p'));
   std::string answer = "before";
   EXPECT_EQ(api::httpFetch(server.url("/pic_big/1.jpg"), answer).curlCode, kCurlPartialFile);
   EXPECT_EQ(answer, "before");

@@ -305,10 +305,19 @@ TEST(XmlNodeTest, NamesMatchFoldedOrByLocalPartAndNeverPastTheirEnd) {
   };
   const api::XmlNode rows[] = {parsed(false), parsed(true)};
   const std::pair<std::string, const char*> cases[] = {
-      {"user", "2"},   {"USERX", "1"},           {"a:user", "2"},           {"b:user", nullptr},
-      {"uid", "3"},    {"c:uid", nullptr},        {"name", "4"},             {"nam", nullptr},
-      {"na", "5"},     {std::string("na\0", 3), nullptr}, {std::string("na\0me", 5), nullptr},
-      {"", nullptr},   {"f69", nullptr},
+      {"user", "2"},
+      {"USERX", "1"},
+      {"a:user", "2"},
+      {"b:user", nullptr},
+      {"uid", "3"},
+      {"c:uid", nullptr},
+      {"name", "4"},
+      {"nam", nullptr},
+      {"na", "5"},
+      {std::string("na\0", 3), nullptr},
+      {std::string("na\0me", 5), nullptr},
+      {"", nullptr},
+      {"f69", nullptr},
   };
   for (const auto& [name, expected] : cases) {
     const std::string want = expected ? expected : "<absent>";

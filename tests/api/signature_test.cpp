@@ -33,10 +33,11 @@ TEST_P(SignatureTest, MatchesIndependentDigest) {
 INSTANTIATE_TEST_SUITE_P(
     Vectors, SignatureTest,
     ::testing::Values(
-        SignCase{"createToken without a session",
-                 false,
-                 {"api_key=" + kSignedKey, "v=1.0", "method=facebook.auth.createToken", "call_id=0"},
-                 "73fde5534369950c559d9962337938c3"},
+        SignCase{
+            "createToken without a session",
+            false,
+            {"api_key=" + kSignedKey, "v=1.0", "method=facebook.auth.createToken", "call_id=0"},
+            "73fde5534369950c559d9962337938c3"},
         SignCase{"getSession without a session",
                  false,
                  {"auth_token=tok123", "api_key=" + kSignedKey, "v=1.0",

@@ -193,11 +193,11 @@ TEST_F(SimulatorIntegrationTest, CutLoginAnswersAreNotTaken) {
 
 TEST_F(SimulatorIntegrationTest, FqlNotificationsAndCallIds) {
   auto client = loggedInClient();
-  const api::CallResult friends =
-      client->fqlQuery("select uid, name from user where uid in (SELECT uid2 FROM friend "
-                       "WHERE uid1=" +
-                           userUid_ + ")",
-                       {}, api::kFullFetchSeconds);
+  const api::CallResult friends = client->fqlQuery(
+      "select uid, name from user where uid in (SELECT uid2 FROM friend "
+      "WHERE uid1=" +
+          userUid_ + ")",
+      {}, api::kFullFetchSeconds);
   ASSERT_TRUE(friends.done());
   const api::ResponseDocument document = friends.document();
   ASSERT_TRUE(document.isWhole());

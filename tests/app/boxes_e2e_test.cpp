@@ -2,8 +2,9 @@
 // a reminder, the tray's actions and a second start's activation run. With each kind open over
 // the hidden program and its notifications window, timers 1, 2 and 5 fire, the tray's
 // "Notifications" and a reminder's click arrive: the program keeps answering, and SIGTERM ends
-// it with 0 within 2 s (as the tray's "Exit" does inside the box). Timer 2 renews a 3-second session through the companion browser (a
-// stand-in on a simulator that logs every token in), so it fires every few seconds.
+// it with 0 within 2 s (as the tray's "Exit" does inside the box). Timer 2 renews a 3-second
+// session through the companion browser (a stand-in on a simulator that logs every token in), so it
+// fires every few seconds.
 #include <gtest/gtest.h>
 
 #include <QFile>

@@ -53,7 +53,8 @@ class Keyring {
       if (lookup("Veltrana_none").has_value()) return true;  // the service answers
       QThread::msleep(100);
     }
-    std::fprintf(stderr, "gnome-keyring-daemon: %s%s\n", daemon_.readAllStandardOutput().constData(),
+    std::fprintf(stderr, "gnome-keyring-daemon: %s%s\n",
+                 daemon_.readAllStandardOutput().constData(),
                  daemon_.readAllStandardError().constData());
     return false;
   }
@@ -66,7 +67,8 @@ class Keyring {
   // The value QtKeychain keeps for `name`: "" when absent, nullopt when the service fails.
   static std::optional<std::string> lookup(const std::string& name) {
     QProcess tool;
-    tool.start("secret-tool", {"lookup", "server", "Veltrana", "user", QString::fromStdString(name)});
+    tool.start("secret-tool",
+               {"lookup", "server", "Veltrana", "user", QString::fromStdString(name)});
     if (!tool.waitForFinished(10'000)) return std::nullopt;
     const std::string out = tool.readAllStandardOutput().toStdString();
     const std::string err = tool.readAllStandardError().toStdString();
@@ -97,9 +99,7 @@ std::string fileBytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-std::u16string utf16Bytes(const std::string& text) {
-  return platform::toUtf16(text);
-}
+std::u16string utf16Bytes(const std::string& text) { return platform::toUtf16(text); }
 
 class KeyringTest : public ::testing::Test {
  protected:
@@ -149,8 +149,7 @@ TEST_F(KeyringTest, ALoginKeepsThePairInTheKeyringAndTheNextStartReusesIt) {
   EXPECT_EQ(fileBytes(sandbox.settingsPath()).find(secretBytes), std::string::npos);
 
   const std::string second = run();
-  EXPECT_NE(second.find("Session in registry. Browser not opened.\n"), std::string::npos)
-      << second;
+  EXPECT_NE(second.find("Session in registry. Browser not opened.\n"), std::string::npos) << second;
   EXPECT_EQ(second.find("Getting token"), std::string::npos) << second;
 }
 

@@ -128,8 +128,8 @@ TEST(LoginEndToEnd, FirstStartLogsInThroughTheBrowserAndTheNextReusesTheSession)
     // Read from the server's log: the program's output reaches the pipe only in blocks.
     bool asked = false;
     for (int i = 0; i < 200 && !asked; ++i) {
-      asked = sim.request("GET", "/_sim/requests").body.find(
-                  "select status,first_name from user where uid =") != std::string::npos;
+      asked = sim.request("GET", "/_sim/requests")
+                  .body.find("select status,first_name from user where uid =") != std::string::npos;
       if (!asked) std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     EXPECT_TRUE(asked);
@@ -219,7 +219,8 @@ TEST(LoginEndToEnd, AProgramOnAStorageCardNeverRunsTheInstallationsHelperDoes) {
   // The card still holds the DataFolder.
   EXPECT_TRUE(fs::exists(cardFolder + "bf.txt"));
   ASSERT_TRUE(postCommand(kHelpCommand));
-  const std::string helpLine = "navigate file://" + (image / "help.html").lexically_normal().string();
+  const std::string helpLine =
+      "navigate file://" + (image / "help.html").lexically_normal().string();
   std::string received;
   for (int i = 0; i < 100 && received.find(helpLine) == std::string::npos; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));

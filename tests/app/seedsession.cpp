@@ -45,8 +45,7 @@ bool authorize(const std::string& simUrl, const std::string& controlToken,
 int main(int argc, char** argv) {
   const char* controlToken = std::getenv("SOCIALSIM_CONTROL_TOKEN");
   if (argc != 4 || !controlToken) {
-    std::fprintf(stderr,
-                 "usage: SOCIALSIM_CONTROL_TOKEN=TOKEN %s SIM_URL SETTINGS_DB LOG_FOLDER\n",
+    std::fprintf(stderr, "usage: SOCIALSIM_CONTROL_TOKEN=TOKEN %s SIM_URL SETTINGS_DB LOG_FOLDER\n",
                  argv[0]);
     return 2;
   }

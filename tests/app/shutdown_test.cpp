@@ -49,7 +49,8 @@ TEST(Shutdown, ASignalWhileIdleEndsAsExitDoesAndKeepsEveryLine) {
     veltrana.signal(signal);
     EXPECT_EQ(veltrana.waitForExit(), 0) << veltrana.err();
     const std::string lines = veltrana.out();
-    EXPECT_TRUE(includes(lines, "Getting friend list\n") || includes(lines, "Session in registry.")) << lines;
+    EXPECT_TRUE(includes(lines, "Getting friend list\n") || includes(lines, "Session in registry."))
+        << lines;
     EXPECT_TRUE(includes(lines, "LastUpdate was written to registry => ")) << lines;
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.back(), '\n');

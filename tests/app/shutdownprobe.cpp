@@ -31,7 +31,6 @@ class LateWorker : public app::StartupSteps {
 }  // namespace
 
 int main(int argc, char** argv) {
-  return app::runVeltrana(argc, argv, [](app::AppContext& context) {
-    return std::make_unique<LateWorker>(context);
-  });
+  return app::runVeltrana(
+      argc, argv, [](app::AppContext& context) { return std::make_unique<LateWorker>(context); });
 }

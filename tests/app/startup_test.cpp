@@ -161,15 +161,14 @@ TEST(Startup, AnUnopenableSettingsStoreStopsTheStartAndDeletesNothing) {
          sqlite3* db = nullptr;
          sqlite3_open(sandbox.settingsPath().c_str(), &db);
          EXPECT_EQ(sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-         return std::shared_ptr<void>(db, [](void* held) {
-           sqlite3_close(static_cast<sqlite3*>(held));
-         });
+         return std::shared_ptr<void>(
+             db, [](void* held) { sqlite3_close(static_cast<sqlite3*>(held)); });
        },
        "database is locked"},
   };
-  const std::vector<std::string> files = {"bf.txt", "bf1.txt", "vt_s.txt", "rel.txt",
-                                          "bdate.txt", "status.txt", "NOTES.TXT",
-                                          "pic_square/1001.jpg"};
+  const std::vector<std::string> files = {
+      "bf.txt",    "bf1.txt",    "vt_s.txt",  "rel.txt",
+      "bdate.txt", "status.txt", "NOTES.TXT", "pic_square/1001.jpg"};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     VeltranaSandbox sandbox;

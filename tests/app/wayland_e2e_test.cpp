@@ -41,10 +41,10 @@ class Weston {
   bool start(int scale, const std::string& socket) {
     socket_ = socket;
     runtime_ = qEnvironmentVariable("XDG_RUNTIME_DIR").toStdString();
-    process_.start("weston", {"--backend=headless-backend.so", "--use-pixman", "--debug",
-                              "--idle-time=0", "--width=720", "--height=720",
-                              QString("--scale=%1").arg(scale),
-                              QString::fromStdString("--socket=" + socket)});
+    process_.start("weston",
+                   {"--backend=headless-backend.so", "--use-pixman", "--debug", "--idle-time=0",
+                    "--width=720", "--height=720", QString("--scale=%1").arg(scale),
+                    QString::fromStdString("--socket=" + socket)});
     if (!process_.waitForStarted(5000)) return false;
     for (QDeadlineTimer deadline(10'000); !deadline.hasExpired(); QThread::msleep(50)) {
       if (fs::exists(runtime_ + "/" + socket)) {

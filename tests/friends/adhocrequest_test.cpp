@@ -12,7 +12,8 @@ class AdHocRequestTest : public friendstest::SimFixture {};
 TEST_F(AdHocRequestTest, SendsOnlyForAUserADigitUidAndAChoice) {
   startSim({"--friends", "3"});
   const std::string uid = testsupport::friendUids(sim).at(0);
-  ASSERT_EQ(sim.control("/person", R"({"uid": )" + uid + R"(, "music": "Fado", "tv": ""})").status, 200);
+  ASSERT_EQ(sim.control("/person", R"({"uid": )" + uid + R"(, "music": "Fado", "tv": ""})").status,
+            200);
   const friends::CategorySet musicAndTv = friends::CategorySet().set(6).set(9);
   api::ApiClient* client = session.client.get();
   const struct {
@@ -24,7 +25,8 @@ TEST_F(AdHocRequestTest, SendsOnlyForAUserADigitUidAndAChoice) {
   } cases[] = {
       {nullptr, session.userId, uid, musicAndTv, "AdHocRequest(): Current UID = 0.  Exiting.\n"},
       {client, 0, uid, musicAndTv, "AdHocRequest(): Current UID = 0.  Exiting.\n"},
-      {client, session.userId, uid + " or 1=1", musicAndTv, "AdHocRequest(): Could not get friends info.\n"},
+      {client, session.userId, uid + " or 1=1", musicAndTv,
+       "AdHocRequest(): Could not get friends info.\n"},
       {client, session.userId, uid, {}, "AdHocRequest(): Could not get friends info.\n"},
       {client, session.userId, uid, musicAndTv, "Getting Adhoc info\nmusic: Fado\n"},
   };
@@ -40,7 +42,8 @@ TEST_F(AdHocRequestTest, SendsOnlyForAUserADigitUidAndAChoice) {
       if (line.rfind("POST Data:", 0) != 0) out += line + "\n";
     EXPECT_EQ(out, c.out);
     const bool sent = result == friends::kAdHocDone;
-    EXPECT_EQ(testsupport::occurrences(log(), "select music, tv from user where uid =" + uid), sent ? 1 : 0);
+    EXPECT_EQ(testsupport::occurrences(log(), "select music, tv from user where uid =" + uid),
+              sent ? 1 : 0);
     EXPECT_EQ(results[6], sent ? "kept Fado" : "kept ");
     EXPECT_EQ(results[9], "");
   }

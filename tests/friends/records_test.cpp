@@ -136,18 +136,17 @@ TEST(CacheEntries, ReadBackWhatTheLinesHold) {
   EXPECT_FALSE(friends::BirthdayEntry::parse("9*May 1").complete());
 
   // The flag is read from the line's end, whatever the fields before it hold.
-  const std::pair<const char*, bool> flags[] = {
-      {"2*Ab*hi*5*#2\n", true},
-      {"2*Ab*hi*5*#1\r\n", false},
-      {"2*Ab#2\n", true},
-      {"2*#2*\n", false}};
+  const std::pair<const char*, bool> flags[] = {{"2*Ab*hi*5*#2\n", true},
+                                                {"2*Ab*hi*5*#1\r\n", false},
+                                                {"2*Ab#2\n", true},
+                                                {"2*#2*\n", false}};
   for (const auto& [line, isNew] : flags)
     EXPECT_EQ(friends::BestFriendEntry::parse(line).newStatus, isNew) << line;
 }
 
 TEST(CacheEntries, OnlyAllDigitUidsAreListed) {
-  const std::vector<std::string> lines = {"3*N*Cy*\n", "../x*N*Aa*\n", "*N*Ba*\n",
-                                          "-4*N*Bb*\n", "42\n",        "7*\n"};
+  const std::vector<std::string> lines = {"3*N*Cy*\n",  "../x*N*Aa*\n", "*N*Ba*\n",
+                                          "-4*N*Bb*\n", "42\n",         "7*\n"};
   std::vector<std::string> uids;
   for (const auto& e : friends::entriesOf<friends::AllFriendsEntry>(lines)) uids.push_back(e.uid);
   EXPECT_EQ(uids, (std::vector<std::string>{"3", "7"}));

@@ -32,9 +32,11 @@ TEST(BrowserOptions, CommandLines) {
     argv.insert(argv.end(), c.args.begin(), c.args.end());
     BrowserOptions options;
     std::string error;
-    const bool ok = parseBrowserOptions(static_cast<int>(argv.size()), argv.data(), &options, &error);
-    SCOPED_TRACE(c.args.empty() ? "(none)" : std::string(c.args[0]) + " " +
-                                                  (c.args.size() > 1 ? c.args[1] : ""));
+    const bool ok =
+        parseBrowserOptions(static_cast<int>(argv.size()), argv.data(), &options, &error);
+    SCOPED_TRACE(c.args.empty()
+                     ? "(none)"
+                     : std::string(c.args[0]) + " " + (c.args.size() > 1 ? c.args[1] : ""));
     ASSERT_EQ(ok, c.ok) << error;
     if (!ok) {
       EXPECT_FALSE(error.empty());

@@ -120,8 +120,7 @@ TEST_F(BrowserWindowTest, ReadyOnEverySizeChange) {
   auto ready = platform::NamedEvent::create("IE_READY");
   ASSERT_TRUE(ready);
   auto setSoon = [&] {
-    return QTest::qWaitFor([&] { return ready->wait(0) == platform::WaitResult::Signalled; },
-                           2000);
+    return QTest::qWaitFor([&] { return ready->wait(0) == platform::WaitResult::Signalled; }, 2000);
   };
   for (QSize size : {QSize(320, 240), QSize(480, 640), QSize(240, 320)}) {
     window->resize(size);
@@ -155,8 +154,8 @@ TEST_F(BrowserWindowTest, AFailedLoadOfTheLoginPageIsNoLogin) {
   EXPECT_FALSE(window->isCommandEnabled(kCmdStop));
 
   ASSERT_TRUE(load("/login/desktopapp.php"));
-  EXPECT_TRUE(QTest::qWaitFor(
-      [&] { return loginDone->wait(0) == platform::WaitResult::Signalled; }, 2000));
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return loginDone->wait(0) == platform::WaitResult::Signalled; }, 2000));
 }
 
 TEST_F(BrowserWindowTest, ClosingByProgramSaysNoGoodbye) {

@@ -55,9 +55,9 @@ std::string createToken(const testsupport::SimServer& sim) {
   const std::string method = "facebook.auth.createToken";
   const std::string sig = testsupport::clientSignature(
       {{"api_key", apiKey}, {"method", method}, {"v", "1.0"}}, testsupport::kAppSecret);
-  const auto answer = sim.request(
-      "POST", "/restserver.php", "api_key=" + apiKey + "&method=" + method + "&v=1.0&sig=" + sig,
-      "application/x-www-form-urlencoded");
+  const auto answer = sim.request("POST", "/restserver.php",
+                                  "api_key=" + apiKey + "&method=" + method + "&v=1.0&sig=" + sig,
+                                  "application/x-www-form-urlencoded");
   const std::string open = "<auth_createToken_response";
   const auto start = answer.body.find('>', answer.body.find(open));
   const auto end = answer.body.find("</auth_createToken_response>");
@@ -86,7 +86,8 @@ class OrbisviewProcessTest : public ::testing::Test {
   // What Veltrana does: the address into the block, then the navigate message, sent.
   bool handOver(const std::string& address) {
     return peer.writeAddress(address) &&
-           platform::sendMessage(kBrowserWindowClass, {platform::kMsgNavigate, 0, 0}, 10000).has_value();
+           platform::sendMessage(kBrowserWindowClass, {platform::kMsgNavigate, 0, 0}, 10000)
+               .has_value();
   }
 
   HandoffPeer peer;
@@ -108,9 +109,9 @@ TEST_F(OrbisviewProcessTest, ReadyAtStartNavigatesOnMessageAndEndsOnDestroy) {
   const std::string printed = server.url("/first?token=[hidden]");
   ASSERT_TRUE(handOver(address));
   // The reply comes after the block was read.
-  EXPECT_EQ(browser->standardOutput(), "Unexpectedly new MMF\nLength of my_login_url = " +
-                                           std::to_string(address.size()) +
-                                           "\nmy_login_url = " + printed + "\n");
+  EXPECT_EQ(browser->standardOutput(),
+            "Unexpectedly new MMF\nLength of my_login_url = " + std::to_string(address.size()) +
+                "\nmy_login_url = " + printed + "\n");
   EXPECT_TRUE(browser->waitForErrorLine(TestPageServer::titleOf("/first"), kLoad))
       << browser->standardError();
   EXPECT_TRUE(browser->waitForErrorLineMatching(
@@ -162,7 +163,8 @@ TEST_F(OrbisviewProcessTest, LoginRuleLooksAtTheFirst116CharactersOfFinishedPage
 TEST_F(OrbisviewProcessTest, ExitSetsGoodbyeBeforeTheWindowCloses) {
   auto browser = start();
   ASSERT_TRUE(browser);
-  ASSERT_TRUE(platform::postMessage(kBrowserWindowClass, {platform::kMsgCommand, kExitCommandId, 0}));
+  ASSERT_TRUE(
+      platform::postMessage(kBrowserWindowClass, {platform::kMsgCommand, kExitCommandId, 0}));
   ASSERT_EQ(peer.goodbyeEvent().wait(5000), platform::WaitResult::Signalled);
   // The program cannot end before its window has closed, so a program still running when
   // GOODBYE arrives set it first.
@@ -251,8 +253,7 @@ TEST_F(OrbisviewProcessTest, SocialsimLoginEndsOnItsDesktopPageAndSetsDeskstop) 
       << browser->standardError();
   // The token opens a session: its lines are printed with "[hidden]" in its place.
   const std::string printed = sim.loginUrl() + "[hidden]";
-  EXPECT_NE(browser->standardOutput().find("\nmy_login_url = " + printed + "\n"),
-            std::string::npos)
+  EXPECT_NE(browser->standardOutput().find("\nmy_login_url = " + printed + "\n"), std::string::npos)
       << browser->standardOutput();
   EXPECT_GE(countFrameLines(*browser, printed + " (error)"), 1) << browser->standardError();
   for (const std::string& text : {browser->standardOutput(), browser->standardError()})
@@ -286,9 +287,10 @@ TEST_F(OrbisviewProcessTest, ScreenshotOfTheLoginPageAndPeakMemory) {
   EXPECT_TRUE(browser->waitForErrorLine(loginTitle, 1s)) << browser->standardError();
 
   const PeakMemory peak = peakMemoryOf(browser->pid());
-  std::printf("orbisview memory after loading the login page: peak (VmHWM) main %ld kB, "
-              "%ld kB over its helper processes (largest %ld kB); now %ld kB PSS in all\n",
-              peak.mainKb, peak.descendantsKb, peak.largestDescendantKb, peak.totalPssKb);
+  std::printf(
+      "orbisview memory after loading the login page: peak (VmHWM) main %ld kB, "
+      "%ld kB over its helper processes (largest %ld kB); now %ld kB PSS in all\n",
+      peak.mainKb, peak.descendantsKb, peak.largestDescendantKb, peak.totalPssKb);
   RecordProperty("orbisview_vmhwm_main_kb", static_cast<int>(peak.mainKb));
   RecordProperty("orbisview_vmhwm_helpers_kb", static_cast<int>(peak.descendantsKb));
   RecordProperty("orbisview_pss_total_kb", static_cast<int>(peak.totalPssKb));

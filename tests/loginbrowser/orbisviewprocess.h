@@ -36,12 +36,15 @@ class OrbisviewProcess {
 };
 
 template <typename Pred>
-bool OrbisviewProcess::waitForErrorLineMatching(Pred matches, std::chrono::milliseconds timeout) const {
+bool OrbisviewProcess::waitForErrorLineMatching(Pred matches,
+                                                std::chrono::milliseconds timeout) const {
   const auto end = std::chrono::steady_clock::now() + timeout;
   do {
     for (const std::string& line : errorLines())
       if (matches(line)) return true;
-    struct timespec pause {0, 20 * 1000 * 1000};
+    struct timespec pause {
+      0, 20 * 1000 * 1000
+    };
     nanosleep(&pause, nullptr);
   } while (std::chrono::steady_clock::now() < end);
   return false;

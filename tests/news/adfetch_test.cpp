@@ -154,14 +154,22 @@ TEST(AdFetch, AnAnswerReplacesTextAndLinkOnlyAsAPair) {
     std::vector<Reply> answers;
     std::string link, text;
   } cases[] = {
-      {"a link and no text, twice", {{200, linkOnly}, {200, linkOnly}}, "http://old.example",
+      {"a link and no text, twice",
+       {{200, linkOnly}, {200, linkOnly}},
+       "http://old.example",
        "Old ad"},
-      {"a link, then an error page", {{200, linkOnly}, {500, "Bad gateway"}},
-       "http://old.example", "Old ad"},
-      {"the link first, the text in the second answer", {{200, linkOnly}, {200, "New ad</a>"}},
-       "http://new.example/x", "New ad"},
-      {"a short text comes with its link", {{200, linkOnly + "Hi</a>"}},
-       "http://new.example/x", "Hi"},
+      {"a link, then an error page",
+       {{200, linkOnly}, {500, "Bad gateway"}},
+       "http://old.example",
+       "Old ad"},
+      {"the link first, the text in the second answer",
+       {{200, linkOnly}, {200, "New ad</a>"}},
+       "http://new.example/x",
+       "New ad"},
+      {"a short text comes with its link",
+       {{200, linkOnly + "Hi</a>"}},
+       "http://new.example/x",
+       "Hi"},
   };
   for (const auto& c : cases) {
     AdSite site;

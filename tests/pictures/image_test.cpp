@@ -11,9 +11,9 @@
 
 namespace {
 
-using testsupport::writeWhole;
 using picturestest::encodeJpeg;
 using picturestest::JpegKind;
+using testsupport::writeWhole;
 
 // Within the loss of a JPEG.
 bool near(uint32_t pixel, int r, int g, int b) {

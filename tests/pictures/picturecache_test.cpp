@@ -170,8 +170,8 @@ TEST(PictureDownload, AnAnswerCutShortIsNotStoredAndTheNextWholeOneIs) {
       "HTTP/1.1 200 OK\r\nContent-Type: image/jpeg\r\nConnection: close\r\n\r\n";
   std::atomic<std::size_t> sendBytes = 0;  // read on the server's thread
   testsupport::RawHttpServer server([&](const testsupport::RawHttpServer::Request&) {
-    return testsupport::RawHttpServer::Response{
-        testsupport::RawHttpServer::Action::Raw, head + whole.substr(0, sendBytes)};
+    return testsupport::RawHttpServer::Response{testsupport::RawHttpServer::Action::Raw,
+                                                head + whole.substr(0, sendBytes)};
   });
   const std::string url = "http://127.0.0.1:" + std::to_string(server.port()) + "/pics/x.jpg";
   testsupport::TempFolder dir;
@@ -181,8 +181,8 @@ TEST(PictureDownload, AnAnswerCutShortIsNotStoredAndTheNextWholeOneIs) {
   pictures::PictureCache cache(paths);
 
   // Just the start marker, inside the header, inside the scans, all but the end marker.
-  const std::size_t cuts[] = {2, 40, whole.size() / 3, whole.size() / 2, whole.size() - 2,
-                              whole.size() - 1};
+  const std::size_t cuts[] = {
+      2, 40, whole.size() / 3, whole.size() / 2, whole.size() - 2, whole.size() - 1};
   const PictureKind kinds[] = {PictureKind::Square, PictureKind::Standard, PictureKind::Big};
   for (std::size_t i = 0; i < std::size(cuts); ++i) {
     const PictureKind kind = kinds[i % std::size(kinds)];

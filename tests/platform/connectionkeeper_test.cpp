@@ -98,8 +98,15 @@ const KeeperCase kKeeperCases[] = {
      {"destinations"},
      "",
      {}},
-    {"DestinationMatchIsCaseSensitive", {"the internet"}, true, false, false, "Failure\n",
-     {"destinations"}, "", {}},
+    {"DestinationMatchIsCaseSensitive",
+     {"the internet"},
+     true,
+     false,
+     false,
+     "Failure\n",
+     {"destinations"},
+     "",
+     {}},
     {"NoDestinationsAtAll", {}, true, false, false, "Failure\n", {"destinations"}, "", {}},
 };
 
@@ -166,8 +173,8 @@ class RouteTable : public testing::TestWithParam<RouteCase> {};
 TEST_P(RouteTable, DefaultRouteFound) {
   std::ifstream table(fixture(GetParam().file));
   ASSERT_TRUE(table) << GetParam().file;
-  const bool found = GetParam().ipv6 ? platform::hasIpv6DefaultRoute(table)
-                                     : platform::hasIpv4DefaultRoute(table);
+  const bool found =
+      GetParam().ipv6 ? platform::hasIpv6DefaultRoute(table) : platform::hasIpv4DefaultRoute(table);
   EXPECT_EQ(found, GetParam().hasDefault) << GetParam().file;
 }
 

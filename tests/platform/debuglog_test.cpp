@@ -120,10 +120,9 @@ TEST_F(DebugLogTest, TheFileIsTheOwnersOnly) {
   ::umask(saved);
   EXPECT_EQ(modeOf(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 
-  std::filesystem::permissions(path, std::filesystem::perms::owner_read |
-                                         std::filesystem::perms::owner_write |
-                                         std::filesystem::perms::group_read |
-                                         std::filesystem::perms::others_read);
+  std::filesystem::permissions(
+      path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                std::filesystem::perms::group_read | std::filesystem::perms::others_read);
   platform::DebugLog(folder_.string(), at(1, 2, 4)).log("second");
   EXPECT_EQ(modeOf(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   EXPECT_EQ(readFile(path), "1:2:3   first\n1:2:4   second\n");

@@ -72,8 +72,7 @@ TEST(FoldersTest, StorageCardsFromTheEnvironmentWithTheirFreeSpace) {
   testsupport::ScopedEnv env;
   // No user media folder can hold mounts under this name, so only the list counts.
   env.set("USER", std::string("veltrana-test-nobody"));
-  env.set("VELTRANA_STORAGE_CARDS",
-          a + "::" + foldersTestRoot() + "/not-inserted:" + b + "/:" + a);
+  env.set("VELTRANA_STORAGE_CARDS", a + "::" + foldersTestRoot() + "/not-inserted:" + b + "/:" + a);
   const auto cards = platform::storageCards();
   ASSERT_EQ(cards.size(), 2u) << "missing cards are skipped, a card is listed once";
   EXPECT_EQ(cards[0].path, a);

@@ -151,7 +151,8 @@ int readBlock(const std::string& name) {
     return 3;
   }
   const auto read = ipcpeer::readAddress(*block);
-  say("len=" + std::to_string(read.address.size()) + (read.tailZero ? " tail=zero" : " tail=dirty"));
+  say("len=" + std::to_string(read.address.size()) +
+      (read.tailZero ? " tail=zero" : " tail=dirty"));
   say(read.address);
   return 0;
 }

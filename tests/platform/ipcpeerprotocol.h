@@ -35,7 +35,8 @@ inline ReadAddress readAddress(platform::SharedBlock& block) {
   const auto* end = static_cast<const char*>(std::memchr(buffer, 0, kAddressArea));
   const std::size_t length = end ? static_cast<std::size_t>(end - buffer) : kAddressArea;
   read.address.assign(buffer, length);
-  read.tailZero = std::all_of(buffer + length, buffer + kAddressArea, [](char c) { return c == 0; });
+  read.tailZero =
+      std::all_of(buffer + length, buffer + kAddressArea, [](char c) { return c == 0; });
   read.tailZero = read.tailZero && length < kAddressArea;
   return read;
 }

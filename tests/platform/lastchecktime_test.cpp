@@ -19,10 +19,8 @@ struct TimeTextCase {
 };
 
 const TimeTextCase kTimeTexts[] = {
-    {2009, 4, 3, 9, 5, "4/3/2009  9:5"},
-    {2009, 12, 25, 0, 7, "12/25/2009  0:7"},
-    {2010, 1, 1, 23, 59, "1/1/2010  23:59"},
-    {2009, 10, 10, 10, 10, "10/10/2009  10:10"},
+    {2009, 4, 3, 9, 5, "4/3/2009  9:5"},     {2009, 12, 25, 0, 7, "12/25/2009  0:7"},
+    {2010, 1, 1, 23, 59, "1/1/2010  23:59"}, {2009, 10, 10, 10, 10, "10/10/2009  10:10"},
     {2024, 2, 29, 0, 0, "2/29/2024  0:0"},
 };
 
@@ -134,10 +132,9 @@ TEST_F(LastCheck, WriteStoresTheTimeTextOfItsKindOnly) {
 }
 
 TEST(LastCheckDefaultClock, WritesTheCurrentTimeText) {
-  platform::SettingsStore store(std::string(std::getenv("VELTRANA_TEST_ROOT")
-                                                ? std::getenv("VELTRANA_TEST_ROOT")
-                                                : "/tmp") +
-                                "/lastcheck-clock-" + std::to_string(::getpid()) + ".db");
+  platform::SettingsStore store(
+      std::string(std::getenv("VELTRANA_TEST_ROOT") ? std::getenv("VELTRANA_TEST_ROOT") : "/tmp") +
+      "/lastcheck-clock-" + std::to_string(::getpid()) + ".db");
   store.createKey(platform::keys::kFacebook);
   LastCheckTime times(store);
   const std::string before = platform::formatTimeTextNow();

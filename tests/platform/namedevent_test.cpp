@@ -46,11 +46,14 @@ TEST(NamedEventTest, ScriptsAgainstAHolderInAnotherProcess) {
       {"one set releases one wait, then the event is reset",
        {kTestSets, {false, "wait 0 5000", "signalled"}, {false, "wait 0 30", "timeout"}}},
       {"setting a set event changes nothing",
-       {kTestSets, kTestSets, {false, "set 0", "ok"}, {false, "wait 0 5000", "signalled"},
+       {kTestSets,
+        kTestSets,
+        {false, "set 0", "ok"},
+        {false, "wait 0 5000", "signalled"},
         {false, "wait 0 30", "timeout"}}},
       {"a timed wait on an unset event times out", {{false, "wait 0 40", "timeout"}}},
-      {"a zero time-out only looks", {{false, "wait 0 0", "timeout"}, kTestSets,
-                                      {false, "wait 0 0", "signalled"}}},
+      {"a zero time-out only looks",
+       {{false, "wait 0 0", "timeout"}, kTestSets, {false, "wait 0 0", "signalled"}}},
       {"a set after a time-out still counts",
        {{false, "wait 0 20", "timeout"}, kTestSets, {false, "wait 0 5000", "signalled"}}},
   };
@@ -162,7 +165,10 @@ TEST(NamedEventTest, SettingAnEventNobodyHoldsSetsNothing) {
   EXPECT_EQ(runPeer({"set", "NEVER_CREATED"}), 1);
   EXPECT_FALSE(NamedEvent::setByName("bad/name"));
 
-  { PeerProcess holder({"events", "ENDED"}); ASSERT_EQ(holder.readLine(), "ready 0"); }
+  {
+    PeerProcess holder({"events", "ENDED"});
+    ASSERT_EQ(holder.readLine(), "ready 0");
+  }
   EXPECT_FALSE(NamedEvent::setByName("ENDED"));
   PeerProcess holder({"events", "ENDED"});
   ASSERT_EQ(holder.readLine(), "ready 0");

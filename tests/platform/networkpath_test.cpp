@@ -74,7 +74,8 @@ TEST(NetworkPath, MalformedAddressHasNoPath) {
 
 TEST(NetworkPath, UnresolvableHostFailsWithinTheDeadline) {
   long result = 0;
-  const auto took = timed([&] { result = platform::checkNetworkPath("http://no-such-host.invalid/"); });
+  const auto took =
+      timed([&] { result = platform::checkNetworkPath("http://no-such-host.invalid/"); });
   EXPECT_NE(result, platform::kPathExists);
   EXPECT_LT(took, 1500ms);
 }
@@ -86,7 +87,8 @@ TEST(NetworkPath, HangingResolverGivesEFailAfter400ms) {
   };
   long result = 0;
   const auto took = timed([&] {
-    result = platform::checkNetworkPath("http://slow.example/", hanging, platform::kPathTestDeadline);
+    result =
+        platform::checkNetworkPath("http://slow.example/", hanging, platform::kPathTestDeadline);
   });
   EXPECT_EQ(result, platform::kPathTimedOut);
   EXPECT_EQ(result, 0x80004005L);

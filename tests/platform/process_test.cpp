@@ -135,8 +135,7 @@ TEST(ProcessTest, KillEndsAProcessThatIsNotOurChild) {
   ASSERT_NE(processState(grandchild), 0);
   EXPECT_TRUE(platform::killProcess(grandchild));
   // Its new parent reaps it; until then it shows as a zombie.
-  for (int i = 0; i < 1000 && processState(grandchild) != 0 && processState(grandchild) != 'Z';
-       ++i)
+  for (int i = 0; i < 1000 && processState(grandchild) != 0 && processState(grandchild) != 'Z'; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   const char state = processState(grandchild);
   EXPECT_TRUE(state == 0 || state == 'Z') << state;

@@ -123,7 +123,7 @@ TEST(RuntimeDirTest, NamesStayInsideTheFolder) {
   const auto dir = platform::runtimeDir();
   ASSERT_TRUE(dir);
   EXPECT_EQ(platform::runtimePath("event.IE_READY"), *dir + "/event.IE_READY");
-  for (const std::string& bad : std::vector<std::string>{"", ".", "..", "a/b", "../x",
-                                                          std::string("a\0b", 3)})
+  for (const std::string& bad :
+       std::vector<std::string>{"", ".", "..", "a/b", "../x", std::string("a\0b", 3)})
     EXPECT_EQ(platform::runtimePath(bad), std::nullopt) << bad;
 }

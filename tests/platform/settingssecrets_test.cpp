@@ -48,8 +48,8 @@ class FakeVault : public platform::SecretVault {
 
 std::string freshDbPath(const std::string& name) {
   const char* root = std::getenv("VELTRANA_TEST_ROOT");
-  const std::string dir = std::string(root ? root : "/tmp") + "/secrets-" +
-                          std::to_string(::getpid()) + "-" + name;
+  const std::string dir =
+      std::string(root ? root : "/tmp") + "/secrets-" + std::to_string(::getpid()) + "-" + name;
   std::system(("rm -rf '" + dir + "'").c_str());
   return dir + "/registry.db";
 }
@@ -93,7 +93,12 @@ const SecretCase kSecretCases[] = {
        EXPECT_EQ(store.readString(*store.openKey(kFacebook), "Session_Secret"), u"s-456");
        EXPECT_EQ(store.readNumber(*store.openKey(kFacebook), "UID"), 42u);
        EXPECT_EQ(storedOnly(path, "Session_Secret"), std::nullopt);
-       const std::string secretBytes("s\0-\0" "4\0" "5\0" "6\0", 10);  // as stored, UTF-16
+       const std::string secretBytes(
+           "s\0-\0"
+           "4\0"
+           "5\0"
+           "6\0",
+           10);  // as stored, UTF-16
        EXPECT_EQ(fileBytes(path).find(secretBytes), std::string::npos);
      }},
     {"AGroupRolledBackLeavesTheVaultAlone",

@@ -26,8 +26,8 @@ const std::string kFacebook = "SOFTWARE\\Corvanta\\Facebook";
 
 std::string freshDbPath(const std::string& name) {
   const char* root = std::getenv("VELTRANA_TEST_ROOT");
-  const std::string dir = std::string(root ? root : "/tmp") + "/settings-" +
-                          std::to_string(::getpid()) + "-" + name;
+  const std::string dir =
+      std::string(root ? root : "/tmp") + "/settings-" + std::to_string(::getpid()) + "-" + name;
   std::system(("rm -rf '" + dir + "'").c_str());
   return dir + "/sub/registry.db";
 }

@@ -74,10 +74,8 @@ class ServedWindow : public ::testing::Test {
 
 TEST_F(ServedWindow, ASentMessageCarriesEveryFieldAndTheReplyComesBack) {
   const std::vector<WindowMessage> cases = {
-      {platform::kMsgNavigate, 0, 0},
-      {platform::kMsgCommand, 40001, 0},
-      {platform::kMsgDestroy, 0, -1},
-      {0x7FFF, ULLONG_MAX, LLONG_MIN},
+      {platform::kMsgNavigate, 0, 0},      {platform::kMsgCommand, 40001, 0},
+      {platform::kMsgDestroy, 0, -1},      {0x7FFF, ULLONG_MAX, LLONG_MIN},
       {0xFFFFFFFF, 1ULL << 40, LLONG_MAX},
   };
   EXPECT_TRUE(platform::findWindow(className_));
@@ -186,9 +184,12 @@ TEST(WindowDirectoryTest, ClassNamesThatLookAlikeStayApart) {
     bool found;
   };
   const std::vector<Case> cases = {
-      {"Veltrana", "Veltrana", true},         {"Veltrana", "veltrana", false},
-      {"a b", "a_b", false},                  {"a/b", "a_2Fb", false},
-      {"../escape", "../escape", true},       {"with space/and:colon", "with space/and:colon", true},
+      {"Veltrana", "Veltrana", true},
+      {"Veltrana", "veltrana", false},
+      {"a b", "a_b", false},
+      {"a/b", "a_2Fb", false},
+      {"../escape", "../escape", true},
+      {"with space/and:colon", "with space/and:colon", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.served + " / " + c.lookedUp);

@@ -26,8 +26,8 @@ namespace {
 using session::BrowserHandoff;
 using session::LoginWaits;
 
-const LoginWaits kQuickWaits{.readyMs = 5000, .navigatePauseMs = 10, .loginMs = 5000,
-                             .closePauseMs = 50};
+const LoginWaits kQuickWaits{
+    .readyMs = 5000, .navigatePauseMs = 10, .loginMs = 5000, .closePauseMs = 50};
 
 class BrowserHandoffTest : public ::testing::Test {
  protected:
@@ -130,7 +130,8 @@ TEST_F(BrowserHandoffTest, EndsOfTheLogin) {
     waits.readyMs = c.readyMs;
     waits.loginMs = c.loginMs;
     BrowserHandoff browser(FAKE_BROWSER, boxes_, waits, online);
-    EXPECT_EXIT(browser.openInLoginBrowser("http://127.0.0.1:9/login?auth_token=t", session::HandOff::Login),
+    EXPECT_EXIT(browser.openInLoginBrowser("http://127.0.0.1:9/login?auth_token=t",
+                                           session::HandOff::Login),
                 ::testing::ExitedWithCode(c.exitCode), c.message);
   }
   // The login that never came closed the browser before the program ended.
@@ -141,7 +142,8 @@ TEST_F(BrowserHandoffTest, EndsOfTheLogin) {
 TEST_F(BrowserHandoffTest, CompletedLoginClosesTheBrowser) {
   mode("deskstop");
   BrowserHandoff browser(FAKE_BROWSER, boxes_, kQuickWaits, online);
-  EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/login?auth_token=abc", session::HandOff::Login),
+  EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/login?auth_token=abc",
+                                       session::HandOff::Login),
             session::kOpened);
   EXPECT_EQ(recorded(), "navigate http://127.0.0.1:9/login?auth_token=abc\ndestroy\n");
   EXPECT_FALSE(platform::findWindow(session::kBrowserWindowClass));
@@ -154,7 +156,8 @@ TEST_F(BrowserHandoffTest, AddressesReplaceEachOtherWhole) {
   ASSERT_EQ(longest.size(), 1023u);
   EXPECT_EQ(browser.openInLoginBrowser(longest, session::HandOff::Page), session::kOpened);
   // The second hand-off goes to the open browser: the new copy hands over and ends.
-  EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/b", session::HandOff::Page), session::kOpened);
+  EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/b", session::HandOff::Page),
+            session::kOpened);
   // Longer than the field: cut so that its terminating zero remains.
   EXPECT_EQ(browser.openInLoginBrowser(longest + "tail", session::HandOff::Page), session::kOpened);
   EXPECT_EQ(recorded(), "navigate " + longest + "\nactivate\nnavigate http://127.0.0.1:9/b\n" +
@@ -177,10 +180,12 @@ TEST_F(BrowserHandoffTest, ALoginAfterAPageClosedByExitWaitsForItsOwnBrowser) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
 
     mode("late");
-    EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/login?auth_token=t", session::HandOff::Login),
+    EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/login?auth_token=t",
+                                         session::HandOff::Login),
               session::kOpened);
-    EXPECT_EQ(recorded(), "navigate http://127.0.0.1:9/help.php\nexit\n"
-                          "navigate http://127.0.0.1:9/login?auth_token=t\ndeskstop\ndestroy\n");
+    EXPECT_EQ(recorded(),
+              "navigate http://127.0.0.1:9/help.php\nexit\n"
+              "navigate http://127.0.0.1:9/login?auth_token=t\ndeskstop\ndestroy\n");
   }
 }
 
@@ -223,7 +228,8 @@ class ReenteringBoxes : public platform::MessageBoxes {
     }
     offline = true;
     const bool busy = browser->busy();
-    const int same = browser->openInLoginBrowser("http://127.0.0.1:9/again", session::HandOff::Page);
+    const int same =
+        browser->openInLoginBrowser("http://127.0.0.1:9/again", session::HandOff::Page);
     auto worker = std::async(std::launch::async, [this] {
       return browser->openInLoginBrowser("http://127.0.0.1:9/other", session::HandOff::Page);
     });
@@ -275,13 +281,15 @@ TEST_F(BrowserHandoffTest, BoxesOfTheHandOffHoldNothingAnotherHandOffNeeds) {
     waits.readyMs = 300;
     waits.loginMs = c.loginMs;
     boxes.offline = c.offlineAtStart;
-    BrowserHandoff browser(FAKE_BROWSER, boxes, waits, [&boxes] { return boxes.offline ? 1L : 0L; });
+    BrowserHandoff browser(FAKE_BROWSER, boxes, waits,
+                           [&boxes] { return boxes.offline ? 1L : 0L; });
     boxes.browser = &browser;
     EXPECT_EXIT(
         {
           alarm(20);  // a frozen hand-off fails the case instead of the whole run
-          const int result =
-              browser.openInLoginBrowser("http://127.0.0.1:9/login", c.login ? session::HandOff::Login : session::HandOff::Page);
+          const int result = browser.openInLoginBrowser(
+              "http://127.0.0.1:9/login",
+              c.login ? session::HandOff::Login : session::HandOff::Page);
           std::fprintf(stderr, "returned %d\n", result);
           platform::endProcess(100);
         },
@@ -297,8 +305,9 @@ TEST_F(BrowserHandoffTest, ALoginHandedToAnOpenBrowserWaitsForThatBrowser) {
   ASSERT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/home.php", session::HandOff::Page),
             session::kOpened);
   std::this_thread::sleep_for(std::chrono::milliseconds(500));  // its late login has come
-  EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/login?auth_token=t", session::HandOff::Login),
-            session::kOpened);
+  EXPECT_EQ(
+      browser.openInLoginBrowser("http://127.0.0.1:9/login?auth_token=t", session::HandOff::Login),
+      session::kOpened);
   EXPECT_EQ(recorded(),
             "navigate http://127.0.0.1:9/home.php\ndeskstop\nactivate\n"
             "navigate http://127.0.0.1:9/login?auth_token=t\ndeskstop\ndestroy\n");

@@ -26,8 +26,8 @@ namespace keys = platform::keys;
 using session::SessionManager;
 
 constexpr uint64_t kMinuteTicks = 60ULL * 10'000'000;
-const session::LoginWaits kShortWaits{.readyMs = 5000, .navigatePauseMs = 10, .loginMs = 5000,
-                                      .closePauseMs = 50};
+const session::LoginWaits kShortWaits{
+    .readyMs = 5000, .navigatePauseMs = 10, .loginMs = 5000, .closePauseMs = 50};
 
 std::string readFile(const std::string& path) {
   std::ifstream in(path);
@@ -58,7 +58,7 @@ class SessionManagerTest : public ::testing::Test {
     store_ = std::make_unique<platform::SettingsStore>(dbPath_);
     log_ = std::make_unique<platform::DebugLog>(dir);
     browser_ = std::make_unique<session::BrowserHandoff>(FAKE_BROWSER, boxes_, kShortWaits,
-                                                       [] { return 0L; });
+                                                         [] { return 0L; });
   }
 
   std::unique_ptr<SessionManager> manager() {
@@ -116,11 +116,10 @@ TEST_F(SessionManagerTest, FirstStartLogsInAndTheNextReusesTheStoredSession) {
   first->decideAtStartup();
   const std::string output = ::testing::internal::GetCapturedStdout();
   size_t at = 0;
-  for (const char* line :
-       {"Missing all registry info about\nMissing all registry info about\n"
-        "Facebook info missing in Registry \n Getting token\n",
-        "Launching login, please type something and hit enter after login\n",
-        "Getting session key\n"}) {
+  for (const char* line : {"Missing all registry info about\nMissing all registry info about\n"
+                           "Facebook info missing in Registry \n Getting token\n",
+                           "Launching login, please type something and hit enter after login\n",
+                           "Getting session key\n"}) {
     at = output.find(line, at);
     EXPECT_NE(at, std::string::npos) << line << "\nnot in order in:\n" << output;
   }
@@ -139,9 +138,9 @@ TEST_F(SessionManagerTest, FirstStartLogsInAndTheNextReusesTheStoredSession) {
   auto second = manager();
   ::testing::internal::CaptureStdout();
   second->decideAtStartup();
-  EXPECT_NE(::testing::internal::GetCapturedStdout().find(
-                "Session in registry. Browser not opened.\n"),
-            std::string::npos);
+  EXPECT_NE(
+      ::testing::internal::GetCapturedStdout().find("Session in registry. Browser not opened.\n"),
+      std::string::npos);
   EXPECT_EQ(navigations(), 1);
   EXPECT_EQ(second->currentUserId(), first->currentUserId());
   EXPECT_TRUE(second->client()->hasSession());
@@ -329,14 +328,15 @@ TEST_F(SessionManagerTest, FailuresEndTheProgram) {
   {
     SCOPED_TRACE("login browser missing");
     session::BrowserHandoff missing("/nonexistent/orbisview", boxes_, kShortWaits,
-                                  [] { return 0L; });
+                                    [] { return 0L; });
     SessionManager m(*store_, *log_, boxes_, missing, [](uint32_t) {});
     EXPECT_EXIT(m.decideAtStartup(), ::testing::ExitedWithCode(7),
                 "Error: Internal Browser Orbisview.exe either missing or corrupted. Please "
                 "re-install Veltrana");
     // By the way out the program gives, when it gives one.
-    SessionManager given(*store_, *log_, boxes_, missing, [](uint32_t) {}, {},
-                         session::fileTimeNow, [](int code) { std::_Exit(100 + code); });
+    SessionManager given(
+        *store_, *log_, boxes_, missing, [](uint32_t) {}, {}, session::fileTimeNow,
+        [](int code) { std::_Exit(100 + code); });
     EXPECT_EXIT(given.decideAtStartup(), ::testing::ExitedWithCode(107), "");
   }
   {

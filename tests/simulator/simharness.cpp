@@ -152,8 +152,7 @@ sim::Json SimHarness::controlGet(const std::string& path) {
 std::vector<int64_t> SimHarness::friendUids() {
   std::vector<int64_t> uids;
   const sim::Json list = controlGet("/friends")["friends"];
-  for (const sim::Json& f : list)
-    uids.push_back(f["uid"].get<int64_t>());
+  for (const sim::Json& f : list) uids.push_back(f["uid"].get<int64_t>());
   return uids;
 }
 

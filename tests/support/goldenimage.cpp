@@ -74,8 +74,8 @@ ImageDifference compareImages(const QImage& expected, const QImage& actual) {
     return ::testing::AssertionSuccess();
 
   actual.save(actualPath);
-  auto failure = ::testing::AssertionFailure() << name.toStdString() << " differs from "
-                                               << golden.toStdString() << ": ";
+  auto failure = ::testing::AssertionFailure()
+                 << name.toStdString() << " differs from " << golden.toStdString() << ": ";
   if (!sameSize) {
     failure << "size " << actual.width() << "x" << actual.height() << ", golden "
             << expected.width() << "x" << expected.height();

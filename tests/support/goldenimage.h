@@ -21,7 +21,7 @@ inline constexpr double kMaxDifferingShare = 0.005;
 struct ImageDifference {
   int differing = 0;  // pixels beyond the channel tolerance
   int total = 0;
-  QImage diff;        // empty when the sizes differ
+  QImage diff;  // empty when the sizes differ
 };
 ImageDifference compareImages(const QImage& expected, const QImage& actual);
 

@@ -38,8 +38,7 @@ TEST(GoldenImage, ToleranceTable) {
     for (int i = 0; i < c.pixels; ++i)
       actual.setPixelColor(i % 100, i / 100, QColor(59, 89, 152 + c.channelShift));
     const auto difference = testsupport::compareImages(golden, actual);
-    EXPECT_EQ(difference.differing <= testsupport::kMaxDifferingShare * difference.total,
-              c.matches)
+    EXPECT_EQ(difference.differing <= testsupport::kMaxDifferingShare * difference.total, c.matches)
         << c.what << ": " << difference.differing << " differing";
   }
 }

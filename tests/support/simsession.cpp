@@ -15,7 +15,8 @@ bool logIn(const SimServer& sim, platform::SettingsStore& settings, const std::s
   const auto authorised =
       sim.control("/authorize", R"({"auth_token": ")" + session.client->loginToken() + R"("})");
   if (authorised.status != 200) return false;
-  const uint32_t uid = api::authGetSession(*session.client, settings, platform::DebugLog(logFolder));
+  const uint32_t uid =
+      api::authGetSession(*session.client, settings, platform::DebugLog(logFolder));
   session.userId = uid;
   return uid != 0;
 }

@@ -82,9 +82,8 @@ VeltranaProcess::VeltranaProcess(const VeltranaSandbox& sandbox, const QStringLi
   const QString startupOnly = QStringLiteral(VELTRANA_STARTUP_PROBE);
   const QString shutdownProbe = QStringLiteral(VELTRANA_SHUTDOWN_PROBE);
   if (!stdoutFile_.empty()) process_.setStandardOutputFile(QString::fromStdString(stdoutFile_));
-  const QString program = sandbox.program().empty()
-                              ? QStringLiteral(VELTRANA_PROGRAM)
-                              : QString::fromStdString(sandbox.program());
+  const QString program = sandbox.program().empty() ? QStringLiteral(VELTRANA_PROGRAM)
+                                                    : QString::fromStdString(sandbox.program());
   process_.start(binary == Binary::Program       ? program
                  : binary == Binary::StartupOnly ? startupOnly
                                                  : shutdownProbe,

@@ -6,7 +6,6 @@
 
 #include "friends/recordtext.h"
 
-
 namespace ui {
 namespace {
 
@@ -53,7 +52,9 @@ int AllFriendsModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
 
-int AllFriendsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }
+int AllFriendsModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : 2;
+}
 
 QVariant AllFriendsModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};

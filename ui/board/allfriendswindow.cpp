@@ -32,15 +32,13 @@ const char* finishQuestion(AllFriendsWindow::Mode mode) {
 }  // namespace
 
 AllFriendsWindow::AllFriendsWindow(BestFriends& bestFriends, platform::MessageBoxes& boxes,
-                                   std::function<void()> openHelp,
-                                   QWidget* owner)
+                                   std::function<void()> openHelp, QWidget* owner)
     : PhoneDialog(QStringLiteral("All Friends"), owner),
       bestFriends_(bestFriends),
       boxes_(boxes),
       openHelp_(std::move(openHelp)),
       model_(new AllFriendsModel(bestFriends.store().load(friends::CacheFile::AllFriends),
-                                 bestFriends.store().load(friends::CacheFile::BestFriends),
-                                 this)),
+                                 bestFriends.store().load(friends::CacheFile::BestFriends), this)),
       list_(new QTableView(client())),
       pictureBox_(new QLabel(client())),
       info_(new QLabel(client())) {
@@ -178,9 +176,9 @@ bool AllFriendsWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void AllFriendsWindow::selectRow(int row) {
   const friends::AllFriendsEntry& r = model_->row(row).entry;
-  a11y::setLabelText(info_, QString::fromStdString(r.name + ",    " + r.affiliationName + " " +
-                                                   r.affiliationType + ", " + r.affiliationStatus +
-                                                   ", " + r.affiliationYear));
+  a11y::setLabelText(
+      info_, QString::fromStdString(r.name + ",    " + r.affiliationName + " " + r.affiliationType +
+                                    ", " + r.affiliationStatus + ", " + r.affiliationYear));
   g_selectedFriend.uid = r.uid;
   g_selectedFriend.name = QString::fromStdString(r.name);
   g_selectedFriend.picturePath =

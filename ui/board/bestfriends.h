@@ -12,8 +12,14 @@ namespace ui {
 class BestFriends {
  public:
   static constexpr int kMaximum = 25;
-  enum Result { kAlready = 0, kAdded = 1, kRemoved = 2, kNotBestFriend = 3, kLimit = 4,
-                kWriteFailed = 5 };
+  enum Result {
+    kAlready = 0,
+    kAdded = 1,
+    kRemoved = 2,
+    kNotBestFriend = 3,
+    kLimit = 4,
+    kWriteFailed = 5
+  };
 
   // `fetchSquare` gets the square picture of a friend just added (may be empty).
   BestFriends(friends::CachePaths paths, std::function<void(const std::string&)> fetchSquare);

@@ -32,15 +32,16 @@ Grid mainGrid(int width, int height) {
   // No more rows than the pictures and pages are counted for: at a height 25 more than a
   // multiple of 55 one row more would fit the rule, reaching below the window and shown
   // again at the top of the next page.
-  const int rows = std::min(std::clamp((height - 25) / kCellPitch, 0, kMaxCells), pictureRows(height));
+  const int rows =
+      std::min(std::clamp((height - 25) / kCellPitch, 0, kMaxCells), pictureRows(height));
   std::printf("g_sh = %d\n", rows);
   return layout(width, rows, 35);
 }
 
 Grid pageGrid(int width, int height) { return layout(width, pictureRows(height), 20); }
 
-Slots prepareSlots(const std::vector<std::string>& entries, const std::string& folder,
-                   int columns, int rows) {
+Slots prepareSlots(const std::vector<std::string>& entries, const std::string& folder, int columns,
+                   int rows) {
   Slots result;
   // The slot table has a fixed size; entries past it are not shown.
   const int n = std::min(static_cast<int>(entries.size()), kMaxSlots);
@@ -78,8 +79,8 @@ std::string nameOf(const std::string& line) {
   const auto star = line.find('*');
   if (star == std::string::npos) return {};
   const auto end = line.find('*', star + 1);
-  std::string name = line.substr(star + 1, end == std::string::npos ? std::string::npos
-                                                                     : end - star - 1);
+  std::string name =
+      line.substr(star + 1, end == std::string::npos ? std::string::npos : end - star - 1);
   while (!name.empty() && (name.back() == '\n' || name.back() == '\r')) name.pop_back();
   return name;
 }

@@ -9,13 +9,13 @@
 
 namespace ui::board {
 
-inline constexpr int kCellSize = 50;      // pictures are 50 x 50
-inline constexpr int kCellPitch = 55;     // cell plus gap
-inline constexpr int kColumnWidth = 60;   // width a column needs
-inline constexpr int kMaxCells = 6;       // rows and columns each
+inline constexpr int kCellSize = 50;     // pictures are 50 x 50
+inline constexpr int kCellPitch = 55;    // cell plus gap
+inline constexpr int kColumnWidth = 60;  // width a column needs
+inline constexpr int kMaxCells = 6;      // rows and columns each
 inline constexpr int kBarWidth = 50;
 inline constexpr int kBarHeight = 3;
-inline constexpr int kFixedFrame = 3;     // the phone's fixed-frame height
+inline constexpr int kFixedFrame = 3;  // the phone's fixed-frame height
 inline constexpr int kMaxSlots = 111;
 
 // One visible cell: its left edge, the top of its bar (4 pixels above the cell) and its place.
@@ -50,8 +50,8 @@ struct Slots {
   int totalPages = 1;
 };
 // `entries` are best-friend lines; `folder` is the square-picture folder (ends with "/").
-Slots prepareSlots(const std::vector<std::string>& entries, const std::string& folder,
-                   int columns, int rows);
+Slots prepareSlots(const std::vector<std::string>& entries, const std::string& folder, int columns,
+                   int rows);
 
 // The uid and name of a best-friend line (its first two "*" fields).
 std::string uidOf(const std::string& line);

@@ -34,7 +34,8 @@ BoardView::BoardView(BoardState& state, bool mainWindow, const QFont* titleFont,
           const int index = gridIndex(i);
           if (index < 0) return {};
           const auto slot = static_cast<std::size_t>(firstSlot() + index);
-          return slot < state_.pictureSlots.paths.size() ? state_.pictureSlots.paths[slot] : std::string();
+          return slot < state_.pictureSlots.paths.size() ? state_.pictureSlots.paths[slot]
+                                                         : std::string();
         },
         this);
     cell->setObjectName(QString::number((main_ ? 37001 : 37037) + i));
@@ -51,9 +52,7 @@ BoardView::BoardView(BoardState& state, bool mainWindow, const QFont* titleFont,
   setFocusProxy(focus_);
 }
 
-int BoardView::firstSlot() const {
-  return main_ ? 0 : grid_.cellsPerPage() * state_.currentPage;
-}
+int BoardView::firstSlot() const { return main_ ? 0 : grid_.cellsPerPage() * state_.currentPage; }
 
 QRect BoardView::barRect() const {
   const int s = state_.selected;
@@ -109,8 +108,8 @@ void BoardView::followBar(bool take) {
   QWidget* target = focusTarget();
   setFocusProxy(target);
   QWidget* current = window()->focusWidget();
-  const bool onBoard = current == focus_ ||
-                       std::find(cells_.begin(), cells_.end(), current) != cells_.end();
+  const bool onBoard =
+      current == focus_ || std::find(cells_.begin(), cells_.end(), current) != cells_.end();
   // In a window that is not active this only marks where its focus returns to.
   if ((take || onBoard) && current != target) target->setFocus(Qt::OtherFocusReason);
 }
@@ -145,8 +144,8 @@ void BoardView::paintEvent(QPaintEvent* event) {
 }
 
 bool BoardView::eventFilter(QObject* watched, QEvent* event) {
-  const bool onBoard = watched == focus_ ||
-                       std::find(cells_.begin(), cells_.end(), watched) != cells_.end();
+  const bool onBoard =
+      watched == focus_ || std::find(cells_.begin(), cells_.end(), watched) != cells_.end();
   if (onBoard && event->type() == QEvent::KeyPress) {
     switch (static_cast<QKeyEvent*>(event)->key()) {
       case Qt::Key_Left:

@@ -65,7 +65,8 @@ int64_t MainWindow::handleMessage(const platform::WindowMessage& message) {
       // messages after it, or "Exit" and a second start's activation would wait for the
       // window to close.
       const int id = static_cast<int>(message.wParam & 0xffff);  // the low word is the id
-      QMetaObject::invokeMethod(this, [this, id] { runCommand(id); }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          this, [this, id] { runCommand(id); }, Qt::QueuedConnection);
       break;
     }
     case platform::kMsgClose:

@@ -16,8 +16,7 @@ namespace ui {
 
 PictureBoard::PictureBoard(friends::CachePaths paths, const Fonts& fonts,
                            platform::MessageBoxes& boxes, std::function<void()> openHelp,
-                           Opener fetchSquare,
-                           QWidget* parent)
+                           Opener fetchSquare, QWidget* parent)
     : QWidget(parent),
       paths_(std::move(paths)),
       fonts_(fonts),
@@ -77,9 +76,9 @@ bool PictureBoard::runCommand(int id) {
 }
 
 void PictureBoard::next() {
-  const int result = board::advanceSelection(
-      state_.selected, static_cast<int>(view_->grid().cells.size()),
-      static_cast<int>(state_.entries.size()), 0, true);
+  const int result =
+      board::advanceSelection(state_.selected, static_cast<int>(view_->grid().cells.size()),
+                              static_cast<int>(state_.entries.size()), 0, true);
   view_->refresh();
   if (result != board::kPastPage) {
     window()->raise();

@@ -30,8 +30,7 @@ class PictureBoard : public QWidget {
   // `openHelp` opens the program's help page; `fetchSquare` gets the square picture of a new
   // best friend (either may be empty).
   PictureBoard(friends::CachePaths paths, const Fonts& fonts, platform::MessageBoxes& boxes,
-               std::function<void()> openHelp, Opener fetchSquare = {},
-               QWidget* parent = nullptr);
+               std::function<void()> openHelp, Opener fetchSquare = {}, QWidget* parent = nullptr);
   ~PictureBoard() override;
 
   // Rereads bf1.txt and lays the pictures out on pages.

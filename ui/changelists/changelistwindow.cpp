@@ -37,7 +37,8 @@ int statusColumnWidth() {
 // that sort before it or equal to it.
 int sortedRow(const QTreeWidget& list, const NameOrder& order, const QString& name) {
   int row = 0;
-  while (row < list.topLevelItemCount() && order.compare(list.topLevelItem(row)->text(0), name) <= 0)
+  while (row < list.topLevelItemCount() &&
+         order.compare(list.topLevelItem(row)->text(0), name) <= 0)
     ++row;
   return row;
 }
@@ -117,7 +118,8 @@ QString ChangeListWindow::lastUpdateText(friends::ChangeSource& source,
   return QString::fromStdU16String(stored.text(kind_.lastCheck));
 }
 
-void ChangeListWindow::fill(const friends::ChangeSource& source, const friends::FriendStore& store) {
+void ChangeListWindow::fill(const friends::ChangeSource& source,
+                            const friends::FriendStore& store) {
   const NamesIndex names(store.load(friends::CacheFile::AllFriends));
   list_->clear();
   names_.clear();

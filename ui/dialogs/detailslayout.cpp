@@ -20,7 +20,8 @@ DetailsLayout layOutDetails(const DetailsLayoutInput& in) {
       length == 0 ? in.textWidth
                   : in.textWidth + static_cast<long long>(0.35 * (in.textWidth / length) * length);
 
-  int lines = statusWidth >= needed ? 1 : static_cast<int>((needed + statusWidth - 1) / statusWidth);
+  int lines =
+      statusWidth >= needed ? 1 : static_cast<int>((needed + statusWidth - 1) / statusWidth);
   lines = std::max(1, lines);
   out.linesNeeded = lines;
   const long long spare = static_cast<long long>(usable) - nameBottom -
@@ -30,9 +31,10 @@ DetailsLayout layOutDetails(const DetailsLayoutInput& in) {
     lines = static_cast<int>(std::max<long long>(1, lines - (-spare) / lineHeight));
   out.lines = lines;
   // Multiplied before dividing: the ratio alone is 0 in whole numbers.
-  out.shownLength = lines == out.linesNeeded
-                        ? length
-                        : static_cast<int>(static_cast<long long>(length) * lines / out.linesNeeded);
+  out.shownLength =
+      lines == out.linesNeeded
+          ? length
+          : static_cast<int>(static_cast<long long>(length) * lines / out.linesNeeded);
   out.cut = out.shownLength < length;
 
   out.status = QRect(nameLeft + 15, nameBottom, statusWidth, lines * lineHeight);

@@ -148,7 +148,8 @@ void FriendDetailsDialog::load(const std::string& timezone) {
     statusText_ = QStringLiteral("No status");
     a11y::setLabelText(status_, {});
   }
-  if (result == api::kOneFriendSecondOnly || result == api::kOneFriendBoth) fetchPicture(pictureAddress);
+  if (result == api::kOneFriendSecondOnly || result == api::kOneFriendBoth)
+    fetchPicture(pictureAddress);
   if (const auto offset = timeZoneOffsetSeconds(timezone))
     time_->setText(QString::fromStdString(twelveHourTime(context_.now(), *offset)));
 }
@@ -159,7 +160,8 @@ void FriendDetailsDialog::fetchPicture(const std::string& url) {
   if (pictures::ratePictureFile(picturePath_) == pictures::PictureFileState::Broken)
     ::unlink(picturePath_.c_str());
   if (!isWebAddress(url)) return;
-  context_.pictures.fetchPicture(uid_, url, context_.pictures.folderOf(pictures::PictureKind::Square));
+  context_.pictures.fetchPicture(uid_, url,
+                                 context_.pictures.folderOf(pictures::PictureKind::Square));
 }
 
 void FriendDetailsDialog::openPage(int index) {
@@ -225,7 +227,8 @@ void FriendDetailsDialog::layOut() {
   // Wide enough for its text in this font, which may be wider than the one the template
   // was drawn for.
   in.caption = units.rect(13, 33, 37, 8).size();
-  in.caption.setWidth(std::max(in.caption.width(), metrics.horizontalAdvance(caption_->text()) + 4));
+  in.caption.setWidth(
+      std::max(in.caption.width(), metrics.horizontalAdvance(caption_->text()) + 4));
   in.time = units.rect(55, 33, 63, 8).size();
   const DetailsLayout out = layOutDetails(in);
 

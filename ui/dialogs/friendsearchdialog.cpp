@@ -29,7 +29,8 @@ FriendSearchDialog::FriendSearchDialog(const friends::FriendStore& store, const 
   caption_->setObjectName(QStringLiteral("1004"));
   QRect caption = units.rect(7, 5, 91, 8);
   // Wide enough for its text in this font, which may be wider than the template's.
-  caption.setWidth(std::max(caption.width(), caption_->fontMetrics().horizontalAdvance(caption_->text()) + 2));
+  caption.setWidth(
+      std::max(caption.width(), caption_->fontMetrics().horizontalAdvance(caption_->text()) + 2));
   caption_->setGeometry(caption);
   edit_ = new QLineEdit(client());
   edit_->setObjectName(QStringLiteral("1001"));
@@ -42,7 +43,8 @@ FriendSearchDialog::FriendSearchDialog(const friends::FriendStore& store, const 
   lastUpdate_->setGeometry(units.rect(8, 30, 123, 9));
   lastUpdate_->setFont(fonts.small);
   const QString lastUpdate = g_lastUpdateText.get();
-  lastUpdate_->setText(lastUpdate.isEmpty() ? QStringLiteral("List Last Updated: Never") : lastUpdate);
+  lastUpdate_->setText(lastUpdate.isEmpty() ? QStringLiteral("List Last Updated: Never")
+                                            : lastUpdate);
   list_ = new QListWidget(client());
   list_->setObjectName(QStringLiteral("1000"));
   list_->setGeometry(units.rect(7, 40, 123, 59));
@@ -131,8 +133,8 @@ bool FriendSearchDialog::eventFilter(QObject* watched, QEvent* event) {
     // The d-pad moves through the names while the typing goes on in the edit.
     if (watched == edit_ && (key == Qt::Key_Down || key == Qt::Key_Up) && list_->count() > 0) {
       const int row = list_->selectedItems().isEmpty() ? -1 : list_->currentRow();
-      const int next = key == Qt::Key_Down ? std::min(row + 1, list_->count() - 1)
-                                           : std::max(row - 1, 0);
+      const int next =
+          key == Qt::Key_Down ? std::min(row + 1, list_->count() - 1) : std::max(row - 1, 0);
       list_->setCurrentRow(next);
       return true;
     }

@@ -31,14 +31,34 @@ constexpr int kIconSide = 16;
 
 // In the order they are added; the list shows them sorted.
 constexpr const char* kPresets[] = {
-    "has Facebook on his mobile", "is working", "is studying", "is out", "is working out",
-    "is writing", "is busy", "is bored", "is tired", "is sick", "is energized",
-    "is out of clever ideas", "is home", "is in class", "is on vacation", "is sitting around",
-    "needs coffee", "needs sleep", "needs a break", "needs ideas", "needs more time",
-    "needs a vacation", "is up to speed", "needs a new status message",
+    "has Facebook on his mobile",
+    "is working",
+    "is studying",
+    "is out",
+    "is working out",
+    "is writing",
+    "is busy",
+    "is bored",
+    "is tired",
+    "is sick",
+    "is energized",
+    "is out of clever ideas",
+    "is home",
+    "is in class",
+    "is on vacation",
+    "is sitting around",
+    "needs coffee",
+    "needs sleep",
+    "needs a break",
+    "needs ideas",
+    "needs more time",
+    "needs a vacation",
+    "is up to speed",
+    "needs a new status message",
 };
 
-platform::MessageBoxRequest resultBox(std::string caption, std::string text, platform::MbIcon icon) {
+platform::MessageBoxRequest resultBox(std::string caption, std::string text,
+                                      platform::MbIcon icon) {
   platform::MessageBoxRequest box;
   box.caption = std::move(caption);
   box.text = std::move(text);
@@ -125,10 +145,10 @@ void StatusDialog::load() {
   if (apiClient && uid != 0) result = api::statusWithFirstName(*apiClient, status, firstName);
   if (result == api::kOneFriendTimedOut) {
     wait.reset();
-    context_.boxes.show(resultBox(
-        "Problem",
-        "We couldn't retrieve your current Facebook status. Your connection may be down.",
-        platform::MbIcon::None));
+    context_.boxes.show(
+        resultBox("Problem",
+                  "We couldn't retrieve your current Facebook status. Your connection may be down.",
+                  platform::MbIcon::None));
   }
   if (result == api::kOneFriendStatusOnly || result == api::kOneFriendBoth) {
     const QString current = cutText(QString::fromStdString(status), kFetchedStatusChars);
@@ -241,15 +261,18 @@ void StatusDialog::tell(int setStatusResult) {
           resultBox("Success", "Status Successfully Set!", platform::MbIcon::Information));
       break;
     case api::kSetStatusNoPermission:
-      context_.boxes.show(resultBox("Problem", permissionText(api::siteUrl()), platform::MbIcon::None));
+      context_.boxes.show(
+          resultBox("Problem", permissionText(api::siteUrl()), platform::MbIcon::None));
       break;
     case api::kSetStatusTimedOut:
-      context_.boxes.show(resultBox(
-          "Problem", "Internet connection is too slow. Please try again later.", platform::MbIcon::None));
+      context_.boxes.show(resultBox("Problem",
+                                    "Internet connection is too slow. Please try again later.",
+                                    platform::MbIcon::None));
       break;
     default:
       context_.boxes.show(resultBox(
-          "Problem", "An unexpected error occurred. Please check your connection and try again later.",
+          "Problem",
+          "An unexpected error occurred. Please check your connection and try again later.",
           platform::MbIcon::None));
       break;
   }

@@ -5,8 +5,7 @@ namespace ui {
 QString cutText(const QString& text, int units) {
   if (units < 0) units = 0;
   if (text.size() <= units) return text;
-  if (units > 0 && text.at(units - 1).isHighSurrogate() && text.at(units).isLowSurrogate())
-    --units;
+  if (units > 0 && text.at(units - 1).isHighSurrogate() && text.at(units).isLowSurrogate()) --units;
   return text.left(units);
 }
 

@@ -20,7 +20,8 @@ CategoryList::CategoryList(QWidget* parent) : QTreeWidget(parent) {
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setAllColumnsShowFocus(true);
   for (std::size_t i = 0; i < friends::kCategoryCount; ++i) {
-    auto* item = new QTreeWidgetItem(this, {QString::fromUtf8(friends::kProfileCategories[i].label)});
+    auto* item =
+        new QTreeWidgetItem(this, {QString::fromUtf8(friends::kProfileCategories[i].label)});
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     item->setCheckState(0, Qt::Unchecked);
     item->setData(0, kCategoryRole, static_cast<int>(i));

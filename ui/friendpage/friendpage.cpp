@@ -228,8 +228,8 @@ void FriendPage::refreshStatus() {
   if (const auto api = currentClient()) {
     WaitCursor wait;
     std::string message, time, hours;
-    const int result = friends::getStatusNTime(*api, uid_, message, time, hours,
-                                               kRefreshTimeLimit, context_.clock);
+    const int result = friends::getStatusNTime(*api, uid_, message, time, hours, kRefreshTimeLimit,
+                                               context_.clock);
     // A query that failed or timed out says nothing about the status: the shown one stays.
     if (result == friends::kStatusDone) showStatus(friends::statusLineText(message, hours));
   }
@@ -257,8 +257,7 @@ void FriendPage::submitCategories() {
   {
     WaitCursor wait;
     const auto api = currentClient();
-    friends::AdHocRequest(api.get(), currentUser(), uid_,
-                          categories_->chosen(), results_);
+    friends::AdHocRequest(api.get(), currentUser(), uid_, categories_->chosen(), results_);
   }
   InfoWindow info(nameText_, page::infoText(results_), context_.fonts, this);
   const int end = context_.runDialog(info);
@@ -277,8 +276,7 @@ void FriendPage::showBigPicture() {
     path = context_.pictures.pathOf(PictureKind::Big, uid_);
     if (const auto api = currentClient()) {
       const bool missing = !QFile::exists(QString::fromStdString(path));
-      context_.pictures.ensurePicture(PictureKind::Big, *api, currentUser(),
-                                      uid_);
+      context_.pictures.ensurePicture(PictureKind::Big, *api, currentUser(), uid_);
       if (missing) context_.pause(kBigPictureWaitMs);
     }
   }

@@ -13,8 +13,7 @@
 
 namespace ui {
 
-InfoWindow::InfoWindow(const QString& name, const QString& text, const Fonts& fonts,
-                       QWidget* owner)
+InfoWindow::InfoWindow(const QString& name, const QString& text, const Fonts& fonts, QWidget* owner)
     : PhoneDialog(QStringLiteral("VT at Your Service"), owner),
       title_(new QLabel(QStringLiteral("Facebook Info about ") + name, client())),
       text_(new QPlainTextEdit(client())) {

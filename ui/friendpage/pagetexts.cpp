@@ -20,10 +20,10 @@ std::optional<Entry> wholeEntryFor(const std::vector<std::string>& lines, const 
 QString cutToCharacters(const QString& text, int limit) {
   int units = 0;
   for (int characters = 0; units < text.size() && characters < limit; ++characters)
-    units += text[units].isHighSurrogate() && units + 1 < text.size() &&
-                     text[units + 1].isLowSurrogate()
-                 ? 2
-                 : 1;
+    units +=
+        text[units].isHighSurrogate() && units + 1 < text.size() && text[units + 1].isLowSurrogate()
+            ? 2
+            : 1;
   return text.left(units);
 }
 

@@ -55,8 +55,8 @@ void JpegFileDialog::fitPhoneScreen() {
   // Qt's dialog is laid out for a desktop: a side bar, a column of buttons and a row of tool
   // buttons make it wider than the phone. The soft keys replace the buttons; the list view
   // is the only one used.
-  for (const char* name : {"sidebar", "buttonBox", "newFolderButton", "listModeButton",
-                           "detailModeButton"})
+  for (const char* name :
+       {"sidebar", "buttonBox", "newFolderButton", "listModeButton", "detailModeButton"})
     if (auto* child = findChild<QWidget*>(QLatin1String(name))) child->hide();
   for (auto* combo : findChildren<QComboBox*>()) {
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);

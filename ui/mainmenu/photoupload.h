@@ -21,8 +21,7 @@ namespace ui {
 class PhotoUpload {
  public:
   // Sends the picture with its path (photos.upload).
-  using Sender =
-      std::function<api::CallResult(std::string_view picture, const std::string& path)>;
+  using Sender = std::function<api::CallResult(std::string_view picture, const std::string& path)>;
   // The path the user chose, or an empty text when he cancelled.
   using Picker = std::function<QString(QWidget* owner)>;
 

@@ -361,9 +361,7 @@ void NotificationsWindow::viewInbox(bool openPage) {
   rowCleared();
 }
 
-bool NotificationsWindow::openPageOf(const std::string& path) {
-  return actions_.openPage(path);
-}
+bool NotificationsWindow::openPageOf(const std::string& path) { return actions_.openPage(path); }
 
 void NotificationsWindow::listCommand(int row, bool openPage) {
   const auto* list = qobject_cast<QComboBox*>(rows_[row].data());

@@ -15,7 +15,11 @@ TEST(MarkupEscape, PagesAndAnswers) {
   const EscapeRow rows[] = {
       {"S & M <\"x\">", "S &amp; M &lt;&quot;x&quot;&gt;", "S &amp; M &lt;&quot;x&quot;&gt;"},
       {"it's", "it&#39;s", "it's"},
-      {"a\x01" "b\tc\r\nd\x1f", "a\x01" "b\tc\r\nd\x1f", "ab\tc\r\nd"},
+      {"a\x01"
+       "b\tc\r\nd\x1f",
+       "a\x01"
+       "b\tc\r\nd\x1f",
+       "ab\tc\r\nd"},
       {"Zo\xC3\xAB", "Zo\xC3\xAB", "Zo\xC3\xAB"},
   };
   for (const EscapeRow& row : rows) {

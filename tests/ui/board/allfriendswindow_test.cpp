@@ -72,15 +72,18 @@ TEST(AllFriendsWindow, AddingTwiceWritesOneLine) {
   EXPECT_EQ(w.window->info()->text().toStdString(),
             BoardFixture::name(7) + ",    Vel College college, Alumnus, 2001");
   w.window->activateRow(7);
-  EXPECT_EQ(w.lastMessage(), "Veltrana: " + BoardFixture::name(7) + " was added to your best friends");
+  EXPECT_EQ(w.lastMessage(),
+            "Veltrana: " + BoardFixture::name(7) + " was added to your best friends");
   w.window->activateRow(7);
-  EXPECT_EQ(w.lastMessage(), "Veltrana: " + BoardFixture::name(7) + " is already your best friend.");
+  EXPECT_EQ(w.lastMessage(),
+            "Veltrana: " + BoardFixture::name(7) + " is already your best friend.");
   EXPECT_EQ(fixture.readBestFriends(),
             "1001*Friend 00***#1\n1002*Friend 01***#1\n1008*Friend 07***#1\n");
   EXPECT_EQ(w.best.count(), 3);
   EXPECT_EQ(w.fetched, std::vector<std::string>{BoardFixture::uid(7)});
   EXPECT_EQ(w.window->model()->row(7).mark, "#1");
-  EXPECT_TRUE(w.window->grab().toImage().save(BoardFixture::screenshotPath("allfriends_pickup.png")));
+  EXPECT_TRUE(
+      w.window->grab().toImage().save(BoardFixture::screenshotPath("allfriends_pickup.png")));
 }
 
 TEST(AllFriendsWindow, RemovingKeepsTheOrderAndTheLastRemovalLeavesAnEmptyFile) {
@@ -90,9 +93,11 @@ TEST(AllFriendsWindow, RemovingKeepsTheOrderAndTheLastRemovalLeavesAnEmptyFile) 
   ASSERT_EQ(w.window->mode(), Mode::Remove);
   EXPECT_EQ(w.window->chrome()->softKeyBar()->menuId(), 148);
   EXPECT_EQ(w.window->model()->background(), QColor(219, 147, 112));
-  EXPECT_TRUE(w.window->grab().toImage().save(BoardFixture::screenshotPath("allfriends_remove.png")));
+  EXPECT_TRUE(
+      w.window->grab().toImage().save(BoardFixture::screenshotPath("allfriends_remove.png")));
   w.window->activateRow(1);
-  EXPECT_EQ(w.lastMessage(), "Veltrana: " + BoardFixture::name(1) + " was removed from your best friends");
+  EXPECT_EQ(w.lastMessage(),
+            "Veltrana: " + BoardFixture::name(1) + " was removed from your best friends");
   EXPECT_EQ(fixture.readBestFriends(), "1001*Friend 00***#1\n1003*Friend 02***#1\n");
   w.window->activateRow(5);
   EXPECT_EQ(w.lastMessage(), "Veltrana: " + BoardFixture::name(5) + " was not your best friend.");
@@ -170,7 +175,8 @@ TEST(AllFriendsWindow, NoToThePickQuestionKeepsBrowsing) {
   EXPECT_EQ(ui::g_selectedFriend.uid, BoardFixture::uid(4));
   EXPECT_EQ(fixture.readBestFriends(), "1001*Friend 00***#1\n");
   w.window->selectRow(0);
-  EXPECT_TRUE(w.window->grab().toImage().save(BoardFixture::screenshotPath("allfriends_browse.png")));
+  EXPECT_TRUE(
+      w.window->grab().toImage().save(BoardFixture::screenshotPath("allfriends_browse.png")));
   w.window->runCommand(ui::cmd::kHelp);
   EXPECT_EQ(w.helpOpened, 1);
   // Without a mode "Done" asks nothing and leaves the board alone.
@@ -204,9 +210,15 @@ TEST(AllFriendsModel, BestFriendMarksFollowTheBoardsReadingOfDamagedLines) {
     const char* best;
     const char* mark;
   } cases[] = {
-      {"7*Ab*m*1*#1\n", "#1"}, {"7*Ab*m*1*#2\n", "#2"}, {"7*Ab*m*1*#2\r\n", "#2"},
-      {"7*Ab\n", "#1"},        {"7*", "#1"},            {"7", "#1"},
-      {"7\n", "#0"},           {"8*Ab*m*1*#2\n", "#0"}, {"", "#0"},
+      {"7*Ab*m*1*#1\n", "#1"},
+      {"7*Ab*m*1*#2\n", "#2"},
+      {"7*Ab*m*1*#2\r\n", "#2"},
+      {"7*Ab\n", "#1"},
+      {"7*", "#1"},
+      {"7", "#1"},
+      {"7\n", "#0"},
+      {"8*Ab*m*1*#2\n", "#0"},
+      {"", "#0"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.best);

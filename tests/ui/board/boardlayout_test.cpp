@@ -37,10 +37,11 @@ TEST_P(BoardLayoutTest, PlacesTheCells) {
 
 INSTANTIATE_TEST_SUITE_P(
     Screens, BoardLayoutTest,
-    ::testing::Values(LayoutCase{240, 270, 4, 4, 12, {12, 67, 122, 177}},
-                      LayoutCase{480, 560, 6, 6, 77, {77, 132, 187, 242, 297, 352}},
-                      LayoutCase{320, 190, 5, 2, 25, {25, 80, 135, 190, 245}},  // a third row would end below
-                      LayoutCase{50, 60, 0, 0, 27, {}}));
+    ::testing::Values(
+        LayoutCase{240, 270, 4, 4, 12, {12, 67, 122, 177}},
+        LayoutCase{480, 560, 6, 6, 77, {77, 132, 187, 242, 297, 352}},
+        LayoutCase{320, 190, 5, 2, 25, {25, 80, 135, 190, 245}},  // a third row would end below
+        LayoutCase{50, 60, 0, 0, 27, {}}));
 
 TEST(BoardPages, FurtherPagesStartHigherAndCountRowsWithTheFrame) {
   const board::Grid grid = board::pageGrid(240, 270);
@@ -110,13 +111,17 @@ TEST(BoardSlots, APictureThatDoesNotDecodeShowsThePlaceholder) {
 }
 
 TEST(BoardSelection, NextWrapsOnOnePageAndLeavesAFullPage) {
-  struct Case { int s, cells, entries, offset; bool main; int result, after; };
+  struct Case {
+    int s, cells, entries, offset;
+    bool main;
+    int result, after;
+  };
   const Case cases[] = {
-      {5, 16, 5, 0, true, board::kMoved, 1},             // last friend of one page: wrap
-      {1, 16, 0, 0, true, board::kMoved, 1},             // no friends: stays on the first cell
+      {5, 16, 5, 0, true, board::kMoved, 1},  // last friend of one page: wrap
+      {1, 16, 0, 0, true, board::kMoved, 1},  // no friends: stays on the first cell
       {2, 16, 5, 0, true, board::kMoved, 3},
-      {16, 16, 25, 0, true, board::kPastPage, 16},       // on to the further pages
-      {9, 16, 25, 16, false, board::kPastLastFriend, 9}, // 9th friend of page 2
+      {16, 16, 25, 0, true, board::kPastPage, 16},        // on to the further pages
+      {9, 16, 25, 16, false, board::kPastLastFriend, 9},  // 9th friend of page 2
       {16, 16, 40, 16, false, board::kPastPage, 16},
   };
   for (const auto& c : cases) {
@@ -128,11 +133,15 @@ TEST(BoardSelection, NextWrapsOnOnePageAndLeavesAFullPage) {
 
 TEST(BoardSelection, FurtherPagesGoBackAndOn) {
   using board::PageEnd;
-  struct Case { int total; std::vector<PageEnd> ends; std::vector<int> shown; };
+  struct Case {
+    int total;
+    std::vector<PageEnd> ends;
+    std::vector<int> shown;
+  };
   const Case cases[] = {
-      {2, {PageEnd::Previous}, {1}},                                   // page 2 back to main
+      {2, {PageEnd::Previous}, {1}},                                          // page 2 back to main
       {3, {PageEnd::Next, PageEnd::Previous, PageEnd::Previous}, {1, 2, 1}},  // page 3 to 2
-      {2, {PageEnd::Next}, {1}},                                       // past the last page
+      {2, {PageEnd::Next}, {1}},                                              // past the last page
       {1, {}, {}},
   };
   for (const auto& c : cases) {

@@ -44,7 +44,8 @@ TEST(CellButton, DrawsWhatTheFileHoldsAtEachPaint) {
                {"back", 50, Qt::blue}};
   pictures::Image shared;
   std::string path = file.toStdString();
-  ui::CellButton cell(shared, [&] { return path; }, nullptr);
+  ui::CellButton cell(
+      shared, [&] { return path; }, nullptr);
   cell.resize(50, 50);
   for (const auto& step : steps) {
     SCOPED_TRACE(step.what);

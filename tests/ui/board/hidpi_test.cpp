@@ -38,7 +38,8 @@ double sharpBlocks(const QImage& image) {
 // One board cell showing `path`, photographed inside its border.
 QImage cellShot(const std::string& path) {
   pictures::Image image;
-  ui::CellButton cell(image, [path] { return path; }, nullptr);
+  ui::CellButton cell(
+      image, [path] { return path; }, nullptr);
   cell.resize(ui::board::kCellSize, ui::board::kCellSize);
   const QImage shot = cell.grab().toImage();
   // The picture's middle, clear of the button's frame.

@@ -47,9 +47,7 @@ class PictureBoardTest : public ::testing::TestWithParam<Screen> {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
     ui::g_selectedFriend = {};
   }
-  QString size() const {
-    return QString("%1x%2").arg(GetParam().width).arg(GetParam().height);
-  }
+  QString size() const { return QString("%1x%2").arg(GetParam().width).arg(GetParam().height); }
 
   platform::ConnectionKeeper connection_;
   platform::LogMessageBoxes boxes_{std::vector<int>{}};
@@ -77,16 +75,16 @@ TEST_P(PictureBoardTest, ShowsTheBestFriendsAndTheEmptyCells) {
     const QFontMetrics metrics(board_->view()->font());
     EXPECT_EQ(ui::g_mainTextSize,
               QSize(metrics.horizontalAdvance("In an Open Relationship"), metrics.height()));
-    EXPECT_TRUE(shot.save(BoardFixture::screenshotPath(
-        QString("board_%1_%2.png").arg(size()).arg(best))));
+    EXPECT_TRUE(
+        shot.save(BoardFixture::screenshotPath(QString("board_%1_%2.png").arg(size()).arg(best))));
     // The selection bar sits above the first cell.
     const QPoint bar = board_->view()->mapTo(window_.get(), board_->view()->barRect().center());
     const QColor colour = shot.pixelColor(bar * shot.devicePixelRatio());
     EXPECT_EQ(colour, QColor(59, 89, 152));
     // The first cell shows its friend's picture, or the empty-cell placeholder.
     const auto& laid = board_->state().pictureSlots;
-    EXPECT_EQ(laid.paths.front(), fixture_->paths().picSquare +
-                                       (best ? BoardFixture::uid(0) + ".jpg" : "body.jpg"));
+    EXPECT_EQ(laid.paths.front(),
+              fixture_->paths().picSquare + (best ? BoardFixture::uid(0) + ".jpg" : "body.jpg"));
     window_.reset();
   }
 }
@@ -162,9 +160,9 @@ TEST_P(PictureBoardTest, TheCellsNameTheirFriendsAndFollowTheBar) {
   // On an empty cell the action key opens nobody, and says so.
   interfaceOf(5)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
   QTRY_COMPARE(board_->state().selected, 6);
-  EXPECT_EQ(QAccessible::queryAccessibleInterface(board_->view()->focusButton())
-                ->text(QAccessible::Name),
-            "No friend selected");
+  EXPECT_EQ(
+      QAccessible::queryAccessibleInterface(board_->view()->focusButton())->text(QAccessible::Name),
+      "No friend selected");
 
   // Two best friends left: the others' cells are empty now.
   std::FILE* file = std::fopen(fixture_->paths().bf1.c_str(), "wb");
@@ -231,8 +229,7 @@ TEST_P(PictureBoardTest, TheKeyboardFocusMovesWithTheBar) {
   }
   // Back on the main page the focus is where the bar is.
   EXPECT_TRUE(QTest::qWaitForWindowActive(window_.get()));
-  EXPECT_EQ(focused(board_->view(), board_->state().selected),
-            heard(board_->state().selected - 1));
+  EXPECT_EQ(focused(board_->view(), board_->state().selected), heard(board_->state().selected - 1));
 }
 
 // A best-friend line whose uid is not all digits names no picture and opens nothing.

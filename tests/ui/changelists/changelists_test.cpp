@@ -82,7 +82,8 @@ class ChangeLists : public ::testing::Test {
   };
   Fixed& fixed(std::vector<std::string> entries,
                std::optional<std::string> completion = std::nullopt) {
-    return *sources.emplace_back(std::make_unique<Fixed>(std::move(entries), std::move(completion)));
+    return *sources.emplace_back(
+        std::make_unique<Fixed>(std::move(entries), std::move(completion)));
   }
   std::vector<std::unique_ptr<Fixed>> sources;
 
@@ -149,9 +150,10 @@ TEST_F(ChangeLists, NamesSortAsInFindAFriend) {
   std::ofstream(store.paths().bf, std::ios::binary)
       << "21*-5*Seán Martin*\n22*-5*Çağan Virtanen*\n23*-5*Chloé Dubois*\n"
       << "24*-5*Björn Berg*\n25*-5*Zoë Ødegaard*\n26*-5*cecilia Ahl*\n";
-  const auto window = open(ui::kBirthdaysList, fixed({"21*TODAY !!!*", "22*TODAY !!!*", "23*TODAY !!!*",
-                                                      "24*TODAY !!!*", "25*TODAY !!!*", "26*TODAY !!!*"},
-                                                     "12/25/2009  0:7"));
+  const auto window =
+      open(ui::kBirthdaysList, fixed({"21*TODAY !!!*", "22*TODAY !!!*", "23*TODAY !!!*",
+                                      "24*TODAY !!!*", "25*TODAY !!!*", "26*TODAY !!!*"},
+                                     "12/25/2009  0:7"));
   std::vector<std::string> names;
   for (const Row& row : rows(*window)) names.push_back(row.front());
   EXPECT_EQ(names, (std::vector<std::string>{"Björn Berg", "Çağan Virtanen", "cecilia Ahl",

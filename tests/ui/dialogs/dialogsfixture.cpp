@@ -56,7 +56,8 @@ void DialogsFixture::SetUp() {
 std::string DialogsFixture::addFriend(const std::string& name) {
   const auto answer = sim.control("/friends/add", R"({"name": ")" + name + "\"}");
   std::smatch uid;
-  EXPECT_TRUE(std::regex_search(answer.body, uid, std::regex(R"re("uid"\s*:\s*(\d+))re"))) << answer.body;
+  EXPECT_TRUE(std::regex_search(answer.body, uid, std::regex(R"re("uid"\s*:\s*(\d+))re")))
+      << answer.body;
   return uid.size() > 1 ? uid[1].str() : std::string();
 }
 

@@ -32,7 +32,9 @@ class DialogsFixture : public ::testing::Test {
   void setStatus(const std::string& uid, const std::string& message);
   // bf.txt with these friends: uid, timezone, name.
   void writeAllFriends(const std::vector<std::vector<std::string>>& friends);
-  void fault(const std::string& json) { EXPECT_EQ(sim.control("/faults", json).status, 200) << json; }
+  void fault(const std::string& json) {
+    EXPECT_EQ(sim.control("/faults", json).status, 200) << json;
+  }
   std::string requests() const { return testsupport::requestLog(sim); }
   static QString screenshotPath(const QString& name);
 

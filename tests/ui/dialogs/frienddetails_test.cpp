@@ -37,11 +37,20 @@ TEST_F(FriendDetails, LocalTimeIsUtcMovedByTheFriendsTimeZone) {
     int utcMinutes;
     const char* shown;
   } cases[] = {
-      {"0", 7, "12:07 AM"},          {"-5", 14 * 60 + 5, "9:05 AM"}, {"2", 10 * 60 + 30, "12:30 PM"},
+      {"0", 7, "12:07 AM"},
+      {"-5", 14 * 60 + 5, "9:05 AM"},
+      {"2", 10 * 60 + 30, "12:30 PM"},
       {"-8", 5 * 60 + 5, "9:05 PM"},  // the evening before
-      {"10", 13 * 60 + 59, "11:59 PM"}, {"5.5", 18 * 60 + 30, "12:00 AM"},  // the next day
-      {"-3.5", 3 * 60, "11:30 PM"},  {"+5.75", 0, "5:45 AM"},         {" 1 ", 11 * 60, "12:00 PM"},
-      {"N", 0, "N/A"}, {"", 0, "N/A"}, {"abc", 0, "N/A"}, {"5,5", 0, "N/A"}, {"99", 0, "N/A"},
+      {"10", 13 * 60 + 59, "11:59 PM"},
+      {"5.5", 18 * 60 + 30, "12:00 AM"},  // the next day
+      {"-3.5", 3 * 60, "11:30 PM"},
+      {"+5.75", 0, "5:45 AM"},
+      {" 1 ", 11 * 60, "12:00 PM"},
+      {"N", 0, "N/A"},
+      {"", 0, "N/A"},
+      {"abc", 0, "N/A"},
+      {"5,5", 0, "N/A"},
+      {"99", 0, "N/A"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.timezone);
@@ -59,7 +68,7 @@ TEST_F(FriendDetails, TwoFriendsOfTheSameNameEachShowTheirOwn) {
   writeAllFriends({{first, "0", "Alex Morgan"}, {second, "-5", "Alex Morgan"}});
   now = kMidnightUtc + 15 * 3600;
   for (const auto& [uid, status, time] : {std::tuple{first, "at the beach", "3:00 PM"},
-                                         std::tuple{second, "in the library", "10:00 AM"}}) {
+                                          std::tuple{second, "in the library", "10:00 AM"}}) {
     SCOPED_TRACE(uid);
     const auto dialog = open(uid, "Alex Morgan");
     EXPECT_EQ(dialog->statusLabel()->text(), status);
@@ -93,19 +102,66 @@ TEST(DetailsLayout, LinesCutAndClamps) {
     int linesNeeded, lines, shown;
     QRect status, time, firstButton, lastButton;
   } cases[] = {
-      {"one line", 240, 320, 100, 14, 1, 1, 14, {27, 28, 157, 15}, {76, 47, 110, 15},
-       {5, 66, 112, 59}, {122, 192, 112, 59}},
-      {"taken away", 240, 320, 1393, 199, 12, 11, 182, {27, 28, 157, 165}, {76, 197, 110, 15},
-       {5, 216, 112, 9}, {122, 242, 112, 9}},
-      {"no status width", 80, 320, 100, 14, 134, 11, 1, {27, 28, 1, 165}, {76, 197, 110, 15},
-       {5, 216, 32, 9}, {42, 242, 32, 9}},
-      {"no button height", 240, 100, 100, 14, 1, 1, 14, {27, 28, 157, 15}, {76, 47, 110, 15},
-       {5, 66, 112, 0}, {122, 74, 112, 0}},
+      {"one line",
+       240,
+       320,
+       100,
+       14,
+       1,
+       1,
+       14,
+       {27, 28, 157, 15},
+       {76, 47, 110, 15},
+       {5, 66, 112, 59},
+       {122, 192, 112, 59}},
+      {"taken away",
+       240,
+       320,
+       1393,
+       199,
+       12,
+       11,
+       182,
+       {27, 28, 157, 165},
+       {76, 197, 110, 15},
+       {5, 216, 112, 9},
+       {122, 242, 112, 9}},
+      {"no status width",
+       80,
+       320,
+       100,
+       14,
+       134,
+       11,
+       1,
+       {27, 28, 1, 165},
+       {76, 197, 110, 15},
+       {5, 216, 32, 9},
+       {42, 242, 32, 9}},
+      {"no button height",
+       240,
+       100,
+       100,
+       14,
+       1,
+       1,
+       14,
+       {27, 28, 157, 15},
+       {76, 47, 110, 15},
+       {5, 66, 112, 0},
+       {122, 74, 112, 0}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    const ui::DetailsLayout out = ui::layOutDetails(
-        {c.width, c.height, 22, QRect(12, 9, 190, 19), c.textWidth, 14, c.textLength, {64, 14}, {110, 14}});
+    const ui::DetailsLayout out = ui::layOutDetails({c.width,
+                                                     c.height,
+                                                     22,
+                                                     QRect(12, 9, 190, 19),
+                                                     c.textWidth,
+                                                     14,
+                                                     c.textLength,
+                                                     {64, 14},
+                                                     {110, 14}});
     EXPECT_EQ(out.linesNeeded, c.linesNeeded);
     EXPECT_EQ(out.lines, c.lines);
     EXPECT_EQ(out.shownLength, c.shown);
@@ -159,7 +215,8 @@ TEST_F(FriendDetails, KeysMoveThroughTheButtonsAndPressThem) {
   writeAllFriends({{uid, "0", "Kay Board"}});
   for (const auto& [moves, page] :
        {std::pair{std::vector<Qt::Key>{}, "/wall.php?id="},
-        std::pair{std::vector{Qt::Key_Right, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}, "/photo_search.php?id="},
+        std::pair{std::vector{Qt::Key_Right, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up},
+                  "/photo_search.php?id="},
         std::pair{std::vector(5, Qt::Key_Down), "/notes.php?id="}}) {
     SCOPED_TRACE(page);
     openedPages.clear();

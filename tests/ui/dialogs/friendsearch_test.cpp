@@ -28,9 +28,15 @@ class FriendSearch : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string text;
-    for (const auto& [uid, name] : std::vector<std::pair<const char*, const char*>>{
-             {"11", "Mary Jones"}, {"12", "John Smith"}, {"13", "Bjorn"}, {"14", "Aaron"},
-             {"15", "Émile Zola"}, {"16", "ÅSA ÖBERG"}, {"17", "Ηλίας Σταύρου"}, {"18", "john smith"}})
+    for (const auto& [uid, name] :
+         std::vector<std::pair<const char*, const char*>>{{"11", "Mary Jones"},
+                                                          {"12", "John Smith"},
+                                                          {"13", "Bjorn"},
+                                                          {"14", "Aaron"},
+                                                          {"15", "Émile Zola"},
+                                                          {"16", "ÅSA ÖBERG"},
+                                                          {"17", "Ηλίας Σταύρου"},
+                                                          {"18", "john smith"}})
       text += std::string(uid) + "*-5*" + name + "*Vel*college*Alumnus*2001*\n";
     text += "12x*-5*Mallory Bad*****\n";  // a uid that is not all digits is left out
     testsupport::writeWhole(store.paths().bf, text);
@@ -61,10 +67,11 @@ TEST_F(FriendSearch, ATextListsTheNamesWithAWordItStarts) {
     std::vector<std::string> names;
   } cases[] = {
       {"jo", {"John Smith", "john smith", "Mary Jones"}},
-      {"ar", {}},  // not Aaron, nor the "ar" inside Mary
+      {"ar", {}},        // not Aaron, nor the "ar" inside Mary
       {"a", {"Aaron"}},  // Å is a letter of its own
-      {"", {"Aaron", "ÅSA ÖBERG", "Bjorn", "Émile Zola", "John Smith", "john smith", "Mary Jones",
-            "Ηλίας Σταύρου"}},
+      {"",
+       {"Aaron", "ÅSA ÖBERG", "Bjorn", "Émile Zola", "John Smith", "john smith", "Mary Jones",
+        "Ηλίας Σταύρου"}},
       {"SMITH", {"John Smith", "john smith"}},
       {"E\xCC\x81mi", {"Émile Zola"}},  // typed with a combining accent
       {"åsa ö", {"ÅSA ÖBERG"}},
@@ -101,7 +108,8 @@ TEST_F(FriendSearch, OneMatchIsSelectedAndItsUidOpensTheDetails) {
   const QAccessibleInterface* list = QAccessible::queryAccessibleInterface(dialog->list());
   EXPECT_EQ(list->text(QAccessible::Name), "Friends");
   EXPECT_EQ(list->text(QAccessible::Description), "List Last Updated: 4/3/2009  9:5");
-  EXPECT_TRUE(dialog->grab().save(QStringLiteral(VELTRANA_BINARY_DIR "/screenshots/friendsearch_240x320.png")));
+  EXPECT_TRUE(dialog->grab().save(
+      QStringLiteral(VELTRANA_BINARY_DIR "/screenshots/friendsearch_240x320.png")));
   struct Step {
     const char* typed;
     std::vector<Qt::Key> keys;
@@ -112,7 +120,10 @@ TEST_F(FriendSearch, OneMatchIsSelectedAndItsUidOpensTheDetails) {
       {"ones", {}, menu::kDoneSelectFriend, 1, {}},
       {"", {Qt::Key_F2}, menu::kDoneSelectFriend, 1, {"11 Mary Jones"}},
       {"", std::vector(5, Qt::Key_Backspace), menu::kDone, 8, {"11 Mary Jones"}},
-      {"", {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}, menu::kDoneSelectFriend, 8,
+      {"",
+       {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return},
+       menu::kDoneSelectFriend,
+       8,
        {"11 Mary Jones", "16 ÅSA ÖBERG"}},
   };
   for (const Step& step : steps) {

@@ -49,9 +49,12 @@ class StatusDialogTest : public DialogsFixture {
     return dialog;
   }
   void permit(bool granted) {
-    sim.control("/permission", std::string(R"({"status_update": )") + (granted ? "true}" : "false}"));
+    sim.control("/permission",
+                std::string(R"({"status_update": )") + (granted ? "true}" : "false}"));
   }
-  std::string noPermission() const { return "Problem: " + ui::StatusDialog::permissionText(sim.url()); }
+  std::string noPermission() const {
+    return "Problem: " + ui::StatusDialog::permissionText(sim.url());
+  }
   // The request log holds the decoded parameters: a value arrived whole when it stands
   // between quotes.
   bool arrived(const std::string& value) const {
@@ -103,7 +106,11 @@ TEST_F(StatusDialogTest, TheSoftKeysFollowTheEditAndThePresets) {
       {{}, " stiff", menu::kStatusUpdate, "is bored stiff", false},  // the caret was at the end
       {{Qt::Key_F2}, "", menu::kDone, "", false},
       {{Qt::Key_Down, Qt::Key_Up}, "", menu::kDone, "", true},  // out of the list, still lit
-      {{Qt::Key_Down, Qt::Key_Return}, "", menu::kStatusUpdate, "has Facebook on his mobile", false},
+      {{Qt::Key_Down, Qt::Key_Return},
+       "",
+       menu::kStatusUpdate,
+       "has Facebook on his mobile",
+       false},
       // Escape is the Cancel key of the state showing; the dialog stays.
       {{Qt::Key_Escape}, "", menu::kDone, "", false},
       {{}, "is", menu::kStatusUpdate, "is", false},
@@ -171,7 +178,8 @@ TEST_F(StatusDialogTest, EveryResultOfAnUpdateHasItsMessage) {
     EXPECT_EQ(dialog->isVisible(), !done);
     // A failure keeps the text for another try; success releases the connection.
     EXPECT_EQ(dialog->edit()->text(), "is testing");
-    EXPECT_EQ(connectionEvents, done ? std::vector<std::string>{"release"} : std::vector<std::string>{});
+    EXPECT_EQ(connectionEvents,
+              done ? std::vector<std::string>{"release"} : std::vector<std::string>{});
   }
 }
 

@@ -29,8 +29,9 @@ TEST_F(DialogsFixture, TheStatusDialogOpensWhenTheQueryTimesOut) {
   shortenTimeouts(*session.client);
   fault(kLateQuery);
   ui::StatusDialog dialog(context, nullptr);
-  EXPECT_EQ(boxes.shown(), std::vector<std::string>{"Problem: We couldn't retrieve your current "
-                                                    "Facebook status. Your connection may be down."});
+  EXPECT_EQ(boxes.shown(),
+            std::vector<std::string>{"Problem: We couldn't retrieve your current "
+                                     "Facebook status. Your connection may be down."});
   EXPECT_EQ(dialog.nameLabel()->text(), "Your Name");
 }
 
@@ -43,7 +44,8 @@ TEST_F(DialogsFixture, AnUpdateThatTimesOutSaysSoAndKeepsTheText) {
   fault(kLateUpdate);
   QTest::keyClick(dialog.edit(), Qt::Key_Return);
   EXPECT_EQ(boxes.shown(),
-            std::vector<std::string>{"Problem: Internet connection is too slow. Please try again later."});
+            std::vector<std::string>{
+                "Problem: Internet connection is too slow. Please try again later."});
   EXPECT_EQ(dialog.edit()->text(), "is patient");
 }
 

@@ -35,8 +35,10 @@ TEST(FriendPageCommands, RefreshShowsTheServersStatusAndKeepsTheShownOneOnFailur
   const struct {
     std::string route, body, shown;
   } cases[] = {
-      {"/status", R"({"uid": )" + uid + R"(, "message": "back home", "time": )" +
-                      std::to_string(pagetest::kNow - 2 * 3600) + "}", back},
+      {"/status",
+       R"({"uid": )" + uid + R"(, "message": "back home", "time": )" +
+           std::to_string(pagetest::kNow - 2 * 3600) + "}",
+       back},
       // libcurl tries a closed kept-alive connection once more: both tries fail.
       {"/faults", R"({"match": "facebook.fql.query", "count": 2, "action": "close"})", back},
       {"/faults", R"({"match": "facebook.fql.query", "count": 1, "action": "cut"})", back},
@@ -61,8 +63,11 @@ TEST(FriendPageCommands, AllAboutFriendAsksForTheCheckedCategoriesOnly) {
   PageFixture f;
   ASSERT_TRUE(f.start());
   const std::string uid = f.uid();
-  ASSERT_EQ(f.sim.control("/person", R"({"uid": )" + uid + R"(, "music": "Jazz & Blues",
-      "tv": "Öl News", "about_me": "", "books": "Dune"})").status, 200);
+  ASSERT_EQ(f.sim
+                .control("/person", R"({"uid": )" + uid + R"(, "music": "Jazz & Blues",
+      "tv": "Öl News", "about_me": "", "books": "Dune"})")
+                .status,
+            200);
   auto page = f.open(uid, QStringLiteral("Ann Lee"));
   std::vector<std::string> shown;
   f.onDialog = [&](QDialog& dialog) {
@@ -88,11 +93,21 @@ TEST(FriendPageCommands, AllAboutFriendAsksForTheCheckedCategoriesOnly) {
     std::vector<int> rows;
     std::string fault, fql, info, out;
   } cases[] = {
-      {{6, 9}, "", "select music, tv", "Music - Jazz & Blues\n\nTV - Öl News\n\n",
+      {{6, 9},
+       "",
+       "select music, tv",
+       "Music - Jazz & Blues\n\nTV - Öl News\n\n",
        "Getting Adhoc info\nmusic: Jazz & Blues\ntv: Öl News\n"},
-      {{0, 2}, "", "select about_me, books", "Books - Dune\n\n", "Getting Adhoc info\nbooks: Dune\n"},
-      {{0, 2}, R"({"match": "facebook.fql.query", "count": 1, "action": "cut"})", "select about_me, books",
-       "", "AdHocRequest(): Could not get friends info.\n"},
+      {{0, 2},
+       "",
+       "select about_me, books",
+       "Books - Dune\n\n",
+       "Getting Adhoc info\nbooks: Dune\n"},
+      {{0, 2},
+       R"({"match": "facebook.fql.query", "count": 1, "action": "cut"})",
+       "select about_me, books",
+       "",
+       "AdHocRequest(): Could not get friends info.\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fql + c.fault);
@@ -146,7 +161,8 @@ TEST(FriendPageCommands, AllAboutFriendAsksForTheCheckedCategoriesOnly) {
 // The title wraps a long name onto its second line (or more) instead of cutting it.
 TEST(InfoWindow, TheTitleWrapsALongName) {
   PageFixture f;
-  for (const char* name : {"Ann Lee", "Laura Ødegaard", "Maximiliana Ødegaard Virtanen Lindqvist"}) {
+  for (const char* name :
+       {"Ann Lee", "Laura Ødegaard", "Maximiliana Ødegaard Virtanen Lindqvist"}) {
     SCOPED_TRACE(name);
     ui::InfoWindow info(QString::fromUtf8(name), QStringLiteral("Music - Jazz"), f.fonts, nullptr);
     info.show();
@@ -173,7 +189,8 @@ TEST(FriendPageCommands, BigPictureFetchesTheLargePictureOnceAndWaitsAfterTheFet
     EXPECT_EQ(big.windowTitle(), "Big Picture");
     EXPECT_EQ(menuOf(big), 156);
     const int m = ui::g_screen.sideMargin();
-    EXPECT_EQ(big.pictureBox()->geometry(), QRect(m, 0, big.client()->width() - 2 * m, big.client()->height()));
+    EXPECT_EQ(big.pictureBox()->geometry(),
+              QRect(m, 0, big.client()->width() - 2 * m, big.client()->height()));
     // socialsim's large picture is 200 x 300, drawn from (5, 5) on white.
     const QImage shot = big.pictureBox()->grab().toImage();
     EXPECT_EQ(shot.pixelColor(2, 2), QColor(Qt::white));

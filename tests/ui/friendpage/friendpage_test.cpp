@@ -36,7 +36,8 @@ TEST_P(FriendPageLayout, FollowsThePictureAndTheLineHeight) {
   ASSERT_TRUE(f.start());
   const std::string uid = f.uid();
   if (!c.picture.isEmpty())
-    pagetest::writePicture(f.paths().pic + uid + ".jpg", c.picture.width(), c.picture.height(), Qt::red);
+    pagetest::writePicture(f.paths().pic + uid + ".jpg", c.picture.width(), c.picture.height(),
+                           Qt::red);
   auto page = f.open(uid, QStringLiteral("Sample Name"));
 
   const QSize picture = c.picture.isEmpty() ? QSize(100, 150) : c.picture;
@@ -77,18 +78,22 @@ TEST_P(FriendPageLayout, FollowsThePictureAndTheLineHeight) {
   EXPECT_EQ(facts->height(), std::max(180, facts->heightForWidth(facts->width())));
 }
 
-INSTANTIATE_TEST_SUITE_P(Screens, FriendPageLayout,
-                         ::testing::Values(LayoutCase{{240, 320, 96}, {100, 200}, "240x320_100x200"},
-                                           LayoutCase{{480, 640, 192}, {100, 200}, "480x640_100x200"},
-                                           LayoutCase{{240, 320, 96}, {}, "240x320_fetched"}));
+INSTANTIATE_TEST_SUITE_P(
+    Screens, FriendPageLayout,
+    ::testing::Values(LayoutCase{{240, 320, 96}, {100, 200}, "240x320_100x200"},
+                      LayoutCase{{480, 640, 192}, {100, 200}, "480x640_100x200"},
+                      LayoutCase{{240, 320, 96}, {}, "240x320_fetched"}));
 
 TEST(FriendPage, StatusAndFactsComeFromTheCacheFiles) {
   PageFixture f;
   ASSERT_TRUE(f.start());
   const std::string uid = f.uid();
-  ASSERT_EQ(f.sim.control("/person", R"({"uid": )" + uid + R"(, "hometown_city": "Lyon",
+  ASSERT_EQ(f.sim
+                .control("/person", R"({"uid": )" + uid + R"(, "hometown_city": "Lyon",
       "hometown_state": "Rhone", "hometown_country": "France", "political": "", "relationship_status":
-      "Married", "birthday": "May 2"})").status, 200);
+      "Married", "birthday": "May 2"})")
+                .status,
+            200);
   const std::string hoursAgo2 = std::to_string(pagetest::kNow - 2 * 3600 - 59);
   std::string longStatus;
   for (int i = 0; i < 399; ++i) longStatus += "é";
@@ -96,7 +101,8 @@ TEST(FriendPage, StatusAndFactsComeFromTheCacheFiles) {
   const std::string atWork = uid + "**at work*" + hoursAgo2 + "*\n";
   const char* none = nullptr;  // no vt_s.txt
   const std::string fromServer =
-      "Political:  \nRelationship status: Married\nHomeland: Lyon, Rhone, France, Birthday: May 2\n";
+      "Political:  \nRelationship status: Married\nHomeland: Lyon, Rhone, France, Birthday: May "
+      "2\n";
   const struct {
     std::string bf1, status;
     const char* vtS;
@@ -106,7 +112,8 @@ TEST(FriendPage, StatusAndFactsComeFromTheCacheFiles) {
       {uid + "*S*at the beach*" + hoursAgo2 + "*#1\n", atWork, none, "at the beach( 2 hour(s) ago)",
        fromServer},
       {"", atWork, "*Boston*MA*United States*Green*Single*June 1*\n", "at work( 2 hour(s) ago)",
-       "Political:  Green\nRelationship status: Single\nHomeland: Boston, MA, US, Birthday: June 1\n"},
+       "Political:  Green\nRelationship status: Single\nHomeland: Boston, MA, US, Birthday: June "
+       "1\n"},
       {uid + "*S***#1\n", atWork, "*Oslo**Norway****\n", "Status was not set.",
        "Political:  \nRelationship status: \nHomeland: Oslo, , Norway, Birthday: \n"},
       {uid + "*S*reading**#2\n", "", "*Oslo**Norway*\n", "reading", ""},  // a line cut short
@@ -124,7 +131,8 @@ TEST(FriendPage, StatusAndFactsComeFromTheCacheFiles) {
     EXPECT_EQ(page->factsLabel()->text().toStdString(), c.shownFacts);
     // The static facts are fetched first when vt_s.txt is missing or empty.
     int fetches = 0;
-    for (const std::string& fql : f.fqlTexts()) fetches += fql.find("hometown_location") != std::string::npos;
+    for (const std::string& fql : f.fqlTexts())
+      fetches += fql.find("hometown_location") != std::string::npos;
     EXPECT_EQ(fetches, !c.vtS || !*c.vtS ? 1 : 0);
     if (&c - cases < 2) {
       EXPECT_TRUE(pagetest::saveScreenshot(*page, QString("status_%1").arg(&c - cases)));
@@ -139,14 +147,16 @@ TEST(FriendPage, LongFactsAreShownWhole) {
     pagetest::Screen screen;
     bool scrolls;
     const char* shot;
-  } cases[] = {{{240, 320, 96}, false, "long_hometown"}, {{240, 200, 96}, true, "long_hometown_240x200"}};
+  } cases[] = {{{240, 320, 96}, false, "long_hometown"},
+               {{240, 200, 96}, true, "long_hometown_240x200"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.shot);
     PageFixture f(c.screen);
     ASSERT_TRUE(f.start());
     const std::string uid = f.uid();
-    testsupport::writeWhole(f.paths().vtS, uid + "*Springfield*Illinois*United States*Very Liberal*"
-                                                 "In an Open Relationship*December 7, 1965*\n");
+    testsupport::writeWhole(f.paths().vtS, uid +
+                                               "*Springfield*Illinois*United States*Very Liberal*"
+                                               "In an Open Relationship*December 7, 1965*\n");
     ui::g_mainTextSize = {};
     auto page = f.open(uid, QStringLiteral("Homer Sample"));
     const QLabel* facts = page->factsLabel();
@@ -189,7 +199,8 @@ TEST(FriendPage, OpensForTheSelectedFriendAndAnswersTheKeys) {
   const std::string uid = f.uid(1);
   std::vector<std::string> details;
   f.context->openDetails = [&](const std::string& u, const QString& name, QWidget* over) {
-    details.push_back(u + " " + name.toStdString() + (over->inherits("ui::FriendPage") ? " page" : ""));
+    details.push_back(u + " " + name.toStdString() +
+                      (over->inherits("ui::FriendPage") ? " page" : ""));
   };
   for (const Qt::Key leave : {Qt::Key_F1, Qt::Key_Escape}) {
     ui::g_selectedFriend = {};
@@ -199,7 +210,7 @@ TEST(FriendPage, OpensForTheSelectedFriendAndAnswersTheKeys) {
       EXPECT_EQ(ui::g_selectedFriend.uid, uid);
       EXPECT_EQ(ui::g_selectedFriend.name, "Ann Lee");
       QTest::keyClick(page.statusBox(), Qt::Key_Down);  // the arrows scroll the status
-      pagetest::pickMenuItem(page, 3);                   // "Go Facebook"
+      pagetest::pickMenuItem(page, 3);                  // "Go Facebook"
       EXPECT_EQ(details, std::vector<std::string>{uid + " Ann Lee page"});
       QTest::keyClick(&page, leave);
       EXPECT_EQ(page.result(), ui::cmd::kPageDone);

@@ -25,7 +25,8 @@ template <typename Done>
 bool serveUntil(Done done) {
   QElapsedTimer clock;
   clock.start();
-  while (!done() && clock.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  while (!done() && clock.elapsed() < 5000)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
   return done();
 }
 
@@ -101,7 +102,9 @@ void writePicture(const std::string& path, int width, int height, QColor colour)
   ASSERT_TRUE(picture.save(QString::fromStdString(path), "JPG", 95));
 }
 
-bool becomesActive(QWidget& window) { return serveUntil([&] { return window.isActiveWindow(); }); }
+bool becomesActive(QWidget& window) {
+  return serveUntil([&] { return window.isActiveWindow(); });
+}
 
 bool activate(QWidget& window) {
   window.activateWindow();

@@ -166,7 +166,8 @@ TEST(PhotoUpload, TheDialogFitsThePhoneAndHasSoftKeys) {
     EXPECT_EQ(dialog.selectedFiles(), beach);
     if (key == Qt::Key_F1) {
       QDir().mkpath(QStringLiteral(VELTRANA_BINARY_DIR "/screenshots"));
-      EXPECT_TRUE(dialog.grab().save(QStringLiteral(VELTRANA_BINARY_DIR "/screenshots/photopicker_240x320.png")));
+      EXPECT_TRUE(dialog.grab().save(
+          QStringLiteral(VELTRANA_BINARY_DIR "/screenshots/photopicker_240x320.png")));
     }
     QTest::keyClick(name, key);
     const bool opens = key == Qt::Key_F1 || key == Qt::Key_Return;
