@@ -1,11 +1,10 @@
 #include "app/services.h"
 
-#include <QMetaObject>
-
 #include "api/endpoints.h"
 #include "app/appcontext.h"
 #include "app/datafolder.h"
 #include "ui/board/mainwindow.h"
+#include "ui/kit/uithread.h"
 #include "ui/kit/windowtimers.h"
 
 namespace app {
@@ -17,15 +16,12 @@ Services::Services(AppContext& context, const std::optional<session::LoginWaits>
       session(context.store, log, context.boxes, browser,
               [&timers = context.mainWindow.timers()](uint32_t periodMs) {
                 // The session decision runs on the synchronisation's worker thread.
-                QMetaObject::invokeMethod(
-                    &timers,
-                    [&timers, periodMs] {
-                      if (periodMs == 0)
-                        timers.killTimer(2);  // a session that never expires
-                      else
-                        timers.setTimer(2, int(periodMs));
-                    },
-                    Qt::QueuedConnection);
+                ui::postToThreadOf(&timers, [&timers, periodMs] {
+                  if (periodMs == 0)
+                    timers.killTimer(2);  // a session that never expires
+                  else
+                    timers.setTimer(2, int(periodMs));
+                });
               }),
       pictures(paths, [this](bool busy) { showBusy(busy); }),
       relations(store, context.boxes),

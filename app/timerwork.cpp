@@ -1,6 +1,5 @@
 #include "app/timerwork.h"
 
-#include <QMetaObject>
 #include <QString>
 #include <QTimer>
 
@@ -19,6 +18,7 @@
 #include "platform/timetext.h"
 #include "ui/board/mainwindow.h"
 #include "ui/kit/globals.h"
+#include "ui/kit/uithread.h"
 #include "ui/kit/waitcursor.h"
 
 namespace app {
@@ -72,10 +72,9 @@ void TimerWork::bestFriendsAndNews() {
     context_.connection.setIdle();
     return;
   }
-  QMetaObject::invokeMethod(
-      &context_.mainWindow,
-      [this] { s_.notifications.openWindow([this] { context_.connection.setIdle(); }); },
-      Qt::QueuedConnection);
+  ui::postToThreadOf(&context_.mainWindow, [this] {
+    s_.notifications.openWindow([this] { context_.connection.setIdle(); });
+  });
 }
 
 void TimerWork::renewal() {
