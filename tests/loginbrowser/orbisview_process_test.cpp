@@ -28,10 +28,22 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr char kBrowserWindowClass[] = "VoraRUR.MainWindow";
+// Under a sanitizer orbisview runs several times slower (every allocation Chromium makes goes
+// through the sanitizer's allocator): the build gives the factor, and every wait for the
+// program, for something to happen or for it not to, takes it.
+#ifndef ORBISVIEW_WAIT_SCALE
+#define ORBISVIEW_WAIT_SCALE 1
+#endif
+constexpr int kWaitScale = ORBISVIEW_WAIT_SCALE;
+constexpr int scaledMs(int ms) { return ms * kWaitScale; }
+constexpr std::chrono::milliseconds scaled(std::chrono::milliseconds wait) {
+  return wait * kWaitScale;
+}
+
 // Chromium's start-up takes one to three seconds here; a busy machine gets some slack.
-constexpr int kStartMs = 20000;
-constexpr auto kLoad = 15s;
-constexpr int kPageLoadMs = 15000;
+constexpr int kStartMs = scaledMs(20000);
+constexpr auto kLoad = scaled(15s);
+constexpr int kPageLoadMs = scaledMs(15000);
 constexpr uint64_t kExitCommandId = 40001;
 
 // True for a debug line "0x" + eight hex digits + blank + `text`.
@@ -73,9 +85,9 @@ std::string createToken(const testsupport::SimServer& sim) {
   const std::string secret = kSimSecret;
   const std::string method = "facebook.auth.createToken";
   const std::string sig = md5Hex("api_key=" + apiKey + "method=" + method + "v=1.0" + secret);
-  const auto answer = sim.request(
-      "POST", "/restserver.php", "api_key=" + apiKey + "&method=" + method + "&v=1.0&sig=" + sig,
-      "application/x-www-form-urlencoded");
+  const auto answer = sim.request("POST", "/restserver.php",
+                                  "api_key=" + apiKey + "&method=" + method + "&v=1.0&sig=" + sig,
+                                  "application/x-www-form-urlencoded");
   const std::string open = "<auth_createToken_response";
   const auto start = answer.body.find('>', answer.body.find(open));
   const auto end = answer.body.find("</auth_createToken_response>");
@@ -104,7 +116,9 @@ class OrbisviewProcessTest : public ::testing::Test {
   // What Veltrana does: the address into the block, then the navigate message, sent.
   bool handOver(const std::string& address) {
     return peer.writeAddress(address) &&
-           platform::sendMessage(kBrowserWindowClass, {platform::kMsgNavigate, 0, 0}, 10000).has_value();
+           platform::sendMessage(kBrowserWindowClass, {platform::kMsgNavigate, 0, 0},
+                                 scaledMs(10000))
+               .has_value();
   }
 
   HandoffPeer peer;
@@ -119,23 +133,25 @@ TEST_F(OrbisviewProcessTest, ReadyAtStartNavigatesOnMessageAndEndsOnDestroy) {
   EXPECT_EQ(browser->standardError().find("WebEngineContext used before"), std::string::npos);
 
   // Veltrana has not made the block yet: reported, nothing opened.
-  ASSERT_TRUE(platform::sendMessage(kBrowserWindowClass, {platform::kMsgNavigate, 0, 0}, 10000));
+  ASSERT_TRUE(
+      platform::sendMessage(kBrowserWindowClass, {platform::kMsgNavigate, 0, 0}, scaledMs(10000)));
   EXPECT_EQ(browser->standardOutput(), "Unexpectedly new MMF\n");
 
   const std::string address = server.url("/first?token=T1");
   const std::string printed = server.url("/first?token=[hidden]");
   ASSERT_TRUE(handOver(address));
   // The reply comes after the block was read.
-  EXPECT_EQ(browser->standardOutput(), "Unexpectedly new MMF\nLength of my_login_url = " +
-                                           std::to_string(address.size()) +
-                                           "\nmy_login_url = " + printed + "\n");
+  EXPECT_EQ(browser->standardOutput(),
+            "Unexpectedly new MMF\nLength of my_login_url = " + std::to_string(address.size()) +
+                "\nmy_login_url = " + printed + "\n");
   EXPECT_TRUE(browser->waitForErrorLine(TestPageServer::titleOf("/first"), kLoad))
       << browser->standardError();
   EXPECT_TRUE(browser->waitForErrorLineMatching(
       [&](const std::string& l) { return isFrameLine(l, printed + " (error)"); }, kLoad));
 
-  ASSERT_TRUE(platform::sendMessage(kBrowserWindowClass, {platform::kMsgDestroy, 0, 0}, 5000));
-  EXPECT_EQ(browser->waitForExit(10s), 0) << browser->standardError();
+  ASSERT_TRUE(
+      platform::sendMessage(kBrowserWindowClass, {platform::kMsgDestroy, 0, 0}, scaledMs(5000)));
+  EXPECT_EQ(browser->waitForExit(scaled(10s)), 0) << browser->standardError();
   EXPECT_FALSE(platform::findWindow(kBrowserWindowClass));
 }
 
@@ -172,7 +188,7 @@ TEST_F(OrbisviewProcessTest, LoginRuleLooksAtTheFirst116CharactersOfFinishedPage
         [&](const std::string&) { return countFrameLines(*browser, cut) >= lines; }, kLoad))
         << browser->standardError();
     // DESKSTOP follows its line at once; a wrong one would be there within this wait.
-    const int waitMs = c.loginDone ? kPageLoadMs : 500;
+    const int waitMs = c.loginDone ? kPageLoadMs : scaledMs(500);
     EXPECT_EQ(peer.loginDoneEvent().wait(waitMs) == platform::WaitResult::Signalled, c.loginDone);
   }
 }
@@ -180,12 +196,13 @@ TEST_F(OrbisviewProcessTest, LoginRuleLooksAtTheFirst116CharactersOfFinishedPage
 TEST_F(OrbisviewProcessTest, ExitSetsGoodbyeBeforeTheWindowCloses) {
   auto browser = start();
   ASSERT_TRUE(browser);
-  ASSERT_TRUE(platform::postMessage(kBrowserWindowClass, {platform::kMsgCommand, kExitCommandId, 0}));
-  ASSERT_EQ(peer.goodbyeEvent().wait(5000), platform::WaitResult::Signalled);
+  ASSERT_TRUE(
+      platform::postMessage(kBrowserWindowClass, {platform::kMsgCommand, kExitCommandId, 0}));
+  ASSERT_EQ(peer.goodbyeEvent().wait(scaledMs(5000)), platform::WaitResult::Signalled);
   // The program cannot end before its window has closed, so a program still running when
   // GOODBYE arrives set it first.
   EXPECT_TRUE(browser->running());
-  EXPECT_EQ(browser->waitForExit(10s), 0) << browser->standardError();
+  EXPECT_EQ(browser->waitForExit(scaled(10s)), 0) << browser->standardError();
   EXPECT_FALSE(platform::findWindow(kBrowserWindowClass));
 }
 
@@ -197,8 +214,8 @@ TEST_F(OrbisviewProcessTest, ASignalEndsItAsExitDoes) {
     auto browser = start();
     ASSERT_TRUE(browser);
     ASSERT_EQ(::kill(browser->pid(), signal), 0);
-    EXPECT_EQ(peer.goodbyeEvent().wait(5000), platform::WaitResult::Signalled);
-    EXPECT_EQ(browser->waitForExit(10s), 0) << browser->standardError();
+    EXPECT_EQ(peer.goodbyeEvent().wait(scaledMs(5000)), platform::WaitResult::Signalled);
+    EXPECT_EQ(browser->waitForExit(scaled(10s)), 0) << browser->standardError();
     EXPECT_FALSE(platform::findWindow(kBrowserWindowClass));
   }
 }
@@ -207,12 +224,12 @@ TEST_F(OrbisviewProcessTest, SecondStartHandsOverToTheFirstAndEndsAtOnce) {
   auto first = start();
   ASSERT_TRUE(first);
   // Settled: no further size change sets IE_READY on its own.
-  ASSERT_EQ(peer.readyEvent().wait(1000), platform::WaitResult::TimedOut);
+  ASSERT_EQ(peer.readyEvent().wait(scaledMs(1000)), platform::WaitResult::TimedOut);
   OrbisviewProcess second;
   ASSERT_TRUE(second.started());
-  EXPECT_EQ(second.waitForExit(5s), 0);
+  EXPECT_EQ(second.waitForExit(scaled(5s)), 0);
   // The first window took the activation and reports that it is ready for the address.
-  EXPECT_EQ(peer.readyEvent().wait(5000), platform::WaitResult::Signalled);
+  EXPECT_EQ(peer.readyEvent().wait(scaledMs(5000)), platform::WaitResult::Signalled);
   EXPECT_TRUE(first->running());
   EXPECT_TRUE(platform::findWindow(kBrowserWindowClass));
 
@@ -229,8 +246,9 @@ TEST_F(OrbisviewProcessTest, CookiesOutliveTheProgramInPrivateFolders) {
   ASSERT_TRUE(browser->waitForErrorLine(TestPageServer::titleOf("/cookie/set"), kLoad))
       << browser->standardError();
   // The destroy message, then the process ended a second later.
-  ASSERT_TRUE(platform::sendMessage(kBrowserWindowClass, {platform::kMsgDestroy, 0, 0}, 5000));
-  browser->waitForExit(1s);
+  ASSERT_TRUE(
+      platform::sendMessage(kBrowserWindowClass, {platform::kMsgDestroy, 0, 0}, scaledMs(5000)));
+  browser->waitForExit(scaled(1s));
   browser.reset();
 
   auto again = start();
@@ -265,12 +283,11 @@ TEST_F(OrbisviewProcessTest, SocialsimLoginEndsOnItsDesktopPageAndSetsDeskstop) 
       [&](const std::string& l) {
         return isFrameLine(l, sim.url() + "/desktopapp.php?api_key=" + kSimApiKey);
       },
-      1s))
+      scaled(1s)))
       << browser->standardError();
   // The token opens a session: its lines are printed with "[hidden]" in its place.
   const std::string printed = sim.loginUrl() + "[hidden]";
-  EXPECT_NE(browser->standardOutput().find("\nmy_login_url = " + printed + "\n"),
-            std::string::npos)
+  EXPECT_NE(browser->standardOutput().find("\nmy_login_url = " + printed + "\n"), std::string::npos)
       << browser->standardOutput();
   EXPECT_GE(countFrameLines(*browser, printed + " (error)"), 1) << browser->standardError();
   for (const std::string& text : {browser->standardOutput(), browser->standardError()})
@@ -301,12 +318,13 @@ TEST_F(OrbisviewProcessTest, ScreenshotOfTheLoginPageAndPeakMemory) {
   ASSERT_TRUE(handOver(loginAddress));
   ASSERT_TRUE(browser->waitForErrorLine("orbisview: screenshot saved to " + file, kLoad))
       << browser->standardError();
-  EXPECT_TRUE(browser->waitForErrorLine(loginTitle, 1s)) << browser->standardError();
+  EXPECT_TRUE(browser->waitForErrorLine(loginTitle, scaled(1s))) << browser->standardError();
 
   const PeakMemory peak = peakMemoryOf(browser->pid());
-  std::printf("orbisview memory after loading the login page: peak (VmHWM) main %ld kB, "
-              "%ld kB over its helper processes (largest %ld kB); now %ld kB PSS in all\n",
-              peak.mainKb, peak.descendantsKb, peak.largestDescendantKb, peak.totalPssKb);
+  std::printf(
+      "orbisview memory after loading the login page: peak (VmHWM) main %ld kB, "
+      "%ld kB over its helper processes (largest %ld kB); now %ld kB PSS in all\n",
+      peak.mainKb, peak.descendantsKb, peak.largestDescendantKb, peak.totalPssKb);
   RecordProperty("orbisview_vmhwm_main_kb", static_cast<int>(peak.mainKb));
   RecordProperty("orbisview_vmhwm_helpers_kb", static_cast<int>(peak.descendantsKb));
   RecordProperty("orbisview_pss_total_kb", static_cast<int>(peak.totalPssKb));
