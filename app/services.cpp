@@ -1,13 +1,12 @@
 #include "app/services.h"
 
-#include <QMetaObject>
-
 #include "api/endpoints.h"
 #include "app/appcontext.h"
 #include "app/datafolder.h"
 #include "app/schedule.h"
 #include "platform/endprocess.h"
 #include "ui/board/mainwindow.h"
+#include "ui/kit/uithread.h"
 #include "ui/kit/windowtimers.h"
 
 namespace app {
@@ -22,15 +21,12 @@ Services::Services(AppContext& context, const std::optional<session::LoginWaits>
           context.store, log, context.boxes, browser,
           [&timers = context.mainWindow.timers()](uint32_t periodMs) {
             // The session decision runs on the synchronisation's worker thread.
-            QMetaObject::invokeMethod(
-                &timers,
-                [&timers, periodMs] {
-                  if (periodMs == 0)
-                    timers.killTimer(kRenewalTimer);  // a session that never expires
-                  else
-                    timers.setTimer(kRenewalTimer, int(periodMs));
-                },
-                Qt::QueuedConnection);
+            ui::postToThreadOf(&timers, [&timers, periodMs] {
+              if (periodMs == 0)
+                timers.killTimer(kRenewalTimer);  // a session that never expires
+              else
+                timers.setTimer(kRenewalTimer, int(periodMs));
+            });
           },
           {}, session::fileTimeNow, platform::endProcess),
       pictures(paths, [this](bool busy) { showBusy(busy); }),

@@ -1,6 +1,5 @@
 #include "app/timerwork.h"
 
-#include <QMetaObject>
 #include <QString>
 #include <QTimer>
 

@@ -27,10 +27,22 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr char kBrowserWindowClass[] = "VoraRUR.MainWindow";
+// Under a sanitizer orbisview runs several times slower (every allocation Chromium makes goes
+// through the sanitizer's allocator): the build gives the factor, and every wait for the
+// program, for something to happen or for it not to, takes it.
+#ifndef ORBISVIEW_WAIT_SCALE
+#define ORBISVIEW_WAIT_SCALE 1
+#endif
+constexpr int kWaitScale = ORBISVIEW_WAIT_SCALE;
+constexpr int scaledMs(int ms) { return ms * kWaitScale; }
+constexpr std::chrono::milliseconds scaled(std::chrono::milliseconds wait) {
+  return wait * kWaitScale;
+}
+
 // Chromium's start-up takes one to three seconds here; a busy machine gets some slack.
-constexpr int kStartMs = 20000;
-constexpr auto kLoad = 15s;
-constexpr int kPageLoadMs = 15000;
+constexpr int kStartMs = scaledMs(20000);
+constexpr auto kLoad = scaled(15s);
+constexpr int kPageLoadMs = scaledMs(15000);
 constexpr uint64_t kExitCommandId = 40001;
 
 // True for a debug line "0x" + eight hex digits + blank + `text`.
@@ -86,7 +98,8 @@ class OrbisviewProcessTest : public ::testing::Test {
   // What Veltrana does: the address into the block, then the navigate message, sent.
   bool handOver(const std::string& address) {
     return peer.writeAddress(address) &&
-           platform::sendMessage(kBrowserWindowClass, {platform::kMsgNavigate, 0, 0}, 10000)
+           platform::sendMessage(kBrowserWindowClass, {platform::kMsgNavigate, 0, 0},
+                                 scaledMs(10000))
                .has_value();
   }
 
@@ -102,7 +115,8 @@ TEST_F(OrbisviewProcessTest, ReadyAtStartNavigatesOnMessageAndEndsOnDestroy) {
   EXPECT_EQ(browser->standardError().find("WebEngineContext used before"), std::string::npos);
 
   // Veltrana has not made the block yet: reported, nothing opened.
-  ASSERT_TRUE(platform::sendMessage(kBrowserWindowClass, {platform::kMsgNavigate, 0, 0}, 10000));
+  ASSERT_TRUE(
+      platform::sendMessage(kBrowserWindowClass, {platform::kMsgNavigate, 0, 0}, scaledMs(10000)));
   EXPECT_EQ(browser->standardOutput(), "Unexpectedly new MMF\n");
 
   const std::string address = server.url("/first?token=T1");
@@ -117,8 +131,9 @@ TEST_F(OrbisviewProcessTest, ReadyAtStartNavigatesOnMessageAndEndsOnDestroy) {
   EXPECT_TRUE(browser->waitForErrorLineMatching(
       [&](const std::string& l) { return isFrameLine(l, printed + " (error)"); }, kLoad));
 
-  ASSERT_TRUE(platform::sendMessage(kBrowserWindowClass, {platform::kMsgDestroy, 0, 0}, 5000));
-  EXPECT_EQ(browser->waitForExit(10s), 0) << browser->standardError();
+  ASSERT_TRUE(
+      platform::sendMessage(kBrowserWindowClass, {platform::kMsgDestroy, 0, 0}, scaledMs(5000)));
+  EXPECT_EQ(browser->waitForExit(scaled(10s)), 0) << browser->standardError();
   EXPECT_FALSE(platform::findWindow(kBrowserWindowClass));
 }
 
@@ -155,7 +170,7 @@ TEST_F(OrbisviewProcessTest, LoginRuleLooksAtTheFirst116CharactersOfFinishedPage
         [&](const std::string&) { return countFrameLines(*browser, cut) >= lines; }, kLoad))
         << browser->standardError();
     // DESKSTOP follows its line at once; a wrong one would be there within this wait.
-    const int waitMs = c.loginDone ? kPageLoadMs : 500;
+    const int waitMs = c.loginDone ? kPageLoadMs : scaledMs(500);
     EXPECT_EQ(peer.loginDoneEvent().wait(waitMs) == platform::WaitResult::Signalled, c.loginDone);
   }
 }
@@ -165,11 +180,11 @@ TEST_F(OrbisviewProcessTest, ExitSetsGoodbyeBeforeTheWindowCloses) {
   ASSERT_TRUE(browser);
   ASSERT_TRUE(
       platform::postMessage(kBrowserWindowClass, {platform::kMsgCommand, kExitCommandId, 0}));
-  ASSERT_EQ(peer.goodbyeEvent().wait(5000), platform::WaitResult::Signalled);
+  ASSERT_EQ(peer.goodbyeEvent().wait(scaledMs(5000)), platform::WaitResult::Signalled);
   // The program cannot end before its window has closed, so a program still running when
   // GOODBYE arrives set it first.
   EXPECT_TRUE(browser->running());
-  EXPECT_EQ(browser->waitForExit(10s), 0) << browser->standardError();
+  EXPECT_EQ(browser->waitForExit(scaled(10s)), 0) << browser->standardError();
   EXPECT_FALSE(platform::findWindow(kBrowserWindowClass));
 }
 
@@ -181,8 +196,8 @@ TEST_F(OrbisviewProcessTest, ASignalEndsItAsExitDoes) {
     auto browser = start();
     ASSERT_TRUE(browser);
     ASSERT_EQ(::kill(browser->pid(), signal), 0);
-    EXPECT_EQ(peer.goodbyeEvent().wait(5000), platform::WaitResult::Signalled);
-    EXPECT_EQ(browser->waitForExit(10s), 0) << browser->standardError();
+    EXPECT_EQ(peer.goodbyeEvent().wait(scaledMs(5000)), platform::WaitResult::Signalled);
+    EXPECT_EQ(browser->waitForExit(scaled(10s)), 0) << browser->standardError();
     EXPECT_FALSE(platform::findWindow(kBrowserWindowClass));
   }
 }
@@ -191,12 +206,12 @@ TEST_F(OrbisviewProcessTest, SecondStartHandsOverToTheFirstAndEndsAtOnce) {
   auto first = start();
   ASSERT_TRUE(first);
   // Settled: no further size change sets IE_READY on its own.
-  ASSERT_EQ(peer.readyEvent().wait(1000), platform::WaitResult::TimedOut);
+  ASSERT_EQ(peer.readyEvent().wait(scaledMs(1000)), platform::WaitResult::TimedOut);
   OrbisviewProcess second;
   ASSERT_TRUE(second.started());
-  EXPECT_EQ(second.waitForExit(5s), 0);
+  EXPECT_EQ(second.waitForExit(scaled(5s)), 0);
   // The first window took the activation and reports that it is ready for the address.
-  EXPECT_EQ(peer.readyEvent().wait(5000), platform::WaitResult::Signalled);
+  EXPECT_EQ(peer.readyEvent().wait(scaledMs(5000)), platform::WaitResult::Signalled);
   EXPECT_TRUE(first->running());
   EXPECT_TRUE(platform::findWindow(kBrowserWindowClass));
 
@@ -213,8 +228,9 @@ TEST_F(OrbisviewProcessTest, CookiesOutliveTheProgramInPrivateFolders) {
   ASSERT_TRUE(browser->waitForErrorLine(TestPageServer::titleOf("/cookie/set"), kLoad))
       << browser->standardError();
   // The destroy message, then the process ended a second later.
-  ASSERT_TRUE(platform::sendMessage(kBrowserWindowClass, {platform::kMsgDestroy, 0, 0}, 5000));
-  browser->waitForExit(1s);
+  ASSERT_TRUE(
+      platform::sendMessage(kBrowserWindowClass, {platform::kMsgDestroy, 0, 0}, scaledMs(5000)));
+  browser->waitForExit(scaled(1s));
   browser.reset();
 
   auto again = start();
@@ -249,7 +265,7 @@ TEST_F(OrbisviewProcessTest, SocialsimLoginEndsOnItsDesktopPageAndSetsDeskstop) 
       [&](const std::string& l) {
         return isFrameLine(l, sim.url() + "/desktopapp.php?api_key=" + testsupport::kApiKey);
       },
-      1s))
+      scaled(1s)))
       << browser->standardError();
   // The token opens a session: its lines are printed with "[hidden]" in its place.
   const std::string printed = sim.loginUrl() + "[hidden]";
@@ -284,7 +300,7 @@ TEST_F(OrbisviewProcessTest, ScreenshotOfTheLoginPageAndPeakMemory) {
   ASSERT_TRUE(handOver(loginAddress));
   ASSERT_TRUE(browser->waitForErrorLine("orbisview: screenshot saved to " + file, kLoad))
       << browser->standardError();
-  EXPECT_TRUE(browser->waitForErrorLine(loginTitle, 1s)) << browser->standardError();
+  EXPECT_TRUE(browser->waitForErrorLine(loginTitle, scaled(1s))) << browser->standardError();
 
   const PeakMemory peak = peakMemoryOf(browser->pid());
   std::printf(
