@@ -46,7 +46,7 @@ void readAdHocAnswer(const std::string& answer, CategoryResults& results) {
   for (std::size_t i = 0; i < kCategoryCount; ++i) results[i] += found[i];
 }
 
-int AdHocRequest(api::ApiClient* client, uint32_t userId, const std::string& uid,
+int adHocRequest(api::ApiClient* client, uint32_t userId, const std::string& uid,
                  const CategorySet& chosen, CategoryResults& results) {
   if (!client || userId == 0) {
     std::printf("AdHocRequest(): Current UID = 0.  Exiting.\n");

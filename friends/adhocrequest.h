@@ -1,5 +1,5 @@
 #pragma once
-// "All About Friend": the profile categories a user can ask for, and AdHocRequest, the one
+// "All About Friend": the profile categories a user can ask for, and adHocRequest, the one
 // query that fetches the chosen ones for a friend.
 #include <array>
 #include <bitset>
@@ -33,7 +33,7 @@ std::string adHocQuery(const CategorySet& chosen, const std::string& uid);
 // Sends adHocQuery for `uid` and appends each value found in the answer to its result.
 // Nothing is sent without a session (`client` null or `userId` 0), for a uid that is not all
 // digits, or when no category is chosen.
-int AdHocRequest(api::ApiClient* client, uint32_t userId, const std::string& uid,
+int adHocRequest(api::ApiClient* client, uint32_t userId, const std::string& uid,
                  const CategorySet& chosen, CategoryResults& results);
 
 // Reads the user of an answer and appends what it holds to `results`, with the diagnostics.

@@ -1,4 +1,4 @@
-// AdHocRequest sends its query only with a session user, a uid of digits and a choice, and
+// adHocRequest sends its query only with a session user, a uid of digits and a choice, and
 // appends what the answer holds to the results.
 #include <gtest/gtest.h>
 
@@ -36,7 +36,7 @@ TEST_F(AdHocRequestTest, SendsOnlyForAUserADigitUidAndAChoice) {
     friends::CategoryResults results;
     results[6] = "kept ";
     testing::internal::CaptureStdout();
-    const int result = friends::AdHocRequest(c.client, c.user, c.uid, c.chosen, results);
+    const int result = friends::adHocRequest(c.client, c.user, c.uid, c.chosen, results);
     std::string out;
     for (const std::string& line : testsupport::splitLines(testing::internal::GetCapturedStdout()))
       if (line.rfind("POST Data:", 0) != 0) out += line + "\n";

@@ -257,7 +257,7 @@ void FriendPage::submitCategories() {
   {
     WaitCursor wait;
     const auto api = currentClient();
-    friends::AdHocRequest(api.get(), currentUser(), uid_, categories_->chosen(), results_);
+    friends::adHocRequest(api.get(), currentUser(), uid_, categories_->chosen(), results_);
   }
   InfoWindow info(nameText_, page::infoText(results_), context_.fonts, this);
   const int end = context_.runDialog(info);
