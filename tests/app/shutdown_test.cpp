@@ -62,6 +62,7 @@ TEST(Shutdown, ASignalWhileIdleEndsAsExitDoesAndKeepsEveryLine) {
 
 // A DataFolder handed over on a volume may hold a FIFO or a device in a file's place: the
 // start reads none of them by name, the window comes, and SIGTERM ends the program at once.
+// Only the writers' own leftovers go at the start, never a user's copy.
 TEST(Shutdown, FifosAndDevicesInTheDataFolderHoldNothingUp) {
   testsupport::SimServer sim;
   ASSERT_TRUE(sim.start({"--friends", "12", "--auto-login"})) << sim.error();
@@ -78,6 +79,10 @@ TEST(Shutdown, FifosAndDevicesInTheDataFolderHoldNothingUp) {
     first.signal(SIGTERM);
     ASSERT_EQ(first.waitForExit(), 0);
   }
+  // The start removes its writers' leftovers and nothing of the user's.
+  std::ofstream(folder + "bf1.txt.backup") << "1*A***#1\n";
+  std::ofstream(folder + ".bf1.txt.tmp-a1B2c3") << "cut";
+  std::ofstream(folder + "pic_square/.7.jpg.tmp-a1B2c3") << "cut";
   struct Case {
     const char* name;
     const char* file;
@@ -108,6 +113,9 @@ TEST(Shutdown, FifosAndDevicesInTheDataFolderHoldNothingUp) {
     EXPECT_LT(elapsed.elapsed(), 3000);
     fs::remove(path);
   }
+  EXPECT_TRUE(fs::exists(folder + "bf1.txt.backup"));
+  EXPECT_FALSE(fs::exists(folder + ".bf1.txt.tmp-a1B2c3"));
+  EXPECT_FALSE(fs::exists(folder + "pic_square/.7.jpg.tmp-a1B2c3"));
 }
 
 // Timer 1 asks for the best friends' statuses on the interface thread, and the server takes
