@@ -2,12 +2,17 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "friends/cachefile.h"
+#include "platform/outsidefile.h"
+#include "platform/terminaltext.h"
 
 namespace app {
 namespace {
@@ -73,18 +78,6 @@ FolderProblem readProblem(const std::string& file, int error) {
   return {file, std::strerror(error), FolderProblem::Access::Read};
 }
 
-// Reads `fd` into `out` whole; 0, or the system's error.
-int readAll(int fd, std::string* out) {
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return errno;
-    if (n == 0) return 0;
-    out->append(buffer, static_cast<size_t>(n));
-  }
-}
-
 // Writes `bytes` to `fd` whole; 0, or the system's error.
 int writeAll(int fd, const std::string& bytes) {
   for (std::size_t done = 0; done < bytes.size();) {
@@ -99,22 +92,20 @@ int writeAll(int fd, const std::string& bytes) {
 // Replaces `target` whole by a copy of `source` with its time, so that a later start sees
 // the copy as the image's own. A problem names the installation's file when reading it
 // failed, and the target's folder when writing there failed.
-std::optional<FolderProblem> copyWhole(const std::string& source, const std::string& target) {
-  std::string bytes;
+std::optional<FolderProblem> copyWhole(const std::string& source, const std::string& target,
+                                       std::size_t maxBytes) {
+  platform::FileRead read = platform::readOutsideFile(source, maxBytes);
+  if (read.absent()) return readProblem(source, ENOENT);
+  if (!read.read()) return FolderProblem{source, read.reason, FolderProblem::Access::Read};
+  const std::string bytes = std::move(read.bytes);
+  // Only its time is taken; the link check above made it the file that was read.
   struct stat info {};
-  {
-    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return readProblem(source, errno);
-    int error = readAll(in, &bytes);
-    if (error == 0 && ::fstat(in, &info) != 0) error = errno;
-    ::close(in);
-    if (error != 0) return readProblem(source, error);
-  }
+  if (::lstat(source.c_str(), &info) != 0) return readProblem(source, errno);
   const std::string folder = parentOf(target);
   const auto writeProblem = [&folder](int error) {
     return FolderProblem{folder, std::strerror(error)};
   };
-  std::string temp = target + ".XXXXXX";
+  std::string temp = friends::temporaryPatternOf(target);
   const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return writeProblem(errno);
   int error = writeAll(fd, bytes);
@@ -133,23 +124,24 @@ std::optional<FolderProblem> copyWhole(const std::string& source, const std::str
 }
 
 // Whether the installation holds `source`: absent is no problem (an image without that
-// file), but one that cannot be looked at is.
+// file), but one that cannot be looked at is. Whatever is there is copied, so that a link or
+// a FIFO in its place is named by the copy's reader rather than passed over.
 std::optional<FolderProblem> lookAtSource(const std::string& source, bool* present) {
   struct stat info {};
   *present = false;
-  if (::stat(source.c_str(), &info) != 0) {
+  if (::lstat(source.c_str(), &info) != 0) {
     if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
     return readProblem(source, errno);
   }
-  *present = S_ISREG(info.st_mode);
+  *present = true;
   return std::nullopt;
 }
 
 bool sameFile(const std::string& source, const std::string& copy) {
   struct stat a {
   }, b{};
-  return ::stat(source.c_str(), &a) == 0 && ::lstat(copy.c_str(), &b) == 0 && S_ISREG(b.st_mode) &&
-         a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
+  return ::lstat(source.c_str(), &a) == 0 && S_ISREG(a.st_mode) && ::lstat(copy.c_str(), &b) == 0 &&
+         S_ISREG(b.st_mode) && a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
          a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
 }
 
@@ -234,7 +226,9 @@ std::optional<FolderProblem> setUpDataFolder(const std::string& folder,
     const std::string parent = parentOf(target);
     if (::mkdir(parent.c_str(), 0755) != 0 && errno != EEXIST)
       return FolderProblem{parent, std::strerror(errno)};
-    if (auto trouble = copyWhole(source, target)) return trouble;
+    const std::size_t cap = std::strcmp(file, kHelpPage) == 0 ? platform::kMaxHelpPageBytes
+                                                              : platform::kMaxPictureFileBytes;
+    if (auto trouble = copyWhole(source, target, cap)) return trouble;
   }
   if (!present || linkTarget(link) != image.helper)
     if (auto reason = linkWhole(image.helper, link)) return problem(std::move(*reason));
@@ -275,14 +269,39 @@ std::optional<DataFolder> DataFolder::at(const std::string& installRoot) {
   return data;
 }
 
+std::optional<std::string> cardFolderProblem(const std::string& cardPath) {
+  // The mount point is the system's; below it every folder is the card's, and a link there
+  // would lead the expiry, the edition wipe and the writers into the user's own files.
+  const int mount = ::open(cardPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (mount < 0) return cardPath + ": " + std::strerror(errno);
+  platform::UniqueFd folder(mount);
+  std::string path = cardPath;
+  for (const char* part : {"Program Files", "Veltrana"}) {
+    path = path + "/" + part;
+    platform::FolderOpen next = platform::openOwnFolderAt(folder.get(), part);
+    if (!next.fd.valid()) return path + ": " + next.reason;
+    folder = std::move(next.fd);
+  }
+  // The picture folders are made later when missing; one that is there must be real.
+  for (const char* part : {"pic_square", "pic", "pic_big"}) {
+    const platform::FolderOpen picture = platform::openOwnFolderAt(folder.get(), part);
+    if (!picture.fd.valid() && !picture.absent) return path + "/" + part + ": " + picture.reason;
+  }
+  return std::nullopt;
+}
+
 std::optional<std::string> findInstallRoot(const std::vector<platform::StorageCard>& cards,
                                            const std::string& programFiles,
-                                           const std::function<bool(const std::string&)>& exists) {
+                                           const std::function<bool(const std::string&)>& exists,
+                                           const CardCheck& cardProblem, std::string* refused) {
   // Only the first card with room counts; a card without the program leads to main memory.
   for (const auto& card : cards) {
     if (card.freeBytes <= kMinCardFreeBytes) continue;
     const std::string root = card.path + kCardProgramFiles;
-    if (exists(root + kProgramFolder + kBrowser)) return root;
+    if (!exists(root + kProgramFolder + kBrowser)) break;
+    const auto problem = cardProblem ? cardProblem(card.path) : std::nullopt;
+    if (!problem) return root;
+    if (refused) *refused = *problem;
     break;
   }
   if (exists(programFiles + kProgramFolder + kBrowser)) return programFiles;
@@ -300,7 +319,11 @@ std::optional<DataFolder> locateDataFolder(LocateProblem* problem, FolderProblem
   *problem = LocateProblem::None;
   const auto cards = platform::storageCards();
   const std::string programFiles = platform::programFilesFolder();
-  auto root = findInstallRoot(cards, programFiles, isFile);
+  std::string refused;
+  auto root = findInstallRoot(cards, programFiles, isFile, cardFolderProblem, &refused);
+  if (!refused.empty())
+    std::fprintf(stderr, "Veltrana does not use the storage card: %s\n",
+                 platform::printable(refused).c_str());
   // A storage card with the program brings its own folder (its data only: its program never
   // runs); otherwise main memory's is set up or refreshed from the installation this
   // program was started from.
@@ -312,7 +335,7 @@ std::optional<DataFolder> locateDataFolder(LocateProblem* problem, FolderProblem
         *setUpProblem = std::move(*trouble);
         return std::nullopt;
       }
-      root = findInstallRoot(cards, programFiles, isFile);
+      root = findInstallRoot(cards, programFiles, isFile, cardFolderProblem);
     }
   }
   if (!root) {

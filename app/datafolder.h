@@ -29,12 +29,22 @@ struct DataFolder {
 // Cards whose free space is above this are searched first.
 inline constexpr uint64_t kMinCardFreeBytes = 10'000'000;
 
+// Why the DataFolder on the card mounted at `cardPath` may not be used, or nullopt: each
+// folder below the mount point ("Program Files", "Veltrana") and each picture folder there
+// must be a real folder (no link), owned by the user and writable by no one else.
+std::optional<std::string> cardFolderProblem(const std::string& cardPath);
+using CardCheck = std::function<std::optional<std::string>(const std::string& cardPath)>;
+
 // The installation root: on the first card with more than kMinCardFreeBytes free when the
-// program is installed there, else the program-files folder when it is installed there;
-// nullopt when neither holds "Veltrana/orbisview". `exists` tells whether a file exists.
+// program is installed there and `cardProblem` finds nothing wrong with it, else the
+// program-files folder when it is installed there; nullopt when neither holds
+// "Veltrana/orbisview". `exists` tells whether a file exists. A card refused by `cardProblem`
+// leaves its reason in `refused`.
 std::optional<std::string> findInstallRoot(const std::vector<platform::StorageCard>& cards,
                                            const std::string& programFiles,
-                                           const std::function<bool(const std::string&)>& exists);
+                                           const std::function<bool(const std::string&)>& exists,
+                                           const CardCheck& cardProblem = {},
+                                           std::string* refused = nullptr);
 
 // A folder of the DataFolder that cannot keep files, or a file of the installation that
 // cannot be read, and the system's reason.

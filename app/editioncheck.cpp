@@ -1,6 +1,7 @@
 #include "editioncheck.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <memory>
 
 #include "platform/settingskeys.h"
+#include "platform/uniquefd.h"
 
 namespace app {
 
@@ -28,17 +30,26 @@ EditionCheck runEditionCheck(platform::SettingsStore& store, const std::string& 
 }
 
 int deleteTextFiles(const std::string& folder) {
-  std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
-  if (!dir) return 0;
+  // Listed and deleted through the folder's descriptor, in the folder that was listed.
+  const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folderFd < 0) return 0;
+  const platform::UniqueFd owned(folderFd);
+  const int listFd = ::dup(folderFd);
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(listFd < 0 ? nullptr : ::fdopendir(listFd), ::closedir);
+  if (!dir) {
+    if (listFd >= 0) ::close(listFd);
+    return 0;
+  }
   int deleted = 0;
   while (const dirent* entry = ::readdir(dir.get())) {
     const std::size_t length = std::strlen(entry->d_name);
     if (length < 4 || ::strcasecmp(entry->d_name + length - 4, ".txt") != 0) continue;
-    const std::string path = folder + (folder.back() == '/' ? "" : "/") + entry->d_name;
     struct stat info {};
-    // lstat: a link is removed itself, never what it points to; folders are left alone.
-    if (::lstat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) continue;
-    if (::unlink(path.c_str()) == 0) ++deleted;
+    // A link is removed itself, never what it points to; folders are left alone.
+    if (::fstatat(folderFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+        S_ISDIR(info.st_mode))
+      continue;
+    if (::unlinkat(folderFd, entry->d_name, 0) == 0) ++deleted;
   }
   return deleted;
 }

@@ -43,11 +43,19 @@ void FriendStore::removeStaleTemporaries() const {
   for (const std::string* path :
        {&paths_.bf, &paths_.bf1, &paths_.vtS, &paths_.rel, &paths_.bdate, &paths_.status})
     friends::removeStaleTemporaries(*path);
+  // Downloads and the installation's placeholders are written the same way.
+  const auto picture = [](std::string_view base) {
+    return base.size() > 4 && base.substr(base.size() - 4) == ".jpg";
+  };
+  for (const std::string* folder : {&paths_.picSquare, &paths_.pic, &paths_.picBig})
+    friends::removeStaleTemporaries(*folder, picture);
 }
 
-std::vector<std::string> FriendStore::bestFriendUids() const {
+std::optional<std::vector<std::string>> FriendStore::bestFriendUids() const {
+  const auto lines = read(CacheFile::BestFriends);
+  if (!lines) return std::nullopt;
   std::vector<std::string> uids;
-  for (const std::string& line : load(CacheFile::BestFriends)) {
+  for (const std::string& line : *lines) {
     if (line.find(kFieldEnd) == std::string::npos) continue;
     uids.emplace_back(uidOf(line));
   }

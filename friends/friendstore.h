@@ -28,12 +28,14 @@ class FriendStore {
   // Writes the file whole only when there is none (see createFileIfAbsent).
   bool createIfAbsent(CacheFile file, std::string_view content) const;
 
-  // Deletes what writers killed in the middle left beside the six files (at start-up).
+  // Deletes what writers killed in the middle left beside the six files and in the picture
+  // folders (at start-up); nothing else.
   void removeStaleTemporaries() const;
 
   // The uids of the best-friend lines (the text before the first "*"; lines without one
-  // are skipped), in ascending byte order.
-  std::vector<std::string> bestFriendUids() const;
+  // are skipped), in ascending byte order; nullopt when bf1.txt is there but cannot be read,
+  // which says nothing about who the best friends are.
+  std::optional<std::vector<std::string>> bestFriendUids() const;
 
  private:
   CachePaths paths_;

@@ -7,6 +7,7 @@
 #include "api/apiclient.h"
 #include "api/responsedocument.h"
 #include "api/timeouts.h"
+#include "friends/cacheentries.h"
 #include "friends/friend.h"
 #include "friends/friendqueries.h"
 #include "friends/friendstore.h"
@@ -20,15 +21,18 @@ constexpr const char* kChangedText =
     "Your friends changed their relationship status. If you want to look at the change go to "
     "\"Relation Change\" menu.";
 
-// uid -> stored status, the first line of each uid winning.
-std::map<std::string, std::string, std::less<>> storedStatuses(std::vector<std::string> lines) {
+// uid -> stored status, the first line of each uid winning. A line cut before the status's
+// closing "*" knows the friend but not his status (nullopt): no change is told against it.
+std::map<std::string, std::optional<std::string>, std::less<>> storedStatuses(
+    std::vector<std::string> lines) {
   std::sort(lines.begin(), lines.end());
-  std::map<std::string, std::string, std::less<>> stored;
-  std::vector<std::string> fields;
+  std::map<std::string, std::optional<std::string>, std::less<>> stored;
   for (const std::string& line : lines) {
-    if (line.find(kFieldEnd) == std::string::npos) continue;
-    const bool complete = splitRecord(line, 2, fields);
-    stored.emplace(std::string(uidOf(line)), complete ? fields[1] : std::string());
+    RelationEntry entry = RelationEntry::parse(line);
+    if (entry.closed == 0) continue;
+    std::optional<std::string> status;
+    if (entry.complete()) status = std::move(entry.relationshipStatus);
+    stored.emplace(std::move(entry.uid), std::move(status));
   }
   return stored;
 }
@@ -117,8 +121,8 @@ bool RelationWatch::run(api::ApiClient& client, uint32_t userId) {
     // Compared as stored, so a value that had to be cleaned is not a change every run.
     const std::string now = cleanValue(*status);
     const auto old = stored.find(f.uid);
-    if (old != stored.end() && old->second != now) {
-      found.push_back(f.uid + kFieldEnd + old->second + kFieldEnd + now + kFieldEnd + '\n');
+    if (old != stored.end() && old->second && *old->second != now) {
+      found.push_back(f.uid + kFieldEnd + *old->second + kFieldEnd + now + kFieldEnd + '\n');
     }
   }
   // Changes that were not stored are found again by the next run: told now, they would be

@@ -9,5 +9,7 @@ namespace pictures {
 
 // Nanoseconds since 1970-01-01 UTC; nullopt when the file cannot be looked at.
 std::optional<int64_t> fileCreationTime(const std::string& path);
+// The same for `name` in the folder open as `folderFd`, a link looked at itself.
+std::optional<int64_t> fileCreationTimeAt(int folderFd, const std::string& name);
 
 }  // namespace pictures

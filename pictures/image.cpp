@@ -1,23 +1,18 @@
 #include "pictures/image.h"
 
-#include <cstdio>
-
 #include "pictures/jpegdecoder.h"
 
 namespace pictures {
 
+platform::FileRead Image::readFile(const std::string& path, std::size_t maxBytes) {
+  return platform::readOutsideFile(path, maxBytes);
+}
+
 bool Image::readFile(const std::string& path, std::string& bytes) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
-  bool ok = std::fseek(file, 0, SEEK_END) == 0;
-  const long size = ok ? std::ftell(file) : -1;
-  ok = size >= 0 && size <= Image::kMaxFileBytes && std::fseek(file, 0, SEEK_SET) == 0;
-  if (ok) {
-    bytes.resize(static_cast<std::size_t>(size));
-    ok = std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  }
-  std::fclose(file);
-  return ok;
+  platform::FileRead file = readFile(path);
+  if (!file.read()) return false;
+  bytes = std::move(file.bytes);
+  return true;
 }
 
 void Image::clear() {
@@ -26,13 +21,13 @@ void Image::clear() {
   width_ = height_ = 0;
 }
 
-bool Image::load(const std::string& path, int targetWidth, int targetHeight) {
-  std::string bytes;
-  if (!readFile(path, bytes)) {
+bool Image::load(const std::string& path, int targetWidth, int targetHeight, std::size_t maxBytes) {
+  const platform::FileRead file = readFile(path, maxBytes);
+  if (!file.read()) {
     clear();
     return false;
   }
-  return loadFromMemory(bytes, targetWidth, targetHeight);
+  return loadFromMemory(file.bytes, targetWidth, targetHeight);
 }
 
 bool Image::loadFromMemory(std::string_view data, int targetWidth, int targetHeight) {

@@ -8,17 +8,24 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/outsidefile.h"
+
 namespace pictures {
 
 class Image {
  public:
   Image() = default;
 
-  // Decodes the JPEG file at `path`. False for a missing, empty, truncated or undecodable
-  // file. With a target size, a picture at least twice as large in both directions is
-  // decoded at the smallest of 1/2, 1/4 and 1/8 of its size that still covers the target.
-  bool load(const std::string& path, int targetWidth = 0, int targetHeight = 0);
-  // The bytes load() decodes: false for a missing file or one past kMaxFileBytes.
+  // Decodes the JPEG file at `path`. False for a missing, unusable (see readFile), empty,
+  // truncated or undecodable file. With a target size, a picture at least twice as large in
+  // both directions is decoded at the smallest of 1/2, 1/4 and 1/8 of its size that still
+  // covers the target.
+  bool load(const std::string& path, int targetWidth = 0, int targetHeight = 0,
+            std::size_t maxBytes = kMaxFileBytes);
+  // The bytes load() decodes, read through platform::readOutsideFile: a link, a FIFO, a
+  // device or a file past `maxBytes` is Unusable and never opened for reading by name.
+  static platform::FileRead readFile(const std::string& path, std::size_t maxBytes = kMaxFileBytes);
+  // The same as a yes or no, for callers that draw nothing either way.
   static bool readFile(const std::string& path, std::string& bytes);
   bool loadFromMemory(std::string_view data, int targetWidth = 0, int targetHeight = 0);
   void clear();
@@ -32,9 +39,11 @@ class Image {
 
   // Pictures with more pixels than this are refused rather than decoded.
   static constexpr int64_t kMaxPixels = 32LL * 1024 * 1024;
-  // Larger files are not pictures of this program; refusing them bounds the memory a stray
-  // file can take.
-  static constexpr long kMaxFileBytes = 32L << 20;
+  // Larger files are not pictures of this program (a download stops at the same size);
+  // refusing them bounds the memory a stray file can take.
+  static constexpr std::size_t kMaxFileBytes = platform::kMaxPictureFileBytes;
+  // A photo the user picks to upload comes from a camera, not from a download.
+  static constexpr std::size_t kMaxChosenPhotoBytes = 32u << 20;
 
  private:
   std::vector<uint32_t> pixels_;

@@ -12,7 +12,8 @@ enum class PictureFileState { Missing, Broken, Usable };
 // True when `bytes` decode to the end: no error, nothing missing before the end marker.
 bool isWholePicture(std::string_view bytes);
 
-// Missing when the file cannot be opened; Broken when it is empty, is no JPEG or ends early.
+// Missing when nothing is at `path`; Broken when it is empty, is no JPEG, ends early or is
+// unusable (a link, a FIFO, a device, past Image::kMaxFileBytes, unreadable).
 PictureFileState ratePictureFile(const std::string& path);
 
 }  // namespace pictures

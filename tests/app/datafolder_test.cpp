@@ -78,6 +78,82 @@ TEST(DataFolder, ACardHoldsTheDataButItsProgramNeverRuns) {
   EXPECT_EQ(data->helpPage, root + "/pf/Veltrana/help.html");
 }
 
+// A card whose folders are links (into the user's files) or open to others is not used: the
+// start takes the user's own DataFolder and says why in one line.
+TEST(DataFolder, ACardWhoseFoldersAreNotRealIsNotUsed) {
+  struct Case {
+    const char* name;
+    std::function<void(const std::string& card, const std::string& elsewhere)> spoil;
+    const char* refused;  // the folder named, below the card; nullptr: the card is used
+  };
+  const auto linkTo = [](const std::string& link, const std::string& target) {
+    fs::rename(link, target);
+    fs::create_directory_symlink(target, link);
+  };
+  const std::string programFolder = "/Program Files/Veltrana";
+  const Case cases[] = {
+      {"real folders", [](const std::string&, const std::string&) {}, nullptr},
+      {"\"Program Files\" is a link",
+       [&](const std::string& card, const std::string& elsewhere) {
+         linkTo(card + "/Program Files", elsewhere + "/pf");
+       },
+       "/Program Files: not a folder (a link or a file)"},
+      {"\"Veltrana\" is a link",
+       [&](const std::string& card, const std::string& elsewhere) {
+         linkTo(card + programFolder, elsewhere + "/v");
+       },
+       "/Program Files/Veltrana: not a folder (a link or a file)"},
+      {"pic_big is a link",
+       [&](const std::string& card, const std::string& elsewhere) {
+         linkTo(card + programFolder + "/pic_big", elsewhere + "/big");
+       },
+       "/Program Files/Veltrana/pic_big: not a folder (a link or a file)"},
+      {"pic_square is writable by all",
+       [&](const std::string& card, const std::string&) {
+         fs::permissions(card + programFolder + "/pic_square", fs::perms::all);
+       },
+       "/Program Files/Veltrana/pic_square: writable by other users"},
+      {"Veltrana is writable by its group",
+       [&](const std::string& card, const std::string&) {
+         fs::permissions(card + programFolder, fs::perms::group_write, fs::perm_options::add);
+       },
+       "/Program Files/Veltrana: writable by other users"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QTemporaryDir dir;
+    const std::string root = dir.path().toStdString();
+    const std::string card = root + "/card";
+    fs::create_directories(card + programFolder + "/pic_square");
+    fs::create_directories(card + programFolder + "/pic_big");
+    for (const char* folder :
+         {"/Program Files", "/Program Files/Veltrana", "/Program Files/Veltrana/pic_square",
+          "/Program Files/Veltrana/pic_big"})
+      fs::permissions(card + folder, fs::perms(0755));
+    std::ofstream(card + programFolder + "/orbisview") << "#!/bin/sh\n";
+    fs::create_directories(root + "/pf/Veltrana");
+    std::ofstream(root + "/pf/Veltrana/orbisview") << "#!/bin/sh\n";
+    fs::create_directories(root + "/elsewhere");
+    c.spoil(card, root + "/elsewhere");
+    testsupport::ScopedEnv env;
+    env.set("VELTRANA_STORAGE_CARDS", card);
+    env.set("VELTRANA_PROGRAM_FILES", root + "/pf");
+    app::LocateProblem problem{};
+    app::FolderProblem setUpProblem;
+    ::testing::internal::CaptureStderr();
+    const auto data = app::locateDataFolder(&problem, &setUpProblem);
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(data) << int(problem);
+    if (!c.refused) {
+      EXPECT_EQ(data->folder, card + programFolder + "/");
+      EXPECT_EQ(err, "");
+    } else {
+      EXPECT_EQ(data->folder, root + "/pf/Veltrana/");
+      EXPECT_EQ(err, "Veltrana does not use the storage card: " + card + c.refused + "\n");
+    }
+  }
+}
+
 TEST(DataFolder, DerivedPathsEndWhereTheyShould) {
   const auto data = app::DataFolder::at("/opt/pf");
   ASSERT_TRUE(data);
@@ -229,13 +305,23 @@ TEST(DataFolder, AnInstallationFileThatCannotBeReadIsNamedWithTheReason) {
     const char* reason;
   };
   std::vector<Case> cases = {
-      // Reading the start of one's own memory fails, for root too.
-      {"a read error",
+      // The reader follows no link, and opens nothing but a regular file: neither a FIFO's
+      // writer nor /proc/self/mem's read error is waited for.
+      {"a link",
        [](const std::string& file) {
          fs::remove(file);
          fs::create_symlink("/proc/self/mem", file);
        },
-       "Input/output error"},
+       "a symbolic link"},
+      {"a FIFO",
+       [](const std::string& file) {
+         fs::remove(file);
+         ::mkfifo(file.c_str(), 0644);
+       },
+       "not a regular file"},
+      {"past the size of a picture",
+       [](const std::string& file) { fs::resize_file(file, (2u << 20) + 1); },
+       "larger than 2097152 bytes"},
   };
   if (::geteuid() != 0) {
     cases.push_back({"no permission",

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -57,6 +58,64 @@ TEST(Shutdown, ASignalWhileIdleEndsAsExitDoesAndKeepsEveryLine) {
     // The window class is free again, as after "Exit".
     EXPECT_FALSE(platform::findWindow("Veltrana"));
   }
+}
+
+// A DataFolder handed over on a volume may hold a FIFO or a device in a file's place: the
+// start reads none of them by name, the window comes, and SIGTERM ends the program at once.
+// Only the writers' own leftovers go at the start, never a user's copy.
+TEST(Shutdown, FifosAndDevicesInTheDataFolderHoldNothingUp) {
+  testsupport::SimServer sim;
+  ASSERT_TRUE(sim.start({"--friends", "12", "--auto-login"})) << sim.error();
+  VeltranaSandbox sandbox;
+  const std::string folder = sandbox.install();
+  fs::remove(folder + "orbisview");
+  fs::create_symlink(FAKE_BROWSER, folder + "orbisview");
+  sandbox.setEnv("FAKE_BROWSER_MODE", "login");
+  sandbox.pointAt(sim);
+  {
+    // A first run stores the session, so that the edition wipe leaves the files below alone.
+    VeltranaProcess first(sandbox);
+    ASSERT_TRUE(first.waitForOutput("PrepareMainWindowPictures()\n", 60'000)) << first.err();
+    first.signal(SIGTERM);
+    ASSERT_EQ(first.waitForExit(), 0);
+  }
+  // The start removes its writers' leftovers and nothing of the user's.
+  std::ofstream(folder + "bf1.txt.backup") << "1*A***#1\n";
+  std::ofstream(folder + ".bf1.txt.tmp-a1B2c3") << "cut";
+  std::ofstream(folder + "pic_square/.7.jpg.tmp-a1B2c3") << "cut";
+  struct Case {
+    const char* name;
+    const char* file;
+    bool fifo;  // else a link to /dev/zero
+  };
+  const Case cases[] = {
+      {"a FIFO at pic_square/body.jpg", "pic_square/body.jpg", true},
+      {"a FIFO at bf1.txt", "bf1.txt", true},
+      {"bf1.txt linked to /dev/zero", "bf1.txt", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = folder + c.file;
+    fs::create_directories(fs::path(path).parent_path());
+    fs::remove(path);
+    if (c.fifo) {
+      ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    } else {
+      fs::create_symlink("/dev/zero", path);
+    }
+    VeltranaProcess veltrana(sandbox);
+    EXPECT_TRUE(veltrana.waitForOutput("PrepareMainWindowPictures()\n", 60'000))
+        << veltrana.out() << veltrana.err();
+    QElapsedTimer elapsed;
+    elapsed.start();
+    veltrana.signal(SIGTERM);
+    EXPECT_EQ(veltrana.waitForExit(3000), 0) << veltrana.err();
+    EXPECT_LT(elapsed.elapsed(), 3000);
+    fs::remove(path);
+  }
+  EXPECT_TRUE(fs::exists(folder + "bf1.txt.backup"));
+  EXPECT_FALSE(fs::exists(folder + ".bf1.txt.tmp-a1B2c3"));
+  EXPECT_FALSE(fs::exists(folder + "pic_square/.7.jpg.tmp-a1B2c3"));
 }
 
 // Timer 1 asks for the best friends' statuses on the interface thread, and the server takes

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <random>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,6 +37,53 @@ TEST(LoadLines, LinesKeepTheirOrderAndGetALineFeed) {
     EXPECT_EQ(friends::loadLines(dir.path() + "f.txt"), lines) << text;
   }
   EXPECT_TRUE(friends::loadLines(dir.path() + "missing.txt").empty());
+}
+
+// What a volume may hold in a cache file's place: each is "there but unusable" at once, never
+// a wait for a writer, an endless read or an empty list.
+TEST(ReadLines, AFileThatIsNoCacheFileIsUnusableAtOnce) {
+  struct Row {
+    const char* what;
+    std::function<void(const std::string& path)> make;
+  };
+  const Row rows[] = {
+      {"a FIFO", [](const std::string& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); }},
+      {"a link to /dev/zero",
+       [](const std::string& path) { std::filesystem::create_symlink("/dev/zero", path); }},
+      {"a link to a good file",
+       [](const std::string& path) {
+         writeWhole(path + ".real", "1*A***#1\n");
+         std::filesystem::create_symlink(path + ".real", path);
+       }},
+      {"a folder", [](const std::string& path) { std::filesystem::create_directory(path); }},
+      {"past the cap",
+       [](const std::string& path) {
+         writeWhole(path, "");
+         std::filesystem::resize_file(path, 17u << 20);
+       }},
+  };
+  for (const Row& row : rows) {
+    TempFolder dir;
+    const std::string path = dir.path() + "bf1.txt";
+    row.make(path);
+    // In a child, so that a read that blocks or never ends fails the test instead of hanging.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      const bool unusable = !friends::readLines(path) && friends::loadLines(path).empty();
+      ::_exit(unusable ? 0 : 1);
+    }
+    int status = -1;
+    for (int waited = 0; waited < 3000 && ::waitpid(child, &status, WNOHANG) == 0; waited += 10)
+      ::usleep(10'000);
+    if (::waitpid(child, &status, WNOHANG) == 0) {
+      ::kill(child, SIGKILL);
+      ::waitpid(child, &status, 0);
+      ADD_FAILURE() << row.what << ": the read did not return within 3 s";
+      continue;
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << row.what;
+  }
 }
 
 TEST(ReplaceFile, ReplacesWholeAndLeavesNoTemporaryFile) {
@@ -143,7 +192,8 @@ TEST(ReplaceFile, AWriterKilledAtRandomMomentsLeavesTheOldOrTheNewFile) {
   }
   EXPECT_GT(sawFirst + sawSecond, 0);
 
-  // What the killed writers left beside the file goes at the next start, and only that.
+  // What the killed writers left beside the file goes at the next start, and only that: an
+  // older edition's "bf.txt.AbC123" may as well be the user's copy and stays.
   testsupport::writeWhole(dir.path() + "status.txt.keep", "x");
   testsupport::writeWhole(dir.path() + "bf.txt.AbC123", "x");
   const friends::FriendStore store(friends::CachePaths::inFolder(dir.path()));
@@ -152,7 +202,40 @@ TEST(ReplaceFile, AWriterKilledAtRandomMomentsLeavesTheOldOrTheNewFile) {
   for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
     left.push_back(entry.path().filename());
   std::sort(left.begin(), left.end());
-  EXPECT_EQ(left, (std::vector<std::string>{"status.txt", "status.txt.keep"}));
+  EXPECT_EQ(left, (std::vector<std::string>{"bf.txt.AbC123", "status.txt", "status.txt.keep"}));
+}
+
+// At start only the writers' own temporaries go, in the DataFolder and in every picture
+// folder; the user's copies stay, whatever they are called.
+TEST(FriendStore, StaleTemporariesGoAndTheUsersFilesStay) {
+  struct Row {
+    const char* name;  // below the DataFolder
+    bool removed;
+  };
+  const Row rows[] = {
+      {"bf1.txt.backup", false},
+      {"bf1.txt.abcdef", false},
+      {"bf1.txt.AbC123", false},
+      {".bf1.txt.tmp-", false},
+      {".bf1.txt.tmp-abc", false},
+      {".notes.txt.tmp-a1B2c3", false},
+      {"pic_square/123.jpg.abcdef", false},
+      {"pic/.notes.odt.tmp-a1B2c3", false},
+      {".bf1.txt.tmp-a1B2c3", true},
+      {".status.txt.tmp-ZZZZZZ", true},
+      {"pic_square/.123.jpg.tmp-a1B2c3", true},
+      {"pic_square/.body.jpg.tmp-000000", true},
+      {"pic/.77.jpg.tmp-qwerty", true},
+      {"pic_big/.9.jpg.tmp-Qwerty", true},
+  };
+  TempFolder dir;
+  const friends::FriendStore store(friends::CachePaths::inFolder(dir.path()));
+  for (const char* folder : {"pic_square", "pic", "pic_big"})
+    std::filesystem::create_directory(dir.path() + folder);
+  for (const Row& row : rows) writeWhole(dir.path() + row.name, "x");
+  store.removeStaleTemporaries();
+  for (const Row& row : rows)
+    EXPECT_EQ(testsupport::fileExists(dir.path() + row.name), !row.removed) << row.name;
 }
 
 }  // namespace

@@ -90,6 +90,34 @@ TEST_F(Relations, AFailedOrRefusedQueryKeepsTheStoredStatuses) {
   EXPECT_EQ(watch.changes().size(), 1u);
 }
 
+// A line cut before its closing "*" says nothing of the old status: no change is told for the
+// friend (the cut is not an empty old status), and the next run compares as usual.
+TEST_F(Relations, ACutLineTellsNoChange) {
+  startSim();
+  run();
+  const std::string stored = readWhole(store.paths().rel);
+  const std::string line = splitLines(stored).front();
+  const std::string uid = line.substr(0, line.find('*'));
+  const std::string status = line.substr(uid.size() + 1, line.size() - uid.size() - 2);
+  for (const std::string& cut : {uid + "*", uid + "*" + status.substr(0, 2), uid + "*" + status}) {
+    SCOPED_TRACE(cut);
+    std::string damaged = stored;
+    damaged.replace(0, line.size(), cut);
+    testsupport::writeWhole(store.paths().rel, damaged);
+    run();
+    EXPECT_TRUE(watch.changes().empty());
+    EXPECT_TRUE(boxes.shown().empty());
+    EXPECT_EQ(readWhole(store.paths().rel), stored);
+  }
+  const std::string now = status == "Widowed" ? "Single" : "Widowed";
+  ASSERT_EQ(sim.control("/relationship",
+                        R"({"uid": )" + uid + R"(, "relationship_status": ")" + now + R"("})")
+                .status,
+            200);
+  run();
+  EXPECT_EQ(watch.changes(), std::vector<std::string>{uid + "*" + status + "*" + now + "*\n"});
+}
+
 // A change made while the friend count changes too: the count check fetches the static facts
 // before the watch runs, and the watch must still find the change, once.
 TEST_F(Relations, AChangeBeforeACountCheckIsFoundOnce) {

@@ -4,11 +4,14 @@
 
 #include <sys/stat.h>
 #include <cstdio>
+#include <optional>
+#include <vector>
 
 #include "friends/cachepaths.h"
 #include "pictures/filecreationtime.h"
 #include "pictures/pictureexpiry.h"
 #include "support/tempfolder.h"
+#include "support/unreadablefile.h"
 
 namespace {
 
@@ -54,8 +57,12 @@ TEST(PictureExpiry, AgesLimitsAndBestFriends) {
       {true, "200.jpg", true, 12, false},
       {true, "200.jpg", true, 13, true},
       {true, "100.jpg", false, 13, true},
-      {true, "1.jp", true, 13, true},
-      {true, "100", true, 13, true},  // the cut name is not the best friend's uid
+      // Only the names the program writes go: a uid and ".jpg".
+      {true, "1.jp", true, 13, false},
+      {true, "100", true, 13, false},
+      {true, "notes.txt", true, 500, false},
+      {false, "12a.jpg", false, 500, false},
+      {false, ".jpg", false, 500, false},
       {true, "200.jpg", true, -30, false},
   };
   for (const Row& row : rows) {
@@ -94,6 +101,77 @@ TEST(PictureExpiry, AFolderThatCannotBeListedStopsTheScan) {
   ::rmdir(l.paths.pic.c_str());
   EXPECT_EQ(l.expireAfter(big, 100), "FindFirstFile failed (2)\n");
   EXPECT_TRUE(fileExists(big));
+}
+
+// A volume whose picture folder is a link into the user's own files, or a folder others may
+// write into: nothing is deleted there, not even a file named like a picture.
+TEST(PictureExpiry, AFolderThatIsNotTheUsersOwnIsNotWalked) {
+  struct Row {
+    const char* what;
+    bool big;
+    bool link;  // else a folder writable by all
+  };
+  const Row rows[] = {
+      {"pic_big links to the user's folder", true, true},
+      {"pic links to the user's folder", false, true},
+      {"pic_big is writable by all", true, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Layout l;
+    testsupport::TempFolder documents;
+    const std::string& folder = row.big ? l.paths.picBig : l.paths.pic;
+    std::string where = documents.path();
+    if (row.link) {
+      ::rmdir(folder.c_str());
+      ASSERT_EQ(::symlink(documents.path().c_str(), folder.substr(0, folder.size() - 1).c_str()),
+                0);
+    } else {
+      ::chmod(folder.c_str(), 0777);
+      where = folder;
+    }
+    const std::vector<std::string> files = {where + "chapter1.odt", where + "200.jpg"};
+    for (const std::string& file : files) writeWhole(file, "the user's");
+    ::testing::internal::CaptureStderr();
+    const std::string log = l.expireAfter(files.front(), 1000);
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    for (const std::string& file : files) EXPECT_TRUE(fileExists(file)) << file;
+    EXPECT_EQ(log.find("File deleted"), std::string::npos) << log;
+    EXPECT_NE(err.find("are not expired"), std::string::npos) << err;
+  }
+}
+
+// bf1.txt there but unreadable says nothing of who the best friends are: each picture is kept
+// as a best friend's would be, and only what a best friend's rule allows goes.
+TEST(PictureExpiry, UnreadableBestFriendsSpareEveryPicture) {
+  struct Row {
+    const char* what;
+    bool folder;  // else a file nobody may read
+  };
+  for (const Row& row : {Row{"a file nobody may read", false}, Row{"a folder", true}}) {
+    SCOPED_TRACE(row.what);
+    Layout l;
+    const std::vector<std::string> kept = {l.paths.pic + "100.jpg", l.paths.picBig + "100.jpg",
+                                           l.paths.pic + "200.jpg"};
+    const std::string old = l.paths.picBig + "300.jpg";
+    for (const std::string& file : kept) writeWhole(file, "jpeg bytes");
+    writeWhole(old, "jpeg bytes");
+    std::optional<testsupport::UnreadableFile> unreadable;
+    if (row.folder) {
+      ::mkdir(l.paths.bf1.c_str(), 0755);
+    } else {
+      writeWhole(l.paths.bf1, "100*Best***#1\n");
+      unreadable.emplace(l.paths.bf1);
+    }
+    ::testing::internal::CaptureStderr();
+    const std::string log = l.expireAfter(old, 72);
+    ::testing::internal::GetCapturedStderr();
+    unreadable.reset();
+    for (const std::string& file : kept) EXPECT_TRUE(fileExists(file)) << file;
+    EXPECT_TRUE(fileExists(old));
+    l.expireAfter(old, 73);
+    EXPECT_FALSE(fileExists(old)) << "a big picture goes at a best friend's age";
+  }
 }
 
 TEST(PictureExpiry, AgeInWholeHoursTruncatedTowardZero) {

@@ -78,9 +78,13 @@ void JpegFileDialog::keyPressEvent(QKeyEvent* event) {
 
 void JpegFileDialog::showPreview(const QString& path) {
   preview_->clear();
-  if (!QFileInfo(path).isFile()) return;
+  const QFileInfo file(path);
+  if (!file.isFile()) return;
   const int height = preview_->height() - 4;
-  if (!image_.load(QFile::encodeName(path).toStdString(), height, height)) return;
+  // The file the user points at, a link resolved: the reader itself follows none.
+  if (!image_.load(QFile::encodeName(file.canonicalFilePath()).toStdString(), height, height,
+                   pictures::Image::kMaxChosenPhotoBytes))
+    return;
   const QImage picture(reinterpret_cast<const uchar*>(image_.pixels()), image_.width(),
                        image_.height(), image_.bytesPerLine(), QImage::Format_RGB32);
   preview_->setPixmap(QPixmap::fromImage(picture.scaled(

@@ -1,18 +1,16 @@
 #include "photoupload.h"
 
-#include <cerrno>
 #include <cstdio>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <cstdlib>
 
 #include <QFile>
 
 #include "api/apiclient.h"
 #include "api/multipartbody.h"
 #include "api/responsedocument.h"
+#include "pictures/image.h"
 #include "platform/messageboxes.h"
+#include "platform/outsidefile.h"
 #include "ui/kit/waitcursor.h"
 
 namespace ui {
@@ -41,24 +39,15 @@ PhotoUpload::PhotoUpload(platform::MessageBoxes& boxes, Sender send, Picker pick
     : boxes_(boxes), send_(std::move(send)), pick_(std::move(pick)) {}
 
 std::optional<std::string> PhotoUpload::readPicture(const std::string& path) {
-  // Non-blocking, so that opening a FIFO cannot wait for a writer.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  struct stat info {};
-  std::optional<std::string> bytes;
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-    std::string content(static_cast<std::size_t>(info.st_size), '\0');
-    std::size_t done = 0;
-    while (done < content.size()) {
-      const ssize_t got = ::read(fd, content.data() + done, content.size() - done);
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) break;
-      done += static_cast<std::size_t>(got);
-    }
-    if (done == content.size()) bytes = std::move(content);
-  }
-  ::close(fd);
-  return bytes;
+  // The file the user chose, a link resolved; then read as any outside file (no FIFO or
+  // device, no more than a camera's photo), so nothing can block or fill memory.
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (!resolved) return std::nullopt;
+  const std::string real = resolved;
+  std::free(resolved);
+  platform::FileRead file = platform::readOutsideFile(real, pictures::Image::kMaxChosenPhotoBytes);
+  if (!file.read()) return std::nullopt;
+  return std::move(file.bytes);
 }
 
 bool PhotoUpload::uploaded(const std::string& answer) {

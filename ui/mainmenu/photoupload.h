@@ -32,8 +32,8 @@ class PhotoUpload {
   Outcome run(QWidget* owner);
 
   // The whole content of a regular file; nullopt for anything else (a folder, a FIFO or a
-  // device, which could block or never end), an unreadable file or one that ends before its
-  // size (a short read would send part of a picture).
+  // device, which could block or never end), an unreadable file or one past
+  // pictures::Image::kMaxChosenPhotoBytes.
   static std::optional<std::string> readPicture(const std::string& path);
   // Only an answer that says the photo was stored counts: an error answer is a failure.
   static bool uploaded(const std::string& answer);

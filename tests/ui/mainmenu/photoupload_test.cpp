@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <nlohmann/json.hpp>
 #include <random>
@@ -54,6 +55,9 @@ TEST(PhotoUpload, ReadsOnlyWholeRegularFiles) {
   writeWhole(dir.path() + "empty.jpg", "");
   ASSERT_EQ(::mkfifo((dir.path() + "pipe.jpg").c_str(), 0600), 0);
   QDir().mkpath(QString::fromStdString(dir.path() + "folder.jpg"));
+  ASSERT_EQ(::symlink((dir.path() + "a.jpg").c_str(), (dir.path() + "link.jpg").c_str()), 0);
+  writeWhole(dir.path() + "huge.jpg", "");
+  ASSERT_EQ(::truncate((dir.path() + "huge.jpg").c_str(), 33 << 20), 0);
 
   const struct {
     const char* name;
@@ -62,6 +66,8 @@ TEST(PhotoUpload, ReadsOnlyWholeRegularFiles) {
       {"a.jpg", picture},           {"empty.jpg", std::string()},  // goes up as zero bytes
       {"pipe.jpg", std::nullopt},  // would wait for a writer, and has no end
       {"folder.jpg", std::nullopt}, {"missing.jpg", std::nullopt},
+      {"link.jpg", picture},       // the user's choice: the file it names
+      {"huge.jpg", std::nullopt},  // no camera's photo: it would only fill memory
   };
   for (const auto& c : cases)
     EXPECT_EQ(ui::PhotoUpload::readPicture(dir.path() + c.name), c.bytes) << c.name;
