@@ -97,10 +97,11 @@ class ApiClient {
   // succeeded and the answer is not empty. The lock is held for the whole call.
   CallResult fqlQuery(const std::string& fql, ParamList params, long seconds);
 
-  // facebook.photos.upload as one multipart POST with the stall limit and no overall
-  // time-out: kCallDone when the server answered with a photos_upload_response; kCallFailed
-  // when `picturePath` names no ".jpg" file (nothing is sent), the transfer failed or the
-  // answer is anything else (an error, a proxy's page); kUploadNameRefused (nothing sent).
+  // facebook.photos.upload as one multipart POST with the stall limit and a deadline that
+  // follows the body's size: kCallDone when the server answered with a 2xx
+  // photos_upload_response; kCallFailed when `picturePath` names no ".jpg" file (nothing is
+  // sent), the transfer failed or the answer is anything else (an error, a proxy's page);
+  // kUploadNameRefused (nothing sent).
   CallResult photosUpload(std::string_view picture, const std::string& picturePath);
 
   // Used by the login operations.
