@@ -14,7 +14,7 @@ namespace ui {
 void runInBackground(QObject* receiver, std::function<void()> work, std::function<void()> done);
 
 // Serves the UI thread's events until every work started has ended and been handed back, or
-// `timeoutMs` has passed; true when none is left. For tests and the program's end.
+// `timeoutMs` has passed; true when none is left. For tests.
 bool waitForBackgroundWork(int timeoutMs);
 
 }  // namespace ui
