@@ -1,12 +1,20 @@
 #pragma once
-// The one object that talks to the REST server: credentials, the session, the transfer
-// handle, and the lock that serialises every use of that handle, the call counter and the
-// flags (worker threads run fql.query on the same client as the interface thread).
+// The one object that talks to the REST server: credentials, the session and the transfer
+// handles (worker threads run fql.query on the same client as the interface thread).
+//
+// Two locks: a short one over the session, the call counter and the flags, never held
+// through a transfer; and the workers' transfer lock, which serialises the workers' calls on
+// their shared handle for a call's whole time-out. The interface thread (see
+// markInterfaceThread) has a handle of its own and never takes the transfer lock, so its call
+// never waits behind a worker's 60 s or 75 s one; at most one worker call and one interface
+// call are on the line at once. Each call takes its call_id when its request is built, so
+// the numbers still rise in the order the requests go out.
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "api/httptransport.h"
 #include "api/paramlist.h"
@@ -42,12 +50,20 @@ struct CallResult {
   std::string body;
   // libcurl's code (httptransport.h); kCurlOk when nothing was sent.
   int transferResult = 0;
+  // The answer's HTTP status, 0 when none came. Only a 2xx answer makes a call done: a
+  // server's error page is no answer, whole or not.
+  long httpStatus = 0;
   bool timedOut = false;
 
   bool done() const { return outcome == kCallDone; }
   // The body parsed; its isWhole() tells a cut answer from a whole one.
   ResponseDocument document() const { return ResponseDocument::parse(body); }
 };
+
+// Names the calling thread as the one whose event loop draws the windows: its calls use their
+// own transfer handle. Called once by the program on that thread; until then every thread
+// shares the workers' handle and lock.
+void markInterfaceThread();
 
 class ApiClient {
  public:
@@ -71,8 +87,8 @@ class ApiClient {
   // defaults).
   void setTransferLimits(const TransferLimits& limits);
 
-  // One signed form POST; done when the transfer succeeded (whatever the answer says). Holds
-  // the lock for the whole call.
+  // One signed form POST; done when the transfer succeeded with a 2xx status (whatever the
+  // answer says). Holds the lock for the whole call.
   CallResult apiCall(const std::string& method, ParamList params, long seconds);
   // The 32-digit signature over `params` with the current secret.
   std::string signParams(const ParamList& params) const;
@@ -81,10 +97,11 @@ class ApiClient {
   // succeeded and the answer is not empty. The lock is held for the whole call.
   CallResult fqlQuery(const std::string& fql, ParamList params, long seconds);
 
-  // facebook.photos.upload as one multipart POST with the stall limit and no overall
-  // time-out: kCallDone when the server answered with a photos_upload_response; kCallFailed
-  // when `picturePath` names no ".jpg" file (nothing is sent), the transfer failed or the
-  // answer is anything else (an error, a proxy's page); kUploadNameRefused (nothing sent).
+  // facebook.photos.upload as one multipart POST with the stall limit and a deadline that
+  // follows the body's size: kCallDone when the server answered with a 2xx
+  // photos_upload_response; kCallFailed when `picturePath` names no ".jpg" file (nothing is
+  // sent), the transfer failed or the answer is anything else (an error, a proxy's page);
+  // kUploadNameRefused (nothing sent).
   CallResult photosUpload(std::string_view picture, const std::string& picturePath);
 
   // Used by the login operations.
@@ -102,12 +119,22 @@ class ApiClient {
   const std::string& restEndpoint() const { return restEndpoint_; }
 
  private:
-  // Takes lock_. Another thread's call may hold it for that call's whole time-out (an upload
-  // has none): the wait looks for an exit signal meanwhile, which ends the program from the
-  // thread whose loop the wait holds up.
-  std::unique_lock<std::timed_mutex> lockCalls() const;
-  // Callers hold lock_.
-  CallResult apiCallLocked(const std::string& method, ParamList params, long seconds);
+  // A call's request as built under the state lock: its number is taken then.
+  struct Prepared {
+    std::string body;
+    std::shared_ptr<TransferHandle> handle;
+  };
+  // Takes the workers' transfer lock. Another worker's call may hold it for that call's whole
+  // time-out: the wait looks for an exit signal meanwhile.
+  std::unique_lock<std::timed_mutex> lockTransfers() const;
+  TransferLimits limits() const;
+  // The calling thread's handle, made when first needed (callers hold state_).
+  std::shared_ptr<TransferHandle> handleForThisThreadLocked();
+  // Signs `params` for `method`, takes the call's number and the handle (takes state_).
+  Prepared prepare(const std::string& method, ParamList& params);
+  // The transfer's end in the flags (takes state_).
+  void record(CallResult& result);
+  CallResult apiCallUnlocked(const std::string& method, ParamList params, long seconds);
   void appendCallEntries(const std::string& method, ParamList& params) const;
   std::string signLocked(const ParamList& params) const;
 
@@ -120,9 +147,12 @@ class ApiClient {
   std::string userId_;
   bool hasSession_ = false;
   TransferLimits limits_;
-  std::unique_ptr<TransferHandle> handle_;
+  // Shared with the call that is using one, so a new session may replace them meanwhile.
+  std::shared_ptr<TransferHandle> handle_;
+  std::shared_ptr<TransferHandle> interfaceHandle_;
   bool timedOut_ = false;
-  mutable std::timed_mutex lock_;
+  mutable std::mutex state_;
+  mutable std::timed_mutex transfers_;
   int lastResult_ = 0;
   uint32_t callCounter_ = 0;
 };

@@ -1,5 +1,7 @@
 #include "httptransport.h"
 
+#include <algorithm>
+
 #include "api/curlhandle.h"
 
 namespace api {
@@ -50,17 +52,30 @@ void resetForRequest(CURL* curl) {
   endOnExitSignal(curl);
 }
 
-void limitStalls(CURL* curl, const TransferLimits& limits) {
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limits.connectSeconds);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, kStallBytesPerSecond);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limits.stallSeconds);
+long divided(long value, const TransferLimits& limits) {
+  return limits.timeoutDivisor > 0 ? value / limits.timeoutDivisor : value;
 }
 
 // libcurl keeps its time-outs in milliseconds whatever unit they are set in, so the
 // program's undivided seconds give the same limit as before.
 long timeoutMilliseconds(long seconds, const TransferLimits& limits) {
-  const long divisor = limits.timeoutDivisor > 0 ? limits.timeoutDivisor : 1;
-  return seconds * 1000 / divisor;
+  return divided(seconds * 1000, limits);
+}
+
+void limitStalls(CURL* curl, const TransferLimits& limits) {
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
+                   timeoutMilliseconds(limits.connectSeconds, limits));
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, kStallBytesPerSecond);
+  // Whole seconds; 0 would turn the floor off.
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME,
+                   std::max(1L, divided(limits.stallSeconds, limits)));
+}
+
+// The status of the answer just transferred, 0 when none came.
+long responseStatus(CURL* curl) {
+  long status = 0;
+  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+  return status;
 }
 
 }  // namespace
@@ -73,8 +88,13 @@ std::unique_ptr<TransferHandle> TransferHandle::create(const TransferLimits& lim
 
 TransferHandle::~TransferHandle() { curl_easy_cleanup(static_cast<CURL*>(curl_)); }
 
+long uploadDeadlineMs(std::size_t bodyBytes, const TransferLimits& limits) {
+  const auto bodySeconds = static_cast<long>(bodyBytes / kUploadBytesPerSecond);
+  return timeoutMilliseconds(kUploadBaseSeconds + bodySeconds, limits);
+}
+
 int TransferHandle::formPost(const std::string& url, const std::string& body, long timeoutSeconds,
-                             std::string& answer) {
+                             std::string& answer, long* httpStatus) {
   CURL* curl = static_cast<CURL*>(curl_);
   resetForRequest(curl);
   const long timeoutMs = timeoutMilliseconds(timeoutSeconds, limits_);
@@ -87,14 +107,17 @@ int TransferHandle::formPost(const std::string& url, const std::string& body, lo
   curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
   AnswerSink sink(answer, limits_.maxRestAnswerBytes);
   collectInto(curl, sink);
-  return finish(sink, curl_easy_perform(curl));
+  const int result = finish(sink, curl_easy_perform(curl));
+  if (httpStatus) *httpStatus = responseStatus(curl);
+  return result;
 }
 
 int TransferHandle::multipartPost(const std::string& url, const std::vector<std::string>& headers,
-                                  const std::string& body, std::string& answer) {
+                                  const std::string& body, std::string& answer, long* httpStatus) {
   CURL* curl = static_cast<CURL*>(curl_);
   resetForRequest(curl);
   limitStalls(curl, limits_);
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, uploadDeadlineMs(body.size(), limits_));
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_slist* headerList = nullptr;
   for (const auto& header : headers) {
@@ -112,6 +135,7 @@ int TransferHandle::multipartPost(const std::string& url, const std::vector<std:
   AnswerSink sink(answer, limits_.maxRestAnswerBytes);
   collectInto(curl, sink);
   const int result = finish(sink, curl_easy_perform(curl));
+  if (httpStatus) *httpStatus = responseStatus(curl);
   // Detached before it is freed, so the handle never points at freed memory.
   curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
   curl_slist_free_all(headerList);
@@ -126,6 +150,7 @@ FetchResult httpFetch(const std::string& url, std::string& answer, const Transfe
   curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   limitStalls(curl, limits);
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, timeoutMilliseconds(limits.plainFetchSeconds, limits));
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl, CURLOPT_HEADER, 0L);
   const std::size_t before = answer.size();
@@ -133,7 +158,7 @@ FetchResult httpFetch(const std::string& url, std::string& answer, const Transfe
   collectInto(curl, sink);
   FetchResult result;
   result.curlCode = finish(sink, curl_easy_perform(curl));
-  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &result.httpStatus);
+  result.httpStatus = responseStatus(curl);
   curl_easy_cleanup(curl);
   // Neither half a picture nor a server's error page is left for the caller to store.
   if (!result.succeeded()) answer.resize(before);

@@ -15,12 +15,21 @@ namespace api {
 inline constexpr std::size_t kMaxRestAnswerBytes = 8u << 20;
 inline constexpr std::size_t kMaxPictureBytes = 2u << 20;
 
-// Transfers without an overall limit (a picture, the upload) still end on a dead peer: a
-// connection that is not made within kConnectSeconds, or that moves fewer than
-// kStallBytesPerSecond for kStallSeconds, fails with CURLE_OPERATION_TIMEDOUT.
+// Every transfer ends on a dead or crawling peer: a connection that is not made within
+// kConnectSeconds, or that moves fewer than kStallBytesPerSecond for kStallSeconds, fails with
+// CURLE_OPERATION_TIMEDOUT. The floor is what any real line reaches; a server that drips a
+// few bytes a second stays below it and is cut.
 inline constexpr long kConnectSeconds = 20;
-inline constexpr long kStallBytesPerSecond = 1;
-inline constexpr long kStallSeconds = 30;
+inline constexpr long kStallBytesPerSecond = 1024;
+inline constexpr long kStallSeconds = 10;
+// A plain fetch (a picture, an ad, the address service) also has an overall deadline: a
+// picture of the largest size kept takes a few seconds on a slow line.
+inline constexpr long kPlainFetchSeconds = 30;
+// The upload's deadline grows with its body: kUploadBaseSeconds for the connection and the
+// server's answer, plus one second per kUploadBytesPerSecond of body, the stall floor's rate,
+// so an upload that never falls below the floor always finishes in time.
+inline constexpr long kUploadBaseSeconds = 60;
+inline constexpr long kUploadBytesPerSecond = kStallBytesPerSecond;
 
 // Result codes are libcurl's (0 = CURLE_OK, 28 = CURLE_OPERATION_TIMEDOUT).
 inline constexpr int kCurlOk = 0;
@@ -35,9 +44,15 @@ struct TransferLimits {
   std::size_t maxPictureBytes = kMaxPictureBytes;
   long connectSeconds = kConnectSeconds;
   long stallSeconds = kStallSeconds;
-  // Divides the form POST's time-outs, as the schedule's divisor divides its periods.
+  long plainFetchSeconds = kPlainFetchSeconds;
+  // Divides every time-out (the form POST's, the plain fetch's and the upload's deadlines,
+  // the stall time), as the schedule's divisor divides its periods. The stall time stays at
+  // least a second: libcurl counts it in whole seconds.
   long timeoutDivisor = 1;
 };
+
+// The upload's overall deadline in milliseconds for a body of `bodyBytes` (divided as above).
+long uploadDeadlineMs(std::size_t bodyBytes, const TransferLimits& limits = {});
 
 // One easy handle, created once and reset before every request; never shared between
 // threads without the owner's lock.
@@ -55,13 +70,14 @@ class TransferHandle {
   // by the limits' divisor); URL;
   // POST with `body` (application/x-www-form-urlencoded); collect into `answer`; perform.
   // Both POSTs keep what arrived of a failed answer, except one past maxRestAnswerBytes.
+  // `httpStatus`, when given, receives the answer's status (0 when none came).
   int formPost(const std::string& url, const std::string& body, long timeoutSeconds,
-               std::string& answer);
+               std::string& answer, long* httpStatus = nullptr);
   // The upload's multipart POST: reset; URL; `headers`; POST with the body delimited by its
-  // length (it holds picture bytes); collect; perform. No overall time-out (a big picture on
-  // a slow line takes its time), only the connect time-out and the stall limit.
+  // length (it holds picture bytes); collect; perform. The connect time-out, the stall limit
+  // and uploadDeadlineMs(body.size()).
   int multipartPost(const std::string& url, const std::vector<std::string>& headers,
-                    const std::string& body, std::string& answer);
+                    const std::string& body, std::string& answer, long* httpStatus = nullptr);
 
  private:
   TransferHandle(void* curl, const TransferLimits& limits) : curl_(curl), limits_(limits) {}
@@ -80,7 +96,7 @@ struct FetchResult {
 
 // Plain fetch of a picture on a fresh handle: appends the answer to `answer` when it
 // succeeded(). Only http and https, also for redirects, since the address comes from the
-// server; the connect time-out and the stall limit, no overall time-out; kMaxPictureBytes. A
+// server; the connect time-out, the stall limit and plainFetchSeconds; kMaxPictureBytes. A
 // failed transfer or an error status leaves `answer` as it was, so an error page never passes
 // for the content asked for.
 FetchResult httpFetch(const std::string& url, std::string& answer,

@@ -1,5 +1,7 @@
 #include "api/timedfetch.h"
 
+#include <algorithm>
+
 #include "api/curlhandle.h"
 
 namespace api {
@@ -35,8 +37,12 @@ TimedOutcome perform(const std::string& url, const std::string* post, const Time
   curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limits.connectSeconds);
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT, limits.totalSeconds);
+  const long divisor = limits.timeoutDivisor > 0 ? limits.timeoutDivisor : 1;
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, limits.connectSeconds * 1000 / divisor);
+  // 0 would mean no deadline at all: the shortest one there is instead.
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, std::max(1L, limits.totalSeconds * 1000 / divisor));
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, kStallBytesPerSecond);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, std::max(1L, limits.stallSeconds / divisor));
   if (post) {
     curl_easy_setopt(curl, CURLOPT_POST, 1L);
     curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(post->size()));

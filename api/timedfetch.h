@@ -6,14 +6,21 @@
 #include <cstddef>
 #include <string>
 
+#include "api/httptransport.h"
+
 namespace api {
 
 struct TimedLimits {
   long connectSeconds = 0;
-  long totalSeconds = 0;
+  // The overall deadline; never left without one.
+  long totalSeconds = kPlainFetchSeconds;
   // Larger answers fail the transfer with CURLE_FILESIZE_EXCEEDED, announced or received
   // (nothing is kept).
   std::size_t maxBytes = 1u << 20;
+  // Below kStallBytesPerSecond for this long fails the transfer as a time-out does.
+  long stallSeconds = kStallSeconds;
+  // Divides the time-outs, for tests (the stall time stays at least a second).
+  long timeoutDivisor = 1;
 };
 
 // What a transfer ended with: libcurl's code and the final HTTP status (0 without an answer).

@@ -1,6 +1,6 @@
 #pragma once
 // Time-outs of the REST calls in seconds (both the overall and the connect time-out).
-// photos.upload has none.
+// photos.upload's follows its size instead (uploadDeadlineMs in httptransport.h).
 
 namespace api {
 

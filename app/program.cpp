@@ -115,7 +115,8 @@ void Program::buildBoard() {
       s.paths, context_.fonts, context_.boxes, [this] { openHelp(); },
       [&s](const std::string& uid) {
         if (auto client = s.session.client()) {
-          s.pictures.ensureSquarePicture(*client, s.session.currentUserId(), uid);
+          s.pictures.ensureSquarePicture(*client, s.session.currentUserId(), uid,
+                                         pictures::PictureCache::Busy::Hidden);
         }
       });
   // One opener for every window that opens a friend's page, so they share its state.

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "api/apiclient.h"
 #include "api/endpoints.h"
 #include "appcontext.h"
 #include "commandline.h"
@@ -171,6 +172,8 @@ int runVeltrana(int argc, char** argv, const StepsMaker& makeSteps) {
   ui::a11y::install();
   ui::ThreadSafeMessageBoxes boxes(platform::makeMessageBoxes());
 
+  // This thread's REST calls never wait behind a worker's.
+  api::markInterfaceThread();
   platform::ConnectionKeeper connection;
   // Until the main window runs, a signal ends the start as its fatal problems do, with 0.
   platform::ExitSignals exitSignals;

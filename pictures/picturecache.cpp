@@ -50,7 +50,7 @@ std::string PictureCache::fetchPicture(const std::string& uid, const std::string
 }
 
 bool PictureCache::ensurePicture(PictureKind kind, api::ApiClient& client, uint32_t userId,
-                                 const std::string& uid) {
+                                 const std::string& uid, Busy busy) {
   if (!friends::isDecimalId(uid)) return false;
   const std::string path = pathOf(kind, uid);
   switch (ratePictureFile(path)) {
@@ -62,7 +62,8 @@ bool PictureCache::ensurePicture(PictureKind kind, api::ApiClient& client, uint3
     case PictureFileState::Missing:
       break;
   }
-  if (busy_) busy_(true);
+  const bool indicate = busy_ && busy == Busy::Shown;
+  if (indicate) busy_(true);
   std::string url;
   int found = kUrlFailed;
   switch (kind) {
@@ -77,7 +78,7 @@ bool PictureCache::ensurePicture(PictureKind kind, api::ApiClient& client, uint3
       break;
   }
   if (found == kUrlFound) fetchPicture(uid, url, folderOf(kind));
-  if (busy_) busy_(false);
+  if (indicate) busy_(false);
   return ratePictureFile(path) == PictureFileState::Usable;
 }
 

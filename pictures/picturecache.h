@@ -30,6 +30,8 @@ class PictureCache {
   // folder + uid + ".jpg".
   std::string pathOf(PictureKind kind, const std::string& uid) const;
 
+  // Every member may run on several threads at once: the paths are only read, and a file is
+  // replaced whole in one step.
   // Downloads `url` into folder + uid + ".jpg" unless a usable file is there already (a
   // broken one is deleted first); returns the file's path. A failed download, an error
   // status or an answer that does not decode whole writes nothing. `uid` must be all
@@ -39,12 +41,15 @@ class PictureCache {
 
   // The look at a friend's picture of one kind: a broken file is deleted; a missing one is
   // asked for (its address by FQL) and downloaded. True when a usable file is there
-  // afterwards.
+  // afterwards. The windows run it on a worker (see ui/kit/backgroundwork.h) with
+  // Busy::Hidden: the busy indicator belongs to the UI thread.
+  enum class Busy { Shown, Hidden };
   bool ensurePicture(PictureKind kind, api::ApiClient& client, uint32_t userId,
-                     const std::string& uid);
+                     const std::string& uid, Busy busy = Busy::Shown);
   // The look when a friend becomes a best friend.
-  bool ensureSquarePicture(api::ApiClient& client, uint32_t userId, const std::string& uid) {
-    return ensurePicture(PictureKind::Square, client, userId, uid);
+  bool ensureSquarePicture(api::ApiClient& client, uint32_t userId, const std::string& uid,
+                           Busy busy = Busy::Shown) {
+    return ensurePicture(PictureKind::Square, client, userId, uid, busy);
   }
 
  private:

@@ -28,9 +28,9 @@ std::function<void()> endAction() {
   return g_end;
 }
 
+// Rounded up, so that a wait never ends before its deadline.
 int untilDeadlineMs(Clock::time_point deadline) {
-  const auto left =
-      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
   return left > 0 ? static_cast<int>(left) : 0;
 }
 

@@ -5,7 +5,8 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
-#include <thread>
+
+#include "platform/exitwait.h"
 
 namespace platform {
 namespace {
@@ -14,7 +15,7 @@ namespace {
 constexpr unsigned long kRouteUp = 0x0001;
 constexpr unsigned long kRouteReject = 0x0200;
 
-constexpr auto kPollInterval = std::chrono::milliseconds(100);
+constexpr int kPollIntervalMs = 100;
 
 bool parseHex(const std::string& field, unsigned long& value) {
   if (field.empty()) return false;
@@ -90,7 +91,8 @@ bool LinuxConnectionBackend::establish(int timeoutMs) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (!connected()) {
     if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(kPollInterval);
+    // ensure() waits here on the interface thread: an exit signal ends the wait at once.
+    sleepUnlessExit(kPollIntervalMs);
   }
   return true;
 }

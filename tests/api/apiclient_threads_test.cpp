@@ -3,6 +3,11 @@
 // sanitizer) nothing races.
 #include <gtest/gtest.h>
 
+#include <httplib.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <set>
 #include <thread>
 
@@ -92,6 +97,72 @@ TEST(ApiClientThreadsTest, OneAnswerWalkedOnTwoThreads) {
   a.join();
   b.join();
   EXPECT_EQ(wrong.load(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A worker's long call holds the workers' transfer lock for its whole time; the interface
+// thread's call goes out on its own handle meanwhile and is back as soon as its answer is,
+// and the client's state reads never wait for a transfer. Numbers stay distinct.
+TEST(ApiClientThreadsTest, TheInterfaceThreadNeverWaitsBehindAWorkersCall) {
+  using namespace std::chrono_literals;
+  std::mutex lock;
+  std::condition_variable changed;
+  bool slowArrived = false, released = false;
+  httplib::Server server;
+  // One request a connection: a kept-alive one would hold stop() for its idle time.
+  server.set_keep_alive_max_count(1);
+  server.Post("/restserver.php", [&](const httplib::Request& request, httplib::Response& reply) {
+    if (field(request.body, "query") == "slow") {
+      std::unique_lock<std::mutex> held(lock);
+      slowArrived = true;
+      changed.notify_all();
+      changed.wait_for(held, 5s, [&] { return released; });
+    }
+    reply.set_content(
+        "<fql_query_response>" + field(request.body, "query") + "</fql_query_response>",
+        "text/xml");
+  });
+  const int port = server.bind_to_any_port("127.0.0.1");
+  ASSERT_GT(port, 0);
+  std::thread serving([&] { server.listen_after_bind(); });
+  while (!server.is_running()) std::this_thread::sleep_for(1ms);
+
+  api::ApiClient client(api::kApiKey, api::kApplicationSecret,
+                        "http://127.0.0.1:" + std::to_string(port) + "/restserver.php");
+  client.setSession("sk", "ss");
+  std::thread worker([&] { EXPECT_TRUE(client.fqlQuery("slow", {}, 20).done()); });
+  {
+    std::unique_lock<std::mutex> held(lock);
+    ASSERT_TRUE(changed.wait_for(held, 5s, [&] { return slowArrived; }));
+  }
+  // A second worker waits for the first, as workers always did.
+  std::thread second([&] { EXPECT_TRUE(client.fqlQuery("after", {}, 20).done()); });
+  std::chrono::steady_clock::duration took{};
+  std::thread interface([&] {
+    api::markInterfaceThread();
+    const auto begin = std::chrono::steady_clock::now();
+    EXPECT_TRUE(client.hasSession());
+    (void)client.callCounter();
+    const api::CallResult call = client.fqlQuery("quick", {}, 20);
+    took = std::chrono::steady_clock::now() - begin;
+    EXPECT_TRUE(call.done());
+    EXPECT_NE(call.body.find("quick"), std::string::npos);
+  });
+  interface.join();
+  EXPECT_LT(took, 1s);
+  {
+    std::lock_guard<std::mutex> held(lock);
+    released = true;
+  }
+  changed.notify_all();
+  worker.join();
+  second.join();
+  server.stop();
+  serving.join();
+  EXPECT_EQ(client.callCounter(), 3u);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <thread>
 
+#include "api/apiclient.h"
 #include "api/timedfetch.h"
 #include "support/loopback.h"
 #include "support/rawhttpserver.h"
@@ -342,6 +343,113 @@ TEST(HttpFetch, OnlyHttpAndHttpsAreFetched) {
     std::string answer = "unchanged";
     EXPECT_EQ(api::httpFetch(url, answer).curlCode, kCurlUnsupportedProtocol) << url;
     EXPECT_EQ(answer, "unchanged") << url;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+using testsupport::RawHttpServer;
+
+// A server that drips its answer never holds a transfer beyond its limits: 2 bytes a second
+// is under the stall floor and is cut within the floor's time; a steady trickle above the
+// floor is cut by the plain fetch's deadline, or the upload's, which follows the body's size.
+// The divisor makes each limit a tenth (a sixtieth for the upload) of the program's.
+TEST(Deadlines, ADrippingServerIsCutWithinTheLimits) {
+  constexpr std::size_t kPictureBytes = 2u << 20;
+  const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: image/jpeg\r\nContent-Length: " +
+                           std::to_string(kPictureBytes) + "\r\n\r\n";
+  const std::string answer = head + std::string(kPictureBytes, 'p');
+  const std::string uploadBody(30u << 10, 'u');
+  struct Case {
+    const char* what;
+    std::size_t dripBytes;
+    int dripEveryMs;
+    std::function<int(const std::string&, std::string&)> transfer;
+    std::chrono::milliseconds atLeast, below;
+  };
+  api::TransferLimits tenth;
+  tenth.timeoutDivisor = 10;
+  api::TransferLimits sixtieth;
+  sixtieth.timeoutDivisor = 60;
+  const Case cases[] = {
+      // The floor's 10 s become 1 s; the deadline's 30 s would be 3 s.
+      {"picture at 2 B/s", 2, 1000,
+       [&](const std::string& url, std::string& got) {
+         return api::httpFetch(url, got, tenth).curlCode;
+       },
+       900ms, 2500ms},
+      // 40 KiB/s is above the floor: the deadline's 3 s cut it.
+      {"picture at 40 KiB/s", 4096, 100,
+       [&](const std::string& url, std::string& got) {
+         return api::httpFetch(url, got, tenth).curlCode;
+       },
+       2500ms, 5000ms},
+      {"ad at 2 B/s", 2, 1000,
+       [](const std::string& url, std::string& got) {
+         api::TimedLimits limits{50, 50, kPictureBytes};
+         limits.timeoutDivisor = 10;
+         return api::timedFormPost(url, "a=1", limits, got).curlCode;
+       },
+       900ms, 2500ms},
+      // (60 s + 30 KiB at 1 KiB/s) / 60 = 1.5 s.
+      {"upload answer at 40 KiB/s", 4096, 100,
+       [&](const std::string& url, std::string& got) {
+         return api::TransferHandle::create(sixtieth)->multipartPost(url, {}, uploadBody, got);
+       },
+       1200ms, 3500ms},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RawHttpServer server([&](const RawHttpServer::Request&) {
+      RawHttpServer::Response response{RawHttpServer::Action::Drip, answer};
+      response.dripBytes = c.dripBytes;
+      response.dripEveryMs = c.dripEveryMs;
+      response.dripForMs = 8000;
+      return response;
+    });
+    std::string got = "kept";
+    const auto begin = std::chrono::steady_clock::now();
+    EXPECT_EQ(c.transfer(server.restUrl(), got), api::kCurlTimedOut);
+    const auto took = std::chrono::steady_clock::now() - begin;
+    EXPECT_GE(took, c.atLeast);
+    EXPECT_LT(took, c.below);
+    if (std::string(c.what).rfind("picture", 0) == 0) {
+      EXPECT_EQ(got, "kept");
+    }
+  }
+}
+
+TEST(Deadlines, TheUploadsDeadlineFollowsItsSize) {
+  api::TransferLimits divided;
+  divided.timeoutDivisor = 4;
+  const struct {
+    std::size_t bytes;
+    const api::TransferLimits& limits;
+    long ms;
+  } cases[] = {{0, {}, 60'000},
+               {1023, {}, 60'000},
+               {2u << 20, {}, (60 + 2048) * 1000L},
+               {1u << 20, divided, (60 + 1024) * 250L}};
+  for (const auto& c : cases) EXPECT_EQ(api::uploadDeadlineMs(c.bytes, c.limits), c.ms) << c.bytes;
+}
+
+// Only a 2xx answer is an answer: a server's error page, whole and with its length, is never
+// taken for one (nor stored, nor reported as done).
+TEST(HttpStatus, AWholeAnswerWithAnErrorStatusIsAFailedCall) {
+  const std::string xml = "<users_setStatus_response>1</users_setStatus_response>";
+  for (const long status : {200L, 500L, 503L, 404L, 301L}) {
+    CannedReplyServer server("HTTP/1.1 " + std::to_string(status) +
+                             " X\r\nContent-Type: text/xml\r\nContent-Length: " +
+                             std::to_string(xml.size()) + "\r\nConnection: close\r\n\r\n" + xml);
+    api::ApiClient client(api::kApiKey, api::kApplicationSecret, server.url("/restserver.php"));
+    client.setSession("sk", "ss");
+    const api::CallResult call = client.apiCall(api::kMethodSetStatus, {}, 5);
+    EXPECT_EQ(call.httpStatus, status);
+    EXPECT_EQ(call.done(), status == 200) << status;
+    EXPECT_EQ(client.fqlQuery("select 1", {}, 5).done(), status == 200) << status;
+    EXPECT_EQ(client.photosUpload("bytes", "/p/a.jpg").done(), false) << status;
   }
 }
 

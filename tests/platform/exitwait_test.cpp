@@ -10,9 +10,11 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <thread>
 
 #include "platform/endprocess.h"
+#include "platform/linuxconnectionbackend.h"
 #include "platform/namedevent.h"
 #include "platform/windowdirectory.h"
 
@@ -24,6 +26,20 @@ void sendSignalSoon(int signal) {
     ::kill(::getpid(), signal);
   }).detach();
 }
+
+// Offers "The Internet" and connects at the start, then loses its route (its tables are
+// gone), so that ensure() waits for one to come back.
+class RouteComesLater : public platform::LinuxConnectionBackend {
+ public:
+  RouteComesLater() : LinuxConnectionBackend("/nonexistent/route", "/nonexistent/ipv6_route") {}
+  std::vector<std::string> destinations() override { return {"The Internet"}; }
+  bool establish(int timeoutMs) override {
+    return started_++ == 0 || LinuxConnectionBackend::establish(timeoutMs);
+  }
+
+ private:
+  int started_ = 0;
+};
 
 void catchExitSignals() {
   struct sigaction action {};
@@ -39,6 +55,7 @@ TEST(ExitWaitTest, EveryBlockingWaitEndsOnAnExitSignal) {
     const char* title;
     int signal;
     std::function<void()> wait;  // blocks for a minute unless the signal ends it
+    unsigned bound = 20;         // seconds before the child is killed as hung
   };
   const Case cases[] = {
       {"event wait", SIGTERM, [] { platform::NamedEvent::create("EXITWAIT1")->wait(60'000); }},
@@ -55,12 +72,20 @@ TEST(ExitWaitTest, EveryBlockingWaitEndsOnAnExitSignal) {
          auto silent = platform::WindowEndpoint::registerClass("ExitWaitSilent");
          platform::sendMessage("ExitWaitSilent", {platform::kMsgNavigate, 0, 0}, 60'000);
        }},
+      // The connection comes back within 15 s or not at all; the signal ends it at once.
+      {"connection wait", SIGTERM,
+       [] {
+         platform::ConnectionKeeper keeper(std::make_unique<RouteComesLater>());
+         keeper.start();
+         keeper.ensure();
+       },
+       3},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.title);
     EXPECT_EXIT(
         {
-          alarm(20);
+          alarm(c.bound);
           catchExitSignals();
           platform::setExitOnSignalDuringWaits([] {
             std::fprintf(stderr, "ended as Exit\n");

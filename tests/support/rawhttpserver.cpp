@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <chrono>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -149,6 +150,20 @@ void RawHttpServer::serve(int client) {
     case Action::Raw:
       sendAll(client, response.body, &sent_);
       return;
+    case Action::Drip: {
+      const auto end =
+          std::chrono::steady_clock::now() + std::chrono::milliseconds(response.dripForMs);
+      for (std::size_t at = 0; at < response.body.size(); at += response.dripBytes) {
+        const std::string step = response.body.substr(at, response.dripBytes);
+        if (::send(client, step.data(), step.size(), MSG_NOSIGNAL) <= 0) return;
+        sent_ += step.size();
+        if (std::chrono::steady_clock::now() >= end) return;
+        // Waits out the pause, or less when the client goes or the server stops.
+        pollfd fds[2] = {{client, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
+        if (::poll(fds, 2, response.dripEveryMs) != 0) return;
+      }
+      return;
+    }
     case Action::Reply:
       sendAll(client,
               "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nConnection: close\r\n"

@@ -24,11 +24,16 @@ class RawHttpServer {
 
   // Raw: the body goes out as it stands (status line and headers included), then the
   // connection closes: an answer without Content-Length, whole or cut where the test says.
-  enum class Action { Reply, Close, Hang, Raw };
+  // Drip: as Raw, but dripBytes at a time every dripEveryMs, and the connection closes after
+  // dripForMs at the latest: a server too slow to be of use that never quite stops.
+  enum class Action { Reply, Close, Hang, Raw, Drip };
 
   struct Response {
     Action action = Action::Reply;
     std::string body;
+    std::size_t dripBytes = 2;
+    int dripEveryMs = 1000;
+    int dripForMs = 10'000;
   };
 
   using Handler = std::function<Response(const Request&)>;

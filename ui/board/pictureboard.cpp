@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "allfriendswindow.h"
+#include "ui/kit/backgroundwork.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/fonts.h"
 #include "friends/friendstore.h"
@@ -23,7 +24,7 @@ PictureBoard::PictureBoard(friends::CachePaths paths, const Fonts& fonts,
       boxes_(boxes),
       openHelp_(std::move(openHelp)),
       view_(new BoardView(state_, true, &fonts.bold, this)),
-      bestFriends_(paths_, std::move(fetchSquare)),
+      bestFriends_(paths_, inBackground(std::move(fetchSquare))),
       runDialog_([](QDialog& dialog) { return dialog.exec(); }) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -35,6 +36,16 @@ PictureBoard::PictureBoard(friends::CachePaths paths, const Fonts& fonts,
 }
 
 PictureBoard::~PictureBoard() = default;
+
+PictureBoard::Opener PictureBoard::inBackground(Opener fetchSquare) {
+  if (!fetchSquare) return {};
+  // The new best friend's cell shows the plain face until the picture is there; then the
+  // cells are laid out again with it.
+  return [this, fetch = std::make_shared<Opener>(std::move(fetchSquare))](const std::string& uid) {
+    runInBackground(
+        this, [fetch, uid] { (*fetch)(uid); }, [this] { layOutSlots(); });
+  };
+}
 
 void PictureBoard::prepareMainWindowPictures() {
   std::printf("PrepareMainWindowPictures()\n");

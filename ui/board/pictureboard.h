@@ -28,7 +28,7 @@ class PictureBoard : public QWidget {
  public:
   using Opener = std::function<void(const std::string&)>;
   // `openHelp` opens the program's help page; `fetchSquare` gets the square picture of a new
-  // best friend (either may be empty).
+  // best friend (either may be empty), on a worker: it must not touch widgets.
   PictureBoard(friends::CachePaths paths, const Fonts& fonts, platform::MessageBoxes& boxes,
                std::function<void()> openHelp, Opener fetchSquare = {}, QWidget* parent = nullptr);
   ~PictureBoard() override;
@@ -55,6 +55,8 @@ class PictureBoard : public QWidget {
   void next();
   void openSelected(BoardView* page);
   void layOutSlots();
+  // `fetchSquare` run on a worker, the cells laid out again when it ends.
+  Opener inBackground(Opener fetchSquare);
 
   friends::CachePaths paths_;
   const Fonts& fonts_;

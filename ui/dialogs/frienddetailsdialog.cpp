@@ -24,6 +24,7 @@
 #include "platform/messageboxes.h"
 #include "textcut.h"
 #include "ui/kit/accessibility.h"
+#include "ui/kit/backgroundwork.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/dialogunits.h"
 #include "ui/kit/fonts.h"
@@ -160,8 +161,15 @@ void FriendDetailsDialog::fetchPicture(const std::string& url) {
   if (pictures::ratePictureFile(picturePath_) == pictures::PictureFileState::Broken)
     ::unlink(picturePath_.c_str());
   if (!isWebAddress(url)) return;
-  context_.pictures.fetchPicture(uid_, url,
-                                 context_.pictures.folderOf(pictures::PictureKind::Square));
+  // The dialog shows what the folder holds meanwhile; the download runs on a worker and the
+  // corner takes the picture when it is there.
+  pictures::PictureCache& cache = context_.pictures;
+  runInBackground(
+      this,
+      [&cache, uid = uid_, url] {
+        cache.fetchPicture(uid, url, cache.folderOf(pictures::PictureKind::Square));
+      },
+      [this] { layOut(); });
 }
 
 void FriendDetailsDialog::openPage(int index) {

@@ -18,7 +18,8 @@ class FriendDetailsDialog : public PhoneDialog {
   Q_OBJECT
 
  public:
-  // Reads the friend `uid` from bf.txt and asks the server for his status and picture.
+  // Reads the friend `uid` from bf.txt and asks the server for his status and picture; the
+  // picture comes later, from a worker.
   FriendDetailsDialog(DialogContext& context, std::string uid, QString name, QWidget* owner);
 
   void runCommand(int id);

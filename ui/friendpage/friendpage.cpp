@@ -23,6 +23,7 @@
 #include "picturebox.h"
 #include "pictures/picturecache.h"
 #include "ui/kit/accessibility.h"
+#include "ui/kit/backgroundwork.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/fonts.h"
 #include "ui/kit/globals.h"
@@ -33,6 +34,7 @@ namespace ui {
 namespace {
 
 using pictures::PictureKind;
+using Busy = pictures::PictureCache::Busy;
 
 // "Refresh Status" hands this time limit to the query.
 constexpr long kRefreshTimeLimit = 30;
@@ -92,14 +94,22 @@ FriendPage::FriendPage(FriendPageContext& context, std::string uid, QString name
   const bool validUid = friends::isDecimalId(uid_);
   const std::shared_ptr<api::ApiClient> api = currentClient();
   const uint32_t userId = currentUser();
-  if (api && validUid) {
-    context_.pictures.ensurePicture(PictureKind::Square, *api, userId, uid_);
-    context_.pictures.ensurePicture(PictureKind::Standard, *api, userId, uid_);
-  }
   if (validUid) {
     picture_->setPath(context_.pictures.pathOf(PictureKind::Standard, uid_));
     // The first layout comes before the first paint: it needs the size now.
-    if (image_.load(picture_->path())) context_.pictureSize = {image_.width(), image_.height()};
+    takePictureSize();
+  }
+  // The page shows what the folders hold (or the white box) at once; the pictures still
+  // missing come from a worker, and the page takes the standard one when it is there.
+  if (api && validUid) {
+    pictures::PictureCache& cache = context_.pictures;
+    runInBackground(
+        this,
+        [&cache, api, userId, uid = uid_] {
+          cache.ensurePicture(PictureKind::Square, *api, userId, uid, Busy::Hidden);
+          cache.ensurePicture(PictureKind::Standard, *api, userId, uid, Busy::Hidden);
+        },
+        [this] { pictureArrived(); });
   }
 
   const friends::FriendStore& store = context_.store;
@@ -122,6 +132,18 @@ FriendPage::FriendPage(FriendPageContext& context, std::string uid, QString name
 }
 
 FriendPage::~FriendPage() = default;
+
+bool FriendPage::takePictureSize() {
+  if (!image_.load(picture_->path())) return false;
+  context_.pictureSize = {image_.width(), image_.height()};
+  return true;
+}
+
+void FriendPage::pictureArrived() {
+  // Laid out again to the picture's size; without one the page stays as it is.
+  if (takePictureSize()) layOut();
+  picture_->update();
+}
 
 CategoryList* FriendPage::categoryList() const { return categories_.data(); }
 
@@ -276,12 +298,23 @@ void FriendPage::showBigPicture() {
     path = context_.pictures.pathOf(PictureKind::Big, uid_);
     if (const auto api = currentClient()) {
       const bool missing = !QFile::exists(QString::fromStdString(path));
-      context_.pictures.ensurePicture(PictureKind::Big, *api, currentUser(), uid_);
+      // Fetched on a worker; the window, open by then or not, draws it when it is there.
+      pictures::PictureCache& cache = context_.pictures;
+      runInBackground(
+          this,
+          [&cache, api, userId = currentUser(), uid = uid_] {
+            cache.ensurePicture(PictureKind::Big, *api, userId, uid, Busy::Hidden);
+          },
+          [this] {
+            if (bigPicture_) bigPicture_->pictureBox()->update();
+          });
       if (missing) context_.pause(kBigPictureWaitMs);
     }
   }
   BigPictureWindow window(path, this);
+  bigPicture_ = &window;
   context_.runDialog(window);
+  bigPicture_ = nullptr;
   bringToFront();
 }
 

@@ -18,6 +18,7 @@ class QWidget;
 
 namespace ui {
 
+class BigPictureWindow;
 class CategoryList;
 class PictureBox;
 
@@ -53,6 +54,10 @@ class FriendPage : public PhoneDialog {
  private:
   std::shared_ptr<api::ApiClient> currentClient() const;
   uint32_t currentUser() const;
+  // The standard picture's size from its file; false when it does not load.
+  bool takePictureSize();
+  // A worker's fetch ended: the picture in, the page laid out to its size.
+  void pictureArrived();
   void layOut();
   bool scrollPastStatus(int key);
   void showStatus(const std::string& text);
@@ -74,6 +79,8 @@ class FriendPage : public PhoneDialog {
   QLabel* name_;
   QLabel* facts_;
   QPointer<CategoryList> categories_;
+  // The Big Picture window while it is up.
+  QPointer<BigPictureWindow> bigPicture_;
   friends::CategoryResults results_;
 };
 

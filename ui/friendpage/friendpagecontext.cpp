@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFontMetrics>
-#include <QThread>
 
+#include "platform/exitwait.h"
 #include "ui/kit/globals.h"
 
 namespace ui {
@@ -15,7 +15,7 @@ int mainLineHeight() {
   return QFontMetrics(QApplication::font()).height();
 }
 
-void pauseMs(int ms) { QThread::msleep(static_cast<unsigned long>(ms)); }
+void pauseMs(int ms) { platform::sleepUnlessExit(ms); }
 
 int execDialog(QDialog& dialog) { return dialog.exec(); }
 

@@ -27,7 +27,7 @@ struct Fonts;
 
 // T: the main window's line height at its last paint, else the application font's.
 int mainLineHeight();
-// Blocks the UI thread for `ms` milliseconds.
+// Blocks the UI thread for `ms` milliseconds; an exit signal ends the program meanwhile.
 void pauseMs(int ms);
 int execDialog(QDialog& dialog);
 

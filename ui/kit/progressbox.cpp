@@ -5,9 +5,7 @@
 #include <QThread>
 #include <QTimer>
 
-#include <chrono>
-#include <thread>
-
+#include "platform/exitwait.h"
 #include "uithread.h"
 
 namespace ui {
@@ -36,7 +34,7 @@ void ProgressBox::close(CloseWait wait) {
     QTimer::singleShot(500, &loop, &QEventLoop::quit);
     loop.exec();
   } else {
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    platform::sleepUnlessExit(500);
   }
 }
 

@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include <algorithm>
+#include <array>
 #include <optional>
 
 #include "adbutton.h"
@@ -56,6 +58,18 @@ constexpr std::size_t kMaxListNameCharacters = 100;
 QString text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 }  // namespace
+
+const QIcon& rowIcon(int row) {
+  // Made once for the program: an icon made at each paint takes new cached pixmaps each time,
+  // and every poll paints. Never freed, so none outlives the application object's end.
+  static const auto* const icons = [] {
+    auto* made = new std::array<QIcon, kGroupInviteRow + 1>;
+    for (int r = kWallRow; r <= kGroupInviteRow; ++r)
+      (*made)[static_cast<std::size_t>(r)] = QIcon(text(rowSpec(r).icon));
+    return made;
+  }();
+  return (*icons)[static_cast<std::size_t>(std::clamp(row, kWallRow, kGroupInviteRow))];
+}
 
 PendingItems& NotificationsWindow::itemsOf(int row) {
   return row == kFriendRequestRow ? state_.friendRequests
@@ -456,8 +470,7 @@ void NotificationsWindow::paintClient() {
   for (int row = kWallRow; row <= kGroupInviteRow; ++row) {
     const QRect& at = layout_.rows[row - 1];
     // Through QIcon, which takes the icon's "@2x" drawing on a denser screen.
-    QIcon(text(rowSpec(row).icon))
-        .paint(&painter, QRect(at.left() - kIconOffset, at.top(), kIconSize, kIconSize));
+    rowIcon(row).paint(&painter, QRect(at.left() - kIconOffset, at.top(), kIconSize, kIconSize));
   }
 }
 

@@ -15,6 +15,7 @@
 #include "ui/kit/phonedialog.h"
 
 class QComboBox;
+class QIcon;
 class QLabel;
 
 namespace ui::notifications {
@@ -33,6 +34,10 @@ inline constexpr int kAdButtonId = 7;
 inline constexpr int kAdHintId = 8;
 
 inline constexpr const char* kAdHintText = "Press Central Key to Open Ad";
+
+// The icon drawn before row `row` (kWallRow to kGroupInviteRow), the same object at every
+// paint of every window.
+const QIcon& rowIcon(int row);
 
 // What the window does outside itself.
 class NewsActions {

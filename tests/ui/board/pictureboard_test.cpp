@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
+#include <QElapsedTimer>
 #include <QTest>
+#include <QThread>
 
 #include <cstdio>
 
@@ -15,6 +17,7 @@
 #include "platform/messageboxes.h"
 #include "ui/board/boardview.h"
 #include "ui/board/cellbutton.h"
+#include "ui/kit/backgroundwork.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/fonts.h"
 #include "ui/board/furtherpage.h"
@@ -296,5 +299,46 @@ INSTANTIATE_TEST_SUITE_P(Screens, PictureBoardTest,
                          ::testing::Values(Screen{240, 320, 96}, Screen{480, 640, 192},
                                            // client heights 25 more than a multiple of 55
                                            Screen{240, 348, 96}, Screen{240, 293, 96}));
+
+}  // namespace
+
+namespace {
+
+// A new best friend's picture comes from a worker: adding him returns at once, his cell
+// shows the placeholder, and the cells take the picture when the fetch has ended.
+TEST(PictureBoardPictures, ANewBestFriendsPictureComesWithoutHoldingTheWindow) {
+  ui::g_screen = ui::PhoneScreen{240, 320, 96};
+  const ui::Fonts fonts = ui::Fonts::fromSystemFont(QApplication::font());
+  platform::ConnectionKeeper connection;
+  platform::LogMessageBoxes boxes{std::vector<int>{}};
+  BoardFixture fixture(30, 5);
+  const std::string uid = BoardFixture::uid(7);
+  const std::string picture = fixture.paths().picSquare + uid + ".jpg";
+  const std::string stored = fixture.paths().picSquare + uid + ".stored";
+  ASSERT_EQ(std::rename(picture.c_str(), stored.c_str()), 0);
+  ui::MainWindow window(connection, fonts);
+  ASSERT_TRUE(window.buildControls());
+  // The picture server takes a second and a half.
+  auto* board = new ui::PictureBoard(fixture.paths(), fonts, boxes, {}, [&](const std::string& u) {
+    if (u != uid) return;
+    QThread::msleep(1500);
+    std::rename(stored.c_str(), picture.c_str());
+  });
+  window.setBoard(board);
+  window.show();
+  window.finishCreation();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+  QElapsedTimer clock;
+  clock.start();
+  EXPECT_EQ(board->bestFriends().add(uid, BoardFixture::name(7)), ui::BestFriends::kAdded);
+  EXPECT_LT(clock.elapsed(), 500);
+  board->prepareMainWindowPictures();
+  const auto& paths = board->state().pictureSlots.paths;
+  ASSERT_GT(paths.size(), 5u);
+  EXPECT_EQ(paths[5], fixture.paths().picSquare + "body_bf.jpg");
+  EXPECT_TRUE(ui::waitForBackgroundWork(10'000));
+  EXPECT_EQ(board->state().pictureSlots.paths[5], picture);
+}
 
 }  // namespace

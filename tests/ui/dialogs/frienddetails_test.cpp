@@ -10,6 +10,7 @@
 #include "dialogsfixture.h"
 #include "ui/dialogs/detailslayout.h"
 #include "ui/dialogs/frienddetailsdialog.h"
+#include "ui/kit/backgroundwork.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/globals.h"
 
@@ -26,6 +27,8 @@ class FriendDetails : public DialogsFixture {
     auto dialog = std::make_unique<ui::FriendDetailsDialog>(context, uid, name, nullptr);
     dialog->show();
     EXPECT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    // The picture comes from a worker, after the dialog is up.
+    EXPECT_TRUE(ui::waitForBackgroundWork(15'000));
     return dialog;
   }
 };

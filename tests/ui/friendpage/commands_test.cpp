@@ -12,6 +12,7 @@
 #include "ui/friendpage/categorylist.h"
 #include "ui/friendpage/infowindow.h"
 #include "ui/friendpage/picturebox.h"
+#include "ui/kit/backgroundwork.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/globals.h"
 #include "ui/kit/softkeybar.h"
@@ -185,6 +186,8 @@ TEST(FriendPageCommands, BigPictureFetchesTheLargePictureOnceAndWaitsAfterTheFet
   auto page = f.open(uid, QStringLiteral("Sample"));
   int windows = 0;
   f.onDialog = [&](QDialog& dialog) {
+    // The window is up before its picture; it draws the picture when the worker is done.
+    EXPECT_TRUE(ui::waitForBackgroundWork(pagetest::kPictureWaitMs));
     auto& big = dynamic_cast<ui::BigPictureWindow&>(dialog);
     EXPECT_EQ(big.windowTitle(), "Big Picture");
     EXPECT_EQ(menuOf(big), 156);

@@ -9,11 +9,14 @@
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 
 #include "pagefixture.h"
 #include "ui/friendpage/pagetexts.h"
 #include "ui/friendpage/picturebox.h"
+#include "ui/kit/backgroundwork.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/globals.h"
 #include "ui/kit/softkeybar.h"
@@ -218,8 +221,33 @@ TEST(FriendPage, OpensForTheSelectedFriendAndAnswersTheKeys) {
     ui::openFriendPage(*f.context, uid, QStringLiteral("Ann Lee"), nullptr);
   }
   EXPECT_EQ(ui::g_selectedFriend.picturePath.toStdString(), f.paths().picSquare + uid + ".jpg");
+  // The pictures asked for are stored also when the page has gone before they came.
+  EXPECT_TRUE(ui::waitForBackgroundWork(pagetest::kPictureWaitMs));
   EXPECT_TRUE(testsupport::fileExists(f.paths().picSquare + uid + ".jpg"));
   EXPECT_TRUE(testsupport::fileExists(f.paths().pic + uid + ".jpg"));
+}
+
+// A picture server that keeps the page waiting (here 3 s a picture) never holds the window:
+// the page is up at once with the white box and serves its events, and it takes the
+// picture, laid out to its size, when the worker has it.
+TEST(FriendPagePictures, TheWindowAnswersWhileItsPictureIsOnItsWay) {
+  PageFixture f;
+  ASSERT_TRUE(f.start());
+  ASSERT_TRUE(f.fault(R"({"match": "/pics/*", "count": -1, "delay_ms": 3000})"));
+  QElapsedTimer clock;
+  clock.start();
+  auto page = f.open(f.uid(), QStringLiteral("Slow Picture"), PageFixture::Pictures::OnTheirWay);
+  bool answered = false;
+  QTimer::singleShot(0, page.get(), [&] { answered = true; });
+  while (!answered && clock.elapsed() < 20'000)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  EXPECT_LT(clock.elapsed(), 1000);
+  EXPECT_EQ(page->pictureBox()->geometry(), QRect(0, 0, 0, 0));  // no picture seen yet
+
+  EXPECT_TRUE(ui::waitForBackgroundWork(pagetest::kPictureWaitMs));
+  EXPECT_EQ(page->pictureBox()->geometry(), QRect(0, 0, 100, 150));
+  EXPECT_NE(page->pictureBox()->grab().toImage().pixelColor(50, 100), QColor(Qt::white));
+  EXPECT_EQ(page->nameLabel()->x(), 105);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include "friends/cachepaths.h"
+#include "ui/kit/backgroundwork.h"
 #include "ui/kit/globals.h"
 #include "ui/kit/softkeybar.h"
 
@@ -69,7 +70,11 @@ PageFixture::PageFixture(Screen screen)
   });
 }
 
-PageFixture::~PageFixture() { QApplication::setFont(oldFont_); }
+PageFixture::~PageFixture() {
+  // The workers use the picture cache and the server: both go with the fixture.
+  EXPECT_TRUE(ui::waitForBackgroundWork(kPictureWaitMs));
+  QApplication::setFont(oldFont_);
+}
 
 bool PageFixture::start() {
   EXPECT_TRUE(sim.start({"--friends", "5"})) << sim.error();
@@ -78,10 +83,14 @@ bool PageFixture::start() {
   return session_.client && !uids_.empty();
 }
 
-std::unique_ptr<ui::FriendPage> PageFixture::open(const std::string& uid, const QString& name) {
+std::unique_ptr<ui::FriendPage> PageFixture::open(const std::string& uid, const QString& name,
+                                                  Pictures wait) {
   auto page = std::make_unique<ui::FriendPage>(*context, uid, name, nullptr);
   page->show();
   EXPECT_TRUE(activate(*page));
+  if (wait == Pictures::Arrived) {
+    EXPECT_TRUE(ui::waitForBackgroundWork(kPictureWaitMs));
+  }
   return page;
 }
 

@@ -20,6 +20,8 @@ namespace pagetest {
 
 // The fixed "now" of the status ages.
 inline constexpr int64_t kNow = 1'700'000'000;
+// How long a page's picture workers are waited for.
+inline constexpr int kPictureWaitMs = 15'000;
 
 struct Screen {
   int width, height, dpi;
@@ -35,8 +37,11 @@ class PageFixture {
   const friends::CachePaths& paths() const { return paths_; }
   // The server's `i`-th friend.
   std::string uid(std::size_t i = 0) const { return uids_.at(i); }
-  // The page of friend `uid`, shown and active.
-  std::unique_ptr<ui::FriendPage> open(const std::string& uid, const QString& name);
+  // The page of friend `uid`, shown and active; with Arrived also with the pictures its
+  // workers fetch (waited for up to kPictureWaitMs).
+  enum class Pictures { Arrived, OnTheirWay };
+  std::unique_ptr<ui::FriendPage> open(const std::string& uid, const QString& name,
+                                       Pictures wait = Pictures::Arrived);
   // The FQL texts sent since the request log was last emptied.
   std::vector<std::string> fqlTexts() const;
   bool fault(const std::string& json) const { return sim.control("/faults", json).status == 200; }

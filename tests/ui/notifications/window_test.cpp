@@ -4,6 +4,7 @@
 #include <array>
 
 #include <QComboBox>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -393,6 +394,27 @@ TEST(PendingItems, FriendNamesAreCutOnCharacters) {
   EXPECT_FALSE(items.add("Other", "1"));
   EXPECT_FALSE(items.add("Bad", "1; drop"));
   EXPECT_EQ(items.items().size(), 2u);
+}
+
+}  // namespace
+
+namespace {
+
+// Every paint of every window draws the same row icons: none is made again per paint or per
+// poll, so the pixmaps they cache do not pile up.
+TEST_F(Window, TheRowIconsAreMadeOnceForEveryPaintAndWindow) {
+  std::array<qint64, 6> keys{};
+  for (int row = n::kWallRow; row <= n::kGroupInviteRow; ++row) {
+    EXPECT_FALSE(n::rowIcon(row).isNull()) << row;
+    keys[static_cast<std::size_t>(row)] = n::rowIcon(row).cacheKey();
+  }
+  for (int poll = 0; poll < 3; ++poll) {
+    open(nothingNew);
+    for (int paint = 0; paint < 10; ++paint) (void)window->grab();
+    window->runCommand(ui::cmd::kNotificationsDone);
+  }
+  for (int row = n::kWallRow; row <= n::kGroupInviteRow; ++row)
+    EXPECT_EQ(n::rowIcon(row).cacheKey(), keys[static_cast<std::size_t>(row)]) << row;
 }
 
 }  // namespace
