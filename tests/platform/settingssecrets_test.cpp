@@ -12,6 +12,7 @@
 
 #include "platform/secretvault.h"
 #include "platform/settingsstore.h"
+#include "support/fakevault.h"
 
 using platform::SettingsStore;
 
@@ -19,32 +20,7 @@ namespace {
 
 const std::string kFacebook = "SOFTWARE\\Corvanta\\Facebook";
 
-class FakeVault : public platform::SecretVault {
- public:
-  std::map<std::string, std::string> values;
-  int writesBeforeFailure = -1;  // -1: never fails
-  bool readsFail = false;
-
-  platform::Lookup<std::string> read(const std::string& name) override {
-    if (readsFail) return platform::Lookup<std::string>::failure("locked");
-    const auto found = values.find(name);
-    if (found == values.end()) return std::nullopt;
-    return found->second;
-  }
-  bool write(const std::string& name, const std::string& value) override {
-    if (writesBeforeFailure == 0) return false;
-    if (writesBeforeFailure > 0) --writesBeforeFailure;
-    values[name] = value;
-    return true;
-  }
-  bool erasesFail = false;
-
-  bool erase(const std::string& name) override {
-    if (erasesFail) return false;
-    values.erase(name);
-    return true;
-  }
-};
+using testsupport::FakeVault;
 
 std::string freshDbPath(const std::string& name) {
   const char* root = std::getenv("VELTRANA_TEST_ROOT");
@@ -165,6 +141,45 @@ const SecretCase kSecretCases[] = {
        store.keepSecretsIn(&vault);
        vault.readsFail = true;
        EXPECT_EQ(store.readString(*store.openKey(kFacebook), "Session_Secret"), u"s-456");
+     }},
+    {"AVaultReadThatFailsIsNoMissingSecret",
+     [](const std::string& path, FakeVault& vault) {
+       {
+         SettingsStore store(path);
+         store.keepSecretsIn(&vault);
+         ASSERT_TRUE(storeSession(store));
+       }
+       SettingsStore store(path);
+       store.keepSecretsIn(&vault);
+       for (const char* reason : {"no answer within 10 s", "the keyring is locked"}) {
+         vault.readsFail = true;
+         vault.readFailure = reason;
+         const auto read = store.readString(*store.openKey(kFacebook), "Session_Key");
+         EXPECT_TRUE(read.failed()) << reason;
+         EXPECT_FALSE(read.absent()) << reason;
+       }
+       // The first reason stays, and the vault is not asked again.
+       EXPECT_EQ(store.secretsFailure(), "no answer within 10 s");
+       EXPECT_EQ(vault.reads, 1);
+       EXPECT_EQ(store.readNumber(*store.openKey(kFacebook), "UID"), 42u);
+     }},
+    {"AKeyringOutOfReachAtTheStartIsNoMissingSecret",
+     [](const std::string& path, FakeVault& vault) {
+       {
+         SettingsStore store(path);
+         store.keepSecretsIn(&vault);
+         ASSERT_TRUE(storeSession(store));
+       }
+       SettingsStore store(path);
+       store.keepSecretsIn(nullptr);
+       store.secretsOutOfReach("no answer within 10 s");
+       const auto key = store.readString(*store.openKey(kFacebook), "Session_Key");
+       EXPECT_TRUE(key.failed());
+       EXPECT_EQ(key.error(), "no answer within 10 s");
+       // Other values, and a session the store itself keeps, read as before.
+       EXPECT_EQ(store.readNumber(*store.openKey(kFacebook), "UID"), 42u);
+       ASSERT_TRUE(storeSession(store));
+       EXPECT_EQ(store.readString(*store.openKey(kFacebook), "Session_Key"), u"k-123");
      }},
     {"DeletingTheTreeForgetsTheVaultsSession",
      [](const std::string& path, FakeVault& vault) {

@@ -1,6 +1,7 @@
 #include "platform/settingsstore.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -8,12 +9,15 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "../support/damagedstore.h"
+#include "platform/endprocess.h"
 #include "support/scopedenv.h"
 
 using platform::KeyDisposition;
@@ -382,6 +386,124 @@ TEST(SettingsStore, GroupSurvivesKillMidWriteWhole) {
     for (const char* name : numbers) {
       EXPECT_EQ(platform::toUtf16(std::to_string(*store.readNumber(*key, name))), generation)
           << name << " in round " << round;
+    }
+  }
+}
+
+namespace {
+
+// registry.db copied alone, as a backup that leaves out the -wal would: its session, or
+// "<none>".
+std::string sessionInFileAlone(const std::string& path) {
+  const std::string copy = freshDbPath("copy-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(std::filesystem::path(copy).parent_path());
+  std::filesystem::copy_file(path, copy);
+  SettingsStore store(copy);
+  const auto key = store.openKey(kFacebook);
+  const auto value = key ? store.readString(*key, "Session_Key") : std::nullopt;
+  return value ? platform::toUtf8(*value) : "<none>";
+}
+
+}  // namespace
+
+// The program ends through _Exit, which closes nothing: every clean end still leaves the
+// file alone holding what the run committed.
+TEST(SettingsStore, EveryCleanEndLeavesTheFileAloneHoldingTheRunsWrites) {
+  struct Case {
+    const char* name;
+    std::function<void(SettingsStore&)> end;
+  } cases[] = {
+      {"endProcess after the message loop", [](SettingsStore&) { platform::endProcess(0); }},
+      {"endProcess for a fatal problem", [](SettingsStore&) { platform::endProcess(58); }},
+      {"the store closed", [](SettingsStore& store) { store.~SettingsStore(), ::_exit(0); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = freshDbPath("end");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      SettingsStore store(path);
+      auto key = store.createKey(kFacebook);
+      if (!key || store.writeString(*key, "Session_Key", u"k-123") != 0) ::_exit(3);
+      c.end(store);
+      ::_exit(4);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_NE(WEXITSTATUS(status), 3);
+    EXPECT_EQ(sessionInFileAlone(path), "k-123");
+  }
+}
+
+// A file that exists without the tables lost its settings or never had any; the caller
+// decides whether it starts afresh. Refused, it stays as it was: the next start decides again.
+TEST(SettingsStore, AFileWithoutSettingsStartsAfreshOnlyWhenTheCallerSaysSo) {
+  const auto emptyFile = [](const std::string& path) { std::ofstream(path).flush(); };
+  const auto noTables = [](const std::string& path) {
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA user_version=7", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+  };
+  // The session committed into the log of a store still open (a crash), then the file copied
+  // alone or with its log damaged.
+  const auto withoutItsLog = [](bool damageLog) {
+    return [damageLog](const std::string& path) {
+      const std::string source = freshDbPath("source");
+      SettingsStore open(source);
+      auto key = open.createKey(kFacebook);
+      ASSERT_EQ(open.writeString(*key, "Session_Key", u"k-123"), 0);
+      std::filesystem::copy_file(source, path);
+      if (!damageLog) return;
+      std::filesystem::copy_file(source + "-wal", path + "-wal");
+      std::fstream log(path + "-wal", std::ios::in | std::ios::out | std::ios::binary);
+      log.write(std::string(32, '~').data(), 32);
+    };
+  };
+  const auto withSettings = [](const std::string& path) {
+    SettingsStore store(path);
+    store.createKey(kFacebook);
+  };
+  struct Case {
+    const char* name;
+    std::function<void(const std::string&)> make;  // nullptr: no file
+    bool startAfresh;                              // what the caller says
+    bool opens, asked;
+  } cases[] = {
+      {"no file: a new store, not asked", nullptr, false, true, false},
+      {"an empty file, refused", emptyFile, false, false, true},
+      {"an empty file, allowed", emptyFile, true, true, true},
+      {"a database without the tables, refused", noTables, false, false, true},
+      {"copied without its -wal, refused", withoutItsLog(false), false, false, true},
+      {"its -wal damaged, refused", withoutItsLog(true), false, false, true},
+      {"with settings, not asked", withSettings, false, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = freshDbPath("schema");
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    if (c.make) c.make(path);
+    const auto size = [&path] {
+      std::error_code error;
+      return std::filesystem::file_size(path, error);
+    };
+    const auto before = size();
+    bool asked = false;
+    {
+      SettingsStore store(path, [&] { return asked = true, c.startAfresh; });
+      EXPECT_EQ(store.ok(), c.opens) << store.openError();
+      EXPECT_EQ(store.heldNoSettings(), !c.opens);
+      EXPECT_EQ(asked, c.asked);
+      if (c.opens) {
+        EXPECT_TRUE(store.createKey(kFacebook));
+      }
+    }
+    if (!c.opens) {
+      EXPECT_EQ(size(), before);
+      SettingsStore again(path, [] { return false; });
+      EXPECT_TRUE(again.heldNoSettings());
     }
   }
 }
