@@ -7,6 +7,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusReply>
 #include <QThread>
@@ -141,6 +142,9 @@ bool KeyringVault::lockedAway(const std::string& name) const {
   QDBusMessage search = QDBusMessage::createMethodCall(
       QString::fromUtf8(kSecretService), QStringLiteral("/org/freedesktop/secrets"),
       QStringLiteral("org.freedesktop.Secret.Service"), QStringLiteral("SearchItems"));
+  // a{ss}: QtDBus marshals a map only once its type is registered.
+  static const QMetaType registered = qDBusRegisterMetaType<QMap<QString, QString>>();
+  (void)registered;
   QMap<QString, QString> attributes;
   attributes.insert(QStringLiteral("server"), QString::fromUtf8(kService));
   attributes.insert(QStringLiteral("user"), QString::fromStdString(name));
