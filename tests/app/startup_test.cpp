@@ -242,6 +242,68 @@ TEST(Startup, ADamagedSettingsStoreStopsTheStartAndChangesNoFile) {
   }
 }
 
+// A store file without settings beside the cache files of an earlier run lost its settings
+// (a backup of registry.db without its -wal, a file emptied): the start stops with the box
+// and deletes nothing, now and at the next start, instead of wiping them as a first start.
+TEST(Startup, AStoreThatLostItsSettingsBesideCacheFilesStopsTheStartAndDeletesNothing) {
+  // The run's writes in the -wal of a store still open, as a crash leaves them.
+  const auto copiedFromOpenStore = [](VeltranaSandbox& sandbox, bool withDamagedLog) {
+    const std::string source = sandbox.root() + "/source/registry.db";
+    fs::create_directories(fs::path(source).parent_path());
+    platform::SettingsStore open(source);
+    auto version = open.createKey(platform::keys::kVersion);
+    ASSERT_TRUE(version);
+    open.writeString(*version, platform::keys::kRelease, toUtf16("1.0"));
+    fs::copy_file(source, sandbox.settingsPath());
+    if (!withDamagedLog) return;
+    fs::copy_file(source + "-wal", sandbox.settingsPath() + "-wal");
+    std::fstream log(sandbox.settingsPath() + "-wal", std::ios::in | std::ios::out);
+    log << std::string(32, '~');
+  };
+  struct Case {
+    const char* name;
+    std::function<void(VeltranaSandbox&)> spoil;
+  } cases[] = {
+      {"an empty file", [](VeltranaSandbox& s) { std::ofstream(s.settingsPath()).flush(); }},
+      {"a database without the tables",
+       [](VeltranaSandbox& s) {
+         sqlite3* db = nullptr;
+         sqlite3_open(s.settingsPath().c_str(), &db);
+         sqlite3_exec(db, "PRAGMA user_version=7", nullptr, nullptr, nullptr);
+         sqlite3_close(db);
+       }},
+      {"its -wal deleted", [&](VeltranaSandbox& s) { copiedFromOpenStore(s, false); }},
+      {"its -wal damaged", [&](VeltranaSandbox& s) { copiedFromOpenStore(s, true); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    VeltranaSandbox sandbox;
+    const std::string data = sandbox.install();
+    for (const char* name : {"bf.txt", "bf1.txt", "rel.txt", "status.txt", "pic/1001.jpg"})
+      touch(data + name);
+    fs::create_directories(fs::path(sandbox.settingsPath()).parent_path());
+    c.spoil(sandbox);
+    const auto before = snapshot(data);
+    for (int start = 0; start < 2; ++start) {
+      VeltranaProcess run(sandbox, {}, {}, kProgram);
+      EXPECT_EQ(run.waitForExit(30000), 58);
+      EXPECT_TRUE(has(run.err(), "Error: Veltrana cannot read its settings: " +
+                                     sandbox.settingsPath() + ": the file holds no settings"))
+          << run.err();
+      EXPECT_FALSE(has(run.err(), "Veltrana: Welcome"));
+      EXPECT_EQ(snapshot(data), before);
+    }
+  }
+  // Without cache files the same empty file is a first start.
+  VeltranaSandbox sandbox;
+  sandbox.install();
+  fs::create_directories(fs::path(sandbox.settingsPath()).parent_path());
+  std::ofstream(sandbox.settingsPath()).flush();
+  VeltranaProcess run(sandbox, {}, {}, kStartupOnly);
+  EXPECT_EQ(runAndExit(run), 0);
+  EXPECT_TRUE(has(run.err(), kWelcome)) << run.err();
+}
+
 // A DataFolder that cannot keep files would leave the board empty for good: the start stops
 // with the folder and the reason, before the edition check (which the missing edition mark
 // here would run) deletes anything.
