@@ -6,6 +6,8 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -408,6 +410,45 @@ TEST(Startup, DataFolderOnACardComesFirstAndMainMemoryIsTheFallback) {
       EXPECT_EQ(fs::exists(mainData + "bf.txt"), test.cardUsed);
     }
   }
+}
+
+// With XDG_RUNTIME_DIR unset, another user who made /tmp/veltrana-<uid> first stopped every
+// start with 57. Here /tmp is a private one (a mount namespace) holding only such a folder.
+TEST(Startup, ARuntimeFolderAnotherUserTookFirstSendsTheStartToAPrivateOne) {
+  if (::geteuid() != 0 || std::system("unshare -m true 2>/dev/null") != 0)
+    GTEST_SKIP() << "needs root and mount namespaces";
+  VeltranaSandbox sandbox;
+  sandbox.install();
+  const std::string uid = std::to_string(::geteuid());
+  const std::string wrapper = sandbox.root() + "/squatted-tmp.sh";
+  std::ofstream(wrapper) << R"(#!/bin/sh
+exec unshare -m sh -ec '
+mount --make-rprivate /
+mkdir -p "$1/veltrana-$4"
+chown 4242:4242 "$1/veltrana-$4"
+case "$2" in /tmp/*)
+  top=$(echo "${2#/tmp/}" | cut -d/ -f1)
+  mkdir -p "$1/$top"
+  mount --bind "/tmp/$top" "$1/$top";;
+esac
+mount --rbind "$1" /tmp
+exec "$3"' sh ")" << sandbox.root() + "/fake-tmp\" \""
+                         << sandbox.root() << "\" \"" << STARTUP_PROBE << "\" " << uid << "\n";
+  fs::permissions(wrapper, fs::perms::owner_all);
+  sandbox.useProgram(wrapper);
+  sandbox.setEnv("VELTRANA_RUNTIME_DIR", std::nullopt);
+  sandbox.setEnv("XDG_RUNTIME_DIR", std::nullopt);
+  sandbox.setEnv("XDG_CACHE_HOME", sandbox.root() + "/cache");
+
+  VeltranaProcess run(sandbox, {}, {}, kProgram);
+  const std::string socket = sandbox.root() + "/cache/veltrana/runtime/win.Veltrana.sock";
+  for (int i = 0; i < 200 && !fs::exists(socket) && run.running(); ++i) ::usleep(100'000);
+  EXPECT_TRUE(fs::exists(socket)) << run.err();
+  run.signal(SIGTERM);
+  EXPECT_EQ(run.waitForExit(), 0) << run.err();
+  EXPECT_FALSE(has(run.err(), "cannot use its runtime folder")) << run.err();
+  // The squatted folder was never used.
+  EXPECT_TRUE(fs::is_empty(sandbox.root() + "/fake-tmp/veltrana-" + uid));
 }
 
 TEST(Startup, CommandLine) {
