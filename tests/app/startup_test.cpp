@@ -267,13 +267,6 @@ TEST(Startup, AStoreThatLostItsSettingsBesideCacheFilesStopsTheStartAndDeletesNo
     std::function<void(VeltranaSandbox&)> spoil;
   } cases[] = {
       {"an empty file", [](VeltranaSandbox& s) { std::ofstream(s.settingsPath()).flush(); }},
-      {"a database without the tables",
-       [](VeltranaSandbox& s) {
-         sqlite3* db = nullptr;
-         sqlite3_open(s.settingsPath().c_str(), &db);
-         sqlite3_exec(db, "PRAGMA user_version=7", nullptr, nullptr, nullptr);
-         sqlite3_close(db);
-       }},
       {"its -wal deleted", [&](VeltranaSandbox& s) { copiedFromOpenStore(s, false); }},
       {"its -wal damaged", [&](VeltranaSandbox& s) { copiedFromOpenStore(s, true); }},
   };

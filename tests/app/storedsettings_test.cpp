@@ -4,11 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <functional>
 
-#include "app/datafolder.h"
 #include "platform/settingskeys.h"
 #include "support/fakevault.h"
 #include "support/tempfolder.h"
@@ -38,9 +35,6 @@ TEST(StoredSettings, ASessionOutOfTheKeyringsReachStopsTheStart) {
     std::function<void(SettingsStore& now, testsupport::FakeVault& vault)> now;
     const char* stop;  // nullptr: the start goes on
   } cases[] = {
-      {"the keyring reads: the session is used",
-       [](SettingsStore& s, testsupport::FakeVault& v) { s.keepSecretsIn(&v), storeSession(s, 7); },
-       [](SettingsStore& s, testsupport::FakeVault& v) { s.keepSecretsIn(&v); }, nullptr},
       {"a read that times out",
        [](SettingsStore& s, testsupport::FakeVault& v) { s.keepSecretsIn(&v), storeSession(s, 7); },
        [](SettingsStore& s, testsupport::FakeVault& v) {
@@ -97,23 +91,5 @@ TEST(StoredSettings, ASessionOutOfTheKeyringsReachStopsTheStart) {
     EXPECT_NE(text->find("Veltrana cannot read its session from the " + std::string(c.stop)),
               std::string::npos)
         << *text;
-  }
-}
-
-TEST(StoredSettings, AnyCacheFileTellsAnEarlierRun) {
-  testsupport::TempFolder folder;
-  const auto data = app::DataFolder::at(folder.path() + "pf");
-  ASSERT_TRUE(data);
-  std::filesystem::create_directories(data->folder);
-  EXPECT_FALSE(app::holdsCacheFiles(*data));
-  std::ofstream(data->folder + "help.html") << "x";
-  std::ofstream(data->folder + "NOTES.TXT") << "x";
-  EXPECT_FALSE(app::holdsCacheFiles(*data));
-  for (const std::string* file :
-       {&data->bf, &data->bf1, &data->vtS, &data->rel, &data->bdate, &data->status}) {
-    SCOPED_TRACE(*file);
-    std::filesystem::create_symlink("/nowhere", *file);  // not even a file: still there
-    EXPECT_TRUE(app::holdsCacheFiles(*data));
-    std::filesystem::remove(*file);
   }
 }

@@ -172,14 +172,4 @@ TEST(RuntimeDirTest, ASquattedSharedFolderSendsBothProgramsToAPrivateOne) {
     env.set("HOME", base + "/home");
     EXPECT_EQ(platform::runtimeDirWithShared(shared), base + "/home/.cache/veltrana/runtime");
   }
-  // A usable shared folder is kept; the named folders keep their own refusals.
-  testsupport::ScopedEnv env;
-  env.set("VELTRANA_RUNTIME_DIR", std::nullopt);
-  env.set("XDG_RUNTIME_DIR", std::nullopt);
-  env.set("XDG_CACHE_HOME", testRoot() + "/unused-cache");
-  EXPECT_EQ(platform::runtimeDirWithShared(testRoot() + "/own-shared"), testRoot() + "/own-shared");
-  makeFolder(testRoot() + "/open-xdg", 0700);
-  makeFolder(testRoot() + "/open-xdg/veltrana", 0755);
-  env.set("XDG_RUNTIME_DIR", testRoot() + "/open-xdg");
-  EXPECT_EQ(platform::runtimeDirWithShared(testRoot() + "/own-shared"), std::nullopt);
 }

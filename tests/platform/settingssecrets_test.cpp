@@ -142,45 +142,6 @@ const SecretCase kSecretCases[] = {
        vault.readsFail = true;
        EXPECT_EQ(store.readString(*store.openKey(kFacebook), "Session_Secret"), u"s-456");
      }},
-    {"AVaultReadThatFailsIsNoMissingSecret",
-     [](const std::string& path, FakeVault& vault) {
-       {
-         SettingsStore store(path);
-         store.keepSecretsIn(&vault);
-         ASSERT_TRUE(storeSession(store));
-       }
-       SettingsStore store(path);
-       store.keepSecretsIn(&vault);
-       for (const char* reason : {"no answer within 10 s", "the keyring is locked"}) {
-         vault.readsFail = true;
-         vault.readFailure = reason;
-         const auto read = store.readString(*store.openKey(kFacebook), "Session_Key");
-         EXPECT_TRUE(read.failed()) << reason;
-         EXPECT_FALSE(read.absent()) << reason;
-       }
-       // The first reason stays, and the vault is not asked again.
-       EXPECT_EQ(store.secretsFailure(), "no answer within 10 s");
-       EXPECT_EQ(vault.reads, 1);
-       EXPECT_EQ(store.readNumber(*store.openKey(kFacebook), "UID"), 42u);
-     }},
-    {"AKeyringOutOfReachAtTheStartIsNoMissingSecret",
-     [](const std::string& path, FakeVault& vault) {
-       {
-         SettingsStore store(path);
-         store.keepSecretsIn(&vault);
-         ASSERT_TRUE(storeSession(store));
-       }
-       SettingsStore store(path);
-       store.keepSecretsIn(nullptr);
-       store.secretsOutOfReach("no answer within 10 s");
-       const auto key = store.readString(*store.openKey(kFacebook), "Session_Key");
-       EXPECT_TRUE(key.failed());
-       EXPECT_EQ(key.error(), "no answer within 10 s");
-       // Other values, and a session the store itself keeps, read as before.
-       EXPECT_EQ(store.readNumber(*store.openKey(kFacebook), "UID"), 42u);
-       ASSERT_TRUE(storeSession(store));
-       EXPECT_EQ(store.readString(*store.openKey(kFacebook), "Session_Key"), u"k-123");
-     }},
     {"DeletingTheTreeForgetsTheVaultsSession",
      [](const std::string& path, FakeVault& vault) {
        SettingsStore store(path);

@@ -1,7 +1,6 @@
 #include "platform/settingsstore.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -10,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <random>
 #include <string>
@@ -434,77 +432,6 @@ TEST(SettingsStore, EveryCleanEndLeavesTheFileAloneHoldingTheRunsWrites) {
     ASSERT_TRUE(WIFEXITED(status));
     ASSERT_NE(WEXITSTATUS(status), 3);
     EXPECT_EQ(sessionInFileAlone(path), "k-123");
-  }
-}
-
-// A file that exists without the tables lost its settings or never had any; the caller
-// decides whether it starts afresh. Refused, it stays as it was: the next start decides again.
-TEST(SettingsStore, AFileWithoutSettingsStartsAfreshOnlyWhenTheCallerSaysSo) {
-  const auto emptyFile = [](const std::string& path) { std::ofstream(path).flush(); };
-  const auto noTables = [](const std::string& path) {
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA user_version=7", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-  };
-  // The session committed into the log of a store still open (a crash), then the file copied
-  // alone or with its log damaged.
-  const auto withoutItsLog = [](bool damageLog) {
-    return [damageLog](const std::string& path) {
-      const std::string source = freshDbPath("source");
-      SettingsStore open(source);
-      auto key = open.createKey(kFacebook);
-      ASSERT_EQ(open.writeString(*key, "Session_Key", u"k-123"), 0);
-      std::filesystem::copy_file(source, path);
-      if (!damageLog) return;
-      std::filesystem::copy_file(source + "-wal", path + "-wal");
-      std::fstream log(path + "-wal", std::ios::in | std::ios::out | std::ios::binary);
-      log.write(std::string(32, '~').data(), 32);
-    };
-  };
-  const auto withSettings = [](const std::string& path) {
-    SettingsStore store(path);
-    store.createKey(kFacebook);
-  };
-  struct Case {
-    const char* name;
-    std::function<void(const std::string&)> make;  // nullptr: no file
-    bool startAfresh;                              // what the caller says
-    bool opens, asked;
-  } cases[] = {
-      {"no file: a new store, not asked", nullptr, false, true, false},
-      {"an empty file, refused", emptyFile, false, false, true},
-      {"an empty file, allowed", emptyFile, true, true, true},
-      {"a database without the tables, refused", noTables, false, false, true},
-      {"copied without its -wal, refused", withoutItsLog(false), false, false, true},
-      {"its -wal damaged, refused", withoutItsLog(true), false, false, true},
-      {"with settings, not asked", withSettings, false, true, false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::string path = freshDbPath("schema");
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    if (c.make) c.make(path);
-    const auto size = [&path] {
-      std::error_code error;
-      return std::filesystem::file_size(path, error);
-    };
-    const auto before = size();
-    bool asked = false;
-    {
-      SettingsStore store(path, [&] { return asked = true, c.startAfresh; });
-      EXPECT_EQ(store.ok(), c.opens) << store.openError();
-      EXPECT_EQ(store.heldNoSettings(), !c.opens);
-      EXPECT_EQ(asked, c.asked);
-      if (c.opens) {
-        EXPECT_TRUE(store.createKey(kFacebook));
-      }
-    }
-    if (!c.opens) {
-      EXPECT_EQ(size(), before);
-      SettingsStore again(path, [] { return false; });
-      EXPECT_TRUE(again.heldNoSettings());
-    }
   }
 }
 
