@@ -21,6 +21,7 @@
 #include "platform/settingsstore.h"
 #include "schedule.h"
 #include "singleinstance.h"
+#include "storedsettings.h"
 #include "ui/board/mainwindow.h"
 #include "ui/kit/accessibility.h"
 #include "ui/kit/commandids.h"
@@ -202,14 +203,20 @@ int runVeltrana(int argc, char** argv, const StepsMaker& makeSteps) {
     failDataFolder(boxes, connection, *unwritable);
 
   const std::string settingsPath = platform::SettingsStore::defaultPath();
-  platform::SettingsStore store(settingsPath);
+  // A file without settings beside the cache files of an earlier run lost them (a copy
+  // without its -wal): no first start, which would delete every cache file.
+  platform::SettingsStore store(settingsPath, [&] { return !holdsCacheFiles(*dataFolder); });
+  if (store.heldNoSettings()) failSettings(boxes, connection, lostSettingsText(settingsPath));
   if (!store.ok()) {
     failSettings(boxes, connection,
                  "Veltrana cannot open its settings: " + settingsPath + ": " + store.openError());
   }
   // Kept to the process's end with the store that uses it.
-  const std::unique_ptr<platform::KeyringVault> keyring = platform::KeyringVault::open();
+  std::string keyringFailure;
+  const std::unique_ptr<platform::KeyringVault> keyring =
+      platform::KeyringVault::open(platform::KeyringVault::kDefaultWaitMs, &keyringFailure);
   store.keepSecretsIn(keyring.get());
+  if (!keyringFailure.empty()) store.secretsOutOfReach(keyringFailure);
   // A store that opens but cannot be read is no first start: nothing is deleted or greeted.
   const EditionCheck edition = runEditionCheck(store, dataFolder->folder);
   if (edition.outcome == EditionCheck::Outcome::Unreadable)
@@ -219,6 +226,9 @@ int runVeltrana(int argc, char** argv, const StepsMaker& makeSteps) {
     failSettings(boxes, connection,
                  platform::unreadableSettingsText(settingsPath, lastUpdate.error()));
   ui::g_lastUpdateText.set(QString::fromStdU16String(lastUpdateLine(lastUpdate.value_or(u""))));
+  // A session that is there but out of reach is no missing one: nobody is logged in anew.
+  if (const auto unreadable = unreadableSessionText(store))
+    failSettings(boxes, connection, *unreadable);
 
   // The window (and its class in the window directory) goes before the instance event, so
   // a copy started meanwhile never finds the event free and the class still taken.

@@ -4,10 +4,18 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusReply>
 #include <QThread>
 #include <chrono>
 #include <cstdio>
 #include <future>
+
+#include "platform/terminaltext.h"
 
 namespace platform {
 namespace {
@@ -15,6 +23,22 @@ namespace {
 constexpr const char* kService = "Veltrana";
 // A name nothing is stored under: reading it tells whether a keyring answers at all.
 constexpr const char* kProbeName = "Veltrana_probe";
+constexpr const char* kSecretService = "org.freedesktop.secrets";
+constexpr const char* kFailedReadLine =
+    "The desktop keyring cannot be read (%s): the session it keeps is out of reach.\n";
+
+std::string noAnswerText(int waitMs) {
+  return "no answer within " + std::to_string(waitMs / 1000) + " s";
+}
+
+// A Secret Service that runs or can be started: without one, no keyring is there at all.
+bool secretServiceOnBus() {
+  QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+  if (!bus) return false;
+  if (bus->isServiceRegistered(QString::fromUtf8(kSecretService))) return true;
+  const QDBusReply<QStringList> activatable = bus->activatableServiceNames();
+  return activatable.isValid() && activatable.value().contains(QString::fromUtf8(kSecretService));
+}
 
 }  // namespace
 
@@ -38,7 +62,7 @@ KeyringVault::~KeyringVault() {
   if (!thread_->wait(QDeadlineTimer(waitMs_))) (void)thread_.release();
 }
 
-std::unique_ptr<KeyringVault> KeyringVault::open(int waitMs) {
+std::unique_ptr<KeyringVault> KeyringVault::open(int waitMs, std::string* failure) {
   // Without a session bus, asking would only start one (X11 autolaunch) for nothing.
   const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
   const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
@@ -53,8 +77,14 @@ std::unique_ptr<KeyringVault> KeyringVault::open(int waitMs) {
   if (probe.answered &&
       (probe.error == QKeychain::NoError || probe.error == QKeychain::EntryNotFound))
     return vault;
-  vault->giveUp(probe.answered ? probe.reason
-                               : "no answer within " + std::to_string(waitMs / 1000) + " s");
+  const std::string why = probe.answered ? probe.reason : noAnswerText(waitMs);
+  if (!probe.answered || secretServiceOnBus()) {
+    // There, but silent or refusing: the session it may keep cannot be read this run.
+    if (failure) *failure = why;
+    vault->giveUp(why, kFailedReadLine);
+  } else {
+    vault->giveUp(why);
+  }
   return nullptr;
 }
 
@@ -100,24 +130,46 @@ KeyringVault::Answer KeyringVault::run(Kind kind, const std::string& name,
   return future.get();
 }
 
-void KeyringVault::giveUp(const std::string& why) {
+void KeyringVault::giveUp(const std::string& why, const char* line) {
   if (gone_.exchange(true)) return;
-  std::fprintf(stderr, "No desktop keyring (%s): the session is kept in the settings store.\n",
-               why.c_str());
+  // The reason comes from the keyring's service: any text at all.
+  std::fprintf(stderr, line, printable(why).c_str());
+}
+
+bool KeyringVault::lockedAway(const std::string& name) const {
+  // A locked keyring answers "not found" for what it holds; its service still lists the
+  // entry among the locked ones.
+  QDBusMessage search = QDBusMessage::createMethodCall(
+      QString::fromUtf8(kSecretService), QStringLiteral("/org/freedesktop/secrets"),
+      QStringLiteral("org.freedesktop.Secret.Service"), QStringLiteral("SearchItems"));
+  // a{ss}: QtDBus marshals a map only once its type is registered.
+  static const QMetaType registered = qDBusRegisterMetaType<QMap<QString, QString>>();
+  (void)registered;
+  QMap<QString, QString> attributes;
+  attributes.insert(QStringLiteral("server"), QString::fromUtf8(kService));
+  attributes.insert(QStringLiteral("user"), QString::fromStdString(name));
+  search << QVariant::fromValue(attributes);
+  const QDBusMessage reply = QDBusConnection::sessionBus().call(search, QDBus::Block, waitMs_);
+  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2) return false;
+  return !qdbus_cast<QList<QDBusObjectPath>>(reply.arguments().at(1)).isEmpty();
 }
 
 Lookup<std::string> KeyringVault::read(const std::string& name) {
   const Answer answer = run(Kind::Read, name);
   if (answer.answered && answer.error == QKeychain::NoError) return answer.text;
-  if (answer.answered && answer.error == QKeychain::EntryNotFound) return std::nullopt;
-  giveUp(answer.answered ? answer.reason : "no answer");
-  return Lookup<std::string>::failure(answer.answered ? answer.reason : "no answer");
+  std::string why = answer.answered ? answer.reason : noAnswerText(waitMs_);
+  if (answer.answered && answer.error == QKeychain::EntryNotFound) {
+    if (!lockedAway(name)) return std::nullopt;
+    why = "the keyring is locked";
+  }
+  giveUp(why, kFailedReadLine);
+  return Lookup<std::string>::failure(why);
 }
 
 bool KeyringVault::write(const std::string& name, const std::string& value) {
   const Answer answer = run(Kind::Write, name, value);
   if (answer.answered && answer.error == QKeychain::NoError) return true;
-  giveUp(answer.answered ? answer.reason : "no answer");
+  giveUp(answer.answered ? answer.reason : noAnswerText(waitMs_));
   return false;
 }
 
@@ -126,7 +178,7 @@ bool KeyringVault::erase(const std::string& name) {
   if (answer.answered &&
       (answer.error == QKeychain::NoError || answer.error == QKeychain::EntryNotFound))
     return true;
-  giveUp(answer.answered ? answer.reason : "no answer");
+  giveUp(answer.answered ? answer.reason : noAnswerText(waitMs_));
   return false;
 }
 

@@ -17,8 +17,11 @@ class KeyringVault : public SecretVault {
   static constexpr int kDefaultWaitMs = 10'000;
 
   // A vault when a keyring answers, else nullptr after one line on standard error that
-  // says why the settings store keeps the session.
-  static std::unique_ptr<KeyringVault> open(int waitMs = kDefaultWaitMs);
+  // says why. Without a keyring (no session bus, no Secret Service on it) the settings store
+  // keeps the session; a keyring that is there but fails (no answer within the wait, a
+  // refused or locked keyring) may hold it, and `failure` says why none can be read.
+  static std::unique_ptr<KeyringVault> open(int waitMs = kDefaultWaitMs,
+                                            std::string* failure = nullptr);
   ~KeyringVault() override;
 
   Lookup<std::string> read(const std::string& name) override;
@@ -30,8 +33,13 @@ class KeyringVault : public SecretVault {
   enum class Kind { Read, Write, Erase };
   explicit KeyringVault(int waitMs);
   Answer run(Kind kind, const std::string& name, const std::string& value = {});
-  // A keyring that failed once is not asked again in this run.
-  void giveUp(const std::string& why);
+  // Whether an entry the keyring says it lacks is there but locked away.
+  bool lockedAway(const std::string& name) const;
+  // A keyring that failed once is not asked again in this run. `line`: what standard error
+  // is told, with the reason in place of %s.
+  void giveUp(const std::string& why, const char* line = kKeptInStoreLine);
+  static constexpr const char* kKeptInStoreLine =
+      "No desktop keyring (%s): the session is kept in the settings store.\n";
 
   int waitMs_;
   // Set by whichever thread finds the keyring silent.

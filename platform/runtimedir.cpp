@@ -20,13 +20,28 @@ std::string withoutTrailingSlashButRoot(std::string path) {
   return path;
 }
 
-std::string chosenFolder() {
+// Empty when neither variable names one: the shared /tmp folder, or the private fallback.
+std::string folderFromEnvironment() {
   std::string dir = withoutTrailingSlashButRoot(environmentValue("VELTRANA_RUNTIME_DIR"));
   if (dir.empty()) {
     const std::string xdg = withoutTrailingSlashButRoot(environmentValue("XDG_RUNTIME_DIR"));
-    dir = xdg.empty() ? "/tmp/veltrana-" + std::to_string(::geteuid()) : xdg + "/veltrana";
+    if (!xdg.empty()) dir = xdg + "/veltrana";
   }
   return dir;
+}
+
+std::string sharedTmpFolder() { return "/tmp/veltrana-" + std::to_string(::geteuid()); }
+
+// Under the user's cache folder, which nobody else can create first. Both programs derive it
+// from the same variables, so they meet there.
+std::string privateFallbackFolder() {
+  std::string cache = withoutTrailingSlashButRoot(environmentValue("XDG_CACHE_HOME"));
+  if (cache.empty() || cache.front() != '/') {
+    const std::string home = withoutTrailingSlashButRoot(environmentValue("HOME"));
+    if (home.empty() || home.front() != '/') return {};
+    cache = home + "/.cache";
+  }
+  return cache + "/veltrana/runtime";
 }
 
 bool fail(std::string* error, const std::string& reason) {
@@ -62,16 +77,33 @@ bool folderIsPrivate(const std::string& dir, std::string* error) {
   return true;
 }
 
+bool usable(const std::string& dir, std::string* error) {
+  if (dir.empty() || dir.front() != '/')
+    return fail(error, "runtime folder \"" + dir + "\" is not an absolute path");
+  return makeFolders(dir, error) && folderIsPrivate(dir, error);
+}
+
 }  // namespace
 
 std::optional<std::string> runtimeDir(std::string* error) {
-  const std::string dir = chosenFolder();
-  if (dir.empty() || dir.front() != '/') {
-    if (error) *error = "runtime folder \"" + dir + "\" is not an absolute path";
-    return std::nullopt;
+  return runtimeDirWithShared(sharedTmpFolder(), error);
+}
+
+std::optional<std::string> runtimeDirWithShared(const std::string& shared, std::string* error) {
+  const std::string named = folderFromEnvironment();
+  if (!named.empty()) {
+    if (!usable(named, error)) return std::nullopt;
+    return named;
   }
-  if (!makeFolders(dir, error) || !folderIsPrivate(dir, error)) return std::nullopt;
-  return dir;
+  // Anyone can create the /tmp name first: one taken by another user (or a link, a file, a
+  // folder open to others) sends both programs to a folder of the user's own instead.
+  std::string sharedError;
+  if (usable(shared, &sharedError)) return shared;
+  std::string fallbackError;
+  const std::string fallback = privateFallbackFolder();
+  if (usable(fallback, &fallbackError)) return fallback;
+  if (error) *error = sharedError + "; " + (fallback.empty() ? "no home folder" : fallbackError);
+  return std::nullopt;
 }
 
 std::optional<std::string> runtimePath(const std::string& name) {

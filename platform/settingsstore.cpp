@@ -12,6 +12,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/endprocess.h"
 #include "platform/secretvault.h"
 #include "platform/settingskeys.h"
 
@@ -150,8 +151,8 @@ Lookup<std::string> storedKeyPath(sqlite3* db, const std::string& path) {
 // Creates the folders of `dbPath` (private: the store holds the session secret) and the file
 // itself with owner-only access; SQLite gives its -wal and -shm files the same mode. A file
 // an earlier version left readable by others is tightened, with its -wal and -shm beside it.
-// False with the reason in `error`.
-bool prepareFile(const std::string& dbPath, std::string* error) {
+// False with the reason in `error`; `created` tells whether the file was made here.
+bool prepareFile(const std::string& dbPath, std::string* error, bool* created) {
   for (std::size_t pos = dbPath.find('/', 1); pos != std::string::npos;
        pos = dbPath.find('/', pos + 1)) {
     const std::string dir = dbPath.substr(0, pos);
@@ -160,7 +161,9 @@ bool prepareFile(const std::string& dbPath, std::string* error) {
       return false;
     }
   }
-  const int fd = ::open(dbPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  int fd = ::open(dbPath.c_str(), O_RDWR | O_CLOEXEC);
+  *created = fd < 0 && errno == ENOENT;
+  if (*created) fd = ::open(dbPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (fd < 0) {
     *error = std::strerror(errno);
     return false;
@@ -187,14 +190,26 @@ std::string utf16Blob(const std::u16string& value) {
   return bytes;
 }
 
+// Whether the tables are there; read before anything is written, so that a file without them
+// stays as it was. Failed on a file that is no database.
+Lookup<bool> hasSchema(sqlite3* db) {
+  Statement count(db,
+                  "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                  "name IN ('keys', 'vals')");
+  if (count.step() != SQLITE_ROW) return Lookup<bool>::failure(sqlite3_errmsg(db));
+  return count.integer(0) > 0;
+}
+
 }  // namespace
 
-SettingsStore::SettingsStore(const std::string& dbPath) : path_(dbPath) {
+SettingsStore::SettingsStore(const std::string& dbPath, const std::function<bool()>& mayStartAfresh)
+    : path_(dbPath) {
   if (dbPath.empty()) {
     openError_ = "no path";
     return;
   }
-  if (!prepareFile(dbPath, &openError_)) return;
+  bool created = false;
+  if (!prepareFile(dbPath, &openError_, &created)) return;
   sqlite3* db = nullptr;
   const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
   if (sqlite3_open_v2(dbPath.c_str(), &db, flags, nullptr) != SQLITE_OK) {
@@ -203,6 +218,15 @@ SettingsStore::SettingsStore(const std::string& dbPath) : path_(dbPath) {
     return;
   }
   sqlite3_busy_timeout(db, kBusyTimeoutMs);
+  if (!created && mayStartAfresh) {
+    const auto schema = hasSchema(db);
+    if (schema.failed() || (!*schema && !mayStartAfresh())) {
+      heldNoSettings_ = !schema.failed();
+      openError_ = schema.failed() ? schema.error() : "the file holds no settings";
+      sqlite3_close(db);
+      return;
+    }
+  }
   // WAL keeps every committed group whole across a crash and lets readers run beside a
   // writer; NORMAL sync may lose the last group on power loss, never split one.
   exec(db, "PRAGMA journal_mode=WAL");
@@ -215,9 +239,21 @@ SettingsStore::SettingsStore(const std::string& dbPath) : path_(dbPath) {
     return;
   }
   db_ = db;
+  // The process ends through _Exit, which closes nothing: without this the file alone
+  // would hold none of the run's writes.
+  endHook_ = addEndHook([this] { checkpoint(); });
 }
 
-SettingsStore::~SettingsStore() { sqlite3_close(db_); }
+SettingsStore::~SettingsStore() {
+  if (endHook_ != 0) removeEndHook(endHook_);
+  sqlite3_close(db_);
+}
+
+bool SettingsStore::checkpoint() {
+  if (!db_) return false;
+  return sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr) ==
+         SQLITE_OK;
+}
 
 std::string SettingsStore::defaultPath() {
   const char* config = std::getenv("XDG_CONFIG_HOME");
@@ -357,7 +393,8 @@ Lookup<uint32_t> SettingsStore::readNumber(const SettingsKey& key, const std::st
 
 Lookup<std::u16string> SettingsStore::readString(const SettingsKey& key, const std::string& name) {
   if (!db_) return Lookup<std::u16string>::failure(openError_);
-  if (holdsSecret(key.path(), name)) return readSecret(key, name);
+  if (holdsSecret(key.path(), name) || mayBeOutOfReach(key.path(), name))
+    return readSecret(key, name);
   return readStoredString(key.path(), name);
 }
 
@@ -404,10 +441,32 @@ int SettingsStore::deleteTree(const std::string& path) {
   return kErrorSuccess;
 }
 
-bool SettingsStore::holdsSecret(const std::string& key, const std::string& name) const {
-  return vault_ != nullptr && ::strcasecmp(key.c_str(), keys::kFacebook) == 0 &&
+namespace {
+
+bool isSecret(const std::string& key, const std::string& name) {
+  return ::strcasecmp(key.c_str(), keys::kFacebook) == 0 &&
          (::strcasecmp(name.c_str(), keys::kSessionKey) == 0 ||
           ::strcasecmp(name.c_str(), keys::kSessionSecret) == 0);
+}
+
+}  // namespace
+
+bool SettingsStore::holdsSecret(const std::string& key, const std::string& name) const {
+  return vault_ != nullptr && isSecret(key, name);
+}
+
+bool SettingsStore::mayBeOutOfReach(const std::string& key, const std::string& name) const {
+  return isSecret(key, name) && !secretsFailure().empty();
+}
+
+void SettingsStore::secretsOutOfReach(const std::string& reason) {
+  std::lock_guard lock(secretsFailureMutex_);
+  if (secretsFailure_.empty()) secretsFailure_ = reason.empty() ? "unknown error" : reason;
+}
+
+std::string SettingsStore::secretsFailure() const {
+  std::lock_guard lock(secretsFailureMutex_);
+  return secretsFailure_;
 }
 
 int SettingsStore::writeSecret(const SettingsKey& key, const std::string& name,
@@ -441,18 +500,26 @@ bool SettingsStore::flushSecrets() {
 }
 
 Lookup<std::u16string> SettingsStore::readSecret(const SettingsKey& key, const std::string& name) {
-  SecretVault* vault = vault_;
-  if (!vault) return readStoredString(key.path(), name);
-  const auto fromVault = vault->read(name);
-  if (fromVault) {
-    std::u16string text = toUtf16(*fromVault);
-    // As from the store: a value that does not fit the caller's buffer is none.
-    if ((text.size() + 1) * 2 > kStringBufferBytes) return std::nullopt;
-    return text;
+  if (SecretVault* vault = vault_) {
+    const auto fromVault = vault->read(name);
+    if (fromVault) {
+      std::u16string text = toUtf16(*fromVault);
+      // As from the store: a value that does not fit the caller's buffer is none.
+      if ((text.size() + 1) * 2 > kStringBufferBytes) return std::nullopt;
+      return text;
+    }
+    if (fromVault.failed()) {
+      vault_ = nullptr;
+      secretsOutOfReach(fromVault.error());
+    }
   }
-  if (fromVault.failed()) vault_ = nullptr;
   // A value written while the keyring did not answer is still here.
-  return readStoredString(key.path(), name);
+  auto stored = readStoredString(key.path(), name);
+  if (!stored.absent()) return stored;
+  // Not here, and the keyring that may keep it could not say: no session is not the answer.
+  const std::string failure = secretsFailure();
+  if (!failure.empty()) return Lookup<std::u16string>::failure(failure);
+  return stored;
 }
 
 void SettingsStore::eraseSecrets() {

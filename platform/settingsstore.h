@@ -4,7 +4,9 @@
 // own transaction, and Transaction groups several writes so that a crash leaves all or none.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -55,7 +57,11 @@ class SettingsStore {
   // file readable by others is made owner-only first (it holds the session secret).
   // Check ok() before use: a store that could not be opened fails every operation, and
   // openError() says why.
-  explicit SettingsStore(const std::string& dbPath);
+  // `mayStartAfresh` is asked when the file exists but holds no settings (emptied, or copied
+  // without the -wal file that held them): false leaves the file as it is and the store
+  // unopened, with heldNoSettings(). Without it such a file starts afresh, as a new one does.
+  explicit SettingsStore(const std::string& dbPath,
+                         const std::function<bool()>& mayStartAfresh = {});
   ~SettingsStore();
   SettingsStore(const SettingsStore&) = delete;
   SettingsStore& operator=(const SettingsStore&) = delete;
@@ -69,6 +75,13 @@ class SettingsStore {
   const std::string& openError() const { return openError_; }
 
   const std::string& path() const { return path_; }
+  // The file was there without any settings and mayStartAfresh said no.
+  bool heldNoSettings() const { return heldNoSettings_; }
+
+  // Folds the log into the database file, so that the file alone holds every committed
+  // write (a backup or copy of registry.db without its -wal). Runs at every end through
+  // endProcess and when the store closes; false when another connection held it up.
+  bool checkpoint();
 
   // Opens an existing key: found, absent, or failed when the store cannot be read.
   Lookup<SettingsKey> openKey(const std::string& path);
@@ -95,6 +108,12 @@ class SettingsStore {
   // and secret an older run left in the store move into it and leave the store. A vault
   // that stops answering is dropped for the rest of the run and the store takes over.
   void keepSecretsIn(SecretVault* vault);
+  // A keyring is there but cannot be read (it did not answer, it is locked): a key or
+  // secret the store itself lacks may be kept there, so reading one fails with `reason`
+  // instead of reading as absent. Set as well when the vault fails a read.
+  void secretsOutOfReach(const std::string& reason);
+  // The reason given or found, empty while the secrets are within reach.
+  std::string secretsFailure() const;
 
   // Groups writes: everything between begin and commit lands together or not at all.
   class Transaction {
@@ -117,6 +136,7 @@ class SettingsStore {
     std::u16string value;
   };
   bool holdsSecret(const std::string& key, const std::string& name) const;
+  bool mayBeOutOfReach(const std::string& key, const std::string& name) const;
   int writeSecret(const SettingsKey& key, const std::string& name, const std::u16string& value);
   Lookup<std::u16string> readSecret(const SettingsKey& key, const std::string& name);
   void eraseSecrets();
@@ -135,6 +155,10 @@ class SettingsStore {
   std::string openError_;
   // Open groups that could not begin; writes fail meanwhile rather than land ungrouped.
   int brokenGroups_ = 0;
+  bool heldNoSettings_ = false;
+  int endHook_ = 0;
+  mutable std::mutex secretsFailureMutex_;
+  std::string secretsFailure_;
 };
 
 // The text of the box that stops the start when the store at `path` cannot be read.

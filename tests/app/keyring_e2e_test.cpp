@@ -184,6 +184,64 @@ TEST_F(KeyringTest, ALockedKeyringLeftClosedLeavesThePairInTheStore) {
   EXPECT_EQ(out.find("No desktop keyring (", said + 1), std::string::npos) << out;
 }
 
+// A locked keyring answers "not found" for the pair it keeps: that is no missing session,
+// so the start stops with the box and logs nobody in anew (which would replace the pair).
+TEST_F(KeyringTest, ASessionInALockedKeyringStopsTheStartAndLogsInNobody) {
+  const std::string folder = sandbox.root() + "/keyring";
+  std::optional<std::string> key;
+  {
+    Keyring unlocked(folder);
+    ASSERT_TRUE(unlocked.start());
+    run();
+    key = Keyring::lookup(keys::kSessionKey);
+    ASSERT_TRUE(key);
+    ASSERT_EQ(key->size(), 32u);
+  }
+  Keyring locked(folder);
+  ASSERT_TRUE(locked.start(false));
+  VeltranaProcess veltrana(sandbox);
+  EXPECT_EQ(veltrana.waitForExit(60'000), 58);
+  const std::string out = veltrana.out() + veltrana.err();
+  EXPECT_NE(out.find("Error: Veltrana cannot read its session from the desktop keyring (Secret "
+                     "Service): the keyring is locked."),
+            std::string::npos)
+      << out;
+  EXPECT_EQ(out.find("Getting token"), std::string::npos) << out;
+  EXPECT_EQ(out.find("Launching login"), std::string::npos) << out;
+  EXPECT_EQ(stored(sandbox.settingsPath(), keys::kSessionKey), "<missing>");
+  locked.stop();
+  Keyring again(folder);
+  ASSERT_TRUE(again.start());
+  EXPECT_EQ(Keyring::lookup(keys::kSessionKey), key);
+}
+
+// A keyring daemon that hangs: the wait for it ends, and the session it keeps is out of reach,
+// not missing, so the start stops with the box and logs nobody in anew.
+TEST_F(KeyringTest, ASessionInAKeyringThatNeverAnswersStopsTheStartAndLogsInNobody) {
+  if (QProcess::execute("/usr/bin/python3", {"-c", "import dbus, gi"}) != 0)
+    GTEST_SKIP() << "python3-dbus or python3-gi is missing";
+  {
+    Keyring unlocked(sandbox.root() + "/keyring");
+    ASSERT_TRUE(unlocked.start());
+    run();
+    ASSERT_EQ(Keyring::lookup(keys::kSessionKey).value_or("").size(), 32u);
+  }
+  QProcess silent;
+  silent.start("/usr/bin/python3", {SILENT_SECRETS});
+  ASSERT_TRUE(silent.waitForReadyRead(10'000)) << silent.readAllStandardError().constData();
+  VeltranaProcess veltrana(sandbox);
+  EXPECT_EQ(veltrana.waitForExit(60'000), 58);
+  const std::string out = veltrana.out() + veltrana.err();
+  EXPECT_NE(out.find("Error: Veltrana cannot read its session from the desktop keyring (Secret "
+                     "Service): no answer within 10 s."),
+            std::string::npos)
+      << out;
+  EXPECT_EQ(out.find("Getting token"), std::string::npos) << out;
+  EXPECT_EQ(stored(sandbox.settingsPath(), keys::kSessionKey), "<missing>");
+  silent.kill();
+  silent.waitForFinished(5000);
+}
+
 TEST_F(KeyringTest, WithoutTheServiceTheStoreKeepsThePairAndSaysWhyOnce) {
   const std::string out = run();
   EXPECT_EQ(stored(sandbox.settingsPath(), keys::kSessionKey).size(), 32u);

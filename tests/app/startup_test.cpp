@@ -6,6 +6,8 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -242,6 +244,61 @@ TEST(Startup, ADamagedSettingsStoreStopsTheStartAndChangesNoFile) {
   }
 }
 
+// A store file without settings beside the cache files of an earlier run lost its settings
+// (a backup of registry.db without its -wal, a file emptied): the start stops with the box
+// and deletes nothing, now and at the next start, instead of wiping them as a first start.
+TEST(Startup, AStoreThatLostItsSettingsBesideCacheFilesStopsTheStartAndDeletesNothing) {
+  // The run's writes in the -wal of a store still open, as a crash leaves them.
+  const auto copiedFromOpenStore = [](VeltranaSandbox& sandbox, bool withDamagedLog) {
+    const std::string source = sandbox.root() + "/source/registry.db";
+    fs::create_directories(fs::path(source).parent_path());
+    platform::SettingsStore open(source);
+    auto version = open.createKey(platform::keys::kVersion);
+    ASSERT_TRUE(version);
+    open.writeString(*version, platform::keys::kRelease, toUtf16("1.0"));
+    fs::copy_file(source, sandbox.settingsPath());
+    if (!withDamagedLog) return;
+    fs::copy_file(source + "-wal", sandbox.settingsPath() + "-wal");
+    std::fstream log(sandbox.settingsPath() + "-wal", std::ios::in | std::ios::out);
+    log << std::string(32, '~');
+  };
+  struct Case {
+    const char* name;
+    std::function<void(VeltranaSandbox&)> spoil;
+  } cases[] = {
+      {"an empty file", [](VeltranaSandbox& s) { std::ofstream(s.settingsPath()).flush(); }},
+      {"its -wal deleted", [&](VeltranaSandbox& s) { copiedFromOpenStore(s, false); }},
+      {"its -wal damaged", [&](VeltranaSandbox& s) { copiedFromOpenStore(s, true); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    VeltranaSandbox sandbox;
+    const std::string data = sandbox.install();
+    for (const char* name : {"bf.txt", "bf1.txt", "rel.txt", "status.txt", "pic/1001.jpg"})
+      touch(data + name);
+    fs::create_directories(fs::path(sandbox.settingsPath()).parent_path());
+    c.spoil(sandbox);
+    const auto before = snapshot(data);
+    for (int start = 0; start < 2; ++start) {
+      VeltranaProcess run(sandbox, {}, {}, kProgram);
+      EXPECT_EQ(run.waitForExit(30000), 58);
+      EXPECT_TRUE(has(run.err(), "Error: Veltrana cannot read its settings: " +
+                                     sandbox.settingsPath() + ": the file holds no settings"))
+          << run.err();
+      EXPECT_FALSE(has(run.err(), "Veltrana: Welcome"));
+      EXPECT_EQ(snapshot(data), before);
+    }
+  }
+  // Without cache files the same empty file is a first start.
+  VeltranaSandbox sandbox;
+  sandbox.install();
+  fs::create_directories(fs::path(sandbox.settingsPath()).parent_path());
+  std::ofstream(sandbox.settingsPath()).flush();
+  VeltranaProcess run(sandbox, {}, {}, kStartupOnly);
+  EXPECT_EQ(runAndExit(run), 0);
+  EXPECT_TRUE(has(run.err(), kWelcome)) << run.err();
+}
+
 // A DataFolder that cannot keep files would leave the board empty for good: the start stops
 // with the folder and the reason, before the edition check (which the missing edition mark
 // here would run) deletes anything.
@@ -346,6 +403,45 @@ TEST(Startup, DataFolderOnACardComesFirstAndMainMemoryIsTheFallback) {
       EXPECT_EQ(fs::exists(mainData + "bf.txt"), test.cardUsed);
     }
   }
+}
+
+// With XDG_RUNTIME_DIR unset, another user who made /tmp/veltrana-<uid> first stopped every
+// start with 57. Here /tmp is a private one (a mount namespace) holding only such a folder.
+TEST(Startup, ARuntimeFolderAnotherUserTookFirstSendsTheStartToAPrivateOne) {
+  if (::geteuid() != 0 || std::system("unshare -m true 2>/dev/null") != 0)
+    GTEST_SKIP() << "needs root and mount namespaces";
+  VeltranaSandbox sandbox;
+  sandbox.install();
+  const std::string uid = std::to_string(::geteuid());
+  const std::string wrapper = sandbox.root() + "/squatted-tmp.sh";
+  std::ofstream(wrapper) << R"(#!/bin/sh
+exec unshare -m sh -ec '
+mount --make-rprivate /
+mkdir -p "$1/veltrana-$4"
+chown 4242:4242 "$1/veltrana-$4"
+case "$2" in /tmp/*)
+  top=$(echo "${2#/tmp/}" | cut -d/ -f1)
+  mkdir -p "$1/$top"
+  mount --bind "/tmp/$top" "$1/$top";;
+esac
+mount --rbind "$1" /tmp
+exec "$3"' sh ")" << sandbox.root() + "/fake-tmp\" \""
+                         << sandbox.root() << "\" \"" << STARTUP_PROBE << "\" " << uid << "\n";
+  fs::permissions(wrapper, fs::perms::owner_all);
+  sandbox.useProgram(wrapper);
+  sandbox.setEnv("VELTRANA_RUNTIME_DIR", std::nullopt);
+  sandbox.setEnv("XDG_RUNTIME_DIR", std::nullopt);
+  sandbox.setEnv("XDG_CACHE_HOME", sandbox.root() + "/cache");
+
+  VeltranaProcess run(sandbox, {}, {}, kProgram);
+  const std::string socket = sandbox.root() + "/cache/veltrana/runtime/win.Veltrana.sock";
+  for (int i = 0; i < 200 && !fs::exists(socket) && run.running(); ++i) ::usleep(100'000);
+  EXPECT_TRUE(fs::exists(socket)) << run.err();
+  run.signal(SIGTERM);
+  EXPECT_EQ(run.waitForExit(), 0) << run.err();
+  EXPECT_FALSE(has(run.err(), "cannot use its runtime folder")) << run.err();
+  // The squatted folder was never used.
+  EXPECT_TRUE(fs::is_empty(sandbox.root() + "/fake-tmp/veltrana-" + uid));
 }
 
 TEST(Startup, CommandLine) {

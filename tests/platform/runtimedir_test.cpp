@@ -127,3 +127,49 @@ TEST(RuntimeDirTest, NamesStayInsideTheFolder) {
        std::vector<std::string>{"", ".", "..", "a/b", "../x", std::string("a\0b", 3)})
     EXPECT_EQ(platform::runtimePath(bad), std::nullopt) << bad;
 }
+
+TEST(RuntimeDirTest, ASquattedSharedFolderSendsBothProgramsToAPrivateOne) {
+  struct Case {
+    const char* title;
+    std::function<bool(const std::string&)> squat;  // false: cannot be set up here
+  };
+  const std::vector<Case> cases = {
+      {"owned by another user",
+       [](const std::string& p) {
+         makeFolder(p, 0700);
+         return ::chown(p.c_str(), 4242, 4242) == 0;  // possible as root only
+       }},
+      {"open to everyone", [](const std::string& p) { return makeFolder(p, 0777), true; }},
+      {"a link to a folder",
+       [](const std::string& p) {
+         makeFolder(p + "-target", 0700);
+         return ::symlink((p + "-target").c_str(), p.c_str()) == 0;
+       }},
+      {"a plain file", [](const std::string& p) { return std::ofstream(p).good(); }},
+  };
+  int index = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.title);
+    const std::string base = testRoot() + "/squat" + std::to_string(index++);
+    makeFolder(base, 0700);
+    const std::string shared = base + "/veltrana-0";
+    if (!c.squat(shared)) {
+      std::printf("skipped \"%s\": cannot be set up by this user\n", c.title);
+      continue;
+    }
+    testsupport::ScopedEnv env;
+    env.set("VELTRANA_RUNTIME_DIR", std::nullopt);
+    env.set("XDG_RUNTIME_DIR", std::nullopt);
+    env.set("XDG_CACHE_HOME", base + "/cache");
+    std::string error;
+    const auto got = platform::runtimeDirWithShared(shared, &error);
+    EXPECT_EQ(got, base + "/cache/veltrana/runtime") << error;
+    EXPECT_EQ(modeOf(base + "/cache/veltrana/runtime"), 0700u);
+    // The other program asks the same way and meets it there.
+    EXPECT_EQ(platform::runtimeDirWithShared(shared), got);
+    // Without XDG_CACHE_HOME, the home folder's cache.
+    env.set("XDG_CACHE_HOME", std::nullopt);
+    env.set("HOME", base + "/home");
+    EXPECT_EQ(platform::runtimeDirWithShared(shared), base + "/home/.cache/veltrana/runtime");
+  }
+}

@@ -12,6 +12,7 @@
 
 #include "platform/secretvault.h"
 #include "platform/settingsstore.h"
+#include "support/fakevault.h"
 
 using platform::SettingsStore;
 
@@ -19,32 +20,7 @@ namespace {
 
 const std::string kFacebook = "SOFTWARE\\Corvanta\\Facebook";
 
-class FakeVault : public platform::SecretVault {
- public:
-  std::map<std::string, std::string> values;
-  int writesBeforeFailure = -1;  // -1: never fails
-  bool readsFail = false;
-
-  platform::Lookup<std::string> read(const std::string& name) override {
-    if (readsFail) return platform::Lookup<std::string>::failure("locked");
-    const auto found = values.find(name);
-    if (found == values.end()) return std::nullopt;
-    return found->second;
-  }
-  bool write(const std::string& name, const std::string& value) override {
-    if (writesBeforeFailure == 0) return false;
-    if (writesBeforeFailure > 0) --writesBeforeFailure;
-    values[name] = value;
-    return true;
-  }
-  bool erasesFail = false;
-
-  bool erase(const std::string& name) override {
-    if (erasesFail) return false;
-    values.erase(name);
-    return true;
-  }
-};
+using testsupport::FakeVault;
 
 std::string freshDbPath(const std::string& name) {
   const char* root = std::getenv("VELTRANA_TEST_ROOT");

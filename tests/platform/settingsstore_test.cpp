@@ -8,12 +8,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "../support/damagedstore.h"
+#include "platform/endprocess.h"
 #include "support/scopedenv.h"
 
 using platform::KeyDisposition;
@@ -383,6 +385,53 @@ TEST(SettingsStore, GroupSurvivesKillMidWriteWhole) {
       EXPECT_EQ(platform::toUtf16(std::to_string(*store.readNumber(*key, name))), generation)
           << name << " in round " << round;
     }
+  }
+}
+
+namespace {
+
+// registry.db copied alone, as a backup that leaves out the -wal would: its session, or
+// "<none>".
+std::string sessionInFileAlone(const std::string& path) {
+  const std::string copy = freshDbPath("copy-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(std::filesystem::path(copy).parent_path());
+  std::filesystem::copy_file(path, copy);
+  SettingsStore store(copy);
+  const auto key = store.openKey(kFacebook);
+  const auto value = key ? store.readString(*key, "Session_Key") : std::nullopt;
+  return value ? platform::toUtf8(*value) : "<none>";
+}
+
+}  // namespace
+
+// The program ends through _Exit, which closes nothing: every clean end still leaves the
+// file alone holding what the run committed.
+TEST(SettingsStore, EveryCleanEndLeavesTheFileAloneHoldingTheRunsWrites) {
+  struct Case {
+    const char* name;
+    std::function<void(SettingsStore&)> end;
+  } cases[] = {
+      {"endProcess after the message loop", [](SettingsStore&) { platform::endProcess(0); }},
+      {"endProcess for a fatal problem", [](SettingsStore&) { platform::endProcess(58); }},
+      {"the store closed", [](SettingsStore& store) { store.~SettingsStore(), ::_exit(0); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = freshDbPath("end");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      SettingsStore store(path);
+      auto key = store.createKey(kFacebook);
+      if (!key || store.writeString(*key, "Session_Key", u"k-123") != 0) ::_exit(3);
+      c.end(store);
+      ::_exit(4);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_NE(WEXITSTATUS(status), 3);
+    EXPECT_EQ(sessionInFileAlone(path), "k-123");
   }
 }
 
