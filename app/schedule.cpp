@@ -72,7 +72,14 @@ void Schedule::onTimer(int id) {
   if (oneShot(id)) timers_.killTimer(id);
   ui::trace("timer %d fired\n", id);
   if (held_) {
-    if (std::find(queued_.begin(), queued_.end(), id) == queued_.end()) queued_.push_back(id);
+    // Read after a one-shot's own kill: that kill does not void the firing it ends.
+    const unsigned arming = timers_.arming(id);
+    const auto same = [id](const Held& held) { return held.id == id; };
+    if (const auto found = std::find_if(queued_.begin(), queued_.end(), same);
+        found != queued_.end())
+      found->arming = arming;
+    else
+      queued_.push_back({id, arming});
     return;
   }
   run(id);
@@ -89,9 +96,10 @@ void Schedule::releaseFirings() {
   held_ = false;
   // From the event loop, not from inside the start-up path that releases them.
   QTimer::singleShot(0, &timers_, [this] {
-    const std::vector<int> queued = std::move(queued_);
+    const std::vector<Held> queued = std::move(queued_);
     queued_.clear();
-    for (int id : queued) run(id);
+    for (const Held& held : queued)
+      if (timers_.arming(held.id) == held.arming) run(held.id);
   });
 }
 

@@ -54,7 +54,8 @@ class Schedule {
   // While held, firings only queue (once per timer, in order of arrival): during the main
   // window's creation the UI thread serves its events (the start-up synchronisation on a
   // worker, the progress box's close wait), and no timer's work may run before the window
-  // is complete. Release runs the queued work from the event loop.
+  // is complete. Release runs the queued work from the event loop, but not a firing whose
+  // timer was set again or killed meanwhile (a login's new timer 2 is no renewal due).
   void holdFirings();
   void releaseFirings();
 
@@ -70,7 +71,11 @@ class Schedule {
   std::map<int, Work> work_;
   int divisor_ = 1;
   bool held_ = false;
-  std::vector<int> queued_;
+  struct Held {
+    int id;
+    unsigned arming;  // the timer's arming when it fired
+  };
+  std::vector<Held> queued_;
 };
 
 }  // namespace app

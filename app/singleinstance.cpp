@@ -1,11 +1,10 @@
 #include "singleinstance.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 
+#include "platform/exitwait.h"
 #include "platform/runtimedir.h"
 #include "platform/windowdirectory.h"
 
@@ -37,13 +36,15 @@ SingleInstance SingleInstance::claim(const Sleep& sleep) {
   }
   if (!alreadyExists) return result;
 
-  result.lock.reset();  // holds nothing: the other copy has the event
+  // The lock stays held whatever comes: a copy that runs alongside keeps the event alive
+  // for later starts after the first copy has ended.
   for (int look = 0; look < 2; ++look) {
     if (look > 0) {
+      // On the thread that becomes the interface thread: an exit signal ends the wait.
       if (sleep)
         sleep(kLookIntervalMs);
       else
-        std::this_thread::sleep_for(std::chrono::milliseconds(kLookIntervalMs));
+        platform::sleepUnlessExit(kLookIntervalMs);
     }
     if (platform::findWindow(kName)) {
       // On Wayland only the token the desktop gave this start lets the running copy come

@@ -12,7 +12,7 @@ namespace app {
 
 struct SingleInstance {
   enum class Outcome {
-    OnlyCopy,       // go on (holding the event unless an earlier copy is still starting)
+    OnlyCopy,       // go on, holding the event (shared with an earlier copy still starting)
     OtherCopyRuns,  // the running copy was activated; end with -1
     // The runtime folder is refused (another user's, open to others) or the event cannot be
     // made in it: no copy can be found there, so none is assumed. `problem` names the folder

@@ -19,6 +19,7 @@
 #include "ui/board/mainwindow.h"
 #include "ui/kit/globals.h"
 #include "ui/kit/waitcursor.h"
+#include "ui/kit/windowtimers.h"
 #include "ui/notifications/newscenter.h"
 
 namespace app {
@@ -94,9 +95,12 @@ void TimerWork::renewal() {
     // Firings while it waits are one renewal, not one each.
     if (renewalWaiting_) return;
     renewalWaiting_ = true;
-    QTimer::singleShot(kHandOffRetryMs, &context_.mainWindow, [this] {
+    // The hand-off it waits for may be a login that set timer 2 anew: then no renewal is due.
+    const ui::WindowTimers& timers = context_.mainWindow.timers();
+    const unsigned arming = timers.arming(kRenewalTimer);
+    QTimer::singleShot(kHandOffRetryMs, &context_.mainWindow, [this, &timers, arming] {
       renewalWaiting_ = false;
-      renewal();
+      if (timers.arming(kRenewalTimer) == arming) renewal();
     });
     return;
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <set>
 #include <optional>
 
 #include "api/apiclient.h"
@@ -275,21 +276,24 @@ int FriendSync::checkBestFriendsStatus() {
   if (lines.empty()) return kNoBestFriends;
   std::sort(lines.begin(), lines.end());
 
-  // Only all-digit uids go into the query; any other line is kept as it stands.
+  // Only all-digit uids go into the query, each once (the server answers a user once however
+  // often he is asked for); any other line is kept as it stands.
   std::string uidList;
-  std::size_t asked = 0;
+  std::set<std::string> asked;
   for (const std::string& line : lines) {
     const BestFriendEntry entry = BestFriendEntry::parse(line);
-    if (!hasUsableUid(entry.closed, entry.uid)) continue;
-    if (asked++ > 0) uidList += ',';
+    if (!hasUsableUid(entry.closed, entry.uid) || !asked.insert(entry.uid).second) continue;
+    if (asked.size() > 1) uidList += ',';
     uidList += entry.uid;
   }
-  if (asked == 0) return kNoBestFriends;
+  if (asked.empty()) return kNoBestFriends;
 
   return fetchThenStore(
       {bestFriendStatusesQuery(uidList), api::kShortFqlSeconds, kBestFriendsFailed,
        "checkBestFriendsStatus(): Current UID = 0.  Exiting.\n", kNoBestFriendStatuses},
-      [&](const std::string& answer) { return storeBestFriendStatuses(lines, asked, answer); });
+      [&](const std::string& answer) {
+        return storeBestFriendStatuses(lines, asked.size(), answer);
+      });
 }
 
 int FriendSync::storeBestFriendStatuses(const std::vector<std::string>& sortedLines,

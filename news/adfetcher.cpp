@@ -36,14 +36,17 @@ void AdFetcher::requestOnce(const std::string& tag, std::string& answer) {
 
 void AdFetcher::fetchAd(const std::string& tag) {
   // Judged by what this fetch found, so a failed request is tried again even while an older
-  // ad is shown; the older ad stays where the answers give nothing new.
-  std::string answer;
+  // ad is shown; the older ad stays where the answers give nothing new. Each answer is an ad
+  // of its own: one cut after its link must not take its text from the next. The later
+  // answer's pair wins, the first's stands when the second gives none.
   AdState found;
   for (int request = 0; request < kMaxAdRequests; ++request) {
+    std::string answer;
     requestOnce(tag, answer);
-    found = AdState{};
-    walkAdTokens(answer, found);
-    if (adComplete(found)) break;
+    AdState walked;
+    walkAdTokens(answer, walked);
+    if (!walked.link.empty() && !walked.text.empty()) found = walked;
+    if (adComplete(walked)) break;
   }
   // The walk gives both or neither: the old ad stays whole.
   if (!found.link.empty() && !found.text.empty()) {

@@ -20,7 +20,8 @@ class AdFetcher {
   // `adRoot` and `siteRoot` are the ad server's and the product site's root addresses.
   AdFetcher(AdState& ad, std::string adRoot, std::string siteRoot);
 
-  // Up to two ad requests; the link and text change together, when the answers give both.
+  // Up to two ad requests, each answer walked on its own; the link and text change together,
+  // when an answer gives both.
   void fetchAd(const std::string& tag);
   // GET of "/verify/ip.php": the client address when the answer holds one, else empty.
   void fetchClientAddress();

@@ -185,6 +185,10 @@ WaitResult NamedEvent::wait(int timeoutMs) {
   }
 }
 
+int NamedEvent::waitUnlessEnded(int timeoutMs, int endedFd) {
+  return waitAny(&fd_, 1, timeoutMs, endedFd);
+}
+
 int NamedEvent::waitEither(NamedEvent& first, NamedEvent& second, int timeoutMs, int endedFd) {
   const int fds[2] = {first.fd_, second.fd_};
   return waitAny(fds, 2, timeoutMs, endedFd);
@@ -193,20 +197,28 @@ int NamedEvent::waitEither(NamedEvent& first, NamedEvent& second, int timeoutMs,
 std::unique_ptr<InstanceLock> InstanceLock::acquire(const std::string& name, bool* alreadyExists) {
   if (alreadyExists) *alreadyExists = false;
   const auto path = runtimePath("instance." + name + ".lock");
-  if (!path) return nullptr;
+  const auto dir = runtimeDir();
+  if (!path || !dir) return nullptr;
   // Close-on-exec: a started companion program must not keep our lock alive after we end.
   UniqueFd fd(::open(path->c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
   if (!fd.valid()) return nullptr;
-  int rc;
-  do {
-    rc = ::flock(fd.get(), LOCK_EX | LOCK_NB);
-  } while (rc != 0 && errno == EINTR);
-  if (rc != 0) {
-    if (errno != EWOULDBLOCK) return nullptr;
-    if (alreadyExists) *alreadyExists = true;
-    return std::unique_ptr<InstanceLock>(new InstanceLock(-1));
-  }
-  return std::unique_ptr<InstanceLock>(new InstanceLock(fd.release()));
+  const auto lock = [&fd](int operation) {
+    int rc;
+    do {
+      rc = ::flock(fd.get(), operation | LOCK_NB);
+    } while (rc != 0 && errno == EINTR);
+    return rc == 0;
+  };
+  // The exclusive probe and the shared hold are two steps: starters take them one at a time,
+  // so none can slip between another's probe and hold. Holders only ever hold shared locks.
+  RuntimeDirLock serialised(*dir);
+  const bool alone = lock(LOCK_EX);
+  if (!alone && errno != EWOULDBLOCK) return nullptr;
+  if (alreadyExists) *alreadyExists = !alone;
+  if (lock(LOCK_SH)) return std::unique_ptr<InstanceLock>(new InstanceLock(fd.release()));
+  // Held exclusively by a copy that does not share it: it has the event, we hold nothing.
+  if (!alone && errno == EWOULDBLOCK) return std::unique_ptr<InstanceLock>(new InstanceLock(-1));
+  return nullptr;
 }
 
 InstanceLock::~InstanceLock() {

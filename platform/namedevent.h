@@ -34,6 +34,9 @@ class NamedEvent {
   void clear();
   // Every wait ends the program on an exit signal when platform/exitwait.h says how.
   WaitResult wait(int timeoutMs);
+  // As wait, also ending when `endedFd` (a process's pidfd) becomes readable first: 0 when
+  // set, kTimedOutWait, kFailedWait or kEndedWait.
+  int waitUnlessEnded(int timeoutMs, int endedFd);
   // Waits for either event. Returns 0 for `first`, 1 for `second` (the first listed wins
   // when both are set), kTimedOutWait, kFailedWait, or kEndedWait when `endedFd` (a process's
   // pidfd, or -1) became readable first. Only the winner is reset.
@@ -47,12 +50,14 @@ class NamedEvent {
   int fd_ = -1;
 };
 
-// The single-instance event "Veltrana": a file held with flock. A lock already held by
-// another process means "already exists".
+// The single-instance event "Veltrana": a file every running copy holds with a shared flock,
+// so the event exists while any copy runs, as a named event lives while anyone holds it. A
+// lock already held by another process means "already exists".
 class InstanceLock {
  public:
-  // nullptr when the lock file cannot be created; *alreadyExists when another holds it
-  // (the returned object then holds nothing and can be dropped).
+  // nullptr when the lock file cannot be created or locked; *alreadyExists when another
+  // holds it. Either way the returned object holds the lock until it is dropped: a copy that
+  // runs alongside keeps the event alive for later starts once the first copy has ended.
   static std::unique_ptr<InstanceLock> acquire(const std::string& name, bool* alreadyExists);
   ~InstanceLock();
   InstanceLock(const InstanceLock&) = delete;

@@ -33,6 +33,9 @@ constexpr const char* kOfflineText =
 constexpr const char* kNotReadyText =
     "Your Internet connection very weak or down. Please restart Veltrana when you have "
     "stronger connection";
+constexpr const char* kPageNotReadyText =
+    "Internal Browser Orbisview did not open its window in time. Please re-submit request "
+    "later";
 constexpr const char* kClosedText =
     "Internet Browser was closed without login, please try Veltrana later";
 constexpr const char* kNoLoginText =
@@ -117,13 +120,25 @@ BrowserHandoff::Ending BrowserHandoff::handOff(const std::string& address, HandO
   for (platform::NamedEvent* event : {ready_.get(), loginDone_.get(), browserExit_.get()})
     if (event) event->clear();
 
+  // A page's failures are told here and the program goes on; a login's caller tells its own.
+  const bool login = kind == HandOff::Login;
   const pid_t pid = platform::startProcess(browserPath_);
-  if (pid < 0) return {.result = kBrowserNotStarted};
+  if (pid < 0) {
+    if (login) return {.result = kBrowserNotStarted};
+    return {.result = kBrowserNotStarted, .caption = "Warning", .text = kBrowserMissingText};
+  }
 
   handOverAddress(address);
 
-  if (!ready_ || ready_->wait(waits_.readyMs) != platform::WaitResult::Signalled)
-    return {.caption = "Error", .text = kNotReadyText, .exitCode = kExitBrowserNotReady};
+  const int ready = ready_ ? awaitReady(pid) : platform::kFailedWait;
+  if (ready == kBrowserEnded) {
+    if (login) return {.result = kBrowserEnded};
+    return {.result = kBrowserEnded, .caption = "Warning", .text = kBrowserEndedText};
+  }
+  if (ready != 0) {
+    if (login) return {.caption = "Error", .text = kNotReadyText, .exitCode = kExitBrowserNotReady};
+    return {.result = kBrowserNotReady, .caption = "Warning", .text = kPageNotReadyText};
+  }
 
   const bool haveWindow = platform::findWindow(kBrowserWindowClass);
   if (haveWindow) {
@@ -149,6 +164,32 @@ BrowserHandoff::Ending BrowserHandoff::handOff(const std::string& address, HandO
               .pid = pid};
     default:
       return {};
+  }
+}
+
+// The browser we started reports its window, or hands the address to an open window (which
+// then reports) and ends. Its end with no window left means it died or never got going:
+// that is told at once rather than after the whole wait.
+int BrowserHandoff::awaitReady(pid_t pid) {
+  platform::UniqueFd childEnd = platform::watchChild(pid);
+  bool ended = false;
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(waits_.readyMs);
+  for (;;) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    const int slice = ended ? static_cast<int>(std::clamp<int64_t>(left, 0, kWindowLookMs))
+                            : static_cast<int>(std::max<int64_t>(left, 0));
+    const int got = ready_->waitUnlessEnded(slice, childEnd.get());
+    if (got == platform::kEndedWait) {
+      childEnd.reset();
+      ended = true;
+    } else if (got != platform::kTimedOutWait) {
+      return got;
+    } else if (left <= slice) {
+      return platform::kTimedOutWait;
+    }
+    if (ended && !platform::findWindow(kBrowserWindowClass)) return kBrowserEnded;
   }
 }
 

@@ -33,13 +33,25 @@ inline constexpr std::size_t kAddressField = 1024;  // at most 1,023 bytes and a
 // waits for the browser's word, and being offline or a failed login ends the program.
 enum class HandOff { Page, Login };
 
-// openInLoginBrowser's results; every other outcome ends the program.
+// openInLoginBrowser's results; every other outcome ends the program. A page's failures
+// have shown their box when they return; a login's -1 and -8 are its caller's to tell.
 inline constexpr int kOpened = 0;
 inline constexpr int kBrowserNotStarted = -1;
 inline constexpr int kOffline = -5;
+// The browser ended before its window was ready, and no open window took the address.
+inline constexpr int kBrowserEnded = -8;
+// A page whose browser lives but never said it was ready.
+inline constexpr int kBrowserNotReady = -9;
 // Asked from inside this thread's own hand-off (a timer or click run by its box's loop): nothing
 // was done; the caller tries again when busy() is false.
 inline constexpr int kHandOffBusy = -7;
+
+// What the user is told of a browser that cannot be started, or that ends before it is ready.
+inline constexpr const char* kBrowserMissingText =
+    "Internal Browser Orbisview.exe either missing or corrupted. Please re-install Veltrana";
+inline constexpr const char* kBrowserEndedText =
+    "Internal Browser Orbisview ended before its window opened. Please try again; if it "
+    "happens again, re-install Veltrana";
 
 // Exit codes of the hand-off.
 using platform::kExitBrowserClosed;
@@ -73,6 +85,8 @@ class BrowserHandoff {
  private:
   struct Ending;
   Ending handOff(const std::string& address, HandOff kind);
+  // For "IE_READY": 0, platform::kTimedOutWait, platform::kFailedWait, or kBrowserEnded.
+  int awaitReady(pid_t pid);
   int awaitLogin(pid_t pid);
   int finish(const Ending& ending);
   void closeLocked(bool haveWindow, pid_t pid);

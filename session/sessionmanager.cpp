@@ -15,8 +15,6 @@
 namespace session {
 namespace {
 
-constexpr const char* kBrowserMissingText =
-    "Internal Browser Orbisview.exe either missing or corrupted. Please re-install Veltrana";
 constexpr const char* kUnexpectedErrorText = "Unexpected Error. Please try Veltrana later";
 
 }  // namespace
@@ -170,8 +168,15 @@ void SessionManager::loadOrStartSession(bool& needLogin) {
 }
 
 void SessionManager::openLogin() {
-  if (browser_.openInLoginBrowser(loginAddress(), HandOff::Login) == kBrowserNotStarted) {
-    fail(kBrowserMissingText, kExitBrowserMissing);
+  // A browser that died before its window is no weak connection: it is the browser's fault,
+  // as one that cannot be started is.
+  switch (browser_.openInLoginBrowser(loginAddress(), HandOff::Login)) {
+    case kBrowserNotStarted:
+      fail(kBrowserMissingText, kExitBrowserMissing);
+    case kBrowserEnded:
+      fail(kBrowserEndedText, kExitBrowserMissing);
+    default:
+      break;
   }
 }
 

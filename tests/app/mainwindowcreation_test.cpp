@@ -134,7 +134,8 @@ TEST_F(Creation, NoTimerWorkRunsBesideTheSync) {
     syncing = false;
     return 0;
   });
-  window.timers().killTimer(2);
+  // Timer 2 goes on firing (a kill would void the held firing): every firing meanwhile is
+  // the one held.
   QCoreApplication::processEvents();
   EXPECT_TRUE(runs.empty());
 
@@ -143,7 +144,8 @@ TEST_F(Creation, NoTimerWorkRunsBesideTheSync) {
   QElapsedTimer clock;
   clock.start();
   while (runs.empty() && clock.elapsed() < 5000) QCoreApplication::processEvents();
-  ASSERT_EQ(runs.size(), 1u);
+  window.timers().killTimer(2);
+  ASSERT_GE(runs.size(), 1u);
   EXPECT_FALSE(runs[0].syncing);
   EXPECT_TRUE(runs[0].windowBuilt);
 }

@@ -5,6 +5,7 @@
 // again on activation, "Exit", and a click on a reminder while hidden.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -124,6 +125,28 @@ TEST_F(ProgramTest, MenuCommandsHideAndExit) {
   EXPECT_EQ(handed[2], sim.url() + "/inbox/");
   EXPECT_EQ(handed[3], sim.url() + "/profile.php");
   EXPECT_EQ(veltrana.err().find("Warning: "), std::string::npos) << veltrana.err();
+}
+
+// A companion browser that dies before its window is a page's failure, told at once: the help
+// page's warning names the browser, and the program goes on (it used to wait 30 s and end
+// with 36, blaming the connection).
+TEST_F(ProgramTest, AHelpPageWhoseBrowserDiesLeavesTheProgramRunning) {
+  std::ofstream(dataFolder + "orbisview", std::ios::trunc) << "#!/bin/sh\nexit 0\n";
+  VeltranaProcess veltrana(sandbox);
+  ASSERT_TRUE(veltrana.waitForOutput("main window shown\n", 60'000))
+      << veltrana.out() << veltrana.err();
+  QElapsedTimer clock;
+  clock.start();
+  ASSERT_TRUE(postCommand(kHelp));
+  const std::string warning = "Warning: Internal Browser Orbisview ended before its window opened";
+  while (veltrana.err().find(warning) == std::string::npos && clock.elapsed() < 20'000)
+    veltrana.waitForOutput("\x01", 100);
+  EXPECT_LT(clock.elapsed(), 5000) << veltrana.err();
+  EXPECT_NE(veltrana.err().find(warning), std::string::npos) << veltrana.err();
+  EXPECT_TRUE(veltrana.running());
+  ASSERT_TRUE(postCommand(kExitCmd));
+  EXPECT_EQ(veltrana.waitForExit(), 0) << veltrana.out() << veltrana.err();
+  EXPECT_EQ(veltrana.err().find("weak or down"), std::string::npos) << veltrana.err();
 }
 
 // A window opened from the menu holds nothing up: a second start's activation is answered and

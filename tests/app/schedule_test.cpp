@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -157,4 +158,43 @@ TEST(Schedule, HeldFiringsRunOnceEachAfterTheRelease) {
   EXPECT_EQ(ran, (std::vector<int>{2, 4, 7}));
   schedule.onTimer(2);
   EXPECT_EQ(ran, (std::vector<int>{2, 4, 7, 2}));
+}
+
+// A firing held back belongs to the arming it came from: a timer set again or killed meanwhile
+// (a login during the creation sets timer 2 anew) forgets it, so no second login follows the
+// first. A one-shot's own kill at its firing keeps the firing.
+TEST(Schedule, AHeldFiringIsForgottenWhenItsTimerIsSetAgainOrKilled) {
+  const struct {
+    const char* what;
+    int id;
+    std::function<void(ui::WindowTimers&)> meanwhile;
+    bool runs;
+  } cases[] = {
+      {"timer 2 set again", 2, [](ui::WindowTimers& t) { t.setTimer(2, 5000); }, false},
+      {"timer 2 killed", 2, [](ui::WindowTimers& t) { t.killTimer(2); }, false},
+      {"timer 2 left alone", 2, [](ui::WindowTimers&) {}, true},
+      {"another timer set", 2, [](ui::WindowTimers& t) { t.setTimer(1, 5000); }, true},
+      {"one-shot timer 4", 4, [](ui::WindowTimers&) {}, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    QObject owner;
+    ui::WindowTimers timers(&owner);
+    app::Schedule schedule(timers);
+    std::vector<int> ran;
+    for (int id = 1; id <= 10; ++id) schedule.setWork(id, [&, id] { ran.push_back(id); });
+    timers.setTimer(2, 1000);
+    schedule.startTimer4();
+    schedule.holdFirings();
+    schedule.onTimer(c.id);
+    c.meanwhile(timers);
+    schedule.releaseFirings();
+    QEventLoop loop;
+    QTimer::singleShot(0, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_EQ(ran, c.runs ? std::vector<int>{c.id} : std::vector<int>{});
+    // A later firing of the new arming runs as usual.
+    schedule.onTimer(c.id);
+    EXPECT_EQ(ran.back(), c.id);
+  }
 }

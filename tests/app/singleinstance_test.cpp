@@ -64,6 +64,12 @@ TEST(SingleInstance, WithTheEventTakenButNoWindowTheCopyRunsAlongside) {
   VeltranaProcess run(sandbox, {}, {}, kStartupOnly);
   ASSERT_TRUE(run.waitForWindow()) << run.err();
   EXPECT_GE(clock.elapsed(), 250);  // it looked twice
+
+  // The starting copy ends: the one alongside still holds the event, so a third start finds
+  // it, and then its window, instead of running as a second full copy.
+  lock.reset();
+  VeltranaProcess third(sandbox, {}, {}, kProgram);
+  EXPECT_EQ(third.waitForExit(), 255) << third.out() << third.err();
   ASSERT_TRUE(postCommand(kExitCommandId));
   EXPECT_EQ(run.waitForExit(), 0);
 }

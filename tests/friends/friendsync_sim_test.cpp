@@ -288,6 +288,29 @@ TEST_F(Sync, BestFriendsAreAskedForInTextOrder) {
   EXPECT_EQ(lines[2].substr(0, 8), "3*Three*");
 }
 
+// The server answers a user once however often he is asked for: a uid on two lines is asked
+// once, else every refresh would count a mismatch and no status would ever change.
+TEST_F(Sync, AUidOnTwoLinesIsAskedOnceAndItsStatusesChange) {
+  startSim();
+  const auto uids = testsupport::friendUids(sim);
+  for (int i = 0; i < 2; ++i)
+    ASSERT_EQ(sim.control("/status",
+                          R"({"uid": )" + uids[i] + R"(, "message": "new", "time": 1229000000})")
+                  .status,
+              200);
+  const std::string a = std::min(uids[0], uids[1]), b = std::max(uids[0], uids[1]);
+  writeWhole(store.paths().bf1, b + "*B***#1\n" + a + "*A***#1\n" + b + "*B again***#1\n");
+  testsupport::clearRequestLog(sim);
+  EXPECT_EQ(sync().checkBestFriendsStatus(), friends::kBestFriendsDone);
+  EXPECT_EQ(testsupport::occurrences(
+                log(), "select uid, status from user where uid in (" + a + "," + b + ")\""),
+            1)
+      << log();
+  EXPECT_EQ(readWhole(store.paths().bf1), a + "*A*new*1229000000*#2\n" + b +
+                                              "*B again*new*1229000000*#2\n" + b +
+                                              "*B*new*1229000000*#2\n");
+}
+
 TEST_F(Sync, TwoUsersForThreeBestFriendsLeaveTheFile) {
   startSim();
   const auto uids = testsupport::friendUids(sim);

@@ -1,5 +1,5 @@
 // The ad transfers against a local server: the client-address request and its thresholds,
-// at most two ad requests with their answers joined, only 2xx answers read, redirects
+// at most two ad requests with each answer walked on its own, only 2xx answers read, redirects
 // followed over http only.
 #include <gtest/gtest.h>
 #include <httplib.h>
@@ -97,16 +97,16 @@ TEST(AdFetch, AddressFirstThenOneRequestWhenTheAdIsWhole) {
   EXPECT_EQ(ad.clientAddress, "127.0.0.1");
 }
 
-TEST(AdFetch, ASecondRequestIsReadTogetherWithTheFirst) {
+TEST(AdFetch, ASecondRequestFollowsAnAnswerWithoutAWholeAd) {
   AdSite site;
   site.queueAddress({200, "198.51.100.23"});
   site.queueAd({200, R"(<a href="http://shop.example/2">)"});
-  site.queueAd({200, "Cheap flights</a>"});
+  site.queueAd({200, R"(<a href="http://shop.example/3">Cheap flights</a>)"});
   news::AdState ad;
   news::AdFetcher fetcher(ad, site.root(), site.root());
   fetcher.fetchAd("1712024");
   EXPECT_EQ(site.requests().size(), 3u);
-  EXPECT_EQ(ad.link, "http://shop.example/2");
+  EXPECT_EQ(ad.link, "http://shop.example/3");
   EXPECT_EQ(ad.text, "Cheap flights");
   // The address is long enough now: neither the ad request nor the window asks again.
   fetcher.fetchClientAddressIfShort();
@@ -145,8 +145,8 @@ TEST(AdFetch, TheWindowAsksForAShortAddressAndTheFetchThenDoesNot) {
   EXPECT_EQ(site.requests(), (std::vector<std::string>{"GET /verify/ip.php", adBody("")}));
 }
 
-// Text and link are one ad: an answer lacking either leaves the old pair as it was, however
-// the two requests split the ad between them.
+// Text and link are one ad, and each answer is one ad: an answer lacking either leaves the
+// old pair as it was, and a first answer cut after its link takes nothing from the second.
 TEST(AdFetch, AnAnswerReplacesTextAndLinkOnlyAsAPair) {
   const std::string linkOnly = R"(<a href="http://new.example/x">)";
   const struct {
@@ -164,8 +164,16 @@ TEST(AdFetch, AnAnswerReplacesTextAndLinkOnlyAsAPair) {
        "Old ad"},
       {"the link first, the text in the second answer",
        {{200, linkOnly}, {200, "New ad</a>"}},
+       "http://old.example",
+       "Old ad"},
+      {"a cut first answer, then a whole ad",
+       {{200, linkOnly}, {200, R"(<p>Sale</p><a href="http://other.example/y">Other ad</a>)"}},
+       "http://other.example/y",
+       "Other ad"},
+      {"a short pair, then nothing",
+       {{200, linkOnly + "Hi</a>"}, {500, linkOnly + "Error page</a>"}},
        "http://new.example/x",
-       "New ad"},
+       "Hi"},
       {"a short text comes with its link",
        {{200, linkOnly + "Hi</a>"}},
        "http://new.example/x",

@@ -202,6 +202,27 @@ TEST(NamedEventTest, OneSetReleasesExactlyOneOfTwoWaitingProcesses) {
   EXPECT_EQ(std::count(got.begin(), got.end(), "timeout"), 1) << got[0] << " " << got[1];
 }
 
+// A copy that found the event taken runs on holding it: once the first copy has ended, the
+// next start still finds the event, as long as any copy that took it runs.
+TEST(InstanceLockTest, TheEventLivesWhileAnyCopyThatTookItRuns) {
+  PeerProcess first({"lock", "Veltrana"});
+  ASSERT_EQ(first.readLine(), "ready exists=0");
+  PeerProcess alongside({"lock", "Veltrana"});
+  ASSERT_EQ(alongside.readLine(), "ready exists=1");
+  first.writeLine("quit");
+  EXPECT_EQ(first.waitExit(), 0);
+  PeerProcess third({"lock", "Veltrana"});
+  EXPECT_EQ(third.readLine(), "ready exists=1");
+  third.writeLine("quit");
+  EXPECT_EQ(third.waitExit(), 0);
+  alongside.writeLine("quit");
+  EXPECT_EQ(alongside.waitExit(), 0);
+  bool exists = true;
+  auto mine = platform::InstanceLock::acquire("Veltrana", &exists);
+  ASSERT_TRUE(mine);
+  EXPECT_FALSE(exists);
+}
+
 TEST(InstanceLockTest, ALockHeldByAnotherProcessMeansAlreadyExists) {
   {
     PeerProcess first({"lock", "Veltrana"});

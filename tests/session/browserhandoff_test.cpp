@@ -107,6 +107,49 @@ TEST_F(BrowserHandoffTest, MissingBrowserReturnsMinus1) {
             session::kBrowserNotStarted);
 }
 
+// A browser that dies before its window, or cannot be started, is told at once as such. A
+// page's failure (the help page, a friend's page) shows its warning and the program goes on;
+// a login's is its caller's to tell.
+TEST_F(BrowserHandoffTest, ABrowserThatDiesOrCannotStartIsToldAtOnce) {
+  const std::string help = "file:///opt/Veltrana/help.html";
+  const std::string ended = "Warning: " + std::string(session::kBrowserEndedText);
+  struct Case {
+    const char* title;
+    const char* browser;
+    const char* mode;
+    int readyMs;
+    session::HandOff kind;
+    int result;
+    std::string box;  // empty: none
+  };
+  const Case cases[] = {
+      {"help, browser dies", FAKE_BROWSER, "gone", 30'000, session::HandOff::Page,
+       session::kBrowserEnded, ended},
+      {"help, no browser", "/nonexistent/orbisview", "gone", 30'000, session::HandOff::Page,
+       session::kBrowserNotStarted, "Warning: " + std::string(session::kBrowserMissingText)},
+      {"help, never ready", FAKE_BROWSER, "notready", 300, session::HandOff::Page,
+       session::kBrowserNotReady,
+       "Warning: Internal Browser Orbisview did not open its window in time. Please re-submit "
+       "request later"},
+      {"login, browser dies", FAKE_BROWSER, "gone", 30'000, session::HandOff::Login,
+       session::kBrowserEnded, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
+    mode(c.mode);
+    LoginWaits waits = kQuickWaits;
+    waits.readyMs = c.readyMs;
+    platform::LogMessageBoxes boxes{std::vector<int>{}};
+    BrowserHandoff browser(c.browser, boxes, waits, online);
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(browser.openInLoginBrowser(help, c.kind), c.result);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+    EXPECT_EQ(boxes.shown(),
+              c.box.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.box});
+    TearDown();  // the browser that never got ready
+  }
+}
+
 TEST_F(BrowserHandoffTest, EndsOfTheLogin) {
   struct Case {
     const char* mode;

@@ -340,6 +340,19 @@ TEST_F(SessionManagerTest, FailuresEndTheProgram) {
     EXPECT_EXIT(given.decideAtStartup(), ::testing::ExitedWithCode(107), "");
   }
   {
+    // Told at once as the browser's fault, not after the whole wait as a weak connection.
+    SCOPED_TRACE("login browser dies before its window");
+    env_.set("FAKE_BROWSER_MODE", "gone");
+    session::LoginWaits waits = kShortWaits;
+    waits.readyMs = 30'000;
+    session::BrowserHandoff dying(FAKE_BROWSER, boxes_, waits, [] { return 0L; });
+    SessionManager m(*store_, *log_, boxes_, dying, [](uint32_t) {});
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EXIT(m.decideAtStartup(), ::testing::ExitedWithCode(7),
+                "Error: Internal Browser Orbisview ended before its window opened");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+  }
+  {
     SCOPED_TRACE("login not done at the server");
     env_.set("FAKE_BROWSER_MODE", "deskstop");
     auto m = manager();

@@ -14,17 +14,24 @@ void WindowTimers::setTimer(int id, int periodMs) {
       if (handler_) handler_(id);
     });
   }
+  ++armings_[id];
   timer->start(periodMs);
 }
 
 void WindowTimers::killTimer(int id) {
   const auto found = timers_.find(id);
   if (found != timers_.end()) found->second->stop();
+  ++armings_[id];
 }
 
 bool WindowTimers::isActive(int id) const {
   const auto found = timers_.find(id);
   return found != timers_.end() && found->second->isActive();
+}
+
+unsigned WindowTimers::arming(int id) const {
+  const auto found = armings_.find(id);
+  return found != armings_.end() ? found->second : 0;
 }
 
 int WindowTimers::period(int id) const { return isActive(id) ? timers_.at(id)->interval() : 0; }

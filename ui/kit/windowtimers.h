@@ -1,6 +1,8 @@
 #pragma once
 // A window's numbered timers: one QTimer per id. Setting an id again replaces its period and
-// starts it afresh; every firing reaches the one handler with the id.
+// starts it afresh; every firing reaches the one handler with the id. Each setting and kill
+// starts a new arming of the id: a firing held back for later belongs to the arming it came
+// from, and is void once its timer was set again or killed.
 #include <functional>
 #include <map>
 
@@ -24,9 +26,12 @@ class WindowTimers : public QObject {
   bool isActive(int id) const;
   // The period of a set timer, else 0.
   int period(int id) const;
+  // Counts the settings and kills of `id`; a held firing compares it with its own.
+  unsigned arming(int id) const;
 
  private:
   std::map<int, QTimer*> timers_;
+  std::map<int, unsigned> armings_;
   Handler handler_;
 };
 
