@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "loginbrowser/profilefolders.h"
+#include "platform/terminaltext.h"
 
 namespace orbisview {
 
@@ -21,7 +22,8 @@ QWebEngineProfile* makeBrowserProfile(QObject* parent) {
     profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
     profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
   } else {
-    std::fprintf(stderr, "orbisview: %s; cookies are kept for this run only\n", error.c_str());
+    std::fprintf(stderr, "orbisview: %s; cookies are kept for this run only\n",
+                 platform::printable(error).c_str());
     profile = new QWebEngineProfile(parent);  // off the record
   }
   // Chromium would otherwise pass an address of an unknown scheme that a click leads to on

@@ -20,12 +20,14 @@
 #include "loginbrowser/eventtext.h"
 #include "loginbrowser/navigationpolicy.h"
 #include "loginbrowser/openurldialog.h"
+#include "loginbrowser/pagedialog.h"
 #include "loginbrowser/sharedaddress.h"
 #include "loginbrowser/softkeybar.h"
 #include "loginbrowser/titlestrip.h"
 #include "platform/namedevent.h"
 #include "platform/qtwindowendpoint.h"
 #include "platform/secrettext.h"
+#include "platform/terminaltext.h"
 
 namespace orbisview {
 namespace {
@@ -52,9 +54,10 @@ QUrl homeUrl() {
 std::string addressText(const QUrl& url) { return url.toEncoded().toStdString(); }
 
 // Login addresses carry the login token: the printed line hides it (the login rule reads the
-// whole text).
+// whole text). Titles and addresses are the page's: each stays one line and drives no
+// terminal.
 void debugLine(const std::string& text) {
-  std::fprintf(stderr, "%s\n", platform::hideSecrets(text).c_str());
+  std::fprintf(stderr, "%s\n", platform::printable(platform::hideSecrets(text)).c_str());
 }
 
 }  // namespace
@@ -74,6 +77,8 @@ BrowserWindow::BrowserWindow(const BrowserOptions& options, QWidget* parent)
   page_ = new BrowserPage(profile_, view_);  // goes with the view, never before it
   view_->setPage(page_);
   view_->setContextMenuPolicy(Qt::NoContextMenu);
+  pageDialog_ = new PageDialog(view_);
+  page_->setDialog(pageDialog_);
 
   softKeys_ = new SoftKeyBar("Exit", kCmdExit, "Menu", kCmdMenu, this);
   connect(softKeys_, &SoftKeyBar::commandTriggered, this, &BrowserWindow::runCommand);
@@ -145,19 +150,19 @@ bool BrowserWindow::runCommand(int commandId) {
       showMenu();
       return true;
     case kCmdBack:
-      view_->back();
+      runWhenPageFree(&QWebEngineView::back);
       return true;
     case kCmdForward:
-      view_->forward();
+      runWhenPageFree(&QWebEngineView::forward);
       return true;
     case kCmdHome:
-      view_->load(homeUrl());
+      openChecked(homeUrl());
       return true;
     case kCmdOpenUrl:
       openUrl();
       return true;
     case kCmdRefresh:
-      view_->reload();
+      runWhenPageFree(&QWebEngineView::reload);
       return true;
     case kCmdStop:
       view_->stop();
@@ -177,13 +182,38 @@ void BrowserWindow::openUrl() {
   if (dialog.exec() == kCmdOk) navigate(dialog.address());
 }
 
-void BrowserWindow::navigate(const QString& address) { view_->load(QUrl::fromUserInput(address)); }
+void BrowserWindow::navigate(const QString& address) { openChecked(QUrl::fromUserInput(address)); }
 
 void BrowserWindow::openHandedAddress(const QString& address) {
   const QUrl url = QUrl::fromUserInput(address);
-  // Veltrana hands its help page over as a local file: that file, and no other, may show.
-  if (isHelpPageAddress(url)) page_->allowLocalPage(url);
-  view_->load(url);
+  const QStringList helpPages = installedHelpPages();
+  if (!isHandedAddressOpenable(url, helpPages)) {
+    refuse(url);
+    return;
+  }
+  // Veltrana hands the installation's help page over as a local file: that file, and no
+  // other, may show.
+  if (isHelpPageAddress(url, helpPages)) page_->allowLocalPage(url);
+  openChecked(url);
+}
+
+void BrowserWindow::openChecked(const QUrl& url) {
+  // view_->load() runs a javascript: address in the page shown, and opens view-source: and
+  // the like without asking the page: so the rule is applied here first.
+  if (!isOpenableAddress(url, true, page_->localPage())) {
+    refuse(url);
+    return;
+  }
+  page_->whenFree([this, url] { view_->load(url); });
+}
+
+void BrowserWindow::refuse(const QUrl& url) {
+  std::fprintf(stderr, "orbisview: not opened (only web pages and the help page open): %s\n",
+               platform::printable(platform::hideSecrets(addressText(url))).c_str());
+}
+
+void BrowserWindow::runWhenPageFree(void (QWebEngineView::*step)()) {
+  page_->whenFree([this, step] { (view_->*step)(); });
 }
 
 int64_t BrowserWindow::handleMessage(const platform::WindowMessage& message) {
@@ -221,8 +251,10 @@ int64_t BrowserWindow::handleMessage(const platform::WindowMessage& message) {
 }
 
 void BrowserWindow::endProgram() {
-  // No page event may reach Veltrana once it has asked us to go.
+  // No page event may reach Veltrana once it has asked us to go, and no dialog of the page
+  // may keep a loop running below the main one.
   page_->disconnect(this);
+  page_->endDialogs();
   QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
 }
 
@@ -236,6 +268,9 @@ void BrowserWindow::closeEvent(QCloseEvent* event) {
   // waiting for us must hear so rather than wait out its time.
   if (event->spontaneous()) platform::NamedEvent::setByName(kEventGoodbye);
   endpoint_.reset();  // a closed window no longer takes messages
+  // A page's dialog would keep its loop running below the main one: the program ends with
+  // its window.
+  page_->endDialogs();
   QWidget::closeEvent(event);
 }
 
@@ -258,7 +293,7 @@ void BrowserWindow::onTitleChanged(const QString& title) {
 void BrowserWindow::onNewWindowRequested(QWebEngineNewWindowRequest& request) {
   // One window, as on the phone: a link meant for a new one opens here, through the same
   // check as any other address. A pop-up that a script opens on its own is dropped.
-  if (request.isUserInitiated()) view_->load(request.requestedUrl());
+  if (request.isUserInitiated()) openChecked(request.requestedUrl());
 }
 
 void BrowserWindow::onUrlChanged(const QUrl& url) {
@@ -297,10 +332,11 @@ void BrowserWindow::onDocumentComplete(const QUrl& url) {
 void BrowserWindow::saveScreenshot() {
   const QString file = QString::fromStdString(options_.screenshotFile);
   if (grab().save(file, "PNG"))
-    std::fprintf(stderr, "orbisview: screenshot saved to %s\n", options_.screenshotFile.c_str());
+    std::fprintf(stderr, "orbisview: screenshot saved to %s\n",
+                 platform::printable(options_.screenshotFile).c_str());
   else
     std::fprintf(stderr, "orbisview: cannot save screenshot to %s\n",
-                 options_.screenshotFile.c_str());
+                 platform::printable(options_.screenshotFile).c_str());
 }
 
 }  // namespace orbisview

@@ -23,6 +23,7 @@ class QtWindowEndpoint;
 namespace orbisview {
 
 class BrowserPage;
+class PageDialog;
 class SoftKeyBar;
 class TitleStrip;
 
@@ -42,11 +43,12 @@ class BrowserWindow : public QWidget {
   bool isCommandEnabled(int commandId) const;
   // An address the user typed.
   void navigate(const QString& address);
-  // The address Veltrana handed over in the shared block; its help page is the one local
-  // file that may then show.
+  // The address Veltrana handed over in the shared block; the installation's help page is
+  // the one local file that may then show.
   void openHandedAddress(const QString& address);
 
   QWebEngineView* view() const { return view_; }
+  PageDialog* pageDialog() const { return pageDialog_; }
   QMenu* menu() const { return menu_; }
   TitleStrip* titleStrip() const { return titleStrip_; }
   SoftKeyBar* softKeys() const { return softKeys_; }
@@ -61,6 +63,12 @@ class BrowserWindow : public QWidget {
   void showMenu();
   void openUrl();
   void endProgram();
+  // Every address Orbisview opens itself comes through here: top-frame rule, then loaded
+  // once the page's scripts cannot hold the navigation up.
+  void openChecked(const QUrl& url);
+  void refuse(const QUrl& url);
+  // A history or reload step, run once the page's scripts cannot hold it up.
+  void runWhenPageFree(void (QWebEngineView::*step)());
   void setCommandEnabled(int commandId, bool enabled);
 
   void onNavigationRequested(const QUrl& url, bool isMainFrame);
@@ -76,6 +84,7 @@ class BrowserWindow : public QWidget {
   BrowserOptions options_;
   QWebEngineProfile* profile_ = nullptr;
   BrowserPage* page_ = nullptr;
+  PageDialog* pageDialog_ = nullptr;
   QWebEngineView* view_ = nullptr;
   TitleStrip* titleStrip_ = nullptr;
   SoftKeyBar* softKeys_ = nullptr;

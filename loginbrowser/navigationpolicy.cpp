@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "platform/folders.h"
+
 namespace orbisview {
 namespace {
 
@@ -21,9 +23,25 @@ bool isSameLocalFile(const QUrl& url, const QUrl& localPage) {
 
 }  // namespace
 
-bool isHelpPageAddress(const QUrl& url) {
+QStringList installedHelpPages() {
+  QStringList pages;
+  // Orbisview's own file, links followed: the installation it belongs to.
+  const QString helper = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+  if (!helper.isEmpty()) {
+    const QString image = QString::fromUtf8(VELTRANA_IMAGE_FROM_HELPER);
+    const QString folder = QDir::isAbsolutePath(image)
+                               ? image
+                               : QFileInfo(helper).absolutePath() + QLatin1Char('/') + image;
+    pages << QDir::cleanPath(folder + QLatin1Char('/') + QLatin1String(kHelpFileName));
+  }
+  pages << QDir::cleanPath(QString::fromStdString(platform::programFilesFolder()) +
+                           QStringLiteral("/Veltrana/") + QLatin1String(kHelpFileName));
+  return pages;
+}
+
+bool isHelpPageAddress(const QUrl& url, const QStringList& helpPages) {
   return isLocalFileAddress(url) && !url.hasQuery() &&
-         QFileInfo(url.toLocalFile()).fileName() == QLatin1String(kHelpFileName);
+         helpPages.contains(QDir::cleanPath(url.toLocalFile()));
 }
 
 bool isOpenableAddress(const QUrl& url, bool isMainFrame, const QUrl& localPage) {
@@ -36,6 +54,10 @@ bool isOpenableAddress(const QUrl& url, bool isMainFrame, const QUrl& localPage)
   if (scheme == QLatin1String("data") || scheme == QLatin1String("blob")) return !isMainFrame;
   if (scheme == QLatin1String("file")) return isSameLocalFile(url, localPage);
   return false;
+}
+
+bool isHandedAddressOpenable(const QUrl& url, const QStringList& helpPages) {
+  return isOpenableAddress(url, true, isHelpPageAddress(url, helpPages) ? url : QUrl());
 }
 
 }  // namespace orbisview

@@ -6,6 +6,7 @@
 #include "platform/runtimedir.h"
 #include "platform/secrettext.h"
 #include "platform/sharedblock.h"
+#include "platform/terminaltext.h"
 
 namespace orbisview {
 
@@ -30,7 +31,7 @@ std::optional<std::string> readSharedAddress() {
   const std::string address(bytes, ::strnlen(bytes, kAddressBufferSize));
 
   std::printf("Length of my_login_url = %d\n", static_cast<int>(address.size()));
-  std::printf("my_login_url = %s\n", platform::hideSecrets(address).c_str());
+  std::printf("my_login_url = %s\n", platform::printable(platform::hideSecrets(address)).c_str());
   std::fflush(stdout);
   return address;
 }

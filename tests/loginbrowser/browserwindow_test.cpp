@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -23,6 +24,7 @@
 #include "desktopopenerwatch.h"
 #include "loginbrowser/commandids.h"
 #include "loginbrowser/openurldialog.h"
+#include "loginbrowser/pagedialog.h"
 #include "platform/namedevent.h"
 #include "platform/windowdirectory.h"
 #include "support/loopback.h"
@@ -262,31 +264,39 @@ TEST_F(BrowserWindowTest, LinksOpenWebPagesOnlyAndNeverAnotherProgram) {
 }
 
 // The help page that Veltrana hands over is the one local file that shows: not another file
-// it links to, nor one typed or handed over under another name.
+// it links to, nor one typed or handed over under another name or from another folder.
 TEST_F(BrowserWindowTest, OnlyTheHandedOverHelpPageShowsOfLocalFiles) {
-  // A DataFolder whose name has a blank, a "#" and an umlaut, as a user's may.
+  // A program-files folder whose name has a blank, a "#" and an umlaut, as a user's may.
   QTemporaryDir folder(QDir::tempPath() + QString::fromUtf8("/Data #\u00e4-XXXXXX"));
-  auto writePage = [&](const QString& name, const QString& title, const QString& body) {
-    QFile file(folder.filePath(name));
+  QTemporaryDir elsewhere;
+  ASSERT_TRUE(QDir(folder.path()).mkdir("Veltrana"));
+  testsupport::ScopedEnv env;
+  env.set("VELTRANA_PROGRAM_FILES", folder.path().toStdString());
+  auto writePage = [&](const QString& path, const QString& title, const QString& body) {
+    QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(("<html><head><title>" + title + "</title></head><body>" + body + "</body></html>")
                    .toUtf8());
   };
-  writePage("help.html", "Help",
+  const QString own = folder.filePath("Veltrana/help.html");
+  writePage(own, "Help",
             "<a href='other.html' style='position:fixed;left:0;top:0;width:100%;"
             "height:100%'>other</a>");
-  writePage("other.html", "Other", "");
-  const QString help =
-      QUrl::fromLocalFile(folder.filePath("help.html")).toString(QUrl::FullyEncoded);
-  const QString other = QUrl::fromLocalFile(folder.filePath("other.html")).toString();
+  writePage(folder.filePath("Veltrana/other.html"), "Other", "");
+  writePage(elsewhere.filePath("help.html"), "Planted", "");
+  const QString help = QUrl::fromLocalFile(own).toString(QUrl::FullyEncoded);
+  const QString other = QUrl::fromLocalFile(folder.filePath("Veltrana/other.html")).toString();
   auto showsTitle = [&](const QString& title, int ms) {
     return QTest::qWaitFor([&] { return window->windowTitle() == title; }, ms);
   };
 
   window->navigate(help);  // typed before Veltrana handed it over
   window->openHandedAddress(other);
+  // Named like the help page, but not the installation's.
+  window->openHandedAddress(QUrl::fromLocalFile(elsewhere.filePath("help.html")).toString());
   EXPECT_FALSE(showsTitle("Help", 1500));
   EXPECT_FALSE(showsTitle("Other", 10));
+  EXPECT_FALSE(showsTitle("Planted", 10));
 
   window->openHandedAddress(help);
   ASSERT_TRUE(showsTitle("Help", kLoadMs));
@@ -303,6 +313,77 @@ TEST_F(BrowserWindowTest, OnlyTheHandedOverHelpPageShowsOfLocalFiles) {
   window->navigate(other);
   EXPECT_FALSE(showsTitle("Other", 1500));
   EXPECT_EQ(window->view()->url(), QUrl(help)) << window->view()->url().toString().toStdString();
+}
+
+// Addresses handed over or typed that are no web page never reach the page: a javascript:
+// one would run in the page's own origin.
+TEST_F(BrowserWindowTest, HandedOrTypedScriptAndSourceAddressesAreRefused) {
+  ASSERT_TRUE(load("/start"));
+  testing::internal::CaptureStderr();
+  window->openHandedAddress("javascript:document.title='handed'");
+  window->navigate("javascript:document.title='typed'");
+  window->openHandedAddress(url("/other").prepend("view-source:"));
+  window->openHandedAddress("data:text/html,<title>data</title>");
+  QTest::qWait(1000);
+  const std::string printed = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(shows("/start"));
+  EXPECT_EQ(window->windowTitle(), "Page /start");
+  EXPECT_NE(printed.find("orbisview: not opened (only web pages and the help page open): "
+                         "javascript:document.title='handed'\n"),
+            std::string::npos)
+      << printed;
+  EXPECT_NE(printed.find("not opened (only web pages and the help page open): view-source:"),
+            std::string::npos)
+      << printed;
+}
+
+// A page's dialogs show inside the window, which stays free meanwhile, one after another
+// and three at most; a page that goes on asking is stopped, and the next address loads.
+TEST_F(BrowserWindowTest, PageDialogsShowInTheWindowThreeAtMost) {
+  PageDialog* dialog = window->pageDialog();
+  QStringList asked;
+  bool modal = false;
+  QTimer answerer;
+  answerer.setInterval(20);
+  QObject::connect(&answerer, &QTimer::timeout, [&] {
+    if (!dialog->isOpen()) return;
+    modal = modal || QApplication::activeModalWidget() != nullptr;
+    asked << dialog->message()->text();
+    if (dialog->edit()->isVisible()) dialog->edit()->setText("typed");
+    dialog->okButton()->click();
+  });
+  answerer.start();
+  auto page = [](const std::string& name, const std::string& script) {
+    return "/body/" + name + "?body=" +
+           QUrl::toPercentEncoding(QString::fromStdString("<script>" + script + "</script>"))
+               .toStdString();
+  };
+  testing::internal::CaptureStderr();
+  window->navigate(url(page("four",
+                            "var r = [confirm('n1'), prompt('n2', 'given')];"
+                            "alert('n3'); alert('n4'); document.title = r.join();")));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return window->windowTitle() == "true,typed"; }, kLoadMs));
+  EXPECT_EQ(asked, QStringList({"n1", "n2", "n3"}));
+  EXPECT_FALSE(modal);
+
+  // Left, the page is stopped (it may still wait on a dialog); the next one asks afresh.
+  window->openHandedAddress(url("/between"));
+  ASSERT_TRUE(waitForPage("/between"));
+  asked.clear();
+  QSignalSpy stopped(window->view()->page(), &QWebEnginePage::renderProcessTerminated);
+  window->navigate(url(page("loop", "while (true) alert('x');")));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return stopped.count() > 0; }, kLoadMs));
+  EXPECT_EQ(asked.size(), 3);
+  window->openHandedAddress(url("/after"));
+  EXPECT_TRUE(waitForPage("/after"));
+  const std::string printed = testing::internal::GetCapturedStderr();
+  const std::string origin = server.url("/");
+  EXPECT_NE(printed.find("orbisview: " + origin +
+                         " asks for more than 3 dialogs; its further dialogs are dropped\n"),
+            std::string::npos)
+      << printed;
+  EXPECT_NE(printed.find("are stopped: the page loops on its dialogs\n"), std::string::npos)
+      << printed;
 }
 
 // A title is the page's: shown as the text it is, on one line cut to the strip, it can

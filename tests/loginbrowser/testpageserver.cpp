@@ -76,6 +76,10 @@ TestPageServer::TestPageServer() : server_(std::make_unique<httplib::Server>()) 
                              " style='position:fixed;left:0;top:0;width:100%;height:100%'>link</a>";
     res.set_content(pageTitled(titleOf(req.path), link), "text/html");
   });
+  // A page titled after its path whose body is `body`, as given.
+  server_->Get("/body/.*", [](const httplib::Request& req, httplib::Response& res) {
+    res.set_content(pageTitled(titleOf(req.path), req.get_param_value("body")), "text/html");
+  });
   server_->Get("/redirect", [](const httplib::Request& req, httplib::Response& res) {
     res.set_redirect(req.get_param_value("to"));
   });
