@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "platform/settingskeys.h"
+#include "platform/outsidefile.h"
 #include "platform/uniquefd.h"
 
 namespace app {
@@ -30,10 +31,13 @@ EditionCheck runEditionCheck(platform::SettingsStore& store, const std::string& 
 }
 
 int deleteTextFiles(const std::string& folder) {
-  // Listed and deleted through the folder's descriptor, in the folder that was listed.
-  const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folderFd < 0) return 0;
-  const platform::UniqueFd owned(folderFd);
+  // Listed and deleted through the folder's descriptor, in the folder that was listed; a
+  // DataFolder that is a link or open to others is not walked.
+  std::string path = folder;
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  const platform::FolderOpen owned = platform::openOwnFolder(path);
+  if (!owned.fd.valid()) return 0;
+  const int folderFd = owned.fd.get();
   const int listFd = ::dup(folderFd);
   std::unique_ptr<DIR, int (*)(DIR*)> dir(listFd < 0 ? nullptr : ::fdopendir(listFd), ::closedir);
   if (!dir) {
