@@ -169,11 +169,11 @@ TEST_P(BoxesTest, NothingBlocksInsideTheBoxAndSigtermEndsWith0) {
   reminders.waitForFinished(3000);
 }
 
-// The hand-off's Error box was shown under the hand-off's lock, and timer 2's renewal inside
-// it froze the program for good.
+// A hand-off's box (here a page's browser that died) was shown under the hand-off's lock, and
+// timer 2's renewal inside it froze the program for good.
 const BoxCase kBoxes[] = {
-    {"HandOffError", kHelpCommand, true, "message box shown: Error\n"},
-    {"HandOffErrorEndedByTheTray", kHelpCommand, true, "message box shown: Error\n", true},
+    {"HandOffError", kHelpCommand, true, "message box shown: Warning\n"},
+    {"HandOffErrorEndedByTheTray", kHelpCommand, true, "message box shown: Warning\n", true},
     {"NotificationsWindow", 0, false, ""},
     {"AboutDialog", kAboutCommand, false, ""},
 };
