@@ -10,6 +10,7 @@
 #include "api/multipartbody.h"
 #include "platform/exitwait.h"
 #include "platform/secrettext.h"
+#include "platform/terminaltext.h"
 
 namespace api {
 
@@ -95,7 +96,7 @@ CallResult ApiClient::apiCallLocked(const std::string& method, ParamList params,
 
   const std::string body = formBody(params.sortedEntries());
   // The line goes to the journal: the session key and the signature are not printed.
-  std::printf("POST Data: %s\n", platform::hideSecrets(body).c_str());
+  std::printf("POST Data: %s\n", platform::printable(platform::hideSecrets(body)).c_str());
 
   // Without a handle every call fails as libcurl fails a call on a missing handle; the
   // call still uses up its number.

@@ -12,6 +12,7 @@
 
 #include "friends/friendstore.h"
 #include "pictures/filecreationtime.h"
+#include "platform/terminaltext.h"
 
 namespace pictures {
 namespace {
@@ -59,10 +60,10 @@ bool expireFolder(const std::string& folder, bool big, const std::vector<std::st
     }
     if (!expired || ::unlink(path.c_str()) != 0) continue;
     if (best.empty()) {
-      std::printf("File deleted from pic folder: %s , res = \n", name.c_str());
+      std::printf("File deleted from pic folder: %s , res = \n", platform::printable(name).c_str());
     } else {
-      std::printf("File deleted from pic folder: %s , res = %d\n", name.c_str(),
-                  static_cast<int>(age));
+      std::printf("File deleted from pic folder: %s , res = %d\n",
+                  platform::printable(name).c_str(), static_cast<int>(age));
     }
   }
   return true;

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <future>
 
+#include "platform/terminaltext.h"
+
 namespace platform {
 namespace {
 
@@ -103,7 +105,7 @@ KeyringVault::Answer KeyringVault::run(Kind kind, const std::string& name,
 void KeyringVault::giveUp(const std::string& why) {
   if (gone_.exchange(true)) return;
   std::fprintf(stderr, "No desktop keyring (%s): the session is kept in the settings store.\n",
-               why.c_str());
+               printable(why).c_str());
 }
 
 Lookup<std::string> KeyringVault::read(const std::string& name) {
