@@ -11,6 +11,7 @@
 #include "api/multipartbody.h"
 #include "platform/exitwait.h"
 #include "platform/secrettext.h"
+#include "platform/terminaltext.h"
 
 namespace api {
 namespace {
@@ -138,7 +139,7 @@ CallResult ApiClient::apiCallUnlocked(const std::string& method, ParamList param
   if (!ownHandle) transfer = lockTransfers();
   const Prepared request = prepare(method, params);
   // The line goes to the journal: the session key and the signature are not printed.
-  std::printf("POST Data: %s\n", platform::hideSecrets(request.body).c_str());
+  std::printf("POST Data: %s\n", platform::printable(platform::hideSecrets(request.body)).c_str());
 
   // Without a handle every call fails as libcurl fails a call on a missing handle; the
   // call still uses up its number.

@@ -12,6 +12,7 @@
 #include "platform/secrettext.h"
 #include "platform/settingskeys.h"
 #include "platform/settingsstore.h"
+#include "platform/terminaltext.h"
 
 namespace api {
 namespace {
@@ -183,7 +184,7 @@ uint32_t uidNumber(const std::string& uidText) {
 uint32_t authGetSession(ApiClient& client, platform::SettingsStore& settings,
                         const platform::DebugLog& log, uint64_t* expiryOut) {
   const std::string token = client.loginToken();
-  log.log("auth_token=" + token);
+  log.log("auth_token=" + platform::printable(token));
 
   ParamList params;
   params.add("auth_token=" + token);
@@ -201,7 +202,7 @@ uint32_t authGetSession(ApiClient& client, platform::SettingsStore& settings,
   // Kept whole, however long the answer is.
   answer.erase(std::remove(answer.begin(), answer.end(), '\n'), answer.end());
   // The trace file outlives the session: it never holds what signs the calls.
-  const std::string traced = platform::hideSecrets(answer);
+  const std::string traced = platform::printable(platform::hideSecrets(answer));
   log.log("buffer is " + traced);
 
   const std::optional<SessionAnswer> session = readSessionAnswer(

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/settingskeys.h"
+#include "platform/terminaltext.h"
 
 namespace app {
 
@@ -34,7 +35,8 @@ platform::Lookup<std::u16string> welcomeOrLastUpdate(platform::SettingsStore& st
     std::printf("No reg. entry for LastUpdate\n");
     return std::u16string();
   }
-  std::printf("LastUpdate was read successfully from reg.%s\n", platform::toUtf8(*text).c_str());
+  std::printf("LastUpdate was read successfully from reg.%s\n",
+              platform::printable(platform::toUtf8(*text)).c_str());
   return text;
 }
 

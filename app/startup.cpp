@@ -19,6 +19,7 @@
 #include "platform/qtmessageboxes.h"
 #include "platform/keyringvault.h"
 #include "platform/settingsstore.h"
+#include "platform/terminaltext.h"
 #include "schedule.h"
 #include "singleinstance.h"
 #include "storedsettings.h"
@@ -95,7 +96,7 @@ void applySystemFont() {
 [[noreturn]] void failRuntimeFolder(int& argc, char** argv, const std::string& problem) {
   const std::string text = "Veltrana cannot use its runtime folder: " + problem;
   // Said before Qt starts, which cannot show anything without a display.
-  std::fprintf(stderr, "veltrana: %s\n", text.c_str());
+  std::fprintf(stderr, "veltrana: %s\n", platform::printable(text).c_str());
   QApplication application(argc, argv);
   ui::ThreadSafeMessageBoxes boxes(platform::makeMessageBoxes());
   platform::MessageBoxRequest request;

@@ -6,6 +6,7 @@
 #include "api/responsedocument.h"
 #include "api/timeouts.h"
 #include "friends/recordtext.h"
+#include "platform/terminaltext.h"
 
 namespace friends {
 
@@ -40,7 +41,7 @@ void readAdHocAnswer(const std::string& answer, CategoryResults& results) {
   for (std::size_t i = 0; i < kCategoryCount; ++i) {
     if (const auto text = user.child(kProfileCategories[i].field).text()) {
       found[i] = *text;
-      std::printf(kProfileCategories[i].logFormat, found[i].c_str());
+      std::printf(kProfileCategories[i].logFormat, platform::printable(found[i]).c_str());
     }
   }
   for (std::size_t i = 0; i < kCategoryCount; ++i) results[i] += found[i];

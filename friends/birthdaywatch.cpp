@@ -6,6 +6,7 @@
 #include "friends/friendstore.h"
 #include "friends/recordtext.h"
 #include "platform/messageboxes.h"
+#include "platform/terminaltext.h"
 #include "platform/timetext.h"
 
 namespace friends {
@@ -130,8 +131,8 @@ void BirthdayWatch::run() {
     if (upcoming->today) {
       std::printf("birthday is TODAY !!! \n");
     } else {
-      std::printf("birthday = %s is sooner than in %d hours \n", fields[1].c_str(),
-                  static_cast<int>(upcoming->hours));
+      std::printf("birthday = %s is sooner than in %d hours \n",
+                  platform::printable(fields[1]).c_str(), static_cast<int>(upcoming->hours));
     }
     found.push_back(fields[0] + kFieldEnd + upcoming->whenText() + kFieldEnd);
   }

@@ -15,6 +15,7 @@
 #include "friends/friendstore.h"
 #include "friends/recordtext.h"
 #include "friends/statustime.h"
+#include "platform/terminaltext.h"
 
 namespace friends {
 namespace {
@@ -50,7 +51,7 @@ void readStatus(const api::XmlNode& user, Friend& f) {
   const auto message = textOf(status, "message");
   if (!message) return;
   f.statusMessage = *message;
-  std::printf("Status message: %s\n", message->c_str());
+  std::printf("Status message: %s\n", platform::printable(*message).c_str());
   const auto time = textOf(status, "time");
   if (!time) return;
   f.statusTime = *time;
@@ -108,7 +109,7 @@ void take(const api::XmlNode& user, const FieldRule (&rules)[N], Friend& f) {
     if (!group) group = groupOf(user, rule.under);
     if (const auto text = textOf(*group, rule.element)) {
       f.*rule.value = *text;
-      std::printf(rule.logFormat, text->c_str());
+      std::printf(rule.logFormat, platform::printable(*text).c_str());
     }
   }
 }
@@ -187,9 +188,9 @@ int FriendSync::storeAllFriends(const std::string& answer) {
     f.uid = *uid;
     f.name = *name;
     std::printf("Best friend UID: %s\n", f.uid.c_str());
-    std::printf("Name: %s\n", f.name.c_str());
+    std::printf("Name: %s\n", platform::printable(f.name).c_str());
     if (const auto timezone = textOf(user, "timezone")) f.timezone = *timezone;
-    std::printf("Timezone: %s\n", f.timezone.c_str());
+    std::printf("Timezone: %s\n", platform::printable(f.timezone).c_str());
     take(user, kAffiliationFields, f);
     bf += f.allFriendsLine();
   }

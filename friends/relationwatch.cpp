@@ -13,6 +13,7 @@
 #include "friends/friendstore.h"
 #include "friends/recordtext.h"
 #include "platform/messageboxes.h"
+#include "platform/terminaltext.h"
 
 namespace friends {
 namespace {
@@ -107,10 +108,10 @@ bool RelationWatch::run(api::ApiClient& client, uint32_t userId) {
     const api::XmlNode user = response.child("user", i);
     const auto uid = user.child("uid").text();
     if (!uid) continue;
-    std::printf("Friend UID: %s\n", uid->c_str());
+    std::printf("Friend UID: %s\n", platform::printable(*uid).c_str());
     const auto status = user.child("relationship_status").text();
     if (!status) continue;
-    std::printf("Relationship: %s\n", status->c_str());
+    std::printf("Relationship: %s\n", platform::printable(*status).c_str());
     if (!isDecimalId(*uid)) continue;
 
     Friend f;

@@ -8,6 +8,7 @@
 #include "api/responsedocument.h"
 #include "friends/friendqueries.h"
 #include "friends/recordtext.h"
+#include "platform/terminaltext.h"
 
 namespace friends {
 namespace {
@@ -75,7 +76,7 @@ int getStatusNTime(api::ApiClient& client, const std::string& uid, std::string& 
   if (!text) return kStatusDone;
 
   message = *text;
-  std::printf("Status message: %s\n", message.c_str());
+  std::printf("Status message: %s\n", platform::printable(message).c_str());
   long long seconds = 0;
   if (const auto time = statusNode.child("time").text()) {
     timeText = *time;

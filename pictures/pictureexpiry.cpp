@@ -103,10 +103,10 @@ bool expireFolder(const std::string& folder, bool big, const BestFriends& best, 
     }
     if (!expired || ::unlinkat(opened.fd.get(), name.c_str(), 0) != 0) continue;
     if (best.none()) {
-      std::printf("File deleted from pic folder: %s , res = \n", name.c_str());
+      std::printf("File deleted from pic folder: %s , res = \n", platform::printable(name).c_str());
     } else {
-      std::printf("File deleted from pic folder: %s , res = %d\n", name.c_str(),
-                  static_cast<int>(age));
+      std::printf("File deleted from pic folder: %s , res = %d\n",
+                  platform::printable(name).c_str(), static_cast<int>(age));
     }
   }
   return true;

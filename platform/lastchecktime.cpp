@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "settingskeys.h"
+#include "terminaltext.h"
 
 namespace platform {
 namespace {
@@ -43,7 +44,7 @@ int LastCheckTime::access(Kind kind, Mode mode) {
     text = std::move(*stored);
     std::printf(birthdays ? "LastBirthdaysUpdate was read successfully from reg.%s\n"
                           : "LastRelationsUpdate was read successfully from reg.%s\n",
-                toUtf8(text).c_str());
+                printable(toUtf8(text)).c_str());
     return kDone;
   }
   text.clear();

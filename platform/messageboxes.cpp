@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/terminaltext.h"
+
 namespace platform {
 namespace {
 
@@ -60,7 +62,7 @@ LogMessageBoxes::LogMessageBoxes(std::vector<int> scriptedAnswers)
 
 int LogMessageBoxes::show(const MessageBoxRequest& request) {
   std::string line = request.caption + ": " + request.text;
-  std::fprintf(stderr, "%s\n", line.c_str());
+  std::fprintf(stderr, "%s\n", printable(line).c_str());
   shown_.push_back(std::move(line));
 
   const std::vector<int> buttons = buttonsOf(request.buttons);

@@ -14,6 +14,7 @@
 #include "platform/process.h"
 #include "platform/secrettext.h"
 #include "platform/sharedblock.h"
+#include "platform/terminaltext.h"
 #include "platform/windowdirectory.h"
 
 namespace session {
@@ -230,7 +231,8 @@ void BrowserHandoff::handOverAddress(const std::string& address) {
   if (existed) std::printf("Mapping already exists - not created.\n");
 
   std::printf("Length of client_url = %d\n", static_cast<int>(address.size()));
-  std::printf("client_url in MMF in example = %s\n", platform::hideSecrets(address).c_str());
+  std::printf("client_url in MMF in example = %s\n",
+              platform::printable(platform::hideSecrets(address)).c_str());
   if (!block_ || block_->size() < kAddressField) {
     std::printf("Can't map view of file.\n");
     return;

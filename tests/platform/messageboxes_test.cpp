@@ -54,6 +54,7 @@ TEST_P(LogAnswers, FollowDefaultAndScript) {
 INSTANTIATE_TEST_SUITE_P(Table, LogAnswers, testing::ValuesIn(kAnswers),
                          [](const auto& row) { return std::string(row.param.name); });
 
+// One box, one line: a name in a box's text must not start a line of its own.
 TEST(LogMessageBoxes, WritesCaptionAndTextToStandardError) {
   LogMessageBoxes boxes(std::vector<int>{});
   testing::internal::CaptureStderr();
@@ -63,7 +64,7 @@ TEST(LogMessageBoxes, WritesCaptionAndTextToStandardError) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "Error: We cannot find Veltrana installation in memory.\n"
-            "Warning: Your Internet connection down at this time.\nSecond line\n");
+            "Warning: Your Internet connection down at this time.\\x0aSecond line\n");
   ASSERT_EQ(boxes.shown().size(), 2u);
   EXPECT_EQ(boxes.shown()[0], "Error: We cannot find Veltrana installation in memory.");
 }
