@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMenu>
+#include <QPointer>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineLoadingInfo>
@@ -204,7 +205,11 @@ void BrowserWindow::openChecked(const QUrl& url) {
     refuse(url);
     return;
   }
-  page_->whenFree([this, url] { view_->load(url); });
+  // The action may run later, from the page's own timer: it holds the view, not the window.
+  QPointer<QWebEngineView> view = view_;
+  page_->whenFree([view, url] {
+    if (view) view->load(url);
+  });
 }
 
 void BrowserWindow::refuse(const QUrl& url) {
@@ -213,7 +218,10 @@ void BrowserWindow::refuse(const QUrl& url) {
 }
 
 void BrowserWindow::runWhenPageFree(void (QWebEngineView::*step)()) {
-  page_->whenFree([this, step] { (view_->*step)(); });
+  QPointer<QWebEngineView> view = view_;
+  page_->whenFree([view, step] {
+    if (view) (view.data()->*step)();
+  });
 }
 
 int64_t BrowserWindow::handleMessage(const platform::WindowMessage& message) {
