@@ -33,10 +33,17 @@ void DebugLog::log(const std::string& message) const {
       std::snprintf(stamp, sizeof stamp, "%d:%d:%d   ", t.tm_hour, t.tm_min, t.tm_sec);
   // Owner-only: the trace holds the login token; a file an earlier version made readable by
   // others is tightened. Appended as bytes, no line-end translation.
-  const int fd = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+  // A link or a FIFO in its place is no trace of ours: a link would lead the token into
+  // another file, and a FIFO without a reader would hold the login for good.
+  const int fd = ::open(path_.c_str(),
+                        O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
   if (fd < 0) return;
   struct stat info {};
-  if (::fstat(fd, &info) == 0 && (info.st_mode & 077) != 0) ::fchmod(fd, info.st_mode & 0700);
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
+    ::close(fd);
+    return;
+  }
+  if ((info.st_mode & 077) != 0) ::fchmod(fd, info.st_mode & 0700);
   std::string line(stamp, static_cast<std::size_t>(stampLength));
   line += message;
   line += '\n';

@@ -88,6 +88,22 @@ TEST_F(DebugLogTest, MissingFolderDropsTheLineSilently) {
   }
 }
 
+TEST_F(DebugLogTest, ALinkOrAFifoInItsPlaceIsNeitherFollowedNorWaitedFor) {
+  const std::filesystem::path victim = folder_ / "notes.txt";
+  std::ofstream(victim) << "mine\n";
+  std::filesystem::permissions(victim, std::filesystem::perms(0644));
+  const std::filesystem::path log = folder_ / "VT_LOG.TXT";
+  std::filesystem::create_symlink(victim, log);
+  platform::DebugLog(folder_.string(), at(1, 1, 1)).log("auth_token=secret");
+  EXPECT_EQ(readFile(victim.string()), "mine\n");
+  EXPECT_EQ(std::filesystem::status(victim).permissions(), std::filesystem::perms(0644));
+
+  std::filesystem::remove(log);
+  ASSERT_EQ(::mkfifo(log.c_str(), 0600), 0);
+  platform::DebugLog(folder_.string(), at(1, 1, 1)).log("not held");  // returns at once
+  EXPECT_TRUE(std::filesystem::is_fifo(log));
+}
+
 TEST_F(DebugLogTest, DefaultIsTheDocumentsFolderWithTheLocalTime) {
   const char* documents = std::getenv("XDG_DOCUMENTS_DIR");
   ASSERT_NE(documents, nullptr) << "run through scripts/run-isolated";
