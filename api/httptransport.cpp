@@ -90,7 +90,7 @@ TransferHandle::~TransferHandle() { curl_easy_cleanup(static_cast<CURL*>(curl_))
 
 long uploadDeadlineMs(std::size_t bodyBytes, const TransferLimits& limits) {
   const auto bodySeconds = static_cast<long>(bodyBytes / kUploadBytesPerSecond);
-  return timeoutMilliseconds(kUploadBaseSeconds + bodySeconds, limits);
+  return timeoutMilliseconds(std::min(kUploadBaseSeconds + bodySeconds, kUploadMaxSeconds), limits);
 }
 
 int TransferHandle::formPost(const std::string& url, const std::string& body, long timeoutSeconds,

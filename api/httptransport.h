@@ -27,9 +27,12 @@ inline constexpr long kStallSeconds = 10;
 inline constexpr long kPlainFetchSeconds = 30;
 // The upload's deadline grows with its body: kUploadBaseSeconds for the connection and the
 // server's answer, plus one second per kUploadBytesPerSecond of body, the stall floor's rate,
-// so an upload that never falls below the floor always finishes in time.
+// so an upload that never falls below the floor finishes in time, up to a photo of some 530 KiB
 inline constexpr long kUploadBaseSeconds = 60;
 inline constexpr long kUploadBytesPerSecond = kStallBytesPerSecond;
+// ... and never more than this: the upload holds the interface thread, and a server that
+// reads just above the stall floor would otherwise hold it for hours.
+inline constexpr long kUploadMaxSeconds = 600;
 
 // Result codes are libcurl's (0 = CURLE_OK, 28 = CURLE_OPERATION_TIMEDOUT).
 inline constexpr int kCurlOk = 0;

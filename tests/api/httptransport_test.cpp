@@ -428,10 +428,9 @@ TEST(Deadlines, TheUploadsDeadlineFollowsItsSize) {
     std::size_t bytes;
     const api::TransferLimits& limits;
     long ms;
-  } cases[] = {{0, {}, 60'000},
-               {1023, {}, 60'000},
-               {2u << 20, {}, (60 + 2048) * 1000L},
-               {1u << 20, divided, (60 + 1024) * 250L}};
+  } cases[] = {
+      {0, {}, 60'000},         {1023, {}, 60'000},       {200u << 10, {}, (60 + 200) * 1000L},
+      {2u << 20, {}, 600'000}, {32u << 20, {}, 600'000}, {200u << 10, divided, (60 + 200) * 250L}};
   for (const auto& c : cases) EXPECT_EQ(api::uploadDeadlineMs(c.bytes, c.limits), c.ms) << c.bytes;
 }
 
