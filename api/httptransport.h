@@ -27,7 +27,7 @@ inline constexpr long kStallSeconds = 10;
 inline constexpr long kPlainFetchSeconds = 30;
 // The upload's deadline grows with its body: kUploadBaseSeconds for the connection and the
 // server's answer, plus one second per kUploadBytesPerSecond of body, the stall floor's rate,
-// so an upload that never falls below the floor finishes in time, up to a photo of some 530 KiB
+// so an upload that never falls below the floor finishes in time, up to a photo of some 530 KiB.
 inline constexpr long kUploadBaseSeconds = 60;
 inline constexpr long kUploadBytesPerSecond = kStallBytesPerSecond;
 // ... and never more than this: the upload holds the interface thread, and a server that
