@@ -24,6 +24,16 @@ bool includes(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
+// Installs the program with the stand-in browser that logs in at `sim`; the DataFolder.
+std::string installLoggingIn(VeltranaSandbox& sandbox, const testsupport::SimServer& sim) {
+  const std::string folder = sandbox.install();
+  fs::remove(folder + "orbisview");
+  fs::create_symlink(FAKE_BROWSER, folder + "orbisview");
+  sandbox.setEnv("FAKE_BROWSER_MODE", "login");
+  sandbox.pointAt(sim);
+  return folder;
+}
+
 TEST(Shutdown, ASignalWhileIdleEndsAsExitDoesAndKeepsEveryLine) {
   testsupport::SimServer sim;
   ASSERT_TRUE(sim.start({"--friends", "12", "--auto-login"})) << sim.error();
@@ -67,11 +77,7 @@ TEST(Shutdown, FifosAndDevicesInTheDataFolderHoldNothingUp) {
   testsupport::SimServer sim;
   ASSERT_TRUE(sim.start({"--friends", "12", "--auto-login"})) << sim.error();
   VeltranaSandbox sandbox;
-  const std::string folder = sandbox.install();
-  fs::remove(folder + "orbisview");
-  fs::create_symlink(FAKE_BROWSER, folder + "orbisview");
-  sandbox.setEnv("FAKE_BROWSER_MODE", "login");
-  sandbox.pointAt(sim);
+  const std::string folder = installLoggingIn(sandbox, sim);
   {
     // A first run stores the session, so that the edition wipe leaves the files below alone.
     VeltranaProcess first(sandbox);
@@ -125,11 +131,7 @@ TEST(Shutdown, ASignalDuringASlowCallEndsWith0AtOnce) {
   testsupport::SimServer sim;
   ASSERT_TRUE(sim.start({"--friends", "12", "--auto-login"})) << sim.error();
   VeltranaSandbox sandbox;
-  const std::string folder = sandbox.install();
-  fs::remove(folder + "orbisview");
-  fs::create_symlink(FAKE_BROWSER, folder + "orbisview");
-  sandbox.setEnv("FAKE_BROWSER_MODE", "login");
-  sandbox.pointAt(sim);
+  const std::string folder = installLoggingIn(sandbox, sim);
   std::ofstream(folder + "bf1.txt") << testsupport::friendUids(sim)[0] << "*Best***#1\n";
 
   // Timer 1 every 3 s.
