@@ -9,7 +9,6 @@
 #include "friends/recordtext.h"
 #include "news/adfetcher.h"
 #include "news/idwalk.h"
-#include "news/newswindow.h"
 #include "platform/settingskeys.h"
 #include "platform/settingsstore.h"
 
@@ -59,7 +58,7 @@ uint32_t asMarkerNumber(long long value) {
 }  // namespace
 
 // One kind of pending item: where notifications.get lists it, its marker, its name query and
-// where the window takes it.
+// where the outcome keeps it.
 struct PendingKind {
   const char* list;    // "friend_requests"
   const char* idName;  // "uid"
@@ -70,7 +69,7 @@ struct PendingKind {
   const char* element;    // the answer's row element
   const char* nameField;
   const char* idField;
-  void (NewsWindow::*add)(const std::string& name, const std::string& id);
+  std::vector<NewItem> PollOutcome::*items;
 };
 
 namespace {
@@ -80,13 +79,13 @@ const PendingKind* pendingKinds() {
   static const PendingKind kinds[] = {
       {"friend_requests", "uid", platform::keys::kFuid, kFriendRequestHeader, true,
        "select name,uid from user where uid in (", "user", "name", "uid",
-       &NewsWindow::addFriendRequest},
+       &PollOutcome::friendRequests},
       {"group_invites", "gid", platform::keys::kGuid, kGroupInviteHeader, false,
        "select substr(name,0,14),gid from group where gid in (", "group", "anon", "gid",
-       &NewsWindow::addGroupInvite},
+       &PollOutcome::groupInvites},
       {"event_invites", "eid", platform::keys::kEuid, kEventInviteHeader, false,
        "select substr(name,0,14), eid from event where eid in (", "event", "anon", "eid",
-       &NewsWindow::addEventInvite},
+       &PollOutcome::eventInvites},
       {},
   };
   return kinds;
@@ -95,14 +94,10 @@ const PendingKind* pendingKinds() {
 }  // namespace
 
 Poller::Poller(api::ApiClient& client, platform::SettingsStore& settings, AdFetcher& ads,
-               Reminder raiseReminder, long requestSeconds)
-    : client_(client),
-      settings_(settings),
-      ads_(ads),
-      raiseReminder_(std::move(raiseReminder)),
-      seconds_(requestSeconds) {}
+               long requestSeconds)
+    : client_(client), settings_(settings), ads_(ads), seconds_(requestSeconds) {}
 
-Poller::Step Poller::wallPosts(uint32_t uid, NewsWindow& window) {
+Poller::Step Poller::wallPosts(uint32_t uid) {
   // Only a whole answer of a call that was done holds a count: a cut "12" reads as 1, and a
   // later whole 12 would then announce a post that never happened.
   const api::CallResult call = client_.fqlQuery(
@@ -126,13 +121,13 @@ Poller::Step Poller::wallPosts(uint32_t uid, NewsWindow& window) {
   if (value != stored && settings_.writeNumber(*key, platform::keys::kWallCount, value) != 0)
     return Step::Go;
   if (value > stored && stored != 0) {
-    news_.addSection(kWallHeader);
-    window.showWallPending();
+    outcome_.news.addSection(kWallHeader);
+    outcome_.wallPosts = true;
   }
   return Step::Go;
 }
 
-Poller::Step Poller::messages(const api::XmlNode& response, NewsWindow& window) {
+Poller::Step Poller::messages(const api::XmlNode& response) {
   const api::XmlNode counter = response.child("messages");
   const auto unread = countIn(counter.child("unread"));
   if (!unread || *unread <= 0) return Step::Go;
@@ -144,14 +139,13 @@ Poller::Step Poller::messages(const api::XmlNode& response, NewsWindow& window) 
   const auto mostRecent = countIn(counter.child("most_recent"));
   if (mostRecent && *mostRecent > static_cast<long long>(stored) &&
       settings_.writeNumber(*key, platform::keys::kMessage, asMarkerNumber(*mostRecent)) == 0) {
-    news_.addSection(kMessageHeader);
-    window.showMessagesPending();
+    outcome_.news.addSection(kMessageHeader);
+    outcome_.messages = true;
   }
   return Step::Go;
 }
 
-Poller::Step Poller::pending(const api::XmlNode& response, const PendingKind& kind,
-                             NewsWindow& window) {
+Poller::Step Poller::pending(const api::XmlNode& response, const PendingKind& kind) {
   const api::XmlNode list = response.child(kind.list);
   const std::size_t n = list.count(kind.idName);
   if (n == 0) return Step::Go;
@@ -186,40 +180,32 @@ Poller::Step Poller::pending(const api::XmlNode& response, const PendingKind& ki
     if (std::find(seen.begin(), seen.end(), *id) != seen.end()) continue;
     seen.push_back(*id);
     names.push_back(*name);
-    (window.*kind.add)(*name, *id);
+    (outcome_.*kind.items).push_back({*name, *id});
   }
-  if (!names.empty()) news_.addSection(kind.header, names);
+  if (!names.empty()) outcome_.news.addSection(kind.header, names);
   return Step::Go;
 }
 
-int Poller::poll(uint32_t uid, NewsWindow& window, bool raiseReminder, const std::string& adTag) {
-  news_ = NewsList{};
-  if (wallPosts(uid, window) == Step::EndPoll) return kPollNothingNew;
+PollOutcome Poller::poll(uint32_t uid, const std::string& adTag) {
+  outcome_ = PollOutcome{};
+  if (wallPosts(uid) == Step::EndPoll) return outcome_;
 
   const api::CallResult call = client_.apiCall(api::kMethodNotificationsGet, {}, seconds_);
-  if (!call.done() && !call.body.empty()) return kPollNothingNew;
+  if (!call.done() && !call.body.empty()) return outcome_;
   const api::ResponseDocument doc = call.document();
   // A cut answer is taken as an error one: its last counter or id may be cut short, and the
   // markers would follow it.
   const api::XmlNode response =
       doc.isWhole() ? doc.child("notifications_get_response") : api::XmlNode();
-  if (response.isEmpty()) return kPollNothingNew;  // an error answer: no ad either
+  if (response.isEmpty()) return outcome_;  // an error answer: no ad either
 
-  if (messages(response, window) == Step::EndPoll) return kPollNothingNew;
+  if (messages(response) == Step::EndPoll) return outcome_;
   for (const PendingKind* kind = pendingKinds(); kind->list; ++kind)
-    if (pending(response, *kind, window) == Step::EndPoll) return kPollNothingNew;
+    if (pending(response, *kind) == Step::EndPoll) return outcome_;
 
   ads_.fetchAd(adTag);
-
-  if (news_.empty()) {
-    window.refreshAdLine();
-    return kPollNothingNew;
-  }
-  window.setHeaderNew();
-  window.rebuildAdRow(false);
-  window.redraw();
-  if (raiseReminder && raiseReminder_) raiseReminder_(news_);
-  return kPollNews;
+  outcome_.end = outcome_.news.empty() ? PollEnd::NothingNew : PollEnd::News;
+  return outcome_;
 }
 
 }  // namespace news

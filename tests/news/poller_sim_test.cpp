@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 #include <sqlite3.h>
 
@@ -12,7 +13,6 @@
 #include "friends/recordtext.h"
 #include "friends/syncfixture.h"
 #include "news/adfetcher.h"
-#include "news/newswindow.h"
 #include "news/poller.h"
 #include "platform/settingskeys.h"
 #include "simulator/control/json.h"
@@ -22,28 +22,20 @@ namespace {
 using testsupport::occurrences;
 using Calls = std::vector<std::string>;
 
-// The window's side of a poll, as lines ("friend Ann 123", "wall", ...).
-class RecordingWindow : public news::NewsWindow {
- public:
-  void showWallPending() override { calls.push_back("wall"); }
-  void showMessagesPending() override { calls.push_back("inbox"); }
-  void addFriendRequest(const std::string& name, const std::string& uid) override {
-    calls.push_back("friend " + name + " " + uid);
-  }
-  void addGroupInvite(const std::string& name, const std::string& gid) override {
-    calls.push_back("group " + name + " " + gid);
-  }
-  void addEventInvite(const std::string& name, const std::string& eid) override {
-    calls.push_back("event " + name + " " + eid);
-  }
-  void setHeaderNew() override { calls.push_back("header"); }
-  void rebuildAdRow(bool focused) override { calls.push_back(focused ? "ad focused" : "ad"); }
-  void redraw() override { calls.push_back("repaint"); }
-  void refreshAdLine() override { calls.push_back("ad line"); }
-  Calls calls;
-};
-
-const Calls kNewsEnd = {"header", "ad", "repaint"};
+// What a poll found, as lines in the order the window takes them ("wall", "friend Ann 123",
+// ...), then how it ended.
+Calls linesOf(const news::PollOutcome& outcome) {
+  Calls lines;
+  if (outcome.wallPosts) lines.push_back("wall");
+  if (outcome.messages) lines.push_back("inbox");
+  for (const auto& [items, kind] : {std::pair{&outcome.friendRequests, "friend "},
+                                    {&outcome.groupInvites, "group "},
+                                    {&outcome.eventInvites, "event "}})
+    for (const news::NewItem& item : *items) lines.push_back(kind + item.name + " " + item.id);
+  if (outcome.end == news::PollEnd::News) lines.push_back("news");
+  if (outcome.end == news::PollEnd::NothingNew) lines.push_back("nothing new");
+  return lines;
+}
 
 class Poll : public friendstest::SimFixture {
  protected:
@@ -52,16 +44,15 @@ class Poll : public friendstest::SimFixture {
     ASSERT_EQ(sim.control("/notifications/clear").status, 200);
     testsupport::clearRequestLog(sim);
   }
-  // One poll; the window's calls and the reminder's lists are kept.
+  // One poll; what it found is kept, and the news list as a reminder would take it.
   int poll(bool reminder = false, long seconds = api::kShortFqlSeconds) {
-    window = RecordingWindow{};
     news::AdFetcher ads(ad, sim.url(), sim.url());
-    news::Poller poller(
-        *session.client, settings, ads,
-        [this](const news::NewsList& list) { reminders.push_back(list.entries); }, seconds);
-    const int result = poller.poll(session.userId, window, reminder, "1712024");
-    news = poller.lastNews();
-    return result;
+    const news::PollOutcome outcome =
+        news::Poller(*session.client, settings, ads, seconds).poll(session.userId, "1712024");
+    calls = linesOf(outcome);
+    news = outcome.news;
+    if (reminder && outcome.found()) reminders.push_back(news.entries);
+    return outcome.found() ? news::kPollNews : news::kPollNothingNew;
   }
   platform::SettingsKey key() { return *settings.openKey(platform::keys::kFacebook); }
   std::optional<uint32_t> number(const char* name) { return settings.readNumber(key(), name); }
@@ -94,7 +85,7 @@ class Poll : public friendstest::SimFixture {
   }
 
   news::AdState ad;
-  RecordingWindow window;
+  Calls calls;
   news::NewsList news;
   std::vector<std::vector<std::string>> reminders;
 };
@@ -110,11 +101,9 @@ TEST_F(Poll, WallCountFirstRecordedThenEveryChangeKeptAndGrowthReported) {
     EXPECT_EQ(number(platform::keys::kWallCount), static_cast<uint32_t>(step.count));
     if (step.reported) {
       EXPECT_EQ(news.entries, section(news::kWallHeader)) << step.count;
-      Calls expected{"wall"};
-      expected.insert(expected.end(), kNewsEnd.begin(), kNewsEnd.end());
-      EXPECT_EQ(window.calls, expected) << step.count;
+      EXPECT_EQ(calls, (Calls{"wall", "news"})) << step.count;
     } else {
-      EXPECT_EQ(window.calls, Calls{"ad line"}) << step.count;
+      EXPECT_EQ(calls, Calls{"nothing new"}) << step.count;
     }
   }
 }
@@ -126,7 +115,7 @@ TEST_F(Poll, MessagesOnlyWhenUnreadAndNewerThanTheMarker) {
   EXPECT_FALSE(number(platform::keys::kMessage));  // not even looked at
   control("/messages", R"({"unread": 2})");
   EXPECT_EQ(poll(true), news::kPollNews);
-  EXPECT_EQ(window.calls, (Calls{"inbox", "header", "ad", "repaint"}));
+  EXPECT_EQ(calls, (Calls{"inbox", "news"}));
   EXPECT_EQ(number(platform::keys::kMessage), 1700000000u);
   ASSERT_EQ(reminders.size(), 1u);
   EXPECT_EQ(reminders[0], section(news::kMessageHeader));
@@ -143,8 +132,8 @@ TEST_F(Poll, FriendRequestsBeforeTheMarkerAreNewAndTheFirstBecomesTheMarker) {
   EXPECT_EQ(poll(), news::kPollNews);
   EXPECT_EQ(text(platform::keys::kFuid), u[0]);
   ASSERT_EQ(news.entries.size(), 3u);
-  EXPECT_EQ(window.calls.size(), 4u);
-  EXPECT_EQ(window.calls[0].substr(window.calls[0].rfind(' ') + 1), u[0]);
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].substr(calls[0].rfind(' ') + 1), u[0]);
   EXPECT_EQ(occurrences(requests(), "select name,uid from user where uid in (" + u[0] + ")"), 1);
 
   // Nothing new: no name query at all.
@@ -186,31 +175,39 @@ TEST_F(Poll, ANameQueryThatTimesOutLosesNothing) {
   // Only the requesters' names run into their limit; the invite is reported meanwhile.
   control("/faults", R"({"fql": "from user where uid in", "delay_ms": 2500})");
   EXPECT_EQ(poll(false, 1), news::kPollNews);
-  EXPECT_EQ(window.calls, (Calls{"group Board Game Nig " + g, "header", "ad", "repaint"}));
+  EXPECT_EQ(calls, (Calls{"group Board Game Nig " + g, "news"}));
   EXPECT_EQ(text(platform::keys::kFuid), "0");
   EXPECT_EQ(text(platform::keys::kGuid), g);
   // The next poll reports the request; the invite is not reported again.
   EXPECT_EQ(poll(), news::kPollNews);
-  EXPECT_EQ(window.calls, (Calls{"friend Eve Fox " + u, "header", "ad", "repaint"}));
+  EXPECT_EQ(calls, (Calls{"friend Eve Fox " + u, "news"}));
   EXPECT_EQ(text(platform::keys::kFuid), u);
   EXPECT_EQ(poll(), news::kPollNothingNew);
 }
 
-TEST_F(Poll, ACutOrErrorAnswerEndsThePollWithoutTheAd) {
-  add("/friend_requests", "uid", "Gus Hale");
+// The wall post found before the failed call stays in the outcome: its marker has moved, so
+// no later poll would report it.
+TEST_F(Poll, ACutOrErrorAnswerEndsThePollWithoutTheAdAndKeepsTheWallPost) {
+  const std::string u = add("/friend_requests", "uid", "Gus Hale");
+  settings.writeNumber(key(), platform::keys::kWallCount, 5);
+  int wallCount = 5;
   for (const char* fault : {R"({"match": "facebook.notifications.get", "action": "cut"})",
                             R"({"match": "facebook.notifications.get", "action": "error",)"
                             R"( "error_code": 102})",
                             R"({"match": "facebook.notifications.get", "action": "http500"})"}) {
+    control("/wall_count", R"({"count": )" + std::to_string(++wallCount) + "}");
     control("/faults", fault);
     testsupport::clearRequestLog(sim);
-    EXPECT_EQ(poll(), news::kPollNothingNew) << fault;
-    EXPECT_TRUE(window.calls.empty()) << fault;
+    EXPECT_EQ(poll(true), news::kPollNothingNew) << fault;
+    EXPECT_EQ(calls, Calls{"wall"}) << fault;
+    EXPECT_EQ(number(platform::keys::kWallCount), static_cast<uint32_t>(wallCount)) << fault;
     EXPECT_EQ(occurrences(requests(), "/ad_source.php"), 0) << fault;
     EXPECT_EQ(text(platform::keys::kFuid), "<missing>") << fault;
   }
+  EXPECT_TRUE(reminders.empty());
   // The same poll without a fault fetches the ad and reports the request.
   EXPECT_EQ(poll(), news::kPollNews);
+  EXPECT_EQ(calls, (Calls{"friend Gus Hale " + u, "news"}));
   EXPECT_GE(occurrences(requests(), "/ad_source.php"), 1);
   EXPECT_FALSE(ad.link.empty());
 }
@@ -295,7 +292,7 @@ TEST_F(Poll, CutAnswersMoveNoMarkerAndTheWholeOneDoes) {
       EXPECT_EQ(markers(), before);
       EXPECT_TRUE(news.entries.empty());
       EXPECT_TRUE(reminders.empty());
-      EXPECT_EQ(std::count(window.calls.begin(), window.calls.end(), "header"), 0);
+      EXPECT_EQ(std::count(calls.begin(), calls.end(), "news"), 0);
     }
     SCOPED_TRACE(std::string(c.what) + ", whole");
     EXPECT_EQ(poll(true), news::kPollNews);
@@ -372,13 +369,12 @@ TEST(PollStore, AStoreThatCannotBeOpenedOrReadEndsThePoll) {
     ASSERT_EQ(broken.ok(), opens);
     news::AdState ad;
     news::AdFetcher ads(ad, sim.url(), sim.url());
-    RecordingWindow window;
     testing::internal::CaptureStdout();
-    const int result =
-        news::Poller(*session.client, broken, ads, {}).poll(session.userId, window, true, "1");
+    const news::PollOutcome outcome =
+        news::Poller(*session.client, broken, ads).poll(session.userId, "1");
     const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(result, news::kPollNothingNew);
-    EXPECT_TRUE(window.calls.empty());
+    EXPECT_TRUE(linesOf(outcome).empty());
+    EXPECT_TRUE(outcome.news.empty());
     if (!opens) {
       EXPECT_NE(out.find(news::kKeyProblemLine), std::string::npos);
     }

@@ -28,23 +28,24 @@ void NewsCenter::start() {
   state_.adTag = news::adRequestTag(local);
 }
 
-int NewsCenter::pollInto(news::NewsWindow& window, bool remind) {
+int NewsCenter::pollInto(bool remind) {
   const auto client = session_.client();
   if (!client) return news::kPollNothingNew;
-  news::Poller poller(*client, settings_, ads_, [this](const news::NewsList& list) {
-    reminder_.raise(news::reminderBody(list));
-  });
-  const int found = poller.poll(session_.currentUserId(), window, remind, state_.adTag);
+  news::Poller poller(*client, settings_, ads_);
+  const news::PollOutcome outcome = poller.poll(session_.currentUserId(), state_.adTag);
+  state_.apply(outcome);
+  // After the window has drawn the news: a click on the reminder brings that window forward.
+  if (remind && outcome.found()) reminder_.raise(news::reminderBody(outcome.news));
   emit changed();
-  return found;
+  return outcome.found() ? news::kPollNews : news::kPollNothingNew;
 }
 
 int NewsCenter::poll() {
   if (!state_.openWindow) return news::kPollNothingNew;
-  return pollInto(*state_.openWindow, true);
+  return pollInto(true);
 }
 
-int NewsCenter::pollOpening(news::NewsWindow& window) { return pollInto(window, false); }
+int NewsCenter::pollOpening() { return pollInto(false); }
 
 void NewsCenter::fetchClientAddress() { ads_.fetchClientAddressIfShort(); }
 

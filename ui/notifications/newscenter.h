@@ -56,7 +56,7 @@ class NewsCenter : public QObject, public NewsActions {
   const NotificationsState& state() const { return state_; }
 
   // NewsActions: what the open window asks of the program.
-  int pollOpening(news::NewsWindow& window) override;
+  int pollOpening() override;
   void fetchClientAddress() override;
   bool openPage(const std::string& path) override;
 
@@ -67,7 +67,8 @@ class NewsCenter : public QObject, public NewsActions {
   void foregroundWanted();
 
  private:
-  int pollInto(news::NewsWindow& window, bool remind);
+  // One poll applied to the state, which the open window draws.
+  int pollInto(bool remind);
   void runWindow();
 
   session::SessionManager& session_;

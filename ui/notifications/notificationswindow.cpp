@@ -14,7 +14,7 @@
 
 #include "adbutton.h"
 #include "news/idwalk.h"
-#include "news/utf8text.h"
+#include "news/poller.h"
 #include "notificationsstate.h"
 #include "ui/kit/accessibility.h"
 #include "ui/kit/commandids.h"
@@ -52,8 +52,6 @@ const QColor kHeaderIdle(59, 89, 152);
 const QColor kHeaderNew(226, 103, 69);
 constexpr int kIconSize = 16;
 constexpr int kIconOffset = 19;
-// Names the list shows are converted with this limit.
-constexpr std::size_t kMaxListNameCharacters = 100;
 
 QString text(const char* utf8) { return QString::fromUtf8(utf8); }
 
@@ -92,6 +90,7 @@ NotificationsWindow::NotificationsWindow(NotificationsState& state, const Fonts&
   client()->installEventFilter(this);
   connect(adButton_, &QPushButton::clicked, this, [this] { actions_.openAd(); });
   connect(this, &PhoneDialog::command, this, &NotificationsWindow::runCommand);
+  connect(&state_, &NotificationsState::changed, this, &NotificationsWindow::showPoll);
 }
 
 NotificationsWindow::~NotificationsWindow() = default;
@@ -109,7 +108,7 @@ bool NotificationsWindow::runOpening() {
   relayout();
 
   actions_.fetchClientAddress();
-  const int found = actions_.pollOpening(*this);
+  const int found = actions_.pollOpening();
   if (found == 0 && g_windowOpen != kWindowOpening) {
     g_windowOpen = kWindowClosed;
     done(cmd::kNotificationsDone);
@@ -202,25 +201,39 @@ QComboBox* NotificationsWindow::ensureList(int row) {
   return list;
 }
 
-void NotificationsWindow::addItem(int row, const std::string& name, const std::string& id) {
-  std::string shown = row == kFriendRequestRow ? friendDisplayName(name) : name;
-  shown = news::firstCharacters(shown, kMaxListNameCharacters);
-  if (!itemsOf(row).add(shown, id)) return;
+void NotificationsWindow::addItem(int row, const news::NewItem& item) {
   QComboBox* list = ensureList(row);
-  list->addItem(QString::fromStdString(shown), QString::fromStdString(id));
+  list->addItem(QString::fromStdString(item.name), QString::fromStdString(item.id));
   list->setCurrentIndex(0);
 }
 
+void NotificationsWindow::showPoll(const news::PollOutcome& taken) {
+  if (taken.wallPosts) showWallPending();
+  if (taken.messages) showMessagesPending();
+  for (const news::NewItem& item : taken.friendRequests) addItem(kFriendRequestRow, item);
+  for (const news::NewItem& item : taken.groupInvites) addItem(kGroupInviteRow, item);
+  for (const news::NewItem& item : taken.eventInvites) addItem(kEventInviteRow, item);
+  switch (taken.end) {
+    case news::PollEnd::News:
+      setHeaderNew();
+      rebuildAdRow(false);
+      settle();
+      break;
+    case news::PollEnd::NothingNew:
+      refreshAdLineOn(nullptr);
+      break;
+    case news::PollEnd::Stopped:
+      break;
+  }
+}
+
 void NotificationsWindow::showWallPending() {
-  state_.wallPending = true;
   makeButton(kWallRow, true);
   setSoftKeys(menu::kWallPending);
 }
 
 void NotificationsWindow::showMessagesPending() {
-  NotificationsState& g = state_;
-  g.messagesPending = true;
-  if (g.wallPending) {
+  if (state_.wallPending) {
     makeButton(kMessagesRow, false);
     return;
   }
@@ -228,20 +241,7 @@ void NotificationsWindow::showMessagesPending() {
   setSoftKeys(menu::kInboxPending);
 }
 
-void NotificationsWindow::addFriendRequest(const std::string& name, const std::string& uid) {
-  addItem(kFriendRequestRow, name, uid);
-}
-
-void NotificationsWindow::addGroupInvite(const std::string& name, const std::string& gid) {
-  addItem(kGroupInviteRow, name, gid);
-}
-
-void NotificationsWindow::addEventInvite(const std::string& name, const std::string& eid) {
-  addItem(kEventInviteRow, name, eid);
-}
-
 void NotificationsWindow::setHeaderNew() {
-  state_.header = kNewNotifications;
   a11y::setName(client(), headerText());
   client()->update();
 }
@@ -251,10 +251,6 @@ void NotificationsWindow::rebuildAdRow(bool focused) {
   adButton_->setBordered(focused);
   showHint(focused && !state_.plainAdLine);
 }
-
-void NotificationsWindow::redraw() { settle(); }
-
-void NotificationsWindow::refreshAdLine() { refreshAdLineOn(nullptr); }
 
 void NotificationsWindow::refreshAdLineOn(NotificationsWindow* window) {
   NotificationsState& g = state_;

@@ -3,13 +3,12 @@
 // requests, event invites and group invites (idle texts, or a button or a drop-down list
 // while something is pending), and the sponsored ad at the bottom. Opening it runs one poll;
 // what the rows show lives in the state it is given, which outlives it, so a reopened window
-// shows what is still pending.
+// shows what is still pending, and each poll the state takes is drawn as it arrives.
 #include <array>
 #include <string>
 
 #include <QPointer>
 
-#include "news/newswindow.h"
 #include "notificationslayout.h"
 #include "ui/kit/fonts.h"
 #include "ui/kit/phonedialog.h"
@@ -17,6 +16,11 @@
 class QComboBox;
 class QIcon;
 class QLabel;
+
+namespace news {
+struct NewItem;
+struct PollOutcome;
+}  // namespace news
 
 namespace ui::notifications {
 
@@ -42,8 +46,8 @@ const QIcon& rowIcon(int row);
 // What the window does outside itself.
 class NewsActions {
  public:
-  // The opening poll (no reminder) into this window; 1 when it found news.
-  virtual int pollOpening(news::NewsWindow& window) = 0;
+  // The opening poll (no reminder), applied to the state; 1 when it found news.
+  virtual int pollOpening() = 0;
   // Asks the product site for the client address when the ad holds a short one.
   virtual void fetchClientAddress() = 0;
   // Opens a page of the mobile site ("/wall.php") in the companion browser; false when it did
@@ -55,7 +59,7 @@ class NewsActions {
   ~NewsActions() = default;
 };
 
-class NotificationsWindow : public PhoneDialog, public news::NewsWindow {
+class NotificationsWindow : public PhoneDialog {
   Q_OBJECT
 
  public:
@@ -70,16 +74,6 @@ class NotificationsWindow : public PhoneDialog, public news::NewsWindow {
   bool runOpening();
   void runCommand(int id);
 
-  void showWallPending() override;
-  void showMessagesPending() override;
-  void addFriendRequest(const std::string& name, const std::string& uid) override;
-  void addGroupInvite(const std::string& name, const std::string& gid) override;
-  void addEventInvite(const std::string& name, const std::string& eid) override;
-  void setHeaderNew() override;
-  void rebuildAdRow(bool focused) override;
-  void redraw() override;
-  void refreshAdLine() override;
-
   // The control with id `id` (rows 1-5, 7, 8); nullptr when there is none.
   QWidget* control(int id) const;
   const NotificationsLayout& currentLayout() const { return layout_; }
@@ -89,6 +83,12 @@ class NotificationsWindow : public PhoneDialog, public news::NewsWindow {
   void reject() override;
 
  private:
+  // Draws what the state took from a poll, in the order the poll found it.
+  void showPoll(const news::PollOutcome& taken);
+  void showWallPending();
+  void showMessagesPending();
+  void setHeaderNew();
+  void rebuildAdRow(bool focused);
   // Shows the current ad on `window`, or on the window it went on last when null (nothing
   // when that one has closed).
   void refreshAdLineOn(NotificationsWindow* window);
@@ -98,7 +98,7 @@ class NotificationsWindow : public PhoneDialog, public news::NewsWindow {
   void makeIdle(int row);
   void makeButton(int row, bool bordered);
   QComboBox* ensureList(int row);
-  void addItem(int row, const std::string& name, const std::string& id);
+  void addItem(int row, const news::NewItem& item);
   void rebuildRows();
   // True when the page opened.
   bool openPageOf(const std::string& path);

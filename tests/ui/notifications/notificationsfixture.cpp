@@ -37,18 +37,21 @@ bool NotificationsFixture::openPage(const std::string& path) {
   return onPage ? onPage() : true;
 }
 
-int NotificationsFixture::pollWithEverything(news::NewsWindow& w) {
-  w.showWallPending();
-  w.showMessagesPending();
-  w.addFriendRequest("Christopher Montgomery", "1001");
-  w.addFriendRequest("Christopher Montague", "1002");
-  w.addFriendRequest("Christopher Montgomery", "1001");
-  w.addEventInvite("Summer Barbecu", "2001");
-  w.addGroupInvite("Übungsgruppe M", "3001");
-  w.setHeaderNew();
-  w.rebuildAdRow(false);
-  w.redraw();
-  return 1;
+int NotificationsFixture::pollOpening() {
+  const news::PollOutcome outcome = poll_ ? poll_() : news::PollOutcome{};
+  state.apply(outcome);
+  return outcome.found() ? 1 : 0;
+}
+
+news::PollOutcome NotificationsFixture::pollWithEverything() {
+  return Found(news::PollEnd::News)
+      .wall()
+      .inbox()
+      .friendRequest("Christopher Montgomery", "1001")
+      .friendRequest("Christopher Montague", "1002")
+      .friendRequest("Christopher Montgomery", "1001")
+      .groupInvite("Übungsgruppe M", "3001")
+      .eventInvite("Summer Barbecu", "2001");
 }
 
 int NotificationsFixture::barId() const { return window->chrome()->softKeyBar()->menuId(); }

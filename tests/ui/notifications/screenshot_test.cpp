@@ -21,10 +21,7 @@ class Screenshot : public NotificationsFixture,
 TEST_P(Screenshot, Window) {
   const auto [width, height, everything] = GetParam();
   ui::g_screen = ui::PhoneScreen{width, height, 96};
-  open(everything ? pollWithEverything : [](news::NewsWindow& w) {
-    w.refreshAdLine();
-    return 0;
-  });
+  open(everything ? pollWithEverything : nothingNew);
   ASSERT_TRUE(window->isVisible());
   QTest::qWait(10);
   const QImage image = window->grab().toImage();

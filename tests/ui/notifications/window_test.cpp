@@ -22,11 +22,6 @@ namespace {
 namespace n = ui::notifications;
 using Rows = std::vector<std::string>;
 
-int nothingNew(news::NewsWindow& window) {
-  window.refreshAdLine();
-  return 0;
-}
-
 class Window : public NotificationsFixture {
  protected:
   Rows rows() const {
@@ -68,15 +63,7 @@ TEST_F(Window, TimerOpeningClosesAtOnceWithoutNewsAndStaysOpenWithNews) {
 
   // With news the window stays, and the flag says it is open: the next timer firing polls
   // into it instead of opening a second one.
-  open(
-      [](news::NewsWindow& w) {
-        w.showWallPending();
-        w.setHeaderNew();
-        w.rebuildAdRow(false);
-        w.redraw();
-        return 1;
-      },
-      false);
+  open([] { return Found(news::PollEnd::News).wall(); }, false);
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(ui::g_windowOpen, ui::kWindowOpen);
 }
@@ -185,7 +172,7 @@ TEST_F(Window, APollWhileThePageOpensRemovesTheAcceptedEntry) {
   auto* list = control<QComboBox>(n::kFriendRequestRow);
   list->setCurrentIndex(1);  // 1002
   onPage = [this] {
-    window->addFriendRequest("Zoe", "1003");
+    state.apply(Found(news::PollEnd::Stopped).friendRequest("Zoe", "1003"));
     return true;
   };
   window->runCommand(ui::cmd::kAccept);
@@ -200,13 +187,8 @@ TEST_F(Window, APollWhileThePageOpensRemovesTheAcceptedEntry) {
 }
 
 TEST_F(Window, NoSelectionDoesNothingAndTheHeaderWaitsForTheLastRow) {
-  open([](news::NewsWindow& w) {
-    w.addFriendRequest("Ann", "11");
-    w.addEventInvite("Party", "22");
-    w.setHeaderNew();
-    w.rebuildAdRow(false);
-    w.redraw();
-    return 1;
+  open([] {
+    return Found(news::PollEnd::News).friendRequest("Ann", "11").eventInvite("Party", "22");
   });
   control<QComboBox>(n::kFriendRequestRow)->setCurrentIndex(-1);
   window->runCommand(ui::cmd::kAccept);
@@ -226,11 +208,10 @@ TEST_F(Window, AReopeningShowsWhatIsStillPendingAndAddsNothingTwice) {
   EXPECT_EQ(ui::g_windowOpen, ui::kWindowClosed);
 
   // The same items reported again, and nothing else.
-  open([](news::NewsWindow& w) {
-    w.addFriendRequest("Christopher Montague", "1002");
-    w.addGroupInvite("Übungsgruppe M", "3001");
-    w.refreshAdLine();
-    return 0;
+  open([] {
+    return Found(news::PollEnd::NothingNew)
+        .friendRequest("Christopher Montague", "1002")
+        .groupInvite("Übungsgruppe M", "3001");
   });
   EXPECT_EQ(rows(), (Rows{"static Wall Posts: 0", "bordered button View Inbox",
                           "list [Christopher Mon...] Christopher Mon...", "list [Summer Barbecu]",
@@ -253,25 +234,22 @@ TEST_F(Window, TheAdLineOnAGoneWindowTheCreditLineAndNonAsciiText) {
   EXPECT_FALSE(hintShown());
 
   state.ad.text = "Señor Taco: 2 für 1";
-  window->refreshAdLine();
+  state.apply(nothingNew());
   EXPECT_EQ(control<QPushButton>(n::kAdButtonId)->text().toStdString(), "Se'or Taco: 2 f'r 1");
   EXPECT_FALSE(state.plainAdLine);
   EXPECT_TRUE(hintShown());
 
   // A link the browser would not be given: the credit line, and no hint to open it.
   state.ad.link = "javascript:alert('http')";
-  window->refreshAdLine();
+  state.apply(nothingNew());
   EXPECT_EQ(control<QPushButton>(n::kAdButtonId)->text().toStdString(), news::kCreditLine);
   EXPECT_TRUE(state.plainAdLine);
   EXPECT_FALSE(hintShown());
 }
 
 TEST_F(Window, AListShowsItsKeysWhileItHasTheFocus) {
-  open([](news::NewsWindow& w) {
-    w.addEventInvite("Party", "22");
-    w.addGroupInvite("Chess", "33");
-    w.redraw();
-    return 1;
+  open([] {
+    return Found(news::PollEnd::News).groupInvite("Chess", "33").eventInvite("Party", "22");
   });
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   EXPECT_EQ(barId(), ui::menu::kEventInvite);
@@ -284,11 +262,7 @@ TEST_F(Window, AListShowsItsKeysWhileItHasTheFocus) {
 // Emptying the focused list moves the focus on to the wall button: the list's keys leave
 // with it, whichever list and whichever of its keys.
 TEST_F(Window, TheKeysOfAnEmptiedListGoWithIt) {
-  open([](news::NewsWindow& w) {
-    w.showWallPending();
-    w.redraw();
-    return 1;
-  });
+  open([] { return Found(news::PollEnd::News).wall(); });
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   const struct {
     int row, menu, command;
@@ -303,10 +277,10 @@ TEST_F(Window, TheKeysOfAnEmptiedListGoWithIt) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.command);
-    window->addFriendRequest("Ann", "11");
-    window->addEventInvite("Party", "22");
-    window->addGroupInvite("Chess", "33");
-    window->redraw();
+    state.apply(Found(news::PollEnd::News)
+                    .friendRequest("Ann", "11")
+                    .groupInvite("Chess", "33")
+                    .eventInvite("Party", "22"));
     control<QComboBox>(c.row)->setFocus(Qt::TabFocusReason);
     ASSERT_EQ(barId(), c.menu);
     pages.clear();
