@@ -1,7 +1,5 @@
 #include "app/program.h"
 
-#include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -217,19 +215,6 @@ void Program::wireMainMenu(const ui::FriendOpener& openFriend) {
                               context_.fonts, openFriend, &window);
     list.exec();
   });
-}
-
-std::optional<session::LoginWaits> testLoginWaits(int argc, const char* const* argv) {
-  constexpr const char* kOption = "--test-login-waits=";
-  for (int i = 1; i < argc; ++i) {
-    if (std::strncmp(argv[i], kOption, std::strlen(kOption)) != 0) continue;
-    session::LoginWaits waits;
-    if (std::sscanf(argv[i] + std::strlen(kOption), "%d,%d,%d,%d", &waits.readyMs,
-                    &waits.navigatePauseMs, &waits.loginMs, &waits.closePauseMs) == 4) {
-      return waits;
-    }
-  }
-  return std::nullopt;
 }
 
 }  // namespace app
