@@ -374,8 +374,8 @@ TEST(PollStore, AStoreThatCannotBeOpenedOrReadEndsThePoll) {
     news::AdFetcher ads(ad, sim.url(), sim.url());
     RecordingWindow window;
     testing::internal::CaptureStdout();
-    const int result =
-        news::Poller(*session.client, broken, ads, {}).poll(session.userId, window, true, "1");
+    const int result = news::Poller(*session.client, broken, ads, news::Poller::Reminder{})
+                           .poll(session.userId, window, true, "1");
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(result, news::kPollNothingNew);
     EXPECT_TRUE(window.calls.empty());
