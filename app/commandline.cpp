@@ -1,5 +1,7 @@
 #include "commandline.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "ui/kit/phonescreen.h"
@@ -7,38 +9,94 @@
 namespace app {
 namespace {
 
-// "--name value" or "--name=value": the value, or nullopt when `arg` is not this option.
-std::optional<std::string> optionValue(const char* name, int argc, const char* const* argv,
-                                       int* index, bool* missing) {
-  const char* arg = argv[*index];
-  const std::size_t length = std::strlen(name);
-  if (std::strncmp(arg, name, length) != 0) return std::nullopt;
-  if (arg[length] == '=') return std::string(arg + length + 1);
-  if (arg[length] != '\0') return std::nullopt;
-  if (*index + 1 >= argc) {
-    *missing = true;
-    return std::string();
-  }
-  return std::string(argv[++*index]);
+enum class Form {
+  Flag,         // "--name"
+  Value,        // "--name value" or "--name=value"
+  JoinedValue,  // "--name=value" only
+};
+
+struct Option {
+  const char* name;
+  Form form;
+  // Takes the value (nullptr for a flag) into the line; false when it is wrong.
+  bool (*take)(CommandLine& line, const char* value);
+  // Printed for a wrong or missing value; nullptr: the option is skipped instead.
+  const char* error;
+};
+
+bool takeHelp(CommandLine& line, const char*) {
+  line.help = true;
+  return true;
 }
+
+bool takeVersion(CommandLine& line, const char*) {
+  line.version = true;
+  return true;
+}
+
+bool takeScreen(CommandLine& line, const char* value) {
+  line.screen = ui::PhoneScreen::parseSize(value);
+  return line.screen.has_value();
+}
+
+bool takeDpi(CommandLine& line, const char* value) {
+  line.dpi = ui::PhoneScreen::parseDpi(value);
+  return line.dpi.has_value();
+}
+
+bool takeTimerDivisor(CommandLine& line, const char* value) {
+  char* end = nullptr;
+  const long divisor = std::strtol(value, &end, 10);
+  if (end == value || *end != '\0' || divisor < 1 || divisor > 1'000'000) return false;
+  if (!line.timerDivisor) line.timerDivisor = static_cast<int>(divisor);
+  return true;
+}
+
+bool takeLoginWaits(CommandLine& line, const char* value) {
+  session::LoginWaits waits;
+  if (std::sscanf(value, "%d,%d,%d,%d", &waits.readyMs, &waits.navigatePauseMs, &waits.loginMs,
+                  &waits.closePauseMs) != 4)
+    return false;
+  if (!line.loginWaits) line.loginWaits = waits;
+  return true;
+}
+
+constexpr Option kOptions[] = {
+    {"--help", Form::Flag, takeHelp, nullptr},
+    {"-h", Form::Flag, takeHelp, nullptr},
+    {"--version", Form::Flag, takeVersion, nullptr},
+    {"--screen", Form::Value, takeScreen, "--screen needs WIDTHxHEIGHT, e.g. 480x640"},
+    {"--dpi", Form::Value, takeDpi, "--dpi needs a number from 48 to 480"},
+    {"--test-timer-divisor", Form::JoinedValue, takeTimerDivisor, nullptr},
+    {"--test-login-waits", Form::JoinedValue, takeLoginWaits, nullptr},
+};
 
 }  // namespace
 
 CommandLine CommandLine::parse(int argc, const char* const* argv) {
   CommandLine line;
-  for (int i = 1; i < argc && line.error.empty(); ++i) {
-    const std::string arg = argv[i];
-    bool missing = false;
-    if (arg == "--help" || arg == "-h") {
-      line.help = true;
-    } else if (arg == "--version") {
-      line.version = true;
-    } else if (auto value = optionValue("--screen", argc, argv, &i, &missing)) {
-      line.screen = ui::PhoneScreen::parseSize(*value);
-      if (missing || !line.screen) line.error = "--screen needs WIDTHxHEIGHT, e.g. 480x640";
-    } else if (auto dpi = optionValue("--dpi", argc, argv, &i, &missing)) {
-      line.dpi = ui::PhoneScreen::parseDpi(*dpi);
-      if (missing || !line.dpi) line.error = "--dpi needs a number from 48 to 480";
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv[i];
+    for (const Option& option : kOptions) {
+      const std::size_t length = std::strlen(option.name);
+      if (std::strncmp(arg, option.name, length) != 0) continue;
+      const char* value = nullptr;
+      if (arg[length] == '=' && option.form != Form::Flag) {
+        value = arg + length + 1;
+      } else if (arg[length] != '\0' || option.form == Form::JoinedValue) {
+        continue;
+      } else if (option.form == Form::Value) {
+        if (i + 1 >= argc) {
+          line.error = option.error;
+          return line;
+        }
+        value = argv[++i];
+      }
+      if (!option.take(line, value) && option.error) {
+        line.error = option.error;
+        return line;
+      }
+      break;
     }
   }
   return line;

@@ -1,10 +1,13 @@
 #pragma once
-// The command line: --help, --version, --screen WxH, --dpi N. Anything else is left to Qt
-// (for example -platform) and otherwise ignored.
+// The command line: --help, --version, --screen WxH, --dpi N, and the two options only tests
+// and the soak run pass. Anything else is left to Qt (for example -platform) and otherwise
+// ignored.
 #include <optional>
 #include <string>
 
 #include <QSize>
+
+#include "session/loginwaits.h"
 
 namespace app {
 
@@ -13,7 +16,14 @@ struct CommandLine {
   bool version = false;
   std::optional<QSize> screen;
   std::optional<int> dpi;
-  std::string error;  // set when an option's value is missing or wrong
+  // "--test-timer-divisor=N": every period of the schedule divided by N (1 to 1,000,000).
+  std::optional<int> timerDivisor;
+  // "--test-login-waits=READY,PAUSE,LOGIN,CLOSE" (milliseconds): replaces the login
+  // hand-off's fixed waits.
+  std::optional<session::LoginWaits> loginWaits;
+  // Set when an option's value is missing or wrong. A wrong value of a test option is no
+  // error: it is skipped, and the first right one counts.
+  std::string error;
 
   static CommandLine parse(int argc, const char* const* argv);
   static const char* usage();

@@ -2,15 +2,16 @@
 // network at hand.
 #include <memory>
 
+#include "app/commandline.h"
 #include "app/program.h"
 #include "app/startup.h"
-#include "app/timerwork.h"
 #include "platform/endprocess.h"
 
 int main(int argc, char** argv) {
+  const app::CommandLine line = app::CommandLine::parse(argc, argv);
   const app::ProgramOptions options{
-      .waits = app::testLoginWaits(argc, argv),
-      .timerDivisor = app::testTimerDivisor(argc, argv).value_or(1),
+      .waits = line.loginWaits,
+      .timerDivisor = line.timerDivisor.value_or(1),
   };
   const int code = app::runVeltrana(argc, argv, [&options](app::AppContext& context) {
     return std::make_unique<app::Program>(context, options);

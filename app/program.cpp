@@ -1,7 +1,5 @@
 #include "app/program.h"
 
-#include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -63,6 +61,15 @@ constexpr MobilePage kViewPages[] = {
     {ui::cmd::kViewProfile, "/profile.php"},
 };
 
+// The session's client (none without a session) and its user, asked for at every use: a
+// renewal or a new login replaces them.
+auto currentClient(Services& s) {
+  return [&s] { return s.session.client(); };
+}
+auto currentUserId(Services& s) {
+  return [&s] { return s.session.currentUserId(); };
+}
+
 std::shared_ptr<ui::DialogContext> dialogContext(AppContext& context, Services& s) {
   return std::make_shared<ui::DialogContext>(ui::DialogContext{
       .store = s.store,
@@ -70,8 +77,8 @@ std::shared_ptr<ui::DialogContext> dialogContext(AppContext& context, Services& 
       .connection = context.connection,
       .boxes = context.boxes,
       .fonts = context.fonts,
-      .client = [&s] { return s.session.client(); },
-      .userId = [&s] { return s.session.currentUserId(); },
+      .client = currentClient(s),
+      .userId = currentUserId(s),
       .openMobilePage = [&s](const std::string& path) { s.openMobilePage(path); },
   });
 }
@@ -100,8 +107,8 @@ int Program::startupSync(ui::ProgressBox& progress) {
   ProgressBoxNotice notice(progress);
   friends::StartupSession session{
       .decide = [&s] { s.session.decideAtStartup(); },
-      .client = [&s] { return s.session.client(); },
-      .userId = [&s] { return s.session.currentUserId(); },
+      .client = currentClient(s),
+      .userId = currentUserId(s),
       .reset = [&s] { s.session.reset(); },
   };
   friends::StartupSync sync(s.store, context_.store, context_.boxes, notice, session,
@@ -147,8 +154,8 @@ ui::FriendOpener Program::friendPageOpener(ui::FriendOpener openDetails) {
   Services& s = services_;
   // One context for every opening: it remembers the last picture size from page to page.
   auto page = std::make_shared<ui::FriendPageContext>(ui::FriendPageContext{
-      .client = [&s] { return s.session.client(); },
-      .userId = [&s] { return s.session.currentUserId(); },
+      .client = currentClient(s),
+      .userId = currentUserId(s),
       .store = s.store,
       .pictures = s.pictures,
       .fonts = context_.fonts,
@@ -217,19 +224,6 @@ void Program::wireMainMenu(const ui::FriendOpener& openFriend) {
                               context_.fonts, openFriend, &window);
     list.exec();
   });
-}
-
-std::optional<session::LoginWaits> testLoginWaits(int argc, const char* const* argv) {
-  constexpr const char* kOption = "--test-login-waits=";
-  for (int i = 1; i < argc; ++i) {
-    if (std::strncmp(argv[i], kOption, std::strlen(kOption)) != 0) continue;
-    session::LoginWaits waits;
-    if (std::sscanf(argv[i] + std::strlen(kOption), "%d,%d,%d,%d", &waits.readyMs,
-                    &waits.navigatePauseMs, &waits.loginMs, &waits.closePauseMs) == 4) {
-      return waits;
-    }
-  }
-  return std::nullopt;
 }
 
 }  // namespace app

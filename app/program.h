@@ -52,8 +52,4 @@ class Program : public StartupSteps {
   TrayIcon tray_;
 };
 
-// "--test-login-waits=READY,PAUSE,LOGIN,CLOSE" (milliseconds): only tests pass it; a normal
-// start has no such argument and keeps the fixed waits.
-std::optional<session::LoginWaits> testLoginWaits(int argc, const char* const* argv);
-
 }  // namespace app

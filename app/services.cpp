@@ -15,8 +15,8 @@ Services::Services(AppContext& context, const std::optional<session::LoginWaits>
     : paths(friends::CachePaths::inFolder(context.dataFolder.folder)),
       store(paths),
       // A failed login or session ends the process at once, from whichever thread it is on.
-      browser(context.dataFolder.helper, context.boxes, waits.value_or(session::LoginWaits{}), {},
-              platform::endProcess),
+      browser(context.dataFolder.helper, context.boxes, waits.value_or(session::LoginWaits{}),
+              session::BrowserHandoff::kMobileSiteCheck, platform::endProcess),
       session(
           context.store, log, context.boxes, browser,
           [&timers = context.mainWindow.timers()](uint32_t periodMs) {
@@ -28,7 +28,7 @@ Services::Services(AppContext& context, const std::optional<session::LoginWaits>
                 timers.setTimer(kRenewalTimer, int(periodMs));
             });
           },
-          {}, session::fileTimeNow, platform::endProcess),
+          session::SessionManager::kBuiltInClient, session::fileTimeNow, platform::endProcess),
       pictures(paths, [this](bool busy) { showBusy(busy); }),
       relations(store, context.boxes),
       birthdays(store, context.boxes) {}

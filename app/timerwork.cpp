@@ -3,9 +3,6 @@
 #include <QString>
 #include <QTimer>
 
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <ctime>
 
 #include "app/appcontext.h"
@@ -142,18 +139,5 @@ void TimerWork::birthdays(int timerId) {
 }
 
 void TimerWork::pictureMaintenance() { pictures::expirePictures(s_.paths, secondsNow); }
-
-std::optional<int> testTimerDivisor(int argc, const char* const* argv) {
-  constexpr const char* kOption = "--test-timer-divisor=";
-  const std::size_t length = std::strlen(kOption);
-  for (int i = 1; i < argc; ++i) {
-    if (std::strncmp(argv[i], kOption, length) != 0) continue;
-    char* end = nullptr;
-    const long divisor = std::strtol(argv[i] + length, &end, 10);
-    if (end != argv[i] + length && *end == '\0' && divisor >= 1 && divisor <= 1'000'000)
-      return static_cast<int>(divisor);
-  }
-  return std::nullopt;
-}
 
 }  // namespace app

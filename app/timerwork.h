@@ -2,7 +2,6 @@
 // The work of every timer of the schedule: what each firing runs, on the user-interface
 // thread or on a worker thread, with one run of each kind at a time. Part of the program,
 // which is never freed, as worker threads may still end a run while the program ends.
-#include <optional>
 
 #include "app/singlerun.h"
 
@@ -50,9 +49,5 @@ class TimerWork {
   SingleRun pictures_{"expirePictures"};
   bool renewalWaiting_ = false;  // a timer-2 firing waits for the hand-off to be free
 };
-
-// "--test-timer-divisor=N": every period of the schedule divided by N. Only tests and the
-// soak run pass it; a normal start has no such argument and keeps the periods.
-std::optional<int> testTimerDivisor(int argc, const char* const* argv);
 
 }  // namespace app

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 # Generates the 16 x 16 row icons of the notifications window (136 wall posts, 137 event
 # invites, 138 friend requests, 139 group invites, 140 messages) and the status dialog's
-# icon (143) in resources/icons/, each also at 32 x 32 for screens at twice the density
-# (<n>@2x.png, drawn from the same shapes). Run once; the outputs are committed.
+# icon (status) in resources/icons/, each also at 32 x 32 for screens at twice the density
+# (<name>@2x.png, drawn from the same shapes). Run once; the outputs are committed.
 import os, struct, zlib
 
 out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources", "icons")
@@ -101,6 +101,6 @@ def png(path, rows):
 
 os.makedirs(out, exist_ok=True)
 for S, suffix in ((1, ""), (2, "@2x")):
-    for number, draw in ((136, wall), (137, event), (138, friend), (139, group), (140, inbox),
-                         (143, status)):
-        png(os.path.join(out, "%d%s.png" % (number, suffix)), draw())
+    for name, draw in ((136, wall), (137, event), (138, friend), (139, group), (140, inbox),
+                         ("status", status)):
+        png(os.path.join(out, "%s%s.png" % (name, suffix)), draw())

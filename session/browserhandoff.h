@@ -63,6 +63,8 @@ class BrowserHandoff {
  public:
   // 0 when a network path to the mobile site exists (checkNetworkPath).
   using PathCheck = std::function<long()>;
+  // Empty: the check of the mobile site's root address.
+  static inline const PathCheck kMobileSiteCheck{};
 
   // `browserPath` is the Orbisview program of the installation. The default path check
   // tests the mobile site's root address.

@@ -41,6 +41,8 @@ class SessionManager {
   using RenewalTimer = std::function<void(uint32_t periodMs)>;
   // Makes the client of every new session (the built-in key, secret and REST endpoint).
   using ClientFactory = std::function<std::unique_ptr<api::ApiClient>()>;
+  // Empty: the built-in key, secret and REST endpoint.
+  static inline const ClientFactory kBuiltInClient{};
 
   SessionManager(platform::SettingsStore& store, const platform::DebugLog& log,
                  platform::MessageBoxes& boxes, BrowserHandoff& browser, RenewalTimer timer,

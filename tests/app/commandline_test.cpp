@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 #include "app/commandline.h"
@@ -31,5 +32,41 @@ TEST(CommandLine, Options) {
     EXPECT_EQ(line.screen, test.screen);
     EXPECT_EQ(line.dpi, test.dpi);
     EXPECT_EQ(!line.error.empty(), test.error) << line.error;
+  }
+}
+
+// The options only tests pass: never an error (a normal start must not fail on them), only
+// the "=" form, and the first right value counts.
+TEST(CommandLine, TestOptions) {
+  using Waits = std::array<int, 4>;
+  struct Case {
+    std::vector<const char*> args;
+    std::optional<int> divisor;
+    std::optional<Waits> waits;
+  } cases[] = {
+      {{"--test-login-waits=5000,10,120000,10"}, std::nullopt, Waits{5000, 10, 120000, 10}},
+      {{"--test-login-waits=1,2,3", "--test-login-waits=4,3,2,1", "--test-login-waits=9,9,9,9"},
+       std::nullopt,
+       Waits{4, 3, 2, 1}},
+      {{"--test-login-waits", "1,2,3,4"}, std::nullopt, std::nullopt},
+      {{"--test-timer-divisor", "600"}, std::nullopt, std::nullopt},
+      {{"--test-timer-divisor=1000001", "--test-timer-divisor=600", "--test-timer-divisor=2"},
+       600,
+       std::nullopt},
+      {{"--test-timer-divisor=600", "--unknown", "--test-login-waits=1,2,3,4", "--screen=480x640"},
+       600,
+       Waits{1, 2, 3, 4}},
+  };
+  for (const auto& test : cases) {
+    std::vector<const char*> argv = {"veltrana"};
+    argv.insert(argv.end(), test.args.begin(), test.args.end());
+    const auto line = app::CommandLine::parse(static_cast<int>(argv.size()), argv.data());
+    SCOPED_TRACE(argv[1]);
+    EXPECT_TRUE(line.error.empty()) << line.error;
+    EXPECT_EQ(line.timerDivisor, test.divisor);
+    std::optional<Waits> waits;
+    if (const auto& w = line.loginWaits)
+      waits = Waits{w->readyMs, w->navigatePauseMs, w->loginMs, w->closePauseMs};
+    EXPECT_EQ(waits, test.waits);
   }
 }

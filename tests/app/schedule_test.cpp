@@ -11,9 +11,9 @@
 #include <optional>
 #include <vector>
 
+#include "app/commandline.h"
 #include "app/schedule.h"
 #include "app/singlerun.h"
-#include "app/timerwork.h"
 #include "ui/kit/windowtimers.h"
 
 namespace {
@@ -59,7 +59,8 @@ TEST(Schedule, TheDivisorIsReadOnlyFromItsTestOption) {
       {{"veltrana", "--test-timer-divisor="}, std::nullopt},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(app::testTimerDivisor(static_cast<int>(c.argv.size()), c.argv.data()), c.divisor)
+    EXPECT_EQ(app::CommandLine::parse(static_cast<int>(c.argv.size()), c.argv.data()).timerDivisor,
+              c.divisor)
         << c.argv.back();
 }
 

@@ -335,8 +335,8 @@ TEST_F(SessionManagerTest, FailuresEndTheProgram) {
                 "re-install Veltrana");
     // By the way out the program gives, when it gives one.
     SessionManager given(
-        *store_, *log_, boxes_, missing, [](uint32_t) {}, {}, session::fileTimeNow,
-        [](int code) { std::_Exit(100 + code); });
+        *store_, *log_, boxes_, missing, [](uint32_t) {}, SessionManager::kBuiltInClient,
+        session::fileTimeNow, [](int code) { std::_Exit(100 + code); });
     EXPECT_EXIT(given.decideAtStartup(), ::testing::ExitedWithCode(107), "");
   }
   {

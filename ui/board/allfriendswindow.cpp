@@ -60,9 +60,9 @@ AllFriendsWindow::AllFriendsWindow(BestFriends& bestFriends, platform::MessageBo
           [this](const QModelIndex& current) {
             if (current.isValid()) selectRow(current.row());
           });
-  pictureBox_->setObjectName(QStringLiteral("36279"));
+  pictureBox_->setObjectName(QStringLiteral("pictureBox"));
   pictureBox_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  info_->setObjectName(QStringLiteral("36278"));
+  info_->setObjectName(QStringLiteral("infoLabel"));
   info_->setWordWrap(true);
   info_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   info_->setTextFormat(Qt::PlainText);

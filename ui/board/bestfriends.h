@@ -21,6 +21,9 @@ class BestFriends {
     kWriteFailed = 5
   };
 
+  // Empty: no square picture is fetched.
+  static inline const std::function<void(const std::string&)> kNoSquareFetch{};
+
   // `fetchSquare` gets the square picture of a friend just added (may be empty).
   BestFriends(friends::CachePaths paths, std::function<void(const std::string&)> fetchSquare);
 

@@ -38,14 +38,14 @@ BoardView::BoardView(BoardState& state, bool mainWindow, const QFont* titleFont,
                                                          : std::string();
         },
         this);
-    cell->setObjectName(QString::number((main_ ? 37001 : 37037) + i));
+    cell->setObjectName(QStringLiteral("cell%1").arg(i));
     cell->setGeometry(0, 0, 0, 0);
     connect(cell, &QPushButton::clicked, this, [this, i] { cellClicked(i); });
     cell->installEventFilter(this);
     cells_[static_cast<std::size_t>(i)] = cell;
   }
   // Holds the keyboard focus while the bar is on no cell, so that the action key clicks it.
-  focus_->setObjectName(QStringLiteral("37106"));
+  focus_->setObjectName(QStringLiteral("focusButton"));
   focus_->setGeometry(0, 0, 0, 0);
   focus_->installEventFilter(this);
   connect(focus_, &QPushButton::clicked, this, &BoardView::openRequested);

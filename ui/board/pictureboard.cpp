@@ -75,7 +75,7 @@ bool PictureBoard::runCommand(int id) {
       prepareMainWindowPictures();
       window()->raise();
       return true;
-    case cmd::kFocusButton:
+    case cmd::kOpenSelectedFriend:
       openSelected(view_);
       return true;
     case cmd::kFriends:

@@ -27,6 +27,8 @@ class PictureBoard : public QWidget {
   Q_OBJECT
  public:
   using Opener = std::function<void(const std::string&)>;
+  // Empty: a board without a help page.
+  static inline const std::function<void()> kNoHelp{};
   // `openHelp` opens the program's help page; `fetchSquare` gets the square picture of a new
   // best friend (either may be empty), on a worker: it must not touch widgets.
   PictureBoard(friends::CachePaths paths, const Fonts& fonts, platform::MessageBoxes& boxes,

@@ -8,7 +8,7 @@ namespace ui {
 const ChangeListKind kRelationChangesList{
     .dialogTitle = "VT: Change in Relation",
     .heading = "Relationship Status Changes",
-    .listId = "37103",
+    .listName = "relationChangesList",
     .secondColumn = "New Status",
     .thirdColumn = "Old Status",
     .secondField = 2,
@@ -23,7 +23,7 @@ const ChangeListKind kRelationChangesList{
 const ChangeListKind kBirthdaysList{
     .dialogTitle = "Friends' Birthdays",
     .heading = "Upcoming Birthdays",
-    .listId = "170",
+    .listName = "birthdaysList",
     .secondColumn = "Birthday",
     .thirdColumn = nullptr,
     .secondField = 1,

@@ -8,7 +8,7 @@ namespace ui {
 struct ChangeListKind {
   const char* dialogTitle;
   const char* heading;       // the title label
-  const char* listId;        // the list control's id, as its object name
+  const char* listName;      // the list control's object name
   const char* secondColumn;  // after "Name"
   const char* thirdColumn;   // nullptr: two columns
   // Field of an entry (uid "*" ...) shown in the second and third columns; -1 for none.

@@ -56,12 +56,12 @@ ChangeListWindow::ChangeListWindow(const ChangeListKind& kind, friends::ChangeSo
       heading_(new QLabel(QString::fromUtf8(kind.heading), client())),
       list_(new QTreeWidget(client())),
       updated_(new QLabel(client())) {
-  heading_->setObjectName(QStringLiteral("37105"));
+  heading_->setObjectName(QStringLiteral("headingLabel"));
   heading_->setAlignment(Qt::AlignCenter);
   heading_->setFont(fonts.bold);
   heading_->setGeometry(5, 5, 200, 20);
 
-  list_->setObjectName(QString::fromUtf8(kind.listId));
+  list_->setObjectName(QString::fromUtf8(kind.listName));
   list_->setRootIsDecorated(false);
   list_->setItemsExpandable(false);
   list_->setUniformRowHeights(true);
@@ -86,7 +86,7 @@ ChangeListWindow::ChangeListWindow(const ChangeListKind& kind, friends::ChangeSo
   connect(list_, &QTreeWidget::itemActivated, this,
           [this](QTreeWidgetItem* item) { activateRow(list_->indexOfTopLevelItem(item)); });
 
-  updated_->setObjectName(QStringLiteral("37104"));
+  updated_->setObjectName(QStringLiteral("updatedLabel"));
   updated_->setAlignment(Qt::AlignCenter);
   updated_->setFont(fonts.small);
   updated_->setGeometry(0, 0, 30, 30);

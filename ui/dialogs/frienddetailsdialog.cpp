@@ -39,27 +39,27 @@ constexpr int kStatusBufferChars = 199;
 constexpr int kPictureSide = 50;
 
 struct PageButton {
-  int id;
+  const char* name;
   const char* text;
   const char* page;
 };
 // In layout order, two to a row.
 constexpr std::array<PageButton, 6> kPageButtons = {{
-    {1016, "View Wall", "/wall.php?id="},
-    {1017, "Poke", "/poke.php?id="},
-    {1018, "Photos", "/photo_search.php?id="},
-    {1009, "Albums", "/photos.php?id="},
-    {36275, "View Profile", "/profile.php?id="},
-    {1026, "View Notes", "/notes.php?id="},
+    {"viewWallButton", "View Wall", "/wall.php?id="},
+    {"pokeButton", "Poke", "/poke.php?id="},
+    {"photosButton", "Photos", "/photo_search.php?id="},
+    {"albumsButton", "Albums", "/photos.php?id="},
+    {"viewProfileButton", "View Profile", "/profile.php?id="},
+    {"viewNotesButton", "View Notes", "/notes.php?id="},
 }};
 
 bool isWebAddress(const std::string& url) {
   return url.rfind("http://", 0) == 0 || url.rfind("https://", 0) == 0;
 }
 
-QLabel* makeLabel(QWidget* parent, const char* id, const QString& text) {
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text) {
   auto* label = new QLabel(text, parent);
-  label->setObjectName(QString::fromLatin1(id));
+  label->setObjectName(QString::fromLatin1(name));
   label->setTextFormat(Qt::PlainText);
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   return label;
@@ -71,17 +71,17 @@ FriendDetailsDialog::FriendDetailsDialog(DialogContext& context, std::string uid
                                          QWidget* owner)
     : PhoneDialog(QStringLiteral("Selected Friend"), owner),
       context_(context),
-      name_(makeLabel(client(), "1015", QStringLiteral("Friend's Name"))),
-      status_(makeLabel(client(), "1020", QStringLiteral("UID"))),
-      caption_(makeLabel(client(), "32805", QStringLiteral("Local Time:"))),
-      time_(makeLabel(client(), "1021", QStringLiteral("N/A"))),
+      name_(makeLabel(client(), "nameLabel", QStringLiteral("Friend's Name"))),
+      status_(makeLabel(client(), "statusLabel", QStringLiteral("UID"))),
+      caption_(makeLabel(client(), "localTimeCaption", QStringLiteral("Local Time:"))),
+      time_(makeLabel(client(), "localTimeLabel", QStringLiteral("N/A"))),
       picture_(makeLabel(client(), "picture", QString())) {
   status_->setFont(context.fonts.italic);
   status_->setWordWrap(true);
   name_->setFont(context.fonts.bold);
   for (std::size_t i = 0; i < kPageButtons.size(); ++i) {
     auto* button = new QPushButton(QString::fromLatin1(kPageButtons[i].text), client());
-    button->setObjectName(QString::number(kPageButtons[i].id));
+    button->setObjectName(QString::fromLatin1(kPageButtons[i].name));
     connect(button, &QPushButton::clicked, this, [this, i] { openPage(static_cast<int>(i)); });
     button->installEventFilter(this);
     buttons_[i] = button;

@@ -26,19 +26,19 @@ FriendSearchDialog::FriendSearchDialog(const friends::FriendStore& store, const 
     : PhoneDialog(QStringLiteral("Friends"), owner), openDetails_(std::move(openDetails)) {
   const DialogUnits units(font());
   caption_ = new QLabel(QStringLiteral("Enter a Friend's Name Below"), client());
-  caption_->setObjectName(QStringLiteral("1004"));
+  caption_->setObjectName(QStringLiteral("captionLabel"));
   QRect caption = units.rect(7, 5, 91, 8);
   // Wide enough for its text in this font, which may be wider than the template's.
   caption.setWidth(
       std::max(caption.width(), caption_->fontMetrics().horizontalAdvance(caption_->text()) + 2));
   caption_->setGeometry(caption);
   edit_ = new QLineEdit(client());
-  edit_->setObjectName(QStringLiteral("1001"));
+  edit_->setObjectName(QStringLiteral("searchEdit"));
   edit_->setGeometry(units.rect(7, 15, 123, 14));
   edit_->setMaxLength(kMaxSearchChars);
   edit_->setAccessibleName(caption_->text());
   lastUpdate_ = new QLabel(client());
-  lastUpdate_->setObjectName(QStringLiteral("36276"));
+  lastUpdate_->setObjectName(QStringLiteral("lastUpdateLabel"));
   lastUpdate_->setTextFormat(Qt::PlainText);
   lastUpdate_->setGeometry(units.rect(8, 30, 123, 9));
   lastUpdate_->setFont(fonts.small);
@@ -46,7 +46,7 @@ FriendSearchDialog::FriendSearchDialog(const friends::FriendStore& store, const 
   lastUpdate_->setText(lastUpdate.isEmpty() ? QStringLiteral("List Last Updated: Never")
                                             : lastUpdate);
   list_ = new QListWidget(client());
-  list_->setObjectName(QStringLiteral("1000"));
+  list_->setObjectName(QStringLiteral("nameList"));
   list_->setGeometry(units.rect(7, 40, 123, 59));
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
   list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

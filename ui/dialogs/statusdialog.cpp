@@ -68,9 +68,9 @@ platform::MessageBoxRequest resultBox(std::string caption, std::string text,
   return box;
 }
 
-QLabel* makeLabel(QWidget* parent, const char* id, const char* text, const QRect& place) {
+QLabel* makeLabel(QWidget* parent, const char* name, const char* text, const QRect& place) {
   auto* label = new QLabel(QString::fromLatin1(text), parent);
-  label->setObjectName(QString::fromLatin1(id));
+  label->setObjectName(QString::fromLatin1(name));
   label->setTextFormat(Qt::PlainText);
   label->setGeometry(place);
   return label;
@@ -87,26 +87,26 @@ std::string StatusDialog::permissionText(const std::string& siteUrl) {
 StatusDialog::StatusDialog(DialogContext& context, QWidget* owner)
     : PhoneDialog(QStringLiteral("Status"), owner), context_(context) {
   const DialogUnits units(font());
-  heading_ = makeLabel(client(), "1005", "Set status", units.rect(17, 5, 91, 10));
-  name_ = makeLabel(client(), "1022", "Your Name", units.rect(10, 20, 43, 13));
+  heading_ = makeLabel(client(), "headingLabel", "Set status", units.rect(17, 5, 91, 10));
+  name_ = makeLabel(client(), "nameLabel", "Your Name", units.rect(10, 20, 43, 13));
   edit_ = new QLineEdit(client());
-  edit_->setObjectName(QStringLiteral("1011"));
+  edit_->setObjectName(QStringLiteral("statusEdit"));
   edit_->setGeometry(units.rect(54, 18, 76, 14));
   edit_->setMaxLength(kMaxStatusChars);
   edit_->setAccessibleName(QStringLiteral("Status"));
-  presetsHeading_ =
-      makeLabel(client(), "1006", "Select a preset status to edit", units.rect(8, 35, 123, 11));
+  presetsHeading_ = makeLabel(client(), "presetsHeading", "Select a preset status to edit",
+                              units.rect(8, 35, 123, 11));
   presets_ = new QListWidget(client());
-  presets_->setObjectName(QStringLiteral("1012"));
+  presets_->setObjectName(QStringLiteral("presetList"));
   presets_->setGeometry(units.rect(10, 48, 123, 43));
   presets_->setSelectionMode(QAbstractItemView::SingleSelection);
   presets_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   presets_->setSortingEnabled(true);
   presets_->setAccessibleName(presetsHeading_->text());
   icon_ = new QLabel(client());
-  icon_->setObjectName(QStringLiteral("143"));
+  icon_->setObjectName(QStringLiteral("statusIcon"));
   // QIcon takes the "@2x" drawing on a denser screen.
-  icon_->setPixmap(QIcon(QStringLiteral(":/icons/143.png"))
+  icon_->setPixmap(QIcon(QStringLiteral(":/icons/status.png"))
                        .pixmap(QSize(kIconSide, kIconSide), devicePixelRatioF()));
 
   load();

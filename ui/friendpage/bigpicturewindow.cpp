@@ -12,7 +12,7 @@ namespace ui {
 BigPictureWindow::BigPictureWindow(const std::string& picturePath, QWidget* owner)
     : PhoneDialog(QStringLiteral("Big Picture"), owner),
       box_(new PictureBox(image_, QSize(300, 600), client())) {
-  box_->setObjectName(QStringLiteral("36300"));
+  box_->setObjectName(QStringLiteral("pictureBox"));
   box_->setPath(picturePath);
   box_->setAccessibleName(QStringLiteral("Picture of ") + g_selectedFriend.name);
   client()->installEventFilter(this);

@@ -10,7 +10,7 @@ constexpr int kCategoryRole = Qt::UserRole;
 }
 
 CategoryList::CategoryList(QWidget* parent) : QTreeWidget(parent) {
-  setObjectName(QStringLiteral("36303"));
+  setObjectName(QStringLiteral("categoryList"));
   // It covers the page: named after the command that shows it.
   setAccessibleName(QStringLiteral("All About Friend"));
   setColumnCount(1);

@@ -74,17 +74,17 @@ FriendPage::FriendPage(FriendPageContext& context, std::string uid, QString name
   scroll_->setWidget(content_);
   scroll_->viewport()->setAutoFillBackground(false);
   content_->setAutoFillBackground(false);
-  picture_->setObjectName(QStringLiteral("36302"));
+  picture_->setObjectName(QStringLiteral("pictureBox"));
   picture_->onLoaded([this](QSize size) { context_.pictureSize = size; });
-  status_->setObjectName(QStringLiteral("36301"));
+  status_->setObjectName(QStringLiteral("statusBox"));
   status_->setReadOnly(true);
   status_->setFont(context_.fonts.italic);
   status_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   status_->setTextInteractionFlags(Qt::TextSelectableByKeyboard);
-  name_->setObjectName(QStringLiteral("36305"));
+  name_->setObjectName(QStringLiteral("nameLabel"));
   name_->setFont(context_.fonts.bold);
   name_->setTextFormat(Qt::PlainText);
-  facts_->setObjectName(QStringLiteral("36304"));
+  facts_->setObjectName(QStringLiteral("factsLabel"));
   facts_->setTextFormat(Qt::PlainText);
   facts_->setWordWrap(true);
   facts_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -236,7 +236,7 @@ void FriendPage::runCommand(int id) {
     case cmd::kBigPicture:
       showBigPicture();
       break;
-    case cmd::kGoFacebook:
+    case cmd::kOpenFriendDetails:
       if (context_.openDetails) context_.openDetails(uid_, nameText_, this);
       break;
     default:

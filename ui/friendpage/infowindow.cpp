@@ -17,14 +17,14 @@ InfoWindow::InfoWindow(const QString& name, const QString& text, const Fonts& fo
     : PhoneDialog(QStringLiteral("VT at Your Service"), owner),
       title_(new QLabel(QStringLiteral("Facebook Info about ") + name, client())),
       text_(new QPlainTextEdit(client())) {
-  title_->setObjectName(QStringLiteral("37102"));
+  title_->setObjectName(QStringLiteral("titleLabel"));
   title_->setFont(fonts.bold);
   title_->setTextFormat(Qt::PlainText);
   a11y::setName(title_, title_->text());  // a name may hold an "&" (see setLabelText)
   title_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   // Two lines: a long name goes on to the second one rather than off the edge.
   title_->setWordWrap(true);
-  text_->setObjectName(QStringLiteral("1028"));
+  text_->setObjectName(QStringLiteral("infoText"));
   text_->setReadOnly(true);
   text_->setAccessibleName(QStringLiteral("Facebook Info"));
   text_->setTextInteractionFlags(Qt::TextSelectableByKeyboard);

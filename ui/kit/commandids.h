@@ -1,8 +1,10 @@
 #pragma once
-// Command ids: the main menu (menu 102), the main window's own commands, and the soft keys of
-// every window's menus.
+// Command ids, grouped by the window whose menu or soft keys carry them. The values are the
+// menus' (and two controls') ids: the tests from outside send them to the main window as
+// window messages.
 namespace ui::cmd {
 
+// The main menu (menu 102).
 inline constexpr int kFindFriend = 32783;
 inline constexpr int kStatus = 32786;
 inline constexpr int kFriends = 32817;
@@ -20,10 +22,11 @@ inline constexpr int kExit = 32853;
 // Leaves the program like "Exit"; sent by windows other than the menu.
 inline constexpr int kExitQuiet = 32778;
 
+// The board's own commands: the next and previous pages, its rebuild from bf1.txt, and the
+// focus button's click, which opens the friend of the selected cell.
 inline constexpr int kNext = 32838;
 inline constexpr int kRefreshBoard = 32851;
-inline constexpr int kFocusButton = 37106;
-// "Previous" of a further page of the board.
+inline constexpr int kOpenSelectedFriend = 37106;
 inline constexpr int kPrevious = 32839;
 
 // The All Friends window's menu items ("Help" is the main menu's kHelp).
@@ -52,13 +55,13 @@ inline constexpr int kPageDone = 32823;
 inline constexpr int kRefreshStatus = 32825;
 inline constexpr int kAllAboutFriend = 32826;
 inline constexpr int kBigPicture = 32828;
-inline constexpr int kGoFacebook = 32877;
+inline constexpr int kOpenFriendDetails = 32877;
 inline constexpr int kCancelCategories = 32874;
 inline constexpr int kSubmitCategories = 32875;
 inline constexpr int kInfoDone = 32862;
 
 // The notifications window (menus 105-107, 111, 112, 160).
-inline constexpr int kAccept = 32791;
+inline constexpr int kAcceptRequest = 32791;
 inline constexpr int kIgnoreRequest = 32792;
 inline constexpr int kViewEvent = 32793;
 inline constexpr int kIgnoreEvent = 32794;

@@ -21,11 +21,11 @@ AboutDialog::AboutDialog(const QString& aboutText, const Fonts& fonts, QWidget* 
       textArea_(new QScrollArea(client())),
       text_(new QLabel(aboutText)) {
   const DialogUnits units(QApplication::font());
-  name_->setObjectName(QStringLiteral("1025"));
+  name_->setObjectName(QStringLiteral("nameLabel"));
   name_->setFont(fonts.bold);
   name_->setGeometry(units.rect(6, 7, 173, 13));
 
-  text_->setObjectName(QStringLiteral("1024"));
+  text_->setObjectName(QStringLiteral("aboutText"));
   text_->setWordWrap(true);
   text_->setTextFormat(Qt::PlainText);
   text_->setAlignment(Qt::AlignLeft | Qt::AlignTop);

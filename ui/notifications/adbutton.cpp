@@ -7,7 +7,7 @@
 namespace ui::notifications {
 
 AdButton::AdButton(QWidget* parent) : QPushButton(parent) {
-  setObjectName(QStringLiteral("7"));
+  setObjectName(QStringLiteral("adButton"));
   setText(QStringLiteral("Sponsored Ad"));
   setFlat(true);
 }

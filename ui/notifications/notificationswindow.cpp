@@ -33,17 +33,20 @@ struct RowSpec {
   const char* icon;
   int menu;                // the soft keys of a list row
   const char* pagePrefix;  // the page a list row's item opens, before its id
+  const char* name;        // the row control's object name
 };
 
 const RowSpec& rowSpec(int row) {
   static const RowSpec rows[] = {
       {},
-      {"Wall Posts: 0", "View Wall", ":/icons/136.png", 0, nullptr},
-      {"Messages: 0", "View Inbox", ":/icons/140.png", 0, nullptr},
+      {"Wall Posts: 0", "View Wall", ":/icons/136.png", 0, nullptr, "wallRow"},
+      {"Messages: 0", "View Inbox", ":/icons/140.png", 0, nullptr, "messagesRow"},
       {"Friend Requests: 0", nullptr, ":/icons/138.png", menu::kFriendRequest,
-       "/addfriend.php?id="},
-      {"Event Invites: 0", nullptr, ":/icons/137.png", menu::kEventInvite, "/event.php?eid="},
-      {"Group Invites: 0", nullptr, ":/icons/139.png", menu::kGroupInvite, "/group.php?gid="},
+       "/addfriend.php?id=", "friendRequestRow"},
+      {"Event Invites: 0", nullptr, ":/icons/137.png", menu::kEventInvite,
+       "/event.php?eid=", "eventInviteRow"},
+      {"Group Invites: 0", nullptr, ":/icons/139.png", menu::kGroupInvite,
+       "/group.php?gid=", "groupInviteRow"},
   };
   return rows[row];
 }
@@ -165,7 +168,7 @@ void NotificationsWindow::setRowControl(int row, QWidget* control) {
     old->setObjectName(QString());
     old->deleteLater();
   }
-  control->setObjectName(QString::number(row));
+  control->setObjectName(QString::fromLatin1(rowSpec(row).name));
   rows_[row] = control;
   control->setGeometry(layout_.rows[row - 1]);
   control->show();
@@ -279,7 +282,7 @@ void NotificationsWindow::showHint(bool shown) {
   }
   if (hint_) return;
   hint_ = new QLabel(text(kAdHintText), client());
-  hint_->setObjectName(QString::number(kAdHintId));
+  hint_->setObjectName(QStringLiteral("adHint"));
   hint_->setFont(fonts_.small);
   hint_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   hint_->setWordWrap(true);
@@ -413,9 +416,9 @@ void NotificationsWindow::runCommand(int id) {
     case cmd::kCancelInbox:
       viewInbox(false);
       break;
-    case cmd::kAccept:
+    case cmd::kAcceptRequest:
     case cmd::kIgnoreRequest:
-      listCommand(kFriendRequestRow, id == cmd::kAccept);
+      listCommand(kFriendRequestRow, id == cmd::kAcceptRequest);
       break;
     case cmd::kViewEvent:
     case cmd::kIgnoreEvent:

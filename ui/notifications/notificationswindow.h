@@ -28,7 +28,7 @@ class AdButton;
 class PendingItems;
 struct NotificationsState;
 
-// The controls' ids (their object names).
+// The controls' ids, as control() takes them; a row's is its place from the top.
 inline constexpr int kWallRow = 1;
 inline constexpr int kMessagesRow = 2;
 inline constexpr int kFriendRequestRow = 3;

@@ -118,7 +118,7 @@ TEST(AllFriendsWindow, AddingAfterACutLineWritesTheNewLineWhole) {
   BoardFixture fixture(10, 1);
   std::ofstream(fixture.paths().bf1, std::ios::binary | std::ios::trunc)
       << "1001*Friend 00***#1\n1002*Fri";
-  ui::BestFriends best(fixture.paths(), {});
+  ui::BestFriends best(fixture.paths(), ui::BestFriends::kNoSquareFetch);
   best.load();
   EXPECT_EQ(best.add(BoardFixture::uid(7), BoardFixture::name(7)), ui::BestFriends::kAdded);
   EXPECT_EQ(fixture.readBestFriends(), "1001*Friend 00***#1\n1002*Fri\n1008*Friend 07***#1\n");
@@ -128,7 +128,7 @@ TEST(AllFriendsWindow, AddingAfterACutLineWritesTheNewLineWhole) {
 // by that one line. The add fails as a write does, and the file stays.
 TEST(AllFriendsWindow, AddingToAListThatCannotBeReadKeepsIt) {
   BoardFixture fixture(10, 2);
-  ui::BestFriends best(fixture.paths(), {});
+  ui::BestFriends best(fixture.paths(), ui::BestFriends::kNoSquareFetch);
   best.load();
   const std::string before = fixture.readBestFriends();
   {

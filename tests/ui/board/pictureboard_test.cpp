@@ -43,7 +43,7 @@ class PictureBoardTest : public ::testing::TestWithParam<Screen> {
     fixture_ = std::make_unique<BoardFixture>(30, best);
     window_ = std::make_unique<ui::MainWindow>(connection_, fonts_);
     ASSERT_TRUE(window_->buildControls());
-    board_ = new ui::PictureBoard(fixture_->paths(), fonts_, boxes_, {});
+    board_ = new ui::PictureBoard(fixture_->paths(), fonts_, boxes_, ui::PictureBoard::kNoHelp);
     window_->setBoard(board_);
     window_->show();
     window_->finishCreation();
@@ -96,7 +96,7 @@ TEST_P(PictureBoardTest, NextWrapsOnOnePageAndOpensTheSelectedFriend) {
   open(5);
   for (int i = 0; i < 4; ++i) board_->runCommand(ui::cmd::kNext);
   EXPECT_EQ(board_->state().selected, 5);
-  board_->runCommand(ui::cmd::kFocusButton);
+  board_->runCommand(ui::cmd::kOpenSelectedFriend);
   EXPECT_EQ(ui::g_selectedFriend.uid, BoardFixture::uid(4));
   EXPECT_EQ(ui::g_selectedFriend.name.toStdString(), BoardFixture::name(4));
   board_->runCommand(ui::cmd::kNext);
@@ -250,9 +250,9 @@ TEST_P(PictureBoardTest, ALineWithoutADigitUidIsNobody) {
   std::vector<std::string> opened;
   board_->setFriendOpener(
       [&](const std::string& uid, const QString&, QWidget*) { opened.push_back(uid); });
-  board_->runCommand(ui::cmd::kFocusButton);
+  board_->runCommand(ui::cmd::kOpenSelectedFriend);
   board_->runCommand(ui::cmd::kNext);
-  board_->runCommand(ui::cmd::kFocusButton);
+  board_->runCommand(ui::cmd::kOpenSelectedFriend);
   EXPECT_EQ(opened, std::vector<std::string>{BoardFixture::uid(1)});
   EXPECT_EQ(ui::g_selectedFriend.uid, BoardFixture::uid(1));
 }
@@ -319,11 +319,12 @@ TEST(PictureBoardPictures, ANewBestFriendsPictureComesWithoutHoldingTheWindow) {
   ui::MainWindow window(connection, fonts);
   ASSERT_TRUE(window.buildControls());
   // The picture server takes a second and a half.
-  auto* board = new ui::PictureBoard(fixture.paths(), fonts, boxes, {}, [&](const std::string& u) {
-    if (u != uid) return;
-    QThread::msleep(1500);
-    std::rename(stored.c_str(), picture.c_str());
-  });
+  auto* board = new ui::PictureBoard(fixture.paths(), fonts, boxes, ui::PictureBoard::kNoHelp,
+                                     [&](const std::string& u) {
+                                       if (u != uid) return;
+                                       QThread::msleep(1500);
+                                       std::rename(stored.c_str(), picture.c_str());
+                                     });
   window.setBoard(board);
   window.show();
   window.finishCreation();

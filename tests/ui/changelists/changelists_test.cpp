@@ -135,7 +135,7 @@ TEST_F(ChangeLists, RowsInNameOrderOnlyForFriendsInTheFriendsFile) {
     EXPECT_EQ(headers, c.headers);
     EXPECT_EQ(rows(*window), c.rows) << c.kind->heading;
     EXPECT_EQ(window->windowTitle().toStdString(), c.kind->dialogTitle);
-    EXPECT_EQ(window->findChild<QLabel*>("37105")->text().toStdString(), c.kind->heading);
+    EXPECT_EQ(window->findChild<QLabel*>("headingLabel")->text().toStdString(), c.kind->heading);
     if (!c.rows.empty()) {
       const bool relations = c.kind == &ui::kRelationChangesList;
       EXPECT_TRUE(window->grab().save(folder + (relations ? "/relationchanges" : "/birthdays") +
@@ -232,7 +232,7 @@ TEST_F(ChangeLists, ColumnsAndLayout) {
     ui::MainWindow main(connection, fonts);
     main.setFont(mainFont);
     testing::internal::CaptureStdout();
-    main.setBoard(new ui::PictureBoard(store.paths(), fonts, boxes, {}));
+    main.setBoard(new ui::PictureBoard(store.paths(), fonts, boxes, ui::PictureBoard::kNoHelp));
     main.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
     testing::internal::GetCapturedStdout();

@@ -6,6 +6,8 @@
 #include <QFontMetrics>
 #include <QPixmap>
 
+#include <string_view>
+
 #include "ui/kit/dialogunits.h"
 #include "ui/kit/fonts.h"
 #include "ui/kit/phonescreen.h"
@@ -73,9 +75,9 @@ TEST(WaitCursor, ShownWhileTheWorkRunsAndGoneAfter) {
 
 // The icons are linked into every program of the kit, static library or not.
 TEST(KitResources, EveryIconLoadsAt16Or32Pixels) {
-  for (int number : {136, 137, 138, 139, 140, 142, 143}) {
-    const QPixmap icon(QStringLiteral(":/icons/%1.png").arg(number));
-    ASSERT_FALSE(icon.isNull()) << number;
-    EXPECT_EQ(icon.width(), number == 142 ? 32 : 16) << number;
+  for (const char* name : {"136", "137", "138", "139", "140", "142", "status"}) {
+    const QPixmap icon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(name)));
+    ASSERT_FALSE(icon.isNull()) << name;
+    EXPECT_EQ(icon.width(), std::string_view(name) == "142" ? 32 : 16) << name;
   }
 }

@@ -98,12 +98,12 @@ TEST_F(Window, APollWithEverythingAndTheCommandsThatEmptyTheRows) {
         "list [Christopher Mon...] Christopher Mon...", "list [Summer Barbecu]",
         "list [Übungsgruppe M]"}},
       // Two requests show the same 15 characters; each entry opens its own friend.
-      {ui::cmd::kAccept,
+      {ui::cmd::kAcceptRequest,
        {"/addfriend.php?id=1001"},
        ui::menu::kFriendRequest,
        {"static Wall Posts: 0", "static Messages: 0", "list [Christopher Mon...]",
         "list [Summer Barbecu]", "list [Übungsgruppe M]"}},
-      {ui::cmd::kAccept,
+      {ui::cmd::kAcceptRequest,
        {"/addfriend.php?id=1002"},
        ui::menu::kEventInvite,
        {"static Wall Posts: 0", "static Messages: 0", "static Friend Requests: 0",
@@ -146,7 +146,7 @@ TEST_F(Window, APageThatDidNotOpenLeavesItsEntry) {
   } commands[] = {
       {ui::cmd::kViewWall, "/wall.php"},
       {ui::cmd::kViewInboxRow, "/inbox/"},
-      {ui::cmd::kAccept, "/addfriend.php?id=1001"},
+      {ui::cmd::kAcceptRequest, "/addfriend.php?id=1001"},
       {ui::cmd::kViewEvent, "/event.php?eid=2001"},
       {ui::cmd::kViewGroup, "/group.php?gid=3001"},
   };
@@ -175,7 +175,7 @@ TEST_F(Window, APollWhileThePageOpensRemovesTheAcceptedEntry) {
     state.apply(Found(news::PollEnd::Stopped).friendRequest("Zoe", "1003"));
     return true;
   };
-  window->runCommand(ui::cmd::kAccept);
+  window->runCommand(ui::cmd::kAcceptRequest);
   EXPECT_EQ(pages, std::vector<std::string>{"/addfriend.php?id=1002"});
   // The two requests show the same name: the entries are told apart by their ids.
   std::vector<std::string> shown, kept;
@@ -191,7 +191,7 @@ TEST_F(Window, NoSelectionDoesNothingAndTheHeaderWaitsForTheLastRow) {
     return Found(news::PollEnd::News).friendRequest("Ann", "11").eventInvite("Party", "22");
   });
   control<QComboBox>(n::kFriendRequestRow)->setCurrentIndex(-1);
-  window->runCommand(ui::cmd::kAccept);
+  window->runCommand(ui::cmd::kAcceptRequest);
   EXPECT_TRUE(pages.empty());
   EXPECT_EQ(control<QComboBox>(n::kFriendRequestRow)->count(), 1);
   window->runCommand(ui::cmd::kIgnoreEvent);
@@ -268,7 +268,10 @@ TEST_F(Window, TheKeysOfAnEmptiedListGoWithIt) {
     int row, menu, command;
     std::vector<std::string> pages;
   } cases[] = {
-      {n::kFriendRequestRow, ui::menu::kFriendRequest, ui::cmd::kAccept, {"/addfriend.php?id=11"}},
+      {n::kFriendRequestRow,
+       ui::menu::kFriendRequest,
+       ui::cmd::kAcceptRequest,
+       {"/addfriend.php?id=11"}},
       {n::kFriendRequestRow, ui::menu::kFriendRequest, ui::cmd::kIgnoreRequest, {}},
       {n::kEventInviteRow, ui::menu::kEventInvite, ui::cmd::kViewEvent, {"/event.php?eid=22"}},
       {n::kEventInviteRow, ui::menu::kEventInvite, ui::cmd::kIgnoreEvent, {}},
