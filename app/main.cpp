@@ -5,16 +5,13 @@
 #include "app/program.h"
 #include "app/startup.h"
 #include "app/timerwork.h"
-#include "platform/endprocess.h"
 
 int main(int argc, char** argv) {
   const app::ProgramOptions options{
       .waits = app::testLoginWaits(argc, argv),
       .timerDivisor = app::testTimerDivisor(argc, argv).value_or(1),
   };
-  const int code = app::runVeltrana(argc, argv, [&options](app::AppContext& context) {
+  return app::runVeltrana(argc, argv, [&options](app::AppContext& context) {
     return std::make_unique<app::Program>(context, options);
   });
-  // Worker threads of the timers may still be running: end without static destructors.
-  platform::endProcess(code);
 }
