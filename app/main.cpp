@@ -5,7 +5,6 @@
 #include "app/commandline.h"
 #include "app/program.h"
 #include "app/startup.h"
-#include "platform/endprocess.h"
 
 int main(int argc, char** argv) {
   const app::CommandLine line = app::CommandLine::parse(argc, argv);
@@ -13,9 +12,7 @@ int main(int argc, char** argv) {
       .waits = line.loginWaits,
       .timerDivisor = line.timerDivisor.value_or(1),
   };
-  const int code = app::runVeltrana(argc, argv, [&options](app::AppContext& context) {
+  return app::runVeltrana(argc, argv, [&options](app::AppContext& context) {
     return std::make_unique<app::Program>(context, options);
   });
-  // Worker threads of the timers may still be running: end without static destructors.
-  platform::endProcess(code);
 }

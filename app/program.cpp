@@ -102,6 +102,16 @@ Program::Program(AppContext& context, const ProgramOptions& options)
   timers_.install();
 }
 
+Program::~Program() {
+  // The timers' workers use the timers' work and the news, which go before the services.
+  services_.workers.join();
+  platform::setExitOnSignalDuringWaits({});
+}
+
+bool Program::endWork(std::chrono::steady_clock::time_point deadline) {
+  return services_.workers.stop(deadline);
+}
+
 int Program::startupSync(ui::ProgressBox& progress) {
   Services& s = services_;
   ProgressBoxNotice notice(progress);

@@ -27,6 +27,7 @@ struct ProgramOptions {
 class Program : public StartupSteps {
  public:
   Program(AppContext& context, const ProgramOptions& options);
+  ~Program() override;
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
@@ -34,6 +35,7 @@ class Program : public StartupSteps {
   int startupSync(ui::ProgressBox& progress) override;
   void buildBoard() override;
   void pictureMaintenance() override;
+  bool endWork(std::chrono::steady_clock::time_point deadline) override;
 
  private:
   // The commands of the main menu that open the program's own windows and pages.

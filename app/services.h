@@ -1,14 +1,13 @@
 #pragma once
 // The program's core services: the cache paths and files, the debug log, the login hand-off,
-// the session, the picture cache and the two watches. Part of the program, which is never
-// freed, as worker threads may still hold on to it when the process ends; the timers' work
-// and the windows opened from the menu take what they need from here.
+// the session, the picture cache and the two watches, and the workers that use them; the
+// timers' work and the windows opened from the menu take what they need from here.
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <thread>
 
 #include "api/apiclient.h"
+#include "app/workers.h"
 #include "platform/debuglog.h"
 #include "friends/birthdaywatch.h"
 #include "friends/cachepaths.h"
@@ -37,7 +36,7 @@ struct Services {
     std::shared_ptr<api::ApiClient> client = session.client();
     const uint32_t uid = session.currentUserId();
     if (!client) return false;
-    std::thread([client, uid, work] { work(*client, uid); }).detach();
+    workers.start([client, uid, work](std::stop_token) { work(*client, uid); });
     return true;
   }
 
@@ -54,6 +53,8 @@ struct Services {
   friends::RelationWatch relations;
   friends::BirthdayWatch birthdays;
   std::optional<ui::WaitCursor> busyCursor;
+  // Last: the workers end before what they use goes.
+  Workers workers;
 };
 
 }  // namespace app

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include <chrono>
 #include <cstdio>
 
 #include "api/apiclient.h"
@@ -25,6 +26,7 @@
 #include "storedsettings.h"
 #include "ui/board/mainwindow.h"
 #include "ui/kit/accessibility.h"
+#include "ui/kit/backgroundwork.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/firstpaintwatch.h"
 #include "ui/kit/fonts.h"
@@ -35,6 +37,10 @@ namespace app {
 namespace {
 
 constexpr const char* kVersion = "1.0";
+
+// How long the end waits for the workers: a cache file being written is done long before; a
+// REST call or a download is not waited for.
+constexpr std::chrono::milliseconds kWorkersEndWait{1000};
 
 void applyScreen(const CommandLine& line) {
   if (line.screen) {
@@ -118,13 +124,11 @@ int runMainWindow(platform::ConnectionKeeper& connection, platform::SettingsStor
   new ui::FirstPaintWatch(&window);
   Schedule schedule(window.timers());
   AppContext context{connection, store, boxes, dataFolder, fonts, window, schedule};
-  // The program's one deliberate leak: worker threads of the timers may still use it while
-  // the process ends, so it is never freed.
-  StartupSteps* steps = makeSteps ? makeSteps(context).release() : nullptr;
+  const std::unique_ptr<StartupSteps> steps = makeSteps ? makeSteps(context) : nullptr;
 
   std::function<int(ui::ProgressBox&)> sync;
   if (steps && steps->synchronises())
-    sync = [steps](ui::ProgressBox& progress) { return steps->startupSync(progress); };
+    sync = [&steps](ui::ProgressBox& progress) { return steps->startupSync(progress); };
   CreationContext creation{connection, store, schedule, sync};
   if (!createMainWindow(window, creation)) return platform::kExitWindowCreation;
   if (steps) steps->buildBoard();
@@ -137,7 +141,15 @@ int runMainWindow(platform::ConnectionKeeper& connection, platform::SettingsStor
   if (steps) steps->pictureMaintenance();
   // From here a signal ends the program as the menu's "Exit" does.
   exitSignals.setHandler([&window] { window.runCommand(ui::cmd::kExit); });
-  return QApplication::exec();
+  const int exitCode = QApplication::exec();
+
+  // No loop runs now to start work or hand results back. A worker still inside a call a
+  // moment later keeps the program, the window, the store and the boxes it uses: the process
+  // ends around it, as a fatal problem ends it.
+  const auto deadline = std::chrono::steady_clock::now() + kWorkersEndWait;
+  const bool workEnded = !steps || steps->endWork(deadline);
+  if (!ui::stopBackgroundWork(deadline) || !workEnded) platform::endProcess(exitCode);
+  return exitCode;
 }
 
 }  // namespace
@@ -235,9 +247,7 @@ int runVeltrana(int argc, char** argv, const StepsMaker& makeSteps) {
   // a copy started meanwhile never finds the event free and the class still taken.
   const int exitCode = runMainWindow(connection, store, boxes, *dataFolder, makeSteps, exitSignals);
   instance.lock.reset();
-  // Worker threads may still be using the message boxes, the store and the application
-  // object: the process ends with all of them in place.
-  platform::endProcess(exitCode);
+  return exitCode;
 }
 
 }  // namespace app

@@ -3,6 +3,7 @@
 // edition check, welcome or "LastUpdate", fonts, the main window, the timers and the message
 // loop. Each step runs when the one before has finished; a fatal one ends the process with
 // its exit code.
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -15,7 +16,8 @@ namespace app {
 struct AppContext;
 
 // What a program adds to the start-up path. Made once the main window exists and before the
-// timers start (it gives them their work); it lives until the process ends.
+// timers start (it gives them their work); it goes when the message loop has ended and its
+// work has stopped, before the main window.
 class StartupSteps {
  public:
   virtual ~StartupSteps() = default;
@@ -28,12 +30,16 @@ class StartupSteps {
   virtual void buildBoard() {}
   // The picture-cache maintenance, run once before the message loop.
   virtual void pictureMaintenance() {}
+  // Once the loop has ended: asks the program's workers to stop and waits until `deadline`
+  // for them to end. False when one is still running: then nothing it uses may go.
+  virtual bool endWork(std::chrono::steady_clock::time_point /*deadline*/) { return true; }
 };
 
 using StepsMaker = std::function<std::unique_ptr<StartupSteps>(AppContext&)>;
 
-// Runs the program and ends the process with its exit code; it returns only for --help,
-// --version, a bad command line and another copy running. `argc`/`argv` go to Qt as well.
+// Runs the program and returns its exit code. A fatal problem before the message loop ends the
+// process at once with its code, as does a worker still running a moment after the loop.
+// `argc`/`argv` go to Qt as well.
 // Without `makeSteps` the start-up path runs alone: no session, no board, no timer work.
 int runVeltrana(int argc, char** argv, const StepsMaker& makeSteps = {});
 

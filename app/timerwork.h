@@ -1,7 +1,7 @@
 #pragma once
 // The work of every timer of the schedule: what each firing runs, on the user-interface
-// thread or on a worker thread, with one run of each kind at a time. Part of the program,
-// which is never freed, as worker threads may still end a run while the program ends.
+// thread or on a worker thread (the services' workers), with one run of each kind at a time.
+// Part of the program, whose workers end before it goes.
 
 #include "app/singlerun.h"
 

@@ -31,6 +31,8 @@ VeltranaSandbox::VeltranaSandbox() {
       {"VELTRANA_NO_CONNMGR", "1"},
       {"VELTRANA_TRACE", "1"},
       {"VELTRANA_QUIT_AFTER_FIRST_PAINT", std::nullopt},
+      // Read by the address sanitizer's build only, which leak-checks the program's end.
+      {"LSAN_OPTIONS", "suppressions=" VELTRANA_LSAN_SUPPRESSIONS},
   };
 }
 
