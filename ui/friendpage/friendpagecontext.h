@@ -24,9 +24,10 @@ class PictureCache;
 namespace ui {
 
 struct Fonts;
+class UiState;
 
 // T: the main window's line height at its last paint, else the application font's.
-int mainLineHeight();
+int mainLineHeight(const UiState& ui);
 // Blocks the UI thread for `ms` milliseconds; an exit signal ends the program meanwhile.
 void pauseMs(int ms);
 int execDialog(QDialog& dialog);
@@ -38,9 +39,11 @@ struct FriendPageContext {
   friends::FriendStore store;
   pictures::PictureCache& pictures;
   const Fonts& fonts;
+  UiState& ui;
   // "Go Facebook": the friend details dialog over the page; nothing when empty.
   FriendOpener openDetails{};
-  std::function<int()> lineHeight = mainLineHeight;
+  // Empty: mainLineHeight().
+  std::function<int()> lineHeight{};
   friends::UnixClock clock = friends::unixTimeNow;
   // The wait after the large picture was asked for.
   std::function<void(int ms)> pause = pauseMs;

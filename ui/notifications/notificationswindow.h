@@ -18,6 +18,10 @@ class QComboBox;
 class QIcon;
 class QLabel;
 
+namespace ui {
+class UiState;
+}
+
 namespace ui::notifications {
 
 class AdButton;
@@ -60,8 +64,8 @@ class NotificationsWindow : public PhoneDialog, public news::NewsWindow {
 
  public:
   // `state` and `actions` outlive the window.
-  NotificationsWindow(NotificationsState& state, const Fonts& fonts, NewsActions& actions,
-                      QWidget* owner);
+  NotificationsWindow(UiState& ui, NotificationsState& state, const Fonts& fonts,
+                      NewsActions& actions, QWidget* owner);
   ~NotificationsWindow() override;
 
   // The opening: the rows as the state holds them, the client address, the poll. False
@@ -119,6 +123,7 @@ class NotificationsWindow : public PhoneDialog, public news::NewsWindow {
   void paintClient();
   void finish();
 
+  UiState& ui_;
   NotificationsState& state_;
   const Fonts& fonts_;
   NewsActions& actions_;
