@@ -1,7 +1,8 @@
 #pragma once
 // What the friend page and its windows need from the program, handed in rather than reached
 // for: the session's client and user, the cache files, the picture cache, the fonts, the
-// friend details dialog, and the seams the tests replace (clock, pause, dialog runner).
+// interface state, the friend details dialog, and the seams the tests replace (clock, pause,
+// dialog runner).
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -42,7 +43,7 @@ struct FriendPageContext {
   UiState& ui;
   // "Go Facebook": the friend details dialog over the page; nothing when empty.
   FriendOpener openDetails{};
-  // Empty: mainLineHeight().
+  // Empty: mainLineHeight(ui).
   std::function<int()> lineHeight{};
   friends::UnixClock clock = friends::unixTimeNow;
   // The wait after the large picture was asked for.
