@@ -10,6 +10,7 @@ class SettingsStore;
 namespace ui {
 struct Fonts;
 class MainWindow;
+class UiState;
 }  // namespace ui
 
 namespace app {
@@ -25,6 +26,7 @@ struct AppContext {
   const ui::Fonts& fonts;
   ui::MainWindow& mainWindow;
   Schedule& schedule;
+  ui::UiState& ui;
 };
 
 }  // namespace app

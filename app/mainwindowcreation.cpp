@@ -7,20 +7,20 @@
 #include "platform/settingsstore.h"
 #include "platform/timetext.h"
 #include "schedule.h"
-#include "ui/kit/globals.h"
 #include "ui/board/mainwindow.h"
 #include "ui/kit/progressbox.h"
+#include "ui/kit/uistate.h"
 #include "ui/kit/workerrun.h"
 
 namespace app {
 
-bool writeLastUpdate(platform::SettingsStore& store) {
+bool writeLastUpdate(platform::SettingsStore& store, ui::LastUpdateText& lastUpdate) {
   const auto facebook = store.openKey(platform::keys::kFacebook);
   if (!facebook) return false;
   const std::string now = platform::formatTimeTextNow();
   if (store.writeString(*facebook, platform::keys::kLastUpdate, platform::toUtf16(now)) != 0)
     return false;
-  ui::g_lastUpdateText.set(QStringLiteral("List Last Updated: ") + QString::fromUtf8(now));
+  lastUpdate.set(QStringLiteral("List Last Updated: ") + QString::fromUtf8(now));
   std::printf("LastUpdate was written to registry => %s\n", now.c_str());
   return true;
 }
@@ -34,7 +34,7 @@ bool createMainWindow(ui::MainWindow& window, CreationContext& context) {
 
   if (context.startupSync) {
     const int result = ui::runOnWorker([&] { return context.startupSync(*progress); });
-    if (result >= 0) writeLastUpdate(context.store);
+    if (result >= 0) writeLastUpdate(context.store, window.uiState().lastUpdateText);
   }
 
   context.schedule.startCreationTimer3();

@@ -11,6 +11,7 @@ class SettingsStore;
 }  // namespace platform
 
 namespace ui {
+class LastUpdateText;
 class MainWindow;
 class ProgressBox;
 }  // namespace ui
@@ -39,6 +40,6 @@ bool createMainWindow(ui::MainWindow& window, CreationContext& context);
 // Writes "LastUpdate" with the time text of now; on success the last-update text becomes
 // "List Last Updated: " and that time. False when the Facebook key is missing or the write
 // fails.
-bool writeLastUpdate(platform::SettingsStore& store);
+bool writeLastUpdate(platform::SettingsStore& store, ui::LastUpdateText& lastUpdate);
 
 }  // namespace app

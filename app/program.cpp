@@ -28,6 +28,7 @@
 #include "ui/kit/commandids.h"
 #include "ui/kit/helppage.h"
 #include "ui/kit/progressbox.h"
+#include "ui/kit/uistate.h"
 #include "ui/mainmenu/aboutdialog.h"
 #include "ui/mainmenu/photoupload.h"
 
@@ -77,6 +78,7 @@ std::shared_ptr<ui::DialogContext> dialogContext(AppContext& context, Services& 
       .connection = context.connection,
       .boxes = context.boxes,
       .fonts = context.fonts,
+      .ui = context.ui,
       .client = currentClient(s),
       .userId = currentUserId(s),
       .openMobilePage = [&s](const std::string& path) { s.openMobilePage(path); },
@@ -88,7 +90,7 @@ std::shared_ptr<ui::DialogContext> dialogContext(AppContext& context, Services& 
 Program::Program(AppContext& context, const ProgramOptions& options)
     : context_(context),
       services_(context, options.waits),
-      news_(services_.session, services_.browser, context.store, context.fonts,
+      news_(context.ui, services_.session, services_.browser, context.store, context.fonts,
             &context.mainWindow),
       timers_(context, services_, news_),
       tray_(context, news_) {
@@ -129,7 +131,7 @@ int Program::startupSync(ui::ProgressBox& progress) {
 void Program::buildBoard() {
   Services& s = services_;
   auto* board = new ui::PictureBoard(
-      s.paths, context_.fonts, context_.boxes, [this] { openHelp(); },
+      context_.ui, s.paths, context_.fonts, context_.boxes, [this] { openHelp(); },
       [&s](const std::string& uid) {
         if (auto client = s.session.client()) {
           s.pictures.ensureSquarePicture(*client, s.session.currentUserId(), uid,
@@ -169,6 +171,7 @@ ui::FriendOpener Program::friendPageOpener(ui::FriendOpener openDetails) {
       .store = s.store,
       .pictures = s.pictures,
       .fonts = context_.fonts,
+      .ui = context_.ui,
       .openDetails = std::move(openDetails),
   });
   return [page](const std::string& uid, const QString& name, QWidget* over) {
@@ -180,7 +183,7 @@ void Program::wireDialogs(const ui::FriendOpener& openDetails) {
   Services& s = services_;
   ui::MainWindow& window = context_.mainWindow;
   window.setCommandHandler(ui::cmd::kFindFriend, [this, &s, &window, openDetails] {
-    ui::FriendSearchDialog dialog(s.store, context_.fonts, openDetails, &window);
+    ui::FriendSearchDialog dialog(context_.ui, s.store, context_.fonts, openDetails, &window);
     if (dialog.exec() == ui::cmd::kDone) window.activate();
   });
   window.setCommandHandler(ui::cmd::kStatus, [&window, dialogs = dialogContext(context_, s)] {
@@ -203,7 +206,7 @@ void Program::wireMainMenu(const ui::FriendOpener& openFriend) {
   ui::MainWindow& window = context_.mainWindow;
 
   window.setCommandHandler(ui::cmd::kAbout, [this, &window] {
-    ui::AboutDialog about(aboutText(), context_.fonts, &window);
+    ui::AboutDialog about(aboutText(), context_.fonts, context_.ui.screen, &window);
     about.exec();
   });
 
@@ -214,7 +217,7 @@ void Program::wireMainMenu(const ui::FriendOpener& openFriend) {
           const auto client = s.session.client();
           return client ? client->photosUpload(picture, path) : api::CallResult{};
         },
-        ui::pickJpegFile);
+        [this](QWidget* owner) { return ui::pickJpegFile(context_.ui.screen, owner); });
     upload.run(&window);
   });
 
@@ -224,14 +227,14 @@ void Program::wireMainMenu(const ui::FriendOpener& openFriend) {
     window.setCommandHandler(page.command, [&s, path = page.path] { s.openMobilePage(path); });
 
   window.setCommandHandler(ui::cmd::kBirthdays, [this, &s, &window, openFriend] {
-    ui::ChangeListWindow list(ui::kBirthdaysList, s.birthdays, s.store, context_.store,
+    ui::ChangeListWindow list(context_.ui, ui::kBirthdaysList, s.birthdays, s.store, context_.store,
                               context_.fonts, openFriend, &window);
     list.exec();
   });
 
   window.setCommandHandler(ui::cmd::kRelationChange, [this, &s, &window, openFriend] {
-    ui::ChangeListWindow list(ui::kRelationChangesList, s.relations, s.store, context_.store,
-                              context_.fonts, openFriend, &window);
+    ui::ChangeListWindow list(context_.ui, ui::kRelationChangesList, s.relations, s.store,
+                              context_.store, context_.fonts, openFriend, &window);
     list.exec();
   });
 }

@@ -30,8 +30,8 @@
 #include "ui/kit/commandids.h"
 #include "ui/kit/firstpaintwatch.h"
 #include "ui/kit/fonts.h"
-#include "ui/kit/globals.h"
 #include "ui/kit/threadsafemessageboxes.h"
+#include "ui/kit/uistate.h"
 
 namespace app {
 namespace {
@@ -42,18 +42,20 @@ constexpr const char* kVersion = "1.0";
 // REST call or a download is not waited for.
 constexpr std::chrono::milliseconds kWorkersEndWait{1000};
 
-void applyScreen(const CommandLine& line) {
+ui::PhoneScreen screenOf(const CommandLine& line) {
+  ui::PhoneScreen screen;
   if (line.screen) {
-    ui::g_screen.width = line.screen->width();
-    ui::g_screen.height = line.screen->height();
+    screen.width = line.screen->width();
+    screen.height = line.screen->height();
   }
-  if (line.dpi) ui::g_screen.dpi = *line.dpi;
+  if (line.dpi) screen.dpi = *line.dpi;
+  return screen;
 }
 
 // The phone's system font: 12 pixels at 96 dpi, scaled with the dpi.
-void applySystemFont() {
+void applySystemFont(const ui::PhoneScreen& screen) {
   QFont font = QApplication::font();
-  font.setPixelSize(ui::g_screen.systemFontPixels());
+  font.setPixelSize(screen.systemFontPixels());
   QApplication::setFont(font);
 }
 
@@ -114,16 +116,17 @@ void applySystemFont() {
 }
 
 // The second half of the start: fonts, the main window, the timers and the message loop.
-int runMainWindow(platform::ConnectionKeeper& connection, platform::SettingsStore& store,
-                  platform::MessageBoxes& boxes, const DataFolder& dataFolder,
-                  const StepsMaker& makeSteps, platform::ExitSignals& exitSignals) {
-  applySystemFont();
+int runMainWindow(ui::UiState& uiState, platform::ConnectionKeeper& connection,
+                  platform::SettingsStore& store, platform::MessageBoxes& boxes,
+                  const DataFolder& dataFolder, const StepsMaker& makeSteps,
+                  platform::ExitSignals& exitSignals) {
+  applySystemFont(uiState.screen);
   const ui::Fonts fonts = ui::Fonts::fromSystemFont(QApplication::font());
 
-  ui::MainWindow window(connection, fonts);
+  ui::MainWindow window(uiState, connection, fonts);
   new ui::FirstPaintWatch(&window);
   Schedule schedule(window.timers());
-  AppContext context{connection, store, boxes, dataFolder, fonts, window, schedule};
+  AppContext context{connection, store, boxes, dataFolder, fonts, window, schedule, uiState};
   const std::unique_ptr<StartupSteps> steps = makeSteps ? makeSteps(context) : nullptr;
 
   std::function<int(ui::ProgressBox&)> sync;
@@ -172,7 +175,7 @@ int runVeltrana(int argc, char** argv, const StepsMaker& makeSteps) {
     std::printf("veltrana %s\n", kVersion);
     return 0;
   }
-  applyScreen(line);
+  const ui::PhoneScreen screen = screenOf(line);
 
   // Before Qt, the network and the settings: a second copy ends here quickly.
   SingleInstance instance = SingleInstance::claim();
@@ -185,6 +188,9 @@ int runVeltrana(int argc, char** argv, const StepsMaker& makeSteps) {
   QApplication::setApplicationVersion(QString::fromUtf8(kVersion));
   ui::a11y::install();
   ui::ThreadSafeMessageBoxes boxes(platform::makeMessageBoxes());
+  // Kept to the process's end: worker threads read the window-open flag and set the
+  // last-update text.
+  ui::UiState uiState(screen);
 
   // This thread's REST calls never wait behind a worker's.
   api::markInterfaceThread();
@@ -238,14 +244,15 @@ int runVeltrana(int argc, char** argv, const StepsMaker& makeSteps) {
   if (lastUpdate.failed())
     failSettings(boxes, connection,
                  platform::unreadableSettingsText(settingsPath, lastUpdate.error()));
-  ui::g_lastUpdateText.set(QString::fromStdU16String(lastUpdateLine(lastUpdate.value_or(u""))));
+  uiState.lastUpdateText.set(QString::fromStdU16String(lastUpdateLine(lastUpdate.value_or(u""))));
   // A session that is there but out of reach is no missing one: nobody is logged in anew.
   if (const auto unreadable = unreadableSessionText(store))
     failSettings(boxes, connection, *unreadable);
 
   // The window (and its class in the window directory) goes before the instance event, so
   // a copy started meanwhile never finds the event free and the class still taken.
-  const int exitCode = runMainWindow(connection, store, boxes, *dataFolder, makeSteps, exitSignals);
+  const int exitCode =
+      runMainWindow(uiState, connection, store, boxes, *dataFolder, makeSteps, exitSignals);
   instance.lock.reset();
   return exitCode;
 }

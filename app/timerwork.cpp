@@ -14,7 +14,7 @@
 #include "platform/connectionkeeper.h"
 #include "platform/timetext.h"
 #include "ui/board/mainwindow.h"
-#include "ui/kit/globals.h"
+#include "ui/kit/uistate.h"
 #include "ui/kit/waitcursor.h"
 #include "ui/kit/windowtimers.h"
 #include "ui/notifications/newscenter.h"
@@ -65,7 +65,7 @@ void TimerWork::bestFriendsAndNews() {
     if (auto client = s_.session.client()) {
       friends::FriendSync(*client, s_.session.currentUserId(), s_.store).checkBestFriendsStatus();
     }
-    windowOpen = ui::g_windowOpen.load() != ui::kWindowClosed;
+    windowOpen = context_.ui.windowOpen() != ui::WindowOpen::kClosed;
     if (windowOpen) news_.poll();
   }
   bestFriends_.end();
@@ -110,8 +110,8 @@ void TimerWork::friendCount() {
   friends::FriendSync sync(*client, s_.session.currentUserId(), s_.store);
   if (const auto written =
           friends::friendCountCheck(sync, context_.store, platform::formatTimeTextNow))
-    ui::g_lastUpdateText.set(QStringLiteral("List Last Updated: ") +
-                             QString::fromStdString(*written));
+    context_.ui.lastUpdateText.set(QStringLiteral("List Last Updated: ") +
+                                   QString::fromStdString(*written));
 }
 
 void TimerWork::friendsStatus(int timerId) {

@@ -12,7 +12,7 @@
 #include "platform/exitwait.h"
 #include "ui/board/mainwindow.h"
 #include "ui/kit/commandids.h"
-#include "ui/kit/globals.h"
+#include "ui/kit/uistate.h"
 #include "ui/notifications/newscenter.h"
 #include "ui/notifications/notificationsstate.h"
 
@@ -69,7 +69,7 @@ bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
   if (watched == &context_.mainWindow) {
     // Shown by any means (a second start, this icon, a reminder): the window is back.
     if (event->type() == QEvent::Show && icon_) icon_->hide();
-    if (event->type() == QEvent::Hide && ui::g_hidden) showIcon();
+    if (event->type() == QEvent::Hide && context_.ui.hidden()) showIcon();
   }
   return QObject::eventFilter(watched, event);
 }

@@ -14,6 +14,7 @@
 #include "platform/messageboxes.h"
 #include "ui/kit/fonts.h"
 #include "ui/board/pictureboard.h"
+#include "ui/kit/uistate.h"
 
 namespace {
 
@@ -36,7 +37,8 @@ void BM_BoardPaint(benchmark::State& state) {
 
   const ui::Fonts fonts = ui::Fonts::fromSystemFont(QApplication::font());
   platform::LogMessageBoxes boxes{std::vector<int>{}};
-  ui::PictureBoard board(paths, fonts, boxes, {});
+  ui::UiState ui;
+  ui::PictureBoard board(ui, paths, fonts, boxes, {});
   board.resize(240, 270);
   board.show();
   QApplication::processEvents();

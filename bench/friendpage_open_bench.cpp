@@ -17,6 +17,7 @@
 #include "pictures/picturecache.h"
 #include "ui/friendpage/friendpage.h"
 #include "ui/kit/fonts.h"
+#include "ui/kit/uistate.h"
 
 namespace {
 
@@ -42,12 +43,14 @@ void BM_OpenFriendPage(benchmark::State& state) {
                                                  "http://127.0.0.1:9/restserver.php");
   pictures::PictureCache cache(paths);
   const ui::Fonts fonts = ui::Fonts::fromSystemFont(QApplication::font());
+  ui::UiState ui;
   ui::FriendPageContext context{
       .client = [client] { return client; },
       .userId = [] { return uint32_t{1}; },
       .store = friends::FriendStore(paths),
       .pictures = cache,
       .fonts = fonts,
+      .ui = ui,
   };
   QImage target(240, 320, QImage::Format_RGB32);
   for (auto _ : state) {

@@ -16,7 +16,7 @@
 #include "platform/settingskeys.h"
 #include "platform/settingsstore.h"
 #include "ui/kit/fonts.h"
-#include "ui/kit/globals.h"
+#include "ui/kit/uistate.h"
 #include "ui/board/mainwindow.h"
 #include "ui/kit/progressbox.h"
 #include "ui/kit/softkeybar.h"
@@ -44,13 +44,14 @@ struct Creation : ::testing::Test {
   std::vector<platform::ConnectionPriority> priorities;
   platform::ConnectionKeeper connection{std::make_unique<PriorityBackend>(&priorities)};
   ui::Fonts fonts = ui::Fonts::fromSystemFont(QApplication::font());
+  ui::UiState ui;
 
   Creation() {
     testing::internal::CaptureStdout();
     connection.start();
     testing::internal::GetCapturedStdout();
     store.createKey(platform::keys::kFacebook);
-    ui::g_lastUpdateText.set("4/3/2009  9:5");
+    ui.lastUpdateText.set("4/3/2009  9:5");
   }
 
   // Creates a window with `sync`; what it printed.
@@ -71,7 +72,7 @@ std::optional<std::u16string> lastUpdate(platform::SettingsStore& store) {
 }  // namespace
 
 TEST_F(Creation, ASuccessfulSyncWritesLastUpdateBehindTheProgressBox) {
-  ui::MainWindow window(connection, fonts);
+  ui::MainWindow window(ui, connection, fonts);
   app::Schedule schedule(window.timers());
   QThread* syncThread = nullptr;
   bool boxUp = false;
@@ -93,7 +94,7 @@ TEST_F(Creation, ASuccessfulSyncWritesLastUpdateBehindTheProgressBox) {
   ASSERT_TRUE(stored);
   const std::string time = platform::toUtf8(*stored);
   EXPECT_EQ(out, "LastUpdate was written to registry => " + time + "\n");
-  EXPECT_EQ(ui::g_lastUpdateText.get().toStdString(), "List Last Updated: " + time);
+  EXPECT_EQ(ui.lastUpdateText.get().toStdString(), "List Last Updated: " + time);
 
   EXPECT_EQ(window.timers().period(3), 180'000);
   EXPECT_EQ(window.timers().period(4), 180'000);
@@ -103,12 +104,12 @@ TEST_F(Creation, ASuccessfulSyncWritesLastUpdateBehindTheProgressBox) {
 }
 
 TEST_F(Creation, AFailedSyncLeavesLastUpdateAlone) {
-  ui::MainWindow window(connection, fonts);
+  ui::MainWindow window(ui, connection, fonts);
   app::Schedule schedule(window.timers());
   const std::string out = create(window, schedule, [](ui::ProgressBox&) { return -1; });
   EXPECT_EQ(out, "");
   EXPECT_FALSE(lastUpdate(store));
-  EXPECT_EQ(ui::g_lastUpdateText.get(), "4/3/2009  9:5");
+  EXPECT_EQ(ui.lastUpdateText.get(), "4/3/2009  9:5");
   EXPECT_EQ(window.timers().period(4), 180'000);
 }
 
@@ -116,7 +117,7 @@ TEST_F(Creation, AFailedSyncLeavesLastUpdateAlone) {
 // the caller has the window complete; none runs beside the sync or in the progress box's
 // close wait, before the window has its controls.
 TEST_F(Creation, NoTimerWorkRunsBesideTheSync) {
-  ui::MainWindow window(connection, fonts);
+  ui::MainWindow window(ui, connection, fonts);
   app::Schedule schedule(window.timers());
   std::atomic<bool> syncing{false};
   struct Run {
@@ -153,7 +154,7 @@ TEST_F(Creation, NoTimerWorkRunsBesideTheSync) {
 TEST_F(Creation, WithoutTheFacebookKeyLastUpdateIsNotWritten) {
   store.deleteTree(platform::keys::kCorvanta);
   testing::internal::CaptureStdout();
-  EXPECT_FALSE(app::writeLastUpdate(store));
+  EXPECT_FALSE(app::writeLastUpdate(store, ui.lastUpdateText));
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-  EXPECT_EQ(ui::g_lastUpdateText.get(), "4/3/2009  9:5");
+  EXPECT_EQ(ui.lastUpdateText.get(), "4/3/2009  9:5");
 }

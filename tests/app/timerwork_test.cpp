@@ -32,7 +32,7 @@
 #include "ui/board/mainwindow.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/fonts.h"
-#include "ui/kit/globals.h"
+#include "ui/kit/uistate.h"
 #include "ui/kit/windowtimers.h"
 #include "ui/notifications/newscenter.h"
 #include "ui/notifications/notificationswindow.h"
@@ -89,7 +89,7 @@ class TimerWorkTest : public ::testing::Test {
   struct Parts {
     explicit Parts(app::AppContext& context)
         : services(context, std::nullopt),
-          news(services.session, services.browser, context.store, context.fonts,
+          news(context.ui, services.session, services.browser, context.store, context.fonts,
                &context.mainWindow),
           work(context, services, news) {
       news.start();
@@ -141,9 +141,10 @@ class TimerWorkTest : public ::testing::Test {
   std::vector<std::string> events;
   platform::ConnectionKeeper connection{std::make_unique<FakeConnection>(&events)};
   ui::Fonts fonts = ui::Fonts::fromSystemFont(QApplication::font());
-  ui::MainWindow window{connection, fonts};
+  ui::UiState uiState;
+  ui::MainWindow window{uiState, connection, fonts};
   app::Schedule schedule{window.timers()};
-  app::AppContext context{connection, settings, boxes, folder, fonts, window, schedule};
+  app::AppContext context{connection, settings, boxes, folder, fonts, window, schedule, uiState};
   app::Services* services_ = nullptr;
   app::TimerWork* work_ = nullptr;
 };
@@ -208,23 +209,23 @@ TEST_F(TimerWorkTest, TimerThreeRefreshesLastUpdateAndTheShownText) {
   const auto key = settings.openKey(platform::keys::kFacebook);
   ASSERT_TRUE(key);
   ASSERT_EQ(settings.writeNumber(*key, platform::keys::kFcount, 3), 0);
-  ui::g_lastUpdateText.set("List Last Updated: 4/3/2009  9:5");
+  uiState.lastUpdateText.set("List Last Updated: 4/3/2009  9:5");
 
   testing::internal::CaptureStdout();
   schedule.onTimer(3);
   testing::internal::GetCapturedStdout();
   const auto stored = settings.readString(*key, platform::keys::kLastUpdate);
   ASSERT_TRUE(stored);
-  EXPECT_EQ(ui::g_lastUpdateText.get(),
+  EXPECT_EQ(uiState.lastUpdateText.get(),
             QStringLiteral("List Last Updated: ") + QString::fromStdU16String(*stored));
   EXPECT_EQ(settings.readNumber(*key, platform::keys::kFcount), 25u);
 
   // The same count again: nothing is fetched, nothing is rewritten.
-  ui::g_lastUpdateText.set("unchanged");
+  uiState.lastUpdateText.set("unchanged");
   testing::internal::CaptureStdout();
   schedule.onTimer(3);
   testing::internal::GetCapturedStdout();
-  EXPECT_EQ(ui::g_lastUpdateText.get(), QStringLiteral("unchanged"));
+  EXPECT_EQ(uiState.lastUpdateText.get(), QStringLiteral("unchanged"));
 }
 
 // Timer 1 without a session: the connection is made sure of, then the notifications step:
@@ -237,9 +238,9 @@ TEST_F(TimerWorkTest, TimerOneGoesIdleOnlyOnceItsNotificationsStepIsDone) {
   EXPECT_EQ(events, (std::vector<std::string>{"establish 15000", "interactive"}));
   ASSERT_TRUE(waitFor([&] { return events.back() == "idle"; }));
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "Success\n");
-  EXPECT_EQ(ui::g_windowOpen.load(), ui::kWindowClosed);
+  EXPECT_EQ(uiState.windowOpen(), ui::WindowOpen::kClosed);
 
-  ui::g_windowOpen = ui::kWindowOpen;
+  uiState.setWindowOpen(ui::WindowOpen::kOpen);
   events.clear();
   schedule.onTimer(1);
   EXPECT_EQ(events, (std::vector<std::string>{"interactive", "idle"}));
@@ -279,7 +280,7 @@ TEST_F(TimerWorkTest, TimerOneOpensTheRealWindowOnceAndPollsIntoIt) {
   schedule.onTimer(1);  // the first poll only records the wall count: nothing new
   EXPECT_TRUE(waitFor([&] { return events.back() == "idle"; }));
   EXPECT_EQ(shown, 0);
-  EXPECT_EQ(ui::g_windowOpen.load(), ui::kWindowClosed);
+  EXPECT_EQ(uiState.windowOpen(), ui::WindowOpen::kClosed);
 
   ASSERT_EQ(sim.control("/friend_requests", R"({"name": "Ida Request"})").status, 200);
   int seenInside = -1;
@@ -291,7 +292,7 @@ TEST_F(TimerWorkTest, TimerOneOpensTheRealWindowOnceAndPollsIntoIt) {
   QObject::connect(&inside, &QTimer::timeout, [&] {
     if (windows() != 1 || seenInside >= 0) return;
     inside.stop();
-    EXPECT_EQ(ui::g_windowOpen.load(), ui::kWindowOpen);
+    EXPECT_EQ(uiState.windowOpen(), ui::WindowOpen::kOpen);
     EXPECT_EQ(events.back(), "interactive");  // until the window it opened has closed
     const auto before = events.size();
     ASSERT_EQ(sim.control("/requests/clear").status, 200);
@@ -313,7 +314,7 @@ TEST_F(TimerWorkTest, TimerOneOpensTheRealWindowOnceAndPollsIntoIt) {
   EXPECT_EQ(pollsInside, 2);  // interactive, then idle again: it polled, it opened nothing
   EXPECT_NE(askedInside.find("facebook.notifications.get"), std::string::npos) << askedInside;
   EXPECT_EQ(shown, 1);
-  EXPECT_EQ(ui::g_windowOpen.load(), ui::kWindowClosed);
+  EXPECT_EQ(uiState.windowOpen(), ui::WindowOpen::kClosed);
   EXPECT_EQ(events.back(), "idle");
 }
 

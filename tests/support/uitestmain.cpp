@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "ui/kit/accessibility.h"
-#include "uiglobalslistener.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
@@ -14,6 +13,5 @@ int main(int argc, char** argv) {
   QApplication::setFont(font);
   ui::a11y::install();
   ::testing::InitGoogleTest(&argc, argv);
-  ::testing::UnitTest::GetInstance()->listeners().Append(new testsupport::UiGlobalsListener);
   return RUN_ALL_TESTS();
 }

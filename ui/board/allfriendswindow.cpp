@@ -12,7 +12,7 @@
 #include "platform/messageboxes.h"
 #include "ui/kit/accessibility.h"
 #include "ui/kit/commandids.h"
-#include "ui/kit/globals.h"
+#include "ui/kit/uistate.h"
 #include "ui/kit/menutable.h"
 
 namespace ui {
@@ -31,9 +31,11 @@ const char* finishQuestion(AllFriendsWindow::Mode mode) {
 
 }  // namespace
 
-AllFriendsWindow::AllFriendsWindow(BestFriends& bestFriends, platform::MessageBoxes& boxes,
-                                   std::function<void()> openHelp, QWidget* owner)
-    : PhoneDialog(QStringLiteral("All Friends"), owner),
+AllFriendsWindow::AllFriendsWindow(UiState& ui, BestFriends& bestFriends,
+                                   platform::MessageBoxes& boxes, std::function<void()> openHelp,
+                                   QWidget* owner)
+    : PhoneDialog(QStringLiteral("All Friends"), ui.screen, owner),
+      ui_(ui),
       bestFriends_(bestFriends),
       boxes_(boxes),
       openHelp_(std::move(openHelp)),
@@ -77,7 +79,7 @@ void AllFriendsWindow::resizeEvent(QResizeEvent* event) {
   PhoneDialog::resizeEvent(event);
   const int w = client()->width();
   const int h = client()->height();
-  const int m = g_screen.sideMargin();
+  const int m = ui_.screen.sideMargin();
   const int top = h * 3 / 4;
   list_->setGeometry(m, 0, w - 2 * m, top - 5);
   pictureBox_->setGeometry(5, top, 55, h / 4);
@@ -179,9 +181,9 @@ void AllFriendsWindow::selectRow(int row) {
   a11y::setLabelText(
       info_, QString::fromStdString(r.name + ",    " + r.affiliationName + " " + r.affiliationType +
                                     ", " + r.affiliationStatus + ", " + r.affiliationYear));
-  g_selectedFriend.uid = r.uid;
-  g_selectedFriend.name = QString::fromStdString(r.name);
-  g_selectedFriend.picturePath =
+  ui_.selectedFriend.uid = r.uid;
+  ui_.selectedFriend.name = QString::fromStdString(r.name);
+  ui_.selectedFriend.picturePath =
       QString::fromStdString(bestFriends_.store().paths().picSquare + r.uid + ".jpg");
   if (list_->currentIndex().row() != row) list_->selectRow(row);
   showPicture();
@@ -191,17 +193,17 @@ void AllFriendsWindow::showPicture() {
   // White first; the picture, when it loads, stretched to 55 x 50 beside the margin.
   QPixmap box(57, std::max(pictureBox_->height(), 50));
   box.fill(Qt::white);
-  const std::string path = g_selectedFriend.picturePath.toStdString();
-  if (!g_selectedFriend.uid.empty() && image_.load(path, 55, 50)) {
+  const std::string path = ui_.selectedFriend.picturePath.toStdString();
+  if (!ui_.selectedFriend.uid.empty() && image_.load(path, 55, 50)) {
     const QImage picture(reinterpret_cast<const uchar*>(image_.pixels()), image_.width(),
                          image_.height(), image_.bytesPerLine(), QImage::Format_RGB32);
     QPainter painter(&box);
     painter.drawImage(QRect(5, 0, 55, 50), picture);
   }
   pictureBox_->setPixmap(box);
-  a11y::setName(pictureBox_, g_selectedFriend.uid.empty()
+  a11y::setName(pictureBox_, ui_.selectedFriend.uid.empty()
                                  ? QString()
-                                 : QStringLiteral("Picture of ") + g_selectedFriend.name);
+                                 : QStringLiteral("Picture of ") + ui_.selectedFriend.name);
 }
 
 void AllFriendsWindow::activateRow(int row) {
@@ -210,7 +212,7 @@ void AllFriendsWindow::activateRow(int row) {
   const std::string uid = r.uid;
   const std::string name = r.name;
   if (mode_ == Mode::PickUp) {
-    g_selectedFriend.name = QString::fromStdString(name);
+    ui_.selectedFriend.name = QString::fromStdString(name);
     switch (bestFriends_.add(uid, name)) {
       case BestFriends::kAdded:
         model_->setMark(row, "#1");
@@ -249,9 +251,9 @@ void AllFriendsWindow::activateRow(int row) {
         break;
     }
   } else {
-    g_selectedFriend.uid = uid;
-    g_selectedFriend.name = QString::fromStdString(name);
-    if (openFriend_) openFriend_(uid, g_selectedFriend.name, this);
+    ui_.selectedFriend.uid = uid;
+    ui_.selectedFriend.name = QString::fromStdString(name);
+    if (openFriend_) openFriend_(uid, ui_.selectedFriend.name, this);
     showPicture();
   }
 }

@@ -21,12 +21,13 @@ namespace ui {
 
 class AllFriendsModel;
 class BestFriends;
+class UiState;
 
 class AllFriendsWindow : public PhoneDialog {
   Q_OBJECT
  public:
   enum class Mode { Browse, PickUp, Remove };
-  AllFriendsWindow(BestFriends& bestFriends, platform::MessageBoxes& boxes,
+  AllFriendsWindow(UiState& ui, BestFriends& bestFriends, platform::MessageBoxes& boxes,
                    std::function<void()> openHelp, QWidget* owner);
   ~AllFriendsWindow() override;
 
@@ -60,6 +61,7 @@ class AllFriendsWindow : public PhoneDialog {
   void setMode(Mode mode);
   void showPicture();
 
+  UiState& ui_;
   BestFriends& bestFriends_;
   platform::MessageBoxes& boxes_;
   std::function<void()> openHelp_;

@@ -8,15 +8,16 @@
 
 #include "cellbutton.h"
 #include "ui/kit/accessibility.h"
-#include "ui/kit/globals.h"
+#include "ui/kit/uistate.h"
 
 namespace ui {
 namespace {
 const QColor kBarColour(59, 89, 152);
 }
 
-BoardView::BoardView(BoardState& state, bool mainWindow, const QFont* titleFont, QWidget* parent)
-    : QWidget(parent), state_(state), main_(mainWindow), focus_(new QPushButton(this)) {
+BoardView::BoardView(UiState& ui, BoardState& state, bool mainWindow, const QFont* titleFont,
+                     QWidget* parent)
+    : QWidget(parent), ui_(ui), state_(state), main_(mainWindow), focus_(new QPushButton(this)) {
   setAutoFillBackground(true);
   QPalette colours = palette();
   colours.setColor(QPalette::Window, Qt::white);
@@ -118,8 +119,8 @@ void BoardView::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   grid_ = main_ ? board::mainGrid(width(), height()) : board::pageGrid(width(), height());
   if (main_) {
-    g_sw = grid_.columns;
-    g_sh = grid_.rows;
+    ui_.sw = grid_.columns;
+    ui_.sh = grid_.rows;
     // 20 pixels high, or the bold font's height on a dense screen so that it is not cut.
     title_->setGeometry(5, 5, width(), std::max(20, title_->fontMetrics().height()));
   }
@@ -134,8 +135,8 @@ void BoardView::paintEvent(QPaintEvent* event) {
   QWidget::paintEvent(event);
   if (main_) {
     const QFontMetrics metrics(window()->font());
-    g_mainTextSize = QSize(metrics.horizontalAdvance(QStringLiteral("In an Open Relationship")),
-                           metrics.height());
+    ui_.mainTextSize = QSize(metrics.horizontalAdvance(QStringLiteral("In an Open Relationship")),
+                             metrics.height());
   }
   const QRect bar = barRect();
   if (bar.isEmpty()) return;

@@ -16,6 +16,7 @@ class QPushButton;
 namespace ui {
 
 class CellButton;
+class UiState;
 
 struct BoardState {
   std::vector<std::string> entries;  // best-friend lines, as in bf1.txt
@@ -28,7 +29,9 @@ struct BoardState {
 class BoardView : public QWidget {
   Q_OBJECT
  public:
-  BoardView(BoardState& state, bool mainWindow, const QFont* titleFont, QWidget* parent);
+  // The main window's board reports its grid and text size to `ui`.
+  BoardView(UiState& ui, BoardState& state, bool mainWindow, const QFont* titleFont,
+            QWidget* parent);
 
   const board::Grid& grid() const { return grid_; }
   int firstSlot() const;
@@ -65,6 +68,7 @@ class BoardView : public QWidget {
   // Moves the keyboard focus with the bar when the board holds it (or `take`: always).
   void followBar(bool take);
 
+  UiState& ui_;
   BoardState& state_;
   bool main_;
   board::Grid grid_;

@@ -5,13 +5,14 @@
 #include "boardview.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/menutable.h"
+#include "ui/kit/uistate.h"
 
 namespace ui {
 
-FurtherPage::FurtherPage(BoardState& state, QWidget* owner)
-    : PhoneDialog(QStringLiteral("Veltrana"), owner),
+FurtherPage::FurtherPage(UiState& ui, BoardState& state, QWidget* owner)
+    : PhoneDialog(QStringLiteral("Veltrana"), ui.screen, owner),
       state_(state),
-      view_(new BoardView(state, false, nullptr, client())) {
+      view_(new BoardView(ui, state, false, nullptr, client())) {
   auto* layout = new QVBoxLayout(client());
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(view_);

@@ -9,11 +9,12 @@ namespace ui {
 
 class BoardView;
 struct BoardState;
+class UiState;
 
 class FurtherPage : public PhoneDialog {
   Q_OBJECT
  public:
-  FurtherPage(BoardState& state, QWidget* owner);
+  FurtherPage(UiState& ui, BoardState& state, QWidget* owner);
   BoardView* view() const { return view_; }
   // How the page ended; Other until a soft key ends it.
   board::PageEnd end() const { return end_; }

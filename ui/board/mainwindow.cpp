@@ -6,19 +6,24 @@
 #include <QVBoxLayout>
 
 #include "ui/kit/commandids.h"
-#include "ui/kit/globals.h"
 #include "ui/kit/menutable.h"
 #include "platform/activationtoken.h"
 #include "platform/connectionkeeper.h"
 #include "pictureboard.h"
 #include "platform/qtwindowendpoint.h"
 #include "ui/kit/trace.h"
+#include "ui/kit/uistate.h"
 #include "ui/kit/windowtimers.h"
 
 namespace ui {
 
-MainWindow::MainWindow(platform::ConnectionKeeper& connection, const Fonts& fonts, QWidget* parent)
-    : PhoneFrame(parent), connection_(connection), fonts_(fonts), timers_(new WindowTimers(this)) {
+MainWindow::MainWindow(UiState& ui, platform::ConnectionKeeper& connection, const Fonts& fonts,
+                       QWidget* parent)
+    : PhoneFrame(ui.screen, parent),
+      ui_(ui),
+      connection_(connection),
+      fonts_(fonts),
+      timers_(new WindowTimers(this)) {
   setWindowTitle(QString::fromUtf8(kTitle));
   connect(this, &PhoneFrame::command, this, &MainWindow::runCommand);
   // A copy that runs alongside an earlier one (which holds the class) stays unregistered.
@@ -109,7 +114,7 @@ void MainWindow::runCommand(int id) {
       quit(0);
       break;
     case cmd::kHide:
-      g_hidden = true;
+      ui_.setHidden(true);
       hide();
       break;
     default:
@@ -118,9 +123,9 @@ void MainWindow::runCommand(int id) {
 }
 
 void MainWindow::activate(const std::string& activationToken) {
-  if (g_hidden) {
+  if (ui_.hidden()) {
     show();
-    g_hidden = false;
+    ui_.setHidden(false);
   }
   if (!isVisible()) return;  // still starting: it shows itself when ready
   raise();

@@ -23,6 +23,7 @@ namespace ui {
 
 class WindowTimers;
 class PictureBoard;
+class UiState;
 
 class MainWindow : public PhoneFrame {
   Q_OBJECT
@@ -33,7 +34,8 @@ class MainWindow : public PhoneFrame {
 
   // Registers the window class at once, so that a second copy finds the window while it is
   // still being created; messages that arrive before finishCreation() wait until then.
-  MainWindow(platform::ConnectionKeeper& connection, const Fonts& fonts, QWidget* parent = nullptr);
+  MainWindow(UiState& ui, platform::ConnectionKeeper& connection, const Fonts& fonts,
+             QWidget* parent = nullptr);
   ~MainWindow() override;
 
   // Builds the controls and the soft-key bar; false when the bar cannot be made.
@@ -43,6 +45,7 @@ class MainWindow : public PhoneFrame {
   void finishCreation();
 
   bool registered() const { return endpoint_ != nullptr; }
+  UiState& uiState() const { return ui_; }
   const Fonts& fonts() const { return fonts_; }
   WindowTimers& timers() { return *timers_; }
 
@@ -69,6 +72,7 @@ class MainWindow : public PhoneFrame {
  private:
   void quit(int exitCode);
 
+  UiState& ui_;
   platform::ConnectionKeeper& connection_;
   const Fonts& fonts_;
   WindowTimers* timers_;

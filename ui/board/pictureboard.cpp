@@ -11,19 +11,20 @@
 #include "friends/friendstore.h"
 #include "friends/recordtext.h"
 #include "furtherpage.h"
-#include "ui/kit/globals.h"
+#include "ui/kit/uistate.h"
 
 namespace ui {
 
-PictureBoard::PictureBoard(friends::CachePaths paths, const Fonts& fonts,
+PictureBoard::PictureBoard(UiState& ui, friends::CachePaths paths, const Fonts& fonts,
                            platform::MessageBoxes& boxes, std::function<void()> openHelp,
                            Opener fetchSquare, QWidget* parent)
     : QWidget(parent),
+      ui_(ui),
       paths_(std::move(paths)),
       fonts_(fonts),
       boxes_(boxes),
       openHelp_(std::move(openHelp)),
-      view_(new BoardView(state_, true, &fonts.bold, this)),
+      view_(new BoardView(ui, state_, true, &fonts.bold, this)),
       bestFriends_(paths_, inBackground(std::move(fetchSquare))),
       runDialog_([](QDialog& dialog) { return dialog.exec(); }) {
   auto* layout = new QVBoxLayout(this);
@@ -98,7 +99,7 @@ void PictureBoard::next() {
   prepareMainWindowPictures();
   board::walkFurtherPages(state_.pictureSlots.totalPages, state_.currentPage, state_.selected,
                           [this](int) {
-                            FurtherPage page(state_, window());
+                            FurtherPage page(ui_, state_, window());
                             connect(&page, &FurtherPage::openRequested, this,
                                     [this, &page] { openSelected(page.view()); });
                             runDialog_(page);
@@ -126,10 +127,10 @@ void PictureBoard::openSelected(BoardView* page) {
   const std::string uid = board::uidOf(entry);
   // A damaged line names nobody: no picture path, no page, no address from it.
   if (!friends::isDecimalId(uid)) return;
-  g_selectedFriend.uid = uid;
-  g_selectedFriend.name = QString::fromStdString(board::nameOf(entry));
-  g_selectedFriend.picturePath = QString::fromStdString(paths_.picSquare + uid + ".jpg");
-  if (openFriend_) openFriend_(uid, g_selectedFriend.name, page->window());
+  ui_.selectedFriend.uid = uid;
+  ui_.selectedFriend.name = QString::fromStdString(board::nameOf(entry));
+  ui_.selectedFriend.picturePath = QString::fromStdString(paths_.picSquare + uid + ".jpg");
+  if (openFriend_) openFriend_(uid, ui_.selectedFriend.name, page->window());
   if (page != view_) page->window()->raise();
 }
 
@@ -138,7 +139,7 @@ void PictureBoard::openAllFriends() {
     reloadBestFriends_ = false;
     bestFriends_.load();
   }
-  AllFriendsWindow friendsWindow(bestFriends_, boxes_, openHelp_, window());
+  AllFriendsWindow friendsWindow(ui_, bestFriends_, boxes_, openHelp_, window());
   friendsWindow.setFriendOpener(openFriend_);
   connect(&friendsWindow, &AllFriendsWindow::modeLeft, this,
           &PictureBoard::prepareMainWindowPictures);

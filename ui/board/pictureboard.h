@@ -22,6 +22,7 @@ namespace ui {
 
 struct Fonts;
 class FurtherPage;
+class UiState;
 
 class PictureBoard : public QWidget {
   Q_OBJECT
@@ -31,8 +32,9 @@ class PictureBoard : public QWidget {
   static inline const std::function<void()> kNoHelp{};
   // `openHelp` opens the program's help page; `fetchSquare` gets the square picture of a new
   // best friend (either may be empty), on a worker: it must not touch widgets.
-  PictureBoard(friends::CachePaths paths, const Fonts& fonts, platform::MessageBoxes& boxes,
-               std::function<void()> openHelp, Opener fetchSquare = {}, QWidget* parent = nullptr);
+  PictureBoard(UiState& ui, friends::CachePaths paths, const Fonts& fonts,
+               platform::MessageBoxes& boxes, std::function<void()> openHelp,
+               Opener fetchSquare = {}, QWidget* parent = nullptr);
   ~PictureBoard() override;
 
   // Rereads bf1.txt and lays the pictures out on pages.
@@ -60,6 +62,7 @@ class PictureBoard : public QWidget {
   // `fetchSquare` run on a worker, the cells laid out again when it ends.
   Opener inBackground(Opener fetchSquare);
 
+  UiState& ui_;
   friends::CachePaths paths_;
   const Fonts& fonts_;
   platform::MessageBoxes& boxes_;

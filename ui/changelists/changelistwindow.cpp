@@ -16,7 +16,7 @@
 #include "platform/settingsstore.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/fonts.h"
-#include "ui/kit/globals.h"
+#include "ui/kit/uistate.h"
 #include "ui/kit/nameorder.h"
 
 namespace ui {
@@ -27,8 +27,8 @@ constexpr int kUidRole = Qt::UserRole;
 
 // The width of the status columns: "In an Open Relationship" in the main window's font, or in
 // the application font when the main window has not been painted.
-int statusColumnWidth() {
-  if (!g_mainTextSize.isEmpty()) return g_mainTextSize.width();
+int statusColumnWidth(const UiState& ui) {
+  if (!ui.mainTextSize.isEmpty()) return ui.mainTextSize.width();
   return QFontMetrics(QApplication::font())
       .horizontalAdvance(QStringLiteral("In an Open Relationship"));
 }
@@ -45,11 +45,12 @@ int sortedRow(const QTreeWidget& list, const NameOrder& order, const QString& na
 
 }  // namespace
 
-ChangeListWindow::ChangeListWindow(const ChangeListKind& kind, friends::ChangeSource& source,
-                                   const friends::FriendStore& store,
+ChangeListWindow::ChangeListWindow(UiState& ui, const ChangeListKind& kind,
+                                   friends::ChangeSource& source, const friends::FriendStore& store,
                                    platform::SettingsStore& settings, const Fonts& fonts,
                                    FriendOpener openFriend, QWidget* owner)
-    : PhoneDialog(QString::fromUtf8(kind.dialogTitle), owner),
+    : PhoneDialog(QString::fromUtf8(kind.dialogTitle), ui.screen, owner),
+      ui_(ui),
       kind_(kind),
       store_(store),
       openFriend_(std::move(openFriend)),
@@ -80,8 +81,8 @@ ChangeListWindow::ChangeListWindow(const ChangeListKind& kind, friends::ChangeSo
   list_->setAccessibleName(heading_->text());
   list_->setColumnWidth(0, kNameColumnWidth);
   if (kind.thirdColumn) {
-    list_->setColumnWidth(1, statusColumnWidth());
-    list_->setColumnWidth(2, statusColumnWidth());
+    list_->setColumnWidth(1, statusColumnWidth(ui_));
+    list_->setColumnWidth(2, statusColumnWidth(ui_));
   }
   connect(list_, &QTreeWidget::itemActivated, this,
           [this](QTreeWidgetItem* item) { activateRow(list_->indexOfTopLevelItem(item)); });
@@ -166,7 +167,7 @@ void ChangeListWindow::resizeEvent(QResizeEvent* event) {
   if (kind_.horizontalScrollBar) {
     list_->setGeometry(5, listTop, cw - 5, listHeight);
   } else {
-    const int m = g_screen.sideMargin();
+    const int m = ui_.screen.sideMargin();
     list_->setGeometry(m, listTop, cw - 2 * m, listHeight);
     const int scrollBar = list_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list_);
     list_->setColumnWidth(1, std::max(0, cw - scrollBar - kNameColumnWidth));
@@ -193,10 +194,10 @@ void ChangeListWindow::reject() { runCommand(kind_.doneId); }
 void ChangeListWindow::activateRow(int row) {
   if (row < 0 || row >= list_->topLevelItemCount()) return;
   const std::string uid = list_->topLevelItem(row)->data(0, kUidRole).toString().toStdString();
-  g_selectedFriend.uid = uid;
-  g_selectedFriend.name = QString::fromStdString(names_[static_cast<std::size_t>(row)]);
-  g_selectedFriend.picturePath = QString::fromStdString(store_.paths().picSquare + uid + ".jpg");
-  if (openFriend_) openFriend_(uid, g_selectedFriend.name, this);
+  ui_.selectedFriend.uid = uid;
+  ui_.selectedFriend.name = QString::fromStdString(names_[static_cast<std::size_t>(row)]);
+  ui_.selectedFriend.picturePath = QString::fromStdString(store_.paths().picSquare + uid + ".jpg");
+  if (openFriend_) openFriend_(uid, ui_.selectedFriend.name, this);
 }
 
 }  // namespace ui

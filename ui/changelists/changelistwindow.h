@@ -25,6 +25,7 @@ class SettingsStore;
 namespace ui {
 
 struct Fonts;
+class UiState;
 
 class ChangeListWindow : public PhoneDialog {
   Q_OBJECT
@@ -32,7 +33,7 @@ class ChangeListWindow : public PhoneDialog {
  public:
   // Fills the list from `source` and the names of bf.txt; `settings` keeps the time of the
   // last update for the next opening.
-  ChangeListWindow(const ChangeListKind& kind, friends::ChangeSource& source,
+  ChangeListWindow(UiState& ui, const ChangeListKind& kind, friends::ChangeSource& source,
                    const friends::FriendStore& store, platform::SettingsStore& settings,
                    const Fonts& fonts, FriendOpener openFriend, QWidget* owner);
   ~ChangeListWindow() override;
@@ -51,6 +52,7 @@ class ChangeListWindow : public PhoneDialog {
   void fill(const friends::ChangeSource& source, const friends::FriendStore& store);
   void activateRow(int row);
 
+  UiState& ui_;
   const ChangeListKind& kind_;
   const friends::FriendStore& store_;
   FriendOpener openFriend_;

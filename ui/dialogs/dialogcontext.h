@@ -24,6 +24,7 @@ class MessageBoxes;
 namespace ui {
 
 struct Fonts;
+class UiState;
 
 struct DialogContext {
   const friends::FriendStore& store;
@@ -31,6 +32,7 @@ struct DialogContext {
   platform::ConnectionKeeper& connection;
   platform::MessageBoxes& boxes;
   const Fonts& fonts;
+  UiState& ui;
   // The client of the current session, or nullptr when there is none; and the user's id.
   std::function<std::shared_ptr<api::ApiClient>()> client;
   std::function<uint32_t()> userId;

@@ -28,7 +28,7 @@
 #include "ui/kit/commandids.h"
 #include "ui/kit/dialogunits.h"
 #include "ui/kit/fonts.h"
-#include "ui/kit/globals.h"
+#include "ui/kit/uistate.h"
 #include "ui/kit/menutable.h"
 #include "ui/kit/waitcursor.h"
 
@@ -69,7 +69,7 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text) {
 
 FriendDetailsDialog::FriendDetailsDialog(DialogContext& context, std::string uid, QString name,
                                          QWidget* owner)
-    : PhoneDialog(QStringLiteral("Selected Friend"), owner),
+    : PhoneDialog(QStringLiteral("Selected Friend"), context.ui.screen, owner),
       context_(context),
       name_(makeLabel(client(), "nameLabel", QStringLiteral("Friend's Name"))),
       status_(makeLabel(client(), "statusLabel", QStringLiteral("UID"))),
@@ -105,15 +105,15 @@ FriendDetailsDialog::FriendDetailsDialog(DialogContext& context, std::string uid
     }
   }
   a11y::setLabelText(name_, name);
-  g_selectedFriend.name = name;
+  context_.ui.selectedFriend.name = name;
   if (found_) {
     uid_ = uid;
-    g_selectedFriend.uid = uid;
+    context_.ui.selectedFriend.uid = uid;
     load(timezone);
   } else {
     // Nothing of another friend may show or open: the placeholder goes and the buttons
     // do nothing.
-    g_selectedFriend.uid.clear();
+    context_.ui.selectedFriend.uid.clear();
     a11y::setLabelText(status_, {});
     for (QPushButton* button : buttons_) button->setEnabled(false);
   }
@@ -225,8 +225,8 @@ void FriendDetailsDialog::layOut() {
   const DialogUnits units(font());
   const QFontMetrics metrics(font());
   DetailsLayoutInput in;
-  in.screenWidth = g_screen.width;
-  in.screenHeight = g_screen.height;
+  in.screenWidth = context_.ui.screen.width;
+  in.screenHeight = context_.ui.screen.height;
   in.dialogTop = client()->y();
   in.name = units.rect(7, 5, 109, 11);
   in.textWidth = metrics.horizontalAdvance(statusText_);
@@ -249,7 +249,7 @@ void FriendDetailsDialog::layOut() {
   caption_->setGeometry(out.caption);
   time_->setGeometry(out.time);
   for (std::size_t i = 0; i < buttons_.size(); ++i) buttons_[i]->setGeometry(out.buttons[i]);
-  picture_->setGeometry(g_screen.width - 53, 3, kPictureSide, kPictureSide);
+  picture_->setGeometry(context_.ui.screen.width - 53, 3, kPictureSide, kPictureSide);
   showPicture();
 }
 

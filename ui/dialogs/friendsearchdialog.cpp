@@ -14,16 +14,18 @@
 #include "ui/kit/commandids.h"
 #include "ui/kit/dialogunits.h"
 #include "ui/kit/fonts.h"
-#include "ui/kit/globals.h"
+#include "ui/kit/uistate.h"
 #include "ui/kit/menutable.h"
 #include "ui/kit/nameorder.h"
 #include "ui/kit/softkeybar.h"
 
 namespace ui {
 
-FriendSearchDialog::FriendSearchDialog(const friends::FriendStore& store, const Fonts& fonts,
-                                       FriendOpener openDetails, QWidget* owner)
-    : PhoneDialog(QStringLiteral("Friends"), owner), openDetails_(std::move(openDetails)) {
+FriendSearchDialog::FriendSearchDialog(UiState& ui, const friends::FriendStore& store,
+                                       const Fonts& fonts, FriendOpener openDetails, QWidget* owner)
+    : PhoneDialog(QStringLiteral("Friends"), ui.screen, owner),
+      ui_(ui),
+      openDetails_(std::move(openDetails)) {
   const DialogUnits units(font());
   caption_ = new QLabel(QStringLiteral("Enter a Friend's Name Below"), client());
   caption_->setObjectName(QStringLiteral("captionLabel"));
@@ -42,7 +44,7 @@ FriendSearchDialog::FriendSearchDialog(const friends::FriendStore& store, const 
   lastUpdate_->setTextFormat(Qt::PlainText);
   lastUpdate_->setGeometry(units.rect(8, 30, 123, 9));
   lastUpdate_->setFont(fonts.small);
-  const QString lastUpdate = g_lastUpdateText.get();
+  const QString lastUpdate = ui_.lastUpdateText.get();
   lastUpdate_->setText(lastUpdate.isEmpty() ? QStringLiteral("List Last Updated: Never")
                                             : lastUpdate);
   list_ = new QListWidget(client());
@@ -117,8 +119,8 @@ void FriendSearchDialog::selectFriend() {
   if (selected.isEmpty() || selected.first()->text().isEmpty()) return;
   const QString name = selected.first()->text();
   const std::string uid = selected.first()->data(kUidRole).toString().toStdString();
-  g_selectedFriend.uid = uid;
-  g_selectedFriend.name = name;
+  ui_.selectedFriend.uid = uid;
+  ui_.selectedFriend.name = name;
   if (openDetails_) openDetails_(uid, name, this);
 }
 
@@ -144,7 +146,7 @@ bool FriendSearchDialog::eventFilter(QObject* watched, QEvent* event) {
 
 void FriendSearchDialog::layOut() {
   const DialogUnits units(font());
-  const int margin = g_screen.sideMargin();
+  const int margin = ui_.screen.sideMargin();
   const int width = client()->width();
   const QRect edit = units.rect(7, 15, 123, 14);
   edit_->setGeometry(margin, edit.y(), width - 2 * margin, edit.height());

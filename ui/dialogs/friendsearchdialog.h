@@ -18,6 +18,7 @@ class FriendStore;
 namespace ui {
 
 struct Fonts;
+class UiState;
 
 class FriendSearchDialog : public PhoneDialog {
   Q_OBJECT
@@ -29,7 +30,7 @@ class FriendSearchDialog : public PhoneDialog {
   static constexpr int kUidRole = Qt::UserRole;
 
   // `openDetails` opens the friend chosen with "Select Friend", over this dialog.
-  FriendSearchDialog(const friends::FriendStore& store, const Fonts& fonts,
+  FriendSearchDialog(UiState& ui, const friends::FriendStore& store, const Fonts& fonts,
                      FriendOpener openDetails, QWidget* owner);
 
   void runCommand(int id);
@@ -57,6 +58,7 @@ class FriendSearchDialog : public PhoneDialog {
   void selectFriend();
   void layOut();
 
+  UiState& ui_;
   FriendOpener openDetails_;
   std::vector<Name> names_;  // in the list's order
   QLabel* caption_;

@@ -17,7 +17,7 @@
 #include "ui/kit/commandids.h"
 #include "ui/kit/dialogunits.h"
 #include "ui/kit/fonts.h"
-#include "ui/kit/globals.h"
+#include "ui/kit/uistate.h"
 #include "ui/kit/menutable.h"
 #include "ui/kit/softkeybar.h"
 #include "ui/kit/waitcursor.h"
@@ -85,7 +85,7 @@ std::string StatusDialog::permissionText(const std::string& siteUrl) {
 }
 
 StatusDialog::StatusDialog(DialogContext& context, QWidget* owner)
-    : PhoneDialog(QStringLiteral("Status"), owner), context_(context) {
+    : PhoneDialog(QStringLiteral("Status"), context.ui.screen, owner), context_(context) {
   const DialogUnits units(font());
   heading_ = makeLabel(client(), "headingLabel", "Set status", units.rect(17, 5, 91, 10));
   name_ = makeLabel(client(), "nameLabel", "Your Name", units.rect(10, 20, 43, 13));
@@ -154,7 +154,7 @@ void StatusDialog::load() {
     const QString current = cutText(QString::fromStdString(status), kFetchedStatusChars);
     edit_->setText(cutText(current, kMaxStatusChars));
     fetched_ = edit_->text();
-    g_hasStatus = kHasStatus;
+    context_.ui.hasStatus = HasStatus::kHas;
   }
   if (result == api::kOneFriendSecondOnly || result == api::kOneFriendBoth) {
     const QString first = cutText(QString::fromStdString(firstName), kFirstNameChars);
@@ -173,7 +173,7 @@ int StatusDialog::softKeys() const {
 }
 
 void StatusDialog::showIdleKeys() {
-  setSoftKeys(g_hasStatus == kHasStatus ? menu::kStatusIdle : menu::kDone);
+  setSoftKeys(context_.ui.hasStatus == HasStatus::kHas ? menu::kStatusIdle : menu::kDone);
 }
 
 void StatusDialog::runCommand(int id) {
@@ -248,7 +248,7 @@ void StatusDialog::clearStatus() {
     tell(result);
     return;
   }
-  g_hasStatus = kNoStatus;
+  context_.ui.hasStatus = HasStatus::kNone;
   fetched_.clear();
   edit_->clear();
   setSoftKeys(menu::kDone);
@@ -331,7 +331,7 @@ bool StatusDialog::eventFilter(QObject* watched, QEvent* event) {
 
 void StatusDialog::layOut() {
   const DialogUnits units(font());
-  const int margin = g_screen.sideMargin();
+  const int margin = context_.ui.screen.sideMargin();
   const int width = client()->width();
   const int height = client()->height();
   const QRect list = units.rect(10, 48, 123, 43);

@@ -4,17 +4,18 @@
 
 #include "picturebox.h"
 #include "ui/kit/commandids.h"
-#include "ui/kit/globals.h"
 #include "ui/kit/menutable.h"
+#include "ui/kit/uistate.h"
 
 namespace ui {
 
-BigPictureWindow::BigPictureWindow(const std::string& picturePath, QWidget* owner)
-    : PhoneDialog(QStringLiteral("Big Picture"), owner),
+BigPictureWindow::BigPictureWindow(const UiState& ui, const std::string& picturePath,
+                                   QWidget* owner)
+    : PhoneDialog(QStringLiteral("Big Picture"), ui.screen, owner),
       box_(new PictureBox(image_, QSize(300, 600), client())) {
   box_->setObjectName(QStringLiteral("pictureBox"));
   box_->setPath(picturePath);
-  box_->setAccessibleName(QStringLiteral("Picture of ") + g_selectedFriend.name);
+  box_->setAccessibleName(QStringLiteral("Picture of ") + ui.selectedFriend.name);
   client()->installEventFilter(this);
   setSoftKeys(menu::kBigPicture);
   connect(this, &PhoneDialog::command, this, [this](int id) {
@@ -23,7 +24,7 @@ BigPictureWindow::BigPictureWindow(const std::string& picturePath, QWidget* owne
 }
 
 void BigPictureWindow::layOut() {
-  const int m = g_screen.sideMargin();
+  const int m = chrome()->screen().sideMargin();
   box_->setGeometry(m, box_->y(), std::max(0, client()->width() - 2 * m),
                     std::max(0, client()->height() - box_->y()));
   update();

@@ -9,13 +9,14 @@
 namespace ui {
 
 class PictureBox;
+class UiState;
 
 class BigPictureWindow : public PhoneDialog {
   Q_OBJECT
 
  public:
   // `picturePath`: the large picture file (ensured by the caller).
-  BigPictureWindow(const std::string& picturePath, QWidget* owner);
+  BigPictureWindow(const UiState& ui, const std::string& picturePath, QWidget* owner);
 
   PictureBox* pictureBox() const { return box_; }
 

@@ -26,7 +26,7 @@
 #include "ui/kit/backgroundwork.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/fonts.h"
-#include "ui/kit/globals.h"
+#include "ui/kit/uistate.h"
 #include "ui/kit/menutable.h"
 #include "ui/kit/waitcursor.h"
 
@@ -47,16 +47,16 @@ constexpr int kPictureMaxHeight = 150;
 
 void openFriendPage(FriendPageContext& context, const std::string& uid, const QString& name,
                     QWidget* over) {
-  g_selectedFriend.uid = uid;
-  g_selectedFriend.name = name;
-  g_selectedFriend.picturePath =
+  context.ui.selectedFriend.uid = uid;
+  context.ui.selectedFriend.name = name;
+  context.ui.selectedFriend.picturePath =
       QString::fromStdString(context.pictures.pathOf(PictureKind::Square, uid));
   FriendPage page(context, uid, name, over);
   context.runDialog(page);
 }
 
 FriendPage::FriendPage(FriendPageContext& context, std::string uid, QString name, QWidget* owner)
-    : PhoneDialog(QStringLiteral("Veltrana"), owner),
+    : PhoneDialog(QStringLiteral("Veltrana"), context.ui.screen, owner),
       context_(context),
       uid_(std::move(uid)),
       nameText_(std::move(name)),
@@ -180,10 +180,10 @@ void FriendPage::layOut() {
   const int pw = std::max(0, context_.pictureSize.width());
   const int ph = std::clamp(context_.pictureSize.height(), 0, kPictureMaxHeight);
   const int ch = client()->height();
-  const int t = context_.lineHeight ? context_.lineHeight() : mainLineHeight();
+  const int t = context_.lineHeight ? context_.lineHeight() : mainLineHeight(context_.ui);
   // 20 pixels, or the bold font's height on a dense screen so that the name is not cut.
   const int nameHeight = std::max(20, QFontMetrics(context_.fonts.bold).height());
-  const int m = g_screen.sideMargin();
+  const int m = context_.ui.screen.sideMargin();
   // The status box keeps room for a few lines of its own; below that the page scrolls.
   const int statusMinimum = status_->fontMetrics().lineSpacing() * 3 + 2 * status_->frameWidth();
   const int scrollBar = scroll_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroll_);
@@ -281,7 +281,7 @@ void FriendPage::submitCategories() {
     const auto api = currentClient();
     friends::adHocRequest(api.get(), currentUser(), uid_, categories_->chosen(), results_);
   }
-  InfoWindow info(nameText_, page::infoText(results_), context_.fonts, this);
+  InfoWindow info(nameText_, page::infoText(results_), context_.fonts, context_.ui.screen, this);
   const int end = context_.runDialog(info);
   // Either way out takes the list down: left under the page's own bar, the next "All About
   // Friend" would pile another one on it.
@@ -311,7 +311,7 @@ void FriendPage::showBigPicture() {
       if (missing) context_.pause(kBigPictureWaitMs);
     }
   }
-  BigPictureWindow window(path, this);
+  BigPictureWindow window(context_.ui, path, this);
   bigPicture_ = &window;
   context_.runDialog(window);
   bigPicture_ = nullptr;

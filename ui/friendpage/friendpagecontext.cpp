@@ -5,12 +5,12 @@
 #include <QFontMetrics>
 
 #include "platform/exitwait.h"
-#include "ui/kit/globals.h"
+#include "ui/kit/uistate.h"
 
 namespace ui {
 
-int mainLineHeight() {
-  if (g_mainTextSize.height() > 0) return g_mainTextSize.height();
+int mainLineHeight(const UiState& ui) {
+  if (ui.mainTextSize.height() > 0) return ui.mainTextSize.height();
   // Before the main window's first paint: the same measure in the application font.
   return QFontMetrics(QApplication::font()).height();
 }

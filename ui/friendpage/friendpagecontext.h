@@ -1,7 +1,8 @@
 #pragma once
 // What the friend page and its windows need from the program, handed in rather than reached
 // for: the session's client and user, the cache files, the picture cache, the fonts, the
-// friend details dialog, and the seams the tests replace (clock, pause, dialog runner).
+// interface state, the friend details dialog, and the seams the tests replace (clock, pause,
+// dialog runner).
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -24,9 +25,10 @@ class PictureCache;
 namespace ui {
 
 struct Fonts;
+class UiState;
 
 // T: the main window's line height at its last paint, else the application font's.
-int mainLineHeight();
+int mainLineHeight(const UiState& ui);
 // Blocks the UI thread for `ms` milliseconds; an exit signal ends the program meanwhile.
 void pauseMs(int ms);
 int execDialog(QDialog& dialog);
@@ -38,9 +40,11 @@ struct FriendPageContext {
   friends::FriendStore store;
   pictures::PictureCache& pictures;
   const Fonts& fonts;
+  UiState& ui;
   // "Go Facebook": the friend details dialog over the page; nothing when empty.
   FriendOpener openDetails{};
-  std::function<int()> lineHeight = mainLineHeight;
+  // Empty: mainLineHeight(ui).
+  std::function<int()> lineHeight{};
   friends::UnixClock clock = friends::unixTimeNow;
   // The wait after the large picture was asked for.
   std::function<void(int ms)> pause = pauseMs;

@@ -13,8 +13,9 @@
 
 namespace ui {
 
-InfoWindow::InfoWindow(const QString& name, const QString& text, const Fonts& fonts, QWidget* owner)
-    : PhoneDialog(QStringLiteral("VT at Your Service"), owner),
+InfoWindow::InfoWindow(const QString& name, const QString& text, const Fonts& fonts,
+                       const PhoneScreen& screen, QWidget* owner)
+    : PhoneDialog(QStringLiteral("VT at Your Service"), screen, owner),
       title_(new QLabel(QStringLiteral("Facebook Info about ") + name, client())),
       text_(new QPlainTextEdit(client())) {
   title_->setObjectName(QStringLiteral("titleLabel"));

@@ -10,13 +10,15 @@ class QPlainTextEdit;
 namespace ui {
 
 struct Fonts;
+struct PhoneScreen;
 
 class InfoWindow : public PhoneDialog {
   Q_OBJECT
 
  public:
   // `text`: lines end with "\r\n", as infoText() makes them.
-  InfoWindow(const QString& name, const QString& text, const Fonts& fonts, QWidget* owner);
+  InfoWindow(const QString& name, const QString& text, const Fonts& fonts,
+             const PhoneScreen& screen, QWidget* owner);
 
   QLabel* title() const { return title_; }
   QPlainTextEdit* textBox() const { return text_; }

@@ -2,19 +2,19 @@
 
 #include <QVBoxLayout>
 
-#include "globals.h"
 #include "menutable.h"
 #include "softkeybar.h"
 #include "titlestrip.h"
 
 namespace ui {
 
-PhoneChrome::PhoneChrome(QWidget* host) : QObject(host), host_(host) {
-  host->setFixedSize(g_screen.size());
+PhoneChrome::PhoneChrome(QWidget* host, const PhoneScreen& screen)
+    : QObject(host), host_(host), screen_(screen) {
+  host->setFixedSize(screen_.size());
   layout_ = new QVBoxLayout(host);
   layout_->setContentsMargins(0, 0, 0, 0);
   layout_->setSpacing(0);
-  title_ = new TitleStrip(host);
+  title_ = new TitleStrip(host, screen_);
   client_ = new QWidget(host);
   client_->setAutoFillBackground(true);
   QPalette palette = client_->palette();
@@ -35,7 +35,7 @@ bool PhoneChrome::setSoftKeys(int menuId) {
     bar_->hide();
     bar_->deleteLater();
   }
-  bar_ = new SoftKeyBar(*menu, host_);
+  bar_ = new SoftKeyBar(*menu, screen_, host_);
   connect(bar_, &SoftKeyBar::commandTriggered, this, &PhoneChrome::command);
   layout_->addWidget(bar_);
   bar_->show();

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include "phonescreen.h"
+
 class QVBoxLayout;
 class QWidget;
 
@@ -18,8 +20,9 @@ class PhoneChrome : public QObject {
 
  public:
   // Sizes `host` to the phone screen and lays out its strip, client area and (empty) bar.
-  explicit PhoneChrome(QWidget* host);
+  PhoneChrome(QWidget* host, const PhoneScreen& screen);
 
+  const PhoneScreen& screen() const { return screen_; }
   QWidget* client() const { return client_; }
   TitleStrip* titleStrip() const { return title_; }
   SoftKeyBar* softKeyBar() const;
@@ -33,6 +36,7 @@ class PhoneChrome : public QObject {
 
  private:
   QWidget* host_;
+  PhoneScreen screen_;
   QVBoxLayout* layout_;
   TitleStrip* title_;
   QWidget* client_;

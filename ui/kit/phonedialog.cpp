@@ -6,8 +6,8 @@
 
 namespace ui {
 
-PhoneDialog::PhoneDialog(const QString& title, QWidget* owner)
-    : QDialog(owner), chrome_(new PhoneChrome(this)) {
+PhoneDialog::PhoneDialog(const QString& title, const PhoneScreen& screen, QWidget* owner)
+    : QDialog(owner), chrome_(new PhoneChrome(this, screen)) {
   setWindowTitle(title);
   setModal(true);
   connect(chrome_, &PhoneChrome::command, this, &PhoneDialog::command);

@@ -11,7 +11,7 @@ class PhoneDialog : public QDialog {
   Q_OBJECT
 
  public:
-  PhoneDialog(const QString& title, QWidget* owner);
+  PhoneDialog(const QString& title, const PhoneScreen& screen, QWidget* owner);
 
   QWidget* client() const { return chrome_->client(); }
   PhoneChrome* chrome() const { return chrome_; }

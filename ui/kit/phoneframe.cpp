@@ -4,7 +4,8 @@
 
 namespace ui {
 
-PhoneFrame::PhoneFrame(QWidget* parent) : QWidget(parent), chrome_(new PhoneChrome(this)) {
+PhoneFrame::PhoneFrame(const PhoneScreen& screen, QWidget* parent)
+    : QWidget(parent), chrome_(new PhoneChrome(this, screen)) {
   // A top-level window, not a plain area, to a screen reader.
   a11y::setRole(this, QAccessible::Window);
   connect(chrome_, &PhoneChrome::command, this, &PhoneFrame::command);

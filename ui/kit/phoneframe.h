@@ -11,7 +11,7 @@ class PhoneFrame : public QWidget {
   Q_OBJECT
 
  public:
-  explicit PhoneFrame(QWidget* parent = nullptr);
+  explicit PhoneFrame(const PhoneScreen& screen, QWidget* parent = nullptr);
 
   QWidget* client() const { return chrome_->client(); }
   PhoneChrome* chrome() const { return chrome_; }

@@ -7,12 +7,11 @@
 #include <QPainter>
 #include <QShortcut>
 
-#include "globals.h"
-
 namespace ui {
 
-SoftKeyBar::SoftKeyBar(const MenuResource& menu, QWidget* parent) : QWidget(parent), menu_(menu) {
-  setFixedHeight(g_screen.scaled(26));
+SoftKeyBar::SoftKeyBar(const MenuResource& menu, const PhoneScreen& screen, QWidget* parent)
+    : QWidget(parent), menu_(menu), screen_(screen) {
+  setFixedHeight(screen_.scaled(26));
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   setAttribute(Qt::WA_OpaquePaintEvent);
   // Window shortcuts: each window has its own bar, and a replaced bar takes its keys along.
@@ -26,7 +25,7 @@ SoftKeyBar::SoftKeyBar(const MenuResource& menu, QWidget* parent) : QWidget(pare
 
 QMenu* SoftKeyBar::openPopup() const { return popup_; }
 
-QSize SoftKeyBar::sizeHint() const { return {g_screen.width, g_screen.scaled(26)}; }
+QSize SoftKeyBar::sizeHint() const { return {screen_.width, screen_.scaled(26)}; }
 
 void SoftKeyBar::pressKey(int index) {
   if (index < 0 || index >= static_cast<int>(menu_.keys.size())) return;

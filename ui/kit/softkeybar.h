@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "menutable.h"
+#include "phonescreen.h"
 
 class QMenu;
 
@@ -17,7 +18,7 @@ class SoftKeyBar : public QWidget {
   Q_OBJECT
 
  public:
-  SoftKeyBar(const MenuResource& menu, QWidget* parent);
+  SoftKeyBar(const MenuResource& menu, const PhoneScreen& screen, QWidget* parent);
 
   int menuId() const { return menu_.id; }
   const MenuResource& menu() const { return menu_; }
@@ -48,6 +49,7 @@ class SoftKeyBar : public QWidget {
   static QAction* firstItem(const QMenu* popup);
 
   MenuResource menu_;
+  PhoneScreen screen_;
   int pressed_ = -1;
   QPointer<QMenu> popup_;
 };

@@ -4,12 +4,12 @@
 #include <QPainter>
 
 #include "accessibility.h"
-#include "globals.h"
 
 namespace ui {
 
-TitleStrip::TitleStrip(QWidget* window) : QWidget(window), text_(window->windowTitle()) {
-  setFixedHeight(g_screen.scaled(22));
+TitleStrip::TitleStrip(QWidget* window, const PhoneScreen& screen)
+    : QWidget(window), screen_(screen), text_(window->windowTitle()) {
+  setFixedHeight(screen_.scaled(22));
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   setAttribute(Qt::WA_OpaquePaintEvent);
   a11y::setRole(this, QAccessible::StaticText);
@@ -21,7 +21,7 @@ TitleStrip::TitleStrip(QWidget* window) : QWidget(window), text_(window->windowT
   });
 }
 
-QSize TitleStrip::sizeHint() const { return {g_screen.width, g_screen.scaled(22)}; }
+QSize TitleStrip::sizeHint() const { return {screen_.width, screen_.scaled(22)}; }
 
 void TitleStrip::paintEvent(QPaintEvent*) {
   QPainter painter(this);
@@ -33,7 +33,7 @@ void TitleStrip::paintEvent(QPaintEvent*) {
   font.setWeight(QFont::Bold);
   painter.setFont(font);
   painter.setPen(Qt::white);
-  const int margin = g_screen.sideMargin();
+  const int margin = screen_.sideMargin();
   painter.drawText(rect().adjusted(margin, 0, -margin, 0), Qt::AlignVCenter | Qt::AlignLeft, text_);
 }
 

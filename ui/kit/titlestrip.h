@@ -2,6 +2,8 @@
 // The title strip across the top of a phone window: the window's title on the phone's blue.
 #include <QWidget>
 
+#include "phonescreen.h"
+
 namespace ui {
 
 class TitleStrip : public QWidget {
@@ -9,7 +11,7 @@ class TitleStrip : public QWidget {
 
  public:
   // Follows `window`'s title.
-  explicit TitleStrip(QWidget* window);
+  TitleStrip(QWidget* window, const PhoneScreen& screen);
 
   QString text() const { return text_; }
   QSize sizeHint() const override;
@@ -18,6 +20,7 @@ class TitleStrip : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  PhoneScreen screen_;
   QString text_;
 };
 

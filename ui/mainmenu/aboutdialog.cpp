@@ -10,13 +10,13 @@
 #include "ui/kit/commandids.h"
 #include "ui/kit/dialogunits.h"
 #include "ui/kit/fonts.h"
-#include "ui/kit/globals.h"
 #include "ui/kit/menutable.h"
 
 namespace ui {
 
-AboutDialog::AboutDialog(const QString& aboutText, const Fonts& fonts, QWidget* owner)
-    : PhoneDialog(QStringLiteral("About"), owner),
+AboutDialog::AboutDialog(const QString& aboutText, const Fonts& fonts, const PhoneScreen& screen,
+                         QWidget* owner)
+    : PhoneDialog(QStringLiteral("About"), screen, owner),
       name_(new QLabel(QStringLiteral("Veltrana"), client())),
       textArea_(new QScrollArea(client())),
       text_(new QLabel(aboutText)) {
@@ -47,7 +47,7 @@ AboutDialog::AboutDialog(const QString& aboutText, const Fonts& fonts, QWidget* 
 
 void AboutDialog::resizeEvent(QResizeEvent* event) {
   PhoneDialog::resizeEvent(event);
-  const int m = g_screen.sideMargin();
+  const int m = chrome()->screen().sideMargin();
   const QRect text = DialogUnits(QApplication::font()).rect(7, 19, 165, 96);
   // Down to the bottom less the gap of its left offset, as the status dialog's list; then
   // out to the margins.

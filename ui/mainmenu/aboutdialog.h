@@ -9,12 +9,14 @@ class QScrollArea;
 namespace ui {
 
 struct Fonts;
+struct PhoneScreen;
 
 class AboutDialog : public PhoneDialog {
   Q_OBJECT
 
  public:
-  AboutDialog(const QString& aboutText, const Fonts& fonts, QWidget* owner);
+  AboutDialog(const QString& aboutText, const Fonts& fonts, const PhoneScreen& screen,
+              QWidget* owner);
 
   QLabel* productName() const { return name_; }
   QLabel* text() const { return text_; }

@@ -10,7 +10,7 @@
 
 #include "photoupload.h"
 #include "ui/kit/commandids.h"
-#include "ui/kit/globals.h"
+#include "ui/kit/phonescreen.h"
 #include "ui/kit/menutable.h"
 #include "ui/kit/softkeybar.h"
 
@@ -21,7 +21,7 @@ constexpr int kPreviewHeight = 72;
 
 }  // namespace
 
-JpegFileDialog::JpegFileDialog(QWidget* owner)
+JpegFileDialog::JpegFileDialog(const PhoneScreen& screen, QWidget* owner)
     : QFileDialog(owner, QStringLiteral("Upload Photo")), preview_(new QLabel(this)) {
   // Qt's own dialog: the desktop's would neither fit the phone frame nor take a preview.
   setOption(QFileDialog::DontUseNativeDialog);
@@ -34,21 +34,21 @@ JpegFileDialog::JpegFileDialog(QWidget* owner)
 
   preview_->setObjectName(QStringLiteral("preview"));
   preview_->setAlignment(Qt::AlignCenter);
-  preview_->setFixedHeight(g_screen.scaled(kPreviewHeight));
+  preview_->setFixedHeight(screen.scaled(kPreviewHeight));
   preview_->setFrameShape(QFrame::StyledPanel);
   if (auto* grid = qobject_cast<QGridLayout*>(layout()))
     grid->addWidget(preview_, grid->rowCount(), 0, 1, grid->columnCount());
   connect(this, &QFileDialog::currentChanged, this, &JpegFileDialog::showPreview);
 
   // The soft keys stand for the dialog's own buttons, as in every other window.
-  bar_ = new SoftKeyBar(*findMenu(menu::kPhotoPicker), this);
+  bar_ = new SoftKeyBar(*findMenu(menu::kPhotoPicker), screen, this);
   if (auto* grid = qobject_cast<QGridLayout*>(layout()))
     grid->addWidget(bar_, grid->rowCount(), 0, 1, grid->columnCount());
   connect(bar_, &SoftKeyBar::commandTriggered, this, [this](int id) {
     if (id == cmd::kOpenPhoto) accept();
     if (id == cmd::kCancelPhoto) reject();
   });
-  resize(g_screen.size());
+  resize(screen.size());
 }
 
 void JpegFileDialog::fitPhoneScreen() {
@@ -91,8 +91,8 @@ void JpegFileDialog::showPreview(const QString& path) {
       preview_->width() - 4, height, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
 }
 
-QString pickJpegFile(QWidget* owner) {
-  JpegFileDialog dialog(owner);
+QString pickJpegFile(const PhoneScreen& screen, QWidget* owner) {
+  JpegFileDialog dialog(screen, owner);
   if (dialog.exec() != QDialog::Accepted) return {};
   return dialog.selectedFiles().value(0);
 }

@@ -10,6 +10,7 @@ class QLabel;
 namespace ui {
 
 class SoftKeyBar;
+struct PhoneScreen;
 
 class JpegFileDialog : public QFileDialog {
   Q_OBJECT
@@ -17,7 +18,7 @@ class JpegFileDialog : public QFileDialog {
  public:
   static constexpr const char* kFilter = "JPEG Files (*.jpg)";
 
-  explicit JpegFileDialog(QWidget* owner);
+  JpegFileDialog(const PhoneScreen& screen, QWidget* owner);
 
   QLabel* preview() const { return preview_; }
   SoftKeyBar* softKeyBar() const { return bar_; }

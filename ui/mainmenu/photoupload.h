@@ -18,6 +18,8 @@ class MessageBoxes;
 
 namespace ui {
 
+struct PhoneScreen;
+
 class PhotoUpload {
  public:
   // Sends the picture with its path (photos.upload).
@@ -47,6 +49,6 @@ class PhotoUpload {
 };
 
 // The picture dialog with previews ("JPEG Files (*.jpg)"); empty when cancelled.
-QString pickJpegFile(QWidget* owner);
+QString pickJpegFile(const PhoneScreen& screen, QWidget* owner);
 
 }  // namespace ui

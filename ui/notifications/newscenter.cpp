@@ -9,14 +9,20 @@
 #include "news/reminderbody.h"
 #include "session/browserhandoff.h"
 #include "session/sessionmanager.h"
-#include "ui/kit/globals.h"
+#include "ui/kit/uistate.h"
 #include "ui/kit/trace.h"
 
 namespace ui::notifications {
 
-NewsCenter::NewsCenter(session::SessionManager& session, session::BrowserHandoff& browser,
-                       platform::SettingsStore& settings, const Fonts& fonts, QWidget* owner)
-    : session_(session), browser_(browser), settings_(settings), fonts_(fonts), owner_(owner) {
+NewsCenter::NewsCenter(UiState& ui, session::SessionManager& session,
+                       session::BrowserHandoff& browser, platform::SettingsStore& settings,
+                       const Fonts& fonts, QWidget* owner)
+    : ui_(ui),
+      session_(session),
+      browser_(browser),
+      settings_(settings),
+      fonts_(fonts),
+      owner_(owner) {
   // A click on the reminder asks for the news.
   connect(&reminder_, &DesktopReminder::opened, this, &NewsCenter::showNews);
 }
@@ -66,20 +72,20 @@ void NewsCenter::openAd() {
 }
 
 void NewsCenter::runWindow() {
-  NotificationsWindow window(state_, fonts_, *this, owner_);
+  NotificationsWindow window(ui_, state_, fonts_, *this, owner_);
   if (!window.runOpening()) return;
   window.exec();
   emit changed();
-  if (!g_hidden) emit foregroundWanted();
+  if (!ui_.hidden()) emit foregroundWanted();
 }
 
 void NewsCenter::open() {
-  g_windowOpen = kWindowOpening;
+  ui_.setWindowOpen(WindowOpen::kOpening);
   runWindow();
 }
 
 void NewsCenter::openIfNews() {
-  if (g_windowOpen == kWindowClosed) runWindow();
+  if (ui_.windowOpen() == WindowOpen::kClosed) runWindow();
 }
 
 void NewsCenter::showNews() {
@@ -96,7 +102,7 @@ void NewsCenter::showNews() {
       this,
       [this] {
         // Opened meanwhile by timer 1 or the menu: it is coming forward by itself.
-        if (g_windowOpen != kWindowClosed) return;
+        if (ui_.windowOpen() != WindowOpen::kClosed) return;
         open();
       },
       Qt::QueuedConnection);

@@ -23,7 +23,8 @@ class SessionManager;
 
 namespace ui {
 struct Fonts;
-}
+class UiState;
+}  // namespace ui
 
 namespace ui::notifications {
 
@@ -32,7 +33,7 @@ class NewsCenter : public QObject, public NewsActions {
 
  public:
   // `owner` is the main window: the notifications window opens over it.
-  NewsCenter(session::SessionManager& session, session::BrowserHandoff& browser,
+  NewsCenter(UiState& ui, session::SessionManager& session, session::BrowserHandoff& browser,
              platform::SettingsStore& settings, const Fonts& fonts, QWidget* owner);
 
   // Makes the ad request tag from the local time, once the start-up synchronisation is done.
@@ -71,6 +72,7 @@ class NewsCenter : public QObject, public NewsActions {
   int pollInto(bool remind);
   void runWindow();
 
+  UiState& ui_;
   session::SessionManager& session_;
   session::BrowserHandoff& browser_;
   platform::SettingsStore& settings_;

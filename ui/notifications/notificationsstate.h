@@ -2,7 +2,7 @@
 // What the notifications window keeps for the whole run, so that it survives the window's
 // closing: the pending rows, the header state, the ad and where it was shown last. The
 // NewsCenter holds it and applies every poll to it; the window draws it. UI thread only. (The
-// window-open flag that timer 1 reads is ui::g_windowOpen in the kit.)
+// window-open flag that timer 1 reads is in ui::UiState.)
 #include <string>
 
 #include <QObject>

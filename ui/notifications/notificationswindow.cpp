@@ -18,7 +18,7 @@
 #include "notificationsstate.h"
 #include "ui/kit/accessibility.h"
 #include "ui/kit/commandids.h"
-#include "ui/kit/globals.h"
+#include "ui/kit/uistate.h"
 #include "ui/kit/menutable.h"
 #include "ui/kit/softkeybar.h"
 #include "ui/kit/trace.h"
@@ -83,9 +83,10 @@ QString NotificationsWindow::headerText() const {
                                             : QStringLiteral("No New Notifications");
 }
 
-NotificationsWindow::NotificationsWindow(NotificationsState& state, const Fonts& fonts,
+NotificationsWindow::NotificationsWindow(UiState& ui, NotificationsState& state, const Fonts& fonts,
                                          NewsActions& actions, QWidget* owner)
-    : PhoneDialog(QStringLiteral("Notifications"), owner),
+    : PhoneDialog(QStringLiteral("Notifications"), ui.screen, owner),
+      ui_(ui),
       state_(state),
       fonts_(fonts),
       actions_(actions),
@@ -112,14 +113,14 @@ bool NotificationsWindow::runOpening() {
 
   actions_.fetchClientAddress();
   const int found = actions_.pollOpening();
-  if (found == 0 && g_windowOpen != kWindowOpening) {
-    g_windowOpen = kWindowClosed;
+  if (found == 0 && ui_.windowOpen() != WindowOpen::kOpening) {
+    ui_.setWindowOpen(WindowOpen::kClosed);
     done(cmd::kNotificationsDone);
     return false;
   }
   // Open from here on, whoever opened it, so that timer 1 polls into this window rather than
   // stacking another one; only "Done" clears it.
-  g_windowOpen = kWindowOpen;
+  ui_.setWindowOpen(WindowOpen::kOpen);
   trace("notifications window open\n");
   wait.reset();
   setSoftKeys(menu::kNotifications);
@@ -437,15 +438,15 @@ void NotificationsWindow::runCommand(int id) {
 }
 
 void NotificationsWindow::finish() {
-  g_windowOpen = kWindowClosed;
+  ui_.setWindowOpen(WindowOpen::kClosed);
   done(cmd::kNotificationsDone);
 }
 
 void NotificationsWindow::reject() { finish(); }
 
 void NotificationsWindow::relayout() {
-  const int top = std::max(0, (g_screen.height - client()->height()) / 2);
-  layout_ = layOutNotifications(text_, g_screen.width, g_screen.height, top);
+  const int top = std::max(0, (ui_.screen.height - client()->height()) / 2);
+  layout_ = layOutNotifications(text_, ui_.screen.width, ui_.screen.height, top);
   state_.gap = layout_.gap;
   for (int row = kWallRow; row <= kGroupInviteRow; ++row)
     if (rows_[row]) rows_[row]->setGeometry(layout_.rows[row - 1]);

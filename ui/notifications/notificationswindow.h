@@ -22,6 +22,10 @@ struct NewItem;
 struct PollOutcome;
 }  // namespace news
 
+namespace ui {
+class UiState;
+}
+
 namespace ui::notifications {
 
 class AdButton;
@@ -64,8 +68,8 @@ class NotificationsWindow : public PhoneDialog {
 
  public:
   // `state` and `actions` outlive the window.
-  NotificationsWindow(NotificationsState& state, const Fonts& fonts, NewsActions& actions,
-                      QWidget* owner);
+  NotificationsWindow(UiState& ui, NotificationsState& state, const Fonts& fonts,
+                      NewsActions& actions, QWidget* owner);
   ~NotificationsWindow() override;
 
   // The opening: the rows as the state holds them, the client address, the poll. False
@@ -119,6 +123,7 @@ class NotificationsWindow : public PhoneDialog {
   void paintClient();
   void finish();
 
+  UiState& ui_;
   NotificationsState& state_;
   const Fonts& fonts_;
   NewsActions& actions_;

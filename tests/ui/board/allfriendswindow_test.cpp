@@ -19,7 +19,7 @@
 #include "ui/board/allfriendswindow.h"
 #include "ui/board/bestfriends.h"
 #include "ui/kit/commandids.h"
-#include "ui/kit/globals.h"
+#include "ui/kit/uistate.h"
 #include "ui/kit/softkeybar.h"
 
 namespace {
@@ -34,13 +34,14 @@ struct Window {
         best(fixture.paths(), [this](const std::string& uid) { fetched.push_back(uid); }) {
     best.load();
     window = std::make_unique<ui::AllFriendsWindow>(
-        best, boxes, [this] { ++helpOpened; }, nullptr);
+        ui, best, boxes, [this] { ++helpOpened; }, nullptr);
     QObject::connect(window.get(), &ui::AllFriendsWindow::modeLeft, [this] { ++modesLeft; });
     window->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
   }
   std::string lastMessage() const { return boxes.shown().empty() ? "" : boxes.shown().back(); }
 
+  ui::UiState ui;
   platform::LogMessageBoxes boxes;
   std::vector<std::string> fetched;
   ui::BestFriends best;
@@ -170,9 +171,8 @@ TEST(AllFriendsWindow, NoToThePickQuestionKeepsBrowsing) {
   EXPECT_EQ(w.window->mode(), Mode::Browse);
   EXPECT_FALSE(w.window->model()->background().isValid());
   EXPECT_EQ(w.window->chrome()->softKeyBar()->menuId(), 147);
-  ui::g_selectedFriend = {};
   w.window->activateRow(4);
-  EXPECT_EQ(ui::g_selectedFriend.uid, BoardFixture::uid(4));
+  EXPECT_EQ(w.ui.selectedFriend.uid, BoardFixture::uid(4));
   EXPECT_EQ(fixture.readBestFriends(), "1001*Friend 00***#1\n");
   w.window->selectRow(0);
   EXPECT_TRUE(

@@ -10,7 +10,7 @@
 #include "platform/connectionkeeper.h"
 #include "platform/windowdirectory.h"
 #include "ui/kit/fonts.h"
-#include "ui/kit/globals.h"
+#include "ui/kit/uistate.h"
 #include "ui/board/mainwindow.h"
 
 namespace {
@@ -44,6 +44,7 @@ int runLoop(int timeoutMs) {
 }
 
 struct Fixture : ::testing::Test {
+  ui::UiState uiState;
   int releases = 0;
   platform::ConnectionKeeper connection{std::make_unique<RecordingBackend>(&releases)};
   ui::Fonts fonts = ui::Fonts::fromSystemFont(QApplication::font());
@@ -56,7 +57,7 @@ using MainWindowTest = Fixture;
 }  // namespace
 
 TEST_F(MainWindowTest, MessagesWaitForTheEndOfCreationThenExitReleasesAndQuitsWith0) {
-  ui::MainWindow window(connection, fonts);
+  ui::MainWindow window(uiState, connection, fonts);
   ASSERT_TRUE(window.registered());
   EXPECT_EQ(window.windowTitle(), "Veltrana");
   ASSERT_TRUE(post(platform::kMsgCommand, 32853));
@@ -71,7 +72,7 @@ TEST_F(MainWindowTest, MessagesWaitForTheEndOfCreationThenExitReleasesAndQuitsWi
 }
 
 TEST_F(MainWindowTest, AQuitCarrying1IsDispatchedAndTheLoopGoesOn) {
-  ui::MainWindow window(connection, fonts);
+  ui::MainWindow window(uiState, connection, fonts);
   window.buildControls();
   window.show();
   window.finishCreation();
@@ -83,23 +84,23 @@ TEST_F(MainWindowTest, AQuitCarrying1IsDispatchedAndTheLoopGoesOn) {
 }
 
 TEST_F(MainWindowTest, HideThenActivationShowsTheWindowAgain) {
-  ui::MainWindow window(connection, fonts);
+  ui::MainWindow window(uiState, connection, fonts);
   window.buildControls();
   window.show();
   window.finishCreation();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 
   window.runCommand(32771);
-  EXPECT_TRUE(ui::g_hidden);
+  EXPECT_TRUE(uiState.hidden());
   EXPECT_FALSE(window.isVisible());
   // An activation alone (not a command) is what a second copy sends.
   ASSERT_TRUE(platform::activateWindow("Veltrana"));
   EXPECT_TRUE(QTest::qWaitFor([&] { return window.isVisible(); }, 5000));
-  EXPECT_FALSE(ui::g_hidden);
+  EXPECT_FALSE(uiState.hidden());
 }
 
 TEST_F(MainWindowTest, TheCloseRequestIsIgnored) {
-  ui::MainWindow window(connection, fonts);
+  ui::MainWindow window(uiState, connection, fonts);
   window.buildControls();
   window.show();
   window.finishCreation();
@@ -111,7 +112,7 @@ TEST_F(MainWindowTest, TheCloseRequestIsIgnored) {
 }
 
 TEST_F(MainWindowTest, TheMenuKeyRunsExitAndHide) {
-  ui::MainWindow window(connection, fonts);
+  ui::MainWindow window(uiState, connection, fonts);
   window.buildControls();
   window.show();
   window.finishCreation();

@@ -21,7 +21,7 @@
 #include "ui/kit/commandids.h"
 #include "ui/kit/fonts.h"
 #include "ui/board/furtherpage.h"
-#include "ui/kit/globals.h"
+#include "ui/kit/uistate.h"
 #include "ui/board/mainwindow.h"
 #include "ui/board/pictureboard.h"
 
@@ -35,23 +35,24 @@ class PictureBoardTest : public ::testing::TestWithParam<Screen> {
  protected:
   void open(int best) {
     const Screen screen = GetParam();
-    ui::g_screen = ui::PhoneScreen{screen.width, screen.height, screen.dpi};
+    ui_.screen = ui::PhoneScreen{screen.width, screen.height, screen.dpi};
     QFont font = QApplication::font();
-    font.setPixelSize(ui::g_screen.systemFontPixels());
+    font.setPixelSize(ui_.screen.systemFontPixels());
     QApplication::setFont(font);
     fonts_ = ui::Fonts::fromSystemFont(font);
     fixture_ = std::make_unique<BoardFixture>(30, best);
-    window_ = std::make_unique<ui::MainWindow>(connection_, fonts_);
+    window_ = std::make_unique<ui::MainWindow>(ui_, connection_, fonts_);
     ASSERT_TRUE(window_->buildControls());
-    board_ = new ui::PictureBoard(fixture_->paths(), fonts_, boxes_, ui::PictureBoard::kNoHelp);
+    board_ = new ui::PictureBoard(ui_, fixture_->paths(), fonts_, boxes_, ui::PictureBoard::kNoHelp);
     window_->setBoard(board_);
     window_->show();
     window_->finishCreation();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
-    ui::g_selectedFriend = {};
+    ui_.selectedFriend = {};
   }
   QString size() const { return QString("%1x%2").arg(GetParam().width).arg(GetParam().height); }
 
+  ui::UiState ui_;
   platform::ConnectionKeeper connection_;
   platform::LogMessageBoxes boxes_{std::vector<int>{}};
   ui::Fonts fonts_;
@@ -64,7 +65,7 @@ TEST_P(PictureBoardTest, ShowsTheBestFriendsAndTheEmptyCells) {
   for (int best : {0, 5, 25}) {
     open(best);
     const auto& grid = board_->view()->grid();
-    EXPECT_EQ(ui::g_sw, grid.columns);
+    EXPECT_EQ(ui_.sw, grid.columns);
     if (GetParam().width == 240) {
       EXPECT_EQ(grid.columns, 4);
       EXPECT_EQ(grid.x0, 12);
@@ -76,7 +77,7 @@ TEST_P(PictureBoardTest, ShowsTheBestFriendsAndTheEmptyCells) {
     const QImage shot = window_->grab().toImage();
     // The paint measured the line that sizes the change lists' columns and the page's facts.
     const QFontMetrics metrics(board_->view()->font());
-    EXPECT_EQ(ui::g_mainTextSize,
+    EXPECT_EQ(ui_.mainTextSize,
               QSize(metrics.horizontalAdvance("In an Open Relationship"), metrics.height()));
     EXPECT_TRUE(
         shot.save(BoardFixture::screenshotPath(QString("board_%1_%2.png").arg(size()).arg(best))));
@@ -97,8 +98,8 @@ TEST_P(PictureBoardTest, NextWrapsOnOnePageAndOpensTheSelectedFriend) {
   for (int i = 0; i < 4; ++i) board_->runCommand(ui::cmd::kNext);
   EXPECT_EQ(board_->state().selected, 5);
   board_->runCommand(ui::cmd::kOpenSelectedFriend);
-  EXPECT_EQ(ui::g_selectedFriend.uid, BoardFixture::uid(4));
-  EXPECT_EQ(ui::g_selectedFriend.name.toStdString(), BoardFixture::name(4));
+  EXPECT_EQ(ui_.selectedFriend.uid, BoardFixture::uid(4));
+  EXPECT_EQ(ui_.selectedFriend.name.toStdString(), BoardFixture::name(4));
   board_->runCommand(ui::cmd::kNext);
   EXPECT_EQ(board_->state().selected, 1);
   // An arrow key moves like "Next"; a tap on another cell selects it, a second tap opens it.
@@ -106,15 +107,15 @@ TEST_P(PictureBoardTest, NextWrapsOnOnePageAndOpensTheSelectedFriend) {
   EXPECT_EQ(board_->state().selected, 2);
   QTest::mouseClick(board_->view()->cell(2), Qt::LeftButton);
   EXPECT_EQ(board_->state().selected, 3);
-  EXPECT_EQ(ui::g_selectedFriend.uid, BoardFixture::uid(4));
+  EXPECT_EQ(ui_.selectedFriend.uid, BoardFixture::uid(4));
   QTest::mouseClick(board_->view()->cell(2), Qt::LeftButton);
-  EXPECT_EQ(ui::g_selectedFriend.uid, BoardFixture::uid(2));
+  EXPECT_EQ(ui_.selectedFriend.uid, BoardFixture::uid(2));
   // The action key opens the selected friend as a second tap does.
   for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
     board_->runCommand(ui::cmd::kNext);
-    ui::g_selectedFriend = {};
+    ui_.selectedFriend = {};
     QTest::keyClick(board_->view()->focusButton(), key);
-    EXPECT_EQ(ui::g_selectedFriend.uid, BoardFixture::uid(board_->state().selected - 1)) << key;
+    EXPECT_EQ(ui_.selectedFriend.uid, BoardFixture::uid(board_->state().selected - 1)) << key;
   }
 }
 
@@ -207,9 +208,9 @@ TEST_P(PictureBoardTest, TheKeyboardFocusMovesWithTheBar) {
     const int s = board_->state().selected;
     EXPECT_EQ(focused(board_->view(), s), heard(s - 1)) << key;
   }
-  ui::g_selectedFriend = {};
+  ui_.selectedFriend = {};
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-  EXPECT_EQ(ui::g_selectedFriend.uid, BoardFixture::uid(board_->state().selected - 1));
+  EXPECT_EQ(ui_.selectedFriend.uid, BoardFixture::uid(board_->state().selected - 1));
 
   std::vector<std::string> onPage;
   board_->setDialogRunner([&](QDialog& dialog) {
@@ -254,7 +255,7 @@ TEST_P(PictureBoardTest, ALineWithoutADigitUidIsNobody) {
   board_->runCommand(ui::cmd::kNext);
   board_->runCommand(ui::cmd::kOpenSelectedFriend);
   EXPECT_EQ(opened, std::vector<std::string>{BoardFixture::uid(1)});
-  EXPECT_EQ(ui::g_selectedFriend.uid, BoardFixture::uid(1));
+  EXPECT_EQ(ui_.selectedFriend.uid, BoardFixture::uid(1));
 }
 
 TEST_P(PictureBoardTest, NextLeadsThroughTheFurtherPageBackToTheFirstCell) {
@@ -282,7 +283,7 @@ TEST_P(PictureBoardTest, NextLeadsThroughTheFurtherPageBackToTheFirstCell) {
               BoardFixture::name(cells * board_->state().currentPage));
     // Open the first friend of this page, then "Next" to past its last friend.
     page.view()->focusButton()->click();
-    EXPECT_EQ(ui::g_selectedFriend.uid, BoardFixture::uid(cells * board_->state().currentPage));
+    EXPECT_EQ(ui_.selectedFriend.uid, BoardFixture::uid(cells * board_->state().currentPage));
     while (page.end() == ui::board::PageEnd::Other) page.runCommand(ui::cmd::kNext);
     return 0;
   });
@@ -307,7 +308,7 @@ namespace {
 // A new best friend's picture comes from a worker: adding him returns at once, his cell
 // shows the placeholder, and the cells take the picture when the fetch has ended.
 TEST(PictureBoardPictures, ANewBestFriendsPictureComesWithoutHoldingTheWindow) {
-  ui::g_screen = ui::PhoneScreen{240, 320, 96};
+  ui::UiState ui(ui::PhoneScreen{240, 320, 96});
   const ui::Fonts fonts = ui::Fonts::fromSystemFont(QApplication::font());
   platform::ConnectionKeeper connection;
   platform::LogMessageBoxes boxes{std::vector<int>{}};
@@ -316,10 +317,10 @@ TEST(PictureBoardPictures, ANewBestFriendsPictureComesWithoutHoldingTheWindow) {
   const std::string picture = fixture.paths().picSquare + uid + ".jpg";
   const std::string stored = fixture.paths().picSquare + uid + ".stored";
   ASSERT_EQ(std::rename(picture.c_str(), stored.c_str()), 0);
-  ui::MainWindow window(connection, fonts);
+  ui::MainWindow window(ui, connection, fonts);
   ASSERT_TRUE(window.buildControls());
   // The picture server takes a second and a half.
-  auto* board = new ui::PictureBoard(fixture.paths(), fonts, boxes, ui::PictureBoard::kNoHelp,
+  auto* board = new ui::PictureBoard(ui, fixture.paths(), fonts, boxes, ui::PictureBoard::kNoHelp,
                                      [&](const std::string& u) {
                                        if (u != uid) return;
                                        QThread::msleep(1500);

@@ -13,7 +13,7 @@
 #include "support/goldenimage.h"
 #include "ui/board/mainwindow.h"
 #include "ui/kit/fonts.h"
-#include "ui/kit/globals.h"
+#include "ui/kit/uistate.h"
 #include "ui/kit/softkeybar.h"
 
 namespace {
@@ -35,16 +35,16 @@ QImage shoot(ui::MainWindow& window) {
 }
 
 void shootAt(int width, int height, int dpi) {
-  ui::g_screen = ui::PhoneScreen{width, height, dpi};
+  ui::UiState ui(ui::PhoneScreen{width, height, dpi});
   const QFont oldFont = QApplication::font();
   QFont font = oldFont;
-  font.setPixelSize(ui::g_screen.systemFontPixels());
+  font.setPixelSize(ui.screen.systemFontPixels());
   QApplication::setFont(font);
 
   platform::ConnectionKeeper connection;
   const ui::Fonts fonts = ui::Fonts::fromSystemFont(font);
   {
-    ui::MainWindow window(connection, fonts);
+    ui::MainWindow window(ui, connection, fonts);
     ASSERT_TRUE(window.buildControls());
     window.show();
     window.finishCreation();

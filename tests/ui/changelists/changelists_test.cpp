@@ -27,7 +27,7 @@
 #include "ui/board/pictureboard.h"
 #include "ui/changelists/changelistwindow.h"
 #include "ui/kit/fonts.h"
-#include "ui/kit/globals.h"
+#include "ui/kit/uistate.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ class ChangeLists : public ::testing::Test {
   std::unique_ptr<ui::ChangeListWindow> open(const ui::ChangeListKind& kind,
                                              friends::ChangeSource& source) {
     auto window = std::make_unique<ui::ChangeListWindow>(
-        kind, source, store, settings, fonts,
+        ui, kind, source, store, settings, fonts,
         [this](const std::string& uid, const QString& name, QWidget* over) {
           opened.push_back(uid + " " + name.toStdString());
           openedOver = over;
@@ -91,6 +91,7 @@ class ChangeLists : public ::testing::Test {
   friends::FriendStore store{friends::CachePaths::inFolder(dir.path().toStdString())};
   platform::SettingsStore settings{dir.path().toStdString() + "/registry.db"};
   ui::Fonts fonts = ui::Fonts::fromSystemFont(QApplication::font());
+  ui::UiState ui;
   std::vector<std::string> opened;
   QWidget* openedOver = nullptr;
 };
@@ -215,8 +216,8 @@ TEST_F(ChangeLists, ActivationOpensTheSelectedFriendsPage) {
   QTest::keyClick(window->list(), Qt::Key_Return);
   EXPECT_EQ(opened, (std::vector<std::string>{"1003 Mia Lopez", "1003 Mia Lopez"}));
   EXPECT_EQ(openedOver, window.get());
-  EXPECT_EQ(ui::g_selectedFriend.uid, "1003");
-  EXPECT_EQ(ui::g_selectedFriend.name, QStringLiteral("Mia Lopez"));
+  EXPECT_EQ(ui.selectedFriend.uid, "1003");
+  EXPECT_EQ(ui.selectedFriend.name, QStringLiteral("Mia Lopez"));
 
   window->runCommand(ui::kRelationChangesList.doneId);
   EXPECT_EQ(window->result(), ui::kRelationChangesList.doneId);
@@ -229,17 +230,17 @@ TEST_F(ChangeLists, ColumnsAndLayout) {
   QFont mainFont = QApplication::font();
   mainFont.setPixelSize(15);
   {
-    ui::MainWindow main(connection, fonts);
+    ui::MainWindow main(ui, connection, fonts);
     main.setFont(mainFont);
     testing::internal::CaptureStdout();
-    main.setBoard(new ui::PictureBoard(store.paths(), fonts, boxes, ui::PictureBoard::kNoHelp));
+    main.setBoard(new ui::PictureBoard(ui, store.paths(), fonts, boxes, ui::PictureBoard::kNoHelp));
     main.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
     testing::internal::GetCapturedStdout();
   }
   const QFontMetrics metrics(mainFont);
   const int w = metrics.horizontalAdvance(QStringLiteral("In an Open Relationship"));
-  ASSERT_EQ(ui::g_mainTextSize, QSize(w, metrics.height()));
+  ASSERT_EQ(ui.mainTextSize, QSize(w, metrics.height()));
   ASSERT_NE(w, QFontMetrics(QApplication::font()).horizontalAdvance("In an Open Relationship"));
 
   testing::internal::CaptureStdout();
@@ -252,7 +253,7 @@ TEST_F(ChangeLists, ColumnsAndLayout) {
 
   const int cw = birthdays->client()->width();
   const int ch = birthdays->client()->height();
-  const int m = ui::g_screen.sideMargin();
+  const int m = ui.screen.sideMargin();
   const int scrollBar = birthdays->list()->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
   EXPECT_EQ(birthdays->list()->columnWidth(1), cw - scrollBar - 120);
   EXPECT_EQ(birthdays->list()->geometry(), QRect(m, 30, cw - 2 * m, ch - 45));

@@ -35,6 +35,7 @@ DialogsFixture::DialogsFixture()
               .connection = connection,
               .boxes = boxes,
               .fonts = fonts,
+              .ui = ui,
               .client = [this] { return session.client; },
               .userId = [this] { return session.userId; },
               .openMobilePage = [this](const std::string& path) { openedPages.push_back(path); },

@@ -18,6 +18,7 @@
 #include "support/tempfolder.h"
 #include "ui/dialogs/dialogcontext.h"
 #include "ui/kit/fonts.h"
+#include "ui/kit/uistate.h"
 
 namespace dialogstest {
 
@@ -47,6 +48,7 @@ class DialogsFixture : public ::testing::Test {
   std::vector<std::string> connectionEvents;  // "interactive", "idle", "release"
   platform::ConnectionKeeper connection;
   ui::Fonts fonts;
+  ui::UiState ui;
   std::vector<std::string> openedPages;
   std::time_t now = 0;
   ui::DialogContext context;

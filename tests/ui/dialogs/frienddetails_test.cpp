@@ -12,7 +12,6 @@
 #include "ui/dialogs/frienddetailsdialog.h"
 #include "ui/kit/backgroundwork.h"
 #include "ui/kit/commandids.h"
-#include "ui/kit/globals.h"
 
 namespace dialogstest {
 namespace {
@@ -76,14 +75,14 @@ TEST_F(FriendDetails, TwoFriendsOfTheSameNameEachShowTheirOwn) {
     const auto dialog = open(uid, "Alex Morgan");
     EXPECT_EQ(dialog->statusLabel()->text(), status);
     EXPECT_EQ(dialog->timeLabel()->text(), time);
-    EXPECT_EQ(ui::g_selectedFriend.uid, uid);
+    EXPECT_EQ(ui.selectedFriend.uid, uid);
     dialog->button(0)->click();
     EXPECT_EQ(openedPages.back(), "/wall.php?id=" + uid);
   }
 }
 
 TEST_F(FriendDetails, ALongStatusIsCutWithDotsWhereTheScreenEnds) {
-  ui::g_screen = ui::PhoneScreen{320, 240, 96};  // landscape: few lines for a wide status
+  ui.screen = ui::PhoneScreen{320, 240, 96};  // landscape: few lines for a wide status
   std::string status;
   while (status.size() < 250) status += "walking along the river ";
   const std::string uid = addFriend("Rae Long");
@@ -201,12 +200,12 @@ TEST_F(FriendDetails, ThePictureIsFetchedOnceAndAFailedFetchKeepsNoFile) {
 TEST_F(FriendDetails, AFriendNotInTheFileShowsTheNameAndOpensNothing) {
   const std::string uid = addFriend("Gone Away");
   writeAllFriends({{"424242", "0", "Gone Away"}});
-  ui::g_selectedFriend.uid = "424242";  // an earlier friend's
+  ui.selectedFriend.uid = "424242";  // an earlier friend's
   const auto dialog = open(uid, "Gone Away");
   EXPECT_EQ(dialog->nameLabel()->text(), "Gone Away");
   EXPECT_EQ(dialog->statusLabel()->text(), "");
   EXPECT_EQ(dialog->timeLabel()->text(), "N/A");
-  EXPECT_TRUE(ui::g_selectedFriend.uid.empty());
+  EXPECT_TRUE(ui.selectedFriend.uid.empty());
   EXPECT_FALSE(dialog->button(3)->isEnabled());
   for (int i = 0; i < 6; ++i) dialog->openPage(i);
   EXPECT_TRUE(openedPages.empty());

@@ -17,7 +17,7 @@
 #include "ui/dialogs/friendsearchdialog.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/fonts.h"
-#include "ui/kit/globals.h"
+#include "ui/kit/uistate.h"
 #include "ui/kit/menutable.h"
 
 namespace {
@@ -40,11 +40,11 @@ class FriendSearch : public ::testing::Test {
       text += std::string(uid) + "*-5*" + name + "*Vel*college*Alumnus*2001*\n";
     text += "12x*-5*Mallory Bad*****\n";  // a uid that is not all digits is left out
     testsupport::writeWhole(store.paths().bf, text);
-    ui::g_lastUpdateText.set("List Last Updated: 4/3/2009  9:5");
+    ui.lastUpdateText.set("List Last Updated: 4/3/2009  9:5");
   }
   std::unique_ptr<ui::FriendSearchDialog> open() {
     auto dialog = std::make_unique<ui::FriendSearchDialog>(
-        store, fonts,
+        ui, store, fonts,
         [this](const std::string& uid, const QString& name, QWidget*) {
           opened.push_back(uid + " " + name.toStdString());
         },
@@ -57,6 +57,7 @@ class FriendSearch : public ::testing::Test {
   testsupport::TempFolder dir;
   friends::FriendStore store{friends::CachePaths::inFolder(dir.path())};
   ui::Fonts fonts = ui::Fonts::fromSystemFont(QApplication::font());
+  ui::UiState ui;
   std::vector<std::string> opened;
 };
 
@@ -140,7 +141,7 @@ TEST_F(FriendSearch, OneMatchIsSelectedAndItsUidOpensTheDetails) {
 
 TEST_F(FriendSearch, WithoutAFileOrAnUpdateTheListIsEmptyAndNeverUpdated) {
   ::unlink(store.paths().bf.c_str());
-  ui::g_lastUpdateText.set(QString());
+  ui.lastUpdateText.set(QString());
   const auto dialog = open();
   EXPECT_EQ(dialog->lastUpdate()->text(), "List Last Updated: Never");
   QTest::keyClicks(dialog->edit(), "jo");

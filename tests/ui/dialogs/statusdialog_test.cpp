@@ -15,7 +15,6 @@
 #include "dialogsfixture.h"
 #include "ui/dialogs/statusdialog.h"
 #include "ui/kit/commandids.h"
-#include "ui/kit/globals.h"
 #include "ui/kit/menutable.h"
 
 namespace dialogstest {
@@ -69,7 +68,7 @@ TEST_F(StatusDialogTest, OpeningShowsTheFirstNameAndTheStatusAndKeepsTheFlag) {
     const QLabel* name = dialog->nameLabel();
     EXPECT_EQ(name->text(), "Veronika");
     EXPECT_EQ(name->width(), QFontMetrics(name->font()).horizontalAdvance("Veronika") + 15);
-    EXPECT_EQ(dialog->edit()->x(), ui::g_screen.sideMargin() + name->width());
+    EXPECT_EQ(dialog->edit()->x(), ui.screen.sideMargin() + name->width());
     EXPECT_EQ(dialog->presets()->item(1)->text(), "is bored");
     EXPECT_EQ(QAccessible::queryAccessibleInterface(dialog->presets())->text(QAccessible::Name),
               "Select a preset status to edit");
@@ -83,7 +82,7 @@ TEST_F(StatusDialogTest, OpeningShowsTheFirstNameAndTheStatusAndKeepsTheFlag) {
     setStatus("", status);
     const auto dialog = open();
     EXPECT_EQ(dialog->edit()->text(), status);
-    EXPECT_EQ(ui::g_hasStatus, ui::kHasStatus);
+    EXPECT_EQ(ui.hasStatus, ui::HasStatus::kHas);
     EXPECT_EQ(dialog->softKeys(), menu::kStatusIdle);
   }
 }
@@ -189,14 +188,14 @@ TEST_F(StatusDialogTest, AFailedClearIsReportedAndChangesNothing) {
   permit(false);
   QTest::keyClick(dialog.get(), Qt::Key_F2);
   EXPECT_EQ(boxes.shown(), std::vector<std::string>{noPermission()});
-  EXPECT_EQ(ui::g_hasStatus, ui::kHasStatus);
+  EXPECT_EQ(ui.hasStatus, ui::HasStatus::kHas);
   EXPECT_EQ(dialog->edit()->text(), "is around");
   EXPECT_EQ(dialog->softKeys(), menu::kStatusIdle);
 
   permit(true);
   QTest::keyClick(dialog.get(), Qt::Key_F2);
   EXPECT_EQ(boxes.shown().size(), 1u);
-  EXPECT_EQ(ui::g_hasStatus, ui::kNoStatus);
+  EXPECT_EQ(ui.hasStatus, ui::HasStatus::kNone);
   EXPECT_EQ(dialog->edit()->text(), "");
   EXPECT_EQ(dialog->softKeys(), menu::kDone);
   EXPECT_TRUE(dialog->isVisible());

@@ -14,7 +14,6 @@
 #include "ui/friendpage/picturebox.h"
 #include "ui/kit/backgroundwork.h"
 #include "ui/kit/commandids.h"
-#include "ui/kit/globals.h"
 #include "ui/kit/softkeybar.h"
 
 namespace {
@@ -165,7 +164,8 @@ TEST(InfoWindow, TheTitleWrapsALongName) {
   for (const char* name :
        {"Ann Lee", "Laura Ødegaard", "Maximiliana Ødegaard Virtanen Lindqvist"}) {
     SCOPED_TRACE(name);
-    ui::InfoWindow info(QString::fromUtf8(name), QStringLiteral("Music - Jazz"), f.fonts, nullptr);
+    ui::InfoWindow info(QString::fromUtf8(name), QStringLiteral("Music - Jazz"), f.fonts,
+                        f.ui.screen, nullptr);
     info.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&info));
     const QLabel* title = info.title();
@@ -191,7 +191,7 @@ TEST(FriendPageCommands, BigPictureFetchesTheLargePictureOnceAndWaitsAfterTheFet
     auto& big = dynamic_cast<ui::BigPictureWindow&>(dialog);
     EXPECT_EQ(big.windowTitle(), "Big Picture");
     EXPECT_EQ(menuOf(big), 156);
-    const int m = ui::g_screen.sideMargin();
+    const int m = f.ui.screen.sideMargin();
     EXPECT_EQ(big.pictureBox()->geometry(),
               QRect(m, 0, big.client()->width() - 2 * m, big.client()->height()));
     // socialsim's large picture is 200 x 300, drawn from (5, 5) on white.

@@ -18,7 +18,6 @@
 #include "ui/friendpage/picturebox.h"
 #include "ui/kit/backgroundwork.h"
 #include "ui/kit/commandids.h"
-#include "ui/kit/globals.h"
 #include "ui/kit/softkeybar.h"
 
 namespace {
@@ -48,7 +47,7 @@ TEST_P(FriendPageLayout, FollowsThePictureAndTheLineHeight) {
   const int cw = page->client()->width(), ch = page->client()->height();
   const int t = QFontMetrics(QApplication::font()).height();  // no main window painted yet
   const int nameHeight = std::max(20, QFontMetrics(f.fonts.bold).height());
-  const int m = ui::g_screen.sideMargin();
+  const int m = f.ui.screen.sideMargin();
   // Six lines, or what socialsim's facts need at this width (nine at 240 x 320).
   const int textWidth = cw - picture.width() - 10;
   const int factsHeight = std::max(6 * t, page->factsLabel()->heightForWidth(textWidth));
@@ -75,7 +74,7 @@ TEST_P(FriendPageLayout, FollowsThePictureAndTheLineHeight) {
     EXPECT_EQ(other->pictureBox()->grab().toImage().pixelColor(50, 100), QColor(Qt::white));
   }
   // Once the main window has painted, its measure is T.
-  ui::g_mainTextSize = {150, 30};
+  f.ui.mainTextSize = {150, 30};
   const auto measured = f.open(uid, QStringLiteral("Sample Name"));
   const QLabel* facts = measured->factsLabel();
   EXPECT_EQ(facts->height(), std::max(180, facts->heightForWidth(facts->width())));
@@ -160,7 +159,7 @@ TEST(FriendPage, LongFactsAreShownWhole) {
     testsupport::writeWhole(f.paths().vtS, uid +
                                                "*Springfield*Illinois*United States*Very Liberal*"
                                                "In an Open Relationship*December 7, 1965*\n");
-    ui::g_mainTextSize = {};
+    f.ui.mainTextSize = {};
     auto page = f.open(uid, QStringLiteral("Homer Sample"));
     const QLabel* facts = page->factsLabel();
     ASSERT_TRUE(facts->text().endsWith("Birthday: December 7, 1965\n"));
@@ -206,12 +205,12 @@ TEST(FriendPage, OpensForTheSelectedFriendAndAnswersTheKeys) {
                       (over->inherits("ui::FriendPage") ? " page" : ""));
   };
   for (const Qt::Key leave : {Qt::Key_F1, Qt::Key_Escape}) {
-    ui::g_selectedFriend = {};
+    f.ui.selectedFriend = {};
     details.clear();
     f.onDialog = [&](QDialog& dialog) {
       auto& page = dynamic_cast<ui::FriendPage&>(dialog);
-      EXPECT_EQ(ui::g_selectedFriend.uid, uid);
-      EXPECT_EQ(ui::g_selectedFriend.name, "Ann Lee");
+      EXPECT_EQ(f.ui.selectedFriend.uid, uid);
+      EXPECT_EQ(f.ui.selectedFriend.name, "Ann Lee");
       QTest::keyClick(page.statusBox(), Qt::Key_Down);  // the arrows scroll the status
       pagetest::pickMenuItem(page, 3);                  // "Go Facebook"
       EXPECT_EQ(details, std::vector<std::string>{uid + " Ann Lee page"});
@@ -220,7 +219,7 @@ TEST(FriendPage, OpensForTheSelectedFriendAndAnswersTheKeys) {
     };
     ui::openFriendPage(*f.context, uid, QStringLiteral("Ann Lee"), nullptr);
   }
-  EXPECT_EQ(ui::g_selectedFriend.picturePath.toStdString(), f.paths().picSquare + uid + ".jpg");
+  EXPECT_EQ(f.ui.selectedFriend.picturePath.toStdString(), f.paths().picSquare + uid + ".jpg");
   // The pictures asked for are stored also when the page has gone before they came.
   EXPECT_TRUE(ui::waitForBackgroundWork(pagetest::kPictureWaitMs));
   EXPECT_TRUE(testsupport::fileExists(f.paths().picSquare + uid + ".jpg"));

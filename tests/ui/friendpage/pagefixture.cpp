@@ -14,7 +14,6 @@
 
 #include "friends/cachepaths.h"
 #include "ui/kit/backgroundwork.h"
-#include "ui/kit/globals.h"
 #include "ui/kit/softkeybar.h"
 
 namespace pagetest {
@@ -37,9 +36,9 @@ PageFixture::PageFixture(Screen screen)
     : paths_(friends::CachePaths::inFolder(dir_.path())),
       settings_(dir_.path() + "registry.db"),
       oldFont_(QApplication::font()) {
-  ui::g_screen = ui::PhoneScreen{screen.width, screen.height, screen.dpi};
+  ui.screen = ui::PhoneScreen{screen.width, screen.height, screen.dpi};
   QFont font = oldFont_;
-  font.setPixelSize(ui::g_screen.systemFontPixels());
+  font.setPixelSize(ui.screen.systemFontPixels());
   QApplication::setFont(font);
   fonts = ui::Fonts::fromSystemFont(font);
   for (const std::string& folder : {paths_.picSquare, paths_.pic, paths_.picBig})
@@ -51,6 +50,7 @@ PageFixture::PageFixture(Screen screen)
       .store = friends::FriendStore(paths_),
       .pictures = *pictures,
       .fonts = fonts,
+      .ui = ui,
       .clock = [] { return kNow; },
       .pause = [this](int ms) { pauses.push_back(ms); },
       // A modal loop of its own, as in the program: what was deleted later outside it (the

@@ -15,6 +15,7 @@
 #include "support/tempfolder.h"
 #include "ui/friendpage/friendpage.h"
 #include "ui/kit/fonts.h"
+#include "ui/kit/uistate.h"
 
 namespace pagetest {
 
@@ -48,6 +49,7 @@ class PageFixture {
 
   testsupport::SimServer sim;
   ui::Fonts fonts;
+  ui::UiState ui;
   std::unique_ptr<pictures::PictureCache> pictures;
   std::unique_ptr<ui::FriendPageContext> context;
   // Called with each window the page runs, shown and active; it must end the window.

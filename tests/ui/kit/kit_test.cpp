@@ -1,16 +1,21 @@
-// The small pieces of the kit: screen sizes, side margin, fonts and dialog units.
+// The small pieces of the kit: screen sizes, side margin, fonts, dialog units and the
+// interface state's flags.
 #include <gtest/gtest.h>
+
+#include <utility>
 
 #include <QApplication>
 #include <QCursor>
 #include <QFontMetrics>
 #include <QPixmap>
+#include <QSignalSpy>
 
 #include <string_view>
 
 #include "ui/kit/dialogunits.h"
 #include "ui/kit/fonts.h"
 #include "ui/kit/phonescreen.h"
+#include "ui/kit/uistate.h"
 #include "ui/kit/waitcursor.h"
 
 TEST(PhoneScreen, SideMarginFollowsTheDpi) {
@@ -30,6 +35,43 @@ TEST(PhoneScreen, ParseSize) {
   EXPECT_EQ(ui::PhoneScreen::parseSize("320X240"), QSize(320, 240));
   for (const char* bad : {"", "480", "x640", "480x", "480x640x2", "-480x640", "480x5000", "a x b"})
     EXPECT_FALSE(ui::PhoneScreen::parseSize(bad)) << bad;
+}
+
+// A listener hears each change of the window-open and hidden flags once; setting the value a
+// flag holds says nothing.
+TEST(UiState, TheFlagsSignalTheirChangesOnly) {
+  using ui::WindowOpen;
+  ui::UiState state;
+  QSignalSpy opens(&state, &ui::UiState::windowOpenChanged);
+  const struct {
+    WindowOpen set;
+    bool heard;
+  } openCases[] = {{WindowOpen::kClosed, false},
+                   {WindowOpen::kOpening, true},
+                   {WindowOpen::kOpen, true},
+                   {WindowOpen::kOpen, false},
+                   {WindowOpen::kClosed, true}};
+  for (const auto& c : openCases) {
+    const auto before = opens.count();
+    state.setWindowOpen(c.set);
+    EXPECT_EQ(state.windowOpen(), c.set);
+    ASSERT_EQ(opens.count() - before, c.heard ? 1 : 0) << static_cast<int>(c.set);
+    if (c.heard) {
+      EXPECT_EQ(opens.last().at(0).value<WindowOpen>(), c.set);
+    }
+  }
+  QSignalSpy hides(&state, &ui::UiState::hiddenChanged);
+  const std::pair<bool, bool> hideCases[] = {
+      {false, false}, {true, true}, {true, false}, {false, true}};
+  for (const auto& [set, heard] : hideCases) {
+    const auto before = hides.count();
+    state.setHidden(set);
+    EXPECT_EQ(state.hidden(), set);
+    ASSERT_EQ(hides.count() - before, heard ? 1 : 0) << set;
+    if (heard) {
+      EXPECT_EQ(hides.last().at(0).toBool(), set);
+    }
+  }
 }
 
 TEST(Fonts, ItalicBoldAndSmallFromTheSystemFont) {

@@ -29,7 +29,7 @@ QAction* findAction(QMenu* menu, const QString& text) {
 }
 
 struct ShownFrame {
-  ui::PhoneFrame frame;
+  ui::PhoneFrame frame{ui::PhoneScreen{}};
   explicit ShownFrame(int menuId) {
     frame.setSoftKeys(menuId);
     frame.show();
@@ -145,7 +145,7 @@ TEST(SoftKeyBar, AScreenReaderSeesTheKeysAndPressesThem) {
 }
 
 TEST(Accessibility, TitleStripsAndLabelsSayWhatIsDrawn) {
-  ui::PhoneFrame frame;
+  ui::PhoneFrame frame{ui::PhoneScreen{}};
   frame.setWindowTitle("All Friends");
   QAccessibleInterface* strip = QAccessible::queryAccessibleInterface(frame.chrome()->titleStrip());
   EXPECT_EQ(strip->role(), QAccessible::StaticText);
@@ -163,7 +163,7 @@ TEST(Accessibility, TitleStripsAndLabelsSayWhatIsDrawn) {
 }
 
 TEST(PhoneFrame, TitleOnTopSoftKeysAtTheBottomAndABarReplacedWhole) {
-  ui::PhoneFrame frame;
+  ui::PhoneFrame frame{ui::PhoneScreen{}};
   frame.setWindowTitle("Veltrana");
   ASSERT_TRUE(frame.setSoftKeys(104));
   frame.show();
@@ -182,9 +182,9 @@ TEST(PhoneFrame, TitleOnTopSoftKeysAtTheBottomAndABarReplacedWhole) {
 }
 
 TEST(PhoneDialog, AFullScreenModalDialogEndsByItsSoftKey) {
-  ui::PhoneFrame owner;
+  ui::PhoneFrame owner{ui::PhoneScreen{}};
   owner.show();
-  ui::PhoneDialog dialog("About", &owner);
+  ui::PhoneDialog dialog("About", ui::PhoneScreen{}, &owner);
   ASSERT_TRUE(dialog.setSoftKeys(104));  // "Done", id 1
   QObject::connect(&dialog, &ui::PhoneDialog::command, &dialog, [&](int id) {
     if (id == 1) dialog.accept();

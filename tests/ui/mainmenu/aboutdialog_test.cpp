@@ -11,7 +11,7 @@
 #include "app/abouttext.h"
 #include "ui/kit/dialogunits.h"
 #include "ui/kit/fonts.h"
-#include "ui/kit/globals.h"
+#include "ui/kit/phonescreen.h"
 #include "ui/mainmenu/aboutdialog.h"
 
 namespace {
@@ -24,7 +24,8 @@ TEST(AboutDialog, NamesTheProgramAndWhatItIsBuiltWith) {
     EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();
 
   const ui::Fonts fonts = ui::Fonts::fromSystemFont(QApplication::font());
-  ui::AboutDialog about(text, fonts, nullptr);
+  const ui::PhoneScreen screen;
+  ui::AboutDialog about(text, fonts, screen, nullptr);
   about.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
   EXPECT_EQ(about.windowTitle(), QStringLiteral("About"));
@@ -35,7 +36,7 @@ TEST(AboutDialog, NamesTheProgramAndWhatItIsBuiltWith) {
   EXPECT_EQ(about.text()->text(), text);
 
   const QWidget* area = about.findChild<QScrollArea*>();
-  const int m = ui::g_screen.sideMargin();
+  const int m = screen.sideMargin();
   EXPECT_EQ(area->x(), m);
   EXPECT_EQ(area->width(), about.client()->width() - 2 * m);
   // The gap under it is its left offset in the template.

@@ -24,7 +24,7 @@
 #include "support/simsession.h"
 #include "support/tempfolder.h"
 #include "ui/mainmenu/jpegfiledialog.h"
-#include "ui/kit/globals.h"
+#include "ui/kit/phonescreen.h"
 #include "ui/kit/menutable.h"
 #include "ui/kit/softkeybar.h"
 #include "ui/mainmenu/photoupload.h"
@@ -131,7 +131,7 @@ TEST(PhotoUpload, WhatTheUserSeesForEachOutcome) {
 }
 
 TEST(PhotoUpload, TheDialogTakesJpegFilesAndPreviewsThem) {
-  ui::JpegFileDialog dialog(nullptr);
+  ui::JpegFileDialog dialog(ui::PhoneScreen{}, nullptr);
   EXPECT_EQ(dialog.nameFilters(), QStringList{"JPEG Files (*.jpg)"});
   EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFile);
   dialog.show();
@@ -148,15 +148,16 @@ TEST(PhotoUpload, TheDialogFitsThePhoneAndHasSoftKeys) {
   QTemporaryDir dir;
   ASSERT_TRUE(QFile::copy(QStringLiteral(VELTRANA_SOURCE_DIR "/resources/pic_square/body_bf.jpg"),
                           dir.path() + "/beach.jpg"));
+  const ui::PhoneScreen screen;
   for (const Qt::Key key : {Qt::Key_F1, Qt::Key_F2, Qt::Key_Escape, Qt::Key_Return}) {
     SCOPED_TRACE(key);
-    ui::JpegFileDialog dialog(nullptr);
+    ui::JpegFileDialog dialog(screen, nullptr);
     dialog.setDirectory(dir.path());
     dialog.show();
     dialog.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-    EXPECT_EQ(dialog.size(), ui::g_screen.size());
-    EXPECT_LE(dialog.minimumSizeHint().width(), ui::g_screen.width);
+    EXPECT_EQ(dialog.size(), screen.size());
+    EXPECT_LE(dialog.minimumSizeHint().width(), screen.width);
     for (const QWidget* child : dialog.findChildren<QWidget*>()) {
       if (!child->isVisible() || child->isWindow()) continue;
       const QRect shown(child->mapTo(&dialog, QPoint(0, 0)), child->size());

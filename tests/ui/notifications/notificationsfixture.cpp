@@ -7,24 +7,20 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "ui/kit/globals.h"
 #include "ui/kit/softkeybar.h"
 
 NotificationsFixture::NotificationsFixture()
     : fonts(ui::Fonts::fromSystemFont(QApplication::font())) {
   state.ad = {"http://shop.example/1", "Fresh coffee delivered", "127.0.0.1", ""};
-  ui::g_windowOpen = ui::kWindowClosed;
 }
 
-NotificationsFixture::~NotificationsFixture() {
-  window.reset();
-  ui::g_windowOpen = ui::kWindowClosed;
-}
+NotificationsFixture::~NotificationsFixture() { window.reset(); }
 
 ui::notifications::NotificationsWindow& NotificationsFixture::open(Poll opening, bool fromMenu) {
   poll_ = std::move(opening);
-  window = std::make_unique<ui::notifications::NotificationsWindow>(state, fonts, *this, nullptr);
-  if (fromMenu) ui::g_windowOpen = ui::kWindowOpening;
+  window =
+      std::make_unique<ui::notifications::NotificationsWindow>(ui, state, fonts, *this, nullptr);
+  if (fromMenu) ui.setWindowOpen(ui::WindowOpen::kOpening);
   if (window->runOpening()) {
     window->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));

@@ -10,6 +10,7 @@
 
 #include "news/poller.h"
 #include "ui/kit/fonts.h"
+#include "ui/kit/uistate.h"
 #include "ui/notifications/notificationsstate.h"
 #include "ui/notifications/notificationswindow.h"
 
@@ -69,6 +70,8 @@ class NotificationsFixture : public ::testing::Test, public ui::notifications::N
   static std::string screenshotPath(const std::string& name);
 
   ui::Fonts fonts;
+  // The window-open flag and the screen: fresh for every test.
+  ui::UiState ui;
   // What the program's news centre would hold: fresh for every test.
   ui::notifications::NotificationsState state;
   Poll poll_;

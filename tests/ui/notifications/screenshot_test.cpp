@@ -8,7 +8,6 @@
 
 #include "notificationsfixture.h"
 #include "support/goldenimage.h"
-#include "ui/kit/globals.h"
 #include "ui/notifications/notificationsstate.h"
 
 namespace {
@@ -20,7 +19,7 @@ class Screenshot : public NotificationsFixture,
 
 TEST_P(Screenshot, Window) {
   const auto [width, height, everything] = GetParam();
-  ui::g_screen = ui::PhoneScreen{width, height, 96};
+  ui.screen = ui::PhoneScreen{width, height, 96};
   open(everything ? pollWithEverything : nothingNew);
   ASSERT_TRUE(window->isVisible());
   QTest::qWait(10);

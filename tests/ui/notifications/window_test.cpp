@@ -11,7 +11,6 @@
 
 #include "notificationsfixture.h"
 #include "ui/kit/commandids.h"
-#include "ui/kit/globals.h"
 #include "ui/kit/menutable.h"
 #include "ui/notifications/adbutton.h"
 #include "ui/notifications/notificationslayout.h"
@@ -39,7 +38,7 @@ const Rows kIdle = {"static Wall Posts: 0", "static Messages: 0", "static Friend
 TEST_F(Window, MenuOpeningWithNothingNewStaysOpenWithTheAdFocused) {
   open(nothingNew);
   EXPECT_EQ(window->result(), 0);
-  EXPECT_EQ(ui::g_windowOpen, ui::kWindowOpen);
+  EXPECT_EQ(ui.windowOpen(), ui::WindowOpen::kOpen);
   EXPECT_EQ(rows(), kIdle);
   EXPECT_EQ(state.header, n::kNoNewNotifications);
   EXPECT_TRUE(adBordered());
@@ -53,19 +52,19 @@ TEST_F(Window, MenuOpeningWithNothingNewStaysOpenWithTheAdFocused) {
   EXPECT_EQ(ads, 1);
   window->runCommand(ui::cmd::kNotificationsDone);
   EXPECT_EQ(window->result(), ui::cmd::kNotificationsDone);
-  EXPECT_EQ(ui::g_windowOpen, ui::kWindowClosed);
+  EXPECT_EQ(ui.windowOpen(), ui::WindowOpen::kClosed);
 }
 
 TEST_F(Window, TimerOpeningClosesAtOnceWithoutNewsAndStaysOpenWithNews) {
   EXPECT_FALSE(open(nothingNew, false).isVisible());
   EXPECT_EQ(window->result(), ui::cmd::kNotificationsDone);
-  EXPECT_EQ(ui::g_windowOpen, ui::kWindowClosed);
+  EXPECT_EQ(ui.windowOpen(), ui::WindowOpen::kClosed);
 
   // With news the window stays, and the flag says it is open: the next timer firing polls
   // into it instead of opening a second one.
   open([] { return Found(news::PollEnd::News).wall(); }, false);
   EXPECT_TRUE(window->isVisible());
-  EXPECT_EQ(ui::g_windowOpen, ui::kWindowOpen);
+  EXPECT_EQ(ui.windowOpen(), ui::WindowOpen::kOpen);
 }
 
 TEST_F(Window, APollWithEverythingAndTheCommandsThatEmptyTheRows) {
@@ -205,7 +204,7 @@ TEST_F(Window, AReopeningShowsWhatIsStillPendingAndAddsNothingTwice) {
   window->runCommand(ui::cmd::kViewWall);
   window->runCommand(ui::cmd::kNotificationsDone);
   window.reset();
-  EXPECT_EQ(ui::g_windowOpen, ui::kWindowClosed);
+  EXPECT_EQ(ui.windowOpen(), ui::WindowOpen::kClosed);
 
   // The same items reported again, and nothing else.
   open([] {
