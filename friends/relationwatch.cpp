@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <ranges>
 
 #include "api/apiclient.h"
 #include "api/responsedocument.h"
@@ -104,8 +105,7 @@ bool RelationWatch::run(api::ApiClient& client, uint32_t userId) {
   if (n == 0) std::printf("Well, this does no good for 0 best friends.  Exiting.\n");
   std::string rel;
   std::vector<std::string> found;
-  for (std::size_t i = n; i-- > 0;) {
-    const api::XmlNode user = response.child("user", i);
+  for (const api::XmlNode user : std::views::reverse(response.children("user"))) {
     const auto uid = user.child("uid").text();
     if (!uid) continue;
     std::printf("Friend UID: %s\n", platform::printable(*uid).c_str());
