@@ -57,9 +57,9 @@ class XmlNode {
   pugi::xml_node node_;
 };
 
-// The matching child elements of one element. The range holds the tree; its iterators step
-// over the reader's nodes and refer to the range, which must outlive them. Only a handle
-// taken from an iterator shares the tree.
+// The matching child elements of one element. The range holds the tree; its iterators refer
+// to the range, which must outlive them, and a step copies nothing: only the handle an
+// iterator gives shares the tree.
 class XmlNode::Children {
  public:
   class iterator {
@@ -109,7 +109,8 @@ class XmlNode::Children {
   friend class XmlNode;
   Children(std::shared_ptr<XmlTree> tree, pugi::xml_node parent, std::string name, bool anyName);
 
-  bool matches(const pugi::xml_node& node) const;
+  // A match, or the null node that ends the walk.
+  bool isStop(const pugi::xml_node& node) const;
   // The first match from `node` on, forwards or backwards; the null node when there is none.
   pugi::xml_node next(pugi::xml_node node) const;
   pugi::xml_node previous(pugi::xml_node node) const;
