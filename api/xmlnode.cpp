@@ -101,14 +101,21 @@ bool XmlNode::Children::isStop(const pugi::xml_node& node) const {
   return (anyName_ || hasName(name, name_)) && isElement(node);
 }
 
-pugi::xml_node XmlNode::Children::next(pugi::xml_node node) const {
-  while (!isStop(node)) node = node.next_sibling();
-  return node;
+XmlNode::Children XmlNode::Children::reversed() const {
+  Children other = *this;
+  other.backwards_ = !backwards_;
+  return other;
 }
 
-pugi::xml_node XmlNode::Children::previous(pugi::xml_node node) const {
-  while (!isStop(node)) node = node.previous_sibling();
-  return node;
+pugi::xml_node XmlNode::Children::step(const pugi::xml_node& node, bool inOrder) const {
+  if (inOrder != backwards_) {
+    pugi::xml_node c = node ? node.next_sibling() : parent_.first_child();
+    while (!isStop(c)) c = c.next_sibling();
+    return c;
+  }
+  pugi::xml_node c = node ? node.previous_sibling() : parent_.last_child();
+  while (!isStop(c)) c = c.previous_sibling();
+  return c;
 }
 
 std::optional<std::string> XmlNode::text(std::size_t index) const {

@@ -35,7 +35,7 @@ class XmlNode {
   std::size_t count(std::string_view name) const;
 
   // The child elements named `name` (same comparison as child()), in document order; walked
-  // backwards with std::views::reverse or rbegin()/rend().
+  // from the last with children(name).reversed().
   Children children(std::string_view name) const;
   // Every child element, in document order.
   Children children() const;
@@ -57,9 +57,9 @@ class XmlNode {
   pugi::xml_node node_;
 };
 
-// The matching child elements of one element. The range holds the tree; its iterators refer
-// to the range, which must outlive them, and a step copies nothing: only the handle an
-// iterator gives shares the tree.
+// The matching child elements of one element, in document order or, reversed(), from the
+// last to the first. The range holds the tree; its iterators refer to the range, which must
+// outlive them, and a step copies nothing: only the handle an iterator gives shares the tree.
 class XmlNode::Children {
  public:
   class iterator {
@@ -72,7 +72,7 @@ class XmlNode::Children {
 
     XmlNode operator*() const { return XmlNode(range_->tree_, node_); }
     iterator& operator++() {
-      node_ = range_->next(node_.next_sibling());
+      node_ = range_->step(node_, true);
       return *this;
     }
     iterator operator++(int) {
@@ -80,9 +80,9 @@ class XmlNode::Children {
       ++*this;
       return before;
     }
-    // From the end, the last match.
+    // From the end, the last element of the walk.
     iterator& operator--() {
-      node_ = range_->previous(node_ ? node_.previous_sibling() : range_->parent_.last_child());
+      node_ = range_->step(node_, false);
       return *this;
     }
     iterator operator--(int) {
@@ -100,26 +100,29 @@ class XmlNode::Children {
     pugi::xml_node node_;
   };
 
-  iterator begin() const { return iterator(this, next(parent_.first_child())); }
+  iterator begin() const { return iterator(this, step(pugi::xml_node(), true)); }
   iterator end() const { return iterator(this, pugi::xml_node()); }
-  std::reverse_iterator<iterator> rbegin() const { return std::reverse_iterator(end()); }
-  std::reverse_iterator<iterator> rend() const { return std::reverse_iterator(begin()); }
+
+  // The same elements the other way round. A range of its own (std::views::reverse is not
+  // usable with every compiler the build supports), and one step per element.
+  Children reversed() const;
 
  private:
   friend class XmlNode;
   Children(std::shared_ptr<XmlTree> tree, pugi::xml_node parent, std::string name, bool anyName);
 
+  // The element after `node` in the walk's order (or before it, against the order); from the
+  // null node, the first (or last); the null node when there is none.
+  pugi::xml_node step(const pugi::xml_node& node, bool inOrder) const;
   // A match, or the null node that ends the walk.
   bool isStop(const pugi::xml_node& node) const;
-  // The first match from `node` on, forwards or backwards; the null node when there is none.
-  pugi::xml_node next(pugi::xml_node node) const;
-  pugi::xml_node previous(pugi::xml_node node) const;
 
   std::shared_ptr<XmlTree> tree_;
   pugi::xml_node parent_;
   // Owned, so a range over a temporary name stays sound.
   std::string name_;
   bool anyName_;
+  bool backwards_ = false;
 };
 
 }  // namespace api

@@ -4,7 +4,6 @@
 #include <benchmark/benchmark.h>
 
 #include <pugixml.hpp>
-#include <ranges>
 #include <string>
 
 #include "api/responsedocument.h"
@@ -60,7 +59,7 @@ void BM_ParseAndWalkAllFriends(benchmark::State& state) {
     const api::XmlNode top = api::ResponseDocument::parse(text).child("fql_query_response");
     const std::size_t n = top.count("user");
     std::size_t fields = 0;
-    for (const api::XmlNode user : std::views::reverse(top.children("user"))) {
+    for (const api::XmlNode user : top.children("user").reversed()) {
       const std::optional<std::string> uid = user.child("uid").text();
       const std::optional<std::string> name = user.child("name").text();
       if (!uid || !name) continue;

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <map>
 #include <optional>
-#include <ranges>
 #include <set>
 
 #include "api/apiclient.h"
@@ -180,7 +179,7 @@ int FriendSync::storeAllFriends(const std::string& answer) {
   const std::size_t n = response.count("user");
   std::string bf;
   if (n == 0) std::fputs(kNoBestFriendsLine, stdout);
-  for (const api::XmlNode user : std::views::reverse(response.children("user"))) {
+  for (const api::XmlNode user : response.children("user").reversed()) {
     const auto uid = uidOfUser(user);
     const auto name = textOf(user, "name");
     if (!uid || !name) continue;
@@ -215,7 +214,7 @@ int FriendSync::storeStaticInfo(const std::string& answer) {
   const std::size_t n = response.count("user");
   std::string vtS, rel, bdate;
   if (n == 0) std::fputs(kNoBestFriendsLine, stdout);
-  for (const api::XmlNode user : std::views::reverse(response.children("user"))) {
+  for (const api::XmlNode user : response.children("user").reversed()) {
     const auto uid = uidOfUser(user);
     if (!uid) continue;
     Friend f;
@@ -254,7 +253,7 @@ int FriendSync::storeStatuses(const std::string& answer) {
     std::printf("These are the Friends' statuses (NOT best friends)\n");
   }
   std::string status;
-  for (const api::XmlNode user : std::views::reverse(response.children("user"))) {
+  for (const api::XmlNode user : response.children("user").reversed()) {
     const auto uid = uidOfUser(user);
     if (!uid) continue;
     Friend f;

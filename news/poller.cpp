@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
-#include <ranges>
 
 #include "api/apiclient.h"
 #include "api/responsedocument.h"
@@ -178,7 +177,7 @@ Poller::Step Poller::pending(const api::XmlNode& response, const PendingKind& ki
     return Step::Go;
 
   std::vector<std::string> names, seen;
-  for (const api::XmlNode row : std::views::reverse(rows.children(kind.element))) {
+  for (const api::XmlNode row : rows.children(kind.element).reversed()) {
     const auto name = row.child(kind.nameField).text();
     const auto id = row.child(kind.idField).text();
     if (!name || !id || !isUsableId(*id) || *name == kSectionSeparator) continue;

@@ -3,7 +3,6 @@
 // by fuzz_xml_replay_test in every build.
 #include <cstddef>
 #include <cstdint>
-#include <ranges>
 #include <string>
 
 #include "api/authoperations.h"
@@ -26,8 +25,11 @@ void checkRows(const api::XmlNode& node, const std::string& name) {
     ++forwards;
   }
   std::size_t backwards = 0;
-  for (auto row = rows.rbegin(); row != rows.rend(); ++row) ++backwards;
-  if (forwards != backwards || forwards != node.count(name)) __builtin_trap();
+  for (const api::XmlNode row : rows.reversed()) backwards += row.isEmpty() ? 0 : 1;
+  std::size_t stepsBack = 0;
+  for (auto row = rows.end(); row != rows.begin() && stepsBack <= forwards; --row) ++stepsBack;
+  if (forwards != backwards || forwards != stepsBack || forwards != node.count(name))
+    __builtin_trap();
 }
 
 // Every lookup a reader may make, at every node the walk reaches.
@@ -37,7 +39,7 @@ void visit(const api::XmlNode& node, int depth, std::size_t& visits) {
   for (std::size_t i = 0; node.text(i); ++i) {
   }
   (void)node.child(node.name(), 1);
-  for (const api::XmlNode user : std::views::reverse(node.children("user"))) {
+  for (const api::XmlNode user : node.children("user").reversed()) {
     (void)user.child("uid").text();
   }
   std::size_t walked = 0;

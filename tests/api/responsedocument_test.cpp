@@ -4,7 +4,6 @@
 
 #include <fstream>
 #include <functional>
-#include <ranges>
 #include <sstream>
 #include <thread>
 
@@ -45,12 +44,22 @@ api::XmlNode walk(const api::XmlNode& from, const std::string& path) {
 constexpr const char* kAbsent = "<absent>";
 
 // The rows of a range, each as its name and its uid.
-template <class Rows>
-std::string listed(const Rows& rows) {
+std::string listed(const api::XmlNode::Children& rows) {
   std::string list;
   for (const api::XmlNode row : rows) {
     if (!list.empty()) list += ",";
     list += row.name() + " " + row.child("uid").text().value_or("-");
+  }
+  return list;
+}
+
+// The same rows stepped back from the end.
+std::string listedBackwards(const api::XmlNode::Children& rows) {
+  std::string list;
+  for (auto row = rows.end(); row != rows.begin();) {
+    if (!list.empty()) list += ",";
+    --row;
+    list += (*row).name() + " " + (*row).child("uid").text().value_or("-");
   }
   return list;
 }
@@ -62,7 +71,11 @@ std::string lookup(const api::XmlNode& node, const std::string& op) {
     const bool backwards = op[4] == '<';
     const std::string name = op.substr(backwards ? 6 : 5);
     const api::XmlNode::Children rows = name == "*" ? node.children() : node.children(name);
-    return backwards ? listed(std::views::reverse(rows)) : listed(rows);
+    if (!backwards) return listed(rows);
+    const std::string list = listed(rows.reversed());
+    return list == listedBackwards(rows) && listedBackwards(rows.reversed()) == listed(rows)
+               ? list
+               : "walks disagree";
   }
   if (op == "empty") return node.isEmpty() ? "yes" : "no";
   if (op == "size") return std::to_string(node.size());
