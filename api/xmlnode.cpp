@@ -1,7 +1,5 @@
 #include "xmlnode.h"
 
-#include <cstring>
-
 #include "api/xmltext.h"
 #include "api/xmltree.h"
 
