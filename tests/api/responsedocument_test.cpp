@@ -366,6 +366,7 @@ TEST(XmlNodeTest, NamesMatchFoldedOrByLocalPartAndNeverPastTheirEnd) {
       {"c:uid", nullptr},
       {"name", "4"},
       {"nam", nullptr},
+      {"us", nullptr},
       {"na", "5"},
       {std::string("na\0", 3), nullptr},
       {std::string("na\0me", 5), nullptr},
