@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
-#include <set>
 #include <optional>
+#include <set>
 
 #include "api/apiclient.h"
 #include "api/responsedocument.h"
@@ -179,8 +179,7 @@ int FriendSync::storeAllFriends(const std::string& answer) {
   const std::size_t n = response.count("user");
   std::string bf;
   if (n == 0) std::fputs(kNoBestFriendsLine, stdout);
-  for (std::size_t i = n; i-- > 0;) {
-    const api::XmlNode user = response.child("user", i);
+  for (const api::XmlNode user : response.children("user").reversed()) {
     const auto uid = uidOfUser(user);
     const auto name = textOf(user, "name");
     if (!uid || !name) continue;
@@ -215,8 +214,7 @@ int FriendSync::storeStaticInfo(const std::string& answer) {
   const std::size_t n = response.count("user");
   std::string vtS, rel, bdate;
   if (n == 0) std::fputs(kNoBestFriendsLine, stdout);
-  for (std::size_t i = n; i-- > 0;) {
-    const api::XmlNode user = response.child("user", i);
+  for (const api::XmlNode user : response.children("user").reversed()) {
     const auto uid = uidOfUser(user);
     if (!uid) continue;
     Friend f;
@@ -255,8 +253,7 @@ int FriendSync::storeStatuses(const std::string& answer) {
     std::printf("These are the Friends' statuses (NOT best friends)\n");
   }
   std::string status;
-  for (std::size_t i = n; i-- > 0;) {
-    const api::XmlNode user = response.child("user", i);
+  for (const api::XmlNode user : response.children("user").reversed()) {
     const auto uid = uidOfUser(user);
     if (!uid) continue;
     Friend f;
@@ -319,8 +316,7 @@ int FriendSync::storeBestFriendStatuses(const std::vector<std::string>& sortedLi
 
   // The server does not promise the order of its users: pair them with the lines by uid.
   std::map<std::string, api::XmlNode> users;
-  for (std::size_t i = 0; i < n; ++i) {
-    const api::XmlNode user = response.child("user", i);
+  for (const api::XmlNode user : response.children("user")) {
     if (const auto uid = uidOfUser(user)) users.emplace(*uid, user);
   }
 

@@ -104,8 +104,7 @@ bool RelationWatch::run(api::ApiClient& client, uint32_t userId) {
   if (n == 0) std::printf("Well, this does no good for 0 best friends.  Exiting.\n");
   std::string rel;
   std::vector<std::string> found;
-  for (std::size_t i = n; i-- > 0;) {
-    const api::XmlNode user = response.child("user", i);
+  for (const api::XmlNode user : response.children("user").reversed()) {
     const auto uid = user.child("uid").text();
     if (!uid) continue;
     std::printf("Friend UID: %s\n", platform::printable(*uid).c_str());

@@ -155,7 +155,7 @@ Poller::Step Poller::pending(const api::XmlNode& response, const PendingKind& ki
   if (!storedMarker) return Step::EndPoll;
   const std::string& marker = *storedMarker;
   std::vector<std::string> ids;
-  for (std::size_t i = 0; i < n; ++i) ids.push_back(list.child(kind.idName, i).text().value_or(""));
+  for (const api::XmlNode id : list.children(kind.idName)) ids.push_back(id.text().value_or(""));
   const IdWalk walk = kind.friendRule ? walkFriendRequests(ids, marker) : walkInvites(ids, marker);
   if (walk.ids.empty()) return Step::Go;
 
@@ -171,9 +171,7 @@ Poller::Step Poller::pending(const api::XmlNode& response, const PendingKind& ki
     return Step::Go;
 
   std::vector<std::string> names, seen;
-  const std::size_t found = rows.count(kind.element);
-  for (std::size_t i = found; i-- > 0;) {
-    const api::XmlNode row = rows.child(kind.element, i);
+  for (const api::XmlNode row : rows.children(kind.element).reversed()) {
     const auto name = row.child(kind.nameField).text();
     const auto id = row.child(kind.idField).text();
     if (!name || !id || !isUsableId(*id) || *name == kSectionSeparator) continue;

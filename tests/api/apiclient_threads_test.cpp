@@ -77,7 +77,7 @@ TEST(ApiClientThreadsTest, ConcurrentFqlQueriesAreSerialised) {
 
 namespace {
 
-// Handles of one answer used on two threads: the shared row-lookup memory must not race.
+// Handles of one answer used on two threads: lookups share nothing but the tree they read.
 TEST(ApiClientThreadsTest, OneAnswerWalkedOnTwoThreads) {
   std::string answer = "<fql_query_response>";
   for (int i = 0; i < 300; ++i) answer += "<user><uid>" + std::to_string(i) + "</uid></user>";

@@ -13,8 +13,24 @@ namespace {
 
 constexpr int kMaxDepth = 64;
 constexpr std::size_t kMaxVisits = 20000;
-// Child at is linear in its index; wider rows than this are not walked further.
 constexpr std::size_t kMaxChildrenPerNode = 256;
+
+// Walks over the same rows in both directions and the single lookups agree on them; a
+// disagreement is a fault the fuzzer stops on.
+void checkRows(const api::XmlNode& node, const std::string& name) {
+  const api::XmlNode::Children rows = node.children(name);
+  std::size_t forwards = 0;
+  for (const api::XmlNode row : rows) {
+    if (forwards < 4 && row.name() != node.child(name, forwards).name()) __builtin_trap();
+    ++forwards;
+  }
+  std::size_t backwards = 0;
+  for (const api::XmlNode row : rows.reversed()) backwards += row.isEmpty() ? 0 : 1;
+  std::size_t stepsBack = 0;
+  for (auto row = rows.end(); row != rows.begin() && stepsBack <= forwards; --row) ++stepsBack;
+  if (forwards != backwards || forwards != stepsBack || forwards != node.count(name))
+    __builtin_trap();
+}
 
 // Every lookup a reader may make, at every node the walk reaches.
 void visit(const api::XmlNode& node, int depth, std::size_t& visits) {
@@ -22,14 +38,14 @@ void visit(const api::XmlNode& node, int depth, std::size_t& visits) {
   (void)node.size();
   for (std::size_t i = 0; node.text(i); ++i) {
   }
-  const std::string name = node.name();
-  (void)node.count(name);
-  (void)node.child(name, 1);
-  (void)node.child("user", 3).text();
-  for (std::size_t i = 0; i < kMaxChildrenPerNode; ++i) {
-    const api::XmlNode child = node.childAt(i);
-    if (child.isEmpty()) break;
-    if (i < 16) (void)node.child(child.name(), node.count(child.name()) - 1);
+  (void)node.child(node.name(), 1);
+  for (const api::XmlNode user : node.children("user").reversed()) {
+    (void)user.child("uid").text();
+  }
+  std::size_t walked = 0;
+  for (const api::XmlNode child : node.children()) {
+    if (walked == kMaxChildrenPerNode) break;
+    if (walked++ < 16) checkRows(node, child.name());
     visit(child, depth + 1, visits);
   }
 }
