@@ -18,7 +18,7 @@ bool writeLastUpdate(platform::SettingsStore& store) {
   const auto facebook = store.openKey(platform::keys::kFacebook);
   if (!facebook) return false;
   const std::string now = platform::formatTimeTextNow();
-  if (store.writeString(*facebook, platform::keys::kLastUpdate, platform::toUtf16(now)) != 0)
+  if (!store.writeString(*facebook, platform::keys::kLastUpdate, platform::toUtf16(now)))
     return false;
   ui::g_lastUpdateText.set(QStringLiteral("List Last Updated: ") + QString::fromUtf8(now));
   std::printf("LastUpdate was written to registry => %s\n", now.c_str());
