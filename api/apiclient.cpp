@@ -104,7 +104,7 @@ std::string ApiClient::signParams(const ParamList& params) const {
 CallResult ApiClient::fqlQuery(const std::string& fql, ParamList params, long seconds) {
   params.add("query=" + fql);
   CallResult result = apiCallUnlocked(kMethodFqlQuery, std::move(params), seconds);
-  if (result.body.empty()) result.outcome = kCallFailed;
+  if (result.body.empty()) result.outcome = CallOutcome::Failed;
   return result;
 }
 
@@ -149,7 +149,7 @@ CallResult ApiClient::apiCallUnlocked(const std::string& method, ParamList param
                                                          result.body, &result.httpStatus)
                               : kCurlBadFunctionArgument;
   record(result);
-  result.outcome = transferredWhole(result) ? kCallDone : kCallFailed;
+  result.outcome = transferredWhole(result) ? CallOutcome::Done : CallOutcome::Failed;
   return result;
 }
 
@@ -179,7 +179,7 @@ CallResult ApiClient::photosUpload(std::string_view picture, const std::string& 
   if (!fileName) return result;
   // A line break would end the part's header inside the name; quotes are escaped instead.
   if (fileName->find_first_of("\r\n") != std::string::npos) {
-    result.outcome = kUploadNameRefused;
+    result.outcome = CallOutcome::UploadNameRefused;
     return result;
   }
 
@@ -210,7 +210,7 @@ CallResult ApiClient::photosUpload(std::string_view picture, const std::string& 
   result.timedOut = result.transferResult == kCurlTimedOut;
   if (!transferredWhole(result)) return result;
   const bool uploaded = !result.document().child("photos_upload_response").isEmpty();
-  result.outcome = uploaded ? kCallDone : kCallFailed;
+  result.outcome = uploaded ? CallOutcome::Done : CallOutcome::Failed;
   return result;
 }
 

@@ -34,18 +34,20 @@ inline constexpr const char* kMethodSetStatus = "facebook.users.setStatus";
 inline constexpr const char* kMethodNotificationsGet = "facebook.notifications.get";
 inline constexpr const char* kMethodPhotosUpload = "facebook.photos.upload";
 
-// CallResult::outcome.
-inline constexpr int kCallFailed = 0;
-inline constexpr int kCallDone = 1;
-// photosUpload only: the picture's file name holds a line break and cannot be sent. Nothing
-// was sent; the upload window answers it as it answers a file it cannot read ("Veltrana
-// can't access the image you selected. Try picking a different one.").
-inline constexpr int kUploadNameRefused = 2;
+// How a call ended.
+enum class CallOutcome {
+  Failed = 0,
+  Done = 1,
+  // photosUpload only: the picture's file name holds a line break and cannot be sent. Nothing
+  // was sent; the upload window answers it as it answers a file it cannot read ("Veltrana
+  // can't access the image you selected. Try picking a different one.").
+  UploadNameRefused = 2,
+};
 
 // What one call ended with, captured while the call still holds the lock: reading
 // timedOut() afterwards could see the flag of another thread's call that ran in between.
 struct CallResult {
-  int outcome = kCallFailed;
+  CallOutcome outcome = CallOutcome::Failed;
   // The answer as it arrived, also of a failed transfer (see TransferHandle).
   std::string body;
   // libcurl's code (httptransport.h); kCurlOk when nothing was sent.
@@ -55,7 +57,8 @@ struct CallResult {
   long httpStatus = 0;
   bool timedOut = false;
 
-  bool done() const { return outcome == kCallDone; }
+  bool done() const { return outcome == CallOutcome::Done; }
+  explicit operator bool() const { return done(); }
   // The body parsed; its isWhole() tells a cut answer from a whole one.
   ResponseDocument document() const { return ResponseDocument::parse(body); }
 };
@@ -98,10 +101,10 @@ class ApiClient {
   CallResult fqlQuery(const std::string& fql, ParamList params, long seconds);
 
   // facebook.photos.upload as one multipart POST with the stall limit and a deadline that
-  // follows the body's size: kCallDone when the server answered with a 2xx
-  // photos_upload_response; kCallFailed when `picturePath` names no ".jpg" file (nothing is
+  // follows the body's size: Done when the server answered with a 2xx
+  // photos_upload_response; Failed when `picturePath` names no ".jpg" file (nothing is
   // sent), the transfer failed or the answer is anything else (an error, a proxy's page);
-  // kUploadNameRefused (nothing sent).
+  // UploadNameRefused (nothing sent).
   CallResult photosUpload(std::string_view picture, const std::string& picturePath);
 
   // Used by the login operations.

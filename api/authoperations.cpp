@@ -53,7 +53,7 @@ void writeSession(platform::SettingsStore& settings, const SessionAnswer& sessio
     if (!key) {
       std::printf("Problem with creating Corvanta reg. key \n");
     } else {
-      const int results[] = {
+      const platform::WriteResult results[] = {
           settings.writeString(*key, keys::kSessionKey, storedText(session.sessionKey)),
           settings.writeString(*key, keys::kSessionSecret, storedText(session.secret)),
           settings.writeNumber(*key, keys::kUid, uid),
@@ -61,7 +61,8 @@ void writeSession(platform::SettingsStore& settings, const SessionAnswer& sessio
           settings.writeNumber(*key, keys::kSessionTimeLow,
                                static_cast<uint32_t>(expiry & 0xffffffffu)),
       };
-      if (std::any_of(std::begin(results), std::end(results), [](int r) { return r != 0; }) ||
+      if (std::any_of(std::begin(results), std::end(results),
+                      [](platform::WriteResult r) { return !r; }) ||
           !transaction.commit()) {
         std::printf("Problem with writing the session to reg. \n");
       }
@@ -72,7 +73,7 @@ void writeSession(platform::SettingsStore& settings, const SessionAnswer& sessio
     const std::optional<platform::SettingsKey> key = settings.createKey(keys::kVersion);
     if (!key) {
       std::printf("Problem with creating Corvanta reg. key \n");
-    } else if (settings.writeString(*key, keys::kRelease, u"1.0") == 0) {
+    } else if (settings.writeString(*key, keys::kRelease, u"1.0")) {
       transaction.commit();
     }
   }

@@ -23,14 +23,14 @@ long leadingDigits(const std::string& text) {
   return value;
 }
 
-OneFriendResult oneFriendQuery(ApiClient& client, const char* query, const char* secondField,
-                               std::string& uidInStatusOut, std::string& secondOut) {
+OneFriend oneFriendQuery(ApiClient& client, const char* query, const char* secondField,
+                         const std::string& uid) {
   // A uid goes into an FQL text only when it is all digits.
-  if (!allDigits(uidInStatusOut)) return kOneFriendNothing;
-  const CallResult call = client.fqlQuery(query + uidInStatusOut, ParamList(), kOneFriendSeconds);
-  if (call.timedOut) return kOneFriendTimedOut;
-  if (!call.done()) return kOneFriendNothing;
-  return readOneFriendAnswer(call.body, secondField, uidInStatusOut, secondOut);
+  if (!allDigits(uid)) return {};
+  const CallResult call = client.fqlQuery(query + uid, ParamList(), kOneFriendSeconds);
+  if (call.timedOut) return {OneFriendResult::TimedOut, {}, {}};
+  if (!call.done()) return {};
+  return readOneFriendAnswer(call.body, secondField);
 }
 
 }  // namespace
@@ -38,18 +38,19 @@ OneFriendResult oneFriendQuery(ApiClient& client, const char* query, const char*
 SetStatusResult readSetStatusAnswer(const std::string& answer) {
   const ResponseDocument document = ResponseDocument::parse(answer);
   // A cut answer says nothing for sure, not even its error code.
-  if (!document.isWhole()) return kSetStatusOtherError;
+  if (!document.isWhole()) return SetStatusResult::OtherError;
   const XmlNode error = document.child("error_response");
   if (!error.isEmpty()) {
     const std::optional<std::string> code = error.child("error_code").text();
-    if (code && leadingDigits(*code) == kPermissionMissingErrorCode) return kSetStatusNoPermission;
+    if (code && leadingDigits(*code) == kPermissionMissingErrorCode)
+      return SetStatusResult::NoPermission;
     // An error answer is a failure even when its code is missing.
-    return kSetStatusOtherError;
+    return SetStatusResult::OtherError;
   }
   // Only the server's own yes counts: a proxy's page or a cut answer set nothing.
   const std::string done = document.child("users_setStatus_response").text().value_or("");
   const bool yes = done == "1" || done == "true" || done == "TRUE" || done == "True";
-  return yes ? kSetStatusDone : kSetStatusOtherError;
+  return yes ? SetStatusResult::Done : SetStatusResult::OtherError;
 }
 
 SetStatusResult usersSetStatus(ApiClient& client, const std::string& status, bool clear) {
@@ -61,42 +62,38 @@ SetStatusResult usersSetStatus(ApiClient& client, const std::string& status, boo
     params.add("status_includes_verb=1");
   }
   const CallResult call = client.apiCall(kMethodSetStatus, std::move(params), kSetStatusSeconds);
-  if (call.timedOut) return kSetStatusTimedOut;
-  if (!call.done() || call.body.empty()) return kSetStatusFailed;
+  if (call.timedOut) return SetStatusResult::TimedOut;
+  if (!call.done() || call.body.empty()) return SetStatusResult::Failed;
   return readSetStatusAnswer(call.body);
 }
 
-OneFriendResult readOneFriendAnswer(const std::string& answer, const char* secondField,
-                                    std::string& statusOut, std::string& secondOut) {
+OneFriend readOneFriendAnswer(const std::string& answer, const char* secondField) {
   const ResponseDocument document = ResponseDocument::parse(answer);
   // A cut picture address would fetch, and store, another picture: nothing is taken.
-  if (!document.isWhole()) return kOneFriendNothing;
+  if (!document.isWhole()) return {};
   const XmlNode user = document.child("fql_query_response").child("user");
-  bool haveStatus = false;
-  bool haveSecond = false;
-  if (std::optional<std::string> message = user.child("status").child("message").text()) {
-    statusOut = std::move(*message);
-    haveStatus = true;
-  }
-  if (std::optional<std::string> second = user.child(secondField).text()) {
-    secondOut = std::move(*second);
-    haveSecond = true;
-  }
-  if (haveStatus && haveSecond) return kOneFriendBoth;
-  if (haveStatus) return kOneFriendStatusOnly;
-  return haveSecond ? kOneFriendSecondOnly : kOneFriendNothing;
+  OneFriend found;
+  const std::optional<std::string> message = user.child("status").child("message").text();
+  const std::optional<std::string> second = user.child(secondField).text();
+  if (message) found.status = *message;
+  if (second) found.second = *second;
+  if (message && second)
+    found.result = OneFriendResult::Both;
+  else if (message)
+    found.result = OneFriendResult::StatusOnly;
+  else if (second)
+    found.result = OneFriendResult::SecondOnly;
+  return found;
 }
 
-OneFriendResult statusWithPicture(ApiClient& client, std::string& uidInStatusOut,
-                                  std::string& pictureAddress) {
+OneFriend statusWithPicture(ApiClient& client, const std::string& uid) {
   return oneFriendQuery(client, "select status,pic_square from user where uid =", "pic_square",
-                        uidInStatusOut, pictureAddress);
+                        uid);
 }
 
-OneFriendResult statusWithFirstName(ApiClient& client, std::string& uidInStatusOut,
-                                    std::string& firstName) {
+OneFriend statusWithFirstName(ApiClient& client, const std::string& uid) {
   return oneFriendQuery(client, "select status,first_name from user where uid =", "first_name",
-                        uidInStatusOut, firstName);
+                        uid);
 }
 
 }  // namespace api

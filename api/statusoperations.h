@@ -11,20 +11,36 @@ class ApiClient;
 
 inline constexpr int kPermissionMissingErrorCode = 250;
 
-enum SetStatusResult {
-  kSetStatusFailed = 0,  // transfer failed or empty answer
-  kSetStatusDone = 1,
-  kSetStatusNoPermission = 2,  // error code 250
-  kSetStatusOtherError = 3,    // any other answer, also one that is not the server's yes
-  kSetStatusTimedOut = 4,
+enum class SetStatusResult {
+  Failed = 0,  // transfer failed or empty answer
+  Done = 1,
+  NoPermission = 2,  // error code 250
+  OtherError = 3,    // any other answer, also one that is not the server's yes
+  TimedOut = 4,
 };
 
-enum OneFriendResult {
-  kOneFriendNothing = 0,     // nothing found, or the query failed
-  kOneFriendSecondOnly = 1,  // only the picture address / first name
-  kOneFriendStatusOnly = 2,  // only the status message
-  kOneFriendBoth = 3,
-  kOneFriendTimedOut = 4,
+enum class OneFriendResult {
+  Nothing = 0,     // nothing found, or the query failed
+  SecondOnly = 1,  // only the picture address / first name
+  StatusOnly = 2,  // only the status message
+  Both = 3,
+  TimedOut = 4,
+};
+
+// What a one-friend query found: the status message and the second field, each only when the
+// answer held a text for it.
+struct OneFriend {
+  OneFriendResult result = OneFriendResult::Nothing;
+  std::string status;
+  std::string second;
+
+  bool hasStatus() const {
+    return result == OneFriendResult::StatusOnly || result == OneFriendResult::Both;
+  }
+  bool hasSecond() const {
+    return result == OneFriendResult::SecondOnly || result == OneFriendResult::Both;
+  }
+  explicit operator bool() const { return hasStatus() || hasSecond(); }
 };
 
 // users.setStatus: with `clear` only "clear=1" is sent, else "status=" + text and
@@ -33,16 +49,12 @@ SetStatusResult usersSetStatus(ApiClient& client, const std::string& status, boo
 // The result an answer of users.setStatus stands for (the transfer having succeeded).
 SetStatusResult readSetStatusAnswer(const std::string& answer);
 
-// "select status,pic_square from user where uid =" + uid. On a found status message
-// `uidInStatusOut` is replaced by it; otherwise it keeps the uid.
-OneFriendResult statusWithPicture(ApiClient& client, std::string& uidInStatusOut,
-                                  std::string& pictureAddress);
+// "select status,pic_square from user where uid =" + uid; second: the picture address.
+OneFriend statusWithPicture(ApiClient& client, const std::string& uid);
 // The same with first_name.
-OneFriendResult statusWithFirstName(ApiClient& client, std::string& uidInStatusOut,
-                                    std::string& firstName);
-// Reads the first user of an fql_query_response: the status message into `statusOut` and
-// the field `secondField` into `secondOut`, each only when it has a text.
-OneFriendResult readOneFriendAnswer(const std::string& answer, const char* secondField,
-                                    std::string& statusOut, std::string& secondOut);
+OneFriend statusWithFirstName(ApiClient& client, const std::string& uid);
+// Reads the first user of an fql_query_response: its status message and the field
+// `secondField`.
+OneFriend readOneFriendAnswer(const std::string& answer, const char* secondField);
 
 }  // namespace api

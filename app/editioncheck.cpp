@@ -23,9 +23,9 @@ EditionCheck runEditionCheck(platform::SettingsStore& store, const std::string& 
   if (version) return {Outcome::Kept, {}};
   // The text files go only together with the settings: a wipe the store refuses stops the
   // start before any file goes, and the next start tries it again whole.
-  constexpr int kMissing = 2;
-  const int deleted = store.deleteTree(platform::keys::kCorvanta);
-  if (deleted != 0 && deleted != kMissing) return {Outcome::Unreadable, store.lastError()};
+  const platform::WriteResult deleted = store.deleteTree(platform::keys::kCorvanta);
+  if (!deleted && deleted.status != platform::WriteStatus::KeyMissing)
+    return {Outcome::Unreadable, store.lastError()};
   deleteTextFiles(dataFolder);
   return {Outcome::Wiped, {}};
 }

@@ -18,7 +18,7 @@ bool writeLastUpdate(platform::SettingsStore& store, ui::LastUpdateText& lastUpd
   const auto facebook = store.openKey(platform::keys::kFacebook);
   if (!facebook) return false;
   const std::string now = platform::formatTimeTextNow();
-  if (store.writeString(*facebook, platform::keys::kLastUpdate, platform::toUtf16(now)) != 0)
+  if (!store.writeString(*facebook, platform::keys::kLastUpdate, platform::toUtf16(now)))
     return false;
   lastUpdate.set(QStringLiteral("List Last Updated: ") + QString::fromUtf8(now));
   std::printf("LastUpdate was written to registry => %s\n", now.c_str());

@@ -47,11 +47,11 @@ void readAdHocAnswer(const std::string& answer, CategoryResults& results) {
   for (std::size_t i = 0; i < kCategoryCount; ++i) results[i] += found[i];
 }
 
-int adHocRequest(api::ApiClient* client, uint32_t userId, const std::string& uid,
-                 const CategorySet& chosen, CategoryResults& results) {
+AdHocResult adHocRequest(api::ApiClient* client, uint32_t userId, const std::string& uid,
+                         const CategorySet& chosen, CategoryResults& results) {
   if (!client || userId == 0) {
     std::printf("AdHocRequest(): Current UID = 0.  Exiting.\n");
-    return kAdHocFailed;
+    return AdHocResult::Failed;
   }
   // An empty field list would only earn a syntax error from the server.
   const bool sendable = isDecimalId(uid) && chosen.any();
@@ -60,11 +60,11 @@ int adHocRequest(api::ApiClient* client, uint32_t userId, const std::string& uid
                : api::CallResult{};
   if (!call.done()) {
     std::printf("AdHocRequest(): Could not get friends info.\n");
-    return kAdHocFailed;
+    return AdHocResult::Failed;
   }
   std::printf("Getting Adhoc info\n");
   readAdHocAnswer(call.body, results);
-  return kAdHocDone;
+  return AdHocResult::Done;
 }
 
 }  // namespace friends

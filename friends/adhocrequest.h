@@ -25,7 +25,7 @@ extern const std::array<ProfileCategory, kCategoryCount> kProfileCategories;
 using CategorySet = std::bitset<kCategoryCount>;
 using CategoryResults = std::array<std::string, kCategoryCount>;
 
-enum AdHocResult { kAdHocFailed = 0, kAdHocDone = 1 };
+enum class AdHocResult { Failed = 0, Done = 1 };
 
 // "select " + the chosen fields joined by ", " + " from user where uid =" + uid.
 std::string adHocQuery(const CategorySet& chosen, const std::string& uid);
@@ -33,8 +33,8 @@ std::string adHocQuery(const CategorySet& chosen, const std::string& uid);
 // Sends adHocQuery for `uid` and appends each value found in the answer to its result.
 // Nothing is sent without a session (`client` null or `userId` 0), for a uid that is not all
 // digits, or when no category is chosen.
-int adHocRequest(api::ApiClient* client, uint32_t userId, const std::string& uid,
-                 const CategorySet& chosen, CategoryResults& results);
+AdHocResult adHocRequest(api::ApiClient* client, uint32_t userId, const std::string& uid,
+                         const CategorySet& chosen, CategoryResults& results);
 
 // Reads the user of an answer and appends what it holds to `results`, with the diagnostics.
 void readAdHocAnswer(const std::string& answer, CategoryResults& results);

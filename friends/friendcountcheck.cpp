@@ -24,7 +24,7 @@ std::optional<std::string> friendCountCheck(FriendSync& sync, platform::Settings
   if (count < 0) return std::nullopt;
   const auto key = settings.openKey(platform::keys::kFacebook);
   if (!key) return std::nullopt;
-  const std::optional<uint32_t> stored = settings.readNumber(*key, platform::keys::kFcount);
+  const platform::Lookup<uint32_t> stored = settings.readNumber(*key, platform::keys::kFcount);
   if (stored && static_cast<int64_t>(*stored) == count) return std::nullopt;
 
   const int fetched = fetchAllFriends(sync);
@@ -32,12 +32,12 @@ std::optional<std::string> friendCountCheck(FriendSync& sync, platform::Settings
   // The count and the time of the update belong together: a refused write rolls both back,
   // and the next check fetches again.
   platform::SettingsStore::Transaction transaction(settings);
-  if (settings.writeNumber(*key, platform::keys::kFcount, static_cast<uint32_t>(fetched)) != 0)
+  if (!settings.writeNumber(*key, platform::keys::kFcount, static_cast<uint32_t>(fetched)))
     return std::nullopt;
   std::optional<std::string> written;
   if (stored) {
     const std::string now = timeText();
-    if (settings.writeString(*key, platform::keys::kLastUpdate, platform::toUtf16(now)) != 0)
+    if (!settings.writeString(*key, platform::keys::kLastUpdate, platform::toUtf16(now)))
       return std::nullopt;
     written = now;
   }

@@ -123,8 +123,8 @@ api::XmlNode rowsOfWholeAnswer(const std::string& answer) {
 
 }  // namespace
 
-template <class Store>
-int FriendSync::fetchThenStore(const Fetch& fetch, Store store) {
+template <class Result, class Store>
+Result FriendSync::fetchThenStore(const Fetch<Result>& fetch, Store store) {
   if (fetch.noUserLine && userId_ == 0) {
     std::fputs(fetch.noUserLine, stdout);
     return fetch.failed;
@@ -154,19 +154,19 @@ int FriendSync::readFriendCount(const std::string& answer) {
 }
 
 int FriendSync::getFriendCount() {
-  return fetchThenStore({friendCountQuery(userId_), api::kShortFqlSeconds, kCountFailed, nullptr,
-                         kCouldNotGetFriends},
-                        [](const std::string& answer) {
-                          const int count = readFriendCount(answer);
-                          if (count == kCountFailed) std::fputs(kCouldNotGetFriends, stdout);
-                          return count;
-                        });
+  return fetchThenStore<int>({friendCountQuery(userId_), api::kShortFqlSeconds, kCountFailed,
+                              nullptr, kCouldNotGetFriends},
+                             [](const std::string& answer) {
+                               const int count = readFriendCount(answer);
+                               if (count == kCountFailed) std::fputs(kCouldNotGetFriends, stdout);
+                               return count;
+                             });
 }
 
 int FriendSync::getAllFriendsFirstTime() {
-  return fetchThenStore({allFriendsQuery(userId_), api::kFullFetchSeconds, kFetchFailed,
-                         "getBestFriends(): Current UID = 0.  Exiting.\n", kNoAllFriends},
-                        [this](const std::string& answer) { return storeAllFriends(answer); });
+  return fetchThenStore<int>({allFriendsQuery(userId_), api::kFullFetchSeconds, kFetchFailed,
+                              "getBestFriends(): Current UID = 0.  Exiting.\n", kNoAllFriends},
+                             [this](const std::string& answer) { return storeAllFriends(answer); });
 }
 
 int FriendSync::storeAllFriends(const std::string& answer) {
@@ -199,9 +199,9 @@ int FriendSync::storeAllFriends(const std::string& answer) {
 }
 
 int FriendSync::getStaticInfo() {
-  return fetchThenStore({staticInfoQuery(userId_), api::kFullFetchSeconds, kFetchFailed,
-                         "getStaticInfo(): Current UID = 0.  Exiting.\n", kNoStaticInfo},
-                        [this](const std::string& answer) { return storeStaticInfo(answer); });
+  return fetchThenStore<int>({staticInfoQuery(userId_), api::kFullFetchSeconds, kFetchFailed,
+                              "getStaticInfo(): Current UID = 0.  Exiting.\n", kNoStaticInfo},
+                             [this](const std::string& answer) { return storeStaticInfo(answer); });
 }
 
 int FriendSync::storeStaticInfo(const std::string& answer) {
@@ -234,9 +234,9 @@ int FriendSync::storeStaticInfo(const std::string& answer) {
 }
 
 void FriendSync::checkFriendsStatus() {
-  fetchThenStore({allStatusesQuery(userId_), api::kAllStatusesSeconds, kFetchFailed,
-                  "checkFriendsStatus(): Current UID = 0.  Exiting.\n", kNoStatuses},
-                 [this](const std::string& answer) { return storeStatuses(answer); });
+  fetchThenStore<int>({allStatusesQuery(userId_), api::kAllStatusesSeconds, kFetchFailed,
+                       "checkFriendsStatus(): Current UID = 0.  Exiting.\n", kNoStatuses},
+                      [this](const std::string& answer) { return storeStatuses(answer); });
 }
 
 int FriendSync::storeStatuses(const std::string& answer) {
@@ -266,12 +266,12 @@ int FriendSync::storeStatuses(const std::string& answer) {
   return static_cast<int>(n);
 }
 
-int FriendSync::checkBestFriendsStatus() {
+BestFriendsResult FriendSync::checkBestFriendsStatus() {
   // bf1.txt is rewritten from what is read here: one that cannot be read is not "none".
   auto read = store_.read(CacheFile::BestFriends);
-  if (!read) return kBestFriendsFailed;
+  if (!read) return BestFriendsResult::Failed;
   std::vector<std::string> lines = std::move(*read);
-  if (lines.empty()) return kNoBestFriends;
+  if (lines.empty()) return BestFriendsResult::NoBestFriends;
   std::sort(lines.begin(), lines.end());
 
   // Only all-digit uids go into the query, each once (the server answers a user once however
@@ -284,34 +284,35 @@ int FriendSync::checkBestFriendsStatus() {
     if (asked.size() > 1) uidList += ',';
     uidList += entry.uid;
   }
-  if (asked.empty()) return kNoBestFriends;
+  if (asked.empty()) return BestFriendsResult::NoBestFriends;
 
-  return fetchThenStore(
-      {bestFriendStatusesQuery(uidList), api::kShortFqlSeconds, kBestFriendsFailed,
+  return fetchThenStore<BestFriendsResult>(
+      {bestFriendStatusesQuery(uidList), api::kShortFqlSeconds, BestFriendsResult::Failed,
        "checkBestFriendsStatus(): Current UID = 0.  Exiting.\n", kNoBestFriendStatuses},
       [&](const std::string& answer) {
         return storeBestFriendStatuses(lines, asked.size(), answer);
       });
 }
 
-int FriendSync::storeBestFriendStatuses(const std::vector<std::string>& sortedLines,
-                                        std::size_t asked, const std::string& answer) {
+BestFriendsResult FriendSync::storeBestFriendStatuses(const std::vector<std::string>& sortedLines,
+                                                      std::size_t asked,
+                                                      const std::string& answer) {
   const api::XmlNode response = rowsOfWholeAnswer(answer);
   if (response.isEmpty()) {
     std::fputs(kNoBestFriendStatuses, stdout);
-    return kBestFriendsFailed;
+    return BestFriendsResult::Failed;
   }
   std::printf("Getting messages from best friends list\n");
   const std::size_t n = response.count("user");
   if (n == 0) {
     std::fputs(kNoBestFriendsLine, stdout);
-    return kBestFriendsDone;
+    return BestFriendsResult::Done;
   }
   if (n != asked) {
     std::printf(
         "We are in trouble: number of requested best friends does not much the number "
         "from FB\n ");
-    return kBestFriendsMismatch;
+    return BestFriendsResult::Mismatch;
   }
 
   // The server does not promise the order of its users: pair them with the lines by uid.
@@ -342,7 +343,8 @@ int FriendSync::storeBestFriendStatuses(const std::vector<std::string>& sortedLi
     const bool isNew = !newTime.empty() && (oldTime.empty() || oldTime < newTime);
     bf1 += f.bestFriendLine(isNew ? kFlagNew : kFlagSeen);
   }
-  return store_.replace(CacheFile::BestFriends, bf1) ? kBestFriendsDone : kBestFriendsFailed;
+  return store_.replace(CacheFile::BestFriends, bf1) ? BestFriendsResult::Done
+                                                     : BestFriendsResult::Failed;
 }
 
 }  // namespace friends

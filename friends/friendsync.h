@@ -24,11 +24,11 @@ enum FriendCountResult {
 // getAllFriendsFirstTime, getStaticInfo: the number of users (0 or more), or this.
 inline constexpr int kFetchFailed = -1;
 // checkBestFriendsStatus.
-enum BestFriendsResult {
-  kBestFriendsDone = 0,
-  kBestFriendsFailed = -1,
-  kNoBestFriends = -3,
-  kBestFriendsMismatch = -5,
+enum class BestFriendsResult {
+  Done = 0,
+  Failed = -1,
+  NoBestFriends = -3,
+  Mismatch = -5,
 };
 
 // The server's code for a session key that is no longer valid.
@@ -48,7 +48,7 @@ class FriendSync {
   // status.txt; runs on a worker thread.
   void checkFriendsStatus();
   // bf1.txt.
-  int checkBestFriendsStatus();
+  BestFriendsResult checkBestFriendsStatus();
 
   // The answer walks behind the operations above, for answers already in hand.
   static int readFriendCount(const std::string& answer);
@@ -56,21 +56,22 @@ class FriendSync {
   int storeStaticInfo(const std::string& answer);
   int storeStatuses(const std::string& answer);
   // `sortedLines`: bf1.txt's lines in ascending byte order; `asked`: how many were asked for.
-  int storeBestFriendStatuses(const std::vector<std::string>& sortedLines, std::size_t asked,
-                              const std::string& answer);
+  BestFriendsResult storeBestFriendStatuses(const std::vector<std::string>& sortedLines,
+                                            std::size_t asked, const std::string& answer);
 
  private:
   // One query of the operations above and how it fails.
+  template <class Result>
   struct Fetch {
     std::string query;
     long seconds;
-    int failed;              // the result when nothing was stored
+    Result failed;           // the result when nothing was stored
     const char* noUserLine;  // logged when there is no user; null: asked without one
     const char* failure;     // logged when the call fails
   };
   // Asks `fetch.query` and hands a done answer to `store`, whose result it gives.
-  template <class Store>
-  int fetchThenStore(const Fetch& fetch, Store store);
+  template <class Result, class Store>
+  Result fetchThenStore(const Fetch<Result>& fetch, Store store);
 
   api::ApiClient& client_;
   const uint32_t userId_;

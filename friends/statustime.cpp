@@ -51,15 +51,18 @@ std::string statusLineText(std::string_view message, std::string_view hours) {
   return std::string(message) + ageText(hours);
 }
 
-int getStatusNTime(api::ApiClient& client, const std::string& uid, std::string& message,
-                   std::string& timeText, std::string& hoursText, long timeLimit,
-                   const UnixClock& now) {
+FriendStatus getStatusNTime(api::ApiClient& client, const std::string& uid, long timeLimit,
+                            const UnixClock& now) {
   const api::CallResult call =
       isDecimalId(uid) ? client.fqlQuery(oneStatusQuery(uid), {}, timeLimit) : api::CallResult{};
-  if (call.timedOut) return kStatusTimedOut;
+  FriendStatus status;
+  if (call.timedOut) {
+    status.result = StatusResult::TimedOut;
+    return status;
+  }
   if (!call.done()) {
     std::printf("GetStatusNTime(): Could not retrieve info.\n");
-    return kStatusFailed;
+    return status;
   }
 
   const api::ResponseDocument doc = call.document();
@@ -68,25 +71,26 @@ int getStatusNTime(api::ApiClient& client, const std::string& uid, std::string& 
   // cut one may hold a cut message or time.
   if (response.isEmpty()) {
     std::printf("GetStatusNTime(): Could not retrieve info.\n");
-    return kStatusFailed;
+    return status;
   }
+  status.result = StatusResult::Done;
   std::printf("Getting status message and time for uid = %s\n", uid.c_str());
   const api::XmlNode statusNode = response.child("user").child("status");
   const auto text = statusNode.child("message").text();
-  if (!text) return kStatusDone;
+  if (!text) return status;
 
-  message = *text;
-  std::printf("Status message: %s\n", platform::printable(message).c_str());
+  status.message = *text;
+  std::printf("Status message: %s\n", platform::printable(status.message).c_str());
   long long seconds = 0;
   if (const auto time = statusNode.child("time").text()) {
-    timeText = *time;
-    seconds = leadingNumber(timeText);
+    status.timeText = *time;
+    seconds = leadingNumber(status.timeText);
     const std::tm c = utcCalendar(seconds);
     std::printf("Status time: date = %s %d, time = %d:%d:%d\n", kMonthNames[c.tm_mon], c.tm_mday,
                 c.tm_hour, c.tm_min, c.tm_sec);
   }
-  hoursText = hoursSince(std::to_string(seconds), now());
-  return kStatusDone;
+  status.hoursText = hoursSince(std::to_string(seconds), now());
+  return status;
 }
 
 }  // namespace friends

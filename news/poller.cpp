@@ -20,8 +20,11 @@ using platform::SettingsStore;
 
 std::optional<SettingsKey> openMarkers(SettingsStore& settings) {
   auto key = settings.openKey(platform::keys::kFacebook);
-  if (!key) std::fputs(kKeyProblemLine, stdout);
-  return key;
+  if (!key) {
+    std::fputs(kKeyProblemLine, stdout);
+    return std::nullopt;
+  }
+  return *key;
 }
 
 // A missing marker starts at 0. A store that cannot be read gives nothing: writing the start
@@ -118,7 +121,7 @@ Poller::Step Poller::wallPosts(uint32_t uid) {
   // Any change is kept, so posts after a deletion are seen; only growth is news, and not on
   // the first poll, which has nothing to compare with. News whose marker was not kept is told
   // by the next poll instead: told now, it would be told at every poll.
-  if (value != stored && settings_.writeNumber(*key, platform::keys::kWallCount, value) != 0)
+  if (value != stored && !settings_.writeNumber(*key, platform::keys::kWallCount, value))
     return Step::Go;
   if (value > stored && stored != 0) {
     outcome_.news.addSection(kWallHeader);
@@ -138,7 +141,7 @@ Poller::Step Poller::messages(const api::XmlNode& response) {
   const uint32_t stored = *marker;
   const auto mostRecent = countIn(counter.child("most_recent"));
   if (mostRecent && *mostRecent > static_cast<long long>(stored) &&
-      settings_.writeNumber(*key, platform::keys::kMessage, asMarkerNumber(*mostRecent)) == 0) {
+      settings_.writeNumber(*key, platform::keys::kMessage, asMarkerNumber(*mostRecent))) {
     outcome_.news.addSection(kMessageHeader);
     outcome_.messages = true;
   }
@@ -167,7 +170,7 @@ Poller::Step Poller::pending(const api::XmlNode& response, const PendingKind& ki
   // Kept only now that the names are here: a query that failed leaves the items to be
   // reported by the next poll.
   if (walk.marker != marker &&
-      settings_.writeString(*key, kind.marker, platform::toUtf16(walk.marker)) != 0)
+      !settings_.writeString(*key, kind.marker, platform::toUtf16(walk.marker)))
     return Step::Go;
 
   std::vector<std::string> names, seen;

@@ -64,20 +64,19 @@ bool PictureCache::ensurePicture(PictureKind kind, api::ApiClient& client, uint3
   }
   const bool indicate = busy_ && busy == Busy::Shown;
   if (indicate) busy_(true);
-  std::string url;
-  int found = kUrlFailed;
+  std::optional<std::string> url;
   switch (kind) {
     case PictureKind::Square:
-      found = getSquarePicture(client, userId, uid, url);
+      url = getSquarePicture(client, userId, uid);
       break;
     case PictureKind::Standard:
-      found = getPicture(client, userId, uid, url);
+      url = getPicture(client, userId, uid);
       break;
     case PictureKind::Big:
-      found = getBigPictureUrl(client, userId, uid, url);
+      url = getBigPictureUrl(client, userId, uid);
       break;
   }
-  if (found == kUrlFound) fetchPicture(uid, url, folderOf(kind));
+  if (url) fetchPicture(uid, *url, folderOf(kind));
   if (indicate) busy_(false);
   return ratePictureFile(path) == PictureFileState::Usable;
 }

@@ -23,11 +23,11 @@ constexpr UrlQuery kSquare{"pic_square", "getSquarePicture(): Current UID = 0. \
 constexpr UrlQuery kStandard{"pic", "getPicture(): Current UID = 0. \n",
                              "getPicture(): Query failed.\n"};
 
-int askUrl(const UrlQuery& q, api::ApiClient& client, uint32_t userId, const std::string& uid,
-           std::string& url) {
+std::optional<std::string> askUrl(const UrlQuery& q, api::ApiClient& client, uint32_t userId,
+                                  const std::string& uid) {
   if (userId == 0) {
     std::fputs(q.noUserLine, stdout);
-    return kUrlFailed;
+    return std::nullopt;
   }
   const std::string fql = std::string("select ") + q.field + " from user where uid =" + uid;
   const api::CallResult call = friends::isDecimalId(uid)
@@ -35,31 +35,29 @@ int askUrl(const UrlQuery& q, api::ApiClient& client, uint32_t userId, const std
                                    : api::CallResult{};
   if (!call.done()) {
     std::fputs(q.failedLine, stdout);
-    return kUrlFailed;
+    return std::nullopt;
   }
   const api::ResponseDocument doc = call.document();
   // A cut address would fetch, and store, another picture.
-  if (!doc.isWhole()) return kUrlFailed;
-  const auto text = doc.child("fql_query_response").child("user").child(q.field).text();
-  if (!text) return kUrlFailed;
-  url = *text;
-  return kUrlFound;
+  if (!doc.isWhole()) return std::nullopt;
+  return doc.child("fql_query_response").child("user").child(q.field).text();
 }
 
 }  // namespace
 
-int getBigPictureUrl(api::ApiClient& client, uint32_t userId, const std::string& uid,
-                     std::string& url) {
-  return askUrl(kBig, client, userId, uid, url);
+std::optional<std::string> getBigPictureUrl(api::ApiClient& client, uint32_t userId,
+                                            const std::string& uid) {
+  return askUrl(kBig, client, userId, uid);
 }
 
-int getSquarePicture(api::ApiClient& client, uint32_t userId, const std::string& uid,
-                     std::string& url) {
-  return askUrl(kSquare, client, userId, uid, url);
+std::optional<std::string> getSquarePicture(api::ApiClient& client, uint32_t userId,
+                                            const std::string& uid) {
+  return askUrl(kSquare, client, userId, uid);
 }
 
-int getPicture(api::ApiClient& client, uint32_t userId, const std::string& uid, std::string& url) {
-  return askUrl(kStandard, client, userId, uid, url);
+std::optional<std::string> getPicture(api::ApiClient& client, uint32_t userId,
+                                      const std::string& uid) {
+  return askUrl(kStandard, client, userId, uid);
 }
 
 }  // namespace pictures

@@ -37,7 +37,7 @@ int LastCheckTime::access(Kind kind, Mode mode) {
   if (mode == Mode::Write) {
     text = toUtf16(timeText_()).substr(0, kTextChars);
     // A write the store refused is reported: the caller must not show a time never kept.
-    return store_.writeString(*key, valueName, text) == 0 ? kDone : kFailed;
+    return store_.writeString(*key, valueName, text) ? kDone : kFailed;
   }
 
   if (auto stored = store_.readString(*key, valueName)) {

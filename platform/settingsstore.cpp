@@ -19,15 +19,9 @@
 namespace platform {
 namespace {
 
-// Value types and results as the phone's registry reports them, so callers keep their checks.
+// Value types as the phone's registry reports them.
 constexpr int kTypeString = 1;  // REG_SZ
 constexpr int kTypeNumber = 4;  // REG_DWORD
-constexpr int kErrorSuccess = 0;
-constexpr int kErrorFileNotFound = 2;
-constexpr int kErrorInvalidHandle = 6;
-constexpr int kErrorWriteFault = 29;
-constexpr int kErrorInvalidParameter = 87;
-constexpr int kErrorKeyDeleted = 1018;
 
 // Callers read strings into a 256-byte buffer: 127 characters and the terminator.
 constexpr std::size_t kStringBufferBytes = 256;
@@ -297,7 +291,7 @@ std::optional<SettingsKey> SettingsStore::createKey(const std::string& path,
   // Looked up again under the write lock: another process may have made it meanwhile.
   const auto again = storedKeyPath(db_, prefixes.back());
   if (again.failed()) return std::nullopt;
-  const bool existed = again.has_value();
+  const bool existed = again.found();
   for (const auto& prefix : prefixes) {
     Statement insert(db_, "INSERT OR IGNORE INTO keys(path) VALUES(?1)");
     if (insert.bind(1, prefix).step() != SQLITE_DONE) return std::nullopt;
@@ -312,33 +306,33 @@ std::optional<SettingsKey> SettingsStore::createKey(const std::string& path,
 
 namespace {
 
-int writeValue(sqlite3* db, const std::string& key, const std::string& name, int type,
-               const std::string& data) {
+WriteResult writeValue(sqlite3* db, const std::string& key, const std::string& name, int type,
+                       const std::string& data) {
   WriteScope scope(db);
-  if (!scope.begun()) return kErrorWriteFault;
+  if (!scope.begun()) return {WriteStatus::WriteFault};
   // A handle outlives its key when someone deletes the tree in between.
   const auto stored = storedKeyPath(db, key);
-  if (stored.failed()) return kErrorWriteFault;
-  if (!stored) return kErrorKeyDeleted;
+  if (stored.failed()) return {WriteStatus::WriteFault};
+  if (!stored) return {WriteStatus::KeyDeleted};
   Statement upsert(db,
                    "INSERT INTO vals(key, name, type, data) VALUES(?1, ?2, ?3, ?4) "
                    "ON CONFLICT(key, name) DO UPDATE SET type = excluded.type, "
                    "data = excluded.data");
   upsert.bind(1, key).bind(2, name).bind(3, type).bindBlob(4, data);
-  if (upsert.step() != SQLITE_DONE || !scope.commit()) return kErrorWriteFault;
-  return kErrorSuccess;
+  if (upsert.step() != SQLITE_DONE || !scope.commit()) return {WriteStatus::WriteFault};
+  return {WriteStatus::Done};
 }
 
-int removeValue(sqlite3* db, const std::string& key, const std::string& name) {
+WriteResult removeValue(sqlite3* db, const std::string& key, const std::string& name) {
   WriteScope scope(db);
-  if (!scope.begun()) return kErrorWriteFault;
+  if (!scope.begun()) return {WriteStatus::WriteFault};
   const auto stored = storedKeyPath(db, key);
-  if (stored.failed()) return kErrorWriteFault;
-  if (!stored) return kErrorKeyDeleted;
+  if (stored.failed()) return {WriteStatus::WriteFault};
+  if (!stored) return {WriteStatus::KeyDeleted};
   Statement remove(db, "DELETE FROM vals WHERE key = ?1 AND name = ?2");
   remove.bind(1, key).bind(2, name);
-  if (remove.step() != SQLITE_DONE || !scope.commit()) return kErrorWriteFault;
-  return kErrorSuccess;
+  if (remove.step() != SQLITE_DONE || !scope.commit()) return {WriteStatus::WriteFault};
+  return {WriteStatus::Done};
 }
 
 // True when deleting the tree `path` takes the key `key` with it.
@@ -359,22 +353,23 @@ Lookup<std::pair<int, std::string>> readValue(sqlite3* db, const std::string& ke
 
 }  // namespace
 
-int SettingsStore::writeString(const SettingsKey& key, const std::string& name,
-                               const std::u16string& value) {
-  if (!db_) return kErrorInvalidHandle;
-  if (brokenGroups_ > 0) return kErrorWriteFault;
+WriteResult SettingsStore::writeString(const SettingsKey& key, const std::string& name,
+                                       const std::u16string& value) {
+  if (!db_) return {WriteStatus::NotOpen};
+  if (brokenGroups_ > 0) return {WriteStatus::WriteFault};
   if (holdsSecret(key.path(), name)) return writeSecret(key, name, value);
   return writeStoredString(key.path(), name, value);
 }
 
-int SettingsStore::writeStoredString(const std::string& key, const std::string& name,
-                                     const std::u16string& value) {
+WriteResult SettingsStore::writeStoredString(const std::string& key, const std::string& name,
+                                             const std::u16string& value) {
   return writeValue(db_, key, name, kTypeString, utf16Blob(value));
 }
 
-int SettingsStore::writeNumber(const SettingsKey& key, const std::string& name, uint32_t value) {
-  if (!db_) return kErrorInvalidHandle;
-  if (brokenGroups_ > 0) return kErrorWriteFault;
+WriteResult SettingsStore::writeNumber(const SettingsKey& key, const std::string& name,
+                                       uint32_t value) {
+  if (!db_) return {WriteStatus::NotOpen};
+  if (brokenGroups_ > 0) return {WriteStatus::WriteFault};
   std::string bytes(4, '\0');
   for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
   return writeValue(db_, key.path(), name, kTypeNumber, bytes);
@@ -416,16 +411,16 @@ Lookup<std::u16string> SettingsStore::readStoredString(const std::string& key,
   return text;
 }
 
-int SettingsStore::deleteTree(const std::string& path) {
+WriteResult SettingsStore::deleteTree(const std::string& path) {
   const auto prefixes = keyPrefixes(path);
-  if (!db_) return kErrorInvalidHandle;
-  if (prefixes.empty()) return kErrorInvalidParameter;
-  if (brokenGroups_ > 0) return kErrorWriteFault;
+  if (!db_) return {WriteStatus::NotOpen};
+  if (prefixes.empty()) return {WriteStatus::BadPath};
+  if (brokenGroups_ > 0) return {WriteStatus::WriteFault};
   WriteScope scope(db_);
-  if (!scope.begun()) return kErrorWriteFault;
+  if (!scope.begun()) return {WriteStatus::WriteFault};
   const auto stored = storedKeyPath(db_, prefixes.back());
-  if (stored.failed()) return kErrorWriteFault;
-  if (!stored) return kErrorFileNotFound;
+  if (stored.failed()) return {WriteStatus::WriteFault};
+  if (!stored) return {WriteStatus::KeyMissing};
   // The key itself and everything below it; "A\B" must not take its sibling "A\BC" along.
   Statement deleteValues(db_,
                          "DELETE FROM vals WHERE key = ?1 OR "
@@ -435,10 +430,10 @@ int SettingsStore::deleteTree(const std::string& path) {
                        "substr(path, 1, length(?1) + 1) = (?1 || '\\') COLLATE NOCASE");
   if (deleteValues.bind(1, prefixes.back()).step() != SQLITE_DONE ||
       deleteKeys.bind(1, prefixes.back()).step() != SQLITE_DONE || !scope.commit()) {
-    return kErrorWriteFault;
+    return {WriteStatus::WriteFault};
   }
   if (treeHolds(prefixes.back(), keys::kFacebook)) eraseSecrets();
-  return kErrorSuccess;
+  return {WriteStatus::Done};
 }
 
 namespace {
@@ -469,15 +464,15 @@ std::string SettingsStore::secretsFailure() const {
   return secretsFailure_;
 }
 
-int SettingsStore::writeSecret(const SettingsKey& key, const std::string& name,
-                               const std::u16string& value) {
+WriteResult SettingsStore::writeSecret(const SettingsKey& key, const std::string& name,
+                                       const std::u16string& value) {
   // The store's copy goes with the group the value belongs to; the vault gets the value
   // once that group has landed.
-  const int removed = removeValue(db_, key.path(), name);
-  if (removed != kErrorSuccess) return removed;
+  const WriteResult removed = removeValue(db_, key.path(), name);
+  if (!removed) return removed;
   pendingSecrets_.push_back({key.path(), name, value});
-  if (sqlite3_get_autocommit(db_) != 0 && !flushSecrets()) return kErrorWriteFault;
-  return kErrorSuccess;
+  if (sqlite3_get_autocommit(db_) != 0 && !flushSecrets()) return {WriteStatus::WriteFault};
+  return {WriteStatus::Done};
 }
 
 bool SettingsStore::flushSecrets() {
@@ -492,7 +487,7 @@ bool SettingsStore::flushSecrets() {
     // secret; the next start moves them into the keyring over whatever older value it kept.
     vault_ = nullptr;
     for (const auto& secret : pending) {
-      if (writeStoredString(secret.key, secret.name, secret.value) != kErrorSuccess) landed = false;
+      if (!writeStoredString(secret.key, secret.name, secret.value)) landed = false;
     }
     break;
   }
@@ -565,7 +560,7 @@ void SettingsStore::moveSecretsIntoVault() {
   WriteScope scope(db_);
   if (!scope.begun()) return;
   for (const char* name : moved) {
-    if (removeValue(db_, key->path(), name) != kErrorSuccess) return;
+    if (!removeValue(db_, key->path(), name)) return;
   }
   if (scope.commit()) exec(db_, "PRAGMA wal_checkpoint(TRUNCATE)");
 }
@@ -600,6 +595,24 @@ bool SettingsStore::Transaction::commit() {
   active_ = false;
   // A secret that reached neither the keyring nor the store is a failed group.
   return !outermost_ || store_.flushSecrets();
+}
+
+const char* WriteResult::description() const {
+  switch (status) {
+    case WriteStatus::Done:
+      return "done";
+    case WriteStatus::KeyMissing:
+      return "no such key";
+    case WriteStatus::NotOpen:
+      return "the store is not open";
+    case WriteStatus::WriteFault:
+      return "the store could not be written";
+    case WriteStatus::BadPath:
+      return "no key path";
+    case WriteStatus::KeyDeleted:
+      return "the key was deleted";
+  }
+  return "unknown result";
 }
 
 std::string unreadableSettingsText(const std::string& path, const std::string& reason) {

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/lookup.h"
+
 struct sqlite3;
 
 namespace platform {
@@ -31,24 +33,22 @@ class SettingsKey {
 
 enum class KeyDisposition { CreatedNewKey = 1, OpenedExistingKey = 2 };
 
-// What a lookup found: the value, nothing (absent), or a store it could not read (failed,
-// with SQLite's reason). Tested as an optional, a failure has no value; a caller for whom an
-// unreadable store is not the same as a missing value asks failed().
-template <typename T>
-class Lookup : public std::optional<T> {
- public:
-  using std::optional<T>::optional;
-  static Lookup failure(std::string reason) {
-    Lookup lookup;
-    lookup.error_ = reason.empty() ? std::string("unknown error") : std::move(reason);
-    return lookup;
-  }
-  bool failed() const { return !error_.empty(); }
-  bool absent() const { return !this->has_value() && !failed(); }
-  const std::string& error() const { return error_; }
+// What a write or a delete did. The values are the platform's error codes the store has always
+// answered with, so a number a caller logs or compares keeps its meaning.
+enum class WriteStatus {
+  Done = 0,
+  KeyMissing = 2,     // deleteTree: there was no such key
+  NotOpen = 6,        // the store could not be opened
+  WriteFault = 29,    // the store could not be read or written (lastError() says why)
+  BadPath = 87,       // deleteTree: an empty path
+  KeyDeleted = 1018,  // the key went (a tree deleted) after its handle was opened
+};
 
- private:
-  std::string error_;
+struct WriteResult {
+  WriteStatus status = WriteStatus::Done;
+
+  explicit operator bool() const { return status == WriteStatus::Done; }
+  const char* description() const;
 };
 
 class SettingsStore {
@@ -89,18 +89,17 @@ class SettingsStore {
   std::optional<SettingsKey> createKey(const std::string& path,
                                        KeyDisposition* disposition = nullptr);
 
-  // Results are 0 on success, non-zero otherwise (as the platform's own calls return).
-  int writeString(const SettingsKey& key, const std::string& name, const std::u16string& value);
-  int writeNumber(const SettingsKey& key, const std::string& name, uint32_t value);
+  WriteResult writeString(const SettingsKey& key, const std::string& name,
+                          const std::u16string& value);
+  WriteResult writeNumber(const SettingsKey& key, const std::string& name, uint32_t value);
   // A number value only (type number, 4 bytes); absent otherwise, failed when the store
   // cannot be read.
   Lookup<uint32_t> readNumber(const SettingsKey& key, const std::string& name);
   // A string value that fits the 256-byte buffer (at most 127 characters); a longer one,
   // a missing one or one of another type is absent; failed when the store cannot be read.
   Lookup<std::u16string> readString(const SettingsKey& key, const std::string& name);
-  // Deletes the key with all its subkeys and values. 0 on success, 2 when it is missing,
-  // another code when the store cannot be read or written (lastError() says why).
-  int deleteTree(const std::string& path);
+  // Deletes the key with all its subkeys and values; KeyMissing when there is none.
+  WriteResult deleteTree(const std::string& path);
   // SQLite's text for the last failure on this connection.
   std::string lastError() const;
 
@@ -137,14 +136,15 @@ class SettingsStore {
   };
   bool holdsSecret(const std::string& key, const std::string& name) const;
   bool mayBeOutOfReach(const std::string& key, const std::string& name) const;
-  int writeSecret(const SettingsKey& key, const std::string& name, const std::u16string& value);
+  WriteResult writeSecret(const SettingsKey& key, const std::string& name,
+                          const std::u16string& value);
   Lookup<std::u16string> readSecret(const SettingsKey& key, const std::string& name);
   void eraseSecrets();
   bool flushSecrets();  // false when a value landed nowhere
   void moveSecretsIntoVault();
   Lookup<std::u16string> readStoredString(const std::string& key, const std::string& name);
-  int writeStoredString(const std::string& key, const std::string& name,
-                        const std::u16string& value);
+  WriteResult writeStoredString(const std::string& key, const std::string& name,
+                                const std::u16string& value);
 
   // Dropped by whichever thread finds it silent; read by every write.
   std::atomic<SecretVault*> vault_{nullptr};

@@ -58,7 +58,7 @@ std::unique_ptr<platform::NamedEvent> createOrKeep(std::unique_ptr<platform::Nam
 
 // What is left of a hand-off once its lock is released: a box, and maybe the end.
 struct BrowserHandoff::Ending {
-  int result = kOpened;
+  HandOffResult result = HandOffResult::Opened;
   const char* caption = nullptr;  // no box when null
   const char* text = nullptr;
   int exitCode = -1;          // the program ends with it after the box; -1: it goes on
@@ -80,21 +80,21 @@ BrowserHandoff::BrowserHandoff(std::string browserPath, platform::MessageBoxes& 
 
 BrowserHandoff::~BrowserHandoff() = default;
 
-int BrowserHandoff::openInLoginBrowser(const std::string& address, HandOff kind) {
-  if (t_handingOff == this) return kHandOffBusy;
+HandOffResult BrowserHandoff::openInLoginBrowser(const std::string& address, HandOff kind) {
+  if (t_handingOff == this) return HandOffResult::Busy;
   ++handOffs_;
   t_handingOff = this;
   std::unique_lock<std::mutex> lock(mutex_);
   const Ending ending = handOff(address, kind);
   // A box runs a nested event loop, whose timers may want the hand-off again.
   lock.unlock();
-  const int result = finish(ending);
+  const HandOffResult result = finish(ending);
   t_handingOff = nullptr;
   --handOffs_;
   return result;
 }
 
-int BrowserHandoff::finish(const Ending& ending) {
+HandOffResult BrowserHandoff::finish(const Ending& ending) {
   if (!ending.caption) return ending.result;
   const bool fatal = ending.exitCode >= 0;
   boxes_.show({.caption = ending.caption,
@@ -110,7 +110,7 @@ BrowserHandoff::Ending BrowserHandoff::handOff(const std::string& address, HandO
   if (address.compare(0, 5, "file:") != 0 && pathCheck_() != 0) {
     if (kind == HandOff::Login)
       return {.caption = "Error", .text = kOfflineFatalText, .exitCode = kExitOfflineAtLogin};
-    return {.result = kOffline, .caption = "Warning", .text = kOfflineText};
+    return {.result = HandOffResult::Offline, .caption = "Warning", .text = kOfflineText};
   }
 
   ready_ = createOrKeep(std::move(ready_), kReadyEvent);
@@ -125,20 +125,23 @@ BrowserHandoff::Ending BrowserHandoff::handOff(const std::string& address, HandO
   const bool login = kind == HandOff::Login;
   const pid_t pid = platform::startProcess(browserPath_);
   if (pid < 0) {
-    if (login) return {.result = kBrowserNotStarted};
-    return {.result = kBrowserNotStarted, .caption = "Warning", .text = kBrowserMissingText};
+    if (login) return {.result = HandOffResult::BrowserNotStarted};
+    return {.result = HandOffResult::BrowserNotStarted,
+            .caption = "Warning",
+            .text = kBrowserMissingText};
   }
 
   handOverAddress(address);
 
-  const int ready = ready_ ? awaitReady(pid) : platform::kFailedWait;
-  if (ready == kBrowserEnded) {
-    if (login) return {.result = kBrowserEnded};
-    return {.result = kBrowserEnded, .caption = "Warning", .text = kBrowserEndedText};
+  const Ready ready = ready_ ? awaitReady(pid) : Ready::NotReady;
+  if (ready == Ready::BrowserEnded) {
+    if (login) return {.result = HandOffResult::BrowserEnded};
+    return {.result = HandOffResult::BrowserEnded, .caption = "Warning", .text = kBrowserEndedText};
   }
-  if (ready != 0) {
+  if (ready != Ready::Ready) {
     if (login) return {.caption = "Error", .text = kNotReadyText, .exitCode = kExitBrowserNotReady};
-    return {.result = kBrowserNotReady, .caption = "Warning", .text = kPageNotReadyText};
+    return {
+        .result = HandOffResult::BrowserNotReady, .caption = "Warning", .text = kPageNotReadyText};
   }
 
   const bool haveWindow = platform::findWindow(kBrowserWindowClass);
@@ -171,7 +174,7 @@ BrowserHandoff::Ending BrowserHandoff::handOff(const std::string& address, HandO
 // The browser we started reports its window, or hands the address to an open window (which
 // then reports) and ends. Its end with no window left means it died or never got going:
 // that is told at once rather than after the whole wait.
-int BrowserHandoff::awaitReady(pid_t pid) {
+BrowserHandoff::Ready BrowserHandoff::awaitReady(pid_t pid) {
   platform::UniqueFd childEnd = platform::watchChild(pid);
   bool ended = false;
   using Clock = std::chrono::steady_clock;
@@ -186,11 +189,11 @@ int BrowserHandoff::awaitReady(pid_t pid) {
       childEnd.reset();
       ended = true;
     } else if (got != platform::kTimedOutWait) {
-      return got;
+      return got == 0 ? Ready::Ready : Ready::NotReady;
     } else if (left <= slice) {
-      return platform::kTimedOutWait;
+      return Ready::NotReady;
     }
-    if (ended && !platform::findWindow(kBrowserWindowClass)) return kBrowserEnded;
+    if (ended && !platform::findWindow(kBrowserWindowClass)) return Ready::BrowserEnded;
   }
 }
 

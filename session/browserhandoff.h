@@ -34,17 +34,20 @@ inline constexpr std::size_t kAddressField = 1024;  // at most 1,023 bytes and a
 enum class HandOff { Page, Login };
 
 // openInLoginBrowser's results; every other outcome ends the program. A page's failures
-// have shown their box when they return; a login's -1 and -8 are its caller's to tell.
-inline constexpr int kOpened = 0;
-inline constexpr int kBrowserNotStarted = -1;
-inline constexpr int kOffline = -5;
-// The browser ended before its window was ready, and no open window took the address.
-inline constexpr int kBrowserEnded = -8;
-// A page whose browser lives but never said it was ready.
-inline constexpr int kBrowserNotReady = -9;
-// Asked from inside this thread's own hand-off (a timer or click run by its box's loop): nothing
-// was done; the caller tries again when busy() is false.
-inline constexpr int kHandOffBusy = -7;
+// have shown their box when they return; a login's BrowserNotStarted and BrowserEnded are its
+// caller's to tell.
+enum class HandOffResult {
+  Opened = 0,
+  BrowserNotStarted = -1,
+  Offline = -5,
+  // Asked from inside this thread's own hand-off (a timer or click run by its box's loop):
+  // nothing was done; the caller tries again when busy() is false.
+  Busy = -7,
+  // The browser ended before its window was ready, and no open window took the address.
+  BrowserEnded = -8,
+  // A page whose browser lives but never said it was ready.
+  BrowserNotReady = -9,
+};
 
 // What the user is told of a browser that cannot be started, or that ends before it is ready.
 inline constexpr const char* kBrowserMissingText =
@@ -77,8 +80,8 @@ class BrowserHandoff {
 
   // One hand-off at a time: a second thread waits until the first is done. No box is shown
   // while the lock is held, and a call from inside this thread's own hand-off (its box runs
-  // timers) returns kHandOffBusy at once instead of waiting for itself.
-  int openInLoginBrowser(const std::string& address, HandOff kind);
+  // timers) returns Busy at once instead of waiting for itself.
+  HandOffResult openInLoginBrowser(const std::string& address, HandOff kind);
   // The destroy message to the window (when there is one), a pause, then the kill.
   void closeLoginBrowser(bool haveWindow, pid_t pid);
   // A hand-off runs, its closing box included: work that needs one waits its turn.
@@ -87,10 +90,11 @@ class BrowserHandoff {
  private:
   struct Ending;
   Ending handOff(const std::string& address, HandOff kind);
-  // For "IE_READY": 0, platform::kTimedOutWait, platform::kFailedWait, or kBrowserEnded.
-  int awaitReady(pid_t pid);
+  // How the wait for "IE_READY" ended (no word in time, or a failed wait: NotReady).
+  enum class Ready { Ready, NotReady, BrowserEnded };
+  Ready awaitReady(pid_t pid);
   int awaitLogin(pid_t pid);
-  int finish(const Ending& ending);
+  HandOffResult finish(const Ending& ending);
   void closeLocked(bool haveWindow, pid_t pid);
   void handOverAddress(const std::string& address);
 

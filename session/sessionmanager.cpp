@@ -81,26 +81,21 @@ void SessionManager::renewalTimerFor(uint64_t expiry) {
 }
 
 void SessionManager::decideAtStartup() {
-  uint64_t ms = 0;
-  std::string failure;
   const uint64_t now = now_();
   const auto atNow = [now] { return now; };
-  SessionTimeResult r = checkSessionTime(store_, ms, atNow, &failure);
-  if (r == kSessionUnreadable) failUnreadable(failure);
+  SessionTime checked = checkSessionTime(store_, atNow);
+  if (checked.result == SessionTimeResult::Unreadable) failUnreadable(checked.failure);
   bool decisionLogin = false;
-  if (r == kSessionValid && ms != 0) {
-    expiry_ = now + ms * 10'000;
-    setRenewalTimer(ms);
+  if (checked && checked.remainingMs != 0) {
+    expiry_ = now + checked.remainingMs * 10'000;
+    setRenewalTimer(checked.remainingMs);
   } else {
-    ms = 0;
-    r = checkSessionTime(store_, ms, atNow, &failure);
-    if (r == kSessionUnreadable) failUnreadable(failure);
-    decisionLogin = r != kSessionValid || ms != 0;
+    checked = checkSessionTime(store_, atNow);
+    if (checked.result == SessionTimeResult::Unreadable) failUnreadable(checked.failure);
+    decisionLogin = !checked || checked.remainingMs != 0;
   }
 
-  bool needLogin = decisionLogin;
-  loadOrStartSession(needLogin);
-  if (needLogin || decisionLogin) {
+  if (loadOrStartSession(decisionLogin) == SessionStart::LoginNeeded || decisionLogin) {
     openLogin();
     obtainSession();
   } else {
@@ -108,7 +103,7 @@ void SessionManager::decideAtStartup() {
   }
 }
 
-void SessionManager::loadOrStartSession(bool& needLogin) {
+SessionManager::SessionStart SessionManager::loadOrStartSession(bool loginComing) {
   std::shared_ptr<api::ApiClient> client = factory_();
   {
     std::lock_guard lock(mutex_);
@@ -118,8 +113,8 @@ void SessionManager::loadOrStartSession(bool& needLogin) {
   namespace keys = platform::keys;
   // A login that is coming anyway (a renewal) uses nothing read here, so only a start that
   // would reuse the stored session stops on a store it cannot read.
-  const auto check = [this, &needLogin](const auto& lookup) {
-    if (lookup.failed() && !needLogin) failUnreadable(lookup.error());
+  const auto check = [this, loginComing](const auto& lookup) {
+    if (lookup.failed() && !loginComing) failUnreadable(lookup.error());
   };
   const auto key = store_.openKey(keys::kFacebook);
   check(key);
@@ -133,20 +128,19 @@ void SessionManager::loadOrStartSession(bool& needLogin) {
     if (user) {
       auto read = store_.readString(*key, keys::kSessionKey);
       check(read);
-      sessionKey = read;
+      if (read) sessionKey = *read;
       if (!sessionKey) std::printf("Problem with reading Session_Key from Registry \n ");
     }
     if (sessionKey) {
       auto read = store_.readString(*key, keys::kSessionSecret);
       check(read);
-      sessionSecret = read;
+      if (read) sessionSecret = *read;
       if (!sessionSecret) std::printf("Problem with reading Session_Secret from Registry \n ");
     }
-    if (user && sessionKey && sessionSecret && !needLogin) {
+    if (user && sessionKey && sessionSecret && !loginComing) {
       client->setSession(platform::toUtf8(*sessionKey), platform::toUtf8(*sessionSecret));
       currentUserId_ = *user;
-      needLogin = false;
-      return;
+      return SessionStart::Reused;
     }
   } else if (!key.failed()) {
     std::printf("Facebook info missing in Registry \n ");
@@ -164,16 +158,16 @@ void SessionManager::loadOrStartSession(bool& needLogin) {
     std::lock_guard lock(mutex_);
     loginAddress_ = api::loginUrl() + client->loginToken();
   }
-  needLogin = true;
+  return SessionStart::LoginNeeded;
 }
 
 void SessionManager::openLogin() {
   // A browser that died before its window is no weak connection: it is the browser's fault,
   // as one that cannot be started is.
   switch (browser_.openInLoginBrowser(loginAddress(), HandOff::Login)) {
-    case kBrowserNotStarted:
+    case HandOffResult::BrowserNotStarted:
       fail(kBrowserMissingText, kExitBrowserMissing);
-    case kBrowserEnded:
+    case HandOffResult::BrowserEnded:
       fail(kBrowserEndedText, kExitBrowserMissing);
     default:
       break;
@@ -209,8 +203,7 @@ void SessionManager::onRenewalTimer() {
 }
 
 void SessionManager::renew() {
-  bool needLogin = true;
-  loadOrStartSession(needLogin);
+  loadOrStartSession(true);
   openLogin();
   obtainSession();
 }

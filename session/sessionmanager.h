@@ -55,9 +55,11 @@ class SessionManager {
   // The start-up decision: reuse the stored session, or log in. Ends the program when no
   // session can be had.
   void decideAtStartup();
-  // Installs the stored session (needLogin stays false) or creates a token and the login
-  // address (needLogin becomes true). Ends the program when no token can be had.
-  void loadOrStartSession(bool& needLogin);
+  // Installs the stored session (Reused) or creates a token and the login address
+  // (LoginNeeded). With `loginComing` (a renewal, a stored session found stale) the stored one
+  // is not installed. Ends the program when no token can be had.
+  enum class SessionStart { Reused, LoginNeeded };
+  SessionStart loadOrStartSession(bool loginComing);
   // Turns the logged-in token into a stored, installed session and sets timer 2 from its
   // expiry (stopped for a session that never expires); ends the program on failure.
   void obtainSession();

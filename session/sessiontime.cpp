@@ -15,18 +15,17 @@ uint64_t fileTimeNow() {
   return kFileTimeOf1970 + static_cast<uint64_t>(since1970.count()) * 10;
 }
 
-SessionTimeResult checkSessionTime(platform::SettingsStore& store, uint64_t& remainingMs,
-                                   const std::function<uint64_t()>& now, std::string* failure) {
+SessionTime checkSessionTime(platform::SettingsStore& store, const std::function<uint64_t()>& now) {
   namespace keys = platform::keys;
-  const auto unreadable = [failure](const std::string& reason) {
-    if (failure) *failure = reason;
-    return kSessionUnreadable;
+  using Result = SessionTimeResult;
+  const auto unreadable = [](const std::string& reason) {
+    return SessionTime{Result::Unreadable, 0, reason};
   };
   const auto key = store.openKey(keys::kFacebook);
   if (key.failed()) return unreadable(key.error());
   if (!key) {
     std::printf("Missing all registry info about\n");
-    return kSessionKeyMissing;
+    return {.result = Result::KeyMissing};
   }
   const auto high = store.readNumber(*key, keys::kSessionTimeHigh);
   const auto low = store.readNumber(*key, keys::kSessionTimeLow);
@@ -34,9 +33,9 @@ SessionTimeResult checkSessionTime(platform::SettingsStore& store, uint64_t& rem
   if (low.failed()) return unreadable(low.error());
   if (!high || !low) {
     std::printf("Missing info about SessionTime\n");
-    return kSessionTimeMissing;
+    return {.result = Result::TimeMissing};
   }
-  if (*high == 0 && *low == 0) return kSessionValid;  // never expires
+  if (*high == 0 && *low == 0) return {.result = Result::Valid};  // never expires
 
   const uint64_t expiry = (static_cast<uint64_t>(*high) << 32) | *low;
   // The expiry is a UTC file time, so its fields and the comparison are in UTC too.
@@ -48,9 +47,8 @@ SessionTimeResult checkSessionTime(platform::SettingsStore& store, uint64_t& rem
               fields.tm_hour, fields.tm_min);
 
   const int64_t remaining = (static_cast<int64_t>(expiry) - static_cast<int64_t>(now())) / 10'000;
-  if (remaining <= 0) return kSessionExpired;
-  remainingMs = static_cast<uint64_t>(remaining);
-  return kSessionValid;
+  if (remaining <= 0) return {.result = Result::Expired};
+  return {.result = Result::Valid, .remainingMs = static_cast<uint64_t>(remaining)};
 }
 
 }  // namespace session

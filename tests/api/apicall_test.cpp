@@ -62,14 +62,14 @@ TEST(ApiCallTest, BodyIsSortedEncodedAndSignedOverTheRawEntries) {
   EXPECT_EQ(client.loginToken(), "tok123");
   const api::CallResult call =
       client.apiCall(api::kMethodGetSession, api::ParamList{"auth_token=tok123"}, 20);
-  ASSERT_EQ(call.outcome, api::kCallDone);
+  ASSERT_EQ(call.outcome, api::CallOutcome::Done);
   EXPECT_EQ(call.body, "<ok/>");
 
   client.adoptSession("sk-123", "ss-456", "1");
   testing::internal::CaptureStdout();
   const api::SetStatusResult result = api::usersSetStatus(client, "a&b+c%d", false);
   const std::string printed = testing::internal::GetCapturedStdout();
-  EXPECT_EQ(result, api::kSetStatusDone);
+  EXPECT_EQ(result, api::SetStatusResult::Done);
 
   const std::vector<RawHttpServer::Request> requests = scripted.server().requests();
   ASSERT_EQ(requests.size(), 3u);
@@ -102,7 +102,7 @@ TEST(ApiCallTest, AnAnswerPastTheCapFailsTheCallAndKeepsNothing) {
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, scripted.server().restUrl());
   client.setSession("sk", "ss");
   const api::CallResult call = client.fqlQuery("select uid from user where uid = 1", {}, 20);
-  EXPECT_EQ(call.outcome, api::kCallFailed);
+  EXPECT_EQ(call.outcome, api::CallOutcome::Failed);
   EXPECT_EQ(call.transferResult, api::kCurlTooLarge);
   EXPECT_EQ(client.lastResult(), api::kCurlTooLarge);
   EXPECT_TRUE(call.body.empty());
@@ -112,9 +112,9 @@ TEST(ApiCallTest, ClearSendsNeitherStatusNorVerbAndNonAsciiArrivesWhole) {
   ScriptedServer scripted({reply("<users_setStatus_response>1</users_setStatus_response>")});
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, scripted.server().restUrl());
   client.setSession("sk", "ss");
-  EXPECT_EQ(api::usersSetStatus(client, "ignored", true), api::kSetStatusDone);
+  EXPECT_EQ(api::usersSetStatus(client, "ignored", true), api::SetStatusResult::Done);
   EXPECT_EQ(api::usersSetStatus(client, "caf\xc3\xa9 \xe2\x82\xac 100% & more", false),
-            api::kSetStatusDone);
+            api::SetStatusResult::Done);
   const auto requests = scripted.server().requests();
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(field(requests[0], "clear"), "1");
@@ -130,13 +130,13 @@ TEST(ApiCallTest, CallNumbersAdvanceAlsoOverFailedCalls) {
   ASSERT_TRUE(client.createHandle());
   EXPECT_TRUE(client.apiCall("m", {}, 5).done());
   const api::CallResult closed = client.apiCall("m", {}, 5);
-  EXPECT_EQ(closed.outcome, api::kCallFailed);
+  EXPECT_EQ(closed.outcome, api::CallOutcome::Failed);
   EXPECT_EQ(closed.transferResult, 52) << "nothing came back";
   EXPECT_EQ(client.lastResult(), 52);
   EXPECT_FALSE(closed.timedOut);
   EXPECT_FALSE(client.timedOut());
   const api::CallResult empty = client.fqlQuery("select 1", {}, 5);
-  EXPECT_EQ(empty.outcome, api::kCallFailed) << "empty answer";
+  EXPECT_EQ(empty.outcome, api::CallOutcome::Failed) << "empty answer";
   EXPECT_EQ(empty.transferResult, api::kCurlOk);
   EXPECT_TRUE(client.apiCall("m", {}, 5).done());
   const auto requests = scripted.server().requests();
@@ -163,14 +163,14 @@ TEST(ApiCallTest, TimeOutSetsTheFlagAndTheNextCallClearsIt) {
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, scripted.server().restUrl());
   ASSERT_TRUE(client.createHandle());
   const api::CallResult hung = client.apiCall("m", {}, 1);
-  EXPECT_EQ(hung.outcome, api::kCallFailed);
+  EXPECT_EQ(hung.outcome, api::CallOutcome::Failed);
   EXPECT_TRUE(hung.timedOut);
   EXPECT_EQ(hung.transferResult, api::kCurlTimedOut);
   EXPECT_TRUE(client.timedOut());
   EXPECT_EQ(client.lastResult(), api::kCurlTimedOut);
 
   const api::CallResult next = client.apiCall("m", {}, 5);
-  EXPECT_EQ(next.outcome, api::kCallDone);
+  EXPECT_EQ(next.outcome, api::CallOutcome::Done);
   EXPECT_FALSE(next.timedOut);
   EXPECT_TRUE(next.document().isWhole());
   EXPECT_FALSE(next.document().child("a").isEmpty());
@@ -182,21 +182,23 @@ TEST(ApiCallTest, SetStatusResultsFollowTheAnswer) {
     RawHttpServer::Response response;
     api::SetStatusResult expected;
   } cases[] = {
-      {reply("<users_setStatus_response>1</users_setStatus_response>"), api::kSetStatusDone},
+      {reply("<users_setStatus_response>1</users_setStatus_response>"), api::SetStatusResult::Done},
       {reply("<error_response><error_code>250</error_code></error_response>"),
-       api::kSetStatusNoPermission},
+       api::SetStatusResult::NoPermission},
       {reply("<error_response><error_code>100</error_code></error_response>"),
-       api::kSetStatusOtherError},
+       api::SetStatusResult::OtherError},
       {reply("<error_response><error_msg>no code</error_msg></error_response>"),
-       api::kSetStatusOtherError},
+       api::SetStatusResult::OtherError},
       // Only the server's own yes is a success.
-      {reply("<users_setStatus_response>true</users_setStatus_response>"), api::kSetStatusDone},
-      {reply("<users_setStatus_response>0</users_setStatus_response>"), api::kSetStatusOtherError},
-      {reply("<users_setStatus_response/>"), api::kSetStatusOtherError},
-      {reply("<html><body>Proxy login required</body></html>"), api::kSetStatusOtherError},
-      {reply("not xml at all"), api::kSetStatusOtherError},
-      {reply(""), api::kSetStatusFailed},
-      {kClose, api::kSetStatusFailed},
+      {reply("<users_setStatus_response>true</users_setStatus_response>"),
+       api::SetStatusResult::Done},
+      {reply("<users_setStatus_response>0</users_setStatus_response>"),
+       api::SetStatusResult::OtherError},
+      {reply("<users_setStatus_response/>"), api::SetStatusResult::OtherError},
+      {reply("<html><body>Proxy login required</body></html>"), api::SetStatusResult::OtherError},
+      {reply("not xml at all"), api::SetStatusResult::OtherError},
+      {reply(""), api::SetStatusResult::Failed},
+      {kClose, api::SetStatusResult::Failed},
   };
   for (const Case& c : cases) {
     ScriptedServer scripted({c.response});
@@ -206,7 +208,7 @@ TEST(ApiCallTest, SetStatusResultsFollowTheAnswer) {
   }
 }
 
-TEST(ApiCallTest, OneFriendQueriesReplaceTheUidByTheMessage) {
+TEST(ApiCallTest, OneFriendQueriesTakeWhatTheAnswerHolds) {
   const std::string both =
       "<fql_query_response><user><status><message>out  walking</message></status>"
       "<first_name>Ann</first_name><pic_square>http://p/1.jpg</pic_square></user>"
@@ -218,25 +220,22 @@ TEST(ApiCallTest, OneFriendQueriesReplaceTheUidByTheMessage) {
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, scripted.server().restUrl());
   client.setSession("sk", "ss");
 
-  std::string text = "1001", second;
-  EXPECT_EQ(api::statusWithPicture(client, text, second), api::kOneFriendBoth);
-  EXPECT_EQ(text, "out  walking");
-  EXPECT_EQ(second, "http://p/1.jpg");
+  api::OneFriend found = api::statusWithPicture(client, "1001");
+  EXPECT_EQ(found.result, api::OneFriendResult::Both);
+  EXPECT_EQ(found.status, "out  walking");
+  EXPECT_EQ(found.second, "http://p/1.jpg");
 
-  text = "1002";
-  EXPECT_EQ(api::statusWithFirstName(client, text, second), api::kOneFriendBoth);
-  EXPECT_EQ(second, "Ann");
+  found = api::statusWithFirstName(client, "1002");
+  EXPECT_EQ(found.result, api::OneFriendResult::Both);
+  EXPECT_EQ(found.second, "Ann");
 
-  text = "1003";
-  second.clear();
-  EXPECT_EQ(api::statusWithFirstName(client, text, second), api::kOneFriendSecondOnly);
-  EXPECT_EQ(text, "1003") << "without a message the string still holds the uid";
+  found = api::statusWithFirstName(client, "1003");
+  EXPECT_EQ(found.result, api::OneFriendResult::SecondOnly);
+  EXPECT_FALSE(found.hasStatus());
+  EXPECT_TRUE(found.hasSecond());
 
-  text = "1004";
-  EXPECT_EQ(api::statusWithPicture(client, text, second), api::kOneFriendNothing);
-
-  text = "1 or 1=1";
-  EXPECT_EQ(api::statusWithPicture(client, text, second), api::kOneFriendNothing);
+  EXPECT_FALSE(api::statusWithPicture(client, "1004"));
+  EXPECT_EQ(api::statusWithPicture(client, "1 or 1=1").result, api::OneFriendResult::Nothing);
 
   const auto requests = scripted.server().requests();
   ASSERT_EQ(requests.size(), 4u) << "a uid that is not all digits is never sent";
@@ -260,7 +259,7 @@ TEST(UploadTest, SendsTheMultipartBodyByteExact) {
   ScriptedServer scripted({kHang, reply("<photos_upload_response/>")});
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, scripted.server().restUrl());
   client.setSession("sk-7", "ss-7");
-  ASSERT_EQ(client.apiCall("m", {}, 1).outcome, api::kCallFailed);
+  ASSERT_EQ(client.apiCall("m", {}, 1).outcome, api::CallOutcome::Failed);
   ASSERT_TRUE(client.timedOut());
 
   std::string picture("\xff\xd8\xff\xe0", 4);
@@ -309,17 +308,18 @@ TEST(UploadTest, NoJpgPieceSendsNothing) {
   ScriptedServer scripted({reply("<a/>")});
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, scripted.server().restUrl());
   client.setSession("sk", "ss");
-  EXPECT_EQ(client.photosUpload("bytes", "\\My Documents\\IMG_01.JPG").outcome, api::kCallFailed);
+  EXPECT_EQ(client.photosUpload("bytes", "\\My Documents\\IMG_01.JPG").outcome,
+            api::CallOutcome::Failed);
   EXPECT_EQ(client.callCounter(), 0u);
   EXPECT_TRUE(scripted.server().requests().empty());
 }
 
 TEST(UploadTest, OnlyAnUploadAnswerIsASuccess) {
-  const std::pair<const char*, int> answers[] = {
-      {"<photos_upload_response><pid>1</pid></photos_upload_response>", api::kCallDone},
-      {"<error_response><error_code>324</error_code></error_response>", api::kCallFailed},
-      {"<html><body>Proxy login required</body></html>", api::kCallFailed},
-      {"", api::kCallFailed},
+  const std::pair<const char*, api::CallOutcome> answers[] = {
+      {"<photos_upload_response><pid>1</pid></photos_upload_response>", api::CallOutcome::Done},
+      {"<error_response><error_code>324</error_code></error_response>", api::CallOutcome::Failed},
+      {"<html><body>Proxy login required</body></html>", api::CallOutcome::Failed},
+      {"", api::CallOutcome::Failed},
   };
   for (const auto& [body, expected] : answers) {
     ScriptedServer scripted({reply(body)});
@@ -338,7 +338,8 @@ TEST(UploadTest, AFileNameCannotBreakItsPart) {
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, scripted.server().restUrl());
   client.setSession("sk", "ss");
   for (const char* path : {"/p/a\r\nX-Injected: 1\r\n.jpg", "/p/two\nlines.jpg"})
-    EXPECT_EQ(client.photosUpload("bytes", path).outcome, api::kUploadNameRefused) << path;
+    EXPECT_EQ(client.photosUpload("bytes", path).outcome, api::CallOutcome::UploadNameRefused)
+        << path;
   EXPECT_EQ(client.callCounter(), 0u);
   EXPECT_TRUE(scripted.server().requests().empty());
 
@@ -353,7 +354,7 @@ TEST(UploadTest, ClosedConnectionFails) {
   ScriptedServer scripted({kClose});
   api::ApiClient client(api::kApiKey, api::kApplicationSecret, scripted.server().restUrl());
   client.setSession("sk", "ss");
-  EXPECT_EQ(client.photosUpload("bytes", "a.jpg").outcome, api::kCallFailed);
+  EXPECT_EQ(client.photosUpload("bytes", "a.jpg").outcome, api::CallOutcome::Failed);
   EXPECT_EQ(client.callCounter(), 1u);
   EXPECT_NE(client.lastResult(), api::kCurlOk);
 }
@@ -370,14 +371,11 @@ TEST(ApiCallSlowTest, OneFriendQueryTimedOutGivesFour) {
   api::TransferLimits limits;
   limits.timeoutDivisor = 15;
   client.setTransferLimits(limits);
-  std::string text = "1001", second = "kept";
   const auto begin = std::chrono::steady_clock::now();
-  EXPECT_EQ(api::statusWithFirstName(client, text, second), api::kOneFriendTimedOut);
+  EXPECT_EQ(api::statusWithFirstName(client, "1001").result, api::OneFriendResult::TimedOut);
   const auto waited = std::chrono::steady_clock::now() - begin;
   EXPECT_GE(waited, std::chrono::milliseconds(950));
   EXPECT_LT(waited, std::chrono::seconds(5));
-  EXPECT_EQ(text, "1001");
-  EXPECT_EQ(second, "kept");
 }
 
 }  // namespace

@@ -128,8 +128,8 @@ TEST_P(AuthGetSessionTest, TracesStoresAndReturns) {
 
   const auto facebook = settings.openKey(platform::keys::kFacebook);
   const auto version = settings.openKey(platform::keys::kVersion);
-  ASSERT_EQ(facebook.has_value(), c.stored) << c.what;
-  ASSERT_EQ(version.has_value(), c.stored) << c.what;
+  ASSERT_EQ(facebook.found(), c.stored) << c.what;
+  ASSERT_EQ(version.found(), c.stored) << c.what;
   EXPECT_EQ(client.hasSession(), c.stored);
   if (!c.stored) return;
   namespace k = platform::keys;
@@ -285,10 +285,10 @@ TEST(AuthGetSessionStoreTest, ARefusedValueLeavesTheOldSessionWhole) {
     platform::SettingsStore settings(path);
     const auto key = settings.createKey(keys::kFacebook);
     ASSERT_TRUE(key);
-    ASSERT_EQ(settings.writeString(*key, keys::kSessionKey, u"old-key"), 0);
-    ASSERT_EQ(settings.writeString(*key, keys::kSessionSecret, u"old-secret"), 0);
+    ASSERT_TRUE(settings.writeString(*key, keys::kSessionKey, u"old-key"));
+    ASSERT_TRUE(settings.writeString(*key, keys::kSessionSecret, u"old-secret"));
     for (const char* number : {keys::kUid, keys::kSessionTimeHigh, keys::kSessionTimeLow})
-      ASSERT_EQ(settings.writeNumber(*key, number, 1), 0);
+      ASSERT_TRUE(settings.writeNumber(*key, number, 1));
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
     const std::string refuse = std::string("BEFORE UPDATE ON vals WHEN NEW.name = '") + refused +

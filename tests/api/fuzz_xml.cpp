@@ -61,7 +61,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   std::size_t lines = 0;
   (void)api::readSessionAnswer(text, [&lines](const std::string&) { ++lines; });
   (void)api::readSetStatusAnswer(text);
-  std::string status = "1", second;
-  (void)api::readOneFriendAnswer(text, "pic_square", status, second);
+  (void)api::readOneFriendAnswer(text, "pic_square");
   return 0;
 }

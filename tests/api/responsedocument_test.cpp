@@ -210,11 +210,10 @@ INSTANTIATE_TEST_SUITE_P(Answers, ResponseDocumentTable, ::testing::ValuesIn(kRo
 // answers are cut against socialsim (simulator_integration_test.cpp).
 TEST(CutAnswers, ReadersWhoseResultsAreKeptRefuseThem) {
   const auto setStatus = [](const std::string& text) {
-    return api::readSetStatusAnswer(text) == api::kSetStatusDone;
+    return api::readSetStatusAnswer(text) == api::SetStatusResult::Done;
   };
   const auto oneFriend = [](const std::string& text) {
-    std::string status, picture;
-    return api::readOneFriendAnswer(text, "pic_square", status, picture) == api::kOneFriendBoth;
+    return api::readOneFriendAnswer(text, "pic_square").result == api::OneFriendResult::Both;
   };
   const struct {
     std::function<bool(const std::string&)> read;

@@ -116,7 +116,7 @@ TEST_F(SimulatorIntegrationTest, LoginStoresTheSessionAndTracesIt) {
   EXPECT_EQ(client->loginToken().size(), 32u);
 
   const auto key = settings_->openKey(platform::keys::kFacebook);
-  ASSERT_TRUE(key.has_value());
+  ASSERT_TRUE(key.found());
   EXPECT_EQ(settings_->readString(*key, platform::keys::kSessionKey),
             platform::toUtf16(client->sessionKey()));
   EXPECT_EQ(settings_->readString(*key, platform::keys::kSessionSecret),
@@ -129,7 +129,7 @@ TEST_F(SimulatorIntegrationTest, LoginStoresTheSessionAndTracesIt) {
   const uint64_t nowAsFileTime =
       static_cast<uint64_t>(::time(nullptr)) * 10000000ULL + 116444736000000000ULL;
   EXPECT_GT(expiry, nowAsFileTime) << "a day-long session ends in the future";
-  EXPECT_TRUE(settings_->openKey(platform::keys::kVersion).has_value());
+  EXPECT_TRUE(settings_->openKey(platform::keys::kVersion).found());
 
   const std::string trace = readFile(log_->path());
   const std::string stamp = "[0-9]{1,2}:[0-9]{1,2}:[0-9]{1,2}   ";
@@ -213,7 +213,7 @@ TEST_F(SimulatorIntegrationTest, FqlNotificationsAndCallIds) {
                 .status,
             200);
   EXPECT_EQ(client->fqlQuery("select name from user where uid=" + userUid_, {}, 45).outcome,
-            api::kCallFailed);
+            api::CallOutcome::Failed);
 
   ASSERT_EQ(sim_.control("/messages", R"({"unread":3,"most_recent":1262304000})").status, 200);
   const api::CallResult news =
@@ -240,32 +240,32 @@ TEST_F(SimulatorIntegrationTest, FqlNotificationsAndCallIds) {
 TEST_F(SimulatorIntegrationTest, SetStatusResults) {
   auto client = loggedInClient();
   const std::string status = "caf\xc3\xa9 & more: 100% + \"quotes\"";
-  EXPECT_EQ(api::usersSetStatus(*client, status, false), api::kSetStatusDone);
-  std::string text = userUid_, picture;
-  EXPECT_EQ(api::statusWithPicture(*client, text, picture), api::kOneFriendBoth);
-  EXPECT_EQ(text, status) << "the status arrived whole";
+  EXPECT_EQ(api::usersSetStatus(*client, status, false), api::SetStatusResult::Done);
+  api::OneFriend found = api::statusWithPicture(*client, userUid_);
+  EXPECT_EQ(found.result, api::OneFriendResult::Both);
+  EXPECT_EQ(found.status, status) << "the status arrived whole";
 
   ASSERT_EQ(sim_.control("/permission", R"({"status_update":false})").status, 200);
-  EXPECT_EQ(api::usersSetStatus(*client, "no permission", false), api::kSetStatusNoPermission);
+  EXPECT_EQ(api::usersSetStatus(*client, "no permission", false),
+            api::SetStatusResult::NoPermission);
   ASSERT_EQ(sim_.control("/permission", R"({"status_update":true})").status, 200);
 
   ASSERT_EQ(sim_.control("/faults", R"({"match":"facebook.users.setStatus","action":"error",)"
                                     R"("error_code":100})")
                 .status,
             200);
-  EXPECT_EQ(api::usersSetStatus(*client, "other error", false), api::kSetStatusOtherError);
+  EXPECT_EQ(api::usersSetStatus(*client, "other error", false), api::SetStatusResult::OtherError);
 
   ASSERT_EQ(sim_.control("/faults", R"({"match":"facebook.users.setStatus","action":"close",)"
                                     R"("count":2})")
                 .status,
             200);
-  EXPECT_EQ(api::usersSetStatus(*client, "closed", false), api::kSetStatusFailed);
+  EXPECT_EQ(api::usersSetStatus(*client, "closed", false), api::SetStatusResult::Failed);
   EXPECT_FALSE(client->timedOut());
 
-  EXPECT_EQ(api::usersSetStatus(*client, "", true), api::kSetStatusDone);
-  text = userUid_;
-  EXPECT_EQ(api::statusWithPicture(*client, text, picture), api::kOneFriendSecondOnly);
-  EXPECT_EQ(text, userUid_) << "a cleared status leaves the uid in place";
+  EXPECT_EQ(api::usersSetStatus(*client, "", true), api::SetStatusResult::Done);
+  found = api::statusWithPicture(*client, userUid_);
+  EXPECT_EQ(found.result, api::OneFriendResult::SecondOnly) << "a cleared status reads as none";
 }
 
 // users.setStatus has a fixed 20-second limit, here divided by ten.
@@ -278,10 +278,10 @@ TEST_F(SimulatorIntegrationTest, SetStatusTimedOutThenTheNextCallClearsTheFlag) 
                                     R"("delay_ms":3000})")
                 .status,
             200);
-  EXPECT_EQ(api::usersSetStatus(*client, "slow", false), api::kSetStatusTimedOut);
+  EXPECT_EQ(api::usersSetStatus(*client, "slow", false), api::SetStatusResult::TimedOut);
   EXPECT_TRUE(client->timedOut());
   EXPECT_EQ(client->lastResult(), api::kCurlTimedOut);
-  EXPECT_EQ(api::usersSetStatus(*client, "fast", false), api::kSetStatusDone);
+  EXPECT_EQ(api::usersSetStatus(*client, "fast", false), api::SetStatusResult::Done);
   EXPECT_FALSE(client->timedOut());
 }
 

@@ -64,9 +64,10 @@ struct Creation : ::testing::Test {
   }
 };
 
-std::optional<std::u16string> lastUpdate(platform::SettingsStore& store) {
+platform::Lookup<std::u16string> lastUpdate(platform::SettingsStore& store) {
   auto key = store.openKey(platform::keys::kFacebook);
-  return key ? store.readString(*key, platform::keys::kLastUpdate) : std::nullopt;
+  if (!key) return std::nullopt;
+  return store.readString(*key, platform::keys::kLastUpdate);
 }
 
 }  // namespace

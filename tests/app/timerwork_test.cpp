@@ -208,7 +208,7 @@ TEST_F(TimerWorkTest, TimerThreeRefreshesLastUpdateAndTheShownText) {
   services();
   const auto key = settings.openKey(platform::keys::kFacebook);
   ASSERT_TRUE(key);
-  ASSERT_EQ(settings.writeNumber(*key, platform::keys::kFcount, 3), 0);
+  ASSERT_TRUE(settings.writeNumber(*key, platform::keys::kFcount, 3));
   uiState.lastUpdateText.set("List Last Updated: 4/3/2009  9:5");
 
   testing::internal::CaptureStdout();

@@ -36,12 +36,13 @@ TEST_F(AdHocRequestTest, SendsOnlyForAUserADigitUidAndAChoice) {
     friends::CategoryResults results;
     results[6] = "kept ";
     testing::internal::CaptureStdout();
-    const int result = friends::adHocRequest(c.client, c.user, c.uid, c.chosen, results);
+    const friends::AdHocResult result =
+        friends::adHocRequest(c.client, c.user, c.uid, c.chosen, results);
     std::string out;
     for (const std::string& line : testsupport::splitLines(testing::internal::GetCapturedStdout()))
       if (line.rfind("POST Data:", 0) != 0) out += line + "\n";
     EXPECT_EQ(out, c.out);
-    const bool sent = result == friends::kAdHocDone;
+    const bool sent = result == friends::AdHocResult::Done;
     EXPECT_EQ(testsupport::occurrences(log(), "select music, tv from user where uid =" + uid),
               sent ? 1 : 0);
     EXPECT_EQ(results[6], sent ? "kept Fado" : "kept ");

@@ -89,7 +89,7 @@ TEST_F(CutAnswers, NothingStoredChangesAndTheNextWholeAnswerIsStored) {
     auto s = sync();
     friends::friendCountCheck(s, settings, [] { return "1/1/2025  1:1"; });
     s.checkFriendsStatus();
-    ASSERT_EQ(s.checkBestFriendsStatus(), friends::kBestFriendsDone);
+    ASSERT_EQ(s.checkBestFriendsStatus(), friends::BestFriendsResult::Done);
     watch.checkRelationChange(*session.client, session.userId);
   }
   ASSERT_TRUE(watch.changes().empty());
@@ -102,7 +102,7 @@ TEST_F(CutAnswers, NothingStoredChangesAndTheNextWholeAnswerIsStored) {
   control("/friends/add", "{}");
 
   const uint32_t user = session.userId;
-  std::string message, time, hours;
+  std::string message;
   std::size_t changesTold = 0, boxesShown = 0;
   struct Writer {
     const char* what;
@@ -119,7 +119,7 @@ TEST_F(CutAnswers, NothingStoredChangesAndTheNextWholeAnswerIsStored) {
        [&] { return sync().storeStatuses(answerTo(friends::allStatusesQuery(user))) >= 0; }},
       {"best friends' statuses",
        friends::bestFriendStatusesQuery(std::min(a, b) + "," + std::max(a, b)),
-       [&] { return sync().checkBestFriendsStatus() == friends::kBestFriendsDone; }},
+       [&] { return sync().checkBestFriendsStatus() == friends::BestFriendsResult::Done; }},
       {"relationships", friends::relationshipQuery(user),
        [&] {
          watch.clearChanges();
@@ -128,9 +128,10 @@ TEST_F(CutAnswers, NothingStoredChangesAndTheNextWholeAnswerIsStored) {
        }},
       {"one friend's status", friends::oneStatusQuery(a),
        [&] {
-         return friends::getStatusNTime(*session.client, a, message, time, hours,
-                                        api::kShortFqlSeconds) == friends::kStatusDone &&
-                !message.empty();
+         const friends::FriendStatus status =
+             friends::getStatusNTime(*session.client, a, api::kShortFqlSeconds);
+         message = status.message;
+         return status && !message.empty();
        }},
   };
 

@@ -144,7 +144,7 @@ TEST_F(AnswerWalk, BestFriendFlags) {
   for (const Row& row : rows) {
     writeWhole(store.paths().bf1, row.oldLine);
     EXPECT_EQ(sync.storeBestFriendStatuses({row.oldLine}, 1, statusAnswer({row.answered})),
-              friends::kBestFriendsDone);
+              friends::BestFriendsResult::Done);
     EXPECT_EQ(readWhole(store.paths().bf1), row.newLine) << row.oldLine;
   }
 }
@@ -154,7 +154,7 @@ TEST_F(AnswerWalk, BestFriendsArePairedByUidNotByPosition) {
                                           "3*Three***#1\n"};
   const std::string answer =
       statusAnswer({{"3", "three's", "30"}, {"100", "hundred's", "10"}, {"20", "", ""}});
-  EXPECT_EQ(sync.storeBestFriendStatuses(lines, 3, answer), friends::kBestFriendsDone);
+  EXPECT_EQ(sync.storeBestFriendStatuses(lines, 3, answer), friends::BestFriendsResult::Done);
   EXPECT_EQ(readWhole(store.paths().bf1),
             "100*Hundred*hundred's*10*#2\n20*Twenty***#1\n3*Three*three's*30*#2\n");
 }
@@ -168,7 +168,7 @@ TEST_F(AnswerWalk, AFileThatCannotBeWrittenIsAFailure) {
   EXPECT_EQ(walk.storeStaticInfo(fixture("fql_static_info_edge_cases.xml")), friends::kFetchFailed);
   EXPECT_EQ(walk.storeStatuses(fixture("fql_statuses_edge_cases.xml")), friends::kFetchFailed);
   EXPECT_EQ(walk.storeBestFriendStatuses({"1*Ann***#1\n"}, 1, statusAnswer({{"1", "m", "5"}})),
-            friends::kBestFriendsFailed);
+            friends::BestFriendsResult::Failed);
 }
 
 TEST_F(AnswerWalk, BestFriendsAnswerThatDoesNotFitLeavesTheFile) {
@@ -179,10 +179,11 @@ TEST_F(AnswerWalk, BestFriendsAnswerThatDoesNotFitLeavesTheFile) {
   startCapture();
   EXPECT_EQ(
       sync.storeBestFriendStatuses(lines, 3, statusAnswer({{"100", "a", "1"}, {"3", "c", "2"}})),
-      friends::kBestFriendsMismatch);
-  EXPECT_EQ(sync.storeBestFriendStatuses(lines, 3, statusAnswer({})), friends::kBestFriendsDone);
+      friends::BestFriendsResult::Mismatch);
+  EXPECT_EQ(sync.storeBestFriendStatuses(lines, 3, statusAnswer({})),
+            friends::BestFriendsResult::Done);
   EXPECT_EQ(sync.storeBestFriendStatuses(lines, 3, fixture("getsession_error_response.xml")),
-            friends::kBestFriendsFailed);
+            friends::BestFriendsResult::Failed);
   EXPECT_EQ(capturedOutput(),
             "Getting messages from best friends list\n"
             "We are in trouble: number of requested best friends does not much the number from "
@@ -193,19 +194,19 @@ TEST_F(AnswerWalk, BestFriendsAnswerThatDoesNotFitLeavesTheFile) {
 
   // A friend the answer leaves out although the count fits stays as he was.
   const std::string other = statusAnswer({{"100", "a", "1"}, {"20", "b", "2"}, {"77", "x", "3"}});
-  EXPECT_EQ(sync.storeBestFriendStatuses(lines, 3, other), friends::kBestFriendsDone);
+  EXPECT_EQ(sync.storeBestFriendStatuses(lines, 3, other), friends::BestFriendsResult::Done);
   EXPECT_EQ(readWhole(store.paths().bf1), "100*A*a*1*#2\n20*B*b*2*#2\n3*C***#1\n");
 }
 
 TEST_F(AnswerWalk, WithoutBestFriendsOrUserNothingIsAsked) {
-  EXPECT_EQ(sync.checkBestFriendsStatus(), friends::kNoBestFriends);
+  EXPECT_EQ(sync.checkBestFriendsStatus(), friends::BestFriendsResult::NoBestFriends);
   writeWhole(store.paths().bf1, "abc*Not a uid***#1\n");
-  EXPECT_EQ(sync.checkBestFriendsStatus(), friends::kNoBestFriends);
+  EXPECT_EQ(sync.checkBestFriendsStatus(), friends::BestFriendsResult::NoBestFriends);
 
   friends::FriendSync noUser(client, 0, store);
   writeWhole(store.paths().bf1, "5*Five***#1\n");
   startCapture();
-  EXPECT_EQ(noUser.checkBestFriendsStatus(), friends::kBestFriendsFailed);
+  EXPECT_EQ(noUser.checkBestFriendsStatus(), friends::BestFriendsResult::Failed);
   EXPECT_EQ(noUser.getAllFriendsFirstTime(), friends::kFetchFailed);
   EXPECT_EQ(noUser.getStaticInfo(), friends::kFetchFailed);
   noUser.checkFriendsStatus();

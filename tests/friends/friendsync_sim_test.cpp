@@ -37,11 +37,11 @@ class Sync : public friendstest::SimFixture {
         });
   }
   friends::FriendSync sync() { return friends::FriendSync(*session.client, session.userId, store); }
-  std::optional<uint32_t> fcount() {
+  platform::Lookup<uint32_t> fcount() {
     return settings.readNumber(*settings.openKey(platform::keys::kFacebook),
                                platform::keys::kFcount);
   }
-  std::optional<std::u16string> stringValue(const char* name) {
+  platform::Lookup<std::u16string> stringValue(const char* name) {
     return settings.readString(*settings.openKey(platform::keys::kFacebook), name);
   }
   void addFault(const std::string& json) { ASSERT_EQ(sim.control("/faults", json).status, 200); }
@@ -235,7 +235,7 @@ TEST_F(Sync, TheCountIsStoredOnlyWhenBothFetchesSucceeded) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    ASSERT_EQ(settings.deleteTree(platform::keys::kCorvanta), 0);
+    ASSERT_TRUE(settings.deleteTree(platform::keys::kCorvanta));
     ASSERT_TRUE(settings.createKey(platform::keys::kFacebook));
     std::remove(store.paths().bf1.c_str());  // no best friends: no status query first
     addFault(R"({"match": "facebook.fql.query", "action": "none", "count": )" +
@@ -278,7 +278,7 @@ TEST_F(Sync, BestFriendsAreAskedForInTextOrder) {
     ASSERT_EQ(sim.control("/friends/add", std::string(R"({"uid": )") + uid + "}").status, 200);
   writeWhole(store.paths().bf1, "20*Twenty***#1\n100*Hundred***#1\n3*Three***#1\n");
   testsupport::clearRequestLog(sim);
-  EXPECT_EQ(sync().checkBestFriendsStatus(), friends::kBestFriendsDone);
+  EXPECT_EQ(sync().checkBestFriendsStatus(), friends::BestFriendsResult::Done);
   EXPECT_EQ(
       testsupport::occurrences(log(), "select uid, status from user where uid in (100,20,3)\""), 1);
   const auto lines = splitLines(readWhole(store.paths().bf1));
@@ -301,7 +301,7 @@ TEST_F(Sync, AUidOnTwoLinesIsAskedOnceAndItsStatusesChange) {
   const std::string a = std::min(uids[0], uids[1]), b = std::max(uids[0], uids[1]);
   writeWhole(store.paths().bf1, b + "*B***#1\n" + a + "*A***#1\n" + b + "*B again***#1\n");
   testsupport::clearRequestLog(sim);
-  EXPECT_EQ(sync().checkBestFriendsStatus(), friends::kBestFriendsDone);
+  EXPECT_EQ(sync().checkBestFriendsStatus(), friends::BestFriendsResult::Done);
   EXPECT_EQ(testsupport::occurrences(
                 log(), "select uid, status from user where uid in (" + a + "," + b + ")\""),
             1)
@@ -317,7 +317,7 @@ TEST_F(Sync, TwoUsersForThreeBestFriendsLeaveTheFile) {
   const std::string before =
       uids[0] + "*A***#1\n" + uids[1] + "*B***#1\n" + "999999999*Nobody***#1\n";
   writeWhole(store.paths().bf1, before);
-  EXPECT_EQ(sync().checkBestFriendsStatus(), friends::kBestFriendsMismatch);
+  EXPECT_EQ(sync().checkBestFriendsStatus(), friends::BestFriendsResult::Mismatch);
   EXPECT_EQ(readWhole(store.paths().bf1), before);
 }
 
@@ -331,8 +331,8 @@ TEST_F(Sync, AStatusChangedBetweenRefreshesIsFlaggedNew) {
               200);
   writeWhole(store.paths().bf1,
              uids[0] + "*A***#1\n" + uids[1] + "*B***#1\n" + uids[2] + "*C***#1\n");
-  ASSERT_EQ(sync().checkBestFriendsStatus(), friends::kBestFriendsDone);
-  ASSERT_EQ(sync().checkBestFriendsStatus(), friends::kBestFriendsDone);
+  ASSERT_EQ(sync().checkBestFriendsStatus(), friends::BestFriendsResult::Done);
+  ASSERT_EQ(sync().checkBestFriendsStatus(), friends::BestFriendsResult::Done);
   for (const std::string& line : splitLines(readWhole(store.paths().bf1)))
     EXPECT_EQ(line.substr(line.size() - 2), "#1") << line;
 
@@ -340,7 +340,7 @@ TEST_F(Sync, AStatusChangedBetweenRefreshesIsFlaggedNew) {
                         R"({"uid": )" + uids[1] + R"(, "message": "second", "time": 1229003600})")
                 .status,
             200);
-  ASSERT_EQ(sync().checkBestFriendsStatus(), friends::kBestFriendsDone);
+  ASSERT_EQ(sync().checkBestFriendsStatus(), friends::BestFriendsResult::Done);
   for (const std::string& line : splitLines(readWhole(store.paths().bf1))) {
     const bool changed = line.rfind(uids[1] + "*", 0) == 0;
     EXPECT_EQ(line.substr(line.size() - 2), changed ? "#2" : "#1") << line;

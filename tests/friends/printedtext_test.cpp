@@ -83,11 +83,7 @@ TEST_F(PrintedText, StatusesRelationshipsAndProfileTexts) {
                        .status,
                    200);
        },
-       [&] {
-         std::string message, time, hours;
-         friends::getStatusNTime(*session.client, uid, message, time, hours, 30,
-                                 [] { return 1229000000; });
-       },
+       [&] { friends::getStatusNTime(*session.client, uid, 30, [] { return 1229000000; }); },
        std::string("Status message: ") + kHostilePrinted},
       {"all statuses", [] {},
        [&] { friends::FriendSync(*session.client, session.userId, store).checkFriendsStatus(); },

@@ -37,10 +37,13 @@ TEST(StatusLine, MessageWithItsAgeOrNotSet) {
 
 class StatusQuery : public friendstest::SimFixture {
  protected:
-  int query(const std::string& uid, long limit = 30) {
-    message = timeText = hours = "";
-    return friends::getStatusNTime(*session.client, uid, message, timeText, hours, limit,
-                                   [] { return kSet + 2 * 3600 + 5; });
+  friends::StatusResult query(const std::string& uid, long limit = 30) {
+    const friends::FriendStatus status =
+        friends::getStatusNTime(*session.client, uid, limit, [] { return kSet + 2 * 3600 + 5; });
+    message = status.message;
+    timeText = status.timeText;
+    hours = status.hoursText;
+    return status.result;
   }
   std::string message, timeText, hours;
 };
@@ -54,7 +57,7 @@ TEST_F(StatusQuery, ResultsAndDiagnostics) {
       200);
 
   ::testing::internal::CaptureStdout();
-  EXPECT_EQ(query(uid), friends::kStatusDone);
+  EXPECT_EQ(query(uid), friends::StatusResult::Done);
   std::fflush(stdout);
   const std::string out = ::testing::internal::GetCapturedStdout();
   EXPECT_NE(out.find("Getting status message and time for uid = " + uid +
@@ -70,13 +73,13 @@ TEST_F(StatusQuery, ResultsAndDiagnostics) {
             1);
 
   ASSERT_EQ(sim.control("/status", R"({"uid": )" + uid + R"(, "message": ""})").status, 200);
-  EXPECT_EQ(query(uid), friends::kStatusDone);
+  EXPECT_EQ(query(uid), friends::StatusResult::Done);
   EXPECT_EQ(message + timeText + hours, "");
 
   ASSERT_EQ(sim.control("/faults", R"({"match": "facebook.fql.query", "action": "cut"})").status,
             200);
   ::testing::internal::CaptureStdout();
-  EXPECT_EQ(query(uid), friends::kStatusFailed);
+  EXPECT_EQ(query(uid), friends::StatusResult::Failed);
   std::fflush(stdout);
   EXPECT_NE(
       ::testing::internal::GetCapturedStdout().find("GetStatusNTime(): Could not retrieve info.\n"),
@@ -88,16 +91,16 @@ TEST_F(StatusQuery, ResultsAndDiagnostics) {
                                          R"("action": "error", "error_code": )" + code + "}")
                   .status,
               200);
-    EXPECT_EQ(query(uid), friends::kStatusFailed) << code;
+    EXPECT_EQ(query(uid), friends::StatusResult::Failed) << code;
     EXPECT_EQ(message + timeText + hours, "");
   }
 
   ASSERT_EQ(sim.control("/faults", R"({"match": "facebook.fql.query", "delay_ms": 2500})").status,
             200);
-  EXPECT_EQ(query(uid, 1), friends::kStatusTimedOut);
+  EXPECT_EQ(query(uid, 1), friends::StatusResult::TimedOut);
 
   testsupport::clearRequestLog(sim);
-  EXPECT_EQ(query(uid + " or 1=1"), friends::kStatusFailed);
+  EXPECT_EQ(query(uid + " or 1=1"), friends::StatusResult::Failed);
   EXPECT_EQ(testsupport::occurrences(log(), "\"name\":\"query\""), 0);
 }
 

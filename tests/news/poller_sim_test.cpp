@@ -55,7 +55,7 @@ class Poll : public friendstest::SimFixture {
     return outcome.found() ? news::kPollNews : news::kPollNothingNew;
   }
   platform::SettingsKey key() { return *settings.openKey(platform::keys::kFacebook); }
-  std::optional<uint32_t> number(const char* name) { return settings.readNumber(key(), name); }
+  platform::Lookup<uint32_t> number(const char* name) { return settings.readNumber(key(), name); }
   std::string text(const char* name) {
     const auto value = settings.readString(key(), name);
     return value ? platform::toUtf8(*value) : "<missing>";

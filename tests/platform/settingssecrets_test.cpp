@@ -34,14 +34,13 @@ std::string freshDbPath(const std::string& name) {
 bool storeSession(SettingsStore& store, bool commit = true) {
   SettingsStore::Transaction group(store);
   const auto key = store.createKey(kFacebook);
-  if (!key || store.writeString(*key, "Session_Key", u"k-123") != 0 ||
-      store.writeString(*key, "Session_Secret", u"s-456") != 0 ||
-      store.writeNumber(*key, "UID", 42) != 0)
+  if (!key || !store.writeString(*key, "Session_Key", u"k-123") ||
+      !store.writeString(*key, "Session_Secret", u"s-456") || !store.writeNumber(*key, "UID", 42))
     return false;
   return !commit || group.commit();
 }
 
-std::optional<std::u16string> storedOnly(const std::string& path, const char* name) {
+platform::Lookup<std::u16string> storedOnly(const std::string& path, const char* name) {
   SettingsStore plain(path);  // no vault: what the file itself holds
   const auto key = plain.openKey(kFacebook);
   if (!key) return std::nullopt;
@@ -147,7 +146,7 @@ const SecretCase kSecretCases[] = {
        SettingsStore store(path);
        store.keepSecretsIn(&vault);
        ASSERT_TRUE(storeSession(store));
-       ASSERT_EQ(store.deleteTree("SOFTWARE\\Corvanta"), 0);
+       ASSERT_TRUE(store.deleteTree("SOFTWARE\\Corvanta"));
        EXPECT_TRUE(vault.values.empty());
      }},
     {"ASessionTheVaultKeptThroughAWipeGoesAtTheNextStart",
@@ -157,7 +156,7 @@ const SecretCase kSecretCases[] = {
          store.keepSecretsIn(&vault);
          ASSERT_TRUE(storeSession(store));
          vault.erasesFail = true;  // the keyring is silent when the settings are wiped
-         ASSERT_EQ(store.deleteTree("SOFTWARE\\Corvanta"), 0);
+         ASSERT_TRUE(store.deleteTree("SOFTWARE\\Corvanta"));
          EXPECT_EQ(vault.values.size(), 2u);
        }
        vault.erasesFail = false;
@@ -182,8 +181,8 @@ const SecretCase kSecretCases[] = {
        SettingsStore store(path);
        store.keepSecretsIn(&vault);
        const auto key = store.createKey("SOFTWARE\\Corvanta\\Version");
-       ASSERT_EQ(store.writeString(*key, "Session_Key", u"not-a-session"), 0);
-       ASSERT_EQ(store.writeString(*store.createKey(kFacebook), "FUID", u"7"), 0);
+       ASSERT_TRUE(store.writeString(*key, "Session_Key", u"not-a-session"));
+       ASSERT_TRUE(store.writeString(*store.createKey(kFacebook), "FUID", u"7"));
        EXPECT_TRUE(vault.values.empty());
      }},
 };

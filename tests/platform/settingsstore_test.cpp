@@ -47,14 +47,14 @@ const StoreCase kStoreCases[] = {
     {"NumberReadsBackOnlyAsNumber",
      [](SettingsStore& s) {
        auto key = facebookKey(s);
-       ASSERT_EQ(s.writeNumber(key, "FCOUNT", 0xFFFFFFF0u), 0);
+       ASSERT_TRUE(s.writeNumber(key, "FCOUNT", 0xFFFFFFF0u));
        EXPECT_EQ(s.readNumber(key, "FCOUNT"), 0xFFFFFFF0u);
        EXPECT_EQ(s.readString(key, "FCOUNT"), std::nullopt);
      }},
     {"StringReadsBackOnlyAsString",
      [](SettingsStore& s) {
        auto key = facebookKey(s);
-       ASSERT_EQ(s.writeString(key, "FUID", u"1234"), 0);
+       ASSERT_TRUE(s.writeString(key, "FUID", u"1234"));
        EXPECT_EQ(s.readString(key, "FUID"), u"1234");
        EXPECT_EQ(s.readNumber(key, "FUID"), std::nullopt);
      }},
@@ -67,15 +67,15 @@ const StoreCase kStoreCases[] = {
     {"EmptyStringIsPresent",
      [](SettingsStore& s) {
        auto key = facebookKey(s);
-       ASSERT_EQ(s.writeString(key, "GUID", u""), 0);
+       ASSERT_TRUE(s.writeString(key, "GUID", u""));
        EXPECT_EQ(s.readString(key, "GUID"), u"");
      }},
     {"StringOf127CharactersFitsTheBuffer128DoesNot",
      [](SettingsStore& s) {
        auto key = facebookKey(s);
        const std::u16string fits(127, u'x'), tooLong(128, u'y');
-       ASSERT_EQ(s.writeString(key, "A", fits), 0);
-       ASSERT_EQ(s.writeString(key, "B", tooLong), 0);
+       ASSERT_TRUE(s.writeString(key, "A", fits));
+       ASSERT_TRUE(s.writeString(key, "B", tooLong));
        EXPECT_EQ(s.readString(key, "A"), fits);
        EXPECT_EQ(s.readString(key, "B"), std::nullopt);
      }},
@@ -83,14 +83,14 @@ const StoreCase kStoreCases[] = {
      [](SettingsStore& s) {
        auto key = facebookKey(s);
        const std::u16string text = u"Zo\u00eb \u6771\u4eac \U0001F600 \u00df";
-       ASSERT_EQ(s.writeString(key, "Message", text), 0);
+       ASSERT_TRUE(s.writeString(key, "Message", text));
        EXPECT_EQ(s.readString(key, "Message"), text);
      }},
     {"OverwriteReplacesTypeAndValue",
      [](SettingsStore& s) {
        auto key = facebookKey(s);
-       ASSERT_EQ(s.writeString(key, "UID", u"77"), 0);
-       ASSERT_EQ(s.writeNumber(key, "UID", 77), 0);
+       ASSERT_TRUE(s.writeString(key, "UID", u"77"));
+       ASSERT_TRUE(s.writeNumber(key, "UID", 77));
        EXPECT_EQ(s.readNumber(key, "UID"), 77u);
        EXPECT_EQ(s.readString(key, "UID"), std::nullopt);
      }},
@@ -116,7 +116,7 @@ const StoreCase kStoreCases[] = {
        EXPECT_FALSE(s.createKey(""));
        EXPECT_FALSE(s.createKey("\\SOFTWARE"));
        EXPECT_FALSE(s.createKey("SOFTWARE\\\\Corvanta"));
-       EXPECT_NE(s.deleteTree(""), 0);
+       EXPECT_FALSE(s.deleteTree(""));
      }},
     {"PathsCompareWithoutCaseAndKeepTheirCase",
      [](SettingsStore& s) {
@@ -133,8 +133,8 @@ const StoreCase kStoreCases[] = {
     {"ValueNamesCompareWithoutCase",
      [](SettingsStore& s) {
        auto key = facebookKey(s);
-       ASSERT_EQ(s.writeString(key, "Session_Key", u"one"), 0);
-       ASSERT_EQ(s.writeString(key, "SESSION_KEY", u"two"), 0);
+       ASSERT_TRUE(s.writeString(key, "Session_Key", u"one"));
+       ASSERT_TRUE(s.writeString(key, "SESSION_KEY", u"two"));
        EXPECT_EQ(s.readString(key, "session_key"), u"two");
        auto otherCase = s.openKey("SOFTWARE\\CORVANTA\\FACEBOOK");
        EXPECT_EQ(s.readString(*otherCase, "Session_Key"), u"two");
@@ -149,7 +149,7 @@ const StoreCase kStoreCases[] = {
        s.writeString(version, "Release", u"1.0");
        s.writeNumber(sibling, "Kept", 1);
        s.writeNumber(other, "Kept", 2);
-       ASSERT_EQ(s.deleteTree("software\\corvanta"), 0);
+       ASSERT_TRUE(s.deleteTree("software\\corvanta"));
        EXPECT_FALSE(s.openKey("SOFTWARE\\Corvanta"));
        EXPECT_FALSE(s.openKey(kFacebook));
        EXPECT_FALSE(s.openKey("SOFTWARE\\Corvanta\\Version"));
@@ -162,12 +162,14 @@ const StoreCase kStoreCases[] = {
        EXPECT_EQ(s.readNumber(facebook, "UID"), std::nullopt);
      }},
     {"DeleteTreeOfMissingKeyReportsNotFound",
-     [](SettingsStore& s) { EXPECT_EQ(s.deleteTree("SOFTWARE\\Corvanta"), 2); }},
+     [](SettingsStore& s) {
+       EXPECT_EQ(s.deleteTree("SOFTWARE\\Corvanta").status, platform::WriteStatus::KeyMissing);
+     }},
     {"WriteThroughHandleOfDeletedKeyFails",
      [](SettingsStore& s) {
        auto key = facebookKey(s);
-       ASSERT_EQ(s.deleteTree("SOFTWARE"), 0);
-       EXPECT_NE(s.writeNumber(key, "UID", 1), 0);
+       ASSERT_TRUE(s.deleteTree("SOFTWARE"));
+       EXPECT_FALSE(s.writeNumber(key, "UID", 1));
        EXPECT_FALSE(s.openKey(kFacebook));
      }},
     {"TransactionRollsBackOnDestruction",
@@ -244,7 +246,7 @@ TEST(SettingsStore, ValuesSurviveReopeningAndAreSharedBetweenConnections) {
   SettingsStore second(path);
   ASSERT_TRUE(first.ok() && second.ok());
   auto key = *first.createKey(kFacebook);
-  ASSERT_EQ(first.writeString(key, "Session_Secret", u"s3cr3t"), 0);
+  ASSERT_TRUE(first.writeString(key, "Session_Secret", u"s3cr3t"));
   auto seen = second.openKey(kFacebook);
   ASSERT_TRUE(seen);
   EXPECT_EQ(second.readString(*seen, "Session_Secret"), u"s3cr3t");
@@ -259,7 +261,7 @@ TEST(SettingsStore, UnopenableStoreFailsEveryOperation) {
   EXPECT_NE(store.openError(), "");
   EXPECT_FALSE(store.createKey(kFacebook));
   EXPECT_TRUE(store.openKey(kFacebook).failed());
-  EXPECT_NE(store.deleteTree(kFacebook), 0);
+  EXPECT_FALSE(store.deleteTree(kFacebook));
   SettingsStore::Transaction group(store);
   EXPECT_FALSE(group.commit());
 }
@@ -282,8 +284,8 @@ TEST(SettingsStore, ADamagedStoreFailsItsLookupsRatherThanFindingNothing) {
     {
       SettingsStore store(path);
       const auto key = facebookKey(store);
-      ASSERT_EQ(store.writeNumber(key, "UID", 7), 0);
-      ASSERT_EQ(store.writeString(key, "Session_Key", u"k"), 0);
+      ASSERT_TRUE(store.writeNumber(key, "UID", 7));
+      ASSERT_TRUE(store.writeString(key, "Session_Key", u"k"));
     }
     ASSERT_TRUE(testsupport::damageStore(path, c.trees));
     SettingsStore store(path);
@@ -294,9 +296,9 @@ TEST(SettingsStore, ADamagedStoreFailsItsLookupsRatherThanFindingNothing) {
     EXPECT_EQ(store.createKey(kFacebook).has_value(), c.keysReadable);
     // A key the store cannot look for is not reported missing, nor one it cannot delete gone.
     if (!c.keysReadable) {
-      EXPECT_NE(store.deleteTree("SOFTWARE\\Other"), 2);
+      EXPECT_NE(store.deleteTree("SOFTWARE\\Other").status, platform::WriteStatus::KeyMissing);
     }
-    EXPECT_NE(store.deleteTree(kFacebook), 0);
+    EXPECT_FALSE(store.deleteTree(kFacebook));
     if (key.failed()) {
       EXPECT_EQ(key.error(), "database disk image is malformed");
       continue;
@@ -305,9 +307,37 @@ TEST(SettingsStore, ADamagedStoreFailsItsLookupsRatherThanFindingNothing) {
     const auto uid = store.readNumber(*key, "UID");
     const auto text = store.readString(*key, "Session_Key");
     EXPECT_TRUE(uid.failed() && !uid.absent());
-    EXPECT_TRUE(text.failed() && !text.has_value());
+    EXPECT_TRUE(text.failed() && !text.found());
     EXPECT_EQ(text.error(), "database disk image is malformed");
-    EXPECT_NE(store.writeNumber(*key, "UID", 8), 0);
+    EXPECT_FALSE(store.writeNumber(*key, "UID", 8));
+  }
+}
+
+// The three answers of a lookup stay apart: a failure is neither a value nor an absence, so a
+// caller that asks only "found?" or only "absent?" still cannot start afresh over it.
+TEST(SettingsStore, ALookupIsFoundAbsentOrFailed) {
+  using Text = platform::Lookup<std::u16string>;
+  using platform::LookupStatus;
+  const struct {
+    Text lookup;
+    LookupStatus status;
+    std::u16string shown;  // value_or(u"-")
+    std::string description;
+  } cases[] = {
+      {Text(u"k"), LookupStatus::Found, u"k", "found"},
+      {Text(std::nullopt), LookupStatus::Absent, u"-", "absent"},
+      {Text::failure("disk I/O error"), LookupStatus::Failed, u"-", "disk I/O error"},
+      {Text::failure(""), LookupStatus::Failed, u"-", "unknown error"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.description);
+    EXPECT_EQ(c.lookup.status(), c.status);
+    EXPECT_EQ(static_cast<bool>(c.lookup), c.status == LookupStatus::Found);
+    EXPECT_EQ(c.lookup.absent(), c.status == LookupStatus::Absent);
+    EXPECT_EQ(c.lookup.failed(), c.status == LookupStatus::Failed);
+    EXPECT_EQ(c.lookup.value_or(u"-"), c.shown);
+    EXPECT_EQ(c.lookup == u"-", false);
+    EXPECT_EQ(c.lookup.description(), c.description);
   }
 }
 
@@ -423,7 +453,7 @@ TEST(SettingsStore, EveryCleanEndLeavesTheFileAloneHoldingTheRunsWrites) {
     if (child == 0) {
       SettingsStore store(path);
       auto key = store.createKey(kFacebook);
-      if (!key || store.writeString(*key, "Session_Key", u"k-123") != 0) ::_exit(3);
+      if (!key || !store.writeString(*key, "Session_Key", u"k-123")) ::_exit(3);
       c.end(store);
       ::_exit(4);
     }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <latch>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -84,7 +85,7 @@ TEST_F(BrowserHandoffTest, OfflinePageWarnsAndReturnsMinus5WithoutStartingTheBro
   mode("deskstop");
   BrowserHandoff browser(FAKE_BROWSER, boxes_, kQuickWaits, offline);
   EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/home.php", session::HandOff::Page),
-            session::kOffline);
+            session::HandOffResult::Offline);
   ASSERT_EQ(boxes_.shown().size(), 1u);
   EXPECT_EQ(boxes_.shown()[0],
             "Warning: Your Internet connection down at this time. Please re-submit request "
@@ -96,7 +97,7 @@ TEST_F(BrowserHandoffTest, LocalFileOpensWithoutConnectionCheck) {
   mode("silent");
   BrowserHandoff browser(FAKE_BROWSER, boxes_, kQuickWaits, offline);
   EXPECT_EQ(browser.openInLoginBrowser("file:///opt/Veltrana/help.html", session::HandOff::Page),
-            session::kOpened);
+            session::HandOffResult::Opened);
   EXPECT_TRUE(boxes_.shown().empty());
   EXPECT_EQ(recorded(), "navigate file:///opt/Veltrana/help.html\n");
 }
@@ -104,7 +105,7 @@ TEST_F(BrowserHandoffTest, LocalFileOpensWithoutConnectionCheck) {
 TEST_F(BrowserHandoffTest, MissingBrowserReturnsMinus1) {
   BrowserHandoff browser("/nonexistent/orbisview", boxes_, kQuickWaits, online);
   EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/x", session::HandOff::Login),
-            session::kBrowserNotStarted);
+            session::HandOffResult::BrowserNotStarted);
 }
 
 // A browser that dies before its window, or cannot be started, is told at once as such. A
@@ -119,20 +120,21 @@ TEST_F(BrowserHandoffTest, ABrowserThatDiesOrCannotStartIsToldAtOnce) {
     const char* mode;
     int readyMs;
     session::HandOff kind;
-    int result;
+    session::HandOffResult result;
     std::string box;  // empty: none
   };
   const Case cases[] = {
       {"help, browser dies", FAKE_BROWSER, "gone", 30'000, session::HandOff::Page,
-       session::kBrowserEnded, ended},
+       session::HandOffResult::BrowserEnded, ended},
       {"help, no browser", "/nonexistent/orbisview", "gone", 30'000, session::HandOff::Page,
-       session::kBrowserNotStarted, "Warning: " + std::string(session::kBrowserMissingText)},
+       session::HandOffResult::BrowserNotStarted,
+       "Warning: " + std::string(session::kBrowserMissingText)},
       {"help, never ready", FAKE_BROWSER, "notready", 300, session::HandOff::Page,
-       session::kBrowserNotReady,
+       session::HandOffResult::BrowserNotReady,
        "Warning: Internal Browser Orbisview did not open its window in time. Please re-submit "
        "request later"},
       {"login, browser dies", FAKE_BROWSER, "gone", 30'000, session::HandOff::Login,
-       session::kBrowserEnded, ""},
+       session::HandOffResult::BrowserEnded, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.title);
@@ -187,7 +189,7 @@ TEST_F(BrowserHandoffTest, CompletedLoginClosesTheBrowser) {
   BrowserHandoff browser(FAKE_BROWSER, boxes_, kQuickWaits, online);
   EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/login?auth_token=abc",
                                        session::HandOff::Login),
-            session::kOpened);
+            session::HandOffResult::Opened);
   EXPECT_EQ(recorded(), "navigate http://127.0.0.1:9/login?auth_token=abc\ndestroy\n");
   EXPECT_FALSE(platform::findWindow(session::kBrowserWindowClass));
 }
@@ -197,12 +199,14 @@ TEST_F(BrowserHandoffTest, AddressesReplaceEachOtherWhole) {
   BrowserHandoff browser(FAKE_BROWSER, boxes_, kQuickWaits, online);
   const std::string longest = "http://127.0.0.1:9/" + std::string(1023 - 19, 'a');
   ASSERT_EQ(longest.size(), 1023u);
-  EXPECT_EQ(browser.openInLoginBrowser(longest, session::HandOff::Page), session::kOpened);
+  EXPECT_EQ(browser.openInLoginBrowser(longest, session::HandOff::Page),
+            session::HandOffResult::Opened);
   // The second hand-off goes to the open browser: the new copy hands over and ends.
   EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/b", session::HandOff::Page),
-            session::kOpened);
+            session::HandOffResult::Opened);
   // Longer than the field: cut so that its terminating zero remains.
-  EXPECT_EQ(browser.openInLoginBrowser(longest + "tail", session::HandOff::Page), session::kOpened);
+  EXPECT_EQ(browser.openInLoginBrowser(longest + "tail", session::HandOff::Page),
+            session::HandOffResult::Opened);
   EXPECT_EQ(recorded(), "navigate " + longest + "\nactivate\nnavigate http://127.0.0.1:9/b\n" +
                             "activate\nnavigate " + longest + "\n");
 }
@@ -218,14 +222,14 @@ TEST_F(BrowserHandoffTest, ALoginAfterAPageClosedByExitWaitsForItsOwnBrowser) {
     mode("exit");
     env_.set("FAKE_BROWSER_LEAVE", left);
     ASSERT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/help.php", session::HandOff::Page),
-              session::kOpened);
+              session::HandOffResult::Opened);
     for (int i = 0; i < 250 && platform::findWindow(session::kBrowserWindowClass); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
 
     mode("late");
     EXPECT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/login?auth_token=t",
                                          session::HandOff::Login),
-              session::kOpened);
+              session::HandOffResult::Opened);
     EXPECT_EQ(recorded(),
               "navigate http://127.0.0.1:9/help.php\nexit\n"
               "navigate http://127.0.0.1:9/login?auth_token=t\ndeskstop\ndestroy\n");
@@ -236,7 +240,7 @@ TEST_F(BrowserHandoffTest, ALoginAfterAPageClosedByExitWaitsForItsOwnBrowser) {
 TEST_F(BrowserHandoffTest, HandOffsFromTwoThreadsTakeTurns) {
   mode("silent");
   BrowserHandoff browser(FAKE_BROWSER, boxes_, kQuickWaits, online);
-  int results[2] = {-100, -100};
+  std::optional<session::HandOffResult> results[2];
   // Both threads stay until both are done: the stand-in dies with the thread that started it.
   std::latch done(2);
   const auto handOff = [&](int i, const char* address) {
@@ -247,8 +251,8 @@ TEST_F(BrowserHandoffTest, HandOffsFromTwoThreadsTakeTurns) {
   std::thread second(handOff, 1, "http://127.0.0.1:9/b");
   first.join();
   second.join();
-  EXPECT_EQ(results[0], session::kOpened);
-  EXPECT_EQ(results[1], session::kOpened);
+  EXPECT_EQ(results[0], session::HandOffResult::Opened);
+  EXPECT_EQ(results[1], session::HandOffResult::Opened);
   const std::string text = recorded();
   EXPECT_TRUE(text == "navigate http://127.0.0.1:9/a\nactivate\nnavigate http://127.0.0.1:9/b\n" ||
               text == "navigate http://127.0.0.1:9/b\nactivate\nnavigate http://127.0.0.1:9/a\n")
@@ -271,13 +275,13 @@ class ReenteringBoxes : public platform::MessageBoxes {
     }
     offline = true;
     const bool busy = browser->busy();
-    const int same =
-        browser->openInLoginBrowser("http://127.0.0.1:9/again", session::HandOff::Page);
+    const int same = static_cast<int>(
+        browser->openInLoginBrowser("http://127.0.0.1:9/again", session::HandOff::Page));
     auto worker = std::async(std::launch::async, [this] {
       return browser->openInLoginBrowser("http://127.0.0.1:9/other", session::HandOff::Page);
     });
     const int other = worker.wait_for(std::chrono::seconds(3)) == std::future_status::ready
-                          ? worker.get()
+                          ? static_cast<int>(worker.get())
                           : kStillWaiting;
     std::fprintf(stderr, "%s box: busy %d, same thread %d, other thread %d\n",
                  request.caption.c_str(), busy, same, other);
@@ -330,9 +334,9 @@ TEST_F(BrowserHandoffTest, BoxesOfTheHandOffHoldNothingAnotherHandOffNeeds) {
     EXPECT_EXIT(
         {
           alarm(20);  // a frozen hand-off fails the case instead of the whole run
-          const int result = browser.openInLoginBrowser(
+          const int result = static_cast<int>(browser.openInLoginBrowser(
               "http://127.0.0.1:9/login",
-              c.login ? session::HandOff::Login : session::HandOff::Page);
+              c.login ? session::HandOff::Login : session::HandOff::Page));
           std::fprintf(stderr, "returned %d\n", result);
           platform::endProcess(100);
         },
@@ -346,11 +350,11 @@ TEST_F(BrowserHandoffTest, ALoginHandedToAnOpenBrowserWaitsForThatBrowser) {
   mode("late");
   BrowserHandoff browser(FAKE_BROWSER, boxes_, kQuickWaits, online);
   ASSERT_EQ(browser.openInLoginBrowser("http://127.0.0.1:9/home.php", session::HandOff::Page),
-            session::kOpened);
+            session::HandOffResult::Opened);
   std::this_thread::sleep_for(std::chrono::milliseconds(500));  // its late login has come
   EXPECT_EQ(
       browser.openInLoginBrowser("http://127.0.0.1:9/login?auth_token=t", session::HandOff::Login),
-      session::kOpened);
+      session::HandOffResult::Opened);
   EXPECT_EQ(recorded(),
             "navigate http://127.0.0.1:9/home.php\ndeskstop\nactivate\n"
             "navigate http://127.0.0.1:9/login?auth_token=t\ndeskstop\ndestroy\n");

@@ -247,7 +247,7 @@ TEST_F(SessionManagerTest, CappedStepsReArmFromTheExpiryHeldInMemory) {
   auto m = manager();
   m->decideAtStartup();
   ASSERT_EQ(timers_, std::vector<uint32_t>{session::kMaxTimerPeriodMs});
-  ASSERT_EQ(store_->deleteTree(keys::kCorvanta), 0);
+  ASSERT_TRUE(store_->deleteTree(keys::kCorvanta));
 
   now_ += session::kMaxTimerPeriodMs * 10'000ULL;
   m->onRenewalTimer();

@@ -28,7 +28,7 @@ struct TimeCase {
   const char* name;
   Stored stored;
   session::SessionTimeResult result;
-  uint64_t remainingMs;  // what `remaining` holds afterwards (it starts at 7)
+  uint64_t remainingMs;
   const char* output;
 };
 
@@ -41,37 +41,37 @@ TEST(CheckSessionTime, ResultsAndRemainingTime) {
   const TimeCase cases[] = {
       {"no key",
        {false, {}, {}},
-       session::kSessionKeyMissing,
-       7,
+       session::SessionTimeResult::KeyMissing,
+       0,
        "Missing all registry info about\n"},
       {"low only",
        {true, {}, 5},
-       session::kSessionTimeMissing,
-       7,
+       session::SessionTimeResult::TimeMissing,
+       0,
        "Missing info about SessionTime\n"},
       {"high only",
        {true, 5, {}},
-       session::kSessionTimeMissing,
-       7,
+       session::SessionTimeResult::TimeMissing,
+       0,
        "Missing info about SessionTime\n"},
-      {"never expires", {true, 0, 0}, session::kSessionValid, 7, ""},
+      {"never expires", {true, 0, 0}, session::SessionTimeResult::Valid, 0, ""},
       {"one minute left",
        {true, highOf(oneMinuteLeft), lowOf(oneMinuteLeft)},
-       session::kSessionValid,
+       session::SessionTimeResult::Valid,
        60'000,
        "Month = 1, Day = 1, Time 0:1\n"},
       // More than a 32-bit count of milliseconds: kept whole, not cut to its low half.
       {"sixty days left",
        {true, highOf(sixtyDaysLeft), lowOf(sixtyDaysLeft)},
-       session::kSessionValid,
+       session::SessionTimeResult::Valid,
        60ULL * 24 * 60 * 60'000,
        "Month = 3, Day = 2, Time 0:0\n"},
       {"expired now",
        {true, highOf(kNow), lowOf(kNow)},
-       session::kSessionExpired,
-       7,
+       session::SessionTimeResult::Expired,
+       0,
        "Month = 1, Day = 1, Time 0:0\n"},
-      {"expired long ago", {true, 0, 1}, session::kSessionExpired, 7, nullptr},
+      {"expired long ago", {true, 0, 1}, session::SessionTimeResult::Expired, 0, nullptr},
   };
   for (const TimeCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -85,12 +85,11 @@ TEST(CheckSessionTime, ResultsAndRemainingTime) {
       if (c.stored.high) store.writeNumber(*key, keys::kSessionTimeHigh, *c.stored.high);
       if (c.stored.low) store.writeNumber(*key, keys::kSessionTimeLow, *c.stored.low);
     }
-    uint64_t remaining = 7;
     ::testing::internal::CaptureStdout();
-    const auto result = checkSessionTime(store, remaining, [] { return kNow; });
+    const auto checked = checkSessionTime(store, [] { return kNow; });
     const std::string output = ::testing::internal::GetCapturedStdout();
-    EXPECT_EQ(result, c.result);
-    EXPECT_EQ(remaining, c.remainingMs);
+    EXPECT_EQ(checked.result, c.result);
+    EXPECT_EQ(checked.remainingMs, c.remainingMs);
     if (c.output) {
       EXPECT_EQ(output, c.output);
     }

@@ -214,14 +214,14 @@ void AllFriendsWindow::activateRow(int row) {
   if (mode_ == Mode::PickUp) {
     ui_.selectedFriend.name = QString::fromStdString(name);
     switch (bestFriends_.add(uid, name)) {
-      case BestFriends::kAdded:
+      case BestFriends::Result::Added:
         model_->setMark(row, "#1");
         tell(name + " was added to your best friends");
         break;
-      case BestFriends::kAlready:
+      case BestFriends::Result::Already:
         tell(name + " is already your best friend.");
         break;
-      case BestFriends::kLimit: {
+      case BestFriends::Result::Limit: {
         platform::MessageBoxRequest request;
         request.caption = kCaption;
         request.text = "You have reached the maximum number of best friends!";
@@ -229,7 +229,7 @@ void AllFriendsWindow::activateRow(int row) {
         boxes_.show(request);
         break;
       }
-      case BestFriends::kWriteFailed:
+      case BestFriends::Result::WriteFailed:
         tellNotSaved();
         break;
       default:
@@ -237,14 +237,14 @@ void AllFriendsWindow::activateRow(int row) {
     }
   } else if (mode_ == Mode::Remove) {
     switch (bestFriends_.remove(uid)) {
-      case BestFriends::kRemoved:
+      case BestFriends::Result::Removed:
         model_->setMark(row, "#0");
         tell(name + " was removed from your best friends");
         break;
-      case BestFriends::kNotBestFriend:
+      case BestFriends::Result::NotBestFriend:
         tell(name + " was not your best friend.");
         break;
-      case BestFriends::kWriteFailed:
+      case BestFriends::Result::WriteFailed:
         tellNotSaved();  // bf1.txt and the list stay as they were
         break;
       default:

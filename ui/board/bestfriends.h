@@ -12,13 +12,13 @@ namespace ui {
 class BestFriends {
  public:
   static constexpr int kMaximum = 25;
-  enum Result {
-    kAlready = 0,
-    kAdded = 1,
-    kRemoved = 2,
-    kNotBestFriend = 3,
-    kLimit = 4,
-    kWriteFailed = 5
+  enum class Result {
+    Already = 0,
+    Added = 1,
+    Removed = 2,
+    NotBestFriend = 3,
+    Limit = 4,
+    WriteFailed = 5
   };
 
   // Empty: no square picture is fetched.

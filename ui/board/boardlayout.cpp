@@ -85,12 +85,12 @@ std::string nameOf(const std::string& line) {
   return name;
 }
 
-int advanceSelection(int& s, int cellCount, int entries, int offset, bool mainWindow) {
+Advance advanceSelection(int& s, int cellCount, int entries, int offset, bool mainWindow) {
   if (mainWindow && s + offset >= entries) s = 0;
-  if (s >= cellCount) return kPastPage;
-  if (!mainWindow && s + offset >= entries) return kPastLastFriend;
+  if (s >= cellCount) return Advance::PastPage;
+  if (!mainWindow && s + offset >= entries) return Advance::PastLastFriend;
   ++s;
-  return kMoved;
+  return Advance::Moved;
 }
 
 void walkFurtherPages(int totalPages, int& currentPage, int& s,

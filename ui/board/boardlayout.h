@@ -59,8 +59,8 @@ std::string nameOf(const std::string& line);
 
 // "Next": moves the selection `s` (counted from 1; 0 before the first cell) on a page of
 // `cellCount` cells whose first board entry is `offset`, with `entries` board entries.
-enum Advance { kMoved = 0, kPastPage = -1, kPastLastFriend = -2 };
-int advanceSelection(int& s, int cellCount, int entries, int offset, bool mainWindow);
+enum class Advance { Moved = 0, PastPage = -1, PastLastFriend = -2 };
+Advance advanceSelection(int& s, int cellCount, int entries, int offset, bool mainWindow);
 
 // How a further page ended.
 enum class PageEnd { Next, Previous, Other };

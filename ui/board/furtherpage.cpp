@@ -31,11 +31,11 @@ FurtherPage::FurtherPage(UiState& ui, BoardState& state, QWidget* owner)
 void FurtherPage::runCommand(int id) {
   if (id == cmd::kNext) {
     const int offset = view_->grid().cellsPerPage() * state_.currentPage;
-    const int result =
+    const board::Advance result =
         board::advanceSelection(state_.selected, static_cast<int>(view_->grid().cells.size()),
                                 static_cast<int>(state_.entries.size()), offset, false);
     view_->refresh();
-    if (result != board::kMoved) {
+    if (result != board::Advance::Moved) {
       end_ = board::PageEnd::Next;
       done(cmd::kNext);
     }

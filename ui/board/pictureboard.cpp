@@ -88,11 +88,11 @@ bool PictureBoard::runCommand(int id) {
 }
 
 void PictureBoard::next() {
-  const int result =
+  const board::Advance result =
       board::advanceSelection(state_.selected, static_cast<int>(view_->grid().cells.size()),
                               static_cast<int>(state_.entries.size()), 0, true);
   view_->refresh();
-  if (result != board::kPastPage) {
+  if (result != board::Advance::PastPage) {
     window()->raise();
     return;
   }

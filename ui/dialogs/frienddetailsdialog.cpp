@@ -126,12 +126,10 @@ void FriendDetailsDialog::load(const std::string& timezone) {
   std::optional<WaitCursor> wait(std::in_place);
   context_.connection.ensure();
   picturePath_ = context_.pictures.pathOf(pictures::PictureKind::Square, uid_);
-  std::string status = uid_;
-  std::string pictureAddress;
-  api::OneFriendResult result = api::kOneFriendNothing;
+  api::OneFriend found;
   if (auto apiClient = context_.client ? context_.client() : nullptr)
-    result = api::statusWithPicture(*apiClient, status, pictureAddress);
-  if (result == api::kOneFriendTimedOut) {
+    found = api::statusWithPicture(*apiClient, uid_);
+  if (found.result == api::OneFriendResult::TimedOut) {
     wait.reset();
     platform::MessageBoxRequest box;
     box.caption = "Problem";
@@ -140,17 +138,16 @@ void FriendDetailsDialog::load(const std::string& timezone) {
     box.foreground = true;
     context_.boxes.show(box);
   }
-  if (result == api::kOneFriendStatusOnly || result == api::kOneFriendBoth) {
+  if (found.hasStatus()) {
     hasStatus_ = true;
-    statusText_ = cutText(QString::fromStdString(status), kStatusBufferChars);
+    statusText_ = cutText(QString::fromStdString(found.status), kStatusBufferChars);
     a11y::setLabelText(status_, statusText_);
   } else {
     hasStatus_ = false;
     statusText_ = QStringLiteral("No status");
     a11y::setLabelText(status_, {});
   }
-  if (result == api::kOneFriendSecondOnly || result == api::kOneFriendBoth)
-    fetchPicture(pictureAddress);
+  if (found.hasSecond()) fetchPicture(found.second);
   if (const auto offset = timeZoneOffsetSeconds(timezone))
     time_->setText(QString::fromStdString(twelveHourTime(context_.now(), *offset)));
 }

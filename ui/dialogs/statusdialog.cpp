@@ -138,26 +138,24 @@ void StatusDialog::load() {
   std::optional<WaitCursor> wait(std::in_place);
   context_.connection.ensure();
   const uint32_t uid = context_.userId ? context_.userId() : 0;
-  std::string status = std::to_string(uid);
-  std::string firstName;
-  api::OneFriendResult result = api::kOneFriendNothing;
+  api::OneFriend found;
   auto apiClient = context_.client ? context_.client() : nullptr;
-  if (apiClient && uid != 0) result = api::statusWithFirstName(*apiClient, status, firstName);
-  if (result == api::kOneFriendTimedOut) {
+  if (apiClient && uid != 0) found = api::statusWithFirstName(*apiClient, std::to_string(uid));
+  if (found.result == api::OneFriendResult::TimedOut) {
     wait.reset();
     context_.boxes.show(
         resultBox("Problem",
                   "We couldn't retrieve your current Facebook status. Your connection may be down.",
                   platform::MbIcon::None));
   }
-  if (result == api::kOneFriendStatusOnly || result == api::kOneFriendBoth) {
-    const QString current = cutText(QString::fromStdString(status), kFetchedStatusChars);
+  if (found.hasStatus()) {
+    const QString current = cutText(QString::fromStdString(found.status), kFetchedStatusChars);
     edit_->setText(cutText(current, kMaxStatusChars));
     fetched_ = edit_->text();
     context_.ui.hasStatus = HasStatus::kHas;
   }
-  if (result == api::kOneFriendSecondOnly || result == api::kOneFriendBoth) {
-    const QString first = cutText(QString::fromStdString(firstName), kFirstNameChars);
+  if (found.hasSecond()) {
+    const QString first = cutText(QString::fromStdString(found.second), kFirstNameChars);
     const QFontMetrics metrics(name_->font());
     name_->resize(metrics.horizontalAdvance(first) + 15, name_->height());
     a11y::setLabelText(name_, first);
@@ -222,13 +220,13 @@ void StatusDialog::cancelPreset() {
 
 void StatusDialog::updateStatus() {
   const std::string text = cutUtf8(edit_->text().toStdString(), kMaxStatusBytes);
-  api::SetStatusResult result = api::kSetStatusFailed;
+  api::SetStatusResult result = api::SetStatusResult::Failed;
   {
     WaitCursor wait;
     if (auto apiClient = context_.client ? context_.client() : nullptr)
       result = api::usersSetStatus(*apiClient, text, false);
   }
-  if (result == api::kSetStatusDone) {
+  if (result == api::SetStatusResult::Done) {
     context_.connection.release();
     done(cmd::kUpdateStatus);
   }
@@ -237,13 +235,13 @@ void StatusDialog::updateStatus() {
 }
 
 void StatusDialog::clearStatus() {
-  api::SetStatusResult result = api::kSetStatusFailed;
+  api::SetStatusResult result = api::SetStatusResult::Failed;
   {
     WaitCursor wait;
     if (auto apiClient = context_.client ? context_.client() : nullptr)
       result = api::usersSetStatus(*apiClient, std::string(), true);
   }
-  if (result != api::kSetStatusDone) {
+  if (result != api::SetStatusResult::Done) {
     // The status is still there: say so, and leave the text and the keys as they are.
     tell(result);
     return;
@@ -254,17 +252,17 @@ void StatusDialog::clearStatus() {
   setSoftKeys(menu::kDone);
 }
 
-void StatusDialog::tell(int setStatusResult) {
-  switch (setStatusResult) {
-    case api::kSetStatusDone:
+void StatusDialog::tell(api::SetStatusResult result) {
+  switch (result) {
+    case api::SetStatusResult::Done:
       context_.boxes.show(
           resultBox("Success", "Status Successfully Set!", platform::MbIcon::Information));
       break;
-    case api::kSetStatusNoPermission:
+    case api::SetStatusResult::NoPermission:
       context_.boxes.show(
           resultBox("Problem", permissionText(api::siteUrl()), platform::MbIcon::None));
       break;
-    case api::kSetStatusTimedOut:
+    case api::SetStatusResult::TimedOut:
       context_.boxes.show(resultBox("Problem",
                                     "Internet connection is too slow. Please try again later.",
                                     platform::MbIcon::None));

@@ -11,6 +11,10 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 
+namespace api {
+enum class SetStatusResult;
+}
+
 namespace ui {
 
 struct DialogContext;
@@ -49,7 +53,7 @@ class StatusDialog : public PhoneDialog {
   void cancelPreset();
   void updateStatus();
   void clearStatus();
-  void tell(int setStatusResult);
+  void tell(api::SetStatusResult result);
   bool handleKey(QObject* watched, int key);
   void layOut();
 

@@ -249,11 +249,10 @@ void FriendPage::reject() { runCommand(cmd::kPageDone); }
 void FriendPage::refreshStatus() {
   if (const auto api = currentClient()) {
     WaitCursor wait;
-    std::string message, time, hours;
-    const int result = friends::getStatusNTime(*api, uid_, message, time, hours, kRefreshTimeLimit,
-                                               context_.clock);
+    const friends::FriendStatus status =
+        friends::getStatusNTime(*api, uid_, kRefreshTimeLimit, context_.clock);
     // A query that failed or timed out says nothing about the status: the shown one stays.
-    if (result == friends::kStatusDone) showStatus(friends::statusLineText(message, hours));
+    if (status) showStatus(friends::statusLineText(status.message, status.hoursText));
   }
   bringToFront();
   status_->setFocus();

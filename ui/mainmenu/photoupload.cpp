@@ -89,7 +89,7 @@ PhotoUpload::Outcome PhotoUpload::run(QWidget* owner) {
     WaitCursor wait;
     if (send_) sent = send_(*picture, path);
   }
-  if (sent.outcome == api::kUploadNameRefused) {
+  if (sent.outcome == api::CallOutcome::UploadNameRefused) {
     tell(kCannotAccess, false);
     return Outcome::Unreadable;
   }

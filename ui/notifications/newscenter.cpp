@@ -57,7 +57,7 @@ void NewsCenter::fetchClientAddress() { ads_.fetchClientAddressIfShort(); }
 
 bool NewsCenter::openPage(const std::string& path) {
   return browser_.openInLoginBrowser(api::mobileUrl() + path, session::HandOff::Page) ==
-         session::kOpened;
+         session::HandOffResult::Opened;
 }
 
 void NewsCenter::openAd() {

@@ -121,7 +121,7 @@ TEST(AllFriendsWindow, AddingAfterACutLineWritesTheNewLineWhole) {
       << "1001*Friend 00***#1\n1002*Fri";
   ui::BestFriends best(fixture.paths(), ui::BestFriends::kNoSquareFetch);
   best.load();
-  EXPECT_EQ(best.add(BoardFixture::uid(7), BoardFixture::name(7)), ui::BestFriends::kAdded);
+  EXPECT_EQ(best.add(BoardFixture::uid(7), BoardFixture::name(7)), ui::BestFriends::Result::Added);
   EXPECT_EQ(fixture.readBestFriends(), "1001*Friend 00***#1\n1002*Fri\n1008*Friend 07***#1\n");
 }
 
@@ -134,7 +134,8 @@ TEST(AllFriendsWindow, AddingToAListThatCannotBeReadKeepsIt) {
   const std::string before = fixture.readBestFriends();
   {
     const testsupport::UnreadableFile unreadable(fixture.paths().bf1);
-    EXPECT_EQ(best.add(BoardFixture::uid(7), BoardFixture::name(7)), ui::BestFriends::kWriteFailed);
+    EXPECT_EQ(best.add(BoardFixture::uid(7), BoardFixture::name(7)),
+              ui::BestFriends::Result::WriteFailed);
   }
   EXPECT_EQ(fixture.readBestFriends(), before);
 }

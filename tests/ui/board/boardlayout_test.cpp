@@ -114,15 +114,16 @@ TEST(BoardSelection, NextWrapsOnOnePageAndLeavesAFullPage) {
   struct Case {
     int s, cells, entries, offset;
     bool main;
-    int result, after;
+    board::Advance result;
+    int after;
   };
   const Case cases[] = {
-      {5, 16, 5, 0, true, board::kMoved, 1},  // last friend of one page: wrap
-      {1, 16, 0, 0, true, board::kMoved, 1},  // no friends: stays on the first cell
-      {2, 16, 5, 0, true, board::kMoved, 3},
-      {16, 16, 25, 0, true, board::kPastPage, 16},        // on to the further pages
-      {9, 16, 25, 16, false, board::kPastLastFriend, 9},  // 9th friend of page 2
-      {16, 16, 40, 16, false, board::kPastPage, 16},
+      {5, 16, 5, 0, true, board::Advance::Moved, 1},  // last friend of one page: wrap
+      {1, 16, 0, 0, true, board::Advance::Moved, 1},  // no friends: stays on the first cell
+      {2, 16, 5, 0, true, board::Advance::Moved, 3},
+      {16, 16, 25, 0, true, board::Advance::PastPage, 16},        // on to the further pages
+      {9, 16, 25, 16, false, board::Advance::PastLastFriend, 9},  // 9th friend of page 2
+      {16, 16, 40, 16, false, board::Advance::PastPage, 16},
   };
   for (const auto& c : cases) {
     int s = c.s;

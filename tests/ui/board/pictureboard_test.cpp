@@ -333,7 +333,7 @@ TEST(PictureBoardPictures, ANewBestFriendsPictureComesWithoutHoldingTheWindow) {
 
   QElapsedTimer clock;
   clock.start();
-  EXPECT_EQ(board->bestFriends().add(uid, BoardFixture::name(7)), ui::BestFriends::kAdded);
+  EXPECT_EQ(board->bestFriends().add(uid, BoardFixture::name(7)), ui::BestFriends::Result::Added);
   EXPECT_LT(clock.elapsed(), 500);
   board->prepareMainWindowPictures();
   const auto& paths = board->state().pictureSlots.paths;

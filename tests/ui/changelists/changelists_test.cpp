@@ -179,7 +179,7 @@ TEST_F(ChangeLists, UpdatedIsTheTimeOfTheRunAndStaysTheSameWithoutANewRun) {
   testing::internal::GetCapturedStdout();
   friends::ChangeSource& source = watch;
 
-  ASSERT_EQ(settings.deleteTree(platform::keys::kFacebook), 0);
+  ASSERT_TRUE(settings.deleteTree(platform::keys::kFacebook));
   for (int opening = 0; opening < 3; ++opening) {
     if (opening == 1) settings.createKey(platform::keys::kFacebook);
     testing::internal::CaptureStdout();

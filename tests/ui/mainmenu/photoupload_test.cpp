@@ -84,24 +84,34 @@ TEST(PhotoUpload, WhatTheUserSeesForEachOutcome) {
       "picture and try again.";
   const struct {
     std::string chosen;  // "" = cancelled
-    int sendResult;
+    api::CallOutcome sendResult;
     std::string answer;
     Outcome outcome;
     int sends;
     std::vector<std::string> boxes;
   } cases[] = {
-      {"", 1, kStored, Outcome::Cancelled, 0, {}},
-      {"missing.jpg", 1, kStored, Outcome::Unreadable, 0, {kAccess}},
-      {"SHOUT.JPG", 1, kStored, Outcome::Unnamed, 0, {kName}},
+      {"", api::CallOutcome::Done, kStored, Outcome::Cancelled, 0, {}},
+      {"missing.jpg", api::CallOutcome::Done, kStored, Outcome::Unreadable, 0, {kAccess}},
+      {"SHOUT.JPG", api::CallOutcome::Done, kStored, Outcome::Unnamed, 0, {kName}},
       // A line end would break the request's part header: refused, nothing sent.
-      {"line\nend.jpg", 1, kStored, Outcome::Unreadable, 0, {kAccess}},
-      {"ok.jpg", api::kUploadNameRefused, "", Outcome::Unreadable, 1, {kAccess}},
+      {"line\nend.jpg", api::CallOutcome::Done, kStored, Outcome::Unreadable, 0, {kAccess}},
+      {"ok.jpg", api::CallOutcome::UploadNameRefused, "", Outcome::Unreadable, 1, {kAccess}},
       // Only an answer that says the photo was stored is a success.
-      {"ok.jpg", 1, kRefused, Outcome::Failed, 1, {}},
-      {"ok.jpg", 1, "<photos_upload_response><aid>1</aid>", Outcome::Failed, 1, {}},
-      {"ok.jpg", 1, "<html>502 Bad Gateway</html>", Outcome::Failed, 1, {}},
-      {"ok.jpg", 0, "", Outcome::Failed, 1, {}},
-      {"b.jpg", 1, kStored, Outcome::Uploaded, 1, {"Veltrana: Image successfully uploaded!"}},
+      {"ok.jpg", api::CallOutcome::Done, kRefused, Outcome::Failed, 1, {}},
+      {"ok.jpg",
+       api::CallOutcome::Done,
+       "<photos_upload_response><aid>1</aid>",
+       Outcome::Failed,
+       1,
+       {}},
+      {"ok.jpg", api::CallOutcome::Done, "<html>502 Bad Gateway</html>", Outcome::Failed, 1, {}},
+      {"ok.jpg", api::CallOutcome::Failed, "", Outcome::Failed, 1, {}},
+      {"b.jpg",
+       api::CallOutcome::Done,
+       kStored,
+       Outcome::Uploaded,
+       1,
+       {"Veltrana: Image successfully uploaded!"}},
   };
   for (const auto& c : cases) {
     testsupport::RecordingBoxes boxes;
