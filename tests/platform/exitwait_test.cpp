@@ -5,13 +5,13 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <functional>
 #include <memory>
-#include <thread>
 
 #include "platform/endprocess.h"
 #include "platform/linuxconnectionbackend.h"
@@ -20,11 +20,17 @@
 
 namespace {
 
+// A one-shot timer of the process sends the signal, as kill() from outside would: no thread
+// is left behind in the case.
 void sendSignalSoon(int signal) {
-  std::thread([signal] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    ::kill(::getpid(), signal);
-  }).detach();
+  sigevent event{};
+  event.sigev_notify = SIGEV_SIGNAL;
+  event.sigev_signo = signal;
+  timer_t timer{};
+  ASSERT_EQ(::timer_create(CLOCK_MONOTONIC, &event, &timer), 0);
+  itimerspec when{};
+  when.it_value.tv_nsec = 300'000'000;
+  ASSERT_EQ(::timer_settime(timer, 0, &when, nullptr), 0);
 }
 
 // Offers "The Internet" and connects at the start, then loses its route (its tables are
