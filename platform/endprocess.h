@@ -7,6 +7,8 @@ namespace platform {
 // Flushes standard output and error, so the diagnostics printed so far are not lost, runs
 // the end hooks, and ends the process with `code` without running static destructors (a
 // worker thread may still be running; every settings write is committed when it returns).
+// A normal end returns from main instead; this is for the fatal ends, and for an end whose
+// workers did not stop in time.
 [[noreturn]] void endProcess(int code);
 
 // Work that every end through endProcess does first, such as folding the settings store's

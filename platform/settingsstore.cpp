@@ -233,8 +233,8 @@ SettingsStore::SettingsStore(const std::string& dbPath, const std::function<bool
     return;
   }
   db_ = db;
-  // The process ends through _Exit, which closes nothing: without this the file alone
-  // would hold none of the run's writes.
+  // A fatal end goes through _Exit, which closes nothing: without this the file alone would
+  // hold none of the run's writes. A normal end closes the store, which folds the log too.
   endHook_ = addEndHook([this] { checkpoint(); });
 }
 
