@@ -50,7 +50,7 @@ void BM_OpenFriendPage(benchmark::State& state) {
       .fonts = fonts,
   };
   QImage target(240, 320, QImage::Format_RGB32);
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     ui::FriendPage page(context, uid, QStringLiteral("Sample Name"), nullptr);
     page.show();
     page.render(&target);
