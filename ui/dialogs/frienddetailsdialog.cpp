@@ -67,8 +67,8 @@ QLabel* makeLabel(QWidget* parent, const char* id, const QString& text) {
 
 }  // namespace
 
-FriendDetailsDialog::FriendDetailsDialog(DialogContext& context, std::string uid, QString name,
-                                         QWidget* owner)
+FriendDetailsDialog::FriendDetailsDialog(DialogContext& context, const std::string& uid,
+                                         QString name, QWidget* owner)
     : PhoneDialog(QStringLiteral("Selected Friend"), owner),
       context_(context),
       name_(makeLabel(client(), "1015", QStringLiteral("Friend's Name"))),
