@@ -90,6 +90,7 @@ void BM_Djpeg25Squares(benchmark::State& state) {
     for (const std::string& file : s.files) {
       std::vector<std::string> words = {"djpeg", "-outfile", "/dev/null", file};
       std::vector<char*> argv;
+      argv.reserve(words.size() + 1);
       for (std::string& w : words) argv.push_back(w.data());
       argv.push_back(nullptr);
       pid_t pid = 0;
