@@ -12,7 +12,7 @@ std::string md5Hex(std::string_view bytes) {
   }
   static constexpr char kHex[] = "0123456789abcdef";
   std::string hex;
-  hex.reserve(digestLength * 2);
+  hex.reserve(size_t{digestLength} * 2);
   for (unsigned int i = 0; i < digestLength; ++i) {
     hex.push_back(kHex[digest[i] >> 4]);
     hex.push_back(kHex[digest[i] & 0x0f]);

@@ -46,7 +46,7 @@ const std::string& answer() {
 
 void BM_BarePugixmlParse(benchmark::State& state) {
   const std::string& text = answer();
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     pugi::xml_document document;
     benchmark::DoNotOptimize(document.load_buffer(text.data(), text.size()));
   }
@@ -55,7 +55,7 @@ void BM_BarePugixmlParse(benchmark::State& state) {
 
 void BM_ParseAndWalkAllFriends(benchmark::State& state) {
   const std::string& text = answer();
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     const api::XmlNode top = api::ResponseDocument::parse(text).child("fql_query_response");
     const std::size_t n = top.count("user");
     std::size_t fields = 0;

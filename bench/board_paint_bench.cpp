@@ -43,7 +43,7 @@ void BM_BoardPaint(benchmark::State& state) {
   board.show();
   QApplication::processEvents();
   QImage target(board.size(), QImage::Format_RGB32);
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     board.render(&target);
     benchmark::DoNotOptimize(target.constBits());
   }

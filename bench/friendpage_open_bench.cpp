@@ -53,7 +53,7 @@ void BM_OpenFriendPage(benchmark::State& state) {
       .ui = ui,
   };
   QImage target(240, 320, QImage::Format_RGB32);
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     ui::FriendPage page(context, uid, QStringLiteral("Sample Name"), nullptr);
     page.show();
     page.render(&target);

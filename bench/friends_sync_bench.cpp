@@ -43,7 +43,7 @@ void BM_FullSync5000(benchmark::State& state) {
     return;
   }
   int count = 0, fetched = 0;
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     QuietOutput quiet;
     friends::FriendSync sync(*w.session.client, w.session.userId, w.store);
     count = sync.getFriendCount();
@@ -60,7 +60,7 @@ void BM_AllStatuses5000(benchmark::State& state) {
     state.SkipWithError("socialsim did not start or the login failed");
     return;
   }
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     QuietOutput quiet;
     friends::FriendSync(*w.session.client, w.session.userId, w.store).checkFriendsStatus();
   }

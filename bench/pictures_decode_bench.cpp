@@ -53,7 +53,7 @@ void BM_Decode25Squares(benchmark::State& state) {
   }
   pictures::Image image;
   int64_t pixels = 0;
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     for (const std::string& file : s.files) {
       if (!image.load(file)) state.SkipWithError("a picture did not load");
       pixels += int64_t{image.width()} * image.height();
@@ -71,7 +71,7 @@ void BM_Rate25Squares(benchmark::State& state) {
     state.SkipWithError("could not fetch 25 pictures from socialsim");
     return;
   }
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     for (const std::string& file : s.files) {
       if (pictures::ratePictureFile(file) != pictures::PictureFileState::Usable)
         state.SkipWithError("a picture was rated broken");
@@ -86,10 +86,11 @@ void BM_Djpeg25Squares(benchmark::State& state) {
     state.SkipWithError("could not fetch 25 pictures from socialsim");
     return;
   }
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     for (const std::string& file : s.files) {
       std::vector<std::string> words = {"djpeg", "-outfile", "/dev/null", file};
       std::vector<char*> argv;
+      argv.reserve(words.size() + 1);
       for (std::string& w : words) argv.push_back(w.data());
       argv.push_back(nullptr);
       pid_t pid = 0;

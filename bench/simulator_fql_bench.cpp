@@ -64,7 +64,7 @@ void BM_AllFriendsAnswerBuilt(benchmark::State& state) {
   const sim::FqlEvaluator evaluator(world, "http://127.0.0.1:8080", sim::unixNow());
   const std::string query = allFriendsQuery(world.user().uid, static_cast<int>(state.range(0)));
   size_t bytes = 0;
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     std::string error;
     auto answer = evaluator.run(query, error);
     bytes = answer->size();
@@ -116,7 +116,7 @@ void BM_AllFriendsAnswerServedOverLoopback(benchmark::State& state) {
                           {"call_id", "2"}};
   const std::string body = signedBody(call, secret);
   size_t bytes = 0;
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     auto answer = client.Post("/restserver.php", body, "application/x-www-form-urlencoded");
     if (!answer || answer->body.find("<uid>") == std::string::npos) {
       state.SkipWithError("no answer");

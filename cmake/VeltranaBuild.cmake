@@ -106,3 +106,9 @@ function(veltrana_unity target)
     set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${batch})
   endif()
 endfunction()
+
+# moc reads only our headers, yet by default a target's moc step waits until everything the
+# target links is built. The dev preset turns that off, so that clang-tidy gets the generated
+# files of the whole tree without a build.
+option(VELTRANA_AUTOGEN_WAITS "Run moc only after the libraries a target links are built" ON)
+set(CMAKE_AUTOGEN_ORIGIN_DEPENDS ${VELTRANA_AUTOGEN_WAITS})

@@ -29,7 +29,7 @@ std::string PictureCache::pathOf(PictureKind kind, const std::string& uid) const
 std::string PictureCache::fetchPicture(const std::string& uid, const std::string& url,
                                        const std::string& folder) {
   if (!friends::isDecimalId(uid)) return {};
-  const std::string path = folder + uid + ".jpg";
+  std::string path = folder + uid + ".jpg";
   switch (ratePictureFile(path)) {
     case PictureFileState::Usable:
       return path;

@@ -121,7 +121,7 @@ std::vector<StorageCard> storageCards() {
 }
 
 std::string documentsFolder() {
-  const std::string documents = withoutTrailingSlash(envValue("XDG_DOCUMENTS_DIR"));
+  std::string documents = withoutTrailingSlash(envValue("XDG_DOCUMENTS_DIR"));
   if (!documents.empty()) return documents;
   return homeFolder() + "/Documents";
 }

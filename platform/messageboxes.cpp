@@ -24,7 +24,7 @@ std::vector<int> buttonsOf(MbButtons buttons) {
   return {kIdOk};
 }
 
-int answerCode(std::string word) {
+int answerCode(const std::string& word) {
   std::string lower;
   for (char c : word) {
     if (!std::isspace(static_cast<unsigned char>(c))) {

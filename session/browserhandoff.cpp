@@ -244,6 +244,7 @@ void BrowserHandoff::handOverAddress(const std::string& address) {
   // longer than the field is cut so that its terminating zero always remains.
   unsigned char* field = block_->data();
   std::memset(field, 0, kAddressField);
+  // NOLINTNEXTLINE(bugprone-not-null-terminated-result): the zero is left by the memset
   std::memcpy(field, address.data(), std::min(address.size(), kAddressField - 1));
 }
 

@@ -57,8 +57,9 @@ bool parseNumberedPath(std::string_view path, std::string_view prefix, int64_t& 
 
 class Simulator::Impl {
  public:
-  explicit Impl(const SimOptions& options)
+  Impl(const SimOptions& options, Clock clock)
       : options_(options),
+        clock_(std::move(clock)),
         state_(options),
         faults_(options.seed),
         pictures_(options.seed),
@@ -67,16 +68,16 @@ class Simulator::Impl {
         login_(state_),
         controlToken_(options.controlToken.empty() ? AccessGuard::newToken()
                                                    : options.controlToken),
-        control_(state_, faults_, chaos_, log_, options.seed, controlToken_,
+        control_(state_, faults_, chaos_, log_, options.seed, controlToken_, clock_,
                  [this](bool sessions) { reset(sessions); }) {
     if (controlToken_.empty()) error_ = "cannot make a control token: no random source";
-    state_.origin = {options.seed, options.friends, unixNow()};
+    state_.origin = {options.seed, options.friends, clock_()};
     state_.world = WorldGenerator::generate(state_.origin);
     chaos_.configure(startChaos());
     if (!options.stateFile.empty()) {
       stateFile_.emplace(options.stateFile);
       std::string note;
-      if (!stateFile_->load(state_, options_, unixNow(), error_, note))
+      if (!stateFile_->load(state_, options_, clock_(), error_, note))
         error_ = "cannot read the state file " + error_;
       if (!note.empty()) std::fprintf(stderr, "socialsim: %s\n", note.c_str());
     }
@@ -124,7 +125,7 @@ class Simulator::Impl {
     chaos_.configure(startChaos());
     log_.clear();
     std::lock_guard<std::mutex> lock(state_.mutex);
-    state_.origin = {options_.seed, options_.friends, unixNow()};
+    state_.origin = {options_.seed, options_.friends, clock_()};
     state_.world = WorldGenerator::generate(state_.origin);
     state_.uploads.clear();
     state_.autoLogin = options_.autoLogin;
@@ -183,7 +184,7 @@ class Simulator::Impl {
       return;
     }
     LoggedRequest entry;
-    entry.time = unixNow();
+    entry.time = clock_();
     entry.httpMethod = in.httpMethod;
     entry.path = in.path;
     entry.query = in.query;
@@ -248,7 +249,7 @@ class Simulator::Impl {
       // One answer buffer per thread, kept between requests so that its pages stay mapped
       // (see RestService::handle); the answer is written to the client straight from it.
       thread_local std::string t_answer;
-      const RestReply reply = rest_.handle(RestCall{in.bodyFields, in.files}, unixNow(), t_answer);
+      const RestReply reply = rest_.handle(RestCall{in.bodyFields, in.files}, clock_(), t_answer);
       entry.signatureValid = reply.signatureValid;
       entry.errorCode = reply.errorCode;
       entry.detail = reply.detail;
@@ -334,6 +335,7 @@ class Simulator::Impl {
   }
 
   SimOptions options_;
+  Clock clock_;
   SimState state_;
   FaultInjector faults_;
   RandomFaults chaos_;
@@ -352,7 +354,8 @@ class Simulator::Impl {
   SimHttpServer server_;
 };
 
-Simulator::Simulator(const SimOptions& options) : impl_(std::make_unique<Impl>(options)) {}
+Simulator::Simulator(const SimOptions& options, Clock clock)
+    : impl_(std::make_unique<Impl>(options, std::move(clock))) {}
 
 Simulator::~Simulator() { stop(); }
 

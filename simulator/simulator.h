@@ -8,12 +8,13 @@
 #include <thread>
 
 #include "simulator/simoptions.h"
+#include "simulator/world/simclock.h"
 
 namespace sim {
 
 class Simulator {
  public:
-  explicit Simulator(const SimOptions& options);
+  explicit Simulator(const SimOptions& options, Clock clock = unixNow);
   ~Simulator();
   Simulator(const Simulator&) = delete;
   Simulator& operator=(const Simulator&) = delete;

@@ -7,14 +7,15 @@
 namespace sim {
 
 ControlApi::ControlApi(SimState& state, FaultInjector& faults, RandomFaults& chaos, RequestLog& log,
-                       uint64_t seed, std::string token, std::function<void(bool)> reset)
+                       uint64_t seed, std::string token, const Clock& clock,
+                       std::function<void(bool)> reset)
     : state_(state),
       log_(log),
       seed_(seed),
       token_(std::move(token)),
       reset_(std::move(reset)),
-      people_(state, seed),
-      news_(state, seed),
+      people_(state, seed, clock),
+      news_(state, seed, clock),
       sessions_(state),
       site_(state),
       faults_(faults, chaos, seed) {}

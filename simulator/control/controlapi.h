@@ -94,7 +94,7 @@ class ControlApi {
   // `reset(dropSessions)` puts the server back into its start state.
   // `token`: what every call must send as X-Socialsim-Token.
   ControlApi(SimState& state, FaultInjector& faults, RandomFaults& chaos, RequestLog& log,
-             uint64_t seed, std::string token, std::function<void(bool)> reset);
+             uint64_t seed, std::string token, const Clock& clock, std::function<void(bool)> reset);
 
   // `token`: the X-Socialsim-Token the request came with.
   PageReply handle(const IncomingRequest& in, std::string_view token);

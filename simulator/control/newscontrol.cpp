@@ -29,7 +29,7 @@ PageReply NewsControl::setMessages(const ControlInput& input) {
   // "add" is a message arriving now, for a soak run that does not read the counter first.
   if (const auto add = input.integer("add")) {
     messages.unread += *add;
-    messages.mostRecent = std::max(unixNow(), messages.mostRecent + 1);
+    messages.mostRecent = std::max(clock_(), messages.mostRecent + 1);
   }
   if (const auto unread = input.integer("unread")) messages.unread = *unread;
   if (const auto mostRecent = input.integer("most_recent")) messages.mostRecent = *mostRecent;
@@ -41,7 +41,7 @@ PageReply NewsControl::addFriendRequest(const ControlInput& input) {
   int64_t uid = input.integer("uid").value_or(0);
   if (!uid || !world.findPerson(uid)) {
     if (!uid) uid = world.freshId();
-    Person person = WorldGenerator::person(seed_, uid, unixNow());
+    Person person = WorldGenerator::person(seed_, uid, clock_());
     if (const auto name = input.text("name")) person.name = *name;
     if (!world.addStranger(std::move(person))) return ControlReply::failure(409, "the id is taken");
   }
@@ -66,16 +66,16 @@ PageReply NewsControl::addInvite(const ControlInput& input, bool group) {
       g.gid = id;
       g.name = name;
       g.creator = world.user().uid;
-      g.updateTime = unixNow();
+      g.updateTime = clock_();
       added = world.addGroup(std::move(g));
     } else {
       Event e;
       e.eid = id;
       e.name = name;
       e.creator = world.user().uid;
-      e.startTime = unixNow() + 86400;
+      e.startTime = clock_() + 86400;
       e.endTime = e.startTime + 3600;
-      e.updateTime = unixNow();
+      e.updateTime = clock_();
       added = world.addEvent(std::move(e));
     }
     if (!added) return ControlReply::failure(409, "the id is taken");

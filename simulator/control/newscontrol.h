@@ -5,16 +5,19 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "simulator/control/controlinput.h"
 #include "simulator/http/pagereply.h"
 #include "simulator/simstate.h"
+#include "simulator/world/simclock.h"
 
 namespace sim {
 
 class NewsControl {
  public:
-  NewsControl(SimState& state, uint64_t seed) : state_(state), seed_(seed) {}
+  NewsControl(SimState& state, uint64_t seed, Clock clock)
+      : state_(state), seed_(seed), clock_(std::move(clock)) {}
 
   // nullopt when the route is not one of these.
   std::optional<PageReply> post(const std::string& route, const ControlInput& input);
@@ -28,6 +31,7 @@ class NewsControl {
 
   SimState& state_;
   uint64_t seed_;
+  Clock clock_;
 };
 
 }  // namespace sim

@@ -120,7 +120,7 @@ PageReply PeopleControl::setStatus(const ControlInput& input) {
     p->status = PersonStatus{};
   } else {
     p->status.message = message;
-    p->status.time = input.integer("time").value_or(unixNow());
+    p->status.time = input.integer("time").value_or(clock_());
     p->status.statusId += 1;
   }
   return ControlReply::done();
@@ -171,7 +171,7 @@ PageReply PeopleControl::addFriend(const ControlInput& input) {
     person = *stranger;
   } else {
     if (uid == 0) uid = world.freshId();
-    person = WorldGenerator::person(seed_, uid, unixNow());
+    person = WorldGenerator::person(seed_, uid, clock_());
   }
   applyFields(person, input);
   if (input.has("first_name") && !input.has("name"))

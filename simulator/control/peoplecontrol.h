@@ -5,17 +5,20 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "simulator/control/controlinput.h"
 #include "simulator/control/json.h"
 #include "simulator/http/pagereply.h"
 #include "simulator/simstate.h"
+#include "simulator/world/simclock.h"
 
 namespace sim {
 
 class PeopleControl {
  public:
-  PeopleControl(SimState& state, uint64_t seed) : state_(state), seed_(seed) {}
+  PeopleControl(SimState& state, uint64_t seed, Clock clock)
+      : state_(state), seed_(seed), clock_(std::move(clock)) {}
 
   // nullopt when the route is not one of these.
   std::optional<PageReply> post(const std::string& route, const ControlInput& input);
@@ -36,6 +39,7 @@ class PeopleControl {
 
   SimState& state_;
   uint64_t seed_;
+  Clock clock_;
 };
 
 }  // namespace sim

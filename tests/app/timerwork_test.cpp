@@ -187,6 +187,7 @@ TEST_F(TimerWorkTest, WorkerKindsRunOneAtATimeAndTheChangeListEmptiesOnlyBetween
 
   // The skipped firing left the run's changes alone.
   std::vector<std::string> expected;
+  expected.reserve(3);
   for (int i = 0; i < 3; ++i) expected.push_back(uids[i] + "*Single*Married*\n");
   std::vector<std::string> changes = s.relations.changes();
   std::sort(changes.begin(), changes.end());

@@ -38,7 +38,7 @@ TEST_F(Relations, ThreeRunsAroundAChange) {
   EXPECT_TRUE(boxes.shown().empty());
   const auto first = splitLines(readWhole(store.paths().rel));
   ASSERT_FALSE(first.empty());
-  const std::string line = first.front();
+  const std::string& line = first.front();
   const std::string uid = line.substr(0, line.find('*'));
   const std::string old = line.substr(uid.size() + 1, line.size() - uid.size() - 2);
   const std::string now = old == "Engaged" ? "Married" : "Engaged";

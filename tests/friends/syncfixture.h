@@ -27,7 +27,7 @@ class RecordingNotice : public friends::ProgressNotice {
 class SimFixture : public ::testing::Test {
  protected:
   // Starts socialsim with `args` (and the friend count) and logs in.
-  void startSim(std::vector<std::string> args = {"--friends", "25"}) {
+  void startSim(const std::vector<std::string>& args = {"--friends", "25"}) {
     ASSERT_TRUE(sim.start(args)) << sim.error();
     ASSERT_TRUE(settings.ok());
     ASSERT_TRUE(testsupport::logIn(sim, settings, dir.path(), session));

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "platform/settingskeys.h"
 
@@ -12,6 +13,12 @@ using Kind = platform::LastCheckTime::Kind;
 using Mode = platform::LastCheckTime::Mode;
 
 namespace {
+
+// Where the stores go. Read once: a second getenv might not find what the first did.
+std::string storeFolder() {
+  const char* root = std::getenv("VELTRANA_TEST_ROOT");
+  return root ? root : "/tmp";
+}
 
 struct TimeTextCase {
   int year, month, day, hour, minute;
@@ -42,9 +49,7 @@ INSTANTIATE_TEST_SUITE_P(Table, TimeText, testing::ValuesIn(kTimeTexts));
 class LastCheck : public testing::Test {
  protected:
   LastCheck()
-      : store_(std::string(std::getenv("VELTRANA_TEST_ROOT") ? std::getenv("VELTRANA_TEST_ROOT")
-                                                             : "/tmp") +
-               "/lastcheck-" + std::to_string(::getpid()) + "-" +
+      : store_(storeFolder() + "/lastcheck-" + std::to_string(::getpid()) + "-" +
                testing::UnitTest::GetInstance()->current_test_info()->name() + ".db"),
         times_(store_, [this] { return now_; }) {
     store_.deleteTree("SOFTWARE");
@@ -132,9 +137,8 @@ TEST_F(LastCheck, WriteStoresTheTimeTextOfItsKindOnly) {
 }
 
 TEST(LastCheckDefaultClock, WritesTheCurrentTimeText) {
-  platform::SettingsStore store(
-      std::string(std::getenv("VELTRANA_TEST_ROOT") ? std::getenv("VELTRANA_TEST_ROOT") : "/tmp") +
-      "/lastcheck-clock-" + std::to_string(::getpid()) + ".db");
+  platform::SettingsStore store(storeFolder() + "/lastcheck-clock-" + std::to_string(::getpid()) +
+                                ".db");
   store.createKey(platform::keys::kFacebook);
   LastCheckTime times(store);
   const std::string before = platform::formatTimeTextNow();

@@ -32,8 +32,8 @@ sim::SimOptions SimHarness::defaultOptions() {
   return options;
 }
 
-SimHarness::SimHarness(sim::SimOptions options)
-    : simulator_(std::make_unique<sim::Simulator>(options)) {
+SimHarness::SimHarness(sim::SimOptions options, sim::Clock clock)
+    : simulator_(std::make_unique<sim::Simulator>(options, std::move(clock))) {
   if (!simulator_->start()) std::abort();
   caller_ = std::make_unique<RestCaller>(simulator_->port(), simulator_->controlToken());
 }

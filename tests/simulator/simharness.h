@@ -72,7 +72,7 @@ class RestCaller {
 // An in-process server with a caller of its own.
 class SimHarness {
  public:
-  explicit SimHarness(sim::SimOptions options = defaultOptions());
+  explicit SimHarness(sim::SimOptions options = defaultOptions(), sim::Clock clock = sim::unixNow);
   ~SimHarness();
 
   static sim::SimOptions defaultOptions();

@@ -21,20 +21,21 @@ int closedPort() {
   const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address = loopbackAddress();
   socklen_t length = sizeof address;
-  ::bind(fd, reinterpret_cast<sockaddr*>(&address), length);
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  // Port 0 when no port could be had: nothing answers there either.
+  const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+                     ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0;
   ::close(fd);
-  return ntohs(address.sin_port);
+  return bound ? ntohs(address.sin_port) : 0;
 }
 
 LoopbackListener::LoopbackListener() {
   fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address = loopbackAddress();
   socklen_t length = sizeof address;
-  ::bind(fd_, reinterpret_cast<sockaddr*>(&address), length);
-  ::listen(fd_, 4);
-  ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
-  port_ = ntohs(address.sin_port);
+  // A listener that cannot listen keeps port 0, so the test's connection fails visibly.
+  if (::bind(fd_, reinterpret_cast<sockaddr*>(&address), length) == 0 && ::listen(fd_, 4) == 0 &&
+      ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+    port_ = ntohs(address.sin_port);
 }
 
 LoopbackListener::~LoopbackListener() { ::close(fd_); }

@@ -116,6 +116,7 @@ bool SimServer::start(const std::vector<std::string>& args) {
   std::vector<std::string> words = {binaryPath(), "--port", "0"};
   words.insert(words.end(), args.begin(), args.end());
   std::vector<char*> argv;
+  argv.reserve(words.size() + 1);
   for (std::string& w : words) argv.push_back(w.data());
   argv.push_back(nullptr);
 

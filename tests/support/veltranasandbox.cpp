@@ -37,14 +37,14 @@ VeltranaSandbox::VeltranaSandbox() {
 }
 
 std::string VeltranaSandbox::install(const std::string& installRoot) {
-  const std::string folder = installRoot + "/Veltrana/";
+  std::string folder = installRoot + "/Veltrana/";
   fs::create_directories(folder);
   fs::copy_file("/bin/true", folder + "orbisview", fs::copy_options::overwrite_existing);
   return folder;
 }
 
 std::string VeltranaSandbox::installStandIn() {
-  const std::string folder = install();
+  std::string folder = install();
   std::ofstream(folder + "orbisview", std::ios::trunc)
       << "#!/bin/sh\nexec 3<>\"$VELTRANA_RUNTIME_DIR/event.IE_READY\" && printf x >&3\n";
   return folder;

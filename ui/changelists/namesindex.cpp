@@ -5,7 +5,7 @@
 
 namespace ui {
 
-NamesIndex::NamesIndex(std::vector<std::string> lines) {
+NamesIndex::NamesIndex(const std::vector<std::string>& lines) {
   for (const auto& entry : friends::entriesOf<friends::AllFriendsEntry>(lines)) {
     if (!entry.hasName()) continue;
     // Lines of one uid compare by what follows it, "name*".

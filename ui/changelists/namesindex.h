@@ -12,7 +12,7 @@ namespace ui {
 class NamesIndex {
  public:
   // The lines of bf.txt in any order; for a uid listed twice the first in byte order wins.
-  explicit NamesIndex(std::vector<std::string> lines);
+  explicit NamesIndex(const std::vector<std::string>& lines);
 
   std::optional<std::string> nameOf(const std::string& uid) const;
   std::size_t size() const { return names_.size(); }

@@ -15,10 +15,12 @@ DetailsLayout layOutDetails(const DetailsLayoutInput& in) {
   const int lineHeight = in.textHeight + 1;
   const int length = std::max(0, in.textLength);
   // The text's width plus 35 % of an average character for each character, as the wrapped
-  // lines lose room at their ends.
+  // lines lose room at their ends. The average is whole pixels.
+  // NOLINTBEGIN(bugprone-integer-division)
   const long long needed =
       length == 0 ? in.textWidth
                   : in.textWidth + static_cast<long long>(0.35 * (in.textWidth / length) * length);
+  // NOLINTEND(bugprone-integer-division)
 
   int lines =
       statusWidth >= needed ? 1 : static_cast<int>((needed + statusWidth - 1) / statusWidth);

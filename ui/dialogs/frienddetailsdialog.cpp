@@ -67,8 +67,8 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text) {
 
 }  // namespace
 
-FriendDetailsDialog::FriendDetailsDialog(DialogContext& context, std::string uid, QString name,
-                                         QWidget* owner)
+FriendDetailsDialog::FriendDetailsDialog(DialogContext& context, const std::string& uid,
+                                         QString name, QWidget* owner)
     : PhoneDialog(QStringLiteral("Selected Friend"), context.ui.screen, owner),
       context_(context),
       name_(makeLabel(client(), "nameLabel", QStringLiteral("Friend's Name"))),

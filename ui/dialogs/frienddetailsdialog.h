@@ -20,7 +20,7 @@ class FriendDetailsDialog : public PhoneDialog {
  public:
   // Reads the friend `uid` from bf.txt and asks the server for his status and picture; the
   // picture comes later, from a worker.
-  FriendDetailsDialog(DialogContext& context, std::string uid, QString name, QWidget* owner);
+  FriendDetailsDialog(DialogContext& context, const std::string& uid, QString name, QWidget* owner);
 
   void runCommand(int id);
   // Opens the page of button `index` (0 View Wall ... 5 View Notes); nothing for a friend

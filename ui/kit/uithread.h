@@ -29,7 +29,9 @@ struct QueuedCall {
   F function;
 
   explicit QueuedCall(F f) : function(std::move(f)) {}
-  QueuedCall(QueuedCall&&) = default;
+  // Moved once, into Qt's slot object, never by a container that would copy instead; the
+  // captures' own moves decide whether it may throw.
+  QueuedCall(QueuedCall&&) = default;  // NOLINT(performance-noexcept-move-constructor)
   QueuedCall(const QueuedCall&) = delete;
   QueuedCall& operator=(const QueuedCall&) = delete;
   QueuedCall& operator=(QueuedCall&&) = delete;

