@@ -36,7 +36,7 @@ struct Services {
     std::shared_ptr<api::ApiClient> client = session.client();
     const uint32_t uid = session.currentUserId();
     if (!client) return false;
-    workers.start([client, uid, work](std::stop_token) { work(*client, uid); });
+    workers.start([client, uid, work](const std::stop_token&) { work(*client, uid); });
     return true;
   }
 

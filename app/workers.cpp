@@ -19,7 +19,7 @@ void Workers::start(std::function<void(std::stop_token)> work) {
   reapEnded();
   Worker& worker = workers_.emplace_back();
   worker.thread = std::jthread([this, &worker, work = std::move(work)](std::stop_token stop) {
-    work(stop);
+    work(std::move(stop));
     std::lock_guard endLock(mutex_);
     worker.ended = true;
     ended_.notify_all();

@@ -44,7 +44,7 @@ class Workers {
     }
     tasks_.push_back(std::move(task));
     if (threads_.size() < kWorkers && idle_ == 0)
-      threads_.emplace_back([this](std::stop_token stop) { run(stop); });
+      threads_.emplace_back([this](const std::stop_token& stop) { run(stop); });
     ready_.notify_one();
   }
 
