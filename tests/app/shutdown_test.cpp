@@ -205,4 +205,35 @@ TEST(Shutdown, WorkStillRunningWhenTheLoopEndsFindsEverythingInPlace) {
   }
 }
 
+// "Exit" or a signal while a timer's worker waits for a server that does not answer: the end
+// waits a moment for it, then ends without it, with 0 and the window class free.
+TEST(Shutdown, AWorkerStuckInACallHoldsTheEndUpOnlyAMoment) {
+  for (const int signal : {0, SIGTERM}) {
+    SCOPED_TRACE(signal);
+    testsupport::SimServer sim;
+    ASSERT_TRUE(sim.start({"--friends", "12", "--auto-login"})) << sim.error();
+    // The status check of all friends, which runs on a worker soon after the window shows.
+    const std::string stalled = R"({"fql": "select uid, status from user where uid in (SELECT",)"
+                                R"( "count": -1, "delay_ms": 60000})";
+    ASSERT_EQ(sim.control("/faults", stalled).status, 200);
+    VeltranaSandbox sandbox;
+    installLoggingIn(sandbox, sim);
+    VeltranaProcess veltrana(sandbox, {"--test-timer-divisor=600"});
+    ASSERT_TRUE(
+        veltrana.waitForOutput("status%20from%20user%20where%20uid%20in%20%28SELECT", 60'000))
+        << veltrana.out() << veltrana.err();
+    QThread::msleep(500);  // until the call is under way
+    QElapsedTimer elapsed;
+    elapsed.start();
+    if (signal == 0) {
+      ASSERT_TRUE(postCommand(32853));  // "Exit"
+    } else {
+      veltrana.signal(signal);
+    }
+    EXPECT_EQ(veltrana.waitForExit(30'000), 0) << veltrana.err();
+    EXPECT_LT(elapsed.elapsed(), 5000);
+    EXPECT_FALSE(platform::findWindow("Veltrana"));
+  }
+}
+
 }  // namespace

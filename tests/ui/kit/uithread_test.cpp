@@ -1,5 +1,6 @@
 // Calls from a worker into the UI thread: posted and waited-for calls run on the owner's
-// thread, and what they capture crosses without a race the thread sanitizer could see.
+// thread, and what they capture crosses without a race the thread sanitizer could see; and the
+// background pool's stop at the program's end.
 #include <gtest/gtest.h>
 
 #include <QObject>
@@ -7,9 +8,12 @@
 #include <QThread>
 
 #include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "ui/kit/backgroundwork.h"
 #include "ui/kit/uithread.h"
 #include "ui/kit/workerrun.h"
 
@@ -45,4 +49,48 @@ TEST(UiThread, OnTheOwnersThreadACallRunsAtOnce) {
   EXPECT_EQ(ui::callOnThreadOf(&owner, [&] { return ++ran; }), 1);
   ui::callOnThreadOf(&owner, [&] { ++ran; });
   EXPECT_EQ(ran, 2);
+}
+
+// The program's end stops the background pool: work not yet started is dropped, a worker
+// stuck in its work is given up at the deadline rather than waited for, and once every worker
+// has ended, later work runs on new ones.
+TEST(BackgroundWork, TheEndDropsQueuedWorkGivesUpOnAStuckWorkerAndLaterWorkRuns) {
+  using Clock = std::chrono::steady_clock;
+  using namespace std::chrono_literals;
+  QObject receiver;
+  ASSERT_TRUE(ui::stopBackgroundWork(Clock::now() + 5s));  // no worker left from before
+
+  std::atomic<bool> release{false};
+  std::atomic<int> started{0};
+  std::atomic<bool> queuedRan{false};
+  for (int i = 0; i < 2; ++i) {  // one for each worker of the pool
+    ui::runInBackground(
+        &receiver,
+        [&] {
+          ++started;
+          while (!release) std::this_thread::sleep_for(1ms);
+        },
+        [] {});
+  }
+  for (int i = 0; i < 2000 && started < 2; ++i) std::this_thread::sleep_for(1ms);
+  ASSERT_EQ(started, 2);
+  ui::runInBackground(
+      &receiver, [&] { queuedRan = true; }, [] {});
+
+  const auto before = Clock::now();
+  EXPECT_FALSE(ui::stopBackgroundWork(before + 200ms));
+  EXPECT_GE(Clock::now() - before, 150ms);
+  EXPECT_LT(Clock::now() - before, 3s);
+
+  release = true;
+  EXPECT_TRUE(ui::stopBackgroundWork(Clock::now() + 5s));
+  EXPECT_FALSE(queuedRan);
+
+  std::atomic<bool> laterRan{false};
+  bool laterDone = false;
+  ui::runInBackground(
+      &receiver, [&] { laterRan = true; }, [&] { laterDone = true; });
+  EXPECT_TRUE(ui::waitForBackgroundWork(5000));
+  EXPECT_TRUE(laterRan);
+  EXPECT_TRUE(laterDone);
 }
