@@ -43,7 +43,8 @@ class PictureBoardTest : public ::testing::TestWithParam<Screen> {
     fixture_ = std::make_unique<BoardFixture>(30, best);
     window_ = std::make_unique<ui::MainWindow>(ui_, connection_, fonts_);
     ASSERT_TRUE(window_->buildControls());
-    board_ = new ui::PictureBoard(ui_, fixture_->paths(), fonts_, boxes_, ui::PictureBoard::kNoHelp);
+    board_ =
+        new ui::PictureBoard(ui_, fixture_->paths(), fonts_, boxes_, ui::PictureBoard::kNoHelp);
     window_->setBoard(board_);
     window_->show();
     window_->finishCreation();
