@@ -14,6 +14,7 @@
 #include <chrono>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <regex>
 
@@ -64,8 +65,9 @@ bool writeSilentSpeech(const std::string& root) {
 class ScreenReader : public ::testing::Test {
  protected:
   // socialsim with `friends` friends, the first `best` of them best friends with kStatus,
-  // Xvfb, the accessibility bus and veltrana showing its board. Skips without the tools.
-  void start(int friends, int best) {
+  // Xvfb, the accessibility bus and veltrana showing its board (with `extraEnv`). Skips
+  // without the tools.
+  void start(int friends, int best, const std::map<std::string, std::string>& extraEnv = {}) {
     if (!testsupport::Xvfb::installed() || !QFile::exists(kBusLauncher))
       GTEST_SKIP() << "Xvfb or at-spi2-core is not installed (scripts/install-deps)";
     if (QProcess::execute(kPython, {"-c", "import pyatspi"}) != 0)
@@ -107,7 +109,7 @@ class ScreenReader : public ::testing::Test {
     sandbox_.setEnv("DISPLAY", xvfb_.display());
     sandbox_.setEnv("QT_QPA_PLATFORM", "xcb");
     sandbox_.setEnv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
-    veltrana_ = std::make_unique<VeltranaProcess>(sandbox_);
+    veltrana_ = std::make_unique<VeltranaProcess>(sandbox_, QStringList{}, extraEnv);
     ASSERT_TRUE(veltrana_->waitForOutput("main window shown\n", 30'000))
         << veltrana_->out() << veltrana_->err();
   }
@@ -156,7 +158,11 @@ TEST_F(ScreenReader, EveryVisitedWindowNamesWhatItShows) {
 TEST_F(ScreenReader, OrcaSpeaksTheFriendUnderTheBarAndTheListsByName) {
   if (QStandardPaths::findExecutable("orca").isEmpty())
     GTEST_SKIP() << "orca is not installed (scripts/install-deps)";
-  start(30, 24);  // more than the main page shows: a further page
+  // Qt's AT-SPI bridge keeps a copy of each key event until the screen reader has answered
+  // it, and never frees the copy when the key's window closed meanwhile (F1 closing the
+  // further page does): the address sanitizer's build would report Qt's copy at the end.
+  // The leak check of a whole run is the shutdown test's; the walk by actions above keeps it.
+  start(30, 24, {{"ASAN_OPTIONS", "detect_leaks=0"}});  // more than the main page shows
   if (IsSkipped() || HasFatalFailure()) return;
 
   // Orca and the speech server it starts keep their settings and sockets in here.
