@@ -3,6 +3,9 @@
 // hidden: activating it shows the window as a second start does, its tool tip names the news
 // the notifications window holds, and its menu offers the window, the notifications and
 // "Exit". Without a tray host Hide stays as it always was: nothing is shown or printed.
+// It also decides the desktop's close of the main window: Hide where a tray host can take
+// the icon, else Exit.
+#include <functional>
 #include <memory>
 
 #include <QObject>
@@ -27,7 +30,9 @@ QString trayToolTip(const ui::notifications::NotificationsState& state);
 class TrayIcon : public QObject {
  public:
   // Follows the main window's showing and hiding; its tool tip follows the news centre.
-  TrayIcon(AppContext& context, ui::notifications::NewsCenter& news);
+  // `hostPresent` tells whether a tray host can show the icon now (tests give their own).
+  TrayIcon(AppContext& context, ui::notifications::NewsCenter& news,
+           std::function<bool()> hostPresent = {});
   ~TrayIcon() override;
 
   // The tool tip again, from the notifications state as it is now.
@@ -39,11 +44,15 @@ class TrayIcon : public QObject {
  private:
   void showIcon();
   void showWindow();
+  // "Exit" from a tray host's call or the desktop's close, which may come inside a box.
+  void exitProgram();
 
   AppContext& context_;
   ui::notifications::NewsCenter& news_;
+  std::function<bool()> hostPresent_;
   std::unique_ptr<QMenu> menu_;
   QSystemTrayIcon* icon_ = nullptr;  // made at the first Hide that finds a tray host
+  bool windowGone_ = false;
 };
 
 }  // namespace app
