@@ -24,7 +24,7 @@ constexpr int kPreviewHeight = 72;
 // The user's pictures folder where there is one, else the home folder: never the folder the
 // program happened to be started in.
 QString startFolder() {
-  const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+  QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
   if (!pictures.isEmpty() && QFileInfo(pictures).isDir()) return pictures;
   return QDir::homePath();
 }
