@@ -47,15 +47,13 @@ QString trayToolTip(const ui::notifications::NotificationsState& state) {
   return text;
 }
 
-TrayIcon::TrayIcon(AppContext& context, ui::notifications::NewsCenter& news,
-                   std::function<bool()> hostPresent)
-    : context_(context), news_(news), hostPresent_(std::move(hostPresent)) {
-  if (!hostPresent_) hostPresent_ = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+TrayIcon::TrayIcon(AppContext& context, ui::notifications::NewsCenter& news)
+    : context_(context), news_(news) {
   context_.mainWindow.installEventFilter(this);
   // Closed from the desktop, the window hides only where the icon can bring it back: a
   // window hidden without one could be found again only by starting the program anew.
   context_.mainWindow.setCloseHandler([this] {
-    if (hostPresent_())
+    if (QSystemTrayIcon::isSystemTrayAvailable())
       context_.mainWindow.runCommand(ui::cmd::kHide);
     else
       exitProgram();
@@ -90,7 +88,7 @@ bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
 
 void TrayIcon::showIcon() {
   // Checked at every Hide: without a host, Hide behaves as it always did.
-  if (!hostPresent_()) return;
+  if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
   if (!icon_) {
     menu_ = std::make_unique<QMenu>();
     menu_->addAction(QStringLiteral("Show Veltrana"), this, [this] { showWindow(); });

@@ -5,7 +5,6 @@
 // "Exit". Without a tray host Hide stays as it always was: nothing is shown or printed.
 // It also decides the desktop's close of the main window: Hide where a tray host can take
 // the icon, else Exit.
-#include <functional>
 #include <memory>
 
 #include <QObject>
@@ -30,9 +29,7 @@ QString trayToolTip(const ui::notifications::NotificationsState& state);
 class TrayIcon : public QObject {
  public:
   // Follows the main window's showing and hiding; its tool tip follows the news centre.
-  // `hostPresent` tells whether a tray host can show the icon now (tests give their own).
-  TrayIcon(AppContext& context, ui::notifications::NewsCenter& news,
-           std::function<bool()> hostPresent = {});
+  TrayIcon(AppContext& context, ui::notifications::NewsCenter& news);
   ~TrayIcon() override;
 
   // The tool tip again, from the notifications state as it is now.
@@ -49,7 +46,6 @@ class TrayIcon : public QObject {
 
   AppContext& context_;
   ui::notifications::NewsCenter& news_;
-  std::function<bool()> hostPresent_;
   std::unique_ptr<QMenu> menu_;
   QSystemTrayIcon* icon_ = nullptr;  // made at the first Hide that finds a tray host
   bool windowGone_ = false;
