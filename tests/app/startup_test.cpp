@@ -509,4 +509,11 @@ TEST(Startup, UnknownOptionsAndNoDisplayEndWithOneLine) {
     EXPECT_EQ(run.err(), test.err);
   }
   EXPECT_FALSE(fs::exists(sandbox.settingsPath()));
+
+  // Qt's own options still reach Qt, and what Qt says while it starts is still said.
+  sandbox.setEnv("QT_QPA_PLATFORM", "offscreen");
+  VeltranaProcess styled(sandbox, {"-style", "nosuchstyle"}, {}, kProgram);
+  EXPECT_EQ(styled.waitForExit(), 56);  // no installation in this sandbox
+  EXPECT_TRUE(has(styled.err(), "QApplication: invalid style override 'nosuchstyle'"))
+      << styled.err();
 }
