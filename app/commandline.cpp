@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/terminaltext.h"
 #include "ui/kit/phonescreen.h"
 
 namespace app {
@@ -71,20 +72,60 @@ constexpr Option kOptions[] = {
     {"--test-login-waits", Form::JoinedValue, takeLoginWaits, nullptr},
 };
 
+// The options QApplication (and its X11 platform) takes out of the line itself, written with
+// one dash or two; their values are Qt's to judge.
+struct QtOption {
+  const char* name;
+  bool takesValue;
+};
+
+constexpr QtOption kQtOptions[] = {
+    {"platform", true},        {"platformpluginpath", true},
+    {"platformtheme", true},   {"plugin", true},
+    {"qwindowgeometry", true}, {"qwindowtitle", true},
+    {"qwindowicon", true},     {"geometry", true},
+    {"title", true},           {"icon", true},
+    {"display", true},         {"name", true},
+    {"visual", true},          {"session", true},
+    {"style", true},           {"stylesheet", true},
+    {"reverse", false},        {"sync", false},
+    {"nograb", false},         {"dograb", false},
+    {"testability", false},    {"widgetcount", false},
+};
+// Given only as "-name=value".
+constexpr const char* kQtJoinedOptions[] = {"style", "stylesheet", "qmljsdebugger"};
+
+// How many arguments from `arg` on are one of Qt's options: 0 when it is none.
+int qtOptionLength(const char* arg) {
+  if (arg[0] != '-') return 0;
+  const char* name = arg[1] == '-' ? arg + 2 : arg + 1;
+  for (const QtOption& option : kQtOptions)
+    if (std::strcmp(name, option.name) == 0) return option.takesValue ? 2 : 1;
+  for (const char* joined : kQtJoinedOptions) {
+    const std::size_t length = std::strlen(joined);
+    if (std::strncmp(name, joined, length) == 0 && name[length] == '=') return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 CommandLine CommandLine::parse(int argc, const char* const* argv) {
   CommandLine line;
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
+    bool known = false;
     for (const Option& option : kOptions) {
       const std::size_t length = std::strlen(option.name);
       if (std::strncmp(arg, option.name, length) != 0) continue;
       const char* value = nullptr;
       if (arg[length] == '=' && option.form != Form::Flag) {
         value = arg + length + 1;
-      } else if (arg[length] != '\0' || option.form == Form::JoinedValue) {
+      } else if (arg[length] != '\0') {
         continue;
+      } else if (option.form == Form::JoinedValue) {
+        known = true;  // a test option in the wrong form is skipped, as a wrong value is
+        break;
       } else if (option.form == Form::Value) {
         if (i + 1 >= argc) {
           line.error = option.error;
@@ -96,8 +137,17 @@ CommandLine CommandLine::parse(int argc, const char* const* argv) {
         line.error = option.error;
         return line;
       }
+      known = true;
       break;
     }
+    if (known) continue;
+    if (const int length = qtOptionLength(arg)) {
+      i += length - 1;
+      continue;
+    }
+    // Anything else that is not an option Qt passes on, and so does this. The first unknown
+    // option is named; a wrong value later on is still found.
+    if (arg[0] == '-' && line.unknownOption.empty()) line.unknownOption = platform::printable(arg);
   }
   return line;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The command line: --help, --version, --screen WxH, --dpi N, and the two options only tests
-// and the soak run pass. Anything else is left to Qt (for example -platform) and otherwise
-// ignored.
+// and the soak run pass. Qt's own options (-platform, -style ...) are left to Qt; any other
+// option is refused, so that a typing error never starts the program with the defaults.
 #include <optional>
 #include <string>
 
@@ -24,6 +24,9 @@ struct CommandLine {
   // Set when an option's value is missing or wrong. A wrong value of a test option is no
   // error: it is skipped, and the first right one counts.
   std::string error;
+  // The first option that is neither ours nor Qt's, as given (printable); the program ends
+  // on it as on an error.
+  std::string unknownOption;
 
   static CommandLine parse(int argc, const char* const* argv);
   static const char* usage();

@@ -14,11 +14,13 @@
 #include "lastupdate.h"
 #include "mainwindowcreation.h"
 #include "platform/connectionkeeper.h"
+#include "platform/displaycheck.h"
 #include "platform/endprocess.h"
 #include "platform/exitcodes.h"
 #include "platform/exitsignals.h"
 #include "platform/qtmessageboxes.h"
 #include "platform/keyringvault.h"
+#include "platform/platformstartguard.h"
 #include "platform/settingsstore.h"
 #include "platform/terminaltext.h"
 #include "schedule.h"
@@ -163,6 +165,11 @@ int runVeltrana(int argc, char** argv, const StepsMaker& makeSteps) {
   // `veltrana > log` and a pipe see each diagnostic line as it happens.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   const CommandLine line = CommandLine::parse(argc, argv);
+  if (!line.unknownOption.empty()) {
+    std::fprintf(stderr, "veltrana: unknown option '%s'\nTry 'veltrana --help' for the options.\n",
+                 line.unknownOption.c_str());
+    return platform::kExitBadCommandLine;
+  }
   if (!line.error.empty()) {
     std::fprintf(stderr, "veltrana: %s\n%s", line.error.c_str(), CommandLine::usage());
     return platform::kExitBadCommandLine;
@@ -176,6 +183,10 @@ int runVeltrana(int argc, char** argv, const StepsMaker& makeSteps) {
     return 0;
   }
   const ui::PhoneScreen screen = screenOf(line);
+  if (!platform::displayReachable(argc, argv)) {
+    std::fprintf(stderr, "veltrana: %s\n", platform::kNoDisplayText);
+    return platform::kExitNoDisplay;
+  }
 
   // Before Qt, the network and the settings: a second copy ends here quickly.
   SingleInstance instance = SingleInstance::claim();
@@ -183,7 +194,10 @@ int runVeltrana(int argc, char** argv, const StepsMaker& makeSteps) {
     failRuntimeFolder(argc, argv, instance.problem);
   if (instance.outcome != SingleInstance::Outcome::OnlyCopy) return platform::kExitAnotherCopy;
 
+  // A display that is named but does not answer is found only by Qt.
+  platform::PlatformStartGuard platformStart("veltrana");
   QApplication application(argc, argv);
+  platformStart.end();
   QApplication::setApplicationName(QStringLiteral("Veltrana"));
   QApplication::setApplicationVersion(QString::fromUtf8(kVersion));
   ui::a11y::install();

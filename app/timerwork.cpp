@@ -58,19 +58,26 @@ void TimerWork::install() {
 
 void TimerWork::bestFriendsAndNews() {
   if (!bestFriends_.tryBegin(kNewsTimer)) return;
-  bool windowOpen = false;
+  bool polled = false;
   {
     ui::WaitCursor wait;
     context_.connection.ensure();
     if (auto client = s_.session.client()) {
       friends::FriendSync(*client, s_.session.currentUserId(), s_.store).checkBestFriendsStatus();
     }
-    windowOpen = context_.ui.windowOpen() != ui::WindowOpen::kClosed;
-    if (windowOpen) news_.poll();
+    if (context_.ui.windowOpen() != ui::WindowOpen::kClosed) {
+      news_.poll();
+      polled = true;
+    } else if (context_.ui.hidden()) {
+      // A window opened over a hidden program would stand alone on the desktop: the news is
+      // told by a reminder, whose click opens the window, and by the tray's tool tip.
+      news_.pollHidden();
+      polled = true;
+    }
   }
   bestFriends_.end();
 
-  if (windowOpen) {
+  if (polled) {
     context_.connection.setIdle();
     return;
   }
@@ -79,7 +86,7 @@ void TimerWork::bestFriendsAndNews() {
   QMetaObject::invokeMethod(
       &news_,
       [this] {
-        news_.openIfNews();
+        if (!context_.ui.hidden()) news_.openIfNews();
         context_.connection.setIdle();
       },
       Qt::QueuedConnection);

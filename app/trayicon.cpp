@@ -50,16 +50,28 @@ QString trayToolTip(const ui::notifications::NotificationsState& state) {
 TrayIcon::TrayIcon(AppContext& context, ui::notifications::NewsCenter& news)
     : context_(context), news_(news) {
   context_.mainWindow.installEventFilter(this);
+  // Closed from the desktop, the window hides only where the icon can bring it back: a
+  // window hidden without one could be found again only by starting the program anew.
+  context_.mainWindow.setCloseHandler([this] {
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+      context_.mainWindow.runCommand(ui::cmd::kHide);
+    else
+      exitProgram();
+  });
   connect(&news_, &ui::notifications::NewsCenter::changed, this, &TrayIcon::refresh);
   // The icon goes with the window, as it stands for it.
   connect(&context_.mainWindow, &QObject::destroyed, this, [this] {
     delete icon_;
     icon_ = nullptr;
+    windowGone_ = true;
   });
 }
 
 // The icon first: it still points at its menu.
-TrayIcon::~TrayIcon() { delete icon_; }
+TrayIcon::~TrayIcon() {
+  delete icon_;
+  if (!windowGone_) context_.mainWindow.setCloseHandler({});
+}
 
 void TrayIcon::refresh() {
   if (icon_) icon_->setToolTip(trayToolTip(news_.state()));
@@ -82,19 +94,7 @@ void TrayIcon::showIcon() {
     menu_->addAction(QStringLiteral("Show Veltrana"), this, [this] { showWindow(); });
     menu_->addAction(QStringLiteral("Notifications"), this, [this] { news_.showNews(); });
     menu_->addSeparator();
-    // The menu's own "Exit": the connection is released and the program ends with 0. Inside
-    // a box the quit would only end the nested loops and the code after the box would go on
-    // (and might end with its own code): the program ends from the loop instead, a moment
-    // later, so that the tray host's call has its answer first.
-    menu_->addAction(QStringLiteral("Exit"), this, [this] {
-      if (QThread::currentThread()->loopLevel() <= 1) {
-        context_.mainWindow.runCommand(ui::cmd::kExit);
-        return;
-      }
-      QTimer::singleShot(kNestedExitDelayMs, this, [this] {
-        if (!platform::endForExitSignal()) context_.mainWindow.runCommand(ui::cmd::kExit);
-      });
-    });
+    menu_->addAction(QStringLiteral("Exit"), this, [this] { exitProgram(); });
     icon_ = new QSystemTrayIcon(QIcon(QStringLiteral(":/icons/142.png")), this);
     icon_->setContextMenu(menu_.get());
     connect(icon_, &QSystemTrayIcon::activated, this,
@@ -108,5 +108,19 @@ void TrayIcon::showIcon() {
 }
 
 void TrayIcon::showWindow() { context_.mainWindow.activate(); }
+
+void TrayIcon::exitProgram() {
+  // The menu's own "Exit": the connection is released and the program ends with 0. Inside a
+  // box the quit would only end the nested loops and the code after the box would go on (and
+  // might end with its own code): the program ends from the loop instead, a moment later, so
+  // that the tray host's call has its answer first.
+  if (QThread::currentThread()->loopLevel() <= 1) {
+    context_.mainWindow.runCommand(ui::cmd::kExit);
+    return;
+  }
+  QTimer::singleShot(kNestedExitDelayMs, this, [this] {
+    if (!platform::endForExitSignal()) context_.mainWindow.runCommand(ui::cmd::kExit);
+  });
+}
 
 }  // namespace app

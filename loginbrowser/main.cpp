@@ -8,7 +8,10 @@
 #include "loginbrowser/chromiumflags.h"
 #include "loginbrowser/hiddenmessages.h"
 #include "loginbrowser/commandids.h"
+#include "platform/displaycheck.h"
+#include "platform/exitcodes.h"
 #include "platform/exitsignals.h"
+#include "platform/platformstartguard.h"
 #include "platform/windowdirectory.h"
 
 int main(int argc, char** argv) {
@@ -29,6 +32,12 @@ int main(int argc, char** argv) {
     std::printf("orbisview %s\n", VELTRANA_VERSION);
     return 0;
   }
+  // Our options are not Qt's: Qt sees only the program name.
+  int qtArgc = 1;
+  if (!platform::displayReachable(qtArgc, argv)) {
+    std::fprintf(stderr, "orbisview: %s\n", platform::kNoDisplayText);
+    return platform::kExitNoDisplay;
+  }
 
   // One browser per user: a second start hands over to the first and ends at once.
   if (platform::findWindow(orbisview::kWindowClass)) {
@@ -38,9 +47,9 @@ int main(int argc, char** argv) {
 
   orbisview::prepareChromiumFlags();
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-  // Our options are not Qt's: Qt sees only the program name.
-  int qtArgc = 1;
+  platform::PlatformStartGuard platformStart("orbisview");
   QApplication app(qtArgc, argv);
+  platformStart.end();
   orbisview::settleGpuUse();
   orbisview::BrowserWindow window(options);
   if (!window.isRegistered()) {

@@ -14,6 +14,8 @@ inline constexpr int kExitNoInstallation = 56;
 inline constexpr int kExitRuntimeFolderRefused = 57;  // no single-instance event can be made
 inline constexpr int kExitNoSettings = 58;            // the settings store cannot be opened
 inline constexpr int kExitDataFolderUnwritable = 59;  // the DataFolder cannot keep files
+// No display for Qt's platform: said in one line before Qt could abort (orbisview too).
+inline constexpr int kExitNoDisplay = 60;
 
 // The login hand-off to the companion browser.
 inline constexpr int kExitOfflineAtLogin = 3;

@@ -1,6 +1,7 @@
 #include "platform/keyringvault.h"
 
 #include <qt6keychain/keychain.h>
+#include <strings.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -10,11 +11,13 @@
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusReply>
+#include <QDBusVariant>
 #include <QThread>
 #include <chrono>
 #include <cstdio>
 #include <future>
 
+#include "platform/settingskeys.h"
 #include "platform/terminaltext.h"
 
 namespace platform {
@@ -38,6 +41,50 @@ bool secretServiceOnBus() {
   if (bus->isServiceRegistered(QString::fromUtf8(kSecretService))) return true;
   const QDBusReply<QStringList> activatable = bus->activatableServiceNames();
   return activatable.isValid() && activatable.value().contains(QString::fromUtf8(kSecretService));
+}
+
+// The Secret Service's items QtKeychain keeps for `name`: (unlocked, locked).
+QDBusMessage searchItems(const std::string& name, int waitMs) {
+  QDBusMessage search = QDBusMessage::createMethodCall(
+      QString::fromUtf8(kSecretService), QStringLiteral("/org/freedesktop/secrets"),
+      QStringLiteral("org.freedesktop.Secret.Service"), QStringLiteral("SearchItems"));
+  // a{ss}: QtDBus marshals a map only once its type is registered.
+  static const QMetaType registered = qDBusRegisterMetaType<QMap<QString, QString>>();
+  (void)registered;
+  QMap<QString, QString> attributes;
+  attributes.insert(QStringLiteral("server"), QString::fromUtf8(kService));
+  attributes.insert(QStringLiteral("user"), QString::fromStdString(name));
+  search << QVariant::fromValue(attributes);
+  return QDBusConnection::sessionBus().call(search, QDBus::Block, waitMs);
+}
+
+// What a keyring manager shows for the entry `name`; empty for one that keeps the service's.
+QString labelOf(const std::string& name) {
+  if (::strcasecmp(name.c_str(), keys::kSessionKey) == 0)
+    return QStringLiteral("Veltrana session key");
+  if (::strcasecmp(name.c_str(), keys::kSessionSecret) == 0)
+    return QStringLiteral("Veltrana session secret");
+  return {};
+}
+
+// QtKeychain labels every entry with the service's name, so a keyring manager would show two
+// entries called "Veltrana": each is given its own label. The attributes it is found by
+// stay. Where no Secret Service runs (another backend), there is nothing to do.
+void relabel(const std::string& name, int waitMs) {
+  const QString label = labelOf(name);
+  if (label.isEmpty()) return;
+  QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+  if (!bus || !bus->isServiceRegistered(QString::fromUtf8(kSecretService))) return;
+  const QDBusMessage reply = searchItems(name, waitMs);
+  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2) return;
+  for (const QDBusObjectPath& item : qdbus_cast<QList<QDBusObjectPath>>(reply.arguments().at(0))) {
+    QDBusMessage set = QDBusMessage::createMethodCall(
+        QString::fromUtf8(kSecretService), item.path(),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"));
+    set << QStringLiteral("org.freedesktop.Secret.Item") << QStringLiteral("Label")
+        << QVariant::fromValue(QDBusVariant(label));
+    QDBusConnection::sessionBus().call(set, QDBus::Block, waitMs);
+  }
 }
 
 }  // namespace
@@ -95,7 +142,8 @@ KeyringVault::Answer KeyringVault::run(Kind kind, const std::string& name,
   std::future<Answer> future = promise->get_future();
   const QString key = QString::fromStdString(name);
   const QString text = QString::fromStdString(value);
-  QMetaObject::invokeMethod(worker_, [kind, key, text, promise] {
+  const int waitMs = waitMs_;
+  QMetaObject::invokeMethod(worker_, [kind, name, key, text, promise, waitMs] {
     QKeychain::Job* job = nullptr;
     const QString service = QString::fromUtf8(kService);
     switch (kind) {
@@ -115,15 +163,19 @@ KeyringVault::Answer KeyringVault::run(Kind kind, const std::string& name,
     // Never a plain file beside the store: without a keyring the store itself is the place.
     job->setInsecureFallback(false);
     job->setKey(key);
-    QObject::connect(job, &QKeychain::Job::finished, [promise](QKeychain::Job* done) {
-      Answer answer;
-      answer.answered = true;
-      answer.error = done->error();
-      answer.reason = done->errorString().toStdString();
-      if (auto* read = qobject_cast<QKeychain::ReadPasswordJob*>(done))
-        answer.text = read->textData().toStdString();
-      promise->set_value(std::move(answer));
-    });
+    QObject::connect(
+        job, &QKeychain::Job::finished, [promise, kind, name, waitMs](QKeychain::Job* done) {
+          Answer answer;
+          answer.answered = true;
+          answer.error = done->error();
+          answer.reason = done->errorString().toStdString();
+          if (auto* read = qobject_cast<QKeychain::ReadPasswordJob*>(done))
+            answer.text = read->textData().toStdString();
+          const bool written = kind == Kind::Write && answer.error == QKeychain::NoError;
+          promise->set_value(std::move(answer));
+          // After the answer: the caller's wait is for the secret, not for its label.
+          if (written) relabel(name, waitMs);
+        });
     job->start();
   });
   if (future.wait_for(std::chrono::milliseconds(waitMs_)) != std::future_status::ready) return {};
@@ -139,17 +191,7 @@ void KeyringVault::giveUp(const std::string& why, const char* line) {
 bool KeyringVault::lockedAway(const std::string& name) const {
   // A locked keyring answers "not found" for what it holds; its service still lists the
   // entry among the locked ones.
-  QDBusMessage search = QDBusMessage::createMethodCall(
-      QString::fromUtf8(kSecretService), QStringLiteral("/org/freedesktop/secrets"),
-      QStringLiteral("org.freedesktop.Secret.Service"), QStringLiteral("SearchItems"));
-  // a{ss}: QtDBus marshals a map only once its type is registered.
-  static const QMetaType registered = qDBusRegisterMetaType<QMap<QString, QString>>();
-  (void)registered;
-  QMap<QString, QString> attributes;
-  attributes.insert(QStringLiteral("server"), QString::fromUtf8(kService));
-  attributes.insert(QStringLiteral("user"), QString::fromStdString(name));
-  search << QVariant::fromValue(attributes);
-  const QDBusMessage reply = QDBusConnection::sessionBus().call(search, QDBus::Block, waitMs_);
+  const QDBusMessage reply = searchItems(name, waitMs_);
   if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2) return false;
   return !qdbus_cast<QList<QDBusObjectPath>>(reply.arguments().at(1)).isEmpty();
 }

@@ -70,3 +70,39 @@ TEST(CommandLine, TestOptions) {
     EXPECT_EQ(waits, test.waits);
   }
 }
+
+// Qt's own options (one dash or two, their values with them) go to Qt; any other option is
+// named, the first one, so that a typing error never starts the program with the defaults.
+TEST(CommandLine, UnknownOptionsAreNamedAndQtsPassOn) {
+  struct Case {
+    std::vector<const char*> args;
+    const char* unknown;
+    std::optional<QSize> screen;
+  } cases[] = {
+      {{"--sreen", "480x640"}, "--sreen", std::nullopt},
+      {{"--screen", "480x640", "--dip", "96", "--bogus"}, "--dip", QSize(480, 640)},
+      {{"--screenx=480x640"}, "--screenx=480x640", std::nullopt},
+      {{"--help=yes"}, "--help=yes", std::nullopt},
+      {{"-screen", "480x640"}, "-screen", std::nullopt},
+      {{"--unknown"}, "--unknown", std::nullopt},
+      {{"--"}, "--", std::nullopt},
+      {{"--x\x1b[2J"}, "--x\\x1b[2J", std::nullopt},
+      {{"-platform", "offscreen", "--screen", "480x640"}, "", QSize(480, 640)},
+      {{"--platform", "xcb", "-style", "--screen", "--reverse", "-style=fusion"}, "", std::nullopt},
+      {{"-qwindowgeometry", "240x320+0+0", "-stylesheet=a.qss", "-qmljsdebugger=port:1"},
+       "",
+       std::nullopt},
+      {{"-display", ":1", "-name", "v", "-sync", "-nograb", "-widgetcount"}, "", std::nullopt},
+      // A value that is no option is Qt's to pass on, as it always was.
+      {{"480x640"}, "", std::nullopt},
+  };
+  for (const auto& test : cases) {
+    std::vector<const char*> argv = {"veltrana"};
+    argv.insert(argv.end(), test.args.begin(), test.args.end());
+    const auto line = app::CommandLine::parse(static_cast<int>(argv.size()), argv.data());
+    SCOPED_TRACE(argv[1]);
+    EXPECT_EQ(line.unknownOption, test.unknown);
+    EXPECT_EQ(line.screen, test.screen);
+    EXPECT_TRUE(line.error.empty()) << line.error;
+  }
+}

@@ -8,10 +8,12 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "platform/settingskeys.h"
 #include "platform/settingsstore.h"
@@ -74,6 +76,19 @@ class Keyring {
     const std::string err = tool.readAllStandardError().toStdString();
     if (tool.exitCode() != 0 && !err.empty()) return std::nullopt;
     return out;
+  }
+  // The labels of the entries QtKeychain keeps for the program, sorted: what a keyring
+  // manager lists.
+  static std::vector<std::string> labels() {
+    QProcess tool;
+    tool.setProcessChannelMode(QProcess::MergedChannels);
+    tool.start("secret-tool", {"search", "--all", "server", "Veltrana"});
+    if (!tool.waitForFinished(10'000)) return {"<no answer>"};
+    std::vector<std::string> found;
+    for (const QByteArray& line : tool.readAllStandardOutput().split('\n'))
+      if (line.startsWith("label = ")) found.push_back(line.mid(8).toStdString());
+    std::sort(found.begin(), found.end());
+    return found;
   }
   static bool clear(const std::string& name) {
     return QProcess::execute("secret-tool", {"clear", "server", "Veltrana", "user",
@@ -144,6 +159,9 @@ TEST_F(KeyringTest, ALoginKeepsThePairInTheKeyringAndTheNextStartReusesIt) {
   EXPECT_GE(secret->size(), 8u);
   EXPECT_EQ(stored(sandbox.settingsPath(), keys::kSessionKey), "<missing>");
   EXPECT_EQ(stored(sandbox.settingsPath(), keys::kSessionSecret), "<missing>");
+  // Each entry says what it is, not only whose.
+  EXPECT_EQ(Keyring::labels(),
+            (std::vector<std::string>{"Veltrana session key", "Veltrana session secret"}));
   const std::u16string wide = utf16Bytes(*secret);
   const std::string secretBytes(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
   EXPECT_EQ(fileBytes(sandbox.settingsPath()).find(secretBytes), std::string::npos);

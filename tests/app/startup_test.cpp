@@ -13,6 +13,7 @@
 #include <functional>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "platform/settingskeys.h"
@@ -466,4 +467,53 @@ TEST(Startup, CommandLine) {
   }
   // None of them started the program.
   EXPECT_FALSE(fs::exists(sandbox.settingsPath()));
+}
+
+// Before anything else: an unknown option is named and ends with 2; without a display (none
+// named, or one that does not answer) one line says so and the code is 60, never Qt's abort;
+// --help and --version need no display.
+TEST(Startup, UnknownOptionsAndNoDisplayEndWithOneLine) {
+  VeltranaSandbox sandbox;
+  const std::string noDisplay =
+      "veltrana: no display: set DISPLAY or WAYLAND_DISPLAY, or run it from a desktop session\n";
+  using Value = std::optional<std::string>;
+  struct Case {
+    QStringList args;
+    Value platform, display;
+    int exitCode;
+    std::string out, err;  // err exactly; out a part
+  } cases[] = {
+      {{"--sreen", "480x640"},
+       "offscreen",
+       {},
+       2,
+       "",
+       "veltrana: unknown option '--sreen'\nTry 'veltrana --help' for the options.\n"},
+      {{}, {}, {}, 60, "", noDisplay},
+      {{"-platform", "xcb"}, "offscreen", {}, 60, "", noDisplay},
+      {{}, "xcb", ":61999", 60, "", noDisplay},
+      {{}, "wayland", {}, 60, "", noDisplay},
+      {{"--help"}, {}, {}, 0, "--screen WxH", ""},
+      {{"--version"}, {}, {}, 0, "veltrana 1.0\n", ""},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.args.join(' ').toStdString() + " " + test.platform.value_or("-"));
+    sandbox.setEnv("QT_QPA_PLATFORM", test.platform);
+    sandbox.setEnv("DISPLAY", test.display);
+    sandbox.setEnv("WAYLAND_DISPLAY", std::nullopt);
+    sandbox.setEnv("WAYLAND_SOCKET", std::nullopt);
+    sandbox.setEnv("XDG_RUNTIME_DIR", sandbox.root());
+    VeltranaProcess run(sandbox, test.args, {}, kProgram);
+    EXPECT_EQ(run.waitForExit(), test.exitCode);
+    EXPECT_TRUE(has(run.out(), test.out)) << run.out();
+    EXPECT_EQ(run.err(), test.err);
+  }
+  EXPECT_FALSE(fs::exists(sandbox.settingsPath()));
+
+  // Qt's own options still reach Qt, and what Qt says while it starts is still said.
+  sandbox.setEnv("QT_QPA_PLATFORM", "offscreen");
+  VeltranaProcess styled(sandbox, {"-style", "nosuchstyle"}, {}, kProgram);
+  EXPECT_EQ(styled.waitForExit(), 56);  // no installation in this sandbox
+  EXPECT_TRUE(has(styled.err(), "QApplication: invalid style override 'nosuchstyle'"))
+      << styled.err();
 }

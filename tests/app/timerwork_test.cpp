@@ -104,6 +104,7 @@ class TimerWorkTest : public ::testing::Test {
       Parts* parts = new Parts(context);
       services_ = &parts->services;
       work_ = &parts->work;
+      news_ = &parts->news;
       kept().push_back(parts);
     }
     return *services_;
@@ -147,6 +148,30 @@ class TimerWorkTest : public ::testing::Test {
   app::AppContext context{connection, settings, boxes, folder, fonts, window, schedule, uiState};
   app::Services* services_ = nullptr;
   app::TimerWork* work_ = nullptr;
+  ui::notifications::NewsCenter* news_ = nullptr;
+};
+
+// Counts the notifications windows shown and closes each one shown, so that a window opened
+// where none should be cannot hold the test in its loop.
+struct ShownWindows : QObject {
+  int shown = 0;
+  QTimer closer;
+  ShownWindows() {
+    qApp->installEventFilter(this);
+    QObject::connect(&closer, &QTimer::timeout, [] {
+      for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* open = qobject_cast<ui::notifications::NotificationsWindow*>(widget))
+          if (open->isVisible()) emit open->command(ui::cmd::kNotificationsDone);
+    });
+    closer.start(20);
+  }
+  ~ShownWindows() override { qApp->removeEventFilter(this); }
+  bool eventFilter(QObject* object, QEvent* event) override {
+    if (event->type() == QEvent::Show &&
+        qobject_cast<ui::notifications::NotificationsWindow*>(object))
+      ++shown;
+    return false;
+  }
 };
 
 TEST_F(TimerWorkTest, WorkerKindsRunOneAtATimeAndTheChangeListEmptiesOnlyBetweenRuns) {
@@ -320,3 +345,39 @@ TEST_F(TimerWorkTest, TimerOneOpensTheRealWindowOnceAndPollsIntoIt) {
 }
 
 }  // namespace
+
+// Hidden by "Hide", the program says what timer 1 found without opening a window over the
+// desktop: the poll runs inside the firing (with its reminder) and the news centre keeps the
+// news for the tray's tool tip; shown again, timer 1 opens the window as before.
+TEST_F(TimerWorkTest, TimerOneWhileHiddenPollsWithoutOpeningTheWindow) {
+  logIn();
+  services();
+  ASSERT_EQ(sim.control("/notifications/clear").status, 200);
+  ShownWindows windows;
+  testing::internal::CaptureStdout();
+  schedule.onTimer(1);  // the first poll only records the wall count
+  EXPECT_TRUE(waitFor([&] { return events.back() == "idle"; }));
+
+  window.show();
+  window.runCommand(ui::cmd::kHide);
+  ASSERT_TRUE(uiState.hidden());
+  ASSERT_EQ(sim.control("/friend_requests", R"({"name": "Ida Request"})").status, 200);
+  int changes = 0;
+  QObject::connect(news_, &ui::notifications::NewsCenter::changed, [&] { ++changes; });
+  events.clear();
+  schedule.onTimer(1);
+  EXPECT_EQ(events, (std::vector<std::string>{"interactive", "idle"}));
+  EXPECT_EQ(changes, 1);
+  EXPECT_FALSE(news_->state().friendRequests.empty());
+  waitFor([] { return false; }, 300);  // anything queued by the firing has run
+  EXPECT_EQ(windows.shown, 0);
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_EQ(uiState.windowOpen(), ui::WindowOpen::kClosed);
+
+  window.activate();
+  ASSERT_FALSE(uiState.hidden());
+  ASSERT_EQ(sim.control("/friend_requests", R"({"name": "Bo Request"})").status, 200);
+  schedule.onTimer(1);
+  EXPECT_TRUE(waitFor([&] { return windows.shown == 1 && events.back() == "idle"; }));
+  testing::internal::GetCapturedStdout();
+}

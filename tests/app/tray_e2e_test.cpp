@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 
+#include <optional>
 #include <regex>
 
 #include "platform/settingsstore.h"
@@ -21,6 +23,9 @@
 #include "support/veltranasandbox.h"
 #include "support/xvfb.h"
 #include "trayhostprocess.h"
+#ifdef VELTRANA_TEST_XCB
+#include "windowmanagerclose.h"
+#endif
 
 namespace {
 
@@ -69,6 +74,11 @@ class TrayTest : public ::testing::Test {
 TEST_F(TrayTest, HideShowsAnIconThatBringsTheWindowBackAndExits) {
   TrayHost host;
   ASSERT_TRUE(host.start());
+  QProcess reminders;
+  const QString calls = QString::fromStdString(sandbox.root() + "/calls.jsonl");
+  reminders.setProcessEnvironment(sandbox.environment());
+  reminders.start(NOTIFY_HELPER, {"record", calls, "--actions"});
+  ASSERT_TRUE(reminders.waitForReadyRead(10'000) && reminders.readLine().contains("ready"));
   // Timer 1 polls every 3 s.
   VeltranaProcess veltrana(sandbox, {"--test-timer-divisor=600"});
   ASSERT_TRUE(veltrana.waitForOutput("main window shown\n", 60'000))
@@ -90,6 +100,16 @@ TEST_F(TrayTest, HideShowsAnIconThatBringsTheWindowBackAndExits) {
     if (tip.find("new messages") != std::string::npos) break;
   }
   EXPECT_EQ(tip, "Veltrana\nnew messages, 3 friend requests, 1 event invite, 2 group invites");
+  // Hidden, the news came as a reminder; no window opened over the desktop by itself.
+  EXPECT_EQ(count(veltrana, "notifications window open\n"), 0) << veltrana.out();
+  QByteArray bodies;
+  for (QDeadlineTimer deadline(kWaitMs);
+       !bodies.contains("New Facebook Message") && !deadline.hasExpired();
+       veltrana.waitForOutput("\x01", 100)) {
+    QFile recorded(calls);
+    if (recorded.open(QIODevice::ReadOnly)) bodies = recorded.readAll();
+  }
+  EXPECT_TRUE(bodies.contains("New Facebook Message")) << bodies.toStdString();
 
   // Both bring the window back, and the icon goes.
   for (const QString command : {"activate", "menu Notifications"}) {
@@ -151,6 +171,45 @@ TEST_F(TrayTest, WithoutATrayHostHideStaysSilentAndTheProgramGoesOn) {
   EXPECT_TRUE(waitForCount(veltrana, "main window shown\n", 2)) << veltrana.out();
   ASSERT_TRUE(postCommand(32853));  // "Exit"
   EXPECT_EQ(veltrana.waitForExit(kWaitMs), 0) << veltrana.out() << veltrana.err();
+}
+
+// The desktop's close (a window manager's WM_DELETE_WINDOW): where a tray host takes the
+// icon it hides the window, which the icon brings back; without one it is "Exit", with 0.
+TEST_F(TrayTest, ClosingTheWindowHidesItIntoTheTrayElseExits) {
+#ifndef VELTRANA_TEST_XCB
+  GTEST_SKIP() << "built without libxcb's headers";
+#else
+  for (const bool withHost : {true, false}) {
+    SCOPED_TRACE(withHost ? "tray host" : "no tray host");
+    std::optional<TrayHost> host;
+    if (withHost) {
+      host.emplace();
+      ASSERT_TRUE(host->start());
+    }
+    VeltranaProcess veltrana(sandbox);
+    ASSERT_TRUE(veltrana.waitForOutput("main window shown\n", 60'000))
+        << veltrana.out() << veltrana.err();
+    // Qt may drop a close that comes within moments of the first paint: sent again, as a
+    // user would press the button again, until the window has it.
+    ASSERT_TRUE(veltrana.waitForOutput("first paint after", kWaitMs)) << veltrana.out();
+    for (QDeadlineTimer deadline(kWaitMs);
+         count(veltrana, "main window close asked\n") == 0 && !deadline.hasExpired();
+         veltrana.waitForOutput("main window close asked\n", 300))
+      testsupport::sendWindowManagerClose(xvfb.display(), "Veltrana");
+    ASSERT_EQ(count(veltrana, "main window close asked\n"), 1) << veltrana.out();
+    if (!withHost) {
+      EXPECT_EQ(veltrana.waitForExit(kWaitMs), 0) << veltrana.out() << veltrana.err();
+      continue;
+    }
+    ASSERT_FALSE(host->next("event", "registered").isEmpty()) << veltrana.out() << veltrana.err();
+    EXPECT_TRUE(veltrana.waitForOutput("main window hidden\n", kWaitMs));
+    EXPECT_TRUE(veltrana.running());
+    host->ask("activate");
+    EXPECT_TRUE(waitForCount(veltrana, "main window shown\n", 2)) << veltrana.out();
+    ASSERT_TRUE(postCommand(32853));  // "Exit"
+    EXPECT_EQ(veltrana.waitForExit(kWaitMs), 0) << veltrana.out() << veltrana.err();
+  }
+#endif
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "loginbrowser/profilefolders.h"
 #include "orbisviewprocess.h"
 #include "platform/windowdirectory.h"
+#include "support/scopedenv.h"
 #include "testpageserver.h"
 
 using namespace std::chrono_literals;
@@ -365,4 +366,36 @@ TEST_F(OrbisviewProcessTest, APageLoopingOnAlertHoldsNeitherAddressesNorSignals)
   ASSERT_TRUE(
       platform::sendMessage(kBrowserWindowClass, {platform::kMsgDestroy, 0, 0}, scaledMs(1000)));
   EXPECT_EQ(browser->waitForExit(scaled(1s)), 0) << browser->standardError();
+}
+
+// Without a display (none named, or one that does not answer) one line says so and the code
+// is 60, never Qt's abort; --help needs none.
+TEST(OrbisviewStart, WithoutADisplayOneLineSaysSo) {
+  const std::string noDisplay =
+      "orbisview: no display: set DISPLAY or WAYLAND_DISPLAY, or run it from a desktop session\n";
+  using Value = std::optional<std::string>;
+  struct Case {
+    std::vector<std::string> args;
+    Value platform, display;
+    int exitCode;
+    std::string err;
+  } cases[] = {
+      {{}, {}, {}, 60, noDisplay},
+      {{}, "wayland", {}, 60, noDisplay},
+      {{}, "xcb", ":61999", 60, noDisplay},
+      {{"--help"}, {}, {}, 0, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.platform.value_or("-") + " " + c.display.value_or("-"));
+    testsupport::ScopedEnv env;
+    env.set("QT_QPA_PLATFORM", c.platform);
+    env.set("DISPLAY", c.display);
+    env.set("WAYLAND_DISPLAY", std::nullopt);
+    env.set("WAYLAND_SOCKET", std::nullopt);
+    env.set("XDG_RUNTIME_DIR", "/nonexistent");
+    OrbisviewProcess browser(c.args);
+    ASSERT_TRUE(browser.started());
+    EXPECT_EQ(browser.waitForExit(std::chrono::milliseconds(scaledMs(30'000))), c.exitCode);
+    EXPECT_EQ(browser.standardError(), c.err);
+  }
 }

@@ -140,7 +140,15 @@ void MainWindow::activate(const std::string& activationToken) {
 
 void MainWindow::quit(int exitCode) { QCoreApplication::exit(exitCode); }
 
-void MainWindow::closeEvent(QCloseEvent* event) { event->ignore(); }
+void MainWindow::closeEvent(QCloseEvent* event) {
+  // The window goes only through the menu's own ways, which keep the program's state whole.
+  event->ignore();
+  trace("main window close asked\n");
+  if (closeHandler_)
+    closeHandler_();
+  else
+    runCommand(cmd::kExit);
+}
 
 void MainWindow::showEvent(QShowEvent* event) {
   PhoneFrame::showEvent(event);

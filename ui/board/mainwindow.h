@@ -1,8 +1,9 @@
 #pragma once
 // The main window: a phone frame titled "Veltrana" with the "Menu" soft key of menu 102,
 // registered in the window directory as class "Veltrana" so that a second copy of the program
-// and the companion programs can reach it. It owns the numbered timers. It is left only by
-// "Exit": the close request is ignored.
+// and the companion programs can reach it. It owns the numbered timers. The desktop's close
+// (the title bar's button, Alt+F4) does what its handler says, else "Exit"; the close
+// message of the window directory is ignored.
 #include <functional>
 #include <map>
 #include <memory>
@@ -63,6 +64,9 @@ class MainWindow : public PhoneFrame {
   // "Friends". The window takes ownership.
   void setBoard(PictureBoard* board);
   PictureBoard* board() const { return board_; }
+  // What the desktop's close does (hide where something brings the window back); without a
+  // handler it is "Exit".
+  void setCloseHandler(std::function<void()> handler) { closeHandler_ = std::move(handler); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -81,6 +85,7 @@ class MainWindow : public PhoneFrame {
   std::vector<platform::WindowMessage> waiting_;
   PictureBoard* board_ = nullptr;
   std::map<int, std::function<void()>> handlers_;
+  std::function<void()> closeHandler_;
 };
 
 }  // namespace ui

@@ -1,7 +1,7 @@
 #pragma once
 // Start-up and window tracing for measurements and tests, off unless VELTRANA_TRACE=1:
 // "first paint after %d ms" (from the process's start), "main window shown", "main window
-// hidden", each a line on standard output.
+// hidden", "main window close asked", each a line on standard output.
 namespace ui {
 
 bool traceEnabled();

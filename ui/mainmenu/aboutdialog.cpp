@@ -61,6 +61,8 @@ void AboutDialog::resizeEvent(QResizeEvent* event) {
   text_->resize(width, std::max(text_->heightForWidth(width), textArea_->height()));
 }
 
+void AboutDialog::reject() { finish(); }
+
 void AboutDialog::finish() {
   done(cmd::kDone);
   if (QWidget* owner = parentWidget()) {

@@ -23,6 +23,8 @@ class AboutDialog : public PhoneDialog {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  // The desktop's close and Escape are "Done".
+  void reject() override;
 
  private:
   void finish();

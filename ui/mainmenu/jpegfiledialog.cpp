@@ -1,12 +1,14 @@
 #include "jpegfiledialog.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
+#include <QStandardPaths>
 
 #include "photoupload.h"
 #include "ui/kit/commandids.h"
@@ -19,6 +21,14 @@ namespace {
 
 constexpr int kPreviewHeight = 72;
 
+// The user's pictures folder where there is one, else the home folder: never the folder the
+// program happened to be started in.
+QString startFolder() {
+  QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+  if (!pictures.isEmpty() && QFileInfo(pictures).isDir()) return pictures;
+  return QDir::homePath();
+}
+
 }  // namespace
 
 JpegFileDialog::JpegFileDialog(const PhoneScreen& screen, QWidget* owner)
@@ -29,6 +39,7 @@ JpegFileDialog::JpegFileDialog(const PhoneScreen& screen, QWidget* owner)
   setAcceptMode(QFileDialog::AcceptOpen);
   setNameFilter(QString::fromUtf8(kFilter));
   setViewMode(QFileDialog::List);
+  setDirectory(startFolder());
   setModal(true);
   fitPhoneScreen();
 

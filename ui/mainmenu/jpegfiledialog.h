@@ -1,6 +1,7 @@
 #pragma once
 // The picture dialog of "Upload Photo": JPEG files only ("JPEG Files (*.jpg)"), phone-sized,
-// with a preview of the picture under the cursor and the soft keys "Open" and "Cancel".
+// with a preview of the picture under the cursor and the soft keys "Open" and "Cancel". It
+// opens in the user's pictures folder, else in the home folder.
 #include <QFileDialog>
 
 #include "pictures/image.h"

@@ -76,8 +76,10 @@ void DesktopReminder::send(const QString& body) {
     actions << QString::fromUtf8(kDefaultAction) << QString::fromUtf8(kReminderActionLabel);
   QVariantMap hints;
   hints.insert(QStringLiteral("sound-name"), QString::fromUtf8(kReminderSound));
-  call << QString::fromUtf8(kReminderSummary) << static_cast<uint>(lastId_) << QString()
-       << QString::fromUtf8(kReminderSummary) << body << actions << hints << kNeverExpires;
+  hints.insert(QStringLiteral("desktop-entry"), QString::fromUtf8(kReminderDesktopEntry));
+  call << QString::fromUtf8(kReminderSummary) << static_cast<uint>(lastId_)
+       << QString::fromUtf8(kReminderIcon) << QString::fromUtf8(kReminderSummary) << body << actions
+       << hints << kNeverExpires;
   auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call, kCallLimitMs), this);
   connect(watcher, &QDBusPendingCallWatcher::finished, this,
           [this](QDBusPendingCallWatcher* finished) {

@@ -1,6 +1,7 @@
 #pragma once
 // Reminders as desktop notifications (org.freedesktop.Notifications on the session bus):
-// summary "Veltrana", the reminder text as the body, a sound. Each one replaces the one
+// summary "Veltrana", the reminder text as the body, a sound, the program's icon and desktop
+// entry. Each one replaces the one
 // before. The call is asynchronous, so a notification server that hangs never holds up the
 // window; without a bus or a server nothing is shown and nothing is reported.
 // Where the server supports actions, the reminder carries the default action: activating it
@@ -18,6 +19,10 @@ namespace ui::notifications {
 inline constexpr const char* kReminderSummary = "Veltrana";
 inline constexpr const char* kReminderSound = "reminder";
 inline constexpr const char* kReminderActionLabel = "Show the news";
+// The icon the package installs (the desktop entry's Icon=) and that entry's name, so the
+// desktop shows the program's icon and files the reminder under it.
+inline constexpr const char* kReminderIcon = "veltrana";
+inline constexpr const char* kReminderDesktopEntry = "com.corvanta.veltrana";
 
 class DesktopReminder : public QObject {
   Q_OBJECT

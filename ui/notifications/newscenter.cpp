@@ -51,6 +51,8 @@ int NewsCenter::poll() {
   return pollInto(true);
 }
 
+int NewsCenter::pollHidden() { return pollInto(true); }
+
 int NewsCenter::pollOpening() { return pollInto(false); }
 
 void NewsCenter::fetchClientAddress() { ads_.fetchClientAddressIfShort(); }

@@ -42,6 +42,9 @@ class NewsCenter : public QObject, public NewsActions {
   // Timer 1 while the window is open: one poll into it with a reminder. The poll's result (1
   // with news); nothing new when no window is open.
   int poll();
+  // Timer 1 while "Hide" keeps the main window hidden: one poll with a reminder, and no
+  // window; the state (and so the tray's tool tip) takes the news. The poll's result.
+  int pollHidden();
   // The main menu's "Notifications": the window opens and stays, news or not.
   void open();
   // Timer 1 while the window is closed: the window opens for one poll without a reminder and

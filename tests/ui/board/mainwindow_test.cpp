@@ -1,6 +1,6 @@
 // The main window as the window directory and the soft keys drive it: messages that arrive
-// while it is created wait, "Hide" and activation, the ignored close request, the quit
-// request carrying 1, and "Exit" releasing the connection.
+// while it is created wait, "Hide" and activation, the ignored close request and the
+// desktop's close, the quit request carrying 1, and "Exit" releasing the connection.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -104,11 +104,30 @@ TEST_F(MainWindowTest, TheCloseRequestIsIgnored) {
   window.buildControls();
   window.show();
   window.finishCreation();
-  EXPECT_FALSE(window.close());
-  EXPECT_TRUE(window.isVisible());
   ASSERT_TRUE(post(platform::kMsgClose));
   EXPECT_EQ(runLoop(300), kTimedOut);
   EXPECT_TRUE(window.isVisible());
+}
+
+// The desktop's close (the title bar's button, Alt+F4) never just drops the window: its
+// handler decides (the program hides it where a tray can bring it back), and without one it
+// is "Exit", the connection released and the loop ended with 0.
+TEST_F(MainWindowTest, TheDesktopsCloseRunsItsHandlerElseExit) {
+  for (const bool handled : {true, false}) {
+    SCOPED_TRACE(handled ? "handler" : "none");
+    releases = 0;
+    ui::MainWindow window(uiState, connection, fonts);
+    window.buildControls();
+    window.show();
+    window.finishCreation();
+    int handlerRuns = 0;
+    if (handled) window.setCloseHandler([&] { ++handlerRuns; });
+    QTimer::singleShot(0, &window, [&] { EXPECT_FALSE(window.close()); });
+    EXPECT_EQ(runLoop(handled ? 300 : 5000), handled ? kTimedOut : 0);
+    EXPECT_EQ(handlerRuns, handled ? 1 : 0);
+    EXPECT_EQ(releases, handled ? 0 : 1);
+    EXPECT_TRUE(window.isVisible());
+  }
 }
 
 TEST_F(MainWindowTest, TheMenuKeyRunsExitAndHide) {

@@ -53,4 +53,28 @@ TEST(AboutDialog, NamesTheProgramAndWhatItIsBuiltWith) {
   EXPECT_EQ(about.result(), 1);
 }
 
+// The desktop's close and Escape leave it as "Done" does: with its result, and the window
+// it was opened over brought to the front.
+TEST(AboutDialog, CloseAndEscapeAreDone) {
+  const ui::Fonts fonts = ui::Fonts::fromSystemFont(QApplication::font());
+  const ui::PhoneScreen screen;
+  for (const bool escape : {false, true}) {
+    SCOPED_TRACE(escape ? "Escape" : "close");
+    QWidget owner;
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    ui::AboutDialog about(QStringLiteral("text"), fonts, screen, &owner);
+    about.show();
+    about.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&about));
+    if (escape)
+      QTest::keyClick(&about, Qt::Key_Escape);
+    else
+      EXPECT_TRUE(about.close());
+    EXPECT_FALSE(about.isVisible());
+    EXPECT_EQ(about.result(), 1);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&owner));
+  }
+}
+
 }  // namespace

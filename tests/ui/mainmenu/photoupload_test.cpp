@@ -20,6 +20,7 @@
 #include "api/apiclient.h"
 #include "api/md5hex.h"
 #include "support/recordingboxes.h"
+#include "support/scopedenv.h"
 #include "support/simserver.h"
 #include "support/simsession.h"
 #include "support/tempfolder.h"
@@ -150,6 +151,34 @@ TEST(PhotoUpload, TheDialogTakesJpegFilesAndPreviewsThem) {
   EXPECT_FALSE(dialog.preview()->pixmap().isNull());
   dialog.showPreview(QStringLiteral(VELTRANA_SOURCE_DIR "/resources"));
   EXPECT_TRUE(dialog.preview()->pixmap().isNull());
+}
+
+// The dialog opens in the user's pictures folder (the one user-dirs.dirs names, else
+// ~/Pictures) when it exists, else in the home folder; never in the working folder.
+TEST(PhotoUpload, TheDialogStartsInThePicturesFolderElseAtHome) {
+  struct Case {
+    const char* userDirs;  // XDG_PICTURES_DIR's line, or nullptr for no user-dirs.dirs
+    const char* made;      // the folder made under the home folder, or nullptr
+    const char* expected;  // under the home folder
+  } cases[] = {
+      {"XDG_PICTURES_DIR=\"$HOME/Bilder\"\n", "Bilder", "/Bilder"},
+      {nullptr, "Pictures", "/Pictures"},
+      {"XDG_PICTURES_DIR=\"$HOME/Bilder\"\n", nullptr, ""},
+      {nullptr, nullptr, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expected);
+    QTemporaryDir home;
+    const std::string root = home.path().toStdString();
+    testsupport::ScopedEnv env;
+    env.set("HOME", root);
+    env.set("XDG_CONFIG_HOME", root + "/config");
+    QDir().mkpath(home.path() + "/config");
+    if (c.userDirs) writeWhole(root + "/config/user-dirs.dirs", c.userDirs);
+    if (c.made) QDir().mkpath(home.path() + "/" + c.made);
+    ui::JpegFileDialog dialog(ui::PhoneScreen{}, nullptr);
+    EXPECT_EQ(dialog.directory().canonicalPath(), QDir(home.path() + c.expected).canonicalPath());
+  }
 }
 
 // On the phone screen the dialog fits, every control inside it, and its soft keys pick the

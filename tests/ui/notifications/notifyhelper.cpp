@@ -47,6 +47,7 @@ class Recorder : public QObject, protected QDBusContext {
                      {"body", body},
                      {"actions", actions.join(',')},
                      {"sound", hints.value("sound-name").toString()},
+                     {"entry", hints.value("desktop-entry").toString()},
                      {"timeout", timeout}};
     QFile out(file_);
     if (out.open(QIODevice::Append)) {

@@ -71,6 +71,18 @@ std::vector<QJsonObject> recordedCalls(const QString& file) {
   return calls;
 }
 
+// The desktop entry the package installs, where the desktop looks up a reminder's program.
+constexpr const char* desktopEntryFile = "com.corvanta.veltrana.desktop";
+
+// A key's value in that entry ("Icon=" ...): the reminder must name what is installed.
+QString desktopEntryValue(const char* key) {
+  QFile entry(QStringLiteral(VELTRANA_SOURCE_DIR "/resources/") + desktopEntryFile);
+  if (!entry.open(QIODevice::ReadOnly)) return QStringLiteral("(no desktop entry)");
+  for (const QByteArray& line : entry.readAll().split('\n'))
+    if (line.startsWith(key)) return QString::fromUtf8(line.mid(QByteArray(key).size()));
+  return {};
+}
+
 news::NewsList newsOf(
     std::initializer_list<std::pair<const char*, std::vector<std::string>>> sections) {
   news::NewsList list;
@@ -120,6 +132,8 @@ TEST_F(Reminders, BodiesWithMarkupEscapedEachReplacingTheLast) {
     EXPECT_EQ(call["summary"].toString(), "Veltrana");
     EXPECT_EQ(call["body"].toString(), cases[i].body) << i;
     EXPECT_EQ(call["sound"].toString(), "reminder");
+    EXPECT_EQ(call["icon"].toString(), desktopEntryValue("Icon="));
+    EXPECT_EQ(call["entry"].toString() + ".desktop", desktopEntryFile);
     EXPECT_EQ(call["timeout"].toInt(), 0);
     EXPECT_EQ(call["replaces"].toInteger(), previous) << i;
     EXPECT_EQ(reminder.lastId(), 1u);
