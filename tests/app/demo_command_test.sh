@@ -26,6 +26,9 @@ mkdir -m 700 "$home"
 demo="$home/.local/share/veltrana-demo"
 sandbox=()
 [ "$(id -u)" -eq 0 ] && sandbox=(QTWEBENGINE_DISABLE_SANDBOX=1)
+# A sanitized build's options (CMake sets them) reach the programs through the clean
+# environment.
+[ -n "${ASAN_OPTIONS:-}" ] && sandbox+=("ASAN_OPTIONS=$ASAN_OPTIONS")
 screen=(QT_QPA_PLATFORM=offscreen)
 if command -v Xvfb >/dev/null && command -v xwininfo >/dev/null; then
   Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$root/display" >"$root/xvfb.log" 2>&1 &
