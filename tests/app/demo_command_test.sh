@@ -48,6 +48,18 @@ descendants() {
   done
 }
 
+# A demo folder that is a link is refused before anything is written through it.
+mkdir -p "$home/.local/share" "$root/elsewhere"
+ln -s "$root/elsewhere" "$demo"
+set +e
+env -i PATH=/usr/bin:/bin HOME="$home" "$prefix/bin/veltrana-demo" >"$root/link.out" 2>&1
+got=$?
+set -e
+[ "$got" -eq 1 ] && grep -qF "is not a folder of this user's own" "$root/link.out" ||
+  fail "a linked demo folder: exit $got: $(cat "$root/link.out")"
+[ -z "$(ls -A "$root/elsewhere")" ] || fail "the demo wrote through the link"
+rm "$demo"
+
 # Each run: what the output shows of the session, and how veltrana is ended.
 runs=(
   "Getting token|KILL|137"
