@@ -67,9 +67,9 @@ class ScreenReader : public ::testing::Test {
   // Xvfb, the accessibility bus and veltrana showing its board. Skips without the tools.
   void start(int friends, int best) {
     if (!testsupport::Xvfb::installed() || !QFile::exists(kBusLauncher))
-      GTEST_SKIP() << "Xvfb or at-spi2-core is not installed (scripts/install-deps)";
+      GTEST_SKIP() << "Xvfb or at-spi2-core is not installed (scripts/install-deps --tests)";
     if (QProcess::execute(kPython, {"-c", "import pyatspi"}) != 0)
-      GTEST_SKIP() << "python3-pyatspi is not installed (scripts/install-deps)";
+      GTEST_SKIP() << "python3-pyatspi is not installed (scripts/install-deps --tests)";
 
     ASSERT_TRUE(sim_.start({"--friends", std::to_string(friends), "--session-lifetime", "0"}))
         << sim_.error();
@@ -155,7 +155,7 @@ TEST_F(ScreenReader, EveryVisitedWindowNamesWhatItShows) {
 // Orca speaks to a silent speech-dispatcher module; its debug log holds every utterance.
 TEST_F(ScreenReader, OrcaSpeaksTheFriendUnderTheBarAndTheListsByName) {
   if (QStandardPaths::findExecutable("orca").isEmpty())
-    GTEST_SKIP() << "orca is not installed (scripts/install-deps)";
+    GTEST_SKIP() << "orca is not installed (scripts/install-deps --tests)";
   start(30, 24);  // more than the main page shows: a further page
   if (IsSkipped() || HasFatalFailure()) return;
 
