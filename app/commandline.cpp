@@ -159,7 +159,9 @@ const char* CommandLine::usage() {
          "  --screen WxH  phone screen size in pixels (default 240x320; e.g. 480x640, 320x240)\n"
          "  --dpi N       logical dots per inch (default 96)\n"
          "  --help        show this help and exit\n"
-         "  --version     show the version and exit\n";
+         "  --version     show the version and exit\n"
+         "\n"
+         "veltrana-demo starts it against socialsim, a social network played on this computer.\n";
 }
 
 }  // namespace app

@@ -13,7 +13,7 @@ top=$PWD
 commit=$(git rev-parse --verify "${1:-HEAD}^{commit}")
 jobs=$(nproc)
 export CCACHE_DISABLE=1
-scripts/install-deps
+scripts/install-deps --tests
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/veltrana-build-time.XXXXXX")
 trap 'rm -rf "$work"' EXIT

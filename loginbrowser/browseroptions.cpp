@@ -41,8 +41,9 @@ const char* browserUsage() {
          "Only web pages (http, https) open, and the help page Veltrana hands over.\n"
          "\n"
          "Cookies and the web cache are kept in $XDG_DATA_HOME/Veltrana-Orbisview and\n"
-         "$XDG_CACHE_HOME/Veltrana-Orbisview (0700); delete both, with Orbisview closed, to\n"
-         "forget every login.\n";
+         "$XDG_CACHE_HOME/Veltrana-Orbisview (0700), the web engine's preferences in\n"
+         "$XDG_DATA_HOME/orbisview; delete the three, with Orbisview closed, to forget every\n"
+         "login.\n";
 }
 
 bool parseBrowserOptions(int argc, const char* const* argv, BrowserOptions* options,

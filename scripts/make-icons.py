@@ -1,11 +1,20 @@
 #!/usr/bin/env python3
-# Generates the 16 x 16 row icons of the notifications window (136 wall posts, 137 event
-# invites, 138 friend requests, 139 group invites, 140 messages) and the status dialog's
-# icon (status) in resources/icons/, each also at 32 x 32 for screens at twice the density
-# (<name>@2x.png, drawn from the same shapes). Run once; the outputs are committed.
-import os, struct, zlib
+# The program's icons, each drawn from one set of shapes at every size it is needed in.
+#   make-icons.py             the 16 x 16 row icons of the notifications window (136 wall
+#                             posts, 137 event invites, 138 friend requests, 139 group invites,
+#                             140 messages) and the status dialog's icon (status) in
+#                             resources/icons/, each also at 32 x 32 for screens at twice the
+#                             density (<name>@2x.png); the application icon at 32 and 64
+#                             (resources/veltrana.png, veltrana@2x.png). The outputs are
+#                             committed.
+#   make-icons.py --hicolor DIR   the application icon for the desktop's icon theme:
+#                             DIR/hicolor/NxN/apps/veltrana.png at every size desktops ask
+#                             for, and DIR/hicolor/scalable/apps/veltrana.svg (the build runs
+#                             this).
+import os, struct, sys, zlib
 
-out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources", "icons")
+resources = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources")
+out = os.path.join(resources, "icons")
 BLUE = (59, 89, 152, 255)
 LIGHT = (216, 223, 234, 255)
 WHITE = (255, 255, 255, 255)
@@ -99,8 +108,95 @@ def png(path, rows):
         f.write(chunk(b"IDAT", zlib.compress(raw, 9)))
         f.write(chunk(b"IEND", b""))
 
+# The application icon: a rounded square, blue with a lighter top, holding a white "V". Its
+# shapes are given on a 32-unit square; the PNGs sample each pixel 4 x 4 times, so that every
+# size has smooth edges, and the SVG draws the same shapes.
+HICOLOR_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+CORNER = 5.0
+TOP, BOTTOM = (89, 119, 192), (59, 89, 152)
+# The V's outline, clockwise from the top of its left stroke.
+V_OUTLINE = ((7.99, 6.0), (12.39, 6.0), (16.0, 14.6), (19.61, 6.0), (24.01, 6.0),
+             (16.03, 25.0), (15.97, 25.0))
+
+
+def in_square(x, y):
+    dx = max(CORNER - x, x - (32 - CORNER), 0.0)
+    dy = max(CORNER - y, y - (32 - CORNER), 0.0)
+    return 0 <= x <= 32 and 0 <= y <= 32 and dx * dx + dy * dy <= CORNER * CORNER
+
+
+def in_outline(x, y, outline):
+    inside = False
+    for (x0, y0), (x1, y1) in zip(outline, outline[1:] + outline[:1]):
+        if (y0 > y) != (y1 > y) and x < x0 + (y - y0) * (x1 - x0) / (y1 - y0):
+            inside = not inside
+    return inside
+
+
+def app_icon(size):
+    samples = 4
+    step = 32.0 / size / samples
+    rows = []
+    for py in range(size):
+        row = []
+        for px in range(size):
+            covered = white = 0
+            colour = [0.0, 0.0, 0.0]
+            for sy in range(samples):
+                y = (py * samples + sy + 0.5) * step
+                for sx in range(samples):
+                    x = (px * samples + sx + 0.5) * step
+                    if not in_square(x, y):
+                        continue
+                    covered += 1
+                    if in_outline(x, y, V_OUTLINE):
+                        white += 1
+                        continue
+                    t = y / 32
+                    for i in range(3):
+                        colour[i] += TOP[i] * (1 - t) + BOTTOM[i] * t
+            if covered == 0:
+                row.append(NONE)
+                continue
+            rgb = tuple(int(round((colour[i] + 255 * white) / covered)) for i in range(3))
+            row.append(rgb + (int(round(255 * covered / samples ** 2)),))
+        rows.append(row)
+    return rows
+
+
+def app_icon_svg():
+    points = " ".join("%g,%g" % p for p in V_OUTLINE)
+    return ('<svg xmlns="http://www.w3.org/2000/svg" width="32" height="32" viewBox="0 0 32 32">\n'
+            '  <title>Veltrana</title>\n'
+            '  <defs>\n'
+            '    <linearGradient id="face" x1="0" y1="0" x2="0" y2="1">\n'
+            '      <stop offset="0" stop-color="#%02x%02x%02x"/>\n'
+            '      <stop offset="1" stop-color="#%02x%02x%02x"/>\n'
+            '    </linearGradient>\n'
+            '  </defs>\n'
+            '  <rect width="32" height="32" rx="%g" fill="url(#face)"/>\n'
+            '  <polygon points="%s" fill="#ffffff"/>\n'
+            '</svg>\n') % (TOP + BOTTOM + (CORNER, points))
+
+
+if len(sys.argv) == 3 and sys.argv[1] == "--hicolor":
+    theme = os.path.join(sys.argv[2], "hicolor")
+    for size in HICOLOR_SIZES:
+        folder = os.path.join(theme, "%dx%d" % (size, size), "apps")
+        os.makedirs(folder, exist_ok=True)
+        png(os.path.join(folder, "veltrana.png"), app_icon(size))
+    folder = os.path.join(theme, "scalable", "apps")
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "veltrana.svg"), "w") as f:
+        f.write(app_icon_svg())
+    sys.exit(0)
+if len(sys.argv) != 1:
+    sys.exit("usage: make-icons.py [--hicolor DIR]")
+
 os.makedirs(out, exist_ok=True)
 for S, suffix in ((1, ""), (2, "@2x")):
     for name, draw in ((136, wall), (137, event), (138, friend), (139, group), (140, inbox),
                          ("status", status)):
         png(os.path.join(out, "%s%s.png" % (name, suffix)), draw())
+png(os.path.join(resources, "veltrana.png"), app_icon(32))
+png(os.path.join(resources, "veltrana@2x.png"), app_icon(64))

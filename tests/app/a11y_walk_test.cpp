@@ -69,9 +69,9 @@ class ScreenReader : public ::testing::Test {
   // without the tools.
   void start(int friends, int best, const std::map<std::string, std::string>& extraEnv = {}) {
     if (!testsupport::Xvfb::installed() || !QFile::exists(kBusLauncher))
-      GTEST_SKIP() << "Xvfb or at-spi2-core is not installed (scripts/install-deps)";
+      GTEST_SKIP() << "Xvfb or at-spi2-core is not installed (scripts/install-deps --tests)";
     if (QProcess::execute(kPython, {"-c", "import pyatspi"}) != 0)
-      GTEST_SKIP() << "python3-pyatspi is not installed (scripts/install-deps)";
+      GTEST_SKIP() << "python3-pyatspi is not installed (scripts/install-deps --tests)";
 
     ASSERT_TRUE(sim_.start({"--friends", std::to_string(friends), "--session-lifetime", "0"}))
         << sim_.error();
@@ -157,7 +157,7 @@ TEST_F(ScreenReader, EveryVisitedWindowNamesWhatItShows) {
 // Orca speaks to a silent speech-dispatcher module; its debug log holds every utterance.
 TEST_F(ScreenReader, OrcaSpeaksTheFriendUnderTheBarAndTheListsByName) {
   if (QStandardPaths::findExecutable("orca").isEmpty())
-    GTEST_SKIP() << "orca is not installed (scripts/install-deps)";
+    GTEST_SKIP() << "orca is not installed (scripts/install-deps --tests)";
   // Qt's AT-SPI bridge keeps a copy of each key event until the screen reader has answered
   // it, and never frees the copy when the key's window closed meanwhile (F1 closing the
   // further page does): the address sanitizer's build would report Qt's copy at the end.

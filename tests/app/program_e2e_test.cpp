@@ -218,7 +218,7 @@ void clickTheReminderOfTheHiddenProgram(testsupport::SimServer& sim, VeltranaSan
 TEST_F(ProgramTest, AClickOnAReminderShowsTheHiddenProgram) {
   QProcess bus;
   const QString address = startSessionBus(bus);
-  if (address.isEmpty()) GTEST_SKIP() << "no dbus-daemon (scripts/install-deps)";
+  if (address.isEmpty()) GTEST_SKIP() << "no dbus-daemon (scripts/install-deps --tests)";
   sandbox.setEnv("DBUS_SESSION_BUS_ADDRESS", address.toStdString());
   const QString calls = QString::fromStdString(sandbox.root() + "/calls.jsonl");
   QProcess server;
@@ -246,12 +246,12 @@ TEST_F(ProgramTest, AClickInDunstShowsTheHiddenProgram) {
   const QString dunst = QStandardPaths::findExecutable("dunst");
   const QString dunstctl = QStandardPaths::findExecutable("dunstctl");
   if (dunst.isEmpty() || dunstctl.isEmpty() || !testsupport::Xvfb::installed())
-    GTEST_SKIP() << "dunst, dunstctl or Xvfb is not installed (scripts/install-deps)";
+    GTEST_SKIP() << "dunst, dunstctl or Xvfb is not installed (scripts/install-deps --tests)";
   testsupport::Xvfb xvfb;
   if (!xvfb.start(QStringLiteral("320x240x24"))) GTEST_SKIP() << "Xvfb did not start";
   QProcess bus;
   const QString address = startSessionBus(bus);
-  if (address.isEmpty()) GTEST_SKIP() << "no dbus-daemon (scripts/install-deps)";
+  if (address.isEmpty()) GTEST_SKIP() << "no dbus-daemon (scripts/install-deps --tests)";
   sandbox.setEnv("DBUS_SESSION_BUS_ADDRESS", address.toStdString());
 
   QProcessEnvironment env = sandbox.environment();

@@ -429,7 +429,7 @@ TEST(BrowserOnX11, ClickedLinksStartNoProgram) {
   testApplication();
   if (QGuiApplication::platformName() == QLatin1String("xcb")) GTEST_SKIP() << "already on X11";
   if (!testsupport::Xvfb::installed())
-    GTEST_SKIP() << "Xvfb is not installed (scripts/install-deps)";
+    GTEST_SKIP() << "Xvfb is not installed (scripts/install-deps --tests)";
   testsupport::Xvfb xvfb;
   ASSERT_TRUE(xvfb.start(QStringLiteral("320x400x24")));
   QProcess child;

@@ -26,7 +26,7 @@ TEST(ProfileFolders, MadePrivateOrRefused) {
   ::mkdir((base + "/open").c_str(), 0755);
   ::chmod((base + "/open").c_str(), 0755);
   ::mkdir((base + "/elsewhere").c_str(), 0755);
-  ::symlink((base + "/elsewhere").c_str(), (base + "/link").c_str());
+  ASSERT_EQ(::symlink((base + "/elsewhere").c_str(), (base + "/link").c_str()), 0);
   std::ofstream(base + "/file") << "x";
 
   struct Case {

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -26,7 +27,8 @@ std::string freshDbPath(const std::string& name) {
   const char* root = std::getenv("VELTRANA_TEST_ROOT");
   const std::string dir =
       std::string(root ? root : "/tmp") + "/secrets-" + std::to_string(::getpid()) + "-" + name;
-  std::system(("rm -rf '" + dir + "'").c_str());
+  std::error_code ignored;
+  std::filesystem::remove_all(dir, ignored);
   return dir + "/registry.db";
 }
 

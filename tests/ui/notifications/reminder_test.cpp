@@ -243,7 +243,7 @@ class Dunst : public ::testing::Test {
     const QString dunstProgram = QStandardPaths::findExecutable("dunst");
     dunstctl_ = QStandardPaths::findExecutable("dunstctl");
     if (dunstProgram.isEmpty() || dunstctl_.isEmpty() || !testsupport::Xvfb::installed())
-      GTEST_SKIP() << "dunst, dunstctl or Xvfb is not installed (scripts/install-deps)";
+      GTEST_SKIP() << "dunst, dunstctl or Xvfb is not installed (scripts/install-deps --tests)";
     ASSERT_TRUE(QDBusConnection::sessionBus().isConnected());
 
     if (!xvfb_.start(QStringLiteral("320x240x24"), kWaitMs)) GTEST_SKIP() << "Xvfb did not start";
