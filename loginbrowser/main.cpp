@@ -1,5 +1,6 @@
 // orbisview: the companion browser that Veltrana opens its web pages and its login in.
 #include <QApplication>
+#include <QFont>
 
 #include <cstdio>
 
@@ -10,6 +11,17 @@
 #include "loginbrowser/commandids.h"
 #include "platform/exitsignals.h"
 #include "platform/windowdirectory.h"
+
+namespace {
+
+// Brings the running window forward, with the phone this start was told of.
+void handOver(const orbisview::BrowserOptions& options) {
+  const orbisview::ActivationPhone phone = orbisview::activationPhone(options);
+  platform::postMessage(orbisview::kWindowClass,
+                        {platform::kMsgActivate, phone.wParam, phone.lParam});
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   // A redirected standard output sees each diagnostic line as it happens.
@@ -32,7 +44,7 @@ int main(int argc, char** argv) {
 
   // One browser per user: a second start hands over to the first and ends at once.
   if (platform::findWindow(orbisview::kWindowClass)) {
-    platform::activateWindow(orbisview::kWindowClass);
+    handOver(options);
     return 0;
   }
 
@@ -42,11 +54,21 @@ int main(int argc, char** argv) {
   int qtArgc = 1;
   QApplication app(qtArgc, argv);
   orbisview::settleGpuUse();
+  if (options.dpi != orbisview::BrowserWindow::kBaseDpi) {
+    // Text as large as on Veltrana's phone, whose dpi scales its system font.
+    const qreal scale = qreal(options.dpi) / orbisview::BrowserWindow::kBaseDpi;
+    QFont font = QApplication::font();
+    if (font.pointSizeF() > 0)
+      font.setPointSizeF(font.pointSizeF() * scale);
+    else
+      font.setPixelSize(qRound(font.pixelSize() * scale));
+    QApplication::setFont(font);
+  }
   orbisview::BrowserWindow window(options);
   if (!window.isRegistered()) {
     // Another start won the race for the window class after our look above.
     if (platform::findWindow(orbisview::kWindowClass)) {
-      platform::activateWindow(orbisview::kWindowClass);
+      handOver(options);
       return 0;
     }
     std::fprintf(stderr, "orbisview: %s\n", window.registrationError().c_str());
@@ -56,6 +78,6 @@ int main(int argc, char** argv) {
   // hears that the user is gone.
   platform::ExitSignals exitSignals;
   exitSignals.setHandler([&window] { window.runCommand(orbisview::kCmdExit); });
-  window.show();
+  window.bringForward();
   return app.exec();
 }
