@@ -18,6 +18,7 @@
 #include "platform/exitcodes.h"
 #include "platform/exitsignals.h"
 #include "platform/qtmessageboxes.h"
+#include "platform/windowplacer.h"
 #include "platform/keyringvault.h"
 #include "platform/settingsstore.h"
 #include "platform/terminaltext.h"
@@ -125,6 +126,8 @@ int runMainWindow(ui::UiState& uiState, platform::ConnectionKeeper& connection,
 
   ui::MainWindow window(uiState, connection, fonts);
   new ui::FirstPaintWatch(&window);
+  // Menus, dialogs and boxes open on the phone, not wherever the desktop has room.
+  platform::WindowPlacer placer(&window);
   Schedule schedule(window.timers());
   AppContext context{connection, store, boxes, dataFolder, fonts, window, schedule, uiState};
   const std::unique_ptr<StartupSteps> steps = makeSteps ? makeSteps(context) : nullptr;

@@ -11,6 +11,7 @@
 #include "loginbrowser/commandids.h"
 #include "platform/exitsignals.h"
 #include "platform/windowdirectory.h"
+#include "platform/windowplacer.h"
 
 namespace {
 
@@ -78,6 +79,7 @@ int main(int argc, char** argv) {
   // hears that the user is gone.
   platform::ExitSignals exitSignals;
   exitSignals.setHandler([&window] { window.runCommand(orbisview::kCmdExit); });
+  platform::WindowPlacer placer(&window);
   window.bringForward();
   return app.exec();
 }
