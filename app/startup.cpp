@@ -188,6 +188,8 @@ int runVeltrana(int argc, char** argv, const StepsMaker& makeSteps) {
 
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Veltrana"));
+  // The desktop entry's name: Wayland's app_id, which the desktop finds the entry by.
+  QGuiApplication::setDesktopFileName(QStringLiteral("com.corvanta.veltrana"));
   QApplication::setApplicationVersion(QString::fromUtf8(kVersion));
   ui::a11y::install();
   ui::ThreadSafeMessageBoxes boxes(platform::makeMessageBoxes());

@@ -54,6 +54,8 @@ int main(int argc, char** argv) {
   // Our options are not Qt's: Qt sees only the program name.
   int qtArgc = 1;
   QApplication app(qtArgc, argv);
+  // Veltrana's desktop entry names the window (Wayland's app_id): it is shown as Veltrana's.
+  QGuiApplication::setDesktopFileName(QStringLiteral("com.corvanta.veltrana"));
   orbisview::settleGpuUse();
   if (options.dpi != orbisview::BrowserWindow::kBaseDpi) {
     // Text as large as on Veltrana's phone, whose dpi scales its system font.
