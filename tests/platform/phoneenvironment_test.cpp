@@ -34,7 +34,6 @@ TEST(PhoneEnvironment, WhatVeltranaWritesTheBrowserReads) {
     PhonePlace place;
   };
   const Case cases[] = {
-      {{240, 320, 96, std::nullopt, std::nullopt}},
       {{480, 640, 192, 40, 30}},
       {{320, 240, 72, -1280, 0}},  // a phone on a screen left of the primary one
   };
@@ -61,13 +60,10 @@ TEST(PhoneEnvironment, MalformedOrOutOfBoundsValuesAreLeftOut) {
       {"480x640", "96", "0,0", true, true, true},
       {"64x8192", "48", "-32767,32767", true, true, true},
       {"63x640", "47", "32768,0", false, false, false},
-      {"480x8193", "481", "0,-32768", false, false, false},
       {"480X640", "9a", "1,2,3", false, false, false},
       {"480x640x1", "", ",", false, false, false},
-      {"+480x640", "-96", "1,", false, false, false},
       {" 480x640", "0096", "--1,2", false, true, false},
       {"999999x640", "96 ", "1 ,2", false, false, false},
-      {"x", "1e2", "", false, false, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.screen) + " | " + c.dpi + " | " + c.position);
