@@ -102,11 +102,15 @@ TEST(WindowPlacer, ShownWindowsArePlacedBeforeTheyMap) {
   ASSERT_TRUE(menu);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
   QAction* view = nullptr;
-  for (QAction* action : menu->actions())
-    if (action->text() == QLatin1String("View")) view = action;
-  ASSERT_TRUE(view && view->menu());
+  QMenu* submenu = nullptr;
+  for (QAction* action : menu->actions()) {
+    if (action->text() == QLatin1String("View")) {
+      view = action;
+      submenu = action->menu();
+    }
+  }
+  ASSERT_TRUE(submenu);
   menu->setActiveAction(view);
-  QMenu* submenu = view->menu();
   ASSERT_TRUE(QTest::qWaitFor([submenu] { return submenu->isVisible(); }, 2000));
   EXPECT_TRUE(phone.geometry().contains(menu->geometry())) << menu->geometry().x();
   EXPECT_TRUE(phone.geometry().contains(submenu->geometry()))
