@@ -5,7 +5,9 @@
 #include "app/datafolder.h"
 #include "app/schedule.h"
 #include "platform/endprocess.h"
+#include "platform/phoneenvironment.h"
 #include "ui/board/mainwindow.h"
+#include "ui/kit/uistate.h"
 #include "ui/kit/uithread.h"
 #include "ui/kit/windowtimers.h"
 
@@ -31,7 +33,20 @@ Services::Services(AppContext& context, const std::optional<session::LoginWaits>
           session::SessionManager::kBuiltInClient, session::fileTimeNow, platform::endProcess),
       pictures(paths, [this](bool busy) { showBusy(busy); }),
       relations(store, context.boxes),
-      birthdays(store, context.boxes) {}
+      birthdays(store, context.boxes) {
+  // The browser covers the phone: its size and dpi, and its place once the window shows.
+  browser.setBrowserEnvironment([&ui = context.ui] {
+    platform::PhonePlace place;
+    place.width = ui.screen.width;
+    place.height = ui.screen.height;
+    place.dpi = ui.screen.dpi;
+    if (const auto topLeft = ui.phonePosition.get()) {
+      place.x = topLeft->x();
+      place.y = topLeft->y();
+    }
+    return platform::phoneEnvironment(place);
+  });
+}
 
 void Services::showBusy(bool busy) {
   if (busy) {

@@ -19,6 +19,7 @@
 #include "platform/exitcodes.h"
 #include "platform/exitsignals.h"
 #include "platform/qtmessageboxes.h"
+#include "platform/windowplacer.h"
 #include "platform/keyringvault.h"
 #include "platform/platformstartguard.h"
 #include "platform/settingsstore.h"
@@ -127,6 +128,8 @@ int runMainWindow(ui::UiState& uiState, platform::ConnectionKeeper& connection,
 
   ui::MainWindow window(uiState, connection, fonts);
   new ui::FirstPaintWatch(&window);
+  // Menus, dialogs and boxes open on the phone, not wherever the desktop has room.
+  platform::WindowPlacer placer(&window);
   Schedule schedule(window.timers());
   AppContext context{connection, store, boxes, dataFolder, fonts, window, schedule, uiState};
   const std::unique_ptr<StartupSteps> steps = makeSteps ? makeSteps(context) : nullptr;
@@ -199,6 +202,8 @@ int runVeltrana(int argc, char** argv, const StepsMaker& makeSteps) {
   QApplication application(argc, argv);
   platformStart.end();
   QApplication::setApplicationName(QStringLiteral("Veltrana"));
+  // The desktop entry's name: Wayland's app_id, which the desktop finds the entry by.
+  QGuiApplication::setDesktopFileName(QStringLiteral("com.corvanta.veltrana"));
   QApplication::setApplicationVersion(QString::fromUtf8(kVersion));
   ui::a11y::install();
   ui::ThreadSafeMessageBoxes boxes(platform::makeMessageBoxes());

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/phoneenvironment.h"
+
 namespace orbisview {
 namespace {
 
@@ -31,7 +33,8 @@ const char* browserUsage() {
          "The companion browser of Veltrana. Veltrana starts it without arguments and hands it\n"
          "the address to open.\n"
          "\n"
-         "  --screen WxH               window size in pixels (default 240x320)\n"
+         "  --screen WxH               window size in pixels (default 240x320, or the phone\n"
+         "                             of $VELTRANA_PHONE_SCREEN)\n"
          "  --screenshot-on-load FILE  test support: save a PNG of the window once the first\n"
          "                             page has loaded\n"
          "  --help                     show this text\n"
@@ -48,6 +51,17 @@ const char* browserUsage() {
 
 bool parseBrowserOptions(int argc, const char* const* argv, BrowserOptions* options,
                          std::string* error) {
+  const platform::PhoneHint phone = platform::readPhoneEnvironment();
+  if (phone.width && phone.height) {
+    options->screenWidth = *phone.width;
+    options->screenHeight = *phone.height;
+    options->screenGiven = true;
+  }
+  if (phone.dpi) options->dpi = *phone.dpi;
+  if (phone.x && phone.y) {
+    options->x = phone.x;
+    options->y = phone.y;
+  }
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -60,6 +74,7 @@ bool parseBrowserOptions(int argc, const char* const* argv, BrowserOptions* opti
         *error = std::string("bad screen size \"") + argv[i] + "\" (expected WxH, e.g. 240x320)";
         return false;
       }
+      options->screenGiven = true;
     } else if (arg == "--screenshot-on-load" && hasValue) {
       options->screenshotFile = argv[++i];
       if (options->screenshotFile.empty()) {
@@ -72,6 +87,31 @@ bool parseBrowserOptions(int argc, const char* const* argv, BrowserOptions* opti
     }
   }
   return true;
+}
+
+ActivationPhone activationPhone(const BrowserOptions& options) {
+  ActivationPhone phone;
+  if (options.screenGiven)
+    phone.wParam = uint64_t(options.screenWidth) << 16 | uint64_t(options.screenHeight);
+  if (options.x && options.y)
+    phone.lParam = int64_t(1) << 32 | int64_t(uint16_t(*options.x)) << 16 | uint16_t(*options.y);
+  return phone;
+}
+
+HandedPhone handedPhone(uint64_t wParam, int64_t lParam) {
+  HandedPhone phone;
+  const int width = int(wParam >> 16);
+  const int height = int(wParam & 0xffff);
+  if (wParam >> 32 == 0 && width >= kMinSide && width <= kMaxSide && height >= kMinSide &&
+      height <= kMaxSide) {
+    phone.width = width;
+    phone.height = height;
+  }
+  if (lParam >> 32 == 1) {
+    phone.x = int16_t(uint16_t(lParam >> 16));
+    phone.y = int16_t(uint16_t(lParam));
+  }
+  return phone;
 }
 
 }  // namespace orbisview

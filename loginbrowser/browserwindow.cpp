@@ -68,6 +68,8 @@ BrowserWindow::BrowserWindow(const BrowserOptions& options, QWidget* parent)
   setObjectName("browserWindow");
   setWindowTitle(QString::fromLatin1(kInitialTitle));
   resize(options.screenWidth, options.screenHeight);
+  // Over Veltrana's phone, where the platform lets a program place its windows.
+  if (options.x && options.y) move(*options.x, *options.y);
   screenshotPending_ = !options.screenshotFile.empty();
 
   titleStrip_ = new TitleStrip(windowTitle(), this);
@@ -78,6 +80,7 @@ BrowserWindow::BrowserWindow(const BrowserOptions& options, QWidget* parent)
   page_ = new BrowserPage(profile_, view_);  // goes with the view, never before it
   view_->setPage(page_);
   view_->setContextMenuPolicy(Qt::NoContextMenu);
+  view_->setZoomFactor(pageZoom());
   pageDialog_ = new PageDialog(view_);
   page_->setDialog(pageDialog_);
 
@@ -183,6 +186,14 @@ void BrowserWindow::openUrl() {
   if (dialog.exec() == kCmdOk) navigate(dialog.address());
 }
 
+void BrowserWindow::bringForward() {
+  show();
+  raise();
+  activateWindow();
+}
+
+qreal BrowserWindow::pageZoom() const { return options_.dpi / qreal(kBaseDpi); }
+
 void BrowserWindow::navigate(const QString& address) { openChecked(QUrl::fromUserInput(address)); }
 
 void BrowserWindow::openHandedAddress(const QString& address) {
@@ -228,20 +239,25 @@ int64_t BrowserWindow::handleMessage(const platform::WindowMessage& message) {
   switch (message.id) {
     case platform::kMsgNavigate:
       // The sender waits for this reply, so the navigation has started when it returns.
-      if (const auto address = readSharedAddress(); address && !address->empty())
+      if (const auto address = readSharedAddress(); address && !address->empty()) {
         openHandedAddress(QString::fromUtf8(address->data(), static_cast<int>(address->size())));
+        bringForward();
+      }
       return 0;
     case platform::kMsgDestroy:
       endProgram();
       return 0;
-    case platform::kMsgActivate:
-      show();
-      raise();
-      activateWindow();
+    case platform::kMsgActivate: {
+      // A second start's phone: the window covers it from now on.
+      const HandedPhone phone = handedPhone(message.wParam, message.lParam);
+      if (phone.width && phone.height) resize(*phone.width, *phone.height);
+      if (phone.x && phone.y) move(*phone.x, *phone.y);
+      bringForward();
       // A second start hands over to this window; the new starter waits for readiness, and
       // no size change may come to give it.
       platform::NamedEvent::setByName(kEventReady);
       return 0;
+    }
     case platform::kMsgClose:
       QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
       return 0;
@@ -314,6 +330,8 @@ void BrowserWindow::onLoadingChanged(const QWebEngineLoadingInfo& info) {
       setCommandEnabled(kCmdStop, true);
       break;
     case QWebEngineLoadingInfo::LoadSucceededStatus:
+      // Chromium keeps a zoom per site: each new site starts at its own.
+      if (!qFuzzyCompare(view_->zoomFactor(), pageZoom())) view_->setZoomFactor(pageZoom());
       onDocumentComplete(info.url());
       break;
     case QWebEngineLoadingInfo::LoadFailedStatus:

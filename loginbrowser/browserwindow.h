@@ -31,6 +31,7 @@ class BrowserWindow : public QWidget {
   Q_OBJECT
 
  public:
+  static constexpr int kBaseDpi = 96;
   explicit BrowserWindow(const BrowserOptions& options, QWidget* parent = nullptr);
   ~BrowserWindow() override;
 
@@ -41,6 +42,10 @@ class BrowserWindow : public QWidget {
   // Runs a soft-key or menu command; false for an id that is none of ours.
   bool runCommand(int commandId);
   bool isCommandEnabled(int commandId) const;
+  // Shows the window in front with the keyboard focus: at its first show and whenever
+  // Veltrana hands it an address. Without a window manager nothing else would give it the
+  // focus, and the soft keys would go to Veltrana's window below.
+  void bringForward();
   // An address the user typed.
   void navigate(const QString& address);
   // The address Veltrana handed over in the shared block; the installation's help page is
@@ -80,6 +85,8 @@ class BrowserWindow : public QWidget {
   void saveScreenshot();
 
   uint32_t frameId() const;
+  // Pages are scaled as the phone's text is: its dpi over the platform's 96.
+  qreal pageZoom() const;
 
   BrowserOptions options_;
   QWebEngineProfile* profile_ = nullptr;

@@ -1,5 +1,6 @@
 // orbisview: the companion browser that Veltrana opens its web pages and its login in.
 #include <QApplication>
+#include <QFont>
 
 #include <cstdio>
 
@@ -13,6 +14,18 @@
 #include "platform/exitsignals.h"
 #include "platform/platformstartguard.h"
 #include "platform/windowdirectory.h"
+#include "platform/windowplacer.h"
+
+namespace {
+
+// Brings the running window forward, with the phone this start was told of.
+void handOver(const orbisview::BrowserOptions& options) {
+  const orbisview::ActivationPhone phone = orbisview::activationPhone(options);
+  platform::postMessage(orbisview::kWindowClass,
+                        {platform::kMsgActivate, phone.wParam, phone.lParam});
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   // A redirected standard output sees each diagnostic line as it happens.
@@ -41,7 +54,7 @@ int main(int argc, char** argv) {
 
   // One browser per user: a second start hands over to the first and ends at once.
   if (platform::findWindow(orbisview::kWindowClass)) {
-    platform::activateWindow(orbisview::kWindowClass);
+    handOver(options);
     return 0;
   }
 
@@ -50,12 +63,24 @@ int main(int argc, char** argv) {
   platform::PlatformStartGuard platformStart("orbisview");
   QApplication app(qtArgc, argv);
   platformStart.end();
+  // Veltrana's desktop entry names the window (Wayland's app_id): it is shown as Veltrana's.
+  QGuiApplication::setDesktopFileName(QStringLiteral("com.corvanta.veltrana"));
   orbisview::settleGpuUse();
+  if (options.dpi != orbisview::BrowserWindow::kBaseDpi) {
+    // Text as large as on Veltrana's phone, whose dpi scales its system font.
+    const qreal scale = qreal(options.dpi) / orbisview::BrowserWindow::kBaseDpi;
+    QFont font = QApplication::font();
+    if (font.pointSizeF() > 0)
+      font.setPointSizeF(font.pointSizeF() * scale);
+    else
+      font.setPixelSize(qRound(font.pixelSize() * scale));
+    QApplication::setFont(font);
+  }
   orbisview::BrowserWindow window(options);
   if (!window.isRegistered()) {
     // Another start won the race for the window class after our look above.
     if (platform::findWindow(orbisview::kWindowClass)) {
-      platform::activateWindow(orbisview::kWindowClass);
+      handOver(options);
       return 0;
     }
     std::fprintf(stderr, "orbisview: %s\n", window.registrationError().c_str());
@@ -65,6 +90,7 @@ int main(int argc, char** argv) {
   // hears that the user is gone.
   platform::ExitSignals exitSignals;
   exitSignals.setHandler([&window] { window.runCommand(orbisview::kCmdExit); });
-  window.show();
+  platform::WindowPlacer placer(&window);
+  window.bringForward();
   return app.exec();
 }

@@ -54,7 +54,7 @@ void reapEnded(Children& c) {
 
 }  // namespace
 
-pid_t startProcess(const std::string& path) {
+pid_t startProcess(const std::string& path, const std::vector<std::string>& extraEnvironment) {
   if (path.empty()) return -1;
   Children& c = children();
   std::lock_guard<std::mutex> guard(c.mutex);
@@ -84,13 +84,24 @@ pid_t startProcess(const std::string& path) {
   posix_spawn_file_actions_addclosefrom_np(&actions, 3);
   // Nor does a desktop's start-up token of ours: the child's windows are not the ones the
   // desktop gave it for, and a token is good for one activation only.
+  const auto replaced = [&extraEnvironment](const char* entry) {
+    for (const std::string& extra : extraEnvironment) {
+      const std::size_t name = extra.find('=');
+      if (name != std::string::npos && std::strncmp(entry, extra.c_str(), name + 1) == 0)
+        return true;
+    }
+    return false;
+  };
   std::vector<char*> environment;
   for (char** entry = environ; entry && *entry; ++entry) {
     if (std::strncmp(*entry, "XDG_ACTIVATION_TOKEN=", 21) == 0 ||
-        std::strncmp(*entry, "DESKTOP_STARTUP_ID=", 19) == 0)
+        std::strncmp(*entry, "DESKTOP_STARTUP_ID=", 19) == 0 || replaced(*entry))
       continue;
     environment.push_back(*entry);
   }
+  for (const std::string& extra : extraEnvironment)
+    if (extra.find('=') != std::string::npos)
+      environment.push_back(const_cast<char*>(extra.c_str()));
   environment.push_back(nullptr);
   const int rc = posix_spawn(&pid, path.c_str(), &actions, &attr, argv, environment.data());
   posix_spawn_file_actions_destroy(&actions);

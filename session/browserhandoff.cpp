@@ -80,6 +80,11 @@ BrowserHandoff::BrowserHandoff(std::string browserPath, platform::MessageBoxes& 
 
 BrowserHandoff::~BrowserHandoff() = default;
 
+void BrowserHandoff::setBrowserEnvironment(BrowserEnvironment environment) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  environment_ = std::move(environment);
+}
+
 HandOffResult BrowserHandoff::openInLoginBrowser(const std::string& address, HandOff kind) {
   if (t_handingOff == this) return HandOffResult::Busy;
   ++handOffs_;
@@ -123,7 +128,8 @@ BrowserHandoff::Ending BrowserHandoff::handOff(const std::string& address, HandO
 
   // A page's failures are told here and the program goes on; a login's caller tells its own.
   const bool login = kind == HandOff::Login;
-  const pid_t pid = platform::startProcess(browserPath_);
+  const pid_t pid = platform::startProcess(
+      browserPath_, environment_ ? environment_() : std::vector<std::string>{});
   if (pid < 0) {
     if (login) return {.result = HandOffResult::BrowserNotStarted};
     return {.result = HandOffResult::BrowserNotStarted,

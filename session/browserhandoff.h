@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/endprocess.h"
 #include "platform/exitcodes.h"
@@ -64,6 +65,9 @@ using platform::kExitOfflineAtLogin;
 
 class BrowserHandoff {
  public:
+  // What the browser is to know of the phone it covers, as "NAME=value" entries of its
+  // environment; asked at each start, from the thread of the hand-off.
+  using BrowserEnvironment = std::function<std::vector<std::string>()>;
   // 0 when a network path to the mobile site exists (checkNetworkPath).
   using PathCheck = std::function<long()>;
   // Empty: the check of the mobile site's root address.
@@ -84,6 +88,7 @@ class BrowserHandoff {
   HandOffResult openInLoginBrowser(const std::string& address, HandOff kind);
   // The destroy message to the window (when there is one), a pause, then the kill.
   void closeLoginBrowser(bool haveWindow, pid_t pid);
+  void setBrowserEnvironment(BrowserEnvironment environment);
   // A hand-off runs, its closing box included: work that needs one waits its turn.
   bool busy() const { return handOffs_.load() > 0; }
 
@@ -105,6 +110,7 @@ class BrowserHandoff {
   platform::EndProgram endProgram_;
   std::atomic<int> handOffs_{0};
   std::mutex mutex_;  // one hand-off at a time; guards everything below
+  BrowserEnvironment environment_;
   // Held for the life of the program, as the browser only opens what we made.
   std::unique_ptr<platform::NamedEvent> ready_, loginDone_, browserExit_;
   std::unique_ptr<platform::SharedBlock> block_;

@@ -2,7 +2,8 @@
 // at output scale 1 and 2. The main window, a friend page and the notifications window are
 // shown and photographed (weston-screenshooter), and a second start hands its activation
 // token to the running copy; without a token the window is raised as before. Orbisview's
-// login runs there too. With VELTRANA_FIGURES_DIR set, the screenshots are kept there.
+// login runs there too; both programs name their windows after the desktop entry (app_id).
+// With VELTRANA_FIGURES_DIR set, the screenshots are kept there.
 #include <gtest/gtest.h>
 
 #include <QDeadlineTimer>
@@ -20,6 +21,7 @@
 #include "support/simfriends.h"
 #include "support/simserver.h"
 #include "support/simsession.h"
+#include "support/tempfolder.h"
 #include "support/veltranasandbox.h"
 
 namespace {
@@ -188,15 +190,39 @@ TEST_P(WaylandTest, OrbisviewsLoginRuns) {
   for (const char* name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR",
                            "QT_WAYLAND_DISABLE_WINDOWDECORATION"})
     sandbox.setEnv(name, sandbox_.environment().value(name).toStdString());
+  // The compositor's record of what its clients ask: each program names the desktop entry.
+  QProcess protocol;
+  const std::string protocolLog = sandbox.root() + "/protocol.log";
+  if (!QStandardPaths::findExecutable("weston-debug").isEmpty()) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("WAYLAND_DISPLAY", QString::fromStdString(socket_));
+    protocol.setProcessEnvironment(env);
+    // Into a file: a pipe left unread would fill and hold the compositor up.
+    protocol.setStandardOutputFile(QString::fromStdString(protocolLog));
+    protocol.start("weston-debug", {"proto"});
+    protocol.waitForStarted(5000);
+  }
   VeltranaProcess veltrana(sandbox);
   ASSERT_TRUE(veltrana.waitForOutput("client_url in MMF in example = ", 60'000))
       << veltrana.out() << veltrana.err();
   shoot("orbisview-login");
+
   ASSERT_TRUE(veltrana.waitForOutput("PrepareMainWindowPictures()", 120'000))
       << veltrana.out() << veltrana.err();
   EXPECT_NE(veltrana.out().find("Getting session key\n"), std::string::npos);
+  ASSERT_TRUE(veltrana.waitForOutput("main window shown\n", 60'000)) << veltrana.out();
   ASSERT_TRUE(postCommand(kExitCommand));
   EXPECT_EQ(veltrana.waitForExit(), 0) << veltrana.out() << veltrana.err();
+  if (protocol.state() == QProcess::Running) {
+    protocol.terminate();
+    protocol.waitForFinished(5000);
+    const std::string asked = testsupport::readWhole(protocolLog);
+    // Orbisview's login window and Veltrana's main window.
+    EXPECT_GE(testsupport::occurrences(asked, "set_app_id(\"com.corvanta.veltrana\")"), 2)
+        << asked.substr(0, 4000);
+    for (const char* other : {"set_app_id(\"orbisview\")", "set_app_id(\"veltrana\")"})
+      EXPECT_EQ(asked.find(other), std::string::npos) << other;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Scale, WaylandTest, testing::Values(1, 2),

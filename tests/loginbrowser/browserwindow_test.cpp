@@ -447,3 +447,35 @@ TEST(BrowserOnX11, ClickedLinksStartNoProgram) {
   EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
   EXPECT_TRUE(output.contains("[  PASSED  ] 1 test.")) << output.toStdString();
 }
+
+// The phone Veltrana tells of: the window covers it, its pages scaled by its dpi, and it
+// follows the phone a second start hands over.
+TEST(BrowserWindowPhone, CoversThePhoneItIsToldOf) {
+  testApplication();
+  BrowserOptions options;
+  options.screenWidth = 480;
+  options.screenHeight = 640;
+  options.dpi = 192;
+  options.x = 40;
+  options.y = 30;
+  BrowserWindow window(options);
+  ASSERT_TRUE(window.isRegistered()) << window.registrationError();
+  window.bringForward();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  EXPECT_EQ(window.size(), QSize(480, 640));
+  EXPECT_EQ(window.pos(), QPoint(40, 30));
+  EXPECT_DOUBLE_EQ(window.view()->zoomFactor(), 2.0);
+
+  BrowserOptions second;
+  second.screenWidth = 320;
+  second.screenHeight = 240;
+  second.screenGiven = true;
+  second.x = 100;
+  second.y = 60;
+  const ActivationPhone phone = activationPhone(second);
+  ASSERT_TRUE(
+      platform::postMessage(kWindowClass, {platform::kMsgActivate, phone.wParam, phone.lParam}));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return window.size() == QSize(320, 240) && window.pos() == QPoint(100, 60); }, 5000))
+      << window.width() << "x" << window.height() << "+" << window.x() << "+" << window.y();
+}

@@ -221,7 +221,8 @@ int noArguments(const char* program, int argc) {
   if (m == "exit") return 0;
   if (const char* report = std::getenv("VELTRANA_IPCPEER_REPORT")) {
     std::string tokens;
-    for (const char* name : {"XDG_ACTIVATION_TOKEN", "DESKTOP_STARTUP_ID"}) {
+    for (const char* name : {"XDG_ACTIVATION_TOKEN", "DESKTOP_STARTUP_ID", "VELTRANA_PHONE_SCREEN",
+                             "VELTRANA_PHONE_DPI"}) {
       if (const char* value = std::getenv(name)) tokens += std::string(name) + "=" + value + "\n";
     }
     std::ofstream(report) << tokens << "argc=" << argc << "\nargv0=" << program << "\n";

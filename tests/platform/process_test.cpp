@@ -87,6 +87,35 @@ TEST(ProcessTest, StartsWithAnEmptyCommandLineAndOurEnvironmentAndKillReaps) {
   EXPECT_FALSE(platform::killProcess(pid));
 }
 
+// What the browser is told of the phone is added to our environment, and replaces a
+// variable of ours with the same name rather than following it.
+TEST(ProcessTest, ExtraEnvironmentIsAddedOrReplacesOurs) {
+  const std::string report = processTestRoot() + "/peer-report-env.txt";
+  std::remove(report.c_str());
+  pid_t pid = 0;
+  {
+    testsupport::ScopedEnv env;
+    env.set("VELTRANA_IPCPEER_REPORT", report);
+    env.set("VELTRANA_PHONE_SCREEN", "240x320");
+    env.set("VELTRANA_PHONE_DPI", std::nullopt);
+    pid = platform::startProcess(VELTRANA_IPCPEER,
+                                 {"VELTRANA_PHONE_SCREEN=480x640", "VELTRANA_PHONE_DPI=192"});
+  }
+  ASSERT_GT(pid, 0);
+  std::string text;
+  for (int i = 0; i < 1000 && text.find('\n', text.find("argv0")) == std::string::npos; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    std::ifstream in(report);
+    std::stringstream all;
+    all << in.rdbuf();
+    text = all.str();
+  }
+  EXPECT_EQ(text, std::string("VELTRANA_PHONE_SCREEN=480x640\nVELTRANA_PHONE_DPI=192\nargc=1\n"
+                              "argv0=") +
+                      VELTRANA_IPCPEER + "\n");
+  EXPECT_TRUE(platform::killProcess(pid));
+}
+
 TEST(ProcessTest, AChildThatEndsByItselfIsReapedAndNotKilledLater) {
   testsupport::ScopedEnv env;
   env.set("VELTRANA_IPCPEER_MODE", "exit");

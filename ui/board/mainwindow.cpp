@@ -152,7 +152,15 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::showEvent(QShowEvent* event) {
   PhoneFrame::showEvent(event);
+  // Qt (or the window manager) chooses the first place once the window is mapped.
+  QMetaObject::invokeMethod(
+      this, [this] { ui_.phonePosition.set(pos()); }, Qt::QueuedConnection);
   trace("main window shown\n");
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+  PhoneFrame::moveEvent(event);
+  if (isVisible()) ui_.phonePosition.set(pos());
 }
 
 void MainWindow::hideEvent(QHideEvent* event) {

@@ -71,6 +71,7 @@ class MainWindow : public PhoneFrame {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   void hideEvent(QHideEvent* event) override;
 
  private:

@@ -23,4 +23,14 @@ void LastUpdateText::set(const QString& text) {
   text_ = text;
 }
 
+std::optional<QPoint> PhonePosition::get() const {
+  std::lock_guard lock(mutex_);
+  return topLeft_;
+}
+
+void PhonePosition::set(const QPoint& topLeft) {
+  std::lock_guard lock(mutex_);
+  topLeft_ = topLeft;
+}
+
 }  // namespace ui

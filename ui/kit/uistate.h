@@ -4,9 +4,11 @@
 // to the UI thread.
 #include <atomic>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include <QObject>
+#include <QPoint>
 #include <QSize>
 #include <QString>
 
@@ -40,6 +42,18 @@ class LastUpdateText {
  private:
   mutable std::mutex mutex_;
   QString text_;
+};
+
+// Where the main window's frame is on the desktop, once it has been shown: the browser
+// hand-off, which may run on a worker thread, places the browser over it.
+class PhonePosition {
+ public:
+  std::optional<QPoint> get() const;
+  void set(const QPoint& topLeft);
+
+ private:
+  mutable std::mutex mutex_;
+  std::optional<QPoint> topLeft_;
 };
 
 class UiState : public QObject {
@@ -76,6 +90,7 @@ class UiState : public QObject {
   PhoneScreen screen;
 
   LastUpdateText lastUpdateText;
+  PhonePosition phonePosition;
 
  signals:
   void windowOpenChanged(ui::WindowOpen open);
