@@ -9,6 +9,7 @@
 #include "loginbrowser/hiddenmessages.h"
 #include "loginbrowser/commandids.h"
 #include "platform/exitsignals.h"
+#include "platform/lightpalette.h"
 #include "platform/windowdirectory.h"
 
 int main(int argc, char** argv) {
@@ -41,6 +42,9 @@ int main(int argc, char** argv) {
   // Our options are not Qt's: Qt sees only the program name.
   int qtArgc = 1;
   QApplication app(qtArgc, argv);
+  // The strips and the soft keys keep their colours; the menu, the dialogs and the boxes are
+  // dark on light under a dark desktop theme too.
+  platform::useLightPalette();
   orbisview::settleGpuUse();
   orbisview::BrowserWindow window(options);
   if (!window.isRegistered()) {
