@@ -15,7 +15,7 @@ PhoneDialog::PhoneDialog(const QString& title, const PhoneScreen& screen, QWidge
 }
 
 void PhoneDialog::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && !escapeRejects_) {
     if (SoftKeyBar* bar = chrome_->softKeyBar(); bar && bar->pressCancel()) {
       event->accept();
       return;
