@@ -21,6 +21,7 @@
 #include "platform/qtmessageboxes.h"
 #include "platform/windowplacer.h"
 #include "platform/keyringvault.h"
+#include "platform/lightpalette.h"
 #include "platform/platformstartguard.h"
 #include "platform/settingsstore.h"
 #include "platform/terminaltext.h"
@@ -109,6 +110,7 @@ void applySystemFont(const ui::PhoneScreen& screen) {
   // Said before Qt starts, which cannot show anything without a display.
   std::fprintf(stderr, "veltrana: %s\n", platform::printable(text).c_str());
   QApplication application(argc, argv);
+  platform::useLightPalette();
   ui::ThreadSafeMessageBoxes boxes(platform::makeMessageBoxes());
   platform::MessageBoxRequest request;
   request.caption = "Error";
@@ -205,6 +207,8 @@ int runVeltrana(int argc, char** argv, const StepsMaker& makeSteps) {
   // The desktop entry's name: Wayland's app_id, which the desktop finds the entry by.
   QGuiApplication::setDesktopFileName(QStringLiteral("com.corvanta.veltrana"));
   QApplication::setApplicationVersion(QString::fromUtf8(kVersion));
+  // Before any box or window: a dark desktop theme would turn their texts white on white.
+  platform::useLightPalette();
   ui::a11y::install();
   ui::ThreadSafeMessageBoxes boxes(platform::makeMessageBoxes());
   // Kept to the process's end: worker threads read the window-open flag and set the

@@ -12,6 +12,7 @@
 #include "platform/displaycheck.h"
 #include "platform/exitcodes.h"
 #include "platform/exitsignals.h"
+#include "platform/lightpalette.h"
 #include "platform/platformstartguard.h"
 #include "platform/windowdirectory.h"
 #include "platform/windowplacer.h"
@@ -65,6 +66,9 @@ int main(int argc, char** argv) {
   platformStart.end();
   // Veltrana's desktop entry names the window (Wayland's app_id): it is shown as Veltrana's.
   QGuiApplication::setDesktopFileName(QStringLiteral("com.corvanta.veltrana"));
+  // The strips and the soft keys keep their colours; the menu, the dialogs and the boxes are
+  // dark on light under a dark desktop theme too.
+  platform::useLightPalette();
   orbisview::settleGpuUse();
   if (options.dpi != orbisview::BrowserWindow::kBaseDpi) {
     // Text as large as on Veltrana's phone, whose dpi scales its system font.

@@ -1,11 +1,15 @@
 #include "qtmessageboxes.h"
 
+#include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include "focusreturn.h"
 
 namespace platform {
 namespace {
@@ -90,6 +94,9 @@ void trace(const char* what, const MessageBoxRequest& request) {
 }  // namespace
 
 int QtMessageBoxes::show(const MessageBoxRequest& request) {
+  // The box has no owner: the window it covers gets the keys back once it closes. Held
+  // weakly, as the box's loop may close that window.
+  const QPointer<QWidget> below = QApplication::activeWindow();
   auto box = build(request);
   if (request.foreground) {
     box->show();
@@ -98,6 +105,8 @@ int QtMessageBoxes::show(const MessageBoxRequest& request) {
   }
   trace("shown", request);
   const int answer = answerOf(box->exec());
+  box.reset();
+  returnFocus(below);
   trace("closed", request);
   return answer;
 }

@@ -3,6 +3,7 @@
 #include <QVBoxLayout>
 
 #include "menutable.h"
+#include "platform/lightpalette.h"
 #include "softkeybar.h"
 #include "titlestrip.h"
 
@@ -11,13 +12,15 @@ namespace ui {
 PhoneChrome::PhoneChrome(QWidget* host, const PhoneScreen& screen)
     : QObject(host), host_(host), screen_(screen) {
   host->setFixedSize(screen_.size());
+  // Whole, so a desktop's dark theme shows through nowhere: the controls inherit every role.
+  host->setPalette(platform::lightPalette());
   layout_ = new QVBoxLayout(host);
   layout_->setContentsMargins(0, 0, 0, 0);
   layout_->setSpacing(0);
   title_ = new TitleStrip(host, screen_);
   client_ = new QWidget(host);
   client_->setAutoFillBackground(true);
-  QPalette palette = client_->palette();
+  QPalette palette = platform::lightPalette();
   palette.setColor(QPalette::Window, Qt::white);
   client_->setPalette(palette);
   layout_->addWidget(title_);

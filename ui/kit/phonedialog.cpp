@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 
+#include "platform/focusreturn.h"
 #include "softkeybar.h"
 
 namespace ui {
@@ -14,7 +15,7 @@ PhoneDialog::PhoneDialog(const QString& title, const PhoneScreen& screen, QWidge
 }
 
 void PhoneDialog::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && !escapeRejects_) {
     if (SoftKeyBar* bar = chrome_->softKeyBar(); bar && bar->pressCancel()) {
       event->accept();
       return;
@@ -24,11 +25,11 @@ void PhoneDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 void PhoneDialog::done(int result) {
+  // Only a dialog the user was in hands the keys on: one the program ends unseen (the timer's
+  // notifications window with nothing new) leaves them where they are, in another program too.
+  const bool hadKeys = isActiveWindow();
   QDialog::done(result);
-  // Without a window manager nothing else would: the keys would reach no window, and a
-  // screen reader would not hear where the focus is.
-  QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
-  if (owner && owner->isVisible()) owner->activateWindow();
+  if (hadKeys) platform::returnFocus(parentWidget());
 }
 
 }  // namespace ui

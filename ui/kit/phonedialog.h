@@ -26,9 +26,12 @@ class PhoneDialog : public QDialog {
   // Escape presses the Cancel key of the bar showing, so it leaves the current state (a
   // list, a typed status) and not the window; without one it rejects as usual.
   void keyPressEvent(QKeyEvent* event) override;
+  // For a window whose Cancel keys dismiss something for good: Escape then always rejects.
+  void setEscapeRejects() { escapeRejects_ = true; }
 
  private:
   PhoneChrome* chrome_;
+  bool escapeRejects_ = false;
 };
 
 }  // namespace ui

@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QShortcut>
 
+#include "platform/lightpalette.h"
+
 namespace ui {
 
 SoftKeyBar::SoftKeyBar(const MenuResource& menu, const PhoneScreen& screen, QWidget* parent)
@@ -68,6 +70,8 @@ bool SoftKeyBar::pressCancel() {
 
 QMenu* SoftKeyBar::buildPopup(const std::vector<MenuItem>& items, QWidget* parent) {
   auto* popup = new QMenu(parent);
+  // A popup is a window of its own: it takes the application's colours, not the bar's.
+  popup->setPalette(platform::lightPalette());
   for (const MenuItem& entry : items) {
     if (entry.isSeparator()) {
       popup->addSeparator();

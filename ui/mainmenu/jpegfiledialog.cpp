@@ -11,6 +11,8 @@
 #include <QStandardPaths>
 
 #include "photoupload.h"
+#include "platform/focusreturn.h"
+#include "platform/lightpalette.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/phonescreen.h"
 #include "ui/kit/menutable.h"
@@ -41,6 +43,8 @@ JpegFileDialog::JpegFileDialog(const PhoneScreen& screen, QWidget* owner)
   setViewMode(QFileDialog::List);
   setDirectory(startFolder());
   setModal(true);
+  // The phone windows' colours, not a dark desktop theme's.
+  setPalette(platform::lightPalette());
   fitPhoneScreen();
 
   preview_->setObjectName(QStringLiteral("preview"));
@@ -104,8 +108,10 @@ void JpegFileDialog::showPreview(const QString& path) {
 
 QString pickJpegFile(const PhoneScreen& screen, QWidget* owner) {
   JpegFileDialog dialog(screen, owner);
-  if (dialog.exec() != QDialog::Accepted) return {};
-  return dialog.selectedFiles().value(0);
+  const bool chosen = dialog.exec() == QDialog::Accepted;
+  // The upload's boxes follow: they hand the keys back to the window active before them.
+  platform::returnFocus(owner);
+  return chosen ? dialog.selectedFiles().value(0) : QString();
 }
 
 }  // namespace ui

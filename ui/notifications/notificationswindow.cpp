@@ -92,6 +92,9 @@ NotificationsWindow::NotificationsWindow(UiState& ui, NotificationsState& state,
       actions_(actions),
       adButton_(new AdButton(client())) {
   client()->installEventFilter(this);
+  // The Cancel keys of a wall post or a message dismiss it unread: Escape leaves as "Done"
+  // does and keeps what is pending for the next opening.
+  setEscapeRejects();
   connect(adButton_, &QPushButton::clicked, this, [this] { actions_.openAd(); });
   connect(this, &PhoneDialog::command, this, &NotificationsWindow::runCommand);
   connect(&state_, &NotificationsState::changed, this, &NotificationsWindow::showPoll);

@@ -13,6 +13,8 @@
 #include <cstdio>
 
 #include "boardfixture.h"
+#include "support/darkdesktop.h"
+#include "support/goldenimage.h"
 #include "platform/connectionkeeper.h"
 #include "platform/messageboxes.h"
 #include "ui/board/boardview.h"
@@ -92,6 +94,23 @@ TEST_P(PictureBoardTest, ShowsTheBestFriendsAndTheEmptyCells) {
               fixture_->paths().picSquare + (best ? BoardFixture::uid(0) + ".jpg" : "body.jpg"));
     window_.reset();
   }
+}
+
+// A dark desktop theme leaves the board as the phone shows it: the same picture, the title
+// dark on white.
+TEST_P(PictureBoardTest, LooksTheSameUnderADarkDesktop) {
+  open(5);
+  const QImage plain = window_->grab().toImage();
+  window_.reset();
+  const testsupport::DarkDesktop dark;
+  open(5);
+  EXPECT_TRUE(testsupport::darkOnLight(*board_->view()->title()));
+  const QImage shot = window_->grab().toImage();
+  EXPECT_EQ(testsupport::compareImages(plain, shot).differing, 0);
+  if (size() == "240x320") {
+    EXPECT_TRUE(shot.save(BoardFixture::screenshotPath("dark-palette-board.png")));
+  }
+  window_.reset();
 }
 
 TEST_P(PictureBoardTest, NextWrapsOnOnePageAndOpensTheSelectedFriend) {

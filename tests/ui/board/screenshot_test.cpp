@@ -1,6 +1,7 @@
 // Screenshots of the main window with its soft-key bar, closed and with the menu open, at
 // 240 x 320 / 96 dpi and at 480 x 640 / 192 dpi: compared with the golden images
 // (support/goldenimage.h), and written under the build folder (screenshots/) for a look by eye.
+// A dark desktop theme changes none of it.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 #include <QTest>
 
 #include "platform/connectionkeeper.h"
+#include "support/darkdesktop.h"
 #include "support/goldenimage.h"
 #include "ui/board/mainwindow.h"
 #include "ui/kit/fonts.h"
@@ -34,7 +36,8 @@ QImage shoot(ui::MainWindow& window) {
   return image;
 }
 
-void shootAt(int width, int height, int dpi) {
+// `shot` names the pictures saved, when not the size.
+void shootAt(int width, int height, int dpi, const QString& shot = {}) {
   ui::UiState ui(ui::PhoneScreen{width, height, dpi});
   const QFont oldFont = QApplication::font();
   QFont font = oldFont;
@@ -55,7 +58,8 @@ void shootAt(int width, int height, int dpi) {
     const QImage closed = shoot(window);
     EXPECT_EQ(closed.size(), QSize(width, height) * closed.devicePixelRatio());
     EXPECT_TRUE(testsupport::matchesGolden(closed, "mainwindow_" + size));
-    EXPECT_TRUE(closed.save(screenshotPath("mainwindow_" + size + ".png")));
+    const QString name = shot.isEmpty() ? size : shot;
+    EXPECT_TRUE(closed.save(screenshotPath("mainwindow_" + name + ".png")));
 
     window.chrome()->softKeyBar()->pressKey(0);
     QMenu* popup = window.chrome()->softKeyBar()->openPopup();
@@ -63,7 +67,8 @@ void shootAt(int width, int height, int dpi) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(popup));
     const QImage menu = shoot(window);
     EXPECT_TRUE(testsupport::matchesGolden(menu, "mainwindow_menu_" + size));
-    EXPECT_TRUE(menu.save(screenshotPath("mainwindow_menu_" + size + ".png")));
+    EXPECT_TRUE(testsupport::darkOnLight(*popup));
+    EXPECT_TRUE(menu.save(screenshotPath("mainwindow_menu_" + name + ".png")));
     popup->close();
   }
   QApplication::setFont(oldFont);
@@ -74,3 +79,8 @@ void shootAt(int width, int height, int dpi) {
 TEST(Screenshot, MainWindow240x320) { shootAt(240, 320, 96); }
 
 TEST(Screenshot, MainWindow480x640) { shootAt(480, 640, 192); }
+
+TEST(Screenshot, MainWindowUnderADarkDesktop) {
+  const testsupport::DarkDesktop dark;
+  shootAt(240, 320, 96, QStringLiteral("dark_desktop"));
+}

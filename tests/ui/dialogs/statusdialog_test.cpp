@@ -13,6 +13,7 @@
 #include <QTest>
 
 #include "dialogsfixture.h"
+#include "support/darkdesktop.h"
 #include "ui/dialogs/statusdialog.h"
 #include "ui/kit/commandids.h"
 #include "ui/kit/menutable.h"
@@ -135,6 +136,20 @@ TEST_F(StatusDialogTest, TheSoftKeysFollowTheEditAndThePresets) {
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
   EXPECT_FALSE(dialog->isVisible());
   EXPECT_EQ(dialog->result(), ui::cmd::kDone);
+}
+
+// A dark desktop theme leaves the dialog as the phone shows it: the labels, the status box
+// and the presets dark on light.
+TEST_F(StatusDialogTest, ReadsDarkOnLightUnderADarkDesktop) {
+  const testsupport::DarkDesktop dark;
+  sim.control("/person", R"({"first_name": "Veronika"})");
+  setStatus("", "is reading");
+  const auto dialog = open();
+  for (QWidget* widget :
+       {static_cast<QWidget*>(dialog->heading()), static_cast<QWidget*>(dialog->nameLabel()),
+        static_cast<QWidget*>(dialog->edit()), dialog->presets()->viewport()})
+    EXPECT_TRUE(testsupport::darkOnLight(*widget));
+  EXPECT_TRUE(dialog->grab().save(screenshotPath("dark-palette-statusdialog.png")));
 }
 
 TEST_F(StatusDialogTest, TheEditTakesNinetyNineCharactersWithoutSplittingOne) {

@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include "pagefixture.h"
+#include "support/darkdesktop.h"
 #include "ui/friendpage/pagetexts.h"
 #include "ui/friendpage/picturebox.h"
 #include "ui/kit/backgroundwork.h"
@@ -193,6 +194,23 @@ TEST(FriendPage, LongFactsAreShownWhole) {
       EXPECT_EQ(bar->value(), 0);
     }
   }
+}
+
+// A dark desktop theme leaves the page as the phone shows it: the name, the facts and the
+// status dark on light.
+TEST(FriendPage, ReadsDarkOnLightUnderADarkDesktop) {
+  const testsupport::DarkDesktop dark;
+  PageFixture f;
+  ASSERT_TRUE(f.start());
+  const std::string uid = f.uid();
+  testsupport::writeWhole(f.paths().vtS, uid +
+                                             "*Springfield*Illinois*United States*Very Liberal*"
+                                             "Single*May 12, 1956*\n");
+  auto page = f.open(uid, QStringLiteral("Homer Sample"));
+  for (QWidget* widget : {static_cast<QWidget*>(page->nameLabel()),
+                          static_cast<QWidget*>(page->factsLabel()), page->statusBox()->viewport()})
+    EXPECT_TRUE(testsupport::darkOnLight(*widget));
+  EXPECT_TRUE(pagetest::saveScreenshot(*page, "dark-palette"));
 }
 
 // The help page quotes the status age in the words the page uses.

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QFile>
 #include <QTest>
+#include <QTimer>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -222,6 +223,28 @@ TEST(PhotoUpload, TheDialogFitsThePhoneAndHasSoftKeys) {
       EXPECT_EQ(dialog.selectedFiles(), beach);
     }
   }
+}
+
+// Closing the picker gives the keys back to the window it was opened over, with no window
+// manager to do it.
+TEST(PhotoUpload, ThePickerGivesTheKeysBack) {
+  QWidget owner;
+  auto* edit = new QLineEdit(&owner);
+  owner.show();
+  owner.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&owner));
+  edit->setFocus();
+  QTimer::singleShot(0, [] {
+    QWidget* picker = nullptr;
+    EXPECT_TRUE(QTest::qWaitFor([&picker] {
+      picker = QApplication::activeModalWidget();
+      return picker && QApplication::activeWindow() == picker;
+    }));
+    if (picker) QTest::keyClick(picker, Qt::Key_F2);  // "Cancel"
+  });
+  EXPECT_TRUE(ui::pickJpegFile(ui::PhoneScreen{}, &owner).isEmpty());
+  EXPECT_TRUE(QTest::qWaitFor([edit] { return QApplication::focusWidget() == edit; }, 3000));
+  EXPECT_EQ(QApplication::activeWindow(), &owner);
 }
 
 // The real upload to socialsim, from a folder with a blank in its name.

@@ -7,7 +7,9 @@
 #include <QTest>
 
 #include "notificationsfixture.h"
+#include "support/darkdesktop.h"
 #include "support/goldenimage.h"
+#include "ui/kit/commandids.h"
 #include "ui/notifications/notificationsstate.h"
 
 namespace {
@@ -42,5 +44,26 @@ INSTANTIATE_TEST_SUITE_P(PortraitAndLandscape, Screenshot,
                                            std::make_tuple(240, 320, true),
                                            std::make_tuple(320, 240, false),
                                            std::make_tuple(320, 240, true)));
+
+// A dark desktop theme changes nothing of the window: the same picture, and every row, the ad
+// and its hint dark on light.
+TEST_F(NotificationsFixture, LooksTheSameUnderADarkDesktop) {
+  const testsupport::DarkDesktop dark;
+  for (const auto& [poll, name] :
+       {std::pair{&nothingNew, "notifications_nothing_new_240x320"},
+        std::pair{&pollWithEverything, "notifications_pending_240x320"}}) {
+    SCOPED_TRACE(name);
+    if (window) window->runCommand(ui::cmd::kNotificationsDone);
+    open(poll);
+    ASSERT_TRUE(window->isVisible());
+    QTest::qWait(10);
+    EXPECT_TRUE(testsupport::matchesGolden(window->grab().toImage(), QString::fromLatin1(name)));
+    for (int id : {n::kWallRow, n::kMessagesRow, n::kFriendRequestRow, n::kEventInviteRow,
+                   n::kGroupInviteRow, n::kAdButtonId, n::kAdHintId})
+      if (QWidget* control = window->control(id)) {
+        EXPECT_TRUE(testsupport::darkOnLight(*control)) << id;
+      }
+  }
+}
 
 }  // namespace
