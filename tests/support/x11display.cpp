@@ -73,6 +73,14 @@ std::vector<X11Display::Window> X11Display::topLevels() {
         window.windowClass = rest.substr(0, rest.find('\0'));
       }
     }
+    auto title =
+        owned(xcb_get_property_reply(connection_,
+                                     xcb_get_property(connection_, 0, children[i], XCB_ATOM_WM_NAME,
+                                                      XCB_GET_PROPERTY_TYPE_ANY, 0, 256),
+                                     nullptr));
+    if (title)
+      window.title.assign(static_cast<const char*>(xcb_get_property_value(title.get())),
+                          static_cast<std::size_t>(xcb_get_property_value_length(title.get())));
     windows.push_back(window);
   }
   return windows;
@@ -103,6 +111,27 @@ void X11Display::moveWindow(uint32_t id, int x, int y) {
   const uint32_t values[] = {static_cast<uint32_t>(x), static_cast<uint32_t>(y)};
   xcb_configure_window(connection_, id, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values);
   xcb_flush(connection_);
+}
+
+bool X11Display::closeWindow(uint32_t id) {
+  if (!connection_) return false;
+  const auto atom = [this](const std::string& name) {
+    auto reply = owned(xcb_intern_atom_reply(
+        connection_,
+        xcb_intern_atom(connection_, 0, static_cast<uint16_t>(name.size()), name.c_str()),
+        nullptr));
+    return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+  };
+  xcb_client_message_event_t close{};
+  close.response_type = XCB_CLIENT_MESSAGE;
+  close.format = 32;
+  close.window = id;
+  close.type = atom("WM_PROTOCOLS");
+  close.data.data32[0] = atom("WM_DELETE_WINDOW");
+  close.data.data32[1] = XCB_CURRENT_TIME;
+  xcb_send_event(connection_, 0, id, XCB_EVENT_MASK_NO_EVENT,
+                 reinterpret_cast<const char*>(&close));
+  return xcb_flush(connection_) > 0;
 }
 
 QImage X11Display::grab(const QRect& rect) {

@@ -1,7 +1,8 @@
 #pragma once
 // A test's own look at an X display (an Xvfb of xvfb.h) through xcb, as a window manager
-// would see it: the top-level windows with their WM_CLASS and place, the input focus, a
-// window moved, and a picture of part of the screen. Nothing of the programs under test.
+// would see it: the top-level windows with their WM_CLASS, title and place, the input focus,
+// a window moved or closed, and a picture of part of the screen. Nothing of the programs
+// under test.
 #include <QImage>
 #include <QRect>
 
@@ -26,6 +27,7 @@ class X11Display {
   struct Window {
     uint32_t id = 0;
     std::string instance, windowClass;  // WM_CLASS
+    std::string title;                  // WM_NAME
     QRect geometry;                     // on the root window
     bool viewable = false;
   };
@@ -38,6 +40,8 @@ class X11Display {
   uint32_t inputFocus();
   // Moves a top-level as a window manager would (ConfigureWindow).
   void moveWindow(uint32_t id, int x, int y);
+  // The close a window manager sends for the title bar's button or Alt+F4: WM_DELETE_WINDOW.
+  bool closeWindow(uint32_t id);
   // The screen's pixels inside `rect`.
   QImage grab(const QRect& rect);
 
