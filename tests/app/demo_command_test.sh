@@ -119,6 +119,7 @@ done
 # Two demos started at once, the first slow to start: the second waits for it and hands over
 # to its window, never running on its own against the real network.
 mv "$prefix/bin/socialsim" "$prefix/bin/socialsim.real"
+# shellcheck disable=SC2016 # the wrapper's own $0 and $@
 printf '#!/bin/sh\nsleep 4\nexec "$0.real" "$@"\n' >"$prefix/bin/socialsim"
 chmod +x "$prefix/bin/socialsim"
 demo_env=(env -i PATH=/usr/bin:/bin HOME="$home" LANG=C.UTF-8 "${screen[@]}" VELTRANA_MESSAGEBOX=log
