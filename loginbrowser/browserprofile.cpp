@@ -15,7 +15,9 @@ QWebEngineProfile* makeBrowserProfile(QObject* parent) {
   const ProfileFolders folders = profileFolders();
   std::string error;
   QWebEngineProfile* profile = nullptr;
-  if (makePrivateFolder(folders.storage, &error) && makePrivateFolder(folders.cache, &error)) {
+  // The engine's folder too: one left open by an earlier run is the user's alone again.
+  if (makePrivateFolder(folders.storage, &error) && makePrivateFolder(folders.cache, &error) &&
+      makePrivateFolder(folders.engine, &error)) {
     profile = new QWebEngineProfile(QString::fromLatin1(kProfileFolderName), parent);
     profile->setPersistentStoragePath(QString::fromStdString(folders.storage));
     profile->setCachePath(QString::fromStdString(folders.cache));

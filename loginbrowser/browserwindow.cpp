@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QMenu>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineLoadingInfo>
@@ -29,6 +30,7 @@
 #include "platform/qtwindowendpoint.h"
 #include "platform/secrettext.h"
 #include "platform/terminaltext.h"
+#include "platform/windowplacer.h"
 
 namespace orbisview {
 namespace {
@@ -69,7 +71,7 @@ BrowserWindow::BrowserWindow(const BrowserOptions& options, QWidget* parent)
   setWindowTitle(QString::fromLatin1(kInitialTitle));
   resize(options.screenWidth, options.screenHeight);
   // Over Veltrana's phone, where the platform lets a program place its windows.
-  if (options.x && options.y) move(*options.x, *options.y);
+  if (options.x && options.y) moveOnDesktop({*options.x, *options.y});
   screenshotPending_ = !options.screenshotFile.empty();
 
   titleStrip_ = new TitleStrip(windowTitle(), this);
@@ -192,6 +194,14 @@ void BrowserWindow::bringForward() {
   activateWindow();
 }
 
+void BrowserWindow::moveOnDesktop(const QPoint& topLeft) {
+  const QScreen* desktop = screen();
+  const QRect wanted(topLeft, size());
+  move(desktop ? platform::WindowPlacer::placeOnDesktop(wanted, desktop->availableVirtualGeometry())
+                     .topLeft()
+               : topLeft);
+}
+
 qreal BrowserWindow::pageZoom() const { return options_.dpi / qreal(kBaseDpi); }
 
 void BrowserWindow::navigate(const QString& address) { openChecked(QUrl::fromUserInput(address)); }
@@ -251,7 +261,7 @@ int64_t BrowserWindow::handleMessage(const platform::WindowMessage& message) {
       // A second start's phone: the window covers it from now on.
       const HandedPhone phone = handedPhone(message.wParam, message.lParam);
       if (phone.width && phone.height) resize(*phone.width, *phone.height);
-      if (phone.x && phone.y) move(*phone.x, *phone.y);
+      if (phone.x && phone.y) moveOnDesktop({*phone.x, *phone.y});
       bringForward();
       // A second start hands over to this window; the new starter waits for readiness, and
       // no size change may come to give it.

@@ -87,6 +87,8 @@ class BrowserWindow : public QWidget {
   uint32_t frameId() const;
   // Pages are scaled as the phone's text is: its dpi over the platform's 96.
   qreal pageZoom() const;
+  // Where Veltrana's phone is said to be, as long as a screen shows some of it.
+  void moveOnDesktop(const QPoint& topLeft);
 
   BrowserOptions options_;
   QWebEngineProfile* profile_ = nullptr;

@@ -34,11 +34,10 @@ bool fail(std::string* error, const std::string& reason) {
 }  // namespace
 
 ProfileFolders profileFolders() {
-  ProfileFolders folders{baseFolder("XDG_DATA_HOME", "/.local/share"),
-                         baseFolder("XDG_CACHE_HOME", "/.cache")};
-  for (std::string* folder : {&folders.storage, &folders.cache})
-    folder->append("/").append(kProfileFolderName);
-  return folders;
+  const std::string data = baseFolder("XDG_DATA_HOME", "/.local/share");
+  return {data + "/" + kProfileFolderName,
+          baseFolder("XDG_CACHE_HOME", "/.cache") + "/" + kProfileFolderName,
+          data + "/" + kEngineFolderName};
 }
 
 bool makePrivateFolder(const std::string& folder, std::string* error) {

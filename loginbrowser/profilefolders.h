@@ -6,13 +6,16 @@
 namespace orbisview {
 
 inline constexpr char kProfileFolderName[] = "Veltrana-Orbisview";
+// The web engine's own folder for the profile's preferences, named after the program.
+inline constexpr char kEngineFolderName[] = "orbisview";
 
 struct ProfileFolders {
   std::string storage;  // cookies and the rest of the profile: $XDG_DATA_HOME/Veltrana-Orbisview
   std::string cache;    // the HTTP cache: $XDG_CACHE_HOME/Veltrana-Orbisview
+  std::string engine;   // the web engine's own: $XDG_DATA_HOME/orbisview
 };
 
-// The two folders, from the XDG variables (a relative value is ignored) or their defaults
+// The three folders, from the XDG variables (a relative value is ignored) or their defaults
 // ~/.local/share and ~/.cache.
 ProfileFolders profileFolders();
 

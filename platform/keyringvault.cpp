@@ -10,6 +10,7 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
 #include <QDBusReply>
 #include <QDBusVariant>
 #include <QThread>
@@ -43,8 +44,9 @@ bool secretServiceOnBus() {
   return activatable.isValid() && activatable.value().contains(QString::fromUtf8(kSecretService));
 }
 
-// The Secret Service's items QtKeychain keeps for `name`: (unlocked, locked).
-QDBusMessage searchItems(const std::string& name, int waitMs) {
+// The question for the Secret Service's items QtKeychain keeps for `name`; its answer is
+// (unlocked, locked).
+QDBusMessage searchItems(const std::string& name) {
   QDBusMessage search = QDBusMessage::createMethodCall(
       QString::fromUtf8(kSecretService), QStringLiteral("/org/freedesktop/secrets"),
       QStringLiteral("org.freedesktop.Secret.Service"), QStringLiteral("SearchItems"));
@@ -55,7 +57,7 @@ QDBusMessage searchItems(const std::string& name, int waitMs) {
   attributes.insert(QStringLiteral("server"), QString::fromUtf8(kService));
   attributes.insert(QStringLiteral("user"), QString::fromStdString(name));
   search << QVariant::fromValue(attributes);
-  return QDBusConnection::sessionBus().call(search, QDBus::Block, waitMs);
+  return search;
 }
 
 // What a keyring manager shows for the entry `name`; empty for one that keeps the service's.
@@ -69,22 +71,32 @@ QString labelOf(const std::string& name) {
 
 // QtKeychain labels every entry with the service's name, so a keyring manager would show two
 // entries called "Veltrana": each is given its own label. The attributes it is found by
-// stay. Where no Secret Service runs (another backend), there is nothing to do.
-void relabel(const std::string& name, int waitMs) {
+// stay. Where no Secret Service runs (another backend), there is nothing to do. Its calls
+// are not waited for: the vault's next job, queued behind them on `context`'s thread, would
+// lose its time to a service slow with the search or the label.
+void relabel(const std::string& name, int waitMs, QObject* context) {
   const QString label = labelOf(name);
   if (label.isEmpty()) return;
   QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
   if (!bus || !bus->isServiceRegistered(QString::fromUtf8(kSecretService))) return;
-  const QDBusMessage reply = searchItems(name, waitMs);
-  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2) return;
-  for (const QDBusObjectPath& item : qdbus_cast<QList<QDBusObjectPath>>(reply.arguments().at(0))) {
-    QDBusMessage set = QDBusMessage::createMethodCall(
-        QString::fromUtf8(kSecretService), item.path(),
-        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"));
-    set << QStringLiteral("org.freedesktop.Secret.Item") << QStringLiteral("Label")
-        << QVariant::fromValue(QDBusVariant(label));
-    QDBusConnection::sessionBus().call(set, QDBus::Block, waitMs);
-  }
+  auto* search = new QDBusPendingCallWatcher(
+      QDBusConnection::sessionBus().asyncCall(searchItems(name), waitMs), context);
+  QObject::connect(
+      search, &QDBusPendingCallWatcher::finished, context,
+      [label, waitMs](QDBusPendingCallWatcher* done) {
+        done->deleteLater();
+        const QDBusMessage reply = done->reply();
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2) return;
+        for (const QDBusObjectPath& item :
+             qdbus_cast<QList<QDBusObjectPath>>(reply.arguments().at(0))) {
+          QDBusMessage set = QDBusMessage::createMethodCall(
+              QString::fromUtf8(kSecretService), item.path(),
+              QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"));
+          set << QStringLiteral("org.freedesktop.Secret.Item") << QStringLiteral("Label")
+              << QVariant::fromValue(QDBusVariant(label));
+          QDBusConnection::sessionBus().asyncCall(set, waitMs);
+        }
+      });
 }
 
 }  // namespace
@@ -143,7 +155,8 @@ KeyringVault::Answer KeyringVault::run(Kind kind, const std::string& name,
   const QString key = QString::fromStdString(name);
   const QString text = QString::fromStdString(value);
   const int waitMs = waitMs_;
-  QMetaObject::invokeMethod(worker_, [kind, name, key, text, promise, waitMs] {
+  QObject* const worker = worker_;
+  QMetaObject::invokeMethod(worker_, [kind, name, key, text, promise, waitMs, worker] {
     QKeychain::Job* job = nullptr;
     const QString service = QString::fromUtf8(kService);
     switch (kind) {
@@ -163,19 +176,20 @@ KeyringVault::Answer KeyringVault::run(Kind kind, const std::string& name,
     // Never a plain file beside the store: without a keyring the store itself is the place.
     job->setInsecureFallback(false);
     job->setKey(key);
-    QObject::connect(
-        job, &QKeychain::Job::finished, [promise, kind, name, waitMs](QKeychain::Job* done) {
-          Answer answer;
-          answer.answered = true;
-          answer.error = done->error();
-          answer.reason = done->errorString().toStdString();
-          if (auto* read = qobject_cast<QKeychain::ReadPasswordJob*>(done))
-            answer.text = read->textData().toStdString();
-          const bool written = kind == Kind::Write && answer.error == QKeychain::NoError;
-          promise->set_value(std::move(answer));
-          // After the answer: the caller's wait is for the secret, not for its label.
-          if (written) relabel(name, waitMs);
-        });
+    QObject::connect(job, &QKeychain::Job::finished,
+                     [promise, kind, name, waitMs, worker](QKeychain::Job* done) {
+                       Answer answer;
+                       answer.answered = true;
+                       answer.error = done->error();
+                       answer.reason = done->errorString().toStdString();
+                       if (auto* read = qobject_cast<QKeychain::ReadPasswordJob*>(done))
+                         answer.text = read->textData().toStdString();
+                       const bool written =
+                           kind == Kind::Write && answer.error == QKeychain::NoError;
+                       promise->set_value(std::move(answer));
+                       // After the answer: the caller's wait is for the secret, not for its label.
+                       if (written) relabel(name, waitMs, worker);
+                     });
     job->start();
   });
   if (future.wait_for(std::chrono::milliseconds(waitMs_)) != std::future_status::ready) return {};
@@ -191,7 +205,8 @@ void KeyringVault::giveUp(const std::string& why, const char* line) {
 bool KeyringVault::lockedAway(const std::string& name) const {
   // A locked keyring answers "not found" for what it holds; its service still lists the
   // entry among the locked ones.
-  const QDBusMessage reply = searchItems(name, waitMs_);
+  const QDBusMessage reply =
+      QDBusConnection::sessionBus().call(searchItems(name), QDBus::Block, waitMs_);
   if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2) return false;
   return !qdbus_cast<QList<QDBusObjectPath>>(reply.arguments().at(1)).isEmpty();
 }

@@ -53,9 +53,11 @@ std::vector<std::string> phoneEnvironment(const PhonePlace& place) {
       std::string(kPhoneScreenVariable) + "=" + std::to_string(place.width) + "x" +
           std::to_string(place.height),
       std::string(kPhoneDpiVariable) + "=" + std::to_string(place.dpi)};
-  if (place.x && place.y)
-    entries.push_back(std::string(kPhonePositionVariable) + "=" + std::to_string(*place.x) + "," +
-                      std::to_string(*place.y));
+  // Empty while the phone's place is unknown: a position inherited from our own starter
+  // would put the browser somewhere else.
+  std::string position = std::string(kPhonePositionVariable) + "=";
+  if (place.x && place.y) position += std::to_string(*place.x) + "," + std::to_string(*place.y);
+  entries.push_back(position);
   return entries;
 }
 

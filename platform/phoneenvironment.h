@@ -21,7 +21,7 @@ struct PhonePlace {
   std::optional<int> x, y;
 };
 
-// The "NAME=value" entries for `place`.
+// The "NAME=value" entries for `place`; the position's is empty while it is unknown.
 std::vector<std::string> phoneEnvironment(const PhonePlace& place);
 
 // What the environment says, read through `variable` (getenv by default): each value only

@@ -41,11 +41,22 @@ void pass(QtMessageHandler handler, const HeldMessage& message) {
   handler(message.type, context, message.text);
 }
 
+// What Qt's X11 and Wayland platforms say when their display does not answer.
+bool displayUnanswered(const std::vector<HeldMessage>& held) {
+  for (const HeldMessage& message : held)
+    if (message.text.contains(QLatin1String("could not connect to display")) ||
+        message.text.contains(QLatin1String("Failed to create wl_display")))
+      return true;
+  return false;
+}
+
 void hold(QtMsgType type, const QMessageLogContext& context, const QString& text) {
   GuardState& guard = state();
   std::unique_lock lock(guard.mutex);
-  // Qt's words when no platform plugin could be made; any other fatal end stays Qt's.
-  if (type == QtFatalMsg && text.contains(QLatin1String("platform plugin"))) {
+  // Qt's words when no platform plugin could be made for want of the display. A plugin that
+  // is missing or broken is no missing display: that fatal end stays Qt's, with its reasons.
+  if (type == QtFatalMsg && text.contains(QLatin1String("platform plugin")) &&
+      displayUnanswered(guard.held)) {
     std::fprintf(stderr, "%s: %s\n", guard.program, kNoDisplayText);
     endProcess(kExitNoDisplay);
   }

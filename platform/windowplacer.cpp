@@ -67,6 +67,10 @@ QRect WindowPlacer::placeDialog(const QRect& wanted, const QRect& phone, const Q
   return keptInside(rect, screen);
 }
 
+QRect WindowPlacer::placeOnDesktop(const QRect& wanted, const QRect& desktop) {
+  return wanted.intersects(desktop) ? wanted : keptInside(wanted, desktop);
+}
+
 bool WindowPlacer::eventFilter(QObject* watched, QEvent* event) {
   // A window's own show event comes after its widget has laid itself out and Qt has put it
   // where it would (a box's size is only known then) and before it is mapped.

@@ -29,6 +29,9 @@ class WindowPlacer : public QObject {
                           const std::optional<QRect>& parentMenu = std::nullopt);
   // A dialog of `wanted`'s size centred on `phone`, then kept on `screen` where it fits.
   static QRect placeDialog(const QRect& wanted, const QRect& phone, const QRect& screen);
+  // A window's frame asked for at `wanted`: kept there where any of it is on `desktop`, else
+  // moved inside, so that a corner from outside never puts a window where no screen shows it.
+  static QRect placeOnDesktop(const QRect& wanted, const QRect& desktop);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -116,4 +116,31 @@ for run in "${runs[@]}"; do
   for _ in $(seq 30); do alive "$sim" || break; sleep 0.1; done
   alive "$sim" && fail "run $n: socialsim outlived veltrana (SIG$signal)"
 done
+# Two demos started at once, the first slow to start: the second waits for it and hands over
+# to its window, never running on its own against the real network.
+mv "$prefix/bin/socialsim" "$prefix/bin/socialsim.real"
+# shellcheck disable=SC2016 # the wrapper's own $0 and $@
+printf '#!/bin/sh\nsleep 4\nexec "$0.real" "$@"\n' >"$prefix/bin/socialsim"
+chmod +x "$prefix/bin/socialsim"
+demo_env=(env -i PATH=/usr/bin:/bin HOME="$home" LANG=C.UTF-8 "${screen[@]}" VELTRANA_MESSAGEBOX=log
+  "${sandbox[@]}")
+"${demo_env[@]}" "$prefix/bin/veltrana-demo" >"$root/first.out" 2>&1 &
+first=$!
+started+=("$first")
+sleep 0.5
+set +e
+timeout 60 "${demo_env[@]}" "$prefix/bin/veltrana-demo" >"$root/second.out" 2>&1
+got=$?
+set -e
+[ "$got" -eq 255 ] || fail "the second demo: exit $got, not another copy's 255: $(cat "$root/second.out")"
+for _ in $(seq 900); do
+  grep -qF "PrepareMainWindowPictures()" "$root/first.out" && break
+  alive "$first" || fail "the first demo ended early: $(cat "$root/first.out")"
+  sleep 0.2
+done
+mapfile -t more < <(descendants "$first")
+started+=("${more[@]}")
+kill -TERM "$first"
+wait "$first" || true
+
 echo "veltrana-demo: $friends friends synced, the session reused, socialsim ended with veltrana"

@@ -510,6 +510,13 @@ TEST(Startup, UnknownOptionsAndNoDisplayEndWithOneLine) {
   }
   EXPECT_FALSE(fs::exists(sandbox.settingsPath()));
 
+  // A platform that is not installed is no missing display: Qt's reasons are said.
+  sandbox.setEnv("QT_QPA_PLATFORM", "nosuchplatform");
+  VeltranaProcess unknown(sandbox, {}, {}, kProgram);
+  EXPECT_NE(unknown.waitForExit(), 60);
+  EXPECT_TRUE(has(unknown.err(), "Qt platform plugin \"nosuchplatform\"")) << unknown.err();
+  EXPECT_FALSE(has(unknown.err(), "no display")) << unknown.err();
+
   // Qt's own options still reach Qt, and what Qt says while it starts is still said.
   sandbox.setEnv("QT_QPA_PLATFORM", "offscreen");
   VeltranaProcess styled(sandbox, {"-style", "nosuchstyle"}, {}, kProgram);

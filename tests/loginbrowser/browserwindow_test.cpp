@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QPushButton>
 #include <QProcess>
 #include <QSignalSpy>
@@ -478,4 +479,14 @@ TEST(BrowserWindowPhone, CoversThePhoneItIsToldOf) {
   EXPECT_TRUE(QTest::qWaitFor(
       [&] { return window.size() == QSize(320, 240) && window.pos() == QPoint(100, 60); }, 5000))
       << window.width() << "x" << window.height() << "+" << window.x() << "+" << window.y();
+
+  // A corner no screen shows, from the environment or a message: the window stays in sight.
+  const QRect desktop = window.screen()->availableVirtualGeometry();
+  second.x = -30000;
+  second.y = 30000;
+  const ActivationPhone away = activationPhone(second);
+  ASSERT_TRUE(
+      platform::postMessage(kWindowClass, {platform::kMsgActivate, away.wParam, away.lParam}));
+  QTest::qWait(200);
+  EXPECT_TRUE(desktop.intersects(window.geometry())) << window.x() << "," << window.y();
 }

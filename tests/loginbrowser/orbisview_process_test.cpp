@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QImage>
 #include <QUrl>
 
@@ -226,6 +227,10 @@ TEST_F(OrbisviewProcessTest, SecondStartHandsOverToTheFirstAndEndsAtOnce) {
 // A site's login lasts as in the phone's browser: a cookie outlives the program, ended as
 // Veltrana ends it after a login, and is kept where only the user can read it.
 TEST_F(OrbisviewProcessTest, CookiesOutliveTheProgramInPrivateFolders) {
+  // The engine's folder, left open to others by an earlier run, is tightened as well.
+  const orbisview::ProfileFolders folders = orbisview::profileFolders();
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folders.engine)));
+  ASSERT_EQ(::chmod(folders.engine.c_str(), 0755), 0);
   auto browser = start();
   ASSERT_TRUE(browser);
   ASSERT_TRUE(handOver(server.url("/cookie/set")));
@@ -244,8 +249,7 @@ TEST_F(OrbisviewProcessTest, CookiesOutliveTheProgramInPrivateFolders) {
       again->waitForErrorLine(TestPageServer::cookieTitle(TestPageServer::kKeptCookie), kLoad))
       << again->standardError();
 
-  const orbisview::ProfileFolders folders = orbisview::profileFolders();
-  for (const std::string& folder : {folders.storage, folders.cache}) {
+  for (const std::string& folder : {folders.storage, folders.cache, folders.engine}) {
     struct stat st {};
     ASSERT_EQ(::lstat(folder.c_str(), &st), 0) << folder;
     EXPECT_TRUE(S_ISDIR(st.st_mode)) << folder;

@@ -17,9 +17,8 @@ PhoneHint readFrom(const std::map<std::string, std::string>& variables) {
   });
 }
 
-// The entries Veltrana writes, read back as the browser reads them.
-PhoneHint roundTrip(const PhonePlace& place) {
-  std::map<std::string, std::string> variables;
+// The entries Veltrana writes over those it inherited, read back as the browser reads them.
+PhoneHint roundTrip(const PhonePlace& place, std::map<std::string, std::string> variables = {}) {
   for (const std::string& entry : platform::phoneEnvironment(place)) {
     const auto equals = entry.find('=');
     variables[entry.substr(0, equals)] = entry.substr(equals + 1);
@@ -45,6 +44,13 @@ TEST(PhoneEnvironment, WhatVeltranaWritesTheBrowserReads) {
     EXPECT_EQ(hint.x, c.place.x);
     EXPECT_EQ(hint.y, c.place.y);
   }
+}
+
+TEST(PhoneEnvironment, AnInheritedPositionNeverOutlivesAnUnknownPlace) {
+  const PhoneHint hint = roundTrip({240, 320, 96, std::nullopt, std::nullopt},
+                                   {{"VELTRANA_PHONE_POSITION", "500,400"}});
+  EXPECT_EQ(hint.width, 240);
+  EXPECT_FALSE(hint.x || hint.y);
 }
 
 // Any program of the user may have set them: a value that is not well formed or out of

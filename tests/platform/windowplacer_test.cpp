@@ -139,3 +139,20 @@ TEST(WindowPlacer, ShownWindowsArePlacedBeforeTheyMap) {
   EXPECT_FALSE(nearlyEqual(later.geometry().center(), kFrame.center()));
   later.hide();
 }
+
+TEST(WindowPlacer, WindowsAskedForOffTheDesktopComeBackOnIt) {
+  const QRect desktop(0, 0, 1280, 800);
+  const struct {
+    const char* what;
+    QPoint wanted, placed;
+  } cases[] = {
+      {"on the desktop stays", {100, 50}, {100, 50}},
+      {"partly beyond an edge stays", {1200, -100}, {1200, -100}},
+      {"beyond every edge comes inside", {-30000, 30000}, {0, 480}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(WindowPlacer::placeOnDesktop({c.wanted, QSize(240, 320)}, desktop).topLeft(),
+              c.placed);
+  }
+}
