@@ -52,7 +52,7 @@ if ! grep -q '^VELTRANA_SANITIZE:[A-Z]*=.' "$build/CMakeCache.txt" &&
   fi
 fi
 recommends=$(dpkg-deb -f "$deb" Recommends)
-for wanted in "gnome-keyring | keepassxc | kwalletmanager" qt6-wayland; do
+for wanted in "gnome-keyring | keepassxc | libkf5wallet-bin" qt6-wayland; do
   case ", $recommends," in *", $wanted,"*) ;; *) fail "Recommends: $recommends lacks $wanted" ;; esac
 done
 
