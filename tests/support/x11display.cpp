@@ -106,6 +106,17 @@ uint32_t X11Display::inputFocus() {
   return focus && focus->focus > XCB_INPUT_FOCUS_POINTER_ROOT ? focus->focus : 0;
 }
 
+uint32_t X11Display::topLevelOf(uint32_t window) {
+  while (connection_ && window != 0 && window != root_) {
+    auto tree =
+        owned(xcb_query_tree_reply(connection_, xcb_query_tree(connection_, window), nullptr));
+    if (!tree) return 0;
+    if (tree->parent == root_) return window;
+    window = tree->parent;
+  }
+  return 0;
+}
+
 void X11Display::moveWindow(uint32_t id, int x, int y) {
   if (!connection_) return;
   const uint32_t values[] = {static_cast<uint32_t>(x), static_cast<uint32_t>(y)};

@@ -38,6 +38,9 @@ class X11Display {
                                       std::optional<QSize> size = std::nullopt);
   // The window that has the keyboard focus, 0 when none (or PointerRoot).
   uint32_t inputFocus();
+  // The top-level (a child of the root) that holds `window`, which may be one of its native
+  // children; 0 when there is none.
+  uint32_t topLevelOf(uint32_t window);
   // Moves a top-level as a window manager would (ConfigureWindow).
   void moveWindow(uint32_t id, int x, int y);
   // The close a window manager sends for the title bar's button or Alt+F4: WM_DELETE_WINDOW.
