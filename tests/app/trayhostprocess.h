@@ -31,8 +31,8 @@ class TrayHost {
     QDeadlineTimer deadline(timeoutMs);
     for (;;) {
       while (process_.canReadLine()) {
-        const QJsonObject line = QJsonDocument::fromJson(process_.readLine()).object();
-        if (line[key].toString() == value) return line;
+        QJsonObject line = QJsonDocument::fromJson(process_.readLine()).object();
+        if (line.value(QLatin1String(key)).toString() == value) return line;
       }
       if (deadline.hasExpired() || process_.state() == QProcess::NotRunning) return {};
       process_.waitForReadyRead(100);
