@@ -174,6 +174,7 @@ TEST(ProcessTest, KillEndsAProcessThatIsNotOurChild) {
 
 TEST(ProcessTest, ThreadsStartAndKillSideBySide) {
   std::vector<std::thread> threads;
+  threads.reserve(2);
   std::atomic<int> killed{0};
   for (int t = 0; t < 2; ++t) {
     threads.emplace_back([&killed] {
