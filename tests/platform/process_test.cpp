@@ -40,6 +40,19 @@ std::string processTestRoot() {
   return root ? root : "/tmp";
 }
 
+// The peer's report of what it was started with, once it is whole (within 2 s).
+std::string peerReport(const std::string& report) {
+  std::string text;
+  for (int i = 0; i < 1000 && text.find('\n', text.find("argv0")) == std::string::npos; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    std::ifstream in(report);
+    std::stringstream all;
+    all << in.rdbuf();
+    text = all.str();
+  }
+  return text;
+}
+
 }  // namespace
 
 TEST(ProcessTest, WhatCannotBeStartedGivesMinusOne) {
@@ -69,14 +82,7 @@ TEST(ProcessTest, StartsWithAnEmptyCommandLineAndOurEnvironmentAndKillReaps) {
   }
   ASSERT_GT(pid, 0);
 
-  std::string text;
-  for (int i = 0; i < 1000 && text.find('\n', text.find("argv0")) == std::string::npos; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    std::ifstream in(report);
-    std::stringstream all;
-    all << in.rdbuf();
-    text = all.str();
-  }
+  const std::string text = peerReport(report);
   EXPECT_EQ(text, std::string("argc=1\nargv0=") + VELTRANA_IPCPEER + "\n");
 
   EXPECT_TRUE(platform::killProcess(pid));
@@ -102,14 +108,7 @@ TEST(ProcessTest, ExtraEnvironmentIsAddedOrReplacesOurs) {
                                  {"VELTRANA_PHONE_SCREEN=480x640", "VELTRANA_PHONE_DPI=192"});
   }
   ASSERT_GT(pid, 0);
-  std::string text;
-  for (int i = 0; i < 1000 && text.find('\n', text.find("argv0")) == std::string::npos; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    std::ifstream in(report);
-    std::stringstream all;
-    all << in.rdbuf();
-    text = all.str();
-  }
+  const std::string text = peerReport(report);
   EXPECT_EQ(text, std::string("VELTRANA_PHONE_SCREEN=480x640\nVELTRANA_PHONE_DPI=192\nargc=1\n"
                               "argv0=") +
                       VELTRANA_IPCPEER + "\n");
