@@ -6,6 +6,7 @@
 #include <iterator>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -28,7 +29,10 @@ class XmlNode {
   // The index-th child element named `name`, compared without regard to ASCII case; a
   // prefixed element name ("fb:user") also matches by its local part. Linear in `index`:
   // walks over the rows use children().
-  XmlNode child(std::string_view name, std::size_t index = 0) const;
+  XmlNode child(std::string_view name, std::size_t index = 0) const&;
+  // The same, handing this handle's share of the tree on: a chain of lookups on a temporary
+  // ("user.child(a).child(b)") shares the tree once.
+  XmlNode child(std::string_view name, std::size_t index = 0) &&;
   // The index-th child element of any name.
   XmlNode childAt(std::size_t index) const;
   // Number of child elements named `name` (same comparison as child()).
@@ -44,6 +48,21 @@ class XmlNode {
   // of space, tab, CR and LF at both ends; pieces that are only white space do not count.
   // Absent when there is no such piece, so an element with empty content has no text.
   std::optional<std::string> text(std::size_t index = 0) const;
+  // The same piece as a view into the answer, valid while a handle of the answer lives (a
+  // piece with references is decoded once, on its first read).
+  std::optional<std::string_view> textView(std::size_t index = 0) const;
+  // child(name).textView() without making the child's handle: the walks over thousands of
+  // rows read their fields this way.
+  std::optional<std::string_view> childText(std::string_view name) const;
+  // texts[i] = childText(names[i]) for each name, in one walk over the children: a row's
+  // fields cost one look at each child. Spans of the same size.
+  void childTexts(std::span<const std::string_view> names,
+                  std::span<std::optional<std::string_view>> texts) const;
+  // The same walk, which also finds the first child element named `groupName` (the empty
+  // handle when there is none): a row's fields and its group in one look at each child.
+  XmlNode childTexts(std::span<const std::string_view> names,
+                     std::span<std::optional<std::string_view>> texts,
+                     std::string_view groupName) const;
 
   // Child elements + text pieces + CDATA sections + attributes.
   std::size_t size() const;

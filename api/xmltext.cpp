@@ -1,20 +1,11 @@
 #include "xmltext.h"
 
+#include <cctype>
 #include <cstdint>
 #include <utility>
 
 namespace api {
 namespace {
-
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-std::string_view trim(std::string_view text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && isSpace(text[begin])) ++begin;
-  while (end > begin && isSpace(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
-}
 
 void appendUtf8(std::string& out, uint32_t c) {
   if (c < 0x80) {
@@ -102,13 +93,31 @@ std::string decodeReferences(std::string_view raw) {
   return out;
 }
 
+bool expandsAlike(std::string_view text) {
+  for (std::size_t amp = text.find('&'); amp != std::string_view::npos;
+       amp = text.find('&', amp + 1)) {
+    // Entities other than the five stay as written in both; so do numeric references cut
+    // by anything but digits and ";".
+    if (amp + 1 >= text.size() || text[amp + 1] != '#') continue;
+    const bool hex = amp + 2 < text.size() && text[amp + 2] == 'x';
+    std::size_t end = amp + (hex ? 3 : 2);
+    while (end < text.size() &&
+           (std::isdigit(static_cast<unsigned char>(text[end])) ||
+            (hex && std::isxdigit(static_cast<unsigned char>(text[end])))))
+      ++end;
+    const bool complete = end < text.size() && text[end] == ';' && end > amp + (hex ? 3 : 2);
+    if (complete && numericReference(text.substr(amp + 1, end - amp - 1)) == 0) return false;
+  }
+  return true;
+}
+
 std::optional<std::string> textPiece(std::string_view raw) {
-  const std::string_view trimmed = trim(raw);
+  const std::string_view trimmed = trimSpace(raw);
   if (trimmed.empty()) return std::nullopt;
   if (trimmed.find('&') == std::string_view::npos) return std::string(trimmed);
   // Trimmed in place: one allocation per decoded piece.
   std::string decoded = decodeReferences(trimmed);
-  const std::string_view text = trim(decoded);
+  const std::string_view text = trimSpace(decoded);
   if (text.empty()) return std::nullopt;
   const std::size_t begin = static_cast<std::size_t>(text.data() - decoded.data());
   const std::size_t size = text.size();
@@ -118,7 +127,7 @@ std::optional<std::string> textPiece(std::string_view raw) {
 }
 
 bool isTextPiece(std::string_view raw) {
-  const std::string_view trimmed = trim(raw);
+  const std::string_view trimmed = trimSpace(raw);
   if (trimmed.empty()) return false;
   if (trimmed.find('&') == std::string_view::npos) return true;
   return textPiece(trimmed).has_value();

@@ -1,10 +1,14 @@
 #include "friends/friendsync.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <map>
 #include <optional>
 #include <set>
+#include <span>
+#include <string_view>
+#include <utility>
 
 #include "api/apiclient.h"
 #include "api/responsedocument.h"
@@ -34,15 +38,20 @@ constexpr const char* kNoStaticInfo =
 constexpr const char* kNoStatuses = "checkFriendsStatus(): Could not get friends.\n";
 constexpr const char* kNoBestFriendStatuses = "checkBestFriendsStatus(): Could not get friends.\n";
 
-std::optional<std::string> textOf(const api::XmlNode& node, const char* name) {
-  return node.child(name).text();
+// Views into the answer: they live as long as the walk's handle on the rows.
+std::optional<std::string_view> textOf(const api::XmlNode& node, const char* name) {
+  return node.childText(name);
+}
+
+// A uid that may be used as an id.
+std::optional<std::string_view> usableUid(std::optional<std::string_view> uid) {
+  if (!uid || !isDecimalId(*uid)) return std::nullopt;
+  return uid;
 }
 
 // A user's uid when it has one that may be used as an id.
-std::optional<std::string> uidOfUser(const api::XmlNode& user) {
-  auto uid = textOf(user, "uid");
-  if (!uid || !isDecimalId(*uid)) return std::nullopt;
-  return uid;
+std::optional<std::string_view> uidOfUser(const api::XmlNode& user) {
+  return usableUid(textOf(user, "uid"));
 }
 
 // The status message and, only with a message, its time.
@@ -59,6 +68,9 @@ void readStatus(const api::XmlNode& user, Friend& f) {
   std::printf("Status time: date = %d.%d, time = %d:%d:%d\n", c.tm_mon + 1, c.tm_mday, c.tm_hour,
               c.tm_min, c.tm_sec);
 }
+
+// The all-friends answer's own fields of a user, read in one walk.
+constexpr std::string_view kRowFields[] = {"uid", "name", "timezone"};
 
 // Where a kept element sits below its user.
 enum class Under { User, Hometown, Affiliation };
@@ -99,18 +111,33 @@ api::XmlNode groupOf(const api::XmlNode& user, Under under) {
   return user;
 }
 
-// Keeps and logs each element of `rules` that has text. Each group is looked up once per user:
-// the answer may hold thousands.
+// Keeps and logs each element of `rules` that has text. Each group is walked once per user,
+// for all of its fields: the answer may hold thousands.
 template <std::size_t N>
-void take(const api::XmlNode& user, const FieldRule (&rules)[N], Friend& f) {
-  std::optional<api::XmlNode> groups[3];
-  for (const FieldRule& rule : rules) {
-    auto& group = groups[static_cast<std::size_t>(rule.under)];
-    if (!group) group = groupOf(user, rule.under);
-    if (const auto text = textOf(*group, rule.element)) {
-      f.*rule.value = *text;
-      std::printf(rule.logFormat, platform::printable(*text).c_str());
+void take(const api::XmlNode& user, const FieldRule (&rules)[N], Friend& f,
+          std::optional<api::XmlNode> affiliations = std::nullopt) {
+  std::array<std::optional<std::string_view>, N> texts;
+  for (const Under under : {Under::User, Under::Hometown, Under::Affiliation}) {
+    std::array<std::string_view, N> names;
+    std::array<std::size_t, N> ruleOf{};
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < N; ++i) {
+      if (rules[i].under != under) continue;
+      names[k] = rules[i].element;
+      ruleOf[k++] = i;
     }
+    if (k == 0) continue;
+    std::array<std::optional<std::string_view>, N> found;
+    const api::XmlNode group = (under == Under::Affiliation && affiliations)
+                                   ? std::move(*affiliations).child("affiliation")
+                                   : groupOf(user, under);
+    group.childTexts(std::span(names.data(), k), std::span(found.data(), k));
+    for (std::size_t j = 0; j < k; ++j) texts[ruleOf[j]] = found[j];
+  }
+  for (std::size_t i = 0; i < N; ++i) {
+    if (!texts[i]) continue;
+    f.*rules[i].value = *texts[i];
+    std::printf(rules[i].logFormat, platform::printable(*texts[i]).c_str());
   }
 }
 
@@ -176,21 +203,25 @@ int FriendSync::storeAllFriends(const std::string& answer) {
     return kFetchFailed;
   }
   std::printf("Getting friend list\n");
-  const std::size_t n = response.count("user");
+  // Counted on the walk itself: a pass of its own would cost a look at every row again.
+  std::size_t n = 0;
   std::string bf;
-  if (n == 0) std::fputs(kNoBestFriendsLine, stdout);
+  if (response.child("user").isEmpty()) std::fputs(kNoBestFriendsLine, stdout);
   for (const api::XmlNode user : response.children("user").reversed()) {
-    const auto uid = uidOfUser(user);
-    const auto name = textOf(user, "name");
+    ++n;
+    std::optional<std::string_view> row[std::size(kRowFields)];
+    api::XmlNode affiliations = user.childTexts(kRowFields, row, "affiliations");
+    const auto uid = usableUid(row[0]);
+    const auto& name = row[1];
     if (!uid || !name) continue;
     Friend f;
     f.uid = *uid;
     f.name = *name;
     std::printf("Best friend UID: %s\n", f.uid.c_str());
     std::printf("Name: %s\n", platform::printable(f.name).c_str());
-    if (const auto timezone = textOf(user, "timezone")) f.timezone = *timezone;
+    if (const auto& timezone = row[2]) f.timezone = *timezone;
     std::printf("Timezone: %s\n", platform::printable(f.timezone).c_str());
-    take(user, kAffiliationFields, f);
+    take(user, kAffiliationFields, f, std::move(affiliations));
     bf += f.allFriendsLine();
   }
   // A count for a file that was not written would keep the next refresh from trying again.
@@ -211,10 +242,11 @@ int FriendSync::storeStaticInfo(const std::string& answer) {
     return kFetchFailed;
   }
   std::printf("Getting friend list\n");
-  const std::size_t n = response.count("user");
+  std::size_t n = 0;
   std::string vtS, rel, bdate;
-  if (n == 0) std::fputs(kNoBestFriendsLine, stdout);
+  if (response.child("user").isEmpty()) std::fputs(kNoBestFriendsLine, stdout);
   for (const api::XmlNode user : response.children("user").reversed()) {
+    ++n;
     const auto uid = uidOfUser(user);
     if (!uid) continue;
     Friend f;

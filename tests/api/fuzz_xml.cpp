@@ -3,7 +3,10 @@
 // by fuzz_xml_replay_test in every build.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "api/authoperations.h"
 #include "api/responsedocument.h"
@@ -32,6 +35,18 @@ void checkRows(const api::XmlNode& node, const std::string& name) {
     __builtin_trap();
 }
 
+// The one-walk read of several fields agrees with the lookups one by one.
+void checkOneWalk(const api::XmlNode& node, const std::vector<std::string>& names) {
+  const std::vector<std::string_view> wanted(names.begin(), names.end());
+  std::vector<std::optional<std::string_view>> texts(wanted.size());
+  const std::string group = names.empty() ? std::string("x") : names.back();
+  if (node.childTexts(wanted, texts, group).name() != node.child(group).name()) __builtin_trap();
+  for (std::size_t i = 0; i < wanted.size(); ++i) {
+    const std::optional<std::string> one = node.child(wanted[i]).text();
+    if (one.has_value() != texts[i].has_value() || (one && *one != *texts[i])) __builtin_trap();
+  }
+}
+
 // Every lookup a reader may make, at every node the walk reaches.
 void visit(const api::XmlNode& node, int depth, std::size_t& visits) {
   if (depth > kMaxDepth || ++visits > kMaxVisits) return;
@@ -43,11 +58,16 @@ void visit(const api::XmlNode& node, int depth, std::size_t& visits) {
     (void)user.child("uid").text();
   }
   std::size_t walked = 0;
+  std::vector<std::string> names;
   for (const api::XmlNode child : node.children()) {
     if (walked == kMaxChildrenPerNode) break;
-    if (walked++ < 16) checkRows(node, child.name());
+    if (walked++ < 16) {
+      checkRows(node, child.name());
+      names.push_back(child.name());
+    }
     visit(child, depth + 1, visits);
   }
+  checkOneWalk(node, names);
 }
 
 }  // namespace

@@ -4,8 +4,12 @@
 
 #include <fstream>
 #include <functional>
+#include <span>
 #include <sstream>
+#include <string>
+#include <string_view>
 #include <thread>
+#include <vector>
 
 #include "api/responsedocument.h"
 #include "api/statusoperations.h"
@@ -385,6 +389,57 @@ TEST(XmlNodeTest, NamesMatchFoldedOrByLocalPartAndNeverPastTheirEnd) {
     }
   }
   EXPECT_FALSE(rows[1].child("f69").isEmpty());
+
+  // The one-walk reads give what the lookups give, for each name alone and for all at once,
+  // with the group found on the same walk.
+  std::vector<std::string_view> names;
+  for (const auto& [name, expected] : cases) names.emplace_back(name);
+  for (const api::XmlNode& row : rows) {
+    std::vector<std::optional<std::string_view>> all(names.size());
+    const api::XmlNode group = row.childTexts(names, all, "NAME");
+    EXPECT_EQ(group.text().value_or("<absent>"), "4");
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      const std::string want = cases[i].second ? cases[i].second : "<absent>";
+      std::optional<std::string_view> alone;
+      row.childTexts(std::span(&names[i], 1), std::span(&alone, 1));
+      EXPECT_EQ(std::string(all[i].value_or("<absent>")), want) << names[i];
+      EXPECT_EQ(std::string(alone.value_or("<absent>")), want) << names[i];
+      EXPECT_EQ(std::string(row.childText(names[i]).value_or("<absent>")), want) << names[i];
+    }
+  }
+}
+
+// References are expanded while parsing unless one of them would come out otherwise; either
+// way every text reads as the decoding rule gives it, as a copy and as a view.
+TEST(XmlNodeTest, TextsReadAlikeWhetherExpandedWhileParsingOrOnRead) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"a &amp; b", "a & b"},
+      {"&#233;&#xE9;&#x1F600;", "\xc3\xa9\xc3\xa9\xf0\x9f\x98\x80"},
+      {"&#000000065;&#1;", "&#000000065;\x01"},
+      {"&amp;#0;&amp;amp;", "&#0;&amp;"},
+      {"  &#32;x&#9; ", "x"},
+      {"&#10;&#13;", nullptr},
+      {"AT&T; &nbsp;", "AT&T; &nbsp;"},
+  };
+  for (const auto& [raw, expected] : cases) {
+    const std::string want = expected ? expected : "<absent>";
+    // The second answer holds a reference to no character, which keeps the reader from
+    // expanding any.
+    for (const char* tail : {"", "<z>&#0;</z>"}) {
+      const std::string xml = std::string("<r><a>") + raw + "</a><b><![CDATA[c]]>" + raw +
+                              "</b>" + tail + "</r>";
+      const api::XmlNode r = api::ResponseDocument::parse(xml).child("r");
+      EXPECT_EQ(r.child("a").text().value_or("<absent>"), want) << raw << tail;
+      EXPECT_EQ(std::string(r.childText("a").value_or("<absent>")), want) << raw << tail;
+      EXPECT_EQ(std::string(r.childText("b").value_or("<absent>")), want) << raw << tail;
+      EXPECT_EQ(r.child("a").size(), expected ? 1U : 0U) << raw << tail;
+    }
+  }
+  // A decoded view outlives the handle it was read from while the answer lives.
+  const api::XmlNode r = api::ResponseDocument::parse("<r><a>&lt;&#0;</a></r>").child("r");
+  const std::optional<std::string_view> view = api::XmlNode(r).child("a").textView();
+  EXPECT_EQ(std::string(view.value_or("<absent>")), "<&#0;");
+  EXPECT_EQ(std::string(r.childText("a").value_or("<absent>")), "<&#0;");
 }
 
 // Fields read from a row of one answer are never taken for those of another answer's row,
