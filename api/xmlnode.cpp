@@ -81,8 +81,7 @@ class SeenName {
 // The index-th child element of `parent` that hasName() finds, or the null node. With the
 // reader's options the only named nodes are elements (no instructions, no declaration, no
 // document type), so a name match needs no look at the node's type.
-pugi::xml_node findChild(const pugi::xml_node& parent, std::string_view name,
-                         std::size_t index) {
+pugi::xml_node findChild(const pugi::xml_node& parent, std::string_view name, std::size_t index) {
   if (name.empty()) return pugi::xml_node();
   for (pugi::xml_node c = parent.first_child();; c = c.next_sibling()) {
     const char* cname = c.name();

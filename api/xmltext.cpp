@@ -101,9 +101,8 @@ bool expandsAlike(std::string_view text) {
     if (amp + 1 >= text.size() || text[amp + 1] != '#') continue;
     const bool hex = amp + 2 < text.size() && text[amp + 2] == 'x';
     std::size_t end = amp + (hex ? 3 : 2);
-    while (end < text.size() &&
-           (std::isdigit(static_cast<unsigned char>(text[end])) ||
-            (hex && std::isxdigit(static_cast<unsigned char>(text[end])))))
+    while (end < text.size() && (std::isdigit(static_cast<unsigned char>(text[end])) ||
+                                 (hex && std::isxdigit(static_cast<unsigned char>(text[end])))))
       ++end;
     const bool complete = end < text.size() && text[end] == ';' && end > amp + (hex ? 3 : 2);
     if (complete && numericReference(text.substr(amp + 1, end - amp - 1)) == 0) return false;

@@ -136,5 +136,4 @@ ANSWER_BENCHMARK(BM_ParseAndWalkAllFriends);
 
 }  // namespace
 
-
 BENCHMARK_MAIN();

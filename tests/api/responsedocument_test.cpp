@@ -426,8 +426,8 @@ TEST(XmlNodeTest, TextsReadAlikeWhetherExpandedWhileParsingOrOnRead) {
     // The second answer holds a reference to no character, which keeps the reader from
     // expanding any.
     for (const char* tail : {"", "<z>&#0;</z>"}) {
-      const std::string xml = std::string("<r><a>") + raw + "</a><b><![CDATA[c]]>" + raw +
-                              "</b>" + tail + "</r>";
+      const std::string xml =
+          std::string("<r><a>") + raw + "</a><b><![CDATA[c]]>" + raw + "</b>" + tail + "</r>";
       const api::XmlNode r = api::ResponseDocument::parse(xml).child("r");
       EXPECT_EQ(r.child("a").text().value_or("<absent>"), want) << raw << tail;
       EXPECT_EQ(std::string(r.childText("a").value_or("<absent>")), want) << raw << tail;
