@@ -63,7 +63,10 @@ start_socialsim_with_session() {
     sleep 0.1
   done
   token=$(sed -n 's/^control token: //p' "$work/socialsim.out")
-  [ -n "$url" ] && [ -n "$token" ] || { echo "bench: socialsim did not start" >&2; exit 1; }
+  if [ -z "$url" ] || [ -z "$token" ]; then
+    echo "bench: socialsim did not start" >&2
+    exit 1
+  fi
   SOCIALSIM_CONTROL_TOKEN=$token "$seeder" "$url" "$work/config/Veltrana/registry.db" \
     "$work/home/Documents" >/dev/null || { echo "bench: no session could be stored" >&2; exit 1; }
   export VELTRANA_REST_URL="$url/restserver.php" VELTRANA_MOBILE_URL="$url"
