@@ -93,7 +93,7 @@ void BM_Rate25Squares(benchmark::State& state) {
     }
   }
 }
-BENCHMARK(BM_Rate25Squares)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_Rate25Squares)->Unit(benchmark::kMicrosecond)->UseRealTime()->MinWarmUpTime(0.5);
 
 void BM_Djpeg25Squares(benchmark::State& state) {
   const Squares& s = Squares::get();
@@ -119,7 +119,7 @@ void BM_Djpeg25Squares(benchmark::State& state) {
     }
   }
 }
-BENCHMARK(BM_Djpeg25Squares)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_Djpeg25Squares)->Unit(benchmark::kMicrosecond)->UseRealTime()->MinWarmUpTime(0.5);
 
 }  // namespace
 
