@@ -9,6 +9,8 @@
 #include "friends/cachepaths.h"
 #include "friends/friendstore.h"
 #include "friends/friendsync.h"
+#include "barehttp.h"
+#include "loopbackrelay.h"
 #include "quietoutput.h"
 #include "support/simserver.h"
 #include "support/simsession.h"
@@ -36,6 +38,31 @@ struct World {
   }
 };
 
+// The requests `work` sends when given a client on the same session through a relay.
+std::vector<bench::HttpRequest> recordRequests(World& w,
+                                               const std::function<void(api::ApiClient&)>& work) {
+  bench::LoopbackRelay relay(w.sim.port());
+  api::ApiClient client(api::kApiKey, api::kApplicationSecret, relay.url() + "/restserver.php");
+  client.setSession(w.session.client->sessionKey(), w.session.client->sessionSecret());
+  relay.startRecording();
+  {
+    QuietOutput quiet;
+    work(client);
+  }
+  return bench::parseRequests(relay.stopRecording());
+}
+
+void fullSync(api::ApiClient& client, World& w, int& count, int& fetched) {
+  friends::FriendSync sync(client, w.session.userId, w.store);
+  count = sync.getFriendCount();
+  fetched = sync.getAllFriendsFirstTime();
+  sync.getStaticInfo();
+}
+
+void allStatuses(api::ApiClient& client, World& w) {
+  friends::FriendSync(client, w.session.userId, w.store).checkFriendsStatus();
+}
+
 void BM_FullSync5000(benchmark::State& state) {
   World& w = World::get();
   if (!w.ready) {
@@ -45,14 +72,32 @@ void BM_FullSync5000(benchmark::State& state) {
   int count = 0, fetched = 0;
   for ([[maybe_unused]] auto _ : state) {
     QuietOutput quiet;
-    friends::FriendSync sync(*w.session.client, w.session.userId, w.store);
-    count = sync.getFriendCount();
-    fetched = sync.getAllFriendsFirstTime();
-    sync.getStaticInfo();
+    fullSync(*w.session.client, w, count, fetched);
   }
   if (count != kFriends || fetched != kFriends) state.SkipWithError("wrong friend count");
 }
-BENCHMARK(BM_FullSync5000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+BENCHMARK(BM_FullSync5000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinWarmUpTime(1)
+    ->MinTime(2);
+
+void BM_LoopbackHttpSync5000(benchmark::State& state) {
+  World& w = World::get();
+  if (!w.ready) {
+    state.SkipWithError("socialsim did not start or the login failed");
+    return;
+  }
+  int count = 0, fetched = 0;
+  const auto requests =
+      recordRequests(w, [&](api::ApiClient& client) { fullSync(client, w, count, fetched); });
+  bench::sendEachIteration(state, w.sim.url(), requests);
+}
+BENCHMARK(BM_LoopbackHttpSync5000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinWarmUpTime(1)
+    ->MinTime(2);
 
 void BM_AllStatuses5000(benchmark::State& state) {
   World& w = World::get();
@@ -62,10 +107,29 @@ void BM_AllStatuses5000(benchmark::State& state) {
   }
   for ([[maybe_unused]] auto _ : state) {
     QuietOutput quiet;
-    friends::FriendSync(*w.session.client, w.session.userId, w.store).checkFriendsStatus();
+    allStatuses(*w.session.client, w);
   }
 }
-BENCHMARK(BM_AllStatuses5000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+BENCHMARK(BM_AllStatuses5000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinWarmUpTime(1)
+    ->MinTime(2);
+
+void BM_LoopbackHttpAllStatuses5000(benchmark::State& state) {
+  World& w = World::get();
+  if (!w.ready) {
+    state.SkipWithError("socialsim did not start or the login failed");
+    return;
+  }
+  const auto requests = recordRequests(w, [&](api::ApiClient& client) { allStatuses(client, w); });
+  bench::sendEachIteration(state, w.sim.url(), requests);
+}
+BENCHMARK(BM_LoopbackHttpAllStatuses5000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinWarmUpTime(1)
+    ->MinTime(2);
 
 }  // namespace
 
