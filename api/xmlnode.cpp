@@ -235,6 +235,9 @@ XmlNode XmlNode::childTexts(std::span<const std::string_view> names,
   for (std::size_t i = 0; i < n; ++i) {
     if (!names[i].empty()) open |= std::uint64_t{1} << i;
   }
+  // The first piece in one call of the reader, as pieceBelow() takes it, without its checks
+  // at every field.
+  const bool direct = tree_ && tree_->referencesExpanded && tree_->noCdata;
   pugi::xml_node group;
   for (pugi::xml_node c = node_.first_child(); open != 0; c = c.next_sibling()) {
     const char* cname = c.name();
@@ -250,8 +253,15 @@ XmlNode XmlNode::childTexts(std::span<const std::string_view> names,
     for (std::uint64_t rest = open & (groupBit - 1); rest != 0; rest &= rest - 1) {
       const auto i = static_cast<std::size_t>(std::countr_zero(rest));
       if (!seen.matches(names[i])) continue;
-      texts[i] = pieceBelow(tree_.get(), c, 0);
       open &= ~(std::uint64_t{1} << i);
+      if (direct) {
+        const std::string_view first = trimSpace(c.child_value());
+        if (!first.empty()) {
+          texts[i] = first;
+          continue;
+        }
+      }
+      texts[i] = pieceBelow(tree_.get(), c, 0);
     }
   }
   return group ? XmlNode(tree_, group) : XmlNode();

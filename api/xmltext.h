@@ -15,7 +15,7 @@ namespace api {
 std::string decodeReferences(std::string_view raw);
 
 // `text` without space, tab, CR and LF at either end. Inline: every field read trims.
-inline std::string_view trimSpace(std::string_view text) {
+[[gnu::always_inline]] inline std::string_view trimSpace(std::string_view text) {
   const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
   std::size_t begin = 0;
   std::size_t end = text.size();
