@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <utility>
 
 #include "api/xmltext.h"
 #include "api/xmltree.h"
@@ -144,7 +145,8 @@ XmlNode XmlNode::child(std::string_view name, std::size_t index) const& {
 
 XmlNode XmlNode::child(std::string_view name, std::size_t index) && {
   const pugi::xml_node c = findChild(node_, name, index);
-  return c ? XmlNode(std::move(tree_), c) : XmlNode();
+  XmlNode moved = std::move(*this);
+  return c ? XmlNode(std::move(moved.tree_), c) : XmlNode();
 }
 
 XmlNode XmlNode::childAt(std::size_t index) const {

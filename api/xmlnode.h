@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include <pugixml.hpp>
 
@@ -21,6 +22,18 @@ class XmlNode {
   class Children;
 
   XmlNode() = default;
+  XmlNode(const XmlNode&) = default;
+  XmlNode& operator=(const XmlNode&) = default;
+  // A handle moved from is the empty handle: without its share of the tree, its element
+  // could be read after the tree is gone.
+  XmlNode(XmlNode&& other) noexcept
+      : tree_(std::move(other.tree_)), node_(std::exchange(other.node_, pugi::xml_node())) {}
+  XmlNode& operator=(XmlNode&& other) noexcept {
+    tree_ = std::move(other.tree_);
+    node_ = std::exchange(other.node_, pugi::xml_node());
+    return *this;
+  }
+  ~XmlNode() = default;
 
   bool isEmpty() const { return !node_; }
   // The element's name as written in the answer ("" for the document and the empty handle).
@@ -31,7 +44,7 @@ class XmlNode {
   // walks over the rows use children().
   XmlNode child(std::string_view name, std::size_t index = 0) const&;
   // The same, handing this handle's share of the tree on: a chain of lookups on a temporary
-  // ("user.child(a).child(b)") shares the tree once.
+  // ("user.child(a).child(b)") shares the tree once. This handle is left empty.
   XmlNode child(std::string_view name, std::size_t index = 0) &&;
   // The index-th child element of any name.
   XmlNode childAt(std::size_t index) const;

@@ -4,11 +4,13 @@
 
 #include <fstream>
 #include <functional>
+#include <latch>
 #include <span>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "api/responsedocument.h"
@@ -440,6 +442,64 @@ TEST(XmlNodeTest, TextsReadAlikeWhetherExpandedWhileParsingOrOnRead) {
   const std::optional<std::string_view> view = api::XmlNode(r).child("a").textView();
   EXPECT_EQ(std::string(view.value_or("<absent>")), "<&#0;");
   EXPECT_EQ(std::string(r.childText("a").value_or("<absent>")), "<&#0;");
+}
+
+// A handle moved from, by any of the moves, is the empty handle, and what it was moved to
+// reads on; in both reading modes.
+TEST(XmlNodeTest, AHandleMovedFromIsTheEmptyHandle) {
+  using Move = std::function<api::XmlNode(api::XmlNode&)>;
+  const std::tuple<const char*, Move, const char*> moves[] = {
+      {"construct", [](api::XmlNode& h) { return api::XmlNode(std::move(h)); }, "x&"},
+      {"assign",
+       [](api::XmlNode& h) {
+         api::XmlNode to;
+         to = std::move(h);
+         return to;
+       },
+       "x&"},
+      {"child found", [](api::XmlNode& h) { return std::move(h).child("b").child("c"); }, "y"},
+      {"child absent", [](api::XmlNode& h) { return std::move(h).child("none"); }, kAbsent},
+  };
+  for (const char* tail : {"", "<z>&#0;</z>"}) {
+    const api::ResponseDocument doc = api::ResponseDocument::parse(
+        std::string("<r><a>x&amp;<b><c>y</c></b></a>") + tail + "</r>");
+    for (const auto& [how, move, text] : moves) {
+      api::XmlNode from = doc.child("r").child("a");
+      const api::XmlNode to = move(from);
+      EXPECT_TRUE(from.isEmpty()) << how << tail;
+      EXPECT_EQ(from.size(), 0u) << how << tail;
+      EXPECT_FALSE(from.text().has_value()) << how << tail;
+      EXPECT_FALSE(from.childText("b").has_value()) << how << tail;
+      EXPECT_EQ(to.text().value_or(kAbsent), text) << how << tail;
+    }
+  }
+}
+
+// Decoded texts of one answer read on two threads at once, started together: each reads
+// every text as decoded, and both get the same piece.
+TEST(XmlNodeTest, DecodedTextsReadOnSeveralThreadsAtOnce) {
+  constexpr int kReadRows = 2000;
+  std::string answer = "<r>";
+  for (int i = 0; i < kReadRows; ++i) answer += "<u><n>n&amp;" + std::to_string(i) + "&#0;</n></u>";
+  const api::XmlNode top = api::ResponseDocument::parse(answer + "</r>").child("r");
+  std::vector<std::string_view> seen[2];
+  std::latch start(2);
+  const auto read = [&](std::vector<std::string_view>& views) {
+    start.arrive_and_wait();
+    for (const api::XmlNode u : top.children("u").reversed()) {
+      views.push_back(u.childText("n").value_or(kAbsent));
+    }
+  };
+  std::thread other(read, std::ref(seen[1]));
+  read(seen[0]);
+  other.join();
+  ASSERT_EQ(seen[0].size(), static_cast<std::size_t>(kReadRows));
+  ASSERT_EQ(seen[1].size(), static_cast<std::size_t>(kReadRows));
+  for (int i = 0; i < kReadRows; ++i) {
+    const std::string want = "n&" + std::to_string(kReadRows - 1 - i) + "&#0;";
+    EXPECT_EQ(seen[0][i], want);
+    EXPECT_EQ(seen[0][i].data(), seen[1][i].data()) << "one piece, decoded once";
+  }
 }
 
 // Fields read from a row of one answer are never taken for those of another answer's row,
