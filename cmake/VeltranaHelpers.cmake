@@ -1,14 +1,20 @@
 # veltrana_add_test(<name> SOURCES <files...> LIBS <targets...> [QT] [LABELS <labels...>]
 #                   [TIMEOUT <s>] [SHARDS <n>] [DEFINITIONS <defs...>] [DEPENDS <targets...>]
-#                   [LAUNCHER <command...>] [TSAN_SUPPRESSIONS <file>] [ENVIRONMENT <vars...>])
+#                   [LAUNCHER <command...>] [TSAN_SUPPRESSIONS <file>] [ENVIRONMENT <vars...>]
+#                   [COST <s>] [PROCESSORS <n>])
 # Builds one GoogleTest executable (one per test folder, or per real need) and registers it
 # with CTest. Every test runs with a fresh HOME, XDG folders and runtime folder
 # (scripts/run-isolated), headless Qt and the message-box log mode, under LAUNCHER if given.
 # QT: the sources use Qt's widgets or QTest; the program links Widgets, Network and Test.
 # SHARDS: the program is registered <n> times as <name>_1 ... <name>_n, each running its
 # share of the cases (GoogleTest sharding), so that a long program keeps both cores busy.
+# COST: about how many seconds each of its CTest tests takes, so that a first run (no
+# Testing/Temporary/CTestCostData.txt yet) starts the long ones first rather than last.
+# PROCESSORS: the slots of ctest -j it takes in a build without sanitizers, for a program that
+# keeps a core busy (a web engine, a screen reader) while scripts/test runs more tests than
+# there are cores; a sanitizer suite keeps one slot a test, as before.
 function(veltrana_add_test name)
-  cmake_parse_arguments(T "QT" "TIMEOUT;SHARDS;TSAN_SUPPRESSIONS"
+  cmake_parse_arguments(T "QT" "TIMEOUT;SHARDS;TSAN_SUPPRESSIONS;COST;PROCESSORS"
                         "SOURCES;LIBS;LABELS;DEFINITIONS;DEPENDS;LAUNCHER;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
@@ -63,6 +69,12 @@ function(veltrana_add_test name)
     set_tests_properties(${test} PROPERTIES TIMEOUT ${T_TIMEOUT})
     if(T_LABELS)
       set_tests_properties(${test} PROPERTIES LABELS "${T_LABELS}")
+    endif()
+    if(T_COST)
+      set_tests_properties(${test} PROPERTIES COST ${T_COST})
+    endif()
+    if(T_PROCESSORS AND NOT VELTRANA_SANITIZE)
+      set_tests_properties(${test} PROPERTIES PROCESSORS ${T_PROCESSORS})
     endif()
     set(test_environment ${environment})
     if(T_SHARDS GREATER 1)
