@@ -407,7 +407,8 @@ TEST(Startup, DataFolderOnACardComesFirstAndMainMemoryIsTheFallback) {
 }
 
 // With XDG_RUNTIME_DIR unset, another user who made /tmp/veltrana-<uid> first stopped every
-// start with 57. Here /tmp is a private one (a mount namespace) holding only such a folder.
+// start with 57. Here /tmp is a private one (a mount namespace) holding only such a folder,
+// and the sandbox and the program where they are under /tmp.
 TEST(Startup, ARuntimeFolderAnotherUserTookFirstSendsTheStartToAPrivateOne) {
   if (::geteuid() != 0 || std::system("unshare -m true 2>/dev/null") != 0)
     GTEST_SKIP() << "needs root and mount namespaces";
@@ -420,11 +421,13 @@ exec unshare -m sh -ec '
 mount --make-rprivate /
 mkdir -p "$1/veltrana-$4"
 chown 4242:4242 "$1/veltrana-$4"
-case "$2" in /tmp/*)
-  top=$(echo "${2#/tmp/}" | cut -d/ -f1)
-  mkdir -p "$1/$top"
-  mount --bind "/tmp/$top" "$1/$top";;
-esac
+for kept in "$2" "$3"; do
+  case "$kept" in /tmp/*)
+    top=$(echo "${kept#/tmp/}" | cut -d/ -f1)
+    mkdir -p "$1/$top"
+    mountpoint -q "$1/$top" || mount --bind "/tmp/$top" "$1/$top";;
+  esac
+done
 mount --rbind "$1" /tmp
 exec "$3"' sh ")" << sandbox.root() + "/fake-tmp\" \""
                          << sandbox.root() << "\" \"" << STARTUP_PROBE << "\" " << uid << "\n";
