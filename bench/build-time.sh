@@ -36,7 +36,8 @@ cmake --build "$work/test/build" -j "$jobs" >"$work/test-build.log" 2>&1 ||
 t2=$(now)
 steps=$(grep -c '^\[[0-9]*/[0-9]*\]' "$work/test-build.log" || true)
 set +e
-(cd "$work/test/build" && ctest -V -j "$jobs" ${CTEST_ARGS:-}) >"$work/ctest.log" 2>&1
+# As many tests at once as scripts/test runs for the normal build.
+(cd "$work/test/build" && ctest -V -j "$((3 * jobs))" ${CTEST_ARGS:-}) >"$work/ctest.log" 2>&1
 ctest_rc=$?
 set -e
 t3=$(now)
