@@ -63,12 +63,23 @@ void allStatuses(api::ApiClient& client, World& w) {
   friends::FriendSync(client, w.session.userId, w.store).checkFriendsStatus();
 }
 
-void BM_FullSync5000(benchmark::State& state) {
+// The world, or nullptr with the benchmark skipped when socialsim or the login failed.
+World* readyWorld(benchmark::State& state) {
   World& w = World::get();
-  if (!w.ready) {
-    state.SkipWithError("socialsim did not start or the login failed");
-    return;
-  }
+  if (w.ready) return &w;
+  state.SkipWithError("socialsim did not start or the login failed");
+  return nullptr;
+}
+
+// Every figure here crosses loopback: real time, warmed up, at least 2 s of iterations.
+void overLoopback(benchmark::internal::Benchmark* b) {
+  b->Unit(benchmark::kMillisecond)->UseRealTime()->MinWarmUpTime(1)->MinTime(2);
+}
+
+void BM_FullSync5000(benchmark::State& state) {
+  World* world = readyWorld(state);
+  if (!world) return;
+  World& w = *world;
   int count = 0, fetched = 0;
   for ([[maybe_unused]] auto _ : state) {
     QuietOutput quiet;
@@ -76,60 +87,38 @@ void BM_FullSync5000(benchmark::State& state) {
   }
   if (count != kFriends || fetched != kFriends) state.SkipWithError("wrong friend count");
 }
-BENCHMARK(BM_FullSync5000)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->MinWarmUpTime(1)
-    ->MinTime(2);
+BENCHMARK(BM_FullSync5000)->Apply(overLoopback);
 
 void BM_LoopbackHttpSync5000(benchmark::State& state) {
-  World& w = World::get();
-  if (!w.ready) {
-    state.SkipWithError("socialsim did not start or the login failed");
-    return;
-  }
+  World* world = readyWorld(state);
+  if (!world) return;
+  World& w = *world;
   int count = 0, fetched = 0;
   const auto requests =
       recordRequests(w, [&](api::ApiClient& client) { fullSync(client, w, count, fetched); });
   bench::sendEachIteration(state, w.sim.url(), requests);
 }
-BENCHMARK(BM_LoopbackHttpSync5000)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->MinWarmUpTime(1)
-    ->MinTime(2);
+BENCHMARK(BM_LoopbackHttpSync5000)->Apply(overLoopback);
 
 void BM_AllStatuses5000(benchmark::State& state) {
-  World& w = World::get();
-  if (!w.ready) {
-    state.SkipWithError("socialsim did not start or the login failed");
-    return;
-  }
+  World* world = readyWorld(state);
+  if (!world) return;
+  World& w = *world;
   for ([[maybe_unused]] auto _ : state) {
     QuietOutput quiet;
     allStatuses(*w.session.client, w);
   }
 }
-BENCHMARK(BM_AllStatuses5000)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->MinWarmUpTime(1)
-    ->MinTime(2);
+BENCHMARK(BM_AllStatuses5000)->Apply(overLoopback);
 
 void BM_LoopbackHttpAllStatuses5000(benchmark::State& state) {
-  World& w = World::get();
-  if (!w.ready) {
-    state.SkipWithError("socialsim did not start or the login failed");
-    return;
-  }
+  World* world = readyWorld(state);
+  if (!world) return;
+  World& w = *world;
   const auto requests = recordRequests(w, [&](api::ApiClient& client) { allStatuses(client, w); });
   bench::sendEachIteration(state, w.sim.url(), requests);
 }
-BENCHMARK(BM_LoopbackHttpAllStatuses5000)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->MinWarmUpTime(1)
-    ->MinTime(2);
+BENCHMARK(BM_LoopbackHttpAllStatuses5000)->Apply(overLoopback);
 
 }  // namespace
 
